@@ -1,0 +1,56 @@
+// orvoui-host: plays the Unidrv core driver and the print system around the
+// plug-in, so every behaviour can be exercised without Windows.
+#include "host/commands.h"
+#include "host/plugin.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: orvoui-host [--module PATH] [--debug] COMMAND\n"
+                 "commands:\n"
+                 "  info    load the plug-in and show what its objects answer\n"
+                 "options:\n"
+                 "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
+                 "  --debug        echo the plug-in's debugger output to stderr\n");
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    HostOptions options;
+    options.modulePath = PluginModule::DefaultPath();
+    std::string command;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc) {
+            options.modulePath = argv[++i];
+        } else if (std::strcmp(argv[i], "--debug") == 0) {
+            options.debugOutput = true;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            Usage();
+            return 0;
+        } else if (command.empty() && argv[i][0] != '-') {
+            command = argv[i];
+        } else {
+            std::fprintf(stderr, "orvoui-host: unexpected argument '%s'\n", argv[i]);
+            Usage();
+            return 2;
+        }
+    }
+    standin::DebugEcho(options.debugOutput);
+
+    if (command == "info")
+        return RunInfo(options);
+    if (command.empty())
+        std::fprintf(stderr, "orvoui-host: no command given\n");
+    else
+        std::fprintf(stderr, "orvoui-host: unknown command '%s'\n", command.c_str());
+    Usage();
+    return 2;
+}

@@ -1,0 +1,41 @@
+// The host's hold on the plug-in module: loaded with dlopen as the driver
+// loads the DLL, entered only through its two exports.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+
+typedef HRESULT(STDAPICALLTYPE *PFN_DllGetClassObject)(REFCLSID, REFIID, void **);
+typedef HRESULT(STDAPICALLTYPE *PFN_DllCanUnloadNow)(void);
+
+// {ABCE80D7-9F46-11D1-882A-00C04FB961EC}: the class id the driver asks for.
+static const CLSID kClsidOemUi = {0xABCE80D7, 0x9F46, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
+// {91723892-45D2-48E2-9EC9-562379DAF992}: the one the print ticket core asks for.
+static const CLSID kClsidOemPtProvider = {
+    0x91723892, 0x45D2, 0x48E2, {0x9E, 0xC9, 0x56, 0x23, 0x79, 0xDA, 0xF9, 0x92}};
+
+class PluginModule {
+public:
+    PluginModule() = default;
+    PluginModule(const PluginModule &) = delete;
+    PluginModule &operator=(const PluginModule &) = delete;
+    ~PluginModule();
+
+    // The module named by --module, $ORVOUI_MODULE, or the one built beside the host.
+    static std::string DefaultPath();
+    bool Load(const std::string &path, std::string &error);
+
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **ppv) const;
+    HRESULT CanUnloadNow() const;
+    // Creates an object through the module's factory for the given class.
+    HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void **ppv) const;
+
+private:
+    void *handle_ = nullptr;
+    PFN_DllGetClassObject getClassObject_ = nullptr;
+    PFN_DllCanUnloadNow canUnloadNow_ = nullptr;
+};
+
+// Text of an HRESULT for the host's output: its name where known, and hex.
+std::string HresultText(HRESULT hr);

@@ -1,0 +1,195 @@
+#include "src/core/intrface.h"
+#include "src/ptprovider/oemptprovider.h"
+#include "tests/support/fixture.h"
+
+namespace {
+
+using FactoryTest = PluginTest;
+
+// {12345678-0000-0000-0000-000000000001}: served by nobody.
+const IID kForeignIid = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+
+IClassFactory *GetFactory(REFCLSID clsid)
+{
+    IClassFactory *factory = nullptr;
+    EXPECT_EQ(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+    return factory;
+}
+
+bool Serves(IUnknown *object, REFIID iid)
+{
+    IUnknown *served = nullptr;
+    if (FAILED(object->QueryInterface(iid, reinterpret_cast<void **>(&served))))
+        return false;
+    served->Release();
+    return true;
+}
+
+// Which object comes out depends only on the interface asked for, never on
+// which of the two class ids gave the factory.
+TEST_F(FactoryTest, InterfaceNotClassDecidesTheObject)
+{
+    struct Case {
+        const IID *iid;
+        bool ui;  // the UI object, else the print ticket provider
+    };
+    const Case cases[] = {
+        {&IID_IUnknown, true},
+        {&IID_IPrintOemUI, true},
+        {&IID_IPrintOemPrintTicketProvider, false},
+    };
+    for (const CLSID *clsid : {&CLSID_OEMUI, &CLSID_OEMPTPROVIDER}) {
+        IClassFactory *factory = GetFactory(*clsid);
+        ASSERT_NE(factory, nullptr);
+        for (const Case &c : cases) {
+            IUnknown *object = nullptr;
+            ASSERT_EQ(factory->CreateInstance(nullptr, *c.iid, reinterpret_cast<void **>(&object)), S_OK);
+            ASSERT_NE(object, nullptr);
+            EXPECT_EQ(Serves(object, IID_IPrintOemUI), c.ui);
+            EXPECT_EQ(Serves(object, IID_IPrintOemPrintTicketProvider), !c.ui);
+            EXPECT_EQ(gcComponents, 1);
+            EXPECT_EQ(object->Release(), 0u);
+        }
+        EXPECT_EQ(factory->Release(), 0u);
+    }
+}
+
+TEST_F(FactoryTest, InterfaceNobodyServesTriesBothObjects)
+{
+    IClassFactory *factory = GetFactory(CLSID_OEMUI);
+    ASSERT_NE(factory, nullptr);
+    for (const IID *iid : {&IID_IPrintOemUI2, &kForeignIid, &IID_IClassFactory}) {
+        ClearDebug();
+        void *object = reinterpret_cast<void *>(1);
+        EXPECT_EQ(factory->CreateInstance(nullptr, *iid, &object), E_NOINTERFACE);
+        EXPECT_EQ(object, nullptr);
+        EXPECT_EQ(gcComponents, 0);
+    }
+    // The trace of the last attempt, in order.
+    EXPECT_EQ(Debug(),
+              "UI:  IOemUI::QueryInterface {00000001-0000-0000-C000-000000000046} not supported.\r\n"
+              "UI:  want to create a oemPT"
+              "IOEMPTProvider::QueryInterface: query fail");
+    factory->Release();
+}
+
+TEST_F(FactoryTest, RefusesAggregationAndUnknownClasses)
+{
+    IClassFactory *factory = GetFactory(CLSID_OEMPTPROVIDER);
+    ASSERT_NE(factory, nullptr);
+    void *object = reinterpret_cast<void *>(1);
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown *>(factory), IID_IUnknown, &object),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(object, reinterpret_cast<void *>(1));
+    EXPECT_EQ(gcComponents, 0);
+    factory->Release();
+
+    void *untouched = reinterpret_cast<void *>(1);
+    EXPECT_EQ(DllGetClassObject(kForeignIid, IID_IClassFactory, &untouched), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(untouched, reinterpret_cast<void *>(1));
+}
+
+TEST_F(FactoryTest, FactoryAnswersOnlyItsOwnInterfaces)
+{
+    void *object = reinterpret_cast<void *>(1);
+    EXPECT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IPrintOemUI, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(Debug(), "UI:  IOemCF::QueryInterface {C6A7A9D0-774C-11D1-947F-00A0C90640B8} not supported.\r\n");
+
+    IUnknown *unknown = nullptr;
+    ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IUnknown, reinterpret_cast<void **>(&unknown)), S_OK);
+    // AddRef and successful queries write nothing, even at the verbose level.
+    gDebugLevel = DBG_VERBOSE;
+    ClearDebug();
+    EXPECT_EQ(unknown->AddRef(), 2u);
+    EXPECT_TRUE(Serves(unknown, IID_IClassFactory));
+    EXPECT_EQ(unknown->Release(), 1u);
+    EXPECT_EQ(Debug(), "");
+    EXPECT_EQ(unknown->Release(), 0u);
+}
+
+TEST_F(FactoryTest, AllocationFailures)
+{
+    void *object = nullptr;
+    standin::FailNext("HeapAlloc", 1);
+    EXPECT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, &object), E_OUTOFMEMORY);
+
+    IClassFactory *factory = GetFactory(CLSID_OEMUI);
+    ASSERT_NE(factory, nullptr);
+    // The UI object cannot be made: the provider is not tried either.
+    ClearDebug();
+    standin::FailNext("HeapAlloc", 1);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(Debug(), "");
+    // The UI object is made and declines; the provider cannot be made.
+    standin::FailNext("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(gcComponents, 0);
+    factory->Release();
+}
+
+TEST_F(FactoryTest, UnloadWaitsForLocksAndObjects)
+{
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    IClassFactory *factory = GetFactory(CLSID_OEMUI);
+    ASSERT_NE(factory, nullptr);
+    // The factory itself does not keep the module.
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory->Release();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+
+    factory = GetFactory(CLSID_OEMPTPROVIDER);
+    IUnknown *ui = nullptr;
+    IUnknown *provider = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&ui)), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
+                                      reinterpret_cast<void **>(&provider)),
+              S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    ui->Release();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    provider->Release();
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    factory->Release();
+}
+
+TEST_F(FactoryTest, ObjectsComeAndGoFromManyThreads)
+{
+    auto worker = [](LPVOID) -> DWORD {
+        IClassFactory *factory = nullptr;
+        if (FAILED(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory))))
+            return 1;
+        for (int i = 0; i < 500; ++i) {
+            IUnknown *object = nullptr;
+            REFIID iid = (i % 2) ? IID_IPrintOemUI : IID_IPrintOemPrintTicketProvider;
+            if (FAILED(factory->CreateInstance(nullptr, iid, reinterpret_cast<void **>(&object))))
+                return 2;
+            object->AddRef();
+            object->Release();
+            object->Release();
+        }
+        factory->Release();
+        return 0;
+    };
+    HANDLE threads[2];
+    for (HANDLE &thread : threads)
+        thread = CreateThread(nullptr, 0, worker, nullptr, 0, nullptr);
+    for (HANDLE thread : threads) {
+        ASSERT_NE(thread, nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        DWORD code = 99;
+        GetExitCodeThread(thread, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(gcComponents, 0);
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#include "tests/support/fixture.h"
+
+#include <string>
+
+namespace {
+
+using LogTest = PluginTest;
+
+TEST_F(LogTest, CallSiteLevelDecidesWhatIsWritten)
+{
+    VERBOSE(TEXT("UI:  IOemUI:AddRef entry.\r\n"));
+    INFO(TEXT("UI:  IOEMPTProvider::BindPrinter: entry.\r\n"));
+    EXPECT_EQ(Debug(), "");
+
+    WARNING(TEXT("UI:  want to create a oemPT"));
+    ERR(TEXT("ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\n"));
+    EXPECT_EQ(Debug(), "UI:  want to create a oemPT" "ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\n");
+
+    ClearDebug();
+    gDebugLevel = DBG_VERBOSE;
+    VERBOSE(TEXT("UI:  IOemUI:AddRef entry.\r\n"));
+    EXPECT_EQ(Debug(), "UI:  IOemUI:AddRef entry.\r\n");
+
+    // The writers themselves do not filter.
+    ClearDebug();
+    gDebugLevel = DBG_ERROR;
+    EXPECT_TRUE(LogMsgW(TEXT("plain")));
+    EXPECT_EQ(Debug(), "plain");
+}
+
+TEST_F(LogTest, WideLinesAreCutTo259Units)
+{
+    std::u16string longText(300, u'x');
+    for (size_t i = 0; i < longText.size(); ++i)
+        longText[i] = static_cast<char16_t>(u'a' + i % 26);
+    ASSERT_TRUE(LogMsgW(TEXT("%s"), longText.c_str()));
+    ASSERT_EQ(standin::DebugCaptureCount(), 1u);
+    std::string line = standin::DebugCaptureLine(0);
+    EXPECT_EQ(line.size(), 259u);
+    EXPECT_EQ(line, std::string(longText.begin(), longText.begin() + 259));
+
+    // Exactly 259 fits whole.
+    ClearDebug();
+    ASSERT_TRUE(LogMsgW(TEXT("%s"), longText.substr(0, 259).c_str()));
+    EXPECT_EQ(std::string(standin::DebugCaptureLine(0)).size(), 259u);
+}
+
+TEST_F(LogTest, NarrowLinesGrowUntilTheyFit)
+{
+    std::string big(5000, 'n');
+    big[4999] = 'Z';
+    ASSERT_TRUE(LogMsgA("%s", big.c_str()));
+    EXPECT_EQ(Debug(), big);
+}
+
+TEST_F(LogTest, FormatsWithTheWindowsMeaningOfPercentS)
+{
+    ASSERT_TRUE(LogMsgW(TEXT("UI:  %s|%S|%d|%#x\r\n"), TEXT("wide"), "narrow", -7, 0x4D534654u));
+    EXPECT_EQ(Debug(), "UI:  wide|narrow|-7|0x4d534654\r\n");
+    ClearDebug();
+    ASSERT_TRUE(LogMsgA("%s|%S", "narrow", TEXT("wide")));
+    EXPECT_EQ(Debug(), "narrow|wide");
+}
+
+TEST_F(LogTest, NullFormatOrNoMemoryWritesNothing)
+{
+    EXPECT_FALSE(LogMsgW(nullptr));
+    EXPECT_FALSE(LogMsgA(nullptr));
+    standin::FailNext("HeapAlloc", 1);
+    EXPECT_FALSE(LogMsgW(TEXT("lost")));
+    standin::FailNext("HeapAlloc", 1);
+    EXPECT_FALSE(LogMsgA("lost"));
+    EXPECT_EQ(standin::DebugCaptureCount(), 0u);
+}
+
+TEST_F(LogTest, ConcurrentWritersKeepWholeLines)
+{
+    auto writer = [](LPVOID) -> DWORD {
+        for (int i = 0; i < 200; ++i)
+            LogMsgW(TEXT("line %d of one writer"), i);
+        return 0;
+    };
+    HANDLE threads[2];
+    for (HANDLE &thread : threads) {
+        thread = CreateThread(nullptr, 0, writer, nullptr, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+    }
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+        CloseHandle(thread);
+    }
+    ASSERT_EQ(standin::DebugCaptureCount(), 400u);
+    for (size_t i = 0; i < 400; ++i)
+        EXPECT_NE(std::string(standin::DebugCaptureLine(i)).find(" of one writer"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+#include "src/core/intrface.h"
+#include "tests/support/fakes.h"
+
+#include <cstring>
+
+namespace {
+
+class OemUiTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        IClassFactory *factory = nullptr;
+        ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
+        factory->Release();
+        ClearDebug();
+    }
+    void TearDown() override
+    {
+        if (ui != nullptr)
+            EXPECT_EQ(ui->Release(), 0u);
+        PluginTest::TearDown();
+    }
+
+    IPrintOemUI *ui = nullptr;
+};
+
+constexpr DWORD kMagic = 0xDEADBEEF;
+
+TEST_F(OemUiTest, GetInfoModes)
+{
+    DWORD value[2] = {kMagic, kMagic};
+    DWORD needed = kMagic;
+
+    ASSERT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, value, sizeof(value), &needed), S_OK);
+    EXPECT_EQ(value[0], 0x4D534654u);
+    EXPECT_EQ(value[1], kMagic) << "only the first four bytes belong to the answer";
+    EXPECT_EQ(needed, 4u);
+
+    ASSERT_EQ(ui->GetInfo(OEMGI_GETVERSION, value, 4, &needed), S_OK);
+    EXPECT_EQ(value[0], 3u);
+
+    // Unknown mode: refused before the needed size is touched.
+    needed = kMagic;
+    SetLastError(0);
+    EXPECT_EQ(ui->GetInfo(OEMGI_GETINTERFACEVERSION, value, 4, &needed), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(needed, kMagic);
+
+    // Helper interfaces: the buffer is checked first.
+    EXPECT_EQ(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 2, &needed), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(needed, 4u);
+    EXPECT_EQ(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 4, &needed), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(needed, 0u);
+
+    EXPECT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, nullptr, 4, &needed), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(needed, 4u);
+
+    EXPECT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+    EXPECT_EQ(Debug(),
+              "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
+              "UI:  IOemUI::GetInfo() exit mode not supported.\r\r\n"
+              "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
+              "UI:  IOemUI::GetInfo() exit pcbNeeded is NULL! ERROR_INVALID_PARAMETER\r\r\n");
+}
+
+TEST_F(OemUiTest, GetInfoTracesAtVerbose)
+{
+    gDebugLevel = DBG_VERBOSE;
+    DWORD value = 0, needed = 0;
+    ASSERT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, &value, 4, &needed), S_OK);
+    EXPECT_EQ(Debug(), "UI:  IOemUI::GetInfo(1) entry.\r\r\n"
+                       "UI:  IOemUI::GetInfo() exit S_OK, (*pBuffer is 0x4d534654).\r\r\n");
+}
+
+TEST_F(OemUiTest, QueryInterface)
+{
+    IUnknown *unknown = nullptr;
+    ASSERT_EQ(ui->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&unknown)), S_OK);
+    EXPECT_EQ(unknown, static_cast<IUnknown *>(ui));
+    EXPECT_EQ(unknown->Release(), 1u);
+
+    void *object = reinterpret_cast<void *>(1);
+    EXPECT_EQ(ui->QueryInterface(IID_IPrintOemUI2, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(Debug(), "UI:  IOemUI::QueryInterface {292515F9-B54B-489B-9275-BAB56821395E} not supported.\r\n");
+}
+
+TEST_F(OemUiTest, QueryColorProfileNeeds32Bytes)
+{
+    BYTE buffer[64];
+    std::memset(buffer, 0xCC, sizeof(buffer));
+    ULONG size = 32;
+    FLONG flags = 0;
+    ASSERT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, &size, &flags),
+              S_OK);
+    EXPECT_EQ(size, 32u);
+    EXPECT_EQ(flags, static_cast<FLONG>(QCP_PROFILEDISK));
+    EXPECT_EQ(std::memcmp(buffer, TEXT("OEMPROFILE.icm"), 15 * sizeof(WCHAR)), 0);
+    EXPECT_EQ(buffer[32], 0xCC) << "nothing written past the given size";
+
+    size = 31;
+    flags = 0;
+    SetLastError(0);
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, &size, &flags),
+              E_FAIL);
+    EXPECT_EQ(size, 32u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+    size = 64;
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, nullptr, &size, &flags),
+              E_FAIL);
+    EXPECT_EQ(size, 32u);
+
+    // Another query mode: nothing written at all.
+    size = 64;
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_SOURCEPROFILE + 1, buffer, &size, &flags),
+              E_FAIL);
+    EXPECT_EQ(size, 64u);
+
+    // No size to read: refused, not dereferenced.
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, nullptr, &flags),
+              E_FAIL);
+}
+
+TEST_F(OemUiTest, PublishDriverInterfaceKeepsTheFirstHelper)
+{
+    FakeDriverUI first, second;
+    FakeUnknown other;
+
+    EXPECT_EQ(ui->PublishDriverInterface(&other), E_FAIL);
+    EXPECT_EQ(ui->PublishDriverInterface(nullptr), E_FAIL);
+    EXPECT_EQ(ui->PublishDriverInterface(&first), S_OK);
+    EXPECT_EQ(first.refs, 2);
+    EXPECT_EQ(ui->PublishDriverInterface(&second), S_OK);
+    EXPECT_EQ(second.queries, 0);
+    EXPECT_EQ(second.refs, 1);
+
+    // The reference goes with the object.
+    EXPECT_EQ(ui->Release(), 0u);
+    ui = nullptr;
+    EXPECT_EQ(first.refs, 1);
+}
+
+TEST_F(OemUiTest, DeclinedOperations)
+{
+    DWORD result = 0;
+    EXPECT_EQ(ui->DevQueryPrintEx(nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(ui->DeviceCapabilities(nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, 0, &result), E_NOTIMPL);
+    EXPECT_EQ(ui->UpgradePrinter(1, nullptr), E_NOTIMPL);
+    EXPECT_EQ(ui->FontInstallerDlgProc(nullptr, 0, 0, 0), E_NOTIMPL);
+    EXPECT_EQ(ui->UpdateExternalFonts(nullptr, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(Debug(), "");
+
+    EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_INITIALIZE, 3, nullptr, 0), S_OK);
+    EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_DELETE, 3, nullptr, 0), S_OK);
+    EXPECT_EQ(ui->DriverEvent(7, 3, nullptr, 0), S_OK);
+    EXPECT_EQ(Debug(), "UI:  IOemUI:DriverEvent entry.\r\n"
+                       "UI:  DRIVER_EVENT_INITIALIZE"
+                       "UI:  IOemUI:DriverEvent entry.\r\n"
+                       "UI:  DRIVER_EVENT_DELETE"
+                       "UI:  IOemUI:DriverEvent entry.\r\n");
+}
+
+TEST_F(OemUiTest, PrinterEvents)
+{
+    WCHAR name[] = TEXT("KestrelBT");
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+    EXPECT_EQ(Debug(), "UI:  IOemUI:PrinterEvent(3) entry.\r\n"
+                       "UI:  PRINTER_EVENT_INITIALIZE"
+                       "KestrelBT"
+                       "KestrelBT");
+
+    ClearDebug();
+    PRINTER_EVENT_ATTRIBUTES_INFO online = {sizeof(online), PRINTER_ATTRIBUTE_WORK_OFFLINE | 0x40, 0x40};
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_ATTRIBUTES_CHANGED, 0, reinterpret_cast<LPARAM>(&online)), S_OK);
+    EXPECT_EQ(Debug(), "UI:  IOemUI:PrinterEvent(7) entry.\r\n"
+                       "UI:  PRINTER_EVENT_ATTRIBUTES_CHANGED(1088,64)"
+                       "KestrelBT"
+                       "KestrelBT");
+
+    // Going offline, or staying online, names nobody.
+    ClearDebug();
+    PRINTER_EVENT_ATTRIBUTES_INFO offline = {sizeof(offline), 0x40, PRINTER_ATTRIBUTE_WORK_OFFLINE};
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_ATTRIBUTES_CHANGED, 0, reinterpret_cast<LPARAM>(&offline)), S_OK);
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_ATTRIBUTES_CHANGED, 0, 0), S_OK);
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_DELETE, 0, 0), S_OK);
+    EXPECT_EQ(Debug(), "UI:  IOemUI:PrinterEvent(7) entry.\r\n"
+                       "UI:  PRINTER_EVENT_ATTRIBUTES_CHANGED(64,1024)"
+                       "UI:  IOemUI:PrinterEvent(7) entry.\r\n"
+                       "UI:  IOemUI:PrinterEvent(4) entry.\r\n");
+}
+
+// The settings, option-item and sheet operations are handed on; their
+// argument checks already answer through the object.
+TEST_F(OemUiTest, ForwardsToTheSubsystems)
+{
+    gDebugLevel = DBG_VERBOSE;
+    OEMDMPARAM param = {};
+    SetLastError(0);
+    EXPECT_EQ(ui->DevMode(5, &param), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_NE(Debug().find("ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\nUI:  \tdwMode = 5, pOemDMParam = 0x"),
+              std::string::npos);
+
+    ClearDebug();
+    EXPECT_EQ(ui->CommonUIProp(OEMCUIP_DOCPROP, nullptr), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(Debug(), "UI:  IOemUI:CommonUIProp entry.\r\n"
+                       "UI:  hrOEMPropertyPage(1) entry.\r\n"
+                       "ERROR UI:  hrOEMPropertyPage() ERROR_INVALID_PARAMETER.\r\n"
+                       "UI:  \tdwMode = 1, pOEMUIParam = 0.\r\n");
+
+    gDebugLevel = DBG_WARNING;
+    ClearDebug();
+    PROPSHEETUI_INFO info = {};
+    info.cbSize = sizeof(info);
+    info.Version = 0x0200;
+    EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), E_FAIL);
+    EXPECT_EQ(ui->DevicePropertySheets(nullptr, 0), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(Debug(), "ERROR UI:  OEMDocumentPropertySheets() ERROR_INVALID_PARAMETER.\r\n"
+                       "ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n");
+
+    // What is not built yet says so instead of claiming success.
+    info.Version = PROPSHEETUI_INFO_VERSION;
+    EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), E_NOTIMPL);
+    EXPECT_EQ(ui->DevMode(OEMDM_SIZE, &param), E_NOTIMPL);
+    EXPECT_EQ(param.cbBufSize, 0u);
+}
+
+}  // namespace

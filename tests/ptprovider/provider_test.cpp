@@ -1,0 +1,160 @@
+#include "src/core/intrface.h"
+#include "src/ptprovider/oemptprovider.h"
+#include "src/ptprovider/ptconst.h"
+#include "tests/support/fakes.h"
+
+#include <string>
+
+namespace {
+
+class ProviderTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        IClassFactory *factory = nullptr;
+        ASSERT_EQ(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+                  S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
+                                          reinterpret_cast<void **>(&provider)),
+                  S_OK);
+        factory->Release();
+        ClearDebug();
+    }
+    void TearDown() override
+    {
+        if (provider != nullptr)
+            EXPECT_EQ(provider->Release(), 0u);
+        PluginTest::TearDown();
+    }
+
+    IOEMPTProvider *Object() const { return static_cast<IOEMPTProvider *>(provider); }
+
+    IPrintOemPrintTicketProvider *provider = nullptr;
+};
+
+HANDLE FakePrinter() { return reinterpret_cast<HANDLE>(0x1234); }
+
+TEST_F(ProviderTest, SupportsExactlyVersionOne)
+{
+    INT *versions = nullptr;
+    INT count = -1;
+    ASSERT_EQ(provider->GetSupportedVersions(nullptr, &versions, &count), S_OK);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(versions[0], 1);
+    CoTaskMemFree(versions);
+
+    EXPECT_EQ(provider->GetSupportedVersions(nullptr, nullptr, &count), E_INVALIDARG);
+    EXPECT_EQ(provider->GetSupportedVersions(nullptr, &versions, nullptr), E_INVALIDARG);
+
+    standin::FailNext("CoTaskMemAlloc", 1);
+    count = -1;
+    EXPECT_EQ(provider->GetSupportedVersions(nullptr, &versions, &count), E_OUTOFMEMORY);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(ProviderTest, BindPrinterHandsOutThePrivateNamespace)
+{
+    OEMPTOPTS options = 0xFF;
+    INT count = 0;
+    BSTR *namespaces = nullptr;
+    ASSERT_EQ(provider->BindPrinter(FakePrinter(), 1, &options, &count, &namespaces), S_OK);
+    EXPECT_EQ(options, static_cast<OEMPTOPTS>(OEMPT_DEFAULT));
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(std::u16string(namespaces[0]), std::u16string(kPrivateNamespace));
+    EXPECT_EQ(std::u16string(namespaces[0]),
+              u"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private");
+    EXPECT_EQ(Object()->BoundPrinter(), FakePrinter());
+    SysFreeString(namespaces[0]);
+    CoTaskMemFree(namespaces);
+}
+
+TEST_F(ProviderTest, BindPrinterOfAnotherVersion)
+{
+    OEMPTOPTS options = 0xFF;
+    INT count = 0;
+    BSTR *namespaces = nullptr;
+    EXPECT_EQ(provider->BindPrinter(FakePrinter(), 2, &options, &count, &namespaces), E_VERSION_NOT_SUPPORTED);
+    // The list is the caller's all the same; nothing else happened.
+    ASSERT_EQ(count, 1);
+    ASSERT_NE(namespaces, nullptr);
+    EXPECT_EQ(std::u16string(namespaces[0]), std::u16string(kPrivateNamespace));
+    EXPECT_EQ(options, 0xFFu);
+    EXPECT_EQ(Object()->BoundPrinter(), nullptr);
+    SysFreeString(namespaces[0]);
+    CoTaskMemFree(namespaces);
+}
+
+TEST_F(ProviderTest, BindPrinterBadArgumentsAndNoMemory)
+{
+    OEMPTOPTS options = 0;
+    INT count = 0;
+    BSTR *namespaces = nullptr;
+    EXPECT_EQ(provider->BindPrinter(nullptr, 1, &options, &count, &namespaces), E_POINTER);
+    EXPECT_EQ(provider->BindPrinter(FakePrinter(), 1, nullptr, &count, &namespaces), E_POINTER);
+    EXPECT_EQ(provider->BindPrinter(FakePrinter(), 1, &options, nullptr, &namespaces), E_POINTER);
+    EXPECT_EQ(provider->BindPrinter(FakePrinter(), 1, &options, &count, nullptr), E_POINTER);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(Debug(), ":BindPrinter:E_POINTER:BindPrinter:E_POINTER:BindPrinter:E_POINTER:BindPrinter:E_POINTER");
+
+    ClearDebug();
+    standin::FailNext("CoTaskMemAlloc", 1);
+    EXPECT_EQ(provider->BindPrinter(FakePrinter(), 1, &options, &count, &namespaces), E_OUTOFMEMORY);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(namespaces, nullptr);
+    EXPECT_EQ(Object()->BoundPrinter(), FakePrinter()) << "the handle is kept even without the list";
+    EXPECT_EQ(Debug(), "IOEMPTProvider::BindPrinter fail E_OUTOFMEMORY ");
+}
+
+TEST_F(ProviderTest, PublishHelperKeepsTheFirstAndAcceptsForeignObjects)
+{
+    FakeUnknown foreign;
+    gDebugLevel = DBG_INFO;
+    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(&foreign), S_OK);
+    EXPECT_EQ(Object()->CoreHelper(), nullptr);
+    EXPECT_NE(Debug().find("UI:  IOEMPTProvider::PublishPrintTicketHelperInterface: end. and hr is 0\r\n"),
+              std::string::npos);
+
+    FakeCoreHelper first, second;
+    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(&first), S_OK);
+    EXPECT_EQ(Object()->CoreHelper(), static_cast<IPrintCoreHelperUni *>(&first));
+    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(&second), S_OK);
+    EXPECT_EQ(second.queries, 0);
+    EXPECT_EQ(first.refs, 2);
+
+    EXPECT_EQ(provider->Release(), 0u);
+    provider = nullptr;
+    EXPECT_EQ(first.refs, 1) << "the helper's reference goes with the provider";
+}
+
+TEST_F(ProviderTest, DefaultNamespaceReplacesWithoutFreeing)
+{
+    EXPECT_EQ(provider->QueryDeviceDefaultNamespace(nullptr), E_POINTER);
+    EXPECT_EQ(Debug(), "IOEMPTProvider::QueryDeviceDefaultNamespace:E_POINTER");
+
+    ClearDebug();
+    BSTR mine = SysAllocString(TEXT("caller's"));
+    BSTR slot = mine;
+    ASSERT_EQ(provider->QueryDeviceDefaultNamespace(&slot), S_OK);
+    EXPECT_EQ(std::u16string(slot), std::u16string(kPrivateNamespace));
+    EXPECT_EQ(std::u16string(mine), u"caller's") << "the caller's string is left alone";
+    EXPECT_EQ(Debug(), "caller's");
+    SysFreeString(slot);
+    SysFreeString(mine);
+}
+
+TEST_F(ProviderTest, IntentAndValidation)
+{
+    auto *ticket = reinterpret_cast<IXMLDOMDocument2 *>(0x10);
+    EXPECT_EQ(provider->ExpandIntentOptions(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->ExpandIntentOptions(ticket), S_OK);
+    EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->ValidatePrintTicket(ticket), S_NO_CONFLICT);
+    // Conversions are not built: they refuse.
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 0, nullptr, 0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(provider->ConvertDevModeToPrintTicket(0, nullptr, 0, nullptr, ticket), E_NOTIMPL);
+    EXPECT_EQ(provider->CompletePrintCapabilities(ticket, ticket), E_NOTIMPL);
+}
+
+}  // namespace
