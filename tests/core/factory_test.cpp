@@ -121,7 +121,9 @@ TEST_F(FactoryTest, AllocationFailures)
     standin::FailNext("HeapAlloc", 1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
     EXPECT_EQ(Debug(), "");
-    // The UI object is made and declines; the provider cannot be made.
+    // The UI object is made and declines; the provider cannot be made. (No
+    // trace lines here: each takes a heap block of its own.)
+    gDebugLevel = DBG_ERROR;
     standin::FailNext("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);

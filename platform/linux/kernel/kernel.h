@@ -161,7 +161,10 @@ typedef HICON HCURSOR;
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_MORE_DATA 234L
+#define ERROR_NOT_LOCKED 158L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_INVALID_FLAGS 1004L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
@@ -185,8 +188,10 @@ typedef HICON HCURSOR;
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 #define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
 #define LMEM_ZEROINIT 0x0040
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
 
 extern "C" {
 STANDIN_API DWORD WINAPI GetLastError(void);
@@ -227,6 +232,8 @@ STANDIN_API void WINAPI Sleep(DWORD dwMilliseconds);
 #define WAIT_TIMEOUT 0x00000102L
 #define WAIT_FAILED 0xFFFFFFFFu
 #define STILL_ACTIVE 0x00000103L
+// Not supported by the stand-in (it has no ResumeThread): CreateThread fails.
+#define CREATE_SUSPENDED 0x00000004
 
 STANDIN_API void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
 STANDIN_API void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
@@ -247,15 +254,22 @@ namespace standin {
 // narrow lines are taken as UTF-8, the ANSI code page of the stand-in).
 STANDIN_API void DebugCaptureClear();
 // The captured output joined in one string, wide lines converted to UTF-8.
+// The pointer is valid until the next output or clear.
 STANDIN_API const char *DebugCaptureText();
 STANDIN_API size_t DebugCaptureCount();
-// One captured line, converted to UTF-8; empty past the end.
+// One captured line, converted to UTF-8; empty past the end. Valid until
+// the next clear.
 STANDIN_API const char *DebugCaptureLine(size_t index);
 // Also echo every line to stderr as it is written (the host's --debug).
 STANDIN_API void DebugEcho(bool on);
 
 // Make the next `count` calls of `api` (its Win32 name, e.g. "HeapAlloc")
-// fail, after `skip` calls that succeed, with the given last error.
+// fail, after `skip` calls that succeed, with the given last error. A
+// negative count fails every call until ClearFaults; 0 removes the plan. A
+// later plan for the same api replaces the earlier one. Functions returning
+// an HRESULT fail with HRESULT_FROM_WIN32(lastError), so an HRESULT given
+// as lastError comes back as it is. The stand-in consults the plan in the
+// functions that allocate or create something.
 STANDIN_API void FailNext(const char *api, int count = 1, DWORD lastError = ERROR_NOT_ENOUGH_MEMORY, int skip = 0);
 // Whether the call should fail now; the call counts against the plan. The
 // stand-in parts call it at their top; it sets the last error when it says so.

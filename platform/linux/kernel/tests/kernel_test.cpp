@@ -1,0 +1,243 @@
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr DWORD kMagicDead = 0xDEADBEEF;
+
+// Every test must give back the blocks, heaps and handles it took.
+class KernelTest : public ::testing::Test {
+protected:
+    void SetUp() override { before_ = standin::GetCounters(); }
+    void TearDown() override
+    {
+        standin::ClearFaults();
+        standin::Counters after = standin::GetCounters();
+        EXPECT_EQ(after.heapBlocks, before_.heapBlocks);
+        EXPECT_EQ(after.heaps, before_.heaps);
+        EXPECT_EQ(after.globalBlocks, before_.globalBlocks);
+        EXPECT_EQ(after.threads, before_.threads);
+    }
+    standin::Counters before_{};
+};
+
+TEST_F(KernelTest, LastErrorIsPerThread)
+{
+    SetLastError(kMagicDead);
+    DWORD seen = 1, set = 0;
+    std::thread([&] {
+        seen = GetLastError();
+        SetLastError(ERROR_ACCESS_DENIED);
+        set = GetLastError();
+    }).join();
+    EXPECT_EQ(seen, 0u);
+    EXPECT_EQ(set, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(GetLastError(), kMagicDead);
+}
+
+TEST_F(KernelTest, HeapZeroSizeAndReAlloc)
+{
+    auto *p = static_cast<unsigned char *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 100));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(standin::GetCounters().heapBlocks, before_.heapBlocks + 1);
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(p[i], 0) << i;
+    EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), 100u);
+    std::memset(p, 0xAB, 100);
+
+    auto *q = static_cast<unsigned char *>(HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, p, 4000));
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q[99], 0xAB);
+    EXPECT_EQ(q[100], 0);
+    EXPECT_EQ(q[3999], 0);
+    EXPECT_EQ(HeapSize(GetProcessHeap(), 0, q), 4000u);
+    EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, q));
+    EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, nullptr));
+}
+
+TEST_F(KernelTest, HeapFreeOfForeignBlocksFailsSafely)
+{
+    HANDLE other = HeapCreate(0, 0, 0);
+    ASSERT_NE(other, nullptr);
+    void *ofOther = HeapAlloc(other, 0, 16);
+    void *freed = HeapAlloc(GetProcessHeap(), 0, 16);
+    ASSERT_TRUE(HeapFree(GetProcessHeap(), 0, freed));
+    void *fromMalloc = std::malloc(16);
+    int onStack = 0;
+
+    for (void *p : {fromMalloc, static_cast<void *>(&onStack), freed, ofOther}) {
+        SetLastError(kMagicDead);
+        EXPECT_FALSE(HeapFree(GetProcessHeap(), 0, p));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+        EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), static_cast<SIZE_T>(-1));
+    }
+    std::free(fromMalloc);
+    EXPECT_TRUE(HeapFree(other, 0, ofOther));
+    EXPECT_TRUE(HeapDestroy(other));
+}
+
+TEST_F(KernelTest, HeapDestroyFreesWhatIsLeft)
+{
+    HANDLE heap = HeapCreate(0, 0, 0);
+    ASSERT_NE(heap, nullptr);
+    EXPECT_EQ(standin::GetCounters().heaps, before_.heaps + 1);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_NE(HeapAlloc(heap, 0, 32), nullptr);
+    EXPECT_EQ(standin::GetCounters().heapBlocks, before_.heapBlocks + 3);
+    EXPECT_TRUE(HeapDestroy(heap));
+
+    SetLastError(kMagicDead);
+    EXPECT_FALSE(HeapDestroy(GetProcessHeap()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(KernelTest, GlobalFixedAndMoveableBlocks)
+{
+    HGLOBAL fixed = GlobalAlloc(GPTR, 64);
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(GlobalLock(fixed), fixed);  // a fixed handle is its pointer
+    EXPECT_EQ(static_cast<BYTE *>(fixed)[63], 0);
+    EXPECT_EQ(GlobalSize(fixed), 64u);
+
+    HGLOBAL moveable = GlobalAlloc(GHND, 8);
+    ASSERT_NE(moveable, nullptr);
+    void *data = GlobalLock(moveable);
+    ASSERT_NE(data, nullptr);
+    EXPECT_NE(data, moveable);
+    EXPECT_EQ(GlobalLock(moveable), data);
+    EXPECT_TRUE(GlobalUnlock(moveable));
+    SetLastError(kMagicDead);
+    EXPECT_FALSE(GlobalUnlock(moveable));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(NO_ERROR));
+
+    EXPECT_EQ(GlobalFree(fixed), nullptr);
+    EXPECT_EQ(GlobalFree(moveable), nullptr);
+    SetLastError(kMagicDead);
+    EXPECT_EQ(GlobalFree(fixed), fixed);  // already freed: the handle comes back
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(LocalFree(LocalAlloc(LPTR, 4)), nullptr);
+}
+
+TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
+{
+    standin::FailNext("HeapAlloc", 2, ERROR_OUTOFMEMORY, 1);
+    void *first = HeapAlloc(GetProcessHeap(), 0, 8);
+    EXPECT_NE(first, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        SetLastError(kMagicDead);
+        EXPECT_EQ(HeapAlloc(GetProcessHeap(), 0, 8), nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OUTOFMEMORY));
+    }
+    void *fourth = HeapAlloc(GetProcessHeap(), 0, 8);
+    EXPECT_NE(fourth, nullptr);
+    HeapFree(GetProcessHeap(), 0, first);
+    HeapFree(GetProcessHeap(), 0, fourth);
+
+    standin::FailNext("GlobalAlloc", -1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(GlobalAlloc(GPTR, 1), nullptr);
+    EXPECT_EQ(GlobalAlloc(GPTR, 1), nullptr);
+    standin::ClearFaults();
+    EXPECT_EQ(GlobalFree(GlobalAlloc(GPTR, 1)), nullptr);
+}
+
+DWORD WINAPI answer(LPVOID parameter)
+{
+    auto *value = static_cast<LONG *>(parameter);
+    for (int i = 0; i < 10000; ++i)
+        InterlockedIncrement(value);
+    return 42;
+}
+
+TEST_F(KernelTest, ThreadsRunWaitAndReportTheirExitCode)
+{
+    LONG count = 0;
+    HANDLE threads[4];
+    DWORD ids[4];
+    for (int i = 0; i < 4; ++i) {
+        threads[i] = CreateThread(nullptr, 0, answer, &count, 0, &ids[i]);
+        ASSERT_NE(threads[i], nullptr);
+        EXPECT_NE(ids[i], GetCurrentThreadId());
+    }
+    EXPECT_EQ(standin::GetCounters().threads, before_.threads + 4);
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+        DWORD code = 0;
+        EXPECT_TRUE(GetExitCodeThread(thread, &code));
+        EXPECT_EQ(code, 42u);
+        EXPECT_TRUE(CloseHandle(thread));
+    }
+    EXPECT_EQ(count, 40000);
+    SetLastError(kMagicDead);
+    EXPECT_FALSE(CloseHandle(threads[0]));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    standin::FailNext("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(CreateThread(nullptr, 0, answer, &count, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+}
+
+DWORD WINAPI waitForFlag(LPVOID parameter)
+{
+    auto *flag = static_cast<LONG *>(parameter);
+    while (InterlockedCompareExchange(flag, 0, 0) == 0)
+        Sleep(1);
+    return 7;
+}
+
+TEST_F(KernelTest, WaitTimesOutWhileTheThreadRuns)
+{
+    LONG flag = 0;
+    HANDLE thread = CreateThread(nullptr, 0, waitForFlag, &flag, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 10), static_cast<DWORD>(WAIT_TIMEOUT));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_EQ(InterlockedExchange(&flag, 1), 0);
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(CloseHandle(thread));
+}
+
+TEST_F(KernelTest, DebugOutputIsCapturedAsUtf8)
+{
+    standin::DebugCaptureClear();
+    OutputDebugStringW(u"UI:  caf\u00e9 \u4e2d\r\n");
+    OutputDebugStringA("UI:  narrow");
+    OutputDebugStringW(nullptr);
+    ASSERT_EQ(standin::DebugCaptureCount(), 2u);
+    EXPECT_STREQ(standin::DebugCaptureLine(0), "UI:  caf\xc3\xa9 \xe4\xb8\xad\r\n");
+    EXPECT_STREQ(standin::DebugCaptureLine(1), "UI:  narrow");
+    EXPECT_STREQ(standin::DebugCaptureLine(2), "");
+    EXPECT_STREQ(standin::DebugCaptureText(), "UI:  caf\xc3\xa9 \xe4\xb8\xad\r\nUI:  narrow");
+    standin::DebugCaptureClear();
+    EXPECT_EQ(standin::DebugCaptureCount(), 0u);
+}
+
+TEST_F(KernelTest, UiLanguageComesFromTheEnvironmentAndTheThread)
+{
+    unsetenv("STANDIN_UI_LANGUAGE");
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
+    setenv("STANDIN_UI_LANGUAGE", "0x0804", 1);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0804);
+    setenv("STANDIN_UI_LANGUAGE", "1031", 1);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0407);
+    setenv("STANDIN_UI_LANGUAGE", "german", 1);
+    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
+    unsetenv("STANDIN_UI_LANGUAGE");
+
+    EXPECT_EQ(SetThreadUILanguage(0x0411), 0x0411);
+    LANGID other = 0;
+    std::thread([&] { other = GetThreadUILanguage(); }).join();
+    EXPECT_EQ(other, 0x0409);
+    EXPECT_EQ(GetThreadUILanguage(), 0x0411);
+    SetThreadUILanguage(0);
+    EXPECT_EQ(GetThreadUILanguage(), 0x0409);
+    EXPECT_EQ(GetACP(), 65001u);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+const CLSID kTestClass = {0x12345678, 0x9ABC, 0xDEF0, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+
+// A minimal COM object that counts itself in the stand-in's table.
+class TestObject : public IUnknown {
+public:
+    TestObject() { standin::CountAdd(&standin::Counters::comObjects, 1); }
+    virtual ~TestObject() { standin::CountAdd(&standin::Counters::comObjects, -1); }
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        *ppv = riid == IID_IUnknown ? this : nullptr;
+        if (*ppv == nullptr)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0)
+            delete this;
+        return refs;
+    }
+    LONG refs() const { return refs_; }
+
+private:
+    LONG refs_ = 1;
+};
+
+HRESULT createTestObject(REFIID riid, void **ppv)
+{
+    auto *object = new TestObject;
+    HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}
+
+class OleTest : public ::testing::Test {
+protected:
+    void SetUp() override { before_ = standin::GetCounters(); }
+    void TearDown() override
+    {
+        standin::ClearFaults();
+        standin::UnregisterAllClasses();
+        EXPECT_EQ(standin::ComInitCount(), 0);
+        standin::Counters after = standin::GetCounters();
+        EXPECT_EQ(after.taskBlocks, before_.taskBlocks);
+        EXPECT_EQ(after.bstrs, before_.bstrs);
+        EXPECT_EQ(after.comObjects, before_.comObjects);
+    }
+    standin::Counters before_{};
+};
+
+TEST_F(OleTest, CoInitializeExCountsPerThreadAndMode)
+{
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+    EXPECT_EQ(standin::ComInitCount(), 2);
+    long other = -1;
+    std::thread([&] { other = standin::ComInitCount(); }).join();
+    EXPECT_EQ(other, 0);
+    CoUninitialize();
+    CoUninitialize();
+    CoUninitialize();  // one too many does nothing
+    EXPECT_EQ(standin::ComInitCount(), 0);
+
+    standin::FailNext("CoInitializeEx", 1, static_cast<DWORD>(E_OUTOFMEMORY));
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), E_OUTOFMEMORY);
+    EXPECT_EQ(standin::ComInitCount(), 0);
+}
+
+TEST_F(OleTest, CoCreateInstanceUsesTheClassTable)
+{
+    void *object = reinterpret_cast<void *>(1);
+    EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(object, nullptr);
+
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
+    standin::RegisterClass(kTestClass, createTestObject);
+    auto *outer = reinterpret_cast<IUnknown *>(&object);
+    EXPECT_EQ(CoCreateInstance(kTestClass, outer, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory, &object), E_NOINTERFACE);
+
+    ASSERT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), S_OK);
+    EXPECT_EQ(standin::GetCounters().comObjects, before_.comObjects + 1);
+    static_cast<IUnknown *>(object)->Release();
+
+    standin::FailNext("CoCreateInstance", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+              HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
+    standin::RegisterClass(kTestClass, nullptr);
+    EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
+    CoUninitialize();
+}
+
+TEST_F(OleTest, StringFromGuid2NeedsThirtyNineUnits)
+{
+    WCHAR text[39];
+    EXPECT_EQ(StringFromGUID2(kTestClass, text, 38), 0);
+    ASSERT_EQ(StringFromGUID2(kTestClass, text, 39), 39);
+    EXPECT_EQ(std::u16string(text), u"{12345678-9ABC-DEF0-0123-456789ABCDEF}");
+    ASSERT_EQ(StringFromGUID2(IID_IStream, text, 39), 39);
+    EXPECT_EQ(std::u16string(text), u"{0000000C-0000-0000-C000-000000000046}");
+
+    CLSID parsed;
+    EXPECT_EQ(CLSIDFromString(u"{12345678-9abc-def0-0123-456789abcdef}", &parsed), S_OK);
+    EXPECT_EQ(parsed, kTestClass);
+    EXPECT_EQ(CLSIDFromString(u"{12345678-9abc-def0-0123-456789abcdef", &parsed), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromString(u"12345678-9abc-def0-0123-456789abcdef}", &parsed), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromString(nullptr, &parsed), S_OK);
+    EXPECT_EQ(parsed, GUID_NULL);
+}
+
+TEST_F(OleTest, BstrHasItsLengthPrefixAndKeepsEmbeddedZeros)
+{
+    BSTR text = SysAllocStringLen(u"a\0b", 3);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(standin::GetCounters().bstrs, before_.bstrs + 1);
+    uint32_t prefix;
+    std::memcpy(&prefix, reinterpret_cast<char *>(text) - 4, 4);
+    EXPECT_EQ(prefix, 6u);
+    EXPECT_EQ(SysStringLen(text), 3u);
+    EXPECT_EQ(SysStringByteLen(text), 6u);
+    EXPECT_EQ(text[1], 0);
+    EXPECT_EQ(text[2], u'b');
+    EXPECT_EQ(text[3], 0);
+
+    EXPECT_TRUE(SysReAllocString(&text, u"longer text"));
+    EXPECT_EQ(std::u16string(text), u"longer text");
+    EXPECT_EQ(SysStringLen(text), 11u);
+    SysFreeString(text);
+
+    BSTR odd = SysAllocStringByteLen("abc", 3);
+    EXPECT_EQ(SysStringByteLen(odd), 3u);
+    EXPECT_EQ(SysStringLen(odd), 1u);
+    SysFreeString(odd);
+
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    SysFreeString(nullptr);
+    standin::FailNext("SysAllocString");
+    EXPECT_EQ(SysAllocString(u"x"), nullptr);
+}
+
+TEST_F(OleTest, VariantsOwnTheirStringsAndReferences)
+{
+    VARIANT source, copy;
+    VariantInit(&source);
+    VariantInit(&copy);
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocString(u"value");
+    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
+    EXPECT_NE(copy.bstrVal, source.bstrVal);
+    EXPECT_EQ(std::u16string(copy.bstrVal), u"value");
+    EXPECT_EQ(standin::GetCounters().bstrs, before_.bstrs + 2);
+
+    auto *object = new TestObject;
+    EXPECT_EQ(VariantClear(&source), S_OK);
+    source.vt = VT_UNKNOWN;
+    source.punkVal = object;
+    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);  // frees the copied string first
+    EXPECT_EQ(object->refs(), 2);
+    EXPECT_EQ(VariantClear(&copy), S_OK);
+    EXPECT_EQ(copy.vt, VT_EMPTY);
+    EXPECT_EQ(VariantClear(&source), S_OK);  // the last reference
+}
+
+TEST_F(OleTest, TaskMemoryIsCounted)
+{
+    void *p = CoTaskMemAlloc(16);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(standin::GetCounters().taskBlocks, before_.taskBlocks + 1);
+    p = CoTaskMemRealloc(p, 4096);
+    ASSERT_NE(p, nullptr);
+    CoTaskMemFree(p);
+    CoTaskMemFree(nullptr);
+    standin::FailNext("CoTaskMemAlloc");
+    EXPECT_EQ(CoTaskMemAlloc(16), nullptr);
+}
+
+}  // namespace
