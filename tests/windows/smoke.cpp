@@ -1,0 +1,469 @@
+// Smoke test of the real orvoui.dll: loads it as the spooler does, gets its
+// class objects and talks to the objects through raw COM calls. It runs on
+// Windows or under Wine; there is no test framework on this side, so it prints
+// one "ok" or "FAIL" line per check and a closing "N passed, N failed" line.
+//
+// Usage: orvoui-smoke [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <initializer_list>
+#include <string>
+
+#include "platform/win32.h"
+
+namespace {
+
+// {ABCE80D7-9F46-11D1-882A-00C04FB961EC}
+const CLSID CLSID_OEMUI = {0xABCE80D7, 0x9F46, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
+// {91723892-45D2-48E2-9EC9-562379DAF992}
+const CLSID CLSID_OEMPTPROVIDER = {0x91723892, 0x45D2, 0x48E2, {0x9E, 0xC9, 0x56, 0x23, 0x79, 0xDA, 0xF9, 0x92}};
+// Any class the module does not serve.
+const CLSID CLSID_Unknown = {0x12345678, 0x1234, 0x1234, {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}};
+
+typedef HRESULT(STDAPICALLTYPE *PFN_DllGetClassObject)(REFCLSID, REFIID, void **);
+typedef HRESULT(STDAPICALLTYPE *PFN_DllCanUnloadNow)(void);
+
+PFN_DllGetClassObject pDllGetClassObject;
+PFN_DllCanUnloadNow pDllCanUnloadNow;
+
+int g_passed;
+int g_failed;
+
+void check(bool ok, const char *what) {
+    if (ok) {
+        ++g_passed;
+        std::printf("ok   %s\n", what);
+    } else {
+        ++g_failed;
+        std::printf("FAIL %s\n", what);
+    }
+}
+
+// As check(), with the observed values in the failure line.
+__attribute__((format(printf, 3, 4))) void checkf(bool ok, const char *what, const char *fmt, ...) {
+    if (ok) {
+        ++g_passed;
+        std::printf("ok   %s\n", what);
+        return;
+    }
+    ++g_failed;
+    std::printf("FAIL %s: ", what);
+    va_list args;
+    va_start(args, fmt);
+    std::vprintf(fmt, args);
+    va_end(args);
+    std::printf("\n");
+}
+
+void checkHr(HRESULT got, HRESULT want, const char *what) {
+    checkf(got == want, what, "hr 0x%08lX, expected 0x%08lX", (unsigned long)got, (unsigned long)want);
+}
+
+// A pointer the callee must overwrite (with an object or null).
+void *const kSentinel = reinterpret_cast<void *>(static_cast<uintptr_t>(0x5A5A5A50));
+
+// ---------------------------------------------------------------------------
+// Raw vtable calls. The slot numbers are the platform's interface layout,
+// written out here rather than taken from our own header, so a wrong order in
+// the header shows up too. On 32-bit x86 the call goes through a thunk that
+// also measures how many bytes of arguments the callee popped: a COM method
+// is __stdcall and must pop all of them (this pointer included).
+
+struct SlotResult {
+    HRESULT hr;
+    int stackLeft;  // bytes of arguments the callee left on the stack (0 expected)
+};
+
+#if defined(__i386__)
+// Pushes count arguments (args[0] = this, pushed last), calls fn and stores in
+// *left how far the stack pointer is from where it was before the pushes.
+extern "C" HRESULT __cdecl orvo_call_stdcall(const void *fn, const uint32_t *args, int count, int32_t *left);
+asm(R"(
+    .text
+    .globl _orvo_call_stdcall
+_orvo_call_stdcall:
+    pushl %ebp
+    movl  %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl  12(%ebp), %esi
+    movl  16(%ebp), %ecx
+    movl  %esp, %edi
+1:  testl %ecx, %ecx
+    jz    2f
+    decl  %ecx
+    pushl (%esi,%ecx,4)
+    jmp   1b
+2:  call  *8(%ebp)
+    movl  %edi, %ecx
+    subl  %esp, %ecx
+    movl  20(%ebp), %edx
+    movl  %ecx, (%edx)
+    movl  %edi, %esp
+    popl  %edi
+    popl  %esi
+    popl  %ebx
+    popl  %ebp
+    ret
+)");
+#endif
+
+SlotResult callSlot(void *object, int slot, std::initializer_list<uintptr_t> args) {
+    void *fn = (*static_cast<void ***>(object))[slot];
+    SlotResult r{E_UNEXPECTED, 0};
+#if defined(__i386__)
+    uint32_t raw[16];
+    int n = 0;
+    raw[n++] = reinterpret_cast<uint32_t>(object);
+    for (uintptr_t a : args) raw[n++] = static_cast<uint32_t>(a);
+    int32_t left = -1;
+    r.hr = orvo_call_stdcall(fn, raw, n, &left);
+    r.stackLeft = left;
+#else
+    // x64 has one calling convention; every argument takes a 64-bit slot.
+    uintptr_t a[10] = {};
+    size_t n = 0;
+    for (uintptr_t v : args) a[n++] = v;
+    typedef HRESULT (*F)(void *, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
+                         uintptr_t, uintptr_t);
+    r.hr = reinterpret_cast<F>(fn)(object, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
+#endif
+    return r;
+}
+
+void checkSlot(void *object, int slot, std::initializer_list<uintptr_t> args, HRESULT want, const char *what) {
+    SlotResult r = callSlot(object, slot, args);
+    checkf(r.hr == want && r.stackLeft == 0, what, "hr 0x%08lX (expected 0x%08lX), %d bytes left on the stack",
+           (unsigned long)r.hr, (unsigned long)want, r.stackLeft);
+}
+
+template <typename T>
+uintptr_t P(T *p) {
+    return reinterpret_cast<uintptr_t>(p);
+}
+
+// ---------------------------------------------------------------------------
+
+IClassFactory *getFactory(REFCLSID clsid) {
+    void *pv = kSentinel;
+    HRESULT hr = pDllGetClassObject(clsid, IID_IClassFactory, &pv);
+    if (FAILED(hr) || pv == nullptr || pv == kSentinel) return nullptr;
+    return static_cast<IClassFactory *>(pv);
+}
+
+bool unloadable() { return pDllCanUnloadNow() == S_OK; }
+
+void testClassObjects() {
+    IClassFactory *cf = getFactory(CLSID_OEMUI);
+    check(cf != nullptr, "DllGetClassObject(CLSID_OEMUI, IID_IClassFactory)");
+    if (cf) {
+        void *pv = kSentinel;
+        checkHr(cf->QueryInterface(IID_IUnknown, &pv), S_OK, "factory QueryInterface(IID_IUnknown)");
+        check(pv == cf, "factory QueryInterface(IID_IUnknown) returns the factory");
+        if (pv == cf) check(cf->Release() == 1, "factory Release after QueryInterface leaves one reference");
+        pv = kSentinel;
+        checkHr(cf->QueryInterface(IID_IPrintOemUI, &pv), E_NOINTERFACE, "factory QueryInterface(IID_IPrintOemUI)");
+        check(pv == nullptr, "factory QueryInterface failure nulls the result");
+        check(cf->AddRef() == 2 && cf->Release() == 1, "factory AddRef/Release counts");
+        check(unloadable(), "the factory alone does not keep the module loaded");
+        check(cf->Release() == 0, "factory last Release returns 0");
+    }
+
+    cf = getFactory(CLSID_OEMPTPROVIDER);
+    check(cf != nullptr, "DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory)");
+    if (cf) cf->Release();
+
+    void *pv = kSentinel;
+    HRESULT hr = pDllGetClassObject(CLSID_OEMUI, IID_IUnknown, &pv);
+    checkf(hr == S_OK && pv != nullptr && pv != kSentinel, "DllGetClassObject(CLSID_OEMUI, IID_IUnknown)", "hr 0x%08lX",
+           (unsigned long)hr);
+    if (hr == S_OK && pv && pv != kSentinel) static_cast<IUnknown *>(pv)->Release();
+
+    pv = kSentinel;
+    checkHr(pDllGetClassObject(CLSID_Unknown, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE,
+            "DllGetClassObject with an unknown class");
+
+    pv = kSentinel;
+    checkHr(pDllGetClassObject(CLSID_OEMUI, IID_IPrintOemUI, &pv), E_NOINTERFACE,
+            "DllGetClassObject for an interface the factory lacks");
+    check(pv == nullptr, "DllGetClassObject failure nulls the result");
+}
+
+// Creates an object through a fresh factory of the given class.
+HRESULT create(REFCLSID clsid, REFIID iid, void **ppv) {
+    IClassFactory *cf = getFactory(clsid);
+    if (!cf) return E_UNEXPECTED;
+    HRESULT hr = cf->CreateInstance(nullptr, iid, ppv);
+    cf->Release();
+    return hr;
+}
+
+void testCreateInstance() {
+    struct Case {
+        const CLSID *clsid;
+        const IID *iid;
+        const char *name;
+        bool isUi;  // else the print ticket provider
+    } cases[] = {
+        {&CLSID_OEMUI, &IID_IUnknown, "CLSID_OEMUI / IID_IUnknown", true},
+        {&CLSID_OEMUI, &IID_IPrintOemUI, "CLSID_OEMUI / IID_IPrintOemUI", true},
+        {&CLSID_OEMUI, &IID_IPrintOemPrintTicketProvider, "CLSID_OEMUI / IID_IPrintOemPrintTicketProvider", false},
+        {&CLSID_OEMPTPROVIDER, &IID_IPrintOemUI, "CLSID_OEMPTPROVIDER / IID_IPrintOemUI", true},
+        {&CLSID_OEMPTPROVIDER, &IID_IPrintOemPrintTicketProvider,
+         "CLSID_OEMPTPROVIDER / IID_IPrintOemPrintTicketProvider", false},
+    };
+    for (const Case &c : cases) {
+        std::string what = std::string("CreateInstance ") + c.name;
+        void *pv = kSentinel;
+        HRESULT hr = create(*c.clsid, *c.iid, &pv);
+        if (hr != S_OK || pv == nullptr || pv == kSentinel) {
+            checkf(false, what.c_str(), "hr 0x%08lX, object %p", (unsigned long)hr, pv);
+            continue;
+        }
+        // Tell the two objects apart by an interface only one of them serves.
+        IUnknown *unk = static_cast<IUnknown *>(pv);
+        void *probe = nullptr;
+        bool servesUi = unk->QueryInterface(IID_IPrintOemUI, &probe) == S_OK;
+        if (probe) static_cast<IUnknown *>(probe)->Release();
+        probe = nullptr;
+        bool servesPt = unk->QueryInterface(IID_IPrintOemPrintTicketProvider, &probe) == S_OK;
+        if (probe) static_cast<IUnknown *>(probe)->Release();
+        checkf(servesUi == c.isUi && servesPt == !c.isUi, what.c_str(), "got %s",
+               servesUi   ? "the UI object"
+               : servesPt ? "the ticket provider"
+                          : "neither object");
+        check(!unloadable(), (what + ": a live object keeps the module loaded").c_str());
+        ULONG left = unk->Release();
+        checkf(left == 0, (what + ": caller holds the only reference").c_str(), "Release returned %lu",
+               (unsigned long)left);
+        check(unloadable(), (what + ": unloadable after the last Release").c_str());
+    }
+
+    void *pv = kSentinel;
+    checkHr(create(CLSID_OEMUI, IID_IPrintOemUI2, &pv), E_NOINTERFACE, "CreateInstance IID_IPrintOemUI2");
+    check(pv == nullptr, "CreateInstance IID_IPrintOemUI2 nulls the result");
+    check(unloadable(), "CreateInstance IID_IPrintOemUI2 leaves no object behind");
+
+    IClassFactory *cf = getFactory(CLSID_OEMUI);
+    if (cf) {
+        pv = kSentinel;
+        checkHr(cf->CreateInstance(cf, IID_IUnknown, &pv), CLASS_E_NOAGGREGATION,
+                "CreateInstance with an outer unknown");
+        check(unloadable(), "aggregation attempt creates nothing");
+
+        checkHr(cf->LockServer(TRUE), S_OK, "LockServer(TRUE)");
+        cf->Release();
+        check(!unloadable(), "a server lock keeps the module loaded after the factory is gone");
+        cf = getFactory(CLSID_OEMUI);
+        if (cf) {
+            checkHr(cf->LockServer(FALSE), S_OK, "LockServer(FALSE)");
+            cf->Release();
+        }
+        check(unloadable(), "unloadable after the lock is dropped");
+    }
+}
+
+void testUiObject(IPrintOemUI *ui) {
+    // QueryInterface and reference counting.
+    void *pv = kSentinel;
+    check(ui->QueryInterface(IID_IUnknown, &pv) == S_OK && pv == ui, "IOemUI QueryInterface(IID_IUnknown) is itself");
+    if (pv == ui) ui->Release();
+    pv = kSentinel;
+    check(ui->QueryInterface(IID_IPrintOemUI, &pv) == S_OK && pv == ui,
+          "IOemUI QueryInterface(IID_IPrintOemUI) is itself");
+    if (pv == ui) ui->Release();
+    const IID *refused[] = {&IID_IPrintOemUI2, &IID_IPrintOemPrintTicketProvider, &IID_IClassFactory};
+    bool allRefused = true;
+    for (const IID *iid : refused) {
+        pv = kSentinel;
+        allRefused &= ui->QueryInterface(*iid, &pv) == E_NOINTERFACE && pv == nullptr;
+    }
+    check(allRefused, "IOemUI QueryInterface refuses IPrintOemUI2, the provider and IClassFactory with null");
+    check(ui->AddRef() == 2 && ui->Release() == 1, "IOemUI AddRef/Release return the new count");
+
+    // GetInfo.
+    DWORD value = 0, needed = 0;
+    HRESULT hr = ui->GetInfo(OEMGI_GETSIGNATURE, &value, sizeof value, &needed);
+    checkf(hr == S_OK && value == 0x4D534654 && needed == 4, "GetInfo(OEMGI_GETSIGNATURE)",
+           "hr 0x%08lX, value 0x%08lX, needed %lu", (unsigned long)hr, (unsigned long)value, (unsigned long)needed);
+    value = 0;
+    hr = ui->GetInfo(OEMGI_GETVERSION, &value, sizeof value, &needed);
+    checkf(hr == S_OK && value == 3 && needed == 4, "GetInfo(OEMGI_GETVERSION)", "hr 0x%08lX, value %lu, needed %lu",
+           (unsigned long)hr, (unsigned long)value, (unsigned long)needed);
+
+    DWORD wide[2] = {0xCCCCCCCC, 0xCCCCCCCC};
+    hr = ui->GetInfo(OEMGI_GETSIGNATURE, wide, sizeof wide, &needed);
+    check(hr == S_OK && wide[0] == 0x4D534654 && wide[1] == 0xCCCCCCCC,
+          "GetInfo with an 8-byte buffer writes only the first 4 bytes");
+
+    struct Failure {
+        DWORD mode;
+        DWORD cb;
+        bool nullNeeded;
+        DWORD wantError;
+        DWORD wantNeeded;  // kUntouched: must stay as the caller set it
+        const char *what;
+    };
+    const DWORD kUntouched = 0xDEADBEEF;
+    const Failure failures[] = {
+        {OEMGI_GETINTERFACEVERSION, 4, false, ERROR_INVALID_PARAMETER, kUntouched, "GetInfo mode 2 fails, error 87"},
+        {OEMGI_GETSIGNATURE, 2, false, ERROR_INSUFFICIENT_BUFFER, 4, "GetInfo 2-byte buffer fails, error 122, needs 4"},
+        {OEMGI_GETSIGNATURE, 4, true, ERROR_INVALID_PARAMETER, kUntouched, "GetInfo null needed-size fails, error 87"},
+        {OEMGI_GETREQUESTEDHELPERINTERFACES, 4, false, ERROR_NOT_SUPPORTED, 0, "GetInfo mode 4 fails, error 50"},
+    };
+    for (const Failure &f : failures) {
+        value = 0;
+        needed = kUntouched;
+        SetLastError(0);
+        hr = ui->GetInfo(f.mode, &value, f.cb, f.nullNeeded ? nullptr : &needed);
+        DWORD err = GetLastError();
+        checkf(hr == E_FAIL && err == f.wantError && needed == f.wantNeeded, f.what,
+               "hr 0x%08lX, last error %lu, needed 0x%lX", (unsigned long)hr, (unsigned long)err,
+               (unsigned long)needed);
+    }
+
+    // QueryColorProfile.
+    WCHAR profile[32];
+    std::wmemset(profile, L'#', 32);
+    ULONG cb = 32;
+    FLONG flags = 0;
+    hr = ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, profile, &cb, &flags);
+    checkf(hr == S_OK && std::wcscmp(profile, L"OEMPROFILE.icm") == 0 && cb == 32 && flags == QCP_PROFILEDISK,
+           "QueryColorProfile with 32 bytes names OEMPROFILE.icm on disk", "hr 0x%08lX, cb %lu, flags %lu",
+           (unsigned long)hr, (unsigned long)cb, (unsigned long)flags);
+
+    cb = 31;
+    SetLastError(0);
+    hr = ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, profile, &cb, &flags);
+    DWORD err = GetLastError();
+    checkf(hr == E_FAIL && cb == 32 && err == ERROR_INSUFFICIENT_BUFFER,
+           "QueryColorProfile with 31 bytes fails, needs 32, error 122", "hr 0x%08lX, cb %lu, last error %lu",
+           (unsigned long)hr, (unsigned long)cb, (unsigned long)err);
+
+    cb = 64;
+    hr = ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_SOURCEPROFILE, profile, &cb, &flags);
+    check(hr == E_FAIL && cb == 64, "QueryColorProfile refuses QCP_SOURCEPROFILE without touching the size");
+
+    // Every slot that is safe to call without a driver around it, by number.
+    // A slot out of place or a method that is not __stdcall fails here.
+    DWORD result = 0;
+    WCHAR name[] = L"no such printer";
+    checkSlot(ui, 3, {OEMGI_GETVERSION, P(&value), 4, P(&needed)}, S_OK, "slot 3 GetInfo");
+    checkSlot(ui, 9, {0, 0, 0, 0}, E_NOTIMPL, "slot 9 DevQueryPrintEx");
+    checkSlot(ui, 10, {0, 0, 0, DC_PAPERS, 0, 0, 0, 0, P(&result)}, E_NOTIMPL, "slot 10 DeviceCapabilities");
+    checkSlot(ui, 11, {1, 0}, E_NOTIMPL, "slot 11 UpgradePrinter");
+    checkSlot(ui, 12, {P(name), 99, 0, 0}, S_OK, "slot 12 PrinterEvent (unhandled event)");
+    checkSlot(ui, 13, {DRIVER_EVENT_INITIALIZE, 3, 0, 0}, S_OK, "slot 13 DriverEvent");
+    cb = 32;
+    checkSlot(ui, 14, {0, 0, 0, 0, QCP_DEVICEPROFILE, P(profile), P(&cb), P(&flags)}, S_OK,
+              "slot 14 QueryColorProfile");
+    checkSlot(ui, 15, {0, WM_INITDIALOG, 0, 0}, E_NOTIMPL, "slot 15 FontInstallerDlgProc");
+    checkSlot(ui, 16, {0, 0, 0}, E_NOTIMPL, "slot 16 UpdateExternalFonts");
+}
+
+void testProvider(IPrintOemPrintTicketProvider *pt) {
+    INT *versions = nullptr;
+    INT count = -1;
+    HRESULT hr = pt->GetSupportedVersions(nullptr, &versions, &count);
+    checkf(hr == S_OK && count == 1 && versions && versions[0] == 1, "GetSupportedVersions gives the one version 1",
+           "hr 0x%08lX, count %d, first %d", (unsigned long)hr, count, versions ? versions[0] : -1);
+    CoTaskMemFree(versions);  // the block is the caller's, from CoTaskMemAlloc
+
+    checkHr(pt->GetSupportedVersions(nullptr, nullptr, &count), E_INVALIDARG, "GetSupportedVersions null list");
+    checkHr(pt->GetSupportedVersions(nullptr, &versions, nullptr), E_INVALIDARG, "GetSupportedVersions null count");
+
+    OEMPTOPTS opts = 0xFF;
+    INT nsCount = 0;
+    BSTR *ns = nullptr;
+    hr = pt->BindPrinter(reinterpret_cast<HANDLE>(1), 1, &opts, &nsCount, &ns);
+    bool nsOk = ns && ns[0] && SysStringLen(ns[0]) > 0;
+    checkf(hr == S_OK && opts == OEMPT_DEFAULT && nsCount == 1 && nsOk, "BindPrinter gives one namespace",
+           "hr 0x%08lX, options %lu, count %d", (unsigned long)hr, (unsigned long)opts, nsCount);
+    if (ns) {
+        SysFreeString(ns[0]);
+        CoTaskMemFree(ns);
+    }
+
+    BSTR uri = nullptr;
+    hr = pt->QueryDeviceDefaultNamespace(&uri);
+    check(hr == S_OK && uri && SysStringLen(uri) > 0, "QueryDeviceDefaultNamespace gives a system string");
+    SysFreeString(uri);
+
+    SlotResult r = callSlot(pt, 3, {0, P(&versions), P(&count)});
+    check(r.hr == S_OK && r.stackLeft == 0 && count == 1, "provider slot 3 GetSupportedVersions");
+    if (r.hr == S_OK) CoTaskMemFree(versions);
+    checkSlot(pt, 4, {1, 1, 0, 0, 0}, E_POINTER, "provider slot 4 BindPrinter (no outputs)");
+    checkSlot(pt, 5, {0}, E_INVALIDARG, "provider slot 5 PublishPrintTicketHelperInterface (null)");
+    checkSlot(pt, 6, {0}, E_POINTER, "provider slot 6 QueryDeviceDefaultNamespace (null)");
+    checkSlot(pt, 10, {0}, E_INVALIDARG, "provider slot 10 ExpandIntentOptions (null)");
+    checkSlot(pt, 11, {0}, E_INVALIDARG, "provider slot 11 ValidatePrintTicket (null)");
+}
+
+std::wstring defaultDllPath() {
+    WCHAR exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe, n);
+    size_t slash = path.find_last_of(L"\\/");
+    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
+    return path + L"orvoui.dll";
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::wstring path;
+    if (argc > 1) {
+        WCHAR buf[MAX_PATH];
+        int n = MultiByteToWideChar(CP_ACP, 0, argv[1], -1, buf, MAX_PATH);
+        path = n > 0 ? buf : L"";
+    } else {
+        path = defaultDllPath();
+    }
+    std::printf("loading %ls\n", path.c_str());
+
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HMODULE dll = LoadLibraryW(path.c_str());
+    checkf(dll != nullptr, "LoadLibraryW", "error %lu", (unsigned long)GetLastError());
+    if (dll) {
+        pDllGetClassObject =
+            reinterpret_cast<PFN_DllGetClassObject>(reinterpret_cast<void *>(GetProcAddress(dll, "DllGetClassObject")));
+        pDllCanUnloadNow =
+            reinterpret_cast<PFN_DllCanUnloadNow>(reinterpret_cast<void *>(GetProcAddress(dll, "DllCanUnloadNow")));
+        check(pDllGetClassObject != nullptr, "export DllGetClassObject");
+        check(pDllCanUnloadNow != nullptr, "export DllCanUnloadNow");
+    }
+    if (pDllGetClassObject && pDllCanUnloadNow) {
+        check(unloadable(), "DllCanUnloadNow is S_OK before anything is created");
+        testClassObjects();
+        testCreateInstance();
+
+        void *pv = nullptr;
+        if (create(CLSID_OEMUI, IID_IPrintOemUI, &pv) == S_OK && pv) {
+            auto *ui = static_cast<IPrintOemUI *>(pv);
+            testUiObject(ui);
+            check(ui->Release() == 0, "IOemUI last Release returns 0");
+        } else {
+            check(false, "IOemUI for the method checks");
+        }
+        pv = nullptr;
+        if (create(CLSID_OEMPTPROVIDER, IID_IPrintOemPrintTicketProvider, &pv) == S_OK && pv) {
+            auto *pt = static_cast<IPrintOemPrintTicketProvider *>(pv);
+            testProvider(pt);
+            check(pt->Release() == 0, "provider last Release returns 0");
+        } else {
+            check(false, "print ticket provider for the method checks");
+        }
+        HRESULT hr = pDllCanUnloadNow();
+        checkf(hr == S_OK, "DllCanUnloadNow is S_OK once everything is released", "hr 0x%08lX", (unsigned long)hr);
+    }
+    if (dll) check(FreeLibrary(dll) != FALSE, "FreeLibrary");
+    CoUninitialize();
+
+    std::printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed == 0 && g_passed > 0 ? 0 : 1;
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The project's test command: installs what is missing, builds and tests the
+# Linux build (plain and under AddressSanitizer/UBSan), cross-builds both
+# Windows DLLs, checks them, and runs the Windows smoke test under Wine.
+# Stops at the first failing stage and says which one it was.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+summary=()
+stage() {
+  local name=$1 start=$SECONDS rc=0
+  shift
+  echo
+  echo "=== $name"
+  "$@" || rc=$?
+  if ((rc != 0)); then
+    echo >&2
+    echo "test.sh: stage '$name' FAILED (exit $rc)" >&2
+    printf '  %s\n' "${summary[@]}" >&2
+    exit 1
+  fi
+  summary+=("$(printf '%-28s ok  %4ds' "$name" $((SECONDS - start)))")
+}
+
+preset() { cmake --preset "$1" && cmake --build --preset "$1" -j2; }
+
+stage "dependencies" bash tools/deps.sh
+stage "linux build" preset linux
+stage "linux tests" ctest --preset linux
+stage "linux-asan build" preset linux-asan
+stage "linux-asan tests" ctest --preset linux-asan
+stage "windows-x86 build" preset windows-x86
+stage "windows-x64 build" preset windows-x64
+stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvoui.dll
+stage "windows-x64 dll check" bash tools/check-dll.sh build/windows-x64/src/orvoui.dll
+stage "wine smoke x86" bash tools/wine-smoke.sh build/windows-x86
+stage "wine smoke x64" bash tools/wine-smoke.sh build/windows-x64
+
+echo
+echo "test.sh: all stages passed"
+printf '  %s\n' "${summary[@]}"
