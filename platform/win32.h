@@ -36,6 +36,7 @@
 #include "platform/linux/ole/ole.h"
 #include "platform/linux/res/res.h"
 #include "platform/linux/decl/driverui.h"
+#include "platform/linux/spooler/winspool.h"
 
 #endif
 

@@ -88,6 +88,21 @@ typedef struct _DRIVER_INFO_8W {
 typedef DRIVER_INFO_8W DRIVER_INFO_8;
 typedef PDRIVER_INFO_8W PDRIVER_INFO_8;
 
+typedef struct _DRIVER_INFO_3W {
+    DWORD cVersion;
+    LPWSTR pName;
+    LPWSTR pEnvironment;
+    LPWSTR pDriverPath;
+    LPWSTR pDataFile;
+    LPWSTR pConfigFile;
+    LPWSTR pHelpFile;
+    LPWSTR pDependentFiles;
+    LPWSTR pMonitorName;
+    LPWSTR pDefaultDataType;
+} DRIVER_INFO_3W, *PDRIVER_INFO_3W, *LPDRIVER_INFO_3W;
+typedef DRIVER_INFO_3W DRIVER_INFO_3;
+typedef PDRIVER_INFO_3W PDRIVER_INFO_3;
+
 typedef struct _FORM_INFO_1W {
     DWORD Flags;
     LPWSTR pName;
@@ -132,6 +147,32 @@ typedef PRINTER_DEFAULTSW PRINTER_DEFAULTS;
 #define REG_SZ 1
 #define REG_BINARY 3
 #define REG_DWORD 4
+
+// Errors of the spooler calls that the kernel part does not define.
+#ifndef ERROR_INVALID_LEVEL
+#define ERROR_INVALID_LEVEL 124L
+#endif
+#ifndef RPC_X_NULL_REF_POINTER
+#define RPC_X_NULL_REF_POINTER 1780L
+#endif
+#ifndef ERROR_INVALID_USER_BUFFER
+#define ERROR_INVALID_USER_BUFFER 1784L
+#endif
+#ifndef ERROR_UNKNOWN_PRINTER_DRIVER
+#define ERROR_UNKNOWN_PRINTER_DRIVER 1797L
+#endif
+#ifndef ERROR_INVALID_DATATYPE
+#define ERROR_INVALID_DATATYPE 1804L
+#endif
+#ifndef ERROR_INVALID_ENVIRONMENT
+#define ERROR_INVALID_ENVIRONMENT 1805L
+#endif
+#ifndef ERROR_INVALID_PRINTER_STATE
+#define ERROR_INVALID_PRINTER_STATE 1906L
+#endif
+#ifndef ERROR_SPL_NO_STARTDOC
+#define ERROR_SPL_NO_STARTDOC 3003L
+#endif
 
 extern "C" {
 STANDIN_API BOOL WINAPI OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault);

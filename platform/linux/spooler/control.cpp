@@ -1,0 +1,485 @@
+// The stand-in print server itself: the one server object, the lookups the
+// winspool calls share, the checks of a configuration, and the controls of
+// server.h that tests and the host use instead of handles.
+#include "platform/linux/spooler/state.h"
+
+#include "platform/linux/crt/crt.h"
+#include "platform/linux/crt/utf.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+static_assert(sizeof(DEVMODEW) == 220, "the public DEVMODEW is 220 bytes");
+
+namespace standin::spooler {
+namespace detail {
+
+Server &server()
+{
+    // Never destroyed: handles and other threads may outlive static cleanup.
+    static auto *instance = new Server;
+    return *instance;
+}
+
+bool SameName(const std::u16string &a, const std::u16string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (towlower(a[i]) != towlower(b[i]))
+            return false;
+    return true;
+}
+
+std::u16string FromWide(const WCHAR *text) { return text != nullptr ? std::u16string(text) : std::u16string(); }
+
+Printer *FindPrinter(Server &s, const std::u16string &name)
+{
+    for (Printer &p : s.printers)
+        if (SameName(p.config.name, name))
+            return &p;
+    return nullptr;
+}
+
+DriverConfig *FindDriver(Server &s, const std::u16string &name)
+{
+    for (DriverConfig &d : s.drivers)
+        if (SameName(d.name, name))
+            return &d;
+    return nullptr;
+}
+
+FormConfig *FindForm(Server &s, const std::u16string &name)
+{
+    for (FormConfig &f : s.forms)
+        if (SameName(f.name, name))
+            return &f;
+    return nullptr;
+}
+
+// ---- Checks ---------------------------------------------------------------
+
+namespace {
+
+std::string utf8(const std::u16string &text)
+{
+    std::string out;
+    utf::AppendUtf8(text.data(), text.size(), out);
+    return out;
+}
+
+bool refuse(std::string &error, std::string why)
+{
+    error = std::move(why);
+    return false;
+}
+
+template <typename T, typename Name>
+bool uniqueNames(const std::vector<T> &items, Name name, const char *what, std::string &error)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        for (size_t j = i + 1; j < items.size(); ++j)
+            if (SameName(name(items[i]), name(items[j])))
+                return refuse(error, std::string("two ") + what + " named \"" + utf8(name(items[j])) + "\"");
+    return true;
+}
+
+WORD readWord(const std::vector<BYTE> &bytes, size_t offset)
+{
+    return static_cast<WORD>(bytes[offset] | bytes[offset + 1] << 8);
+}
+
+}  // namespace
+
+bool ValidDevMode(const std::vector<BYTE> &devmode, std::string &error)
+{
+    if (devmode.empty())
+        return true;
+    if (devmode.size() < sizeof(DEVMODEW))
+        return refuse(error, "DEVMODE of " + std::to_string(devmode.size()) + " bytes is shorter than 220");
+    WORD size = readWord(devmode, offsetof(DEVMODEW, dmSize));
+    WORD extra = readWord(devmode, offsetof(DEVMODEW, dmDriverExtra));
+    if (size != sizeof(DEVMODEW))
+        return refuse(error, "DEVMODE dmSize is " + std::to_string(size) + ", not 220");
+    if (devmode.size() != size + size_t(extra))
+        return refuse(error, "DEVMODE has " + std::to_string(devmode.size()) + " bytes, its dmSize and dmDriverExtra say " +
+                                 std::to_string(size + extra));
+    return true;
+}
+
+bool ValidPrinter(const PrinterConfig &c, std::string &error)
+{
+    if (c.name.empty() || c.name.find_first_of(u",\\") != std::u16string::npos)
+        return refuse(error, "printer name \"" + utf8(c.name) + "\" is empty or has ',' or '\\'");
+    std::string who = "printer \"" + utf8(c.name) + "\": ";
+    if (c.port.empty() || c.driver.empty())
+        return refuse(error, who + "needs a port and a driver");
+    if (!ValidDevMode(c.devmode, error)) {
+        error = who + error;
+        return false;
+    }
+    for (const DataValue &value : c.data)
+        if (value.name.empty())
+            return refuse(error, who + "a data value has no name");
+    if (!uniqueNames(c.data, [](const DataValue &v) { return v.name; }, "data values", error)) {
+        error = who + error;
+        return false;
+    }
+    return true;
+}
+
+bool ValidForm(const FormConfig &f, std::string &error)
+{
+    std::string who = "form \"" + utf8(f.name) + "\": ";
+    if (f.name.empty())
+        return refuse(error, "a form has no name");
+    if (f.flags != FORM_USER && f.flags != FORM_BUILTIN && f.flags != FORM_PRINTER)
+        return refuse(error, who + "flags " + std::to_string(f.flags) + " are not a form kind");
+    if (f.size.cx <= 0 || f.size.cy <= 0)
+        return refuse(error, who + "size is not positive");
+    if (f.paper == 0 || f.paper > kLastPaper)
+        return refuse(error, who + "paper number " + std::to_string(f.paper) + " is out of range");
+    return true;
+}
+
+bool ValidState(const State &state, std::string &error)
+{
+    for (const DriverConfig &d : state.drivers)
+        if (d.name.empty() || d.minWidth > d.maxWidth)
+            return refuse(error, "driver \"" + utf8(d.name) + "\" has no name or its widths are reversed");
+    if (!uniqueNames(state.drivers, [](const DriverConfig &d) { return d.name; }, "drivers", error))
+        return false;
+    for (const FormConfig &f : state.forms)
+        if (!ValidForm(f, error))
+            return false;
+    if (!uniqueNames(state.forms, [](const FormConfig &f) { return f.name; }, "forms", error))
+        return false;
+    for (size_t i = 0; i < state.forms.size(); ++i)
+        for (size_t j = i + 1; j < state.forms.size(); ++j)
+            if (state.forms[i].paper == state.forms[j].paper)
+                return refuse(error, "forms \"" + utf8(state.forms[i].name) + "\" and \"" +
+                                         utf8(state.forms[j].name) + "\" have the same paper number");
+    for (const PrinterConfig &p : state.printers) {
+        if (!ValidPrinter(p, error))
+            return false;
+        bool known = std::any_of(state.drivers.begin(), state.drivers.end(),
+                                 [&](const DriverConfig &d) { return SameName(d.name, p.driver); });
+        if (!known)
+            return refuse(error, "printer \"" + utf8(p.name) + "\": no driver \"" + utf8(p.driver) + "\"");
+    }
+    return uniqueNames(state.printers, [](const PrinterConfig &p) { return p.name; }, "printers", error);
+}
+
+// ---- Whole states ---------------------------------------------------------
+
+State Snapshot(Server &s)
+{
+    State state;
+    state.drivers = s.drivers;
+    state.forms = s.forms;
+    for (const Printer &p : s.printers)
+        state.printers.push_back(p.config);
+    state.nextPaper = s.nextPaper;
+    return state;
+}
+
+// The jobs go with the server they were printed on; job ids keep counting.
+void Install(Server &s, State state)
+{
+    s.drivers = std::move(state.drivers);
+    s.forms = std::move(state.forms);
+    s.printers.clear();
+    for (PrinterConfig &config : state.printers)
+        s.printers.push_back({s.nextPrinterId++, std::move(config)});
+    // A number once given out stays taken, even by a state that forgot it.
+    WORD next = std::max(state.nextPaper, kFirstUserPaper);
+    for (const FormConfig &f : s.forms)
+        if (f.paper >= next)
+            next = static_cast<WORD>(f.paper + 1);
+    s.nextPaper = next;
+    s.jobs.clear();
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+namespace {
+
+// Runs f(printer) on the named printer under the lock; false when none.
+template <typename F>
+bool withPrinter(const std::u16string &name, F f)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Printer *p = FindPrinter(s, name);
+    return p != nullptr && f(*p);
+}
+
+void ensureDriver(Server &s, const std::u16string &name)
+{
+    if (FindDriver(s, name) == nullptr)
+        s.drivers.push_back(ModelDriver(name));
+}
+
+}  // namespace
+
+void Reset()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Install(s, State{});
+}
+
+void LoadSample()
+{
+    State sample = SampleState();
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Install(s, std::move(sample));
+}
+
+bool AddPrinter(const PrinterConfig &config)
+{
+    std::string error;
+    if (!ValidPrinter(config, error))
+        return false;
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (FindPrinter(s, config.name) != nullptr)
+        return false;
+    ensureDriver(s, config.driver);
+    s.printers.push_back({s.nextPrinterId++, config});
+    return true;
+}
+
+bool UpdatePrinter(const std::u16string &name, const PrinterConfig &config)
+{
+    std::string error;
+    if (!ValidPrinter(config, error))
+        return false;
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Printer *p = FindPrinter(s, name);
+    Printer *namesake = FindPrinter(s, config.name);
+    if (p == nullptr || (namesake != nullptr && namesake != p))
+        return false;
+    ensureDriver(s, config.driver);
+    p->config = config;
+    return true;
+}
+
+bool RemovePrinter(const std::u16string &name)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Printer *p = FindPrinter(s, name);
+    if (p == nullptr)
+        return false;
+    s.printers.erase(s.printers.begin() + (p - s.printers.data()));
+    return true;
+}
+
+bool GetPrinter(const std::u16string &name, PrinterConfig &out)
+{
+    return withPrinter(name, [&](Printer &p) {
+        out = p.config;
+        return true;
+    });
+}
+
+std::vector<std::u16string> PrinterNames()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    std::vector<std::u16string> names;
+    for (const Printer &p : s.printers)
+        names.push_back(p.config.name);
+    return names;
+}
+
+bool SetData(const std::u16string &printer, const std::u16string &value, DWORD type, const std::vector<BYTE> &bytes)
+{
+    if (value.empty())
+        return false;
+    return withPrinter(printer, [&](Printer &p) {
+        for (DataValue &v : p.config.data) {
+            if (SameName(v.name, value)) {
+                v.type = type;
+                v.bytes = bytes;
+                return true;
+            }
+        }
+        p.config.data.push_back({value, type, bytes});
+        return true;
+    });
+}
+
+bool GetData(const std::u16string &printer, const std::u16string &value, DataValue &out)
+{
+    return withPrinter(printer, [&](Printer &p) {
+        for (const DataValue &v : p.config.data) {
+            if (SameName(v.name, value)) {
+                out = v;
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+bool RemoveData(const std::u16string &printer, const std::u16string &value)
+{
+    return withPrinter(printer, [&](Printer &p) {
+        auto &data = p.config.data;
+        auto it = std::find_if(data.begin(), data.end(), [&](const DataValue &v) { return SameName(v.name, value); });
+        if (it == data.end())
+            return false;
+        data.erase(it);
+        return true;
+    });
+}
+
+std::vector<BYTE> DefaultDevMode(const std::u16string &printer)
+{
+    std::vector<BYTE> devmode;
+    withPrinter(printer, [&](Printer &p) {
+        devmode = p.config.devmode;
+        return true;
+    });
+    return devmode;
+}
+
+bool SetDefaultDevMode(const std::u16string &printer, const std::vector<BYTE> &devmode)
+{
+    std::string error;
+    if (!ValidDevMode(devmode, error))
+        return false;
+    return withPrinter(printer, [&](Printer &p) {
+        p.config.devmode = devmode;
+        return true;
+    });
+}
+
+bool SetRefuseFullAccess(const std::u16string &printer, bool refuse)
+{
+    return withPrinter(printer, [&](Printer &p) {
+        p.config.refuseFullAccess = refuse;
+        return true;
+    });
+}
+
+bool AddDriver(const DriverConfig &config)
+{
+    if (config.name.empty() || config.minWidth > config.maxWidth)
+        return false;
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (DriverConfig *existing = FindDriver(s, config.name))
+        *existing = config;
+    else
+        s.drivers.push_back(config);
+    return true;
+}
+
+bool GetDriver(const std::u16string &name, DriverConfig &out)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    const DriverConfig *d = FindDriver(s, name);
+    if (d != nullptr)
+        out = *d;
+    return d != nullptr;
+}
+
+bool SetDriverVersion(const std::u16string &driver, DWORDLONG version)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    DriverConfig *d = FindDriver(s, driver);
+    if (d != nullptr)
+        d->version = version;
+    return d != nullptr;
+}
+
+bool AddForm(const FormConfig &form)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    FormConfig added = form;
+    if (added.paper == 0) {
+        if (s.nextPaper > kLastPaper)
+            return false;
+        added.paper = s.nextPaper;
+    }
+    std::string error;
+    if (!ValidForm(added, error) || FindForm(s, added.name) != nullptr)
+        return false;
+    if (std::any_of(s.forms.begin(), s.forms.end(), [&](const FormConfig &f) { return f.paper == added.paper; }))
+        return false;
+    if (added.paper >= s.nextPaper)
+        s.nextPaper = static_cast<WORD>(added.paper + 1);
+    s.forms.push_back(added);
+    return true;
+}
+
+bool RemoveForm(const std::u16string &name)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    FormConfig *f = FindForm(s, name);
+    if (f == nullptr)
+        return false;
+    s.forms.erase(s.forms.begin() + (f - s.forms.data()));
+    return true;
+}
+
+std::vector<FormConfig> Forms()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.forms;
+}
+
+std::vector<BYTE> MakeDefaultDevMode(const std::u16string &printer, const std::u16string &driver,
+                                     const std::u16string &form)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    const FormConfig *f = FindForm(s, form);
+    if (f == nullptr)
+        return {};
+    const DriverConfig *d = FindDriver(s, driver);
+    return BuildDevMode(printer, d != nullptr ? *d : ModelDriver(driver), *f);
+}
+
+std::vector<BYTE> MakeDefaultDevMode(const std::u16string &printer, const std::u16string &form)
+{
+    std::u16string driver;
+    {
+        Server &s = server();
+        std::lock_guard<std::mutex> guard(s.lock);
+        const Printer *p = FindPrinter(s, printer);
+        if (p == nullptr)
+            return {};
+        driver = p->config.driver;
+    }
+    return MakeDefaultDevMode(printer, driver, form);
+}
+
+std::vector<JobRecord> Jobs()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.jobs;
+}
+
+void ClearJobs()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.jobs.clear();
+}
+
+}  // namespace standin::spooler
