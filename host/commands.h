@@ -5,7 +5,12 @@
 
 struct HostOptions {
     std::string modulePath;
+    std::string printer;    // --printer NAME
+    std::string stateFile;  // --state FILE: a saved print server instead of the sample
     bool debugOutput = false;  // echo the plug-in's debugger output to stderr
 };
 
 int RunInfo(const HostOptions &options);
+int RunPrinters(const HostOptions &options);
+int RunDevMode(const HostOptions &options);
+int RunInstall(const HostOptions &options);

@@ -14,8 +14,13 @@ void Usage()
     std::fprintf(stderr,
                  "usage: orvoui-host [--module PATH] [--debug] COMMAND\n"
                  "commands:\n"
-                 "  info    load the plug-in and show what its objects answer\n"
+                 "  info      load the plug-in and show what its objects answer\n"
+                 "  printers  the print server's printers: driver, port, default paper, stored settings\n"
+                 "  devmode   the driver's DevMode sequence on a printer's default DEVMODE (--printer)\n"
+                 "  install   printer initialisation through the plug-in (--printer)\n"
                  "options:\n"
+                 "  --printer NAME the printer to work on\n"
+                 "  --state FILE   a saved print server (created from the sample when missing; saved back)\n"
                  "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
                  "  --debug        echo the plug-in's debugger output to stderr\n");
 }
@@ -30,6 +35,10 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc) {
             options.modulePath = argv[++i];
+        } else if (std::strcmp(argv[i], "--printer") == 0 && i + 1 < argc) {
+            options.printer = argv[++i];
+        } else if (std::strcmp(argv[i], "--state") == 0 && i + 1 < argc) {
+            options.stateFile = argv[++i];
         } else if (std::strcmp(argv[i], "--debug") == 0) {
             options.debugOutput = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -47,6 +56,12 @@ int main(int argc, char **argv)
 
     if (command == "info")
         return RunInfo(options);
+    if (command == "printers")
+        return RunPrinters(options);
+    if (command == "devmode")
+        return RunDevMode(options);
+    if (command == "install")
+        return RunInstall(options);
     if (command.empty())
         std::fprintf(stderr, "orvoui-host: no command given\n");
     else

@@ -1,9 +1,17 @@
 #include "src/settings/printerinit.h"
 
+#include "src/settings/printer.h"
+#include "src/settings/records.h"
+
 BOOL StoreDefaultPrinterSettings(PCWSTR pPrinterName)
 {
-    UNREFERENCED_PARAMETER(pPrinterName);
-    // The settings record and the printer access helpers are not built yet.
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
+    HANDLE hPrinter = OpenPrinterAllAccess(pPrinterName);
+    if (hPrinter == nullptr)
+        return FALSE;
+    REGSTRUCT defaults;
+    SetDefaultSettings(&defaults);
+    DWORD result = SetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
+                                   reinterpret_cast<LPBYTE>(&defaults), sizeof(defaults));
+    ClosePrinter(hPrinter);
+    return result == ERROR_SUCCESS;
 }

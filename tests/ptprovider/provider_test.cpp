@@ -23,8 +23,9 @@ protected:
     }
     void TearDown() override
     {
-        if (provider != nullptr)
+        if (provider != nullptr) {
             EXPECT_EQ(provider->Release(), 0u);
+        }
         PluginTest::TearDown();
     }
 

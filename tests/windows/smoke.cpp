@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <initializer_list>
 #include <string>
@@ -365,6 +366,56 @@ void testUiObject(IPrintOemUI *ui) {
     checkSlot(ui, 16, {0, 0, 0}, E_NOTIMPL, "slot 16 UpdateExternalFonts");
 }
 
+// The private devmode record needs no spooler: size, default, convert and
+// merge through the real calling convention. Fields by 32-bit index.
+void testDevMode(IPrintOemUI *ui) {
+    enum { kSize = 0, kSignature = 1, kVersion = 2, kDriverData = 3, kPaperChoose = 4, kSpeed = 7, kDensity = 8,
+           kRotate = 11, kMirror = 22, kFields = 27 };
+    OEMDMPARAM param = {};
+    param.cbSize = sizeof param;
+    HRESULT hr = ui->DevMode(OEMDM_SIZE, &param);
+    checkf(hr == S_OK && param.cbBufSize == 108, "DevMode(OEMDM_SIZE) asks for 108 bytes", "hr 0x%08lX, size %lu",
+           (unsigned long)hr, (unsigned long)param.cbBufSize);
+
+    DWORD defaults[kFields];
+    std::memset(defaults, 0x5A, sizeof defaults);
+    param.pOEMDMOut = defaults;
+    param.cbBufSize = sizeof defaults;
+    hr = ui->DevMode(OEMDM_DEFAULT, &param);
+    check(hr == S_OK && defaults[kSize] == 108 && defaults[kSignature] == 0x4D534654 && defaults[kVersion] == 3 &&
+              defaults[kDriverData] == 0 && defaults[kSpeed] == 4 && defaults[kDensity] == 8 &&
+              defaults[kRotate] == 1 && defaults[kPaperChoose] == 0x5A5A5A5A,
+          "DevMode(OEMDM_DEFAULT) writes the defaults and leaves the pending selections");
+
+    // An older 64-byte record with an out-of-range item selection.
+    DWORD older[kFields];
+    std::memcpy(older, defaults, sizeof older);
+    older[kSize] = 64;
+    older[kDriverData] = 101;
+    older[kSpeed] = 2;
+    older[kMirror] = 1;
+    DWORD merged[kFields];
+    std::memcpy(merged, defaults, sizeof merged);
+    param.pOEMDMIn = older;
+    param.pOEMDMOut = merged;
+    hr = ui->DevMode(OEMDM_MERGE, &param);
+    check(hr == S_OK && merged[kSize] == 108 && merged[kSpeed] == 2 && merged[kMirror] == 0 &&
+              merged[kDriverData] == 0,
+          "DevMode(OEMDM_MERGE) of a 64-byte record keeps its bytes and bounds the selection");
+
+    older[kSignature] = 0x12345678;
+    hr = ui->DevMode(OEMDM_CONVERT, &param);
+    check(hr == S_OK && merged[kSpeed] == 4 && merged[kSignature] == 0x4D534654,
+          "DevMode(OEMDM_CONVERT) of a foreign record gives the defaults");
+
+    SetLastError(0);
+    hr = ui->DevMode(5, &param);
+    DWORD err = GetLastError();
+    check(hr == E_FAIL && err == ERROR_INVALID_PARAMETER, "DevMode with mode 5 fails with error 87");
+    param.pOEMDMIn = param.pOEMDMOut = nullptr;
+    checkSlot(ui, 4, {OEMDM_SIZE, P(&param)}, S_OK, "slot 4 DevMode");
+}
+
 void testProvider(IPrintOemPrintTicketProvider *pt) {
     INT *versions = nullptr;
     INT count = -1;
@@ -446,6 +497,7 @@ int main(int argc, char **argv) {
         if (create(CLSID_OEMUI, IID_IPrintOemUI, &pv) == S_OK && pv) {
             auto *ui = static_cast<IPrintOemUI *>(pv);
             testUiObject(ui);
+            testDevMode(ui);
             check(ui->Release() == 0, "IOemUI last Release returns 0");
         } else {
             check(false, "IOemUI for the method checks");

@@ -1,0 +1,163 @@
+// orvoui-host printers, devmode and install: the print server's printers,
+// the driver's DevMode sequence on a printer's default DEVMODE, and printer
+// initialisation, each through the loaded plug-in where the driver would
+// call it.
+#include "host/commands.h"
+#include "host/plugin.h"
+#include "host/records.h"
+#include "host/state.h"
+#include "host/text.h"
+#include "platform/linux/spooler/server.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using standin::spooler::PrinterConfig;
+
+std::string DefaultPaper(const PrinterConfig &printer)
+{
+    if (printer.devmode.size() < sizeof(DEVMODEW))
+        return "(no default DEVMODE)";
+    DEVMODEW devmode;
+    std::memcpy(&devmode, printer.devmode.data(), sizeof(devmode));
+    for (const auto &form : standin::spooler::Forms()) {
+        if (form.paper == static_cast<WORD>(devmode.dmPaperSize))
+            return Utf8(form.name) + " (paper " + std::to_string(devmode.dmPaperSize) + ")";
+    }
+    return "paper " + std::to_string(devmode.dmPaperSize) + " (no such form)";
+}
+
+std::string StoredSettings(const std::u16string &printer)
+{
+    standin::spooler::DataValue value;
+    if (!standin::spooler::GetData(printer, kSettingsValueName, value))
+        return "none stored";
+    return DescribeSettings(value.bytes, value.type);
+}
+
+bool FindPrinter(const std::string &name, PrinterConfig &printer)
+{
+    if (name.empty()) {
+        std::fprintf(stderr, "orvoui-host: --printer NAME is required\n");
+        return false;
+    }
+    if (!standin::spooler::GetPrinter(Utf16(name), printer)) {
+        std::fprintf(stderr, "orvoui-host: no printer named '%s'\n", name.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The UI object of the loaded module, as the driver UI gets it.
+IPrintOemUI *CreateUi(PluginModule &module, const HostOptions &options)
+{
+    std::string error;
+    if (!module.Load(options.modulePath, error)) {
+        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
+        return nullptr;
+    }
+    IPrintOemUI *ui = nullptr;
+    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
+        return nullptr;
+    }
+    return ui;
+}
+
+}  // namespace
+
+int RunPrinters(const HostOptions &options)
+{
+    if (!LoadServer(options.stateFile))
+        return 1;
+    for (const std::u16string &name : standin::spooler::PrinterNames()) {
+        PrinterConfig printer;
+        if (!standin::spooler::GetPrinter(name, printer))
+            continue;
+        std::printf("%s\n", Utf8(name).c_str());
+        std::printf("  driver    %s\n", Utf8(printer.driver).c_str());
+        std::printf("  port      %s\n", Utf8(printer.port).c_str());
+        std::printf("  paper     %s\n", DefaultPaper(printer).c_str());
+        if (printer.refuseFullAccess)
+            std::printf("  access    printing only (full access refused)\n");
+        if (printer.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE)
+            std::printf("  status    offline\n");
+        std::printf("  settings  %s\n", StoredSettings(name).c_str());
+    }
+    return 0;
+}
+
+int RunDevMode(const HostOptions &options)
+{
+    PrinterConfig printer;
+    if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
+        return 1;
+    PluginModule module;
+    IPrintOemUI *ui = CreateUi(module, options);
+    if (ui == nullptr)
+        return 1;
+
+    std::printf("printer %s, driver %s\n", options.printer.c_str(), Utf8(printer.driver).c_str());
+    OEMDMPARAM param = {};
+    param.cbSize = sizeof(param);
+    HRESULT hr = ui->DevMode(OEMDM_SIZE, &param);
+    std::printf("OEMDM_SIZE     %s, %u bytes\n", HresultText(hr).c_str(), static_cast<unsigned>(param.cbBufSize));
+    int status = 0;
+    if (FAILED(hr) || param.cbBufSize != sizeof(OEMDEV)) {
+        ui->Release();
+        return 1;
+    }
+
+    // The driver defaults a fresh record, then merges the printer's own
+    // record (the last bytes of its default DEVMODE) into it.
+    OEMDEV record = {};
+    param.pOEMDMOut = &record;
+    hr = ui->DevMode(OEMDM_DEFAULT, &param);
+    std::printf("OEMDM_DEFAULT  %s\n", HresultText(hr).c_str());
+    status |= FAILED(hr);
+
+    const std::vector<BYTE> &devmode = printer.devmode;
+    OEMDEV stored;
+    bool hasRecord = false;
+    if (devmode.size() >= sizeof(DEVMODEW)) {
+        DEVMODEW head;
+        std::memcpy(&head, devmode.data(), sizeof(head));
+        std::printf("default DEVMODE: dmSize %u, dmDriverExtra %u\n", head.dmSize, head.dmDriverExtra);
+        hasRecord = head.dmDriverExtra >= sizeof(OEMDEV) && devmode.size() >= 220u + head.dmDriverExtra;
+        if (hasRecord)
+            std::memcpy(&stored, devmode.data() + 220 + head.dmDriverExtra - sizeof(OEMDEV), sizeof(stored));
+    }
+    if (hasRecord) {
+        param.pOEMDMIn = &stored;
+        hr = ui->DevMode(OEMDM_MERGE, &param);
+        std::printf("OEMDM_MERGE    %s (the printer's record)\n", HresultText(hr).c_str());
+        status |= FAILED(hr);
+    } else {
+        std::printf("OEMDM_MERGE    skipped: the printer's DEVMODE carries no record\n");
+    }
+    std::printf("OEMDEV:\n%s", DescribeOEMDev(record).c_str());
+    ui->Release();
+    return status;
+}
+
+int RunInstall(const HostOptions &options)
+{
+    PrinterConfig printer;
+    if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
+        return 1;
+    PluginModule module;
+    IPrintOemUI *ui = CreateUi(module, options);
+    if (ui == nullptr)
+        return 1;
+
+    std::u16string name = Utf16(options.printer);
+    HRESULT hr = ui->PrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0);
+    ui->Release();
+    std::printf("PRINTER_EVENT_INITIALIZE %s: %s\n", options.printer.c_str(), HresultText(hr).c_str());
+    std::printf("  settings  %s\n", StoredSettings(name).c_str());
+    return SaveServer(options.stateFile) ? 0 : 1;
+}

@@ -1,0 +1,122 @@
+#include "host/records.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Field {
+    const char *name;
+    size_t offset;
+};
+
+const Field kSettingsFields[] = {
+    {"Speed", offsetof(REGSTRUCT, Speed)},
+    {"Density", offsetof(REGSTRUCT, Density)},
+    {"Reference[0]", offsetof(REGSTRUCT, Reference)},
+    {"Reference[1]", offsetof(REGSTRUCT, Reference) + 4},
+    {"Rotate", offsetof(REGSTRUCT, Rotate)},
+    {"Gap", offsetof(REGSTRUCT, Gap)},
+    {"Gappara[0]", offsetof(REGSTRUCT, Gappara)},
+    {"Gappara[1]", offsetof(REGSTRUCT, Gappara) + 4},
+    {"Offset", offsetof(REGSTRUCT, Offset)},
+    {"Settear", offsetof(REGSTRUCT, Settear)},
+    {"Gray", offsetof(REGSTRUCT, Gray)},
+    {"Reverse", offsetof(REGSTRUCT, Reverse)},
+    {"BlackLevel", offsetof(REGSTRUCT, BlackLevel)},
+    {"GrayLevel", offsetof(REGSTRUCT, GrayLevel)},
+    {"Chain", offsetof(REGSTRUCT, Chain)},
+    {"Mirror", offsetof(REGSTRUCT, Mirror)},
+    {"Brightness", offsetof(REGSTRUCT, Brightness)},
+    {"Contrast", offsetof(REGSTRUCT, Contrast)},
+    {"Unit", offsetof(REGSTRUCT, Unit)},
+    {"AutoCut", offsetof(REGSTRUCT, AutoCut)},
+    {"SpecialTape", offsetof(REGSTRUCT, SpecialTape)},
+    {"HalfCut", offsetof(REGSTRUCT, HalfCut)},
+    {"Distributed", offsetof(REGSTRUCT, Distributed)},
+    {"iQuality", offsetof(REGSTRUCT, iQuality)},
+};
+
+const Field kOEMDevFields[] = {
+    {"dwSize", offsetof(OEMDEV, dmOEMExtra.dwSize)},
+    {"dwSignature", offsetof(OEMDEV, dmOEMExtra.dwSignature)},
+    {"dwVersion", offsetof(OEMDEV, dmOEMExtra.dwVersion)},
+    {"dwDriverData", offsetof(OEMDEV, dwDriverData)},
+    {"standardPaperSizeChoose", offsetof(OEMDEV, standardPaperSizeChoose)},
+    {"standardOrientationChoose", offsetof(OEMDEV, standardOrientationChoose)},
+    {"standardResolutionChoose", offsetof(OEMDEV, standardResolutionChoose)},
+    {"Speed", offsetof(OEMDEV, Speed)},
+    {"Density", offsetof(OEMDEV, Density)},
+    {"Reference[0]", offsetof(OEMDEV, Reference)},
+    {"Reference[1]", offsetof(OEMDEV, Reference) + 4},
+    {"Rotate", offsetof(OEMDEV, Rotate)},
+    {"Gap", offsetof(OEMDEV, Gap)},
+    {"Gappara[0]", offsetof(OEMDEV, Gappara)},
+    {"Gappara[1]", offsetof(OEMDEV, Gappara) + 4},
+    {"Offset", offsetof(OEMDEV, Offset)},
+    {"Settear", offsetof(OEMDEV, Settear)},
+    {"Gray", offsetof(OEMDEV, Gray)},
+    {"Reverse", offsetof(OEMDEV, Reverse)},
+    {"BlackLevel", offsetof(OEMDEV, BlackLevel)},
+    {"GrayLevel", offsetof(OEMDEV, GrayLevel)},
+    {"Chain", offsetof(OEMDEV, Chain)},
+    {"Mirror", offsetof(OEMDEV, Mirror)},
+    {"AutoCut", offsetof(OEMDEV, AutoCut)},
+    {"SpecialTape", offsetof(OEMDEV, SpecialTape)},
+    {"HalfCut", offsetof(OEMDEV, HalfCut)},
+    {"iQuality", offsetof(OEMDEV, iQuality)},
+};
+
+LONG FieldAt(const void *record, size_t offset)
+{
+    LONG value;
+    std::memcpy(&value, static_cast<const BYTE *>(record) + offset, sizeof(value));
+    return value;
+}
+
+}  // namespace
+
+std::string DescribeSettings(const std::vector<BYTE> &bytes, DWORD type)
+{
+    char text[96];
+    if (bytes.empty())
+        return "none stored";
+    if (type != REG_BINARY || bytes.size() != sizeof(REGSTRUCT)) {
+        std::snprintf(text, sizeof(text), "not a settings record (type %u, %zu bytes)", static_cast<unsigned>(type),
+                      bytes.size());
+        return text;
+    }
+    REGSTRUCT settings;
+    std::memcpy(&settings, bytes.data(), sizeof(settings));
+    if (settings.Version != REGSTRUCT_VERSION) {
+        std::snprintf(text, sizeof(text), "not a settings record (version %d)", static_cast<int>(settings.Version));
+        return text;
+    }
+    // Only what differs from the defaults, so a changed setting stands out.
+    REGSTRUCT defaults;
+    SetDefaultSettings(&defaults);
+    std::string out;
+    for (const Field &field : kSettingsFields) {
+        LONG value = FieldAt(&settings, field.offset);
+        if (value == FieldAt(&defaults, field.offset))
+            continue;
+        std::snprintf(text, sizeof(text), "%s%s %d", out.empty() ? "" : ", ", field.name, static_cast<int>(value));
+        out += text;
+    }
+    return out.empty() ? "defaults" : out + " (the rest at the defaults)";
+}
+
+std::string DescribeOEMDev(const OEMDEV &record)
+{
+    std::string out;
+    char line[96];
+    for (const Field &field : kOEMDevFields) {
+        LONG value = FieldAt(&record, field.offset);
+        if (field.offset == offsetof(OEMDEV, dmOEMExtra.dwSignature))
+            std::snprintf(line, sizeof(line), "  %-26s 0x%08X\n", field.name, static_cast<unsigned>(value));
+        else
+            std::snprintf(line, sizeof(line), "  %-26s %d\n", field.name, static_cast<int>(value));
+        out += line;
+    }
+    return out;
+}

@@ -1,0 +1,12 @@
+// How the host shows the plug-in's records.
+#pragma once
+
+#include "src/settings/records.h"
+
+#include <string>
+#include <vector>
+
+// "Speed 4, Density 5, ..." for a stored settings value, or why it is not one.
+std::string DescribeSettings(const std::vector<BYTE> &bytes, DWORD type);
+// One line per OEMDEV field, "  Speed        4".
+std::string DescribeOEMDev(const OEMDEV &record);

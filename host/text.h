@@ -1,0 +1,8 @@
+// UTF-16 to UTF-8 for the host's output.
+#pragma once
+
+#include <string>
+
+std::string Utf8(const std::u16string &text);
+std::string Utf8(const char16_t *text);
+std::u16string Utf16(const std::string &text);

@@ -1,0 +1,38 @@
+// The page context one property sheet's pages share, and the module-wide
+// state through which pages, option-item callbacks and dialogs find the
+// sheet the user touched last. All of it lives on the property sheet's
+// thread; there is no lock.
+#pragma once
+
+#include "platform/win32.h"
+#include "src/settings/records.h"
+
+constexpr DWORD NAME_UNITS = 260;
+
+struct PAGECONTEXT {
+    HANDLE hPrinter;  // the driver's handle of the sheet's printer
+    HANDLE hHeap;     // the OEM heap the block came from
+    DWORD nReads;     // 0 until Settings has been read from the printer
+    REGSTRUCT Settings;
+    POEMCUIPPARAM pOEMUIParam;
+    IPrintOemDriverUI *pOEMHelp;
+};
+typedef PAGECONTEXT *PPAGECONTEXT;
+
+// Bits of the pending-pages byte: a page with unapplied changes.
+constexpr BYTE PENDING_PAGESETUP = 0x01;
+constexpr BYTE PENDING_GRAPHICS = 0x02;
+constexpr BYTE PENDING_OTHER = 0x04;
+
+extern PPAGECONTEXT gpCurrentContext;
+extern PREGSTRUCT gpCurrentSettings;
+extern POEMCUIPPARAM gpDocUIParam;
+extern IPrintOemDriverUI *gpDriverUIHelp;
+// The driver name of the document sheet initialised last; empty before.
+extern WCHAR gszDriverName[NAME_UNITS];
+// The printer of the sheet whose page was initialised last.
+extern WCHAR gszCurrentPrinter[NAME_UNITS];
+extern BYTE gPendingPages;
+
+// Back to the state of a freshly loaded module (tests only).
+void ResetPageState();

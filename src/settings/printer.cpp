@@ -1,0 +1,174 @@
+#include "src/settings/printer.h"
+
+#include "src/core/debug.h"
+#include "src/core/unique.h"
+#include "src/pages/pagestate.h"
+
+namespace {
+
+using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
+
+// The driver's paper list as DeviceCapabilitiesW reports it: names in
+// 64-unit slots and 16-bit numbers, paired by index.
+struct PaperList {
+    unique_heap_block names;
+    unique_heap_block numbers;
+    int nameCount = 0;
+    int numberCount = 0;
+
+    const WCHAR *Name(int i) const { return static_cast<const WCHAR *>(names.get()) + i * PAPER_NAME_UNITS; }
+    SHORT Number(int i) const { return static_cast<const SHORT *>(numbers.get())[i]; }
+};
+
+bool FetchCapability(PCWSTR pDevice, PCWSTR pPort, WORD capability, size_t unitBytes, unique_heap_block &out,
+                     int &count)
+{
+    count = DeviceCapabilitiesW(pDevice, pPort, capability, nullptr, nullptr);
+    if (count <= 0)
+        return false;
+    out.reset(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, static_cast<size_t>(count) * unitBytes));
+    if (!out)
+        return false;
+    int fetched = DeviceCapabilitiesW(pDevice, pPort, capability, static_cast<LPWSTR>(out.get()), nullptr);
+    // A list that grew between the two calls would not fit the buffer.
+    if (fetched < 0 || fetched > count)
+        return false;
+    count = fetched;
+    return true;
+}
+
+bool FetchPaperNames(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
+{
+    return FetchCapability(pDevice, pPort, DC_PAPERNAMES, PAPER_NAME_UNITS * sizeof(WCHAR), list.names,
+                           list.nameCount);
+}
+
+bool FetchPaperNumbers(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
+{
+    return FetchCapability(pDevice, pPort, DC_PAPERS, sizeof(SHORT), list.numbers, list.numberCount);
+}
+
+bool SameDriverName(PCWSTR driverName, PCWSTR model)
+{
+    return driverName[0] != 0 && wcscmp(driverName, model) == 0;
+}
+
+}  // namespace
+
+HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName)
+{
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE hPrinter = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(pPrinterName), &hPrinter, &defaults)) {
+        WARNING(TEXT("UI:  OpenPrinter error code is %d"), GetLastError());
+        return nullptr;
+    }
+    return hPrinter;
+}
+
+PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
+{
+    unique_printer printer(OpenPrinterAllAccess(pPrinterName));
+    if (!printer)
+        return nullptr;
+
+    DWORD needed = 0;
+    GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
+    if (needed == 0)
+        return nullptr;
+    unique_global block(GlobalAlloc(GPTR, needed));
+    if (!block)
+        return nullptr;
+    if (!GetPrinterW(printer.get(), 2, static_cast<LPBYTE>(block.get()), needed, &needed))
+        return nullptr;
+    return static_cast<PRINTER_INFO_2W *>(block.Take());
+}
+
+BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo)
+{
+    unique_printer printer(OpenPrinterAllAccess(pInfo->pPrinterName));
+    if (!printer)
+        return TRUE;
+    if (!SetPrinterW(printer.get(), 2, reinterpret_cast<LPBYTE>(pInfo), 0))
+        WARNING(TEXT("UI:  SetPrinter fail and error code is %d"), GetLastError());
+    return TRUE;
+}
+
+SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName)
+{
+    PaperList list;
+    if (!FetchPaperNames(pDevice, pPort, list))
+        return -1;
+
+    int found = -1;
+    for (int i = 0; i < list.nameCount && found < 0; ++i) {
+        if (wcsncmp(list.Name(i), pPaperName, PAPER_NAME_UNITS) == 0)
+            found = i;
+    }
+    if (found < 0)
+        return -1;
+
+    if (!FetchPaperNumbers(pDevice, pPort, list) || found >= list.numberCount)
+        return -1;
+    return list.Number(found);
+}
+
+void GetPaperNameById(PCWSTR pDevice, PCWSTR pPort, SHORT paperId, WCHAR *pDest)
+{
+    pDest[0] = 0;
+    PaperList list;
+    if (!FetchPaperNames(pDevice, pPort, list) || !FetchPaperNumbers(pDevice, pPort, list))
+        return;
+    for (int i = 0; i < list.numberCount; ++i) {
+        if (list.Number(i) != paperId)
+            continue;
+        // A number without a name at its index names nothing.
+        if (i < list.nameCount)
+            wcsncpy(pDest, list.Name(i), PAPER_NAME_UNITS);
+        return;
+    }
+}
+
+BOOL ChangeDefaultPaper(PCWSTR pPrinterName, PCWSTR pPaperName)
+{
+    OutputDebugStringW(pPrinterName);
+    OutputDebugStringW(pPaperName);
+
+    unique_global block(GetPrinterInfo2(pPrinterName));
+    if (!block) {
+        WARNING(TEXT("UI:  ppi2 is null"));
+        return FALSE;
+    }
+    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
+    SHORT paper = GetPaperIdByName(info->pPrinterName, info->pPortName, pPaperName);
+    WARNING(TEXT("UI:  nPaperSize is %d"), paper);
+    if (paper == -1 || info->pDevMode == nullptr)
+        return FALSE;
+
+    // The paper alone decides the page: the old field mask goes.
+    DEVMODEW *devmode = info->pDevMode;
+    devmode->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+    devmode->dmPaperSize = paper;
+    devmode->dmPaperWidth = 0;
+    devmode->dmPaperLength = 0;
+    devmode->dmOrientation = DMORIENT_PORTRAIT;
+    return SetPrinterInfo2(info);
+}
+
+BOOL DeletePaperForm(PCWSTR pFormName)
+{
+    unique_printer printer(OpenPrinterAllAccess(gszCurrentPrinter));
+    if (!printer)
+        return FALSE;
+    return DeleteFormW(printer.get(), const_cast<LPWSTR>(pFormName)) ? TRUE : FALSE;
+}
+
+BOOL IsCondorModel()
+{
+    return SameDriverName(gszDriverName, kCondorModel);
+}
+
+BOOL IsFalconModel()
+{
+    return SameDriverName(gszDriverName, kFalconModel);
+}

@@ -1,0 +1,34 @@
+// Printer access shared by the whole plug-in, and the model tests.
+#pragma once
+
+#include "platform/win32.h"
+
+constexpr DWORD PAPER_NAME_UNITS = 64;
+constexpr WCHAR kCondorModel[] = TEXT("Condor Printer");
+constexpr WCHAR kFalconModel[] = TEXT("FalconBT");
+
+// Opens the named printer with PRINTER_ALL_ACCESS; null on failure. The
+// caller closes the handle.
+HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName);
+// The printer's PRINTER_INFO_2 in one zero-filled GPTR block, or null. The
+// caller frees it with GlobalFree.
+PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName);
+// Writes the block back to the printer its pPrinterName names. Always TRUE:
+// failures are only traced.
+BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo);
+
+// The driver's paper number of a paper name (exact, case-sensitive), -1
+// when the driver has no such paper.
+SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName);
+// The paper name of a paper number into a destination of 64 units, empty
+// when there is none. A 64-unit name fills the slot unterminated, as the
+// driver's own list has it: read it with wcsnlen(..., 64).
+void GetPaperNameById(PCWSTR pDevice, PCWSTR pPort, SHORT paperId, WCHAR *pDest);
+// Makes the paper the printer's default paper (portrait, no explicit size).
+BOOL ChangeDefaultPaper(PCWSTR pPrinterName, PCWSTR pPaperName);
+// Deletes a form through the current printer.
+BOOL DeletePaperForm(PCWSTR pFormName);
+
+// The models, by the driver name of the document sheet initialised last.
+BOOL IsCondorModel();
+BOOL IsFalconModel();

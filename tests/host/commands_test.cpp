@@ -1,0 +1,132 @@
+// The host's printer commands as a support engineer runs them, on the
+// embedded sample and on a saved state file.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct HostRun {
+    int status;
+    std::string out;
+};
+
+HostRun RunHost(const std::string &args)
+{
+    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    HostRun run{-1, {}};
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 512> chunk{};
+    while (fgets(chunk.data(), chunk.size(), pipe) != nullptr)
+        run.out += chunk.data();
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class HostCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/orvoui-host-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        state_ = dir_ + "/server.json";
+    }
+    void TearDown() override
+    {
+        std::remove(state_.c_str());
+        rmdir(dir_.c_str());
+    }
+
+    std::string dir_;
+    std::string state_;
+};
+
+TEST_F(HostCommands, PrintersOfTheSample)
+{
+    HostRun run = RunHost("printers");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  settings  Speed 2, Mirror 1, Unit 1 (the rest at the defaults)"), std::string::npos);
+    EXPECT_NE(run.out.find("Osprey\n  driver    Osprey\n  port      USB004\n  paper     12 x 40mm"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("  settings  none stored"), std::string::npos);
+    EXPECT_NE(run.out.find("  access    printing only (full access refused)"), std::string::npos);
+    EXPECT_NE(run.out.find("  port      FILE:"), std::string::npos);
+}
+
+TEST_F(HostCommands, DevModeSequenceOnAPrintersRecord)
+{
+    HostRun run = RunHost("devmode --printer Wren");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("OEMDM_SIZE     S_OK (0x00000000), 108 bytes"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("OEMDM_MERGE    S_OK (0x00000000) (the printer's record)"), std::string::npos);
+    EXPECT_NE(run.out.find("  dwSignature                0x4D534654\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  Density                    8\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  standardPaperSizeChoose    -1\n"), std::string::npos);
+}
+
+TEST_F(HostCommands, InstallResetsTheSettingsAndSavesTheState)
+{
+    HostRun install = RunHost("--state " + state_ + " install --printer MerlinBT");
+    ASSERT_EQ(install.status, 0) << install.out;
+    EXPECT_NE(install.out.find("PRINTER_EVENT_INITIALIZE MerlinBT: S_OK (0x00000000)\n  settings  defaults"),
+              std::string::npos)
+        << install.out;
+    std::string saved = ReadFile(state_);
+    ASSERT_FALSE(saved.empty());
+
+    // The next run starts from the saved server, not the sample.
+    HostRun printers = RunHost("--state " + state_ + " printers");
+    ASSERT_EQ(printers.status, 0);
+    EXPECT_NE(printers.out.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n  paper     24 x 60mm (paper 269)\n"
+                                "  settings  defaults"),
+              std::string::npos)
+        << printers.out;
+    // Reading changes nothing; a second install changes nothing either.
+    EXPECT_EQ(ReadFile(state_), saved);
+    ASSERT_EQ(RunHost("--state " + state_ + " install --printer MerlinBT").status, 0);
+    EXPECT_EQ(ReadFile(state_), saved) << "a state survives load and save unchanged";
+
+    // A printer without full access is not changed, and the state stays.
+    HostRun limited = RunHost("--state " + state_ + " install --printer \"KestrelBT (limited)\"");
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(ReadFile(state_), saved);
+}
+
+TEST_F(HostCommands, BadRequestsFailClearly)
+{
+    HostRun missing = RunHost("devmode --printer Nobody");
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.out.find("no printer named 'Nobody'"), std::string::npos) << missing.out;
+    EXPECT_NE(RunHost("install").status, 0);
+    EXPECT_NE(RunHost("frobnicate").status, 0);
+
+    {
+        std::ofstream bad(state_);
+        bad << "{ \"printers\": [ ";
+    }
+    HostRun broken = RunHost("--state " + state_ + " install --printer MerlinBT");
+    EXPECT_NE(broken.status, 0);
+    EXPECT_NE(broken.out.find("cannot load " + state_), std::string::npos) << broken.out;
+    EXPECT_EQ(ReadFile(state_), "{ \"printers\": [ ") << "a broken state file is left as it was";
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+#include "src/core/intrface.h"
+#include "src/settings/devmode.h"
+#include "tests/support/fixture.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using DevModeTest = PluginTest;
+
+constexpr LONG kUntouched = 0x5A5A5A5A;
+
+OEMDEV FilledRecord(LONG fill)
+{
+    OEMDEV record;
+    LONG *fields = reinterpret_cast<LONG *>(&record);
+    for (size_t i = 0; i < sizeof(record) / sizeof(LONG); ++i)
+        fields[i] = fill;
+    return record;
+}
+
+OEMDEV DefaultRecord()
+{
+    OEMDEV record = FilledRecord(kUntouched);
+    SetDefaultOEMDev(&record);
+    return record;
+}
+
+OEMDEV UserRecord()
+{
+    OEMDEV record = DefaultRecord();
+    record.Speed = 2;
+    record.Density = 12;
+    record.Rotate = 3;
+    record.Mirror = 1;
+    record.iQuality = 2;
+    record.dwDriverData = 7;
+    record.standardPaperSizeChoose = 4;
+    return record;
+}
+
+HRESULT CallDevMode(DWORD mode, const OEMDEV *in, OEMDEV *out, OEMDMPARAM *param = nullptr)
+{
+    OEMDMPARAM local = {};
+    OEMDMPARAM &p = param != nullptr ? *param : local;
+    p.cbSize = sizeof(p);
+    p.pOEMDMIn = const_cast<OEMDEV *>(in);
+    p.pOEMDMOut = out;
+    p.cbBufSize = sizeof(OEMDEV);
+    return hrOEMDevMode(mode, &p);
+}
+
+TEST_F(DevModeTest, SizeAndDefaults)
+{
+    OEMDMPARAM param = {};
+    ASSERT_EQ(CallDevMode(OEMDM_SIZE, nullptr, nullptr, &param), S_OK);
+    EXPECT_EQ(param.cbBufSize, 108u);
+
+    OEMDEV out = FilledRecord(kUntouched);
+    ASSERT_EQ(CallDevMode(OEMDM_DEFAULT, nullptr, &out), S_OK);
+    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
+    EXPECT_EQ(out.dmOEMExtra.dwSignature, 0x4D534654u);
+    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
+    EXPECT_EQ(out.dwDriverData, 0u);
+    EXPECT_EQ(out.Speed, 4);
+    EXPECT_EQ(out.Density, 8);
+    EXPECT_EQ(out.Rotate, 1);
+    EXPECT_EQ(out.Gappara[0], 3);
+    EXPECT_EQ(out.BlackLevel, 2);
+    EXPECT_EQ(out.GrayLevel, 6);
+    EXPECT_EQ(out.iQuality, 0);
+    // The driver's pending selections stay as the buffer held them.
+    EXPECT_EQ(out.standardPaperSizeChoose, kUntouched);
+    EXPECT_EQ(out.standardOrientationChoose, kUntouched);
+    EXPECT_EQ(out.standardResolutionChoose, kUntouched);
+    // The record in memory order begins with the size and "TFSM".
+    EXPECT_EQ(std::memcmp(reinterpret_cast<BYTE *>(&out) + 4, "TFSM", 4), 0);
+}
+
+TEST_F(DevModeTest, MergeTakesWhatTheInputHas)
+{
+    // A whole record of ours comes through; the pending fields with it.
+    OEMDEV in = UserRecord();
+    OEMDEV out = DefaultRecord();
+    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &in, &out), S_OK);
+    EXPECT_EQ(std::memcmp(&in, &out, sizeof(OEMDEV)), 0);
+
+    // An older, 64-byte record: its bytes, then the defaults.
+    OEMDEV shortIn = UserRecord();
+    shortIn.dmOEMExtra.dwSize = 64;
+    shortIn.Mirror = 1;  // beyond its 64 bytes: not taken
+    out = FilledRecord(kUntouched);
+    out.dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
+    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &shortIn, &out), S_OK);
+    EXPECT_EQ(std::memcmp(&out.dwDriverData, &shortIn.dwDriverData, 64 - 12), 0);
+    EXPECT_EQ(out.Mirror, 0);
+    EXPECT_EQ(out.iQuality, 0);
+    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
+    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
+
+    // A longer record of a later version is cut to ours.
+    struct {
+        OEMDEV record;
+        LONG more[4];
+    } longIn = {UserRecord(), {9, 9, 9, 9}};
+    longIn.record.dmOEMExtra.dwSize = sizeof(longIn);
+    longIn.record.dmOEMExtra.dwVersion = 4;
+    BYTE outBuffer[sizeof(OEMDEV) + 16];
+    std::memset(outBuffer, 0xEE, sizeof(outBuffer));
+    auto *outRecord = reinterpret_cast<OEMDEV *>(outBuffer);
+    outRecord->dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
+    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &longIn.record, outRecord), S_OK);
+    EXPECT_EQ(outRecord->dmOEMExtra.dwSize, 108u);
+    EXPECT_EQ(outRecord->dmOEMExtra.dwVersion, 3u);
+    EXPECT_EQ(outRecord->Mirror, 1);
+    EXPECT_EQ(outBuffer[sizeof(OEMDEV)], 0xEE) << "nothing written past the record";
+}
+
+TEST_F(DevModeTest, ForeignRecordGivesTheDefaults)
+{
+    OEMDEV in = UserRecord();
+    in.dmOEMExtra.dwSignature = 0x12345678;
+    OEMDEV out = DefaultRecord();
+    out.standardOrientationChoose = 1;
+    for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
+        ClearDebug();
+        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
+        EXPECT_EQ(out.Rotate, 1);
+        EXPECT_EQ(out.Density, 8);
+        EXPECT_EQ(out.dwDriverData, 0u);
+        EXPECT_EQ(out.standardOrientationChoose, 1);
+        EXPECT_EQ(Debug(), "UI:  Unknown DEVMODE signature, pOEMDMIn ignored.\r\n");
+    }
+}
+
+TEST_F(DevModeTest, MergeBoundsTheOptionItemSelection)
+{
+    struct Case {
+        DWORD in;
+        DWORD merged;
+        DWORD converted;
+    };
+    const Case cases[] = {
+        {101, 0, 101},
+        {100, 100, 100},
+        {static_cast<DWORD>(-5), static_cast<DWORD>(-5), static_cast<DWORD>(-5)},
+        {0x80000000u, 0x80000000u, 0x80000000u},
+    };
+    for (const Case &c : cases) {
+        OEMDEV in = UserRecord();
+        in.dwDriverData = c.in;
+        OEMDEV out = DefaultRecord();
+        ASSERT_EQ(CallDevMode(OEMDM_MERGE, &in, &out), S_OK);
+        EXPECT_EQ(out.dwDriverData, c.merged) << c.in;
+        out = DefaultRecord();
+        ASSERT_EQ(CallDevMode(OEMDM_CONVERT, &in, &out), S_OK);
+        EXPECT_EQ(out.dwDriverData, c.converted) << c.in;
+    }
+}
+
+TEST_F(DevModeTest, InvalidCallsWriteNothing)
+{
+    OEMDEV in = UserRecord();
+    OEMDEV out = FilledRecord(kUntouched);
+    const OEMDEV before = out;
+    for (DWORD mode : {0u, 5u, 0xFFFFFFFFu}) {
+        SetLastError(0);
+        EXPECT_EQ(CallDevMode(mode, &in, &out), E_FAIL);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    }
+    EXPECT_EQ(std::memcmp(&out, &before, sizeof(out)), 0);
+
+    EXPECT_EQ(hrOEMDevMode(OEMDM_SIZE, nullptr), E_FAIL);
+    // Defaults with nowhere to put them are refused, not written through null.
+    EXPECT_EQ(CallDevMode(OEMDM_DEFAULT, nullptr, nullptr), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+    // Convert and merge without an input record take nothing from it and
+    // still succeed; merge makes the output's header valid all the same.
+    ClearDebug();
+    EXPECT_EQ(CallDevMode(OEMDM_CONVERT, nullptr, &out), S_OK);
+    EXPECT_EQ(std::memcmp(&out, &before, sizeof(out)), 0);
+    EXPECT_EQ(CallDevMode(OEMDM_MERGE, nullptr, &out), S_OK);
+    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
+    EXPECT_EQ(out.dmOEMExtra.dwSignature, OEMDEV_SIGNATURE);
+    EXPECT_EQ(out.dwDriverData, 0u) << "0x5A5A5A5A is above 100";
+    EXPECT_EQ(std::memcmp(&out.standardPaperSizeChoose, &before.standardPaperSizeChoose, sizeof(OEMDEV) - 16), 0);
+    EXPECT_EQ(Debug(), "ERROR UI:  ConvertOEMDevmode() invalid parameters.\r\n"
+                       "ERROR UI:  ConvertOEMDevmode() invalid parameters.\r\n");
+    EXPECT_FALSE(MakeOEMDevmodeValid(nullptr));
+}
+
+TEST_F(DevModeTest, VerboseTraceOfADefault)
+{
+    gDebugLevel = DBG_VERBOSE;
+    OEMDEV out = FilledRecord(0);
+    OEMDMPARAM param = {};
+    param.cbSize = sizeof(param);
+    param.pOEMDMOut = &out;
+    param.cbBufSize = 108;
+    ASSERT_EQ(hrOEMDevMode(OEMDM_DEFAULT, &param), S_OK);
+    std::string expected = "UI:  pOEMDevOut after setting default values:\r\n"
+                           "\tdmOEMExtra.dwSize      = 108\r\n"
+                           "\tdmOEMExtra.dwSignature = 0x4d534654\r\n"
+                           "\tdmOEMExtra.dwVersion   = 0x3\r\n"
+                           "\tdwDriverData           = 0\r\n"
+                           "pOemDMParam:\r\n"
+                           "\tcbSize = " + std::to_string(sizeof(OEMDMPARAM)) + "\r\n"
+                           "\tpdriverobj = 0\r\n";
+    EXPECT_EQ(Debug().substr(0, expected.size()), expected);
+    EXPECT_NE(Debug().find("\tcbBufSize = 108\r\n"), std::string::npos);
+}
+
+TEST_F(DevModeTest, FieldDumpAtWarning)
+{
+    OEMDEV record = DefaultRecord();
+    DumpOEMDevFields(&record);
+    std::string text = Debug();
+    EXPECT_EQ(text.rfind("\tDensity      = 8\r\n\tGap          = 0\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\tReverse      = 0\r\n\ttest address        = "), std::string::npos);
+    ClearDebug();
+    DumpOEMDevFields(nullptr);
+    EXPECT_EQ(Debug(), "ERROR UI:  the test oemdev is null.\r\n");
+}
+
+TEST_F(DevModeTest, RecordInsideAWholeDevmode)
+{
+    std::vector<BYTE> buffer(PUBLIC_DEVMODE_SIZE + 300);
+    auto *devmode = reinterpret_cast<DEVMODEW *>(buffer.data());
+    devmode->dmSize = PUBLIC_DEVMODE_SIZE;
+    devmode->dmDriverExtra = 300;
+    EXPECT_EQ(reinterpret_cast<BYTE *>(FindOEMDevInDevmode(devmode, buffer.size())), buffer.data() + 412);
+    // Not enough bytes behind it, a private area smaller than the record, a
+    // short public part: no record there.
+    EXPECT_EQ(FindOEMDevInDevmode(devmode, buffer.size() - 1), nullptr);
+    devmode->dmDriverExtra = 107;
+    EXPECT_EQ(FindOEMDevInDevmode(devmode, buffer.size()), nullptr);
+    devmode->dmDriverExtra = 108;
+    devmode->dmSize = 156;
+    EXPECT_EQ(FindOEMDevInDevmode(devmode, buffer.size()), nullptr);
+}
+
+// Through the object, as the driver calls it.
+TEST_F(DevModeTest, ThroughTheUiObject)
+{
+    IClassFactory *factory = nullptr;
+    ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+    IPrintOemUI *ui = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
+    factory->Release();
+
+    OEMDMPARAM param = {};
+    param.cbSize = sizeof(param);
+    ASSERT_EQ(ui->DevMode(OEMDM_SIZE, &param), S_OK);
+    EXPECT_EQ(param.cbBufSize, 108u);
+    OEMDEV out = FilledRecord(0);
+    param.pOEMDMOut = &out;
+    ASSERT_EQ(ui->DevMode(OEMDM_DEFAULT, &param), S_OK);
+    EXPECT_EQ(out.Density, 8);
+    ui->Release();
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+#include "src/settings/devmode.h"
+#include "src/settings/printer.h"
+#include "tests/support/spooler.h"
+
+#include <algorithm>
+
+namespace {
+
+class PrinterTest : public SpoolerTest {
+protected:
+    void SetUp() override
+    {
+        SpoolerTest::SetUp();
+        AddForm(u"18 x 100mm", 18000, 100000);
+        AddForm(u"50 x 70mm", 50000, 70000);
+        AddPrinter(u"Shop KestrelBT", u"KestrelBT");
+        AddPrinter(u"Back office", u"KestrelBT");
+        standin::spooler::SetDefaultDevMode(u"Shop KestrelBT",
+                                            standin::spooler::MakeDefaultDevMode(u"Shop KestrelBT", u"50 x 70mm"));
+        standin::spooler::SetDefaultDevMode(u"Back office",
+                                            standin::spooler::MakeDefaultDevMode(u"Back office", u"50 x 70mm"));
+    }
+
+    static DEVMODEW PublicPart(const std::u16string &printer)
+    {
+        std::vector<BYTE> bytes = standin::spooler::DefaultDevMode(printer);
+        DEVMODEW devmode = {};
+        std::memcpy(&devmode, bytes.data(), std::min(bytes.size(), sizeof(devmode)));
+        return devmode;
+    }
+};
+
+TEST_F(PrinterTest, PaperNamesAndNumbers)
+{
+    SHORT id = GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 x 70mm"));
+    EXPECT_EQ(id, static_cast<SHORT>(PaperOf(u"50 x 70mm")));
+    EXPECT_EQ(GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 X 70MM")), -1);
+    EXPECT_EQ(GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 x 70")), -1);
+    EXPECT_EQ(GetPaperIdByName(TEXT("No such printer"), TEXT("USB001"), TEXT("50 x 70mm")), -1);
+
+    WCHAR name[PAPER_NAME_UNITS];
+    GetPaperNameById(TEXT("Shop KestrelBT"), TEXT("USB001"), id, name);
+    EXPECT_EQ(std::u16string(name), u"50 x 70mm");
+    GetPaperNameById(TEXT("Shop KestrelBT"), TEXT("USB001"), 9999, name);
+    EXPECT_EQ(name[0], 0);
+}
+
+TEST_F(PrinterTest, NameThatFillsItsSlot)
+{
+    std::u16string longName(PAPER_NAME_UNITS, u'w');
+    AddForm(longName, 18000, 30000);
+    SHORT id = GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), longName.c_str());
+    ASSERT_NE(id, -1);
+    WCHAR slot[PAPER_NAME_UNITS + 1];
+    slot[PAPER_NAME_UNITS] = u'#';
+    GetPaperNameById(TEXT("Shop KestrelBT"), TEXT("USB001"), id, slot);
+    EXPECT_EQ(wcsnlen(slot, PAPER_NAME_UNITS), PAPER_NAME_UNITS);
+    EXPECT_EQ(slot[PAPER_NAME_UNITS], u'#') << "nothing written past the 64-unit slot";
+}
+
+TEST_F(PrinterTest, DriverWithoutPapers)
+{
+    standin::spooler::DriverConfig empty;
+    empty.name = u"Empty";
+    empty.minWidth = 1;
+    empty.maxWidth = 2;
+    ASSERT_TRUE(standin::spooler::AddDriver(empty));
+    AddPrinter(u"Bare", u"Empty");
+    EXPECT_EQ(GetPaperIdByName(TEXT("Bare"), TEXT("USB001"), TEXT("50 x 70mm")), -1);
+    WCHAR name[PAPER_NAME_UNITS] = TEXT("stale");
+    GetPaperNameById(TEXT("Bare"), TEXT("USB001"), 1, name);
+    EXPECT_EQ(name[0], 0);
+
+    // The capability query failing is the same as no papers.
+    standin::FailNext("DeviceCapabilitiesW", 1, ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 x 70mm")), -1);
+    standin::FailNext("DeviceCapabilitiesW", 1, ERROR_INVALID_PARAMETER, 1);
+    EXPECT_EQ(GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 x 70mm")), -1);
+    standin::FailNext("HeapAlloc", 1);
+    EXPECT_EQ(GetPaperIdByName(TEXT("Shop KestrelBT"), TEXT("USB001"), TEXT("50 x 70mm")), -1);
+}
+
+TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
+{
+    std::vector<BYTE> bytes = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+    auto *devmode = reinterpret_cast<DEVMODEW *>(bytes.data());
+    devmode->dmFields |= DM_COPIES | 0x200;  // copies and default source
+    devmode->dmOrientation = DMORIENT_LANDSCAPE;
+    devmode->dmPaperWidth = 500;
+    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", bytes));
+    std::vector<BYTE> otherBefore = standin::spooler::DefaultDevMode(u"Back office");
+
+    EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    DEVMODEW changed = PublicPart(u"Shop KestrelBT");
+    EXPECT_EQ(changed.dmFields, 0x0000000Fu);
+    EXPECT_EQ(changed.dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
+    EXPECT_EQ(changed.dmOrientation, DMORIENT_PORTRAIT);
+    EXPECT_EQ(changed.dmPaperWidth, 0);
+    EXPECT_EQ(changed.dmPaperLength, 0);
+    // The private area went through untouched, and only this printer changed.
+    std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+    EXPECT_TRUE(std::equal(after.begin() + 220, after.end(), bytes.begin() + 220));
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Back office"), otherBefore);
+    EXPECT_EQ(Debug(), "Shop KestrelBT18 x 100mmUI:  nPaperSize is " + std::to_string(PaperOf(u"18 x 100mm")));
+
+    ClearDebug();
+    EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("no such paper")));
+    EXPECT_FALSE(ChangeDefaultPaper(TEXT("Nobody"), TEXT("18 x 100mm")));
+    EXPECT_EQ(Debug(), "Shop KestrelBTno such paperUI:  nPaperSize is -1"
+                       "Nobody18 x 100mm"
+                       "UI:  OpenPrinter error code is 1801"
+                       "UI:  ppi2 is null");
+}
+
+TEST_F(PrinterTest, ChangeDefaultPaperWhenTheSpoolerFails)
+{
+    // A refused write is only traced: the helper still reports success.
+    standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    EXPECT_NE(Debug().find("UI:  SetPrinter fail and error code is 5"), std::string::npos);
+    EXPECT_NE(PublicPart(u"Shop KestrelBT").dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
+
+    for (const char *api : {"GlobalAlloc", "GetPrinterW", "OpenPrinterW"}) {
+        standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm"))) << api;
+        standin::ClearFaults();
+    }
+}
+
+TEST_F(PrinterTest, DeletePaperFormThroughTheCurrentPrinter)
+{
+    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm"))) << "no current printer yet";
+    lstrcpynW(gszCurrentPrinter, TEXT("Shop KestrelBT"), NAME_UNITS);
+    EXPECT_FALSE(DeletePaperForm(TEXT("no such form")));
+    size_t forms = standin::spooler::Forms().size();
+    EXPECT_TRUE(DeletePaperForm(TEXT("18 x 100mm")));
+    EXPECT_EQ(standin::spooler::Forms().size(), forms - 1);
+}
+
+TEST_F(PrinterTest, ModelTestsCompareTheWholeName)
+{
+    EXPECT_FALSE(IsFalconModel());
+    EXPECT_FALSE(IsCondorModel());
+    struct Case {
+        const char16_t *driver;
+        BOOL falcon;
+        BOOL condor;
+    };
+    const Case cases[] = {
+        {u"FalconBT", TRUE, FALSE},           {u"falconbt", FALSE, FALSE},
+        {u"FalconBT PRO", FALSE, FALSE},      {u"Condor Printer", FALSE, TRUE},
+        {u"Condor printer", FALSE, FALSE},    {u"Condor Printer ", FALSE, FALSE},
+        {u"", FALSE, FALSE},
+    };
+    for (const Case &c : cases) {
+        lstrcpynW(gszDriverName, c.driver, NAME_UNITS);
+        EXPECT_EQ(IsFalconModel(), c.falcon);
+        EXPECT_EQ(IsCondorModel(), c.condor);
+    }
+}
+
+TEST_F(PrinterTest, PrinterInfoBlockIsPackedAndFreed)
+{
+    PRINTER_INFO_2W *info = GetPrinterInfo2(TEXT("Shop KestrelBT"));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(std::u16string(info->pDriverName), u"KestrelBT");
+    ASSERT_NE(info->pDevMode, nullptr);
+    EXPECT_GE(GlobalSize(info), sizeof(PRINTER_INFO_2W) + 220u + info->pDevMode->dmDriverExtra);
+    GlobalFree(info);
+    EXPECT_EQ(GetPrinterInfo2(TEXT("Nobody")), nullptr);
+}
+
+class DefaultDevModeTest : public PrinterTest {
+protected:
+    // A DEVMODE with a 300-byte private area whose record sits at 412.
+    std::vector<BYTE> Devmode(WORD driverExtra)
+    {
+        std::vector<BYTE> bytes(220 + driverExtra, 0xA5);
+        auto *devmode = reinterpret_cast<DEVMODEW *>(bytes.data());
+        std::memset(devmode, 0, 220);
+        devmode->dmSize = 220;
+        devmode->dmDriverExtra = driverExtra;
+        devmode->dmSpecVersion = DM_SPECVERSION;
+        return bytes;
+    }
+
+    REGSTRUCT settings = {};
+};
+
+TEST_F(DefaultDevModeTest, OnlyTheCopiedFieldsChange)
+{
+    std::vector<BYTE> before = Devmode(300);
+    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", before));
+    SetDefaultSettings(&settings);
+    settings.Speed = 1;
+    settings.Mirror = 1;
+    settings.iQuality = 3;
+    settings.BlackLevel = 5;  // not one of the copied fields
+    gpCurrentSettings = &settings;
+
+    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+    ASSERT_EQ(after.size(), before.size());
+    const size_t record = 412;
+    const size_t copied[] = {28, 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 84, 88, 92, 96, 100, 104};
+    for (size_t i = 0; i < after.size(); ++i) {
+        bool inCopied = false;
+        for (size_t field : copied)
+            inCopied |= i >= record + field && i < record + field + 4;
+        if (!inCopied) {
+            EXPECT_EQ(after[i], before[i]) << "byte " << i << " changed";
+        }
+    }
+    auto *oemDev = reinterpret_cast<const OEMDEV *>(after.data() + record);
+    EXPECT_EQ(oemDev->Speed, 1);
+    EXPECT_EQ(oemDev->Mirror, 1);
+    EXPECT_EQ(oemDev->iQuality, 3);
+    EXPECT_EQ(oemDev->Density, 5);
+    EXPECT_NE(Debug().find("UI:  dmsize 220 dmDriverExtra 300UI:  default oemDev change"), std::string::npos);
+}
+
+TEST_F(DefaultDevModeTest, NothingWrittenWithoutRoomOrSettings)
+{
+    SetDefaultSettings(&settings);
+    // A private area smaller than the record: nothing there is ours.
+    std::vector<BYTE> small = Devmode(100);
+    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", small));
+    gpCurrentSettings = &settings;
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), small);
+
+    // No page has read the settings, or they are not of this version.
+    std::vector<BYTE> whole = Devmode(300);
+    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", whole));
+    gpCurrentSettings = nullptr;
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    settings.Version = 4;
+    gpCurrentSettings = &settings;
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), whole);
+
+    // A printer without a default DEVMODE, and one that cannot be read.
+    settings.Version = 5;
+    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Back office", {}));
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Back office")));
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Nobody")));
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+#include "src/core/intrface.h"
+#include "src/settings/settings.h"
+#include "tests/support/spooler.h"
+
+namespace {
+
+class SettingsTest : public SpoolerTest {
+protected:
+    void SetUp() override
+    {
+        SpoolerTest::SetUp();
+        AddPrinter(u"KestrelBT", u"KestrelBT");
+        context.hPrinter = OpenForUse(u"KestrelBT");
+    }
+    void TearDown() override
+    {
+        ClosePrinter(context.hPrinter);
+        SpoolerTest::TearDown();
+    }
+
+    PAGECONTEXT context = {};
+};
+
+TEST_F(SettingsTest, InvalidStoredValuesAreReplacedByTheDefaults)
+{
+    REGSTRUCT user = Defaults();
+    user.Mirror = 1;
+    REGSTRUCT oldVersion = user;
+    oldVersion.Version = 4;
+    std::vector<BYTE> longer = Bytes(user);
+    longer.resize(120);
+    std::vector<BYTE> shorter = Bytes(user);
+    shorter.resize(64);
+    DWORD dword = 5;
+
+    struct Case {
+        const char *what;
+        std::vector<BYTE> bytes;
+        DWORD type;
+    };
+    const Case cases[] = {
+        {"nothing stored", {}, REG_NONE},
+        {"120 bytes", longer, REG_BINARY},
+        {"64 bytes", shorter, REG_BINARY},
+        {"a REG_DWORD", Bytes(user), REG_DWORD},
+        {"version 4", Bytes(oldVersion), REG_BINARY},
+        {"a bare DWORD", std::vector<BYTE>(reinterpret_cast<BYTE *>(&dword), reinterpret_cast<BYTE *>(&dword) + 4),
+         REG_DWORD},
+    };
+    for (const Case &c : cases) {
+        standin::spooler::RemoveData(u"KestrelBT", u"OrvoPrinterData");
+        if (c.type != REG_NONE)
+            StoreRecord(u"KestrelBT", c.bytes.data(), c.bytes.size(), c.type);
+        context.nReads = 0;
+        ReadWriteSettings(&context, FALSE);
+        EXPECT_EQ(Bytes(context.Settings), Bytes(Defaults())) << c.what;
+        EXPECT_EQ(context.nReads, 1u) << c.what;
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(Defaults())) << c.what << ": the defaults are stored";
+    }
+}
+
+TEST_F(SettingsTest, SpeedIsCutOnReadingButNotInStorage)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Speed = 7;
+    stored.Density = 9;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+
+    ReadWriteSettings(&context, FALSE);
+    EXPECT_EQ(context.Settings.Speed, 4);
+    EXPECT_EQ(context.Settings.Density, 9);
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(stored));
+
+    // Later reads only count.
+    context.Settings.Density = 1;
+    ReadWriteSettings(&context, FALSE);
+    EXPECT_EQ(context.nReads, 2u);
+    EXPECT_EQ(context.Settings.Density, 1);
+
+    // The write stores the sheet's copy, cut speed included.
+    ReadWriteSettings(&context, TRUE);
+    REGSTRUCT expected = stored;
+    expected.Speed = 4;
+    expected.Density = 1;
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(expected));
+}
+
+TEST_F(SettingsTest, WriteWaitsForTheLastPendingPage)
+{
+    ReadWriteSettings(&context, FALSE);
+    context.Settings.Mirror = 1;
+    for (BYTE pending : {PENDING_GRAPHICS, PENDING_OTHER, PENDING_PAGESETUP}) {
+        gPendingPages = pending;
+        ReadWriteSettings(&context, TRUE);
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(Defaults()));
+    }
+    gPendingPages = 0;
+    ReadWriteSettings(&context, TRUE);
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
+}
+
+TEST_F(SettingsTest, PrinterWithoutFullAccessLeavesEverythingAlone)
+{
+    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", true));
+    ReadWriteSettings(&context, FALSE);
+    EXPECT_EQ(context.nReads, 0u);
+    EXPECT_EQ(context.Settings.Version, 0);
+    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
+    ReadWriteSettings(&context, TRUE);
+    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
+    EXPECT_EQ(Debug(), "UI:  OpenPrinter error code is 5UI:  OpenPrinter error code is 5");
+}
+
+TEST_F(SettingsTest, SpoolerFailuresOnTheWay)
+{
+    // Each failure stops the read before anything is taken or counted.
+    for (const char *api : {"GetPrinterW", "HeapAlloc", "OpenPrinterW", "GetPrinterDataW"}) {
+        HANDLE printer = context.hPrinter;
+        context = PAGECONTEXT{};
+        context.hPrinter = printer;
+        standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY);
+        ReadWriteSettings(&context, FALSE);
+        if (std::string(api) == "GetPrinterDataW") {
+            // A read that fails is an invalid value: the defaults.
+            EXPECT_EQ(context.nReads, 1u);
+            EXPECT_EQ(Bytes(context.Settings), Bytes(Defaults()));
+        } else {
+            EXPECT_EQ(context.nReads, 0u) << api;
+        }
+        standin::ClearFaults();
+    }
+}
+
+TEST_F(SettingsTest, FailingStoreIsRetriedThenGivenUp)
+{
+    ReadWriteSettings(&context, FALSE);
+    context.Settings.Chain = 1;
+
+    // Two refusals, then the spooler takes it.
+    standin::FailNext("SetPrinterDataW", 2, ERROR_ACCESS_DENIED);
+    ReadWriteSettings(&context, TRUE);
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
+
+    // A spooler that never takes it: the sheet goes on, the failure is traced.
+    context.Settings.Chain = 0;
+    ClearDebug();
+    standin::FailNext("SetPrinterDataW", -1, ERROR_ACCESS_DENIED);
+    ReadWriteSettings(&context, TRUE);
+    standin::ClearFaults();
+    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 1) << "the old record stays";
+    EXPECT_EQ(Debug(), "UI:  SetPrinterData OrvoPrinterData failed, error code is 5\r\n");
+}
+
+TEST_F(SettingsTest, InstallStoresTheDefaults)
+{
+    REGSTRUCT user = Defaults();
+    user.Contrast = 15;
+    user.Unit = 1;
+    StoreRecord(u"KestrelBT", &user, sizeof(user));
+
+    IClassFactory *factory = nullptr;
+    ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+    IPrintOemUI *ui = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
+    factory->Release();
+
+    WCHAR name[] = TEXT("KestrelBT");
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
+    ASSERT_EQ(stored.size(), 116u);
+    EXPECT_EQ(stored, Bytes(Defaults()));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Contrast, 10);
+
+    // A printer that cannot be opened with full access: the event still succeeds.
+    AddPrinter(u"Limited", u"KestrelBT", true);
+    ClearDebug();
+    WCHAR limited[] = TEXT("Limited");
+    EXPECT_EQ(ui->PrinterEvent(limited, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+    EXPECT_TRUE(StoredRecord(u"Limited").empty());
+    EXPECT_EQ(Debug(), "UI:  IOemUI:PrinterEvent(3) entry.\r\nUI:  PRINTER_EVENT_INITIALIZE"
+                       "UI:  OpenPrinter error code is 5LimitedLimited");
+    ui->Release();
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// A print server for one test: emptied first, then given the printers the
+// test needs.
+#pragma once
+
+#include "platform/linux/spooler/server.h"
+#include "src/pages/pagestate.h"
+#include "src/settings/records.h"
+#include "tests/support/fixture.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+class SpoolerTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        standin::spooler::Reset();
+        ResetPageState();
+        PluginTest::SetUp();
+    }
+    void TearDown() override
+    {
+        PluginTest::TearDown();
+        standin::spooler::Reset();
+        ResetPageState();
+    }
+
+    // A printer of the given model with a form of its own as default paper.
+    static void AddPrinter(const std::u16string &name, const std::u16string &driver, bool refuseFullAccess = false)
+    {
+        standin::spooler::PrinterConfig config;
+        config.name = name;
+        config.port = u"USB001";
+        config.driver = driver;
+        config.refuseFullAccess = refuseFullAccess;
+        ASSERT_TRUE(standin::spooler::AddPrinter(config));
+    }
+
+    static void AddForm(const std::u16string &name, LONG widthMicrons, LONG lengthMicrons)
+    {
+        standin::spooler::FormConfig form;
+        form.name = name;
+        form.size = {widthMicrons, lengthMicrons};
+        form.imageableArea = {0, 0, widthMicrons, lengthMicrons};
+        ASSERT_TRUE(standin::spooler::AddForm(form));
+    }
+
+    static WORD PaperOf(const std::u16string &form)
+    {
+        for (const auto &f : standin::spooler::Forms())
+            if (f.name == form)
+                return f.paper;
+        return 0;
+    }
+
+    static void StoreRecord(const std::u16string &printer, const void *bytes, size_t size, DWORD type = REG_BINARY)
+    {
+        const BYTE *p = static_cast<const BYTE *>(bytes);
+        ASSERT_TRUE(standin::spooler::SetData(printer, u"OrvoPrinterData", type, std::vector<BYTE>(p, p + size)));
+    }
+
+    static std::vector<BYTE> StoredRecord(const std::u16string &printer)
+    {
+        standin::spooler::DataValue value;
+        if (!standin::spooler::GetData(printer, u"OrvoPrinterData", value))
+            return {};
+        return value.bytes;
+    }
+
+    static REGSTRUCT Defaults()
+    {
+        REGSTRUCT settings;
+        SetDefaultSettings(&settings);
+        return settings;
+    }
+
+    static std::vector<BYTE> Bytes(const REGSTRUCT &settings)
+    {
+        const BYTE *p = reinterpret_cast<const BYTE *>(&settings);
+        return std::vector<BYTE>(p, p + sizeof(settings));
+    }
+
+    static HANDLE OpenForUse(const std::u16string &name)
+    {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+        HANDLE handle = nullptr;
+        EXPECT_TRUE(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &handle, &defaults));
+        return handle;
+    }
+};
