@@ -68,6 +68,15 @@ IPrintOemUI *CreateUi(PluginModule &module, const HostOptions &options)
     return ui;
 }
 
+// The common start of a command on one printer: the server loaded, the
+// printer found, the plug-in's UI object made.
+IPrintOemUI *StartOnPrinter(const HostOptions &options, PrinterConfig &printer, PluginModule &module)
+{
+    if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
+        return nullptr;
+    return CreateUi(module, options);
+}
+
 }  // namespace
 
 int RunPrinters(const HostOptions &options)
@@ -94,10 +103,8 @@ int RunPrinters(const HostOptions &options)
 int RunDevMode(const HostOptions &options)
 {
     PrinterConfig printer;
-    if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
-        return 1;
     PluginModule module;
-    IPrintOemUI *ui = CreateUi(module, options);
+    IPrintOemUI *ui = StartOnPrinter(options, printer, module);
     if (ui == nullptr)
         return 1;
 
@@ -147,10 +154,8 @@ int RunDevMode(const HostOptions &options)
 int RunInstall(const HostOptions &options)
 {
     PrinterConfig printer;
-    if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
-        return 1;
     PluginModule module;
-    IPrintOemUI *ui = CreateUi(module, options);
+    IPrintOemUI *ui = StartOnPrinter(options, printer, module);
     if (ui == nullptr)
         return 1;
 

@@ -247,3 +247,34 @@ TEST_F(DefaultDevModeTest, NothingWrittenWithoutRoomOrSettings)
 }
 
 }  // namespace
+
+namespace {
+
+// The second open, the one that writes, failing: the helpers still answer
+// as they do for a refused write, and nothing is left open.
+TEST_F(PrinterTest, WriteSideOpenFailing)
+{
+    std::vector<BYTE> before = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
+    EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
+
+    REGSTRUCT settings;
+    SetDefaultSettings(&settings);
+    settings.Mirror = 1;
+    gpCurrentSettings = &settings;
+    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
+    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
+
+    lstrcpynW(gszCurrentPrinter, TEXT("Shop KestrelBT"), NAME_UNITS);
+    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm")));
+    standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm")));
+    EXPECT_NE(PaperOf(u"18 x 100mm"), 0) << "the form is still there";
+}
+
+}  // namespace

@@ -171,6 +171,12 @@ TEST_F(SettingsTest, InstallStoresTheDefaults)
     EXPECT_EQ(stored, Bytes(Defaults()));
     EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Contrast, 10);
 
+    // A spooler that refuses the value: the event still succeeds.
+    StoreRecord(u"KestrelBT", &user, sizeof(user));
+    standin::FailNext("SetPrinterDataW", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user));
+
     // A printer that cannot be opened with full access: the event still succeeds.
     AddPrinter(u"Limited", u"KestrelBT", true);
     ClearDebug();

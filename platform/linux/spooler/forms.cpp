@@ -59,6 +59,20 @@ void writePapers(const std::vector<const FormConfig *> &papers, WORD capability,
     }
 }
 
+// The handle of a form change: a printer's, opened to manage it. Null with
+// the last error set otherwise.
+Handle *ManagingHandle(Server &s, HANDLE hPrinter)
+{
+    Handle *handle = nullptr;
+    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+        return nullptr;
+    if (!MayManage(*handle)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return handle;
+}
+
 }  // namespace
 
 namespace standin::spooler::detail {
@@ -122,13 +136,10 @@ BOOL WINAPI AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm)
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    if (ManagingHandle(s, hPrinter) == nullptr)
         return FALSE;
     if (Level != 1)
         return Fail(ERROR_INVALID_LEVEL);
-    if (!MayManage(*handle))
-        return Fail(ERROR_ACCESS_DENIED);
     if (pForm == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
     const auto *info = reinterpret_cast<const FORM_INFO_1W *>(pForm);
@@ -151,13 +162,10 @@ BOOL WINAPI SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pFor
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    if (ManagingHandle(s, hPrinter) == nullptr)
         return FALSE;
     if (Level != 1)
         return Fail(ERROR_INVALID_LEVEL);
-    if (!MayManage(*handle))
-        return Fail(ERROR_ACCESS_DENIED);
     if (pFormName == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
     FormConfig *form = FindForm(s, FromWide(pFormName));
@@ -178,11 +186,8 @@ BOOL WINAPI DeleteFormW(HANDLE hPrinter, LPWSTR pFormName)
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    if (ManagingHandle(s, hPrinter) == nullptr)
         return FALSE;
-    if (!MayManage(*handle))
-        return Fail(ERROR_ACCESS_DENIED);
     if (pFormName == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
     FormConfig *form = FindForm(s, FromWide(pFormName));

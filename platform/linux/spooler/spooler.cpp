@@ -216,6 +216,20 @@ Printer *PrinterOf(Server &s, HANDLE handle, Handle **out)
     return nullptr;
 }
 
+// The handle of a printer with a document started on it; null with the
+// last error set otherwise.
+Handle *StartedDocument(Server &s, HANDLE hPrinter)
+{
+    Handle *handle = nullptr;
+    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+        return nullptr;
+    if (!handle->inDoc) {
+        SetLastError(ERROR_SPL_NO_STARTDOC);
+        return nullptr;
+    }
+    return handle;
+}
+
 void FinishJob(Server &s, Handle &handle)
 {
     handle.inDoc = false;
@@ -511,11 +525,9 @@ BOOL WINAPI StartPagePrinter(HANDLE hPrinter)
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    Handle *handle = StartedDocument(s, hPrinter);
+    if (handle == nullptr)
         return FALSE;
-    if (!handle->inDoc)
-        return Fail(ERROR_SPL_NO_STARTDOC);
     handle->inPage = true;
     ++handle->job.pages;
     return TRUE;
@@ -530,11 +542,9 @@ BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWr
     *pcWritten = 0;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    Handle *handle = StartedDocument(s, hPrinter);
+    if (handle == nullptr)
         return FALSE;
-    if (!handle->inDoc)
-        return Fail(ERROR_SPL_NO_STARTDOC);
     if (pBuf == nullptr && cbBuf != 0)
         return Fail(ERROR_INVALID_USER_BUFFER);
     const BYTE *bytes = static_cast<const BYTE *>(pBuf);
@@ -549,11 +559,9 @@ BOOL WINAPI EndPagePrinter(HANDLE hPrinter)
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    Handle *handle = StartedDocument(s, hPrinter);
+    if (handle == nullptr)
         return FALSE;
-    if (!handle->inDoc)
-        return Fail(ERROR_SPL_NO_STARTDOC);
     handle->inPage = false;
     return TRUE;
 }
@@ -564,11 +572,9 @@ BOOL WINAPI EndDocPrinter(HANDLE hPrinter)
         return FALSE;
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = nullptr;
-    if (PrinterOf(s, hPrinter, &handle) == nullptr)
+    Handle *handle = StartedDocument(s, hPrinter);
+    if (handle == nullptr)
         return FALSE;
-    if (!handle->inDoc)
-        return Fail(ERROR_SPL_NO_STARTDOC);
     FinishJob(s, *handle);
     return TRUE;
 }

@@ -70,6 +70,7 @@ DriverConfig *FindDriver(Server &s, const std::u16string &name);
 FormConfig *FindForm(Server &s, const std::u16string &name);
 // The handle's printer, or null with ERROR_INVALID_HANDLE set.
 Printer *PrinterOf(Server &s, HANDLE handle, Handle **out = nullptr);
+Handle *StartedDocument(Server &s, HANDLE hPrinter);
 // Closes the handle's open document as EndDocPrinter does.
 void FinishJob(Server &s, Handle &handle);
 
