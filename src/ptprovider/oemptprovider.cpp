@@ -1,7 +1,9 @@
 #include "src/ptprovider/oemptprovider.h"
 
 #include "src/core/debug.h"
+#include "src/ptprovider/conversions.h"
 #include "src/ptprovider/ptconst.h"
+#include "src/settings/settings.h"
 
 #include <cassert>
 
@@ -133,24 +135,107 @@ STDMETHODIMP IOEMPTProvider::QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri
     return hr;
 }
 
-// The three conversions need the DOM helpers and the settings record, which
-// are not built yet; they refuse rather than leave the documents half done.
-STDMETHODIMP IOEMPTProvider::ConvertPrintTicketToDevMode(IXMLDOMDocument2 *, ULONG, PDEVMODEW, ULONG, PVOID)
+namespace {
+
+// The plug-in's record in the private DEVMODE the core hands over; null
+// when there is none or it is too small to be one.
+OEMDEV *PrivateRecord(ULONG cbDrvPrivateSize, PVOID pPrivateDevmode)
+{
+    if (pPrivateDevmode == nullptr)
+        return nullptr;
+    if (cbDrvPrivateSize < sizeof(OEMDEV)) {
+        WARNING(TEXT("UI:  private devmode of %d bytes is too small, not used\r\n"), cbDrvPrivateSize);
+        return nullptr;
+    }
+    return static_cast<OEMDEV *>(pPrivateDevmode);
+}
+
+}  // namespace
+
+STDMETHODIMP IOEMPTProvider::ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrintTicket, ULONG cbDevmode,
+                                                         PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
+                                                         PVOID pPrivateDevmode)
 {
     INFO(TEXT("UI:  IOEMPTProvider::ConvertPrintTicketToDevMode: entry.\r\n"));
-    return E_NOTIMPL;
+    if (cbDevmode == 0 || pDevmode == nullptr || pPrintTicket == nullptr)
+        return E_INVALIDARG;
+
+    SaveDocument(pPrintTicket, kPtToDevIn);
+    CXmlDomHelper dom;
+    if (SUCCEEDED(dom.Initialize(pPrintTicket, m_pCoreHelper))) {
+        OEMDEV *record = PrivateRecord(cbDrvPrivateSize, pPrivateDevmode);
+        if (record == nullptr) {
+            OutputDebugStringA("oemdev is null");
+        } else {
+            ReadTicketSettings(dom, record);
+            // A ticket changes the printer-wide settings too.
+            StoreTicketSettings(m_hPrinter, *record);
+        }
+    }
+    INFO(TEXT("UI:  IOEMPTProvider::ConvertPrintTicketToDevMode: end.\r\n"));
+    dom.Clear();
+    return S_OK;
 }
 
-STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG, PDEVMODEW, ULONG, PVOID, IXMLDOMDocument2 *)
+STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
+                                                         PVOID pPrivateDevmode, IXMLDOMDocument2 *pPrintTicket)
 {
     INFO(TEXT("UI:  IOEMPTProvider::ConvertDevModeToPrintTicket: entry.\r\n"));
-    return E_NOTIMPL;
+    if (cbDevmode < PUBLIC_DEVMODE_SIZE || pDevmode == nullptr || pPrintTicket == nullptr)
+        return E_INVALIDARG;
+
+    // The printer's settings, not the DEVMODE's, are what the ticket gets.
+    OEMDEV *record = PrivateRecord(cbDrvPrivateSize, pPrivateDevmode);
+    REGSTRUCT settings = {};
+    DWORD type = 0;
+    DWORD size = 0;
+    DWORD result = GetPrinterDataW(m_hPrinter, const_cast<LPWSTR>(kSettingsValueName), &type,
+                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings), &size);
+    if (!IsValidStoredSettings(result, type, size, settings)) {
+        WARNING(TEXT("ConvertDevModeToPrintTicket:get current configure fail and error code is %d"),
+                result != ERROR_SUCCESS ? result : GetLastError());
+        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff verson is %d"), settings.Version);
+        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff type is %d"), type);
+        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff size is %d and REGSTRUCT size is %d"), size,
+                REGSTRUCT_SIZE);
+        SetDefaultSettings(&settings);
+    }
+    if (record != nullptr)
+        CopySettingsToTicketFields(settings, *record);
+
+    SaveDocument(pPrintTicket, kDevToPtIn);
+    CXmlDomHelper dom;
+    HRESULT hr = dom.Initialize(pPrintTicket, m_pCoreHelper);
+    if (SUCCEEDED(hr)) {
+        WriteTicketSettings(dom, record);
+        if (record != nullptr && IsFalconPrinter(m_hPrinter))
+            changeFeatureNode(dom, kResolutionFeature, record->iQuality);
+    }
+    SaveDocument(pPrintTicket, kDevToPtOut);
+    if (hr == S_FALSE)
+        hr = S_OK;
+    INFO(TEXT("UI:  IOEMPTProvider::ConvertDevModeToPrintTicket: end.\r\n"));
+    dom.Clear();
+    return hr;
 }
 
-STDMETHODIMP IOEMPTProvider::CompletePrintCapabilities(IXMLDOMDocument2 *, IXMLDOMDocument2 *)
+STDMETHODIMP IOEMPTProvider::CompletePrintCapabilities(IXMLDOMDocument2 *, IXMLDOMDocument2 *pCapabilities)
 {
     INFO(TEXT("UI:  IOEMPTProvider::CompletePrintCapabilities: entry.\r\n"));
-    return E_NOTIMPL;
+    if (pCapabilities == nullptr)
+        return E_INVALIDARG;
+
+    CXmlDomHelper dom;
+    HRESULT hr = dom.Initialize(pCapabilities, m_pCoreHelper);
+    SaveDocument(pCapabilities, kCapabilitiesIn);
+    if (SUCCEEDED(hr)) {
+        for (const TicketParameter *parameter : kDeclaredParameters)
+            CreateParameterDefNode(dom, kPrivateNamespace, *parameter);
+    }
+    SaveDocument(pCapabilities, kCapabilitiesOut);
+    INFO(TEXT("UI:  IOEMPTProvider::CompletePrintCapabilities:end.\r\n"));
+    dom.Clear();
+    return S_OK;
 }
 
 STDMETHODIMP IOEMPTProvider::ExpandIntentOptions(IXMLDOMDocument2 *pPrintTicket)

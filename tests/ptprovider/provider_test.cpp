@@ -152,10 +152,6 @@ TEST_F(ProviderTest, IntentAndValidation)
     EXPECT_EQ(provider->ExpandIntentOptions(ticket), S_OK);
     EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
     EXPECT_EQ(provider->ValidatePrintTicket(ticket), S_NO_CONFLICT);
-    // Conversions are not built: they refuse.
-    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 0, nullptr, 0, nullptr), E_NOTIMPL);
-    EXPECT_EQ(provider->ConvertDevModeToPrintTicket(0, nullptr, 0, nullptr, ticket), E_NOTIMPL);
-    EXPECT_EQ(provider->CompletePrintCapabilities(ticket, ticket), E_NOTIMPL);
 }
 
 }  // namespace

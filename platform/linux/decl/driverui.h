@@ -131,4 +131,4 @@ typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // MSXML interfaces the print ticket interfaces name.
-struct IXMLDOMDocument2;
+#include "platform/linux/msxml/msxml.h"

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #define STANDIN_API __attribute__((visibility("default")))
 
@@ -150,6 +151,7 @@ typedef HICON HCURSOR;
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
@@ -157,6 +159,7 @@ typedef HICON HCURSOR;
 #define ERROR_NOT_SUPPORTED 50L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_ALREADY_EXISTS 183L
 #define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
@@ -244,6 +247,22 @@ STANDIN_API LANGID WINAPI GetUserDefaultUILanguage(void);
 STANDIN_API UINT WINAPI GetACP(void);
 
 STANDIN_API void WINAPI DebugBreak(void);
+
+// Files, as far as the plug-in's debug dumps need them. Windows paths are
+// mapped with standin::MapWindowsPath.
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+STANDIN_API BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
+STANDIN_API BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
+STANDIN_API UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique,
+                                         LPWSTR lpTempFileName);
+STANDIN_API DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName);
 }
 
 // The stand-in's own controls, used by tests and the host: the debugger
@@ -290,5 +309,11 @@ struct Counters {
 STANDIN_API Counters GetCounters();
 // Lets the other stand-in parts keep their counts in the one table.
 STANDIN_API void CountAdd(long Counters::*field, long delta);
+
+// The POSIX path for a Windows path. A drive path "X:\a\b" becomes
+// "<root>/x/a/b", where <root> is $STANDIN_DRIVE_ROOT or else
+// "<temp dir>/orvoui-drives"; the parent directories are created. Relative
+// and POSIX paths are kept (backslashes become slashes). Empty for null.
+STANDIN_API std::string MapWindowsPath(const WCHAR *path);
 
 }  // namespace standin

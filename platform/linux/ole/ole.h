@@ -111,6 +111,39 @@ typedef VARIANT *LPVARIANT;
 #define V_BOOL(v) ((v)->boolVal)
 #define V_UNKNOWN(v) ((v)->punkVal)
 
+// Automation: only as far as the MSXML interfaces derive from IDispatch. The
+// stand-in's objects answer its methods with E_NOTIMPL.
+typedef LONG DISPID;
+typedef DISPID *LPDISPID;
+typedef struct tagDISPPARAMS {
+    VARIANTARG *rgvarg;
+    DISPID *rgdispidNamedArgs;
+    UINT cArgs;
+    UINT cNamedArgs;
+} DISPPARAMS;
+typedef struct tagEXCEPINFO {
+    WORD wCode;
+    WORD wReserved;
+    BSTR bstrSource;
+    BSTR bstrDescription;
+    BSTR bstrHelpFile;
+    DWORD dwHelpContext;
+    PVOID pvReserved;
+    HRESULT(STDAPICALLTYPE *pfnDeferredFillIn)(struct tagEXCEPINFO *);
+    HRESULT scode;
+} EXCEPINFO;
+struct ITypeInfo;
+extern "C" const IID IID_IDispatch;
+
+interface IDispatch : public IUnknown {
+    STDMETHOD(GetTypeInfoCount)(UINT *pctinfo) PURE;
+    STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) PURE;
+    STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) PURE;
+    STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
+                      VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
+};
+typedef IDispatch *LPDISPATCH;
+
 #define CLSCTX_INPROC_SERVER 0x1
 #define CLSCTX_INPROC_HANDLER 0x2
 #define CLSCTX_LOCAL_SERVER 0x4

@@ -1,0 +1,208 @@
+// The three conversions on a ticket and capabilities document as the core
+// writes them, beside what merely parsing and serialising the same document
+// costs, so the ratio shows what the plug-in adds. The debug files go to the
+// folder the drive root names: a disk folder, then a memory one.
+#include "src/core/intrface.h"
+#include "src/ptprovider/oemptprovider.h"
+#include "src/ptprovider/vocabulary.h"
+#include "src/settings/records.h"
+#include "platform/linux/spooler/server.h"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::u16string kNamespaces =
+    u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\""
+    u" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""
+    u" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+    u" xmlns:ns0000=\"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private\"";
+
+std::u16string Ticket()
+{
+    std::u16string xml = u"<psf:PrintTicket version=\"1\"" + kNamespaces + u">";
+    xml += u"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"ns0000:Label50x70\">"
+           u"<psf:ScoredProperty name=\"psk:MediaSizeWidth\"><psf:Value xsi:type=\"xsd:integer\">50000</psf:Value>"
+           u"</psf:ScoredProperty><psf:ScoredProperty name=\"psk:MediaSizeHeight\"><psf:Value "
+           u"xsi:type=\"xsd:integer\">70000</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature>"
+           u"<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Portrait\"/></psf:Feature>"
+           u"<psf:Feature name=\"psk:PageResolution\"><psf:Option name=\"ns0000:Standard\"/></psf:Feature>";
+    for (const TicketFeature &feature : kPrivateFeatures)
+        xml += u"<psf:Feature name=\"ns0000:" + std::u16string(feature.name) +
+               u"\"><psf:Option name=\"ns0000:" + feature.options->names[0] + u"\"/></psf:Feature>";
+    xml += u"<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\"><psf:Value xsi:type=\"xsd:integer\">1"
+           u"</psf:Value></psf:ParameterInit></psf:PrintTicket>";
+    return xml;
+}
+
+std::u16string Capabilities()
+{
+    std::u16string xml = u"<psf:PrintCapabilities version=\"1\"" + kNamespaces + u">";
+    for (const TicketFeature &feature : kPrivateFeatures) {
+        xml += u"<psf:Feature name=\"ns0000:" + std::u16string(feature.name) + u"\">";
+        for (INT i = 0; i < feature.options->writeCount; ++i)
+            xml += u"<psf:Option name=\"ns0000:" + std::u16string(feature.options->names[i]) + u"\"/>";
+        xml += u"</psf:Feature>";
+    }
+    return xml + u"</psf:PrintCapabilities>";
+}
+
+std::string Utf8(const std::u16string &text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+    out.pop_back();
+    return out;
+}
+
+class Helper : public IPrintCoreHelperUni {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override
+    {
+        *ppv = (iid == IID_IUnknown || iid == IID_IPrintCoreHelperUni) ? this : nullptr;
+        return *ppv != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP EnumFeatures(PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumOptions(PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD, REFIID iid, LPVOID *ppv) override
+    {
+        return CoCreateInstance(clsid, outer, CLSCTX_INPROC_SERVER, iid, ppv);
+    }
+    STDMETHODIMP CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateDefaultGDLSnapshot(DWORD, IStream **) override { return E_NOTIMPL; }
+};
+
+struct Session {
+    Helper helper;
+    IPrintOemPrintTicketProvider *provider = nullptr;
+    HANDLE printer = nullptr;
+
+    Session()
+    {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        standin::spooler::LoadSample();
+        IClassFactory *factory = nullptr;
+        DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+        factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider));
+        factory->Release();
+        WCHAR name[] = TEXT("FalconBT");
+        OpenPrinterW(name, &printer, nullptr);
+        OEMPTOPTS options;
+        INT count;
+        BSTR *namespaces;
+        provider->BindPrinter(printer, 1, &options, &count, &namespaces);
+        SysFreeString(namespaces[0]);
+        CoTaskMemFree(namespaces);
+        provider->PublishPrintTicketHelperInterface(&helper);
+    }
+    ~Session()
+    {
+        provider->Release();
+        ClosePrinter(printer);
+        CoUninitialize();
+    }
+    static IXMLDOMDocument2 *Load(const std::u16string &xml)
+    {
+        IXMLDOMDocument2 *document = nullptr;
+        CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
+                         reinterpret_cast<void **>(&document));
+        BSTR text = SysAllocString(xml.c_str());
+        VARIANT_BOOL ok;
+        document->loadXML(text, &ok);
+        SysFreeString(text);
+        return document;
+    }
+};
+
+// Arg 0: debug files on disk (the system temporary folder); 1: in memory.
+void PointDumps(benchmark::State &state)
+{
+    setenv("STANDIN_DRIVE_ROOT", state.range(0) ? "/dev/shm/orvoui-bench" : "/tmp/orvoui-bench", 1);
+}
+
+void BM_ParseAndSerialise(benchmark::State &state)
+{
+    std::string xml = Utf8(state.range(0) ? Capabilities() : Ticket());
+    for (auto _ : state) {
+        xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8", XML_PARSE_NONET);
+        xmlChar *out = nullptr;
+        int size = 0;
+        xmlDocDumpMemory(doc, &out, &size);
+        benchmark::DoNotOptimize(out);
+        xmlFree(out);
+        xmlFreeDoc(doc);
+    }
+}
+BENCHMARK(BM_ParseAndSerialise)->ArgName("capabilities")->Arg(0)->Arg(1);
+
+void BM_DevModeToTicket(benchmark::State &state)
+{
+    PointDumps(state);
+    Session session;
+    std::u16string xml = Ticket();
+    DEVMODEW devmode = {};
+    devmode.dmSize = sizeof(devmode);
+    for (auto _ : state) {
+        IXMLDOMDocument2 *ticket = Session::Load(xml);
+        OEMDEV record;
+        SetDefaultOEMDev(&record);
+        session.provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record, ticket);
+        ticket->Release();
+    }
+    standin::DebugCaptureClear();
+}
+BENCHMARK(BM_DevModeToTicket)->ArgName("memory")->Arg(0)->Arg(1);
+
+void BM_TicketToDevMode(benchmark::State &state)
+{
+    PointDumps(state);
+    Session session;
+    std::u16string xml = Ticket();
+    DEVMODEW devmode = {};
+    devmode.dmSize = sizeof(devmode);
+    for (auto _ : state) {
+        IXMLDOMDocument2 *ticket = Session::Load(xml);
+        OEMDEV record;
+        SetDefaultOEMDev(&record);
+        session.provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(record), &record);
+        ticket->Release();
+    }
+    standin::DebugCaptureClear();
+}
+BENCHMARK(BM_TicketToDevMode)->ArgName("memory")->Arg(0)->Arg(1);
+
+void BM_CompleteCapabilities(benchmark::State &state)
+{
+    PointDumps(state);
+    Session session;
+    std::u16string xml = Capabilities();
+    for (auto _ : state) {
+        IXMLDOMDocument2 *caps = Session::Load(xml);
+        session.provider->CompletePrintCapabilities(nullptr, caps);
+        caps->Release();
+    }
+    standin::DebugCaptureClear();
+}
+BENCHMARK(BM_CompleteCapabilities)->ArgName("memory")->Arg(0)->Arg(1);
+
+}  // namespace

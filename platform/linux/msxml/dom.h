@@ -1,0 +1,80 @@
+// Shared parts of the MSXML stand-in: the document's storage and the node
+// wrappers. Not part of the Win32 surface.
+#pragma once
+
+#include "platform/linux/msxml/msxml.h"
+
+#include <libxml/tree.h>
+
+#include <string>
+#include <vector>
+
+namespace standin::msxml {
+
+// Asked through QueryInterface to find the stand-in's own object behind an
+// IXMLDOMNode, so nodes from elsewhere are refused instead of misread.
+extern const IID IID_StandinNode;
+
+class Document;
+
+// What a node wrapper stands for: a libxml2 node, or a namespace
+// declaration (xmlns / xmlns:p) of an element, which MSXML shows as an
+// attribute but libxml2 keeps apart.
+struct NodeRef {
+    xmlNodePtr node = nullptr;
+    xmlNsPtr decl = nullptr;     // set for a declaration; node is its element
+};
+
+std::u16string ToUtf16(const xmlChar *s);
+std::string ToUtf8(const WCHAR *s);
+HRESULT ReturnString(const std::u16string &s, BSTR *out);
+HRESULT ReturnString(const xmlChar *s, BSTR *out);
+HRESULT FaultResult();
+
+// The wrapper for ref, holding a reference to doc; null when out of memory.
+HRESULT WrapNode(Document *doc, NodeRef ref, REFIID riid, void **out);
+HRESULT WrapNode(Document *doc, xmlNodePtr node, IXMLDOMNode **out);
+// The node behind a wrapper of this stand-in, or false.
+bool UnwrapNode(IUnknown *unknown, Document **doc, NodeRef *ref);
+
+// What QueryInterface with IID_StandinNode gives (no reference is taken).
+class NodeIdentity {
+public:
+    virtual Document *Doc() = 0;
+    virtual NodeRef Ref() = 0;
+
+protected:
+    ~NodeIdentity() = default;
+};
+
+// The document object: owns every libxml2 tree it ever held, and every node
+// unlinked from them, until the last reference (wrappers included) goes.
+class Document {
+public:
+    virtual ~Document() = default;
+    virtual ULONG DocAddRef() = 0;
+    virtual ULONG DocRelease() = 0;
+    virtual xmlDocPtr Tree() = 0;
+    virtual IXMLDOMDocument *Interface() = 0;
+    // Keeps an unlinked node (and its subtree) until the document goes.
+    virtual void Orphan(xmlNodePtr node) = 0;
+    virtual void Adopt(xmlNodePtr node) = 0;
+    // Keeps a namespace record no element declares any more.
+    virtual void KeepNs(xmlNsPtr ns) = 0;
+};
+
+// Namespace scope lookups shared by the DOM and the namespace manager. The
+// binding of prefix ("" is the default namespace) in node's scope; null when
+// unbound. An element's own namespace counts as declared on it.
+const xmlChar *LookupNamespace(xmlNodePtr node, const xmlChar *prefix);
+// Every (prefix, uri) in scope of node, innermost first; only node's own
+// when deep is false.
+void CollectScope(xmlNodePtr node, bool deep, std::vector<std::pair<std::string, std::string>> &out);
+// After node was linked under a new parent: makes every namespace its
+// subtree uses resolve there, declaring on the node what is missing.
+void ReconcileNamespaces(xmlNodePtr node);
+
+extern const xmlChar kXmlnsUri[];
+extern const xmlChar kXmlUri[];
+
+}  // namespace standin::msxml

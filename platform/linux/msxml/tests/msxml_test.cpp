@@ -1,0 +1,568 @@
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const WCHAR kPsf[] = u"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
+const WCHAR kPsk[] = u"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords";
+const WCHAR kTicket[] =
+    u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    u"<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+    u"xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" version=\"1\">"
+    u"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>"
+    u"<Plain xmlns=\"urn:default\">text<b>more</b></Plain>"
+    u"</psf:PrintTicket>";
+
+// Owns one COM reference.
+template <class T>
+struct Ptr {
+    T *p = nullptr;
+    Ptr() = default;
+    Ptr(const Ptr &) = delete;
+    ~Ptr() { reset(); }
+    void reset()
+    {
+        if (p != nullptr)
+            p->Release();
+        p = nullptr;
+    }
+    T **operator&()
+    {
+        reset();
+        return &p;
+    }
+    T *operator->() const { return p; }
+    operator T *() const { return p; }
+};
+
+struct Bstr {
+    BSTR s;
+    explicit Bstr(const WCHAR *text) : s(SysAllocString(text)) {}
+    ~Bstr() { SysFreeString(s); }
+    operator BSTR() const { return s; }
+};
+
+// The text of a BSTR output, freed.
+std::u16string Take(BSTR s)
+{
+    std::u16string out = s != nullptr ? std::u16string(s, SysStringLen(s)) : u"";
+    SysFreeString(s);
+    return out;
+}
+
+VARIANT StringVariant(BSTR s)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = s;
+    return v;
+}
+
+VARIANT IntVariant(LONG n)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = n;
+    return v;
+}
+
+class MsxmlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        standin::RegisterMsxmlClasses();
+        before_ = standin::GetCounters();
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
+                                         reinterpret_cast<void **>(&doc.p)));
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_MXNamespaceManager60, nullptr, CLSCTX_INPROC_SERVER,
+                                         msxml6::IID_NamespaceManager, reinterpret_cast<void **>(&ns.p)));
+    }
+    void TearDown() override
+    {
+        doc.reset();
+        ns.reset();
+        standin::ClearFaults();
+        standin::Counters after = standin::GetCounters();
+        EXPECT_EQ(before_.comObjects, after.comObjects);
+        EXPECT_EQ(before_.bstrs, after.bstrs);
+        CoUninitialize();
+    }
+
+    void Load(const WCHAR *xml)
+    {
+        Bstr text(xml);
+        VARIANT_BOOL ok = VARIANT_FALSE;
+        ASSERT_EQ(S_OK, doc->loadXML(text, &ok));
+        ASSERT_EQ(VARIANT_TRUE, ok);
+    }
+    // Refused input leaves an empty document.
+    void ExpectRefused(const std::u16string &xml)
+    {
+        BSTR text = SysAllocStringLen(xml.data(), static_cast<UINT>(xml.size()));
+        VARIANT_BOOL ok = VARIANT_TRUE;
+        EXPECT_EQ(S_FALSE, doc->loadXML(text, &ok));
+        EXPECT_EQ(VARIANT_FALSE, ok);
+        SysFreeString(text);
+        Ptr<IXMLDOMElement> root;
+        EXPECT_EQ(S_FALSE, doc->get_documentElement(&root));
+        EXPECT_EQ(nullptr, root.p);
+    }
+    void Root(Ptr<IXMLDOMElement> &root) { ASSERT_EQ(S_OK, doc->get_documentElement(&root)); }
+    void Child(IXMLDOMNode *parent, LONG index, Ptr<IXMLDOMNode> &child)
+    {
+        Ptr<IXMLDOMNodeList> list;
+        ASSERT_EQ(S_OK, parent->get_childNodes(&list));
+        ASSERT_EQ(S_OK, list->get_item(index, &child));
+    }
+    std::u16string Xml(IXMLDOMNode *node)
+    {
+        BSTR s = nullptr;
+        EXPECT_EQ(S_OK, node->get_xml(&s));
+        return Take(s);
+    }
+    std::u16string Uri(const WCHAR *prefix, IXMLDOMNode *context, HRESULT expect = S_OK)
+    {
+        int units = -1;
+        EXPECT_EQ(expect, ns->getURI(prefix, context, nullptr, &units));
+        if (expect != S_OK)
+            return u"<unbound>";
+        std::vector<WCHAR> buffer(units + 1);
+        int size = units + 1;
+        EXPECT_EQ(S_OK, ns->getURI(prefix, context, buffer.data(), &size));
+        EXPECT_EQ(units, size);
+        return std::u16string(buffer.data());
+    }
+
+    Ptr<IXMLDOMDocument2> doc;
+    Ptr<IMXNamespaceManager> ns;
+
+private:
+    standin::Counters before_{};
+};
+
+size_t Count(const std::u16string &text, const std::u16string &what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(MsxmlTest, NamesAreNamespaceAware)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    BSTR s = nullptr;
+    EXPECT_EQ(S_OK, root->get_baseName(&s));
+    EXPECT_EQ(u"PrintTicket", Take(s));
+    EXPECT_EQ(S_OK, root->get_namespaceURI(&s));
+    EXPECT_EQ(kPsf, Take(s));
+    EXPECT_EQ(S_OK, root->get_nodeName(&s));
+    EXPECT_EQ(u"psf:PrintTicket", Take(s));
+
+    Ptr<IXMLDOMNode> plain, text;
+    Child(root, 1, plain);
+    EXPECT_EQ(S_OK, plain->get_namespaceURI(&s));
+    EXPECT_EQ(u"urn:default", Take(s));
+    EXPECT_EQ(S_OK, plain->get_prefix(&s));
+    EXPECT_EQ(u"", Take(s));
+    EXPECT_EQ(S_OK, plain->get_text(&s));
+    EXPECT_EQ(u"textmore", Take(s));
+
+    // A text node is no element; its namespace is the empty string.
+    Child(plain, 0, text);
+    DOMNodeType type = NODE_INVALID;
+    EXPECT_EQ(S_OK, text->get_nodeType(&type));
+    EXPECT_EQ(NODE_TEXT, type);
+    Ptr<IXMLDOMElement> notElement;
+    EXPECT_EQ(E_NOINTERFACE, text->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&notElement)));
+    EXPECT_EQ(S_OK, text->get_namespaceURI(&s));
+    EXPECT_EQ(u"", Take(s));
+
+    // The attribute map shows the declarations as MSXML does.
+    Ptr<IXMLDOMNamedNodeMap> map;
+    ASSERT_EQ(S_OK, root->get_attributes(&map));
+    LONG length = 0;
+    EXPECT_EQ(S_OK, map->get_length(&length));
+    EXPECT_EQ(3, length);
+    Ptr<IXMLDOMNode> decl, missing;
+    EXPECT_EQ(S_OK, map->getNamedItem(Bstr(u"xmlns:psk"), &decl));
+    EXPECT_EQ(S_OK, decl->get_text(&s));
+    EXPECT_EQ(kPsk, Take(s));
+    EXPECT_EQ(S_FALSE, map->getNamedItem(Bstr(u"nothere"), &missing));
+    EXPECT_EQ(nullptr, missing.p);
+    Ptr<IXMLDOMNode> past;
+    EXPECT_EQ(S_FALSE, map->get_item(3, &past));
+}
+
+TEST_F(MsxmlTest, CreatedNodesCarryTheirNamespace)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> element, attribute, added;
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"psf:ParameterInit"), Bstr(kPsf), &element));
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ATTRIBUTE), Bstr(u"q:type"), Bstr(u"urn:q"), &attribute));
+    BSTR s = nullptr;
+    EXPECT_EQ(S_OK, element->get_baseName(&s));
+    EXPECT_EQ(u"ParameterInit", Take(s));
+    EXPECT_EQ(S_OK, attribute->get_namespaceURI(&s));
+    EXPECT_EQ(u"urn:q", Take(s));
+
+    ASSERT_EQ(S_OK, root->appendChild(element, &added));
+    EXPECT_EQ(element.p, added.p);
+    Ptr<IXMLDOMElement> asElement;
+    Ptr<IXMLDOMAttribute> asAttribute;
+    ASSERT_EQ(S_OK, element->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&asElement)));
+    ASSERT_EQ(S_OK, attribute->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(&asAttribute)));
+    EXPECT_EQ(S_OK, asAttribute->put_value(StringVariant(Bstr(u"v"))));
+    EXPECT_EQ(S_OK, asElement->setAttributeNode(asAttribute, nullptr));
+    // psf was in scope already; q is declared where it is used.
+    std::u16string xml = Xml(element);
+    EXPECT_EQ(0u, Count(xml, u"xmlns:psf"));
+    EXPECT_EQ(1u, Count(xml, u"xmlns:q=\"urn:q\""));
+    EXPECT_EQ(u"urn:q", Uri(u"q", element));
+
+    // A prefix without a namespace, or a bad type, is refused.
+    Ptr<IXMLDOMNode> bad;
+    EXPECT_TRUE(FAILED(doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"p:x"), Bstr(u""), &bad)));
+    EXPECT_TRUE(FAILED(doc->createNode(IntVariant(99), Bstr(u"x"), Bstr(u""), &bad)));
+    EXPECT_EQ(nullptr, bad.p);
+}
+
+TEST_F(MsxmlTest, XmlnsAttributeBecomesADeclaration)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> node;
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ATTRIBUTE), Bstr(u"xmlns:ns0000"), Bstr(u""), &node));
+    Ptr<IXMLDOMAttribute> attribute;
+    ASSERT_EQ(S_OK, node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(&attribute)));
+    ASSERT_EQ(S_OK, attribute->put_value(StringVariant(Bstr(u"urn:private"))));
+
+    EXPECT_EQ(u"<unbound>", Uri(u"ns0000", root, S_FALSE));
+    ASSERT_EQ(S_OK, root->setAttributeNode(attribute, nullptr));
+    EXPECT_EQ(u"urn:private", Uri(u"ns0000", root));
+    // Also in scope of a child.
+    Ptr<IXMLDOMNode> feature;
+    Child(root, 0, feature);
+    EXPECT_EQ(u"urn:private", Uri(u"ns0000", feature));
+    EXPECT_EQ(1u, Count(Xml(root), u"xmlns:ns0000=\"urn:private\""));
+
+    // A new element in that namespace uses the declaration, adding none.
+    Ptr<IXMLDOMNode> element;
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"ns0000:Mine"), Bstr(u"urn:private"), &element));
+    ASSERT_EQ(S_OK, feature->appendChild(element, nullptr));
+    EXPECT_EQ(1u, Count(Xml(root), u"xmlns:ns0000"));
+}
+
+TEST_F(MsxmlTest, SetAttributeNodeReplacesAndAttributesRoundTrip)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMNode> feature;
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Child(root, 0, feature);
+    Ptr<IXMLDOMElement> element;
+    ASSERT_EQ(S_OK, feature->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&element)));
+
+    Ptr<IXMLDOMNode> node;
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ATTRIBUTE), Bstr(u"name"), Bstr(u""), &node));
+    Ptr<IXMLDOMAttribute> attribute, old;
+    ASSERT_EQ(S_OK, node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(&attribute)));
+    ASSERT_EQ(S_OK, attribute->put_value(StringVariant(Bstr(u"psk:JobCopies"))));
+    ASSERT_EQ(S_OK, element->setAttributeNode(attribute, &old));
+    ASSERT_NE(nullptr, old.p);
+    BSTR s = nullptr;
+    EXPECT_EQ(S_OK, old->get_text(&s));
+    EXPECT_EQ(u"psk:PageMediaSize", Take(s));
+
+    VARIANT value;
+    EXPECT_EQ(S_OK, element->getAttribute(Bstr(u"name"), &value));
+    EXPECT_EQ(VT_BSTR, value.vt);
+    EXPECT_EQ(u"psk:JobCopies", std::u16string(value.bstrVal));
+    VariantClear(&value);
+    std::u16string xml = Xml(feature);
+    EXPECT_EQ(1u, Count(xml, u"JobCopies"));
+    EXPECT_EQ(0u, Count(xml, u"PageMediaSize"));
+
+    // An attached attribute cannot be attached again.
+    EXPECT_TRUE(FAILED(element->setAttributeNode(attribute, nullptr)));
+
+    EXPECT_EQ(S_OK, element->setAttribute(Bstr(u"extra"), StringVariant(Bstr(u"a&b"))));
+    EXPECT_EQ(S_OK, element->removeAttribute(Bstr(u"extra")));
+    EXPECT_EQ(S_FALSE, element->getAttribute(Bstr(u"extra"), &value));
+    EXPECT_EQ(VT_NULL, value.vt);
+}
+
+TEST_F(MsxmlTest, RemovedNodeStaysUsable)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> feature, removed, option;
+    Child(root, 0, feature);
+    Child(feature, 0, option);
+    ASSERT_EQ(S_OK, root->removeChild(feature, &removed));
+    EXPECT_EQ(feature.p, removed.p);
+    // Removing it again, from a parent it has not, is refused.
+    EXPECT_EQ(E_INVALIDARG, root->removeChild(feature, nullptr));
+
+    Ptr<IXMLDOMNode> parent;
+    EXPECT_EQ(S_FALSE, feature->get_parentNode(&parent));
+    EXPECT_EQ(0u, Count(Xml(root), u"Feature"));
+    BSTR s = nullptr;
+    EXPECT_EQ(S_OK, option->get_baseName(&s));
+    EXPECT_EQ(u"Option", Take(s));
+    // The document goes first; the wrappers keep what they point at.
+    doc.reset();
+    root.reset();
+    EXPECT_EQ(S_OK, option->get_nodeName(&s));
+    EXPECT_EQ(u"psf:Option", Take(s));
+
+    // A node cannot be appended under itself.
+    EXPECT_EQ(E_FAIL, option->appendChild(feature, nullptr));
+}
+
+TEST_F(MsxmlTest, TextIsReplacedByOneTextNode)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> plain, oldText;
+    Child(root, 1, plain);
+    Child(plain, 0, oldText);
+    ASSERT_EQ(S_OK, plain->put_text(Bstr(u"<&>")));
+    BSTR s = nullptr;
+    EXPECT_EQ(S_OK, plain->get_text(&s));
+    EXPECT_EQ(u"<&>", Take(s));
+    EXPECT_EQ(1u, Count(Xml(plain), u"&lt;&amp;&gt;"));
+    Ptr<IXMLDOMNodeList> list;
+    ASSERT_EQ(S_OK, plain->get_childNodes(&list));
+    LONG length = 0;
+    EXPECT_EQ(S_OK, list->get_length(&length));
+    EXPECT_EQ(1, length);
+    // The old text node is detached but alive.
+    EXPECT_EQ(S_OK, oldText->get_text(&s));
+    EXPECT_EQ(u"text", Take(s));
+}
+
+TEST_F(MsxmlTest, SaveToMappedPathAndReload)
+{
+    char folder[] = "/tmp/msxml-drives-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    setenv("STANDIN_DRIVE_ROOT", folder, 1);
+    Load(kTicket);
+    const WCHAR *path = u"C:\\Users\\Public\\PtToDev_in.xml";
+    EXPECT_EQ(S_OK, doc->save(StringVariant(Bstr(path))));
+    std::string mapped = standin::MapWindowsPath(path);
+    EXPECT_EQ(std::string(folder) + "/c/Users/Public/PtToDev_in.xml", mapped);
+    std::ifstream in(mapped);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_EQ(0u, bytes.str().find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+
+    Ptr<IXMLDOMDocument2> again;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
+                                     reinterpret_cast<void **>(&again.p)));
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, again->load(StringVariant(Bstr(path)), &ok));
+    EXPECT_EQ(VARIANT_TRUE, ok);
+    EXPECT_EQ(Xml(doc), Xml(again));
+
+    // A link planted at the name is not written through.
+    std::string victim = std::string(folder) + "/victim";
+    std::ofstream(victim) << "keep";
+    std::string link = std::string(folder) + "/c/Users/Public/link.xml";
+    ASSERT_EQ(0, symlink(victim.c_str(), link.c_str()));
+    EXPECT_TRUE(FAILED(doc->save(StringVariant(Bstr(u"C:\\Users\\Public\\link.xml")))));
+    std::ifstream kept(victim);
+    std::string text;
+    kept >> text;
+    EXPECT_EQ("keep", text);
+
+    // Renaming over it replaces the link, not its target.
+    WCHAR temp[MAX_PATH];
+    ASSERT_NE(0u, GetTempFileNameW(u"C:\\Users\\Public", u"ptd", 0, temp));
+    EXPECT_EQ(S_OK, doc->save(StringVariant(Bstr(temp))));
+    EXPECT_TRUE(MoveFileExW(temp, u"C:\\Users\\Public\\link.xml", MOVEFILE_REPLACE_EXISTING));
+    struct stat st;
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    std::ifstream kept2(victim);
+    kept2 >> text;
+    EXPECT_EQ("keep", text);
+
+    SetLastError(0);
+    EXPECT_FALSE(DeleteFileW(u"C:\\Users\\Public\\absent.xml"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_TRUE(DeleteFileW(u"C:\\Users\\Public\\link.xml"));
+    unsetenv("STANDIN_DRIVE_ROOT");
+    std::string cleanup = std::string("rm -rf ") + folder;
+    EXPECT_EQ(0, std::system(cleanup.c_str()));
+}
+
+TEST_F(MsxmlTest, NamespaceManagerScopesAndLengths)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> plain, bold;
+    Child(root, 1, plain);
+    Child(plain, 1, bold);
+
+    EXPECT_EQ(E_FAIL, ns->popContext());
+    // Deep: the ancestors' declarations are in scope too.
+    ASSERT_EQ(S_OK, ns->pushNodeContext(bold, VARIANT_TRUE));
+    EXPECT_EQ(kPsk, Uri(u"psk", nullptr));
+    EXPECT_EQ(u"urn:default", Uri(u"", nullptr));
+    EXPECT_EQ(u"http://www.w3.org/XML/1998/namespace", Uri(u"xml", nullptr));
+    Uri(u"nope", nullptr, S_FALSE);
+
+    int units = -1;
+    EXPECT_EQ(S_OK, ns->getPrefix(kPsk, 0, nullptr, &units));
+    EXPECT_EQ(3, units);
+    WCHAR small[3];
+    int size = 3;  // no room for the terminator
+    EXPECT_EQ(E_XML_BUFFERTOOSMALL, ns->getPrefix(kPsk, 0, small, &size));
+    WCHAR prefix[4];
+    size = 4;
+    EXPECT_EQ(S_OK, ns->getPrefix(kPsk, 0, prefix, &size));
+    EXPECT_EQ(u"psk", std::u16string(prefix));
+    EXPECT_EQ(E_FAIL, ns->getPrefix(kPsk, 1, nullptr, &units));
+    EXPECT_EQ(E_FAIL, ns->getPrefix(u"urn:unknown", 0, nullptr, &units));
+    // The default namespace has the empty prefix.
+    EXPECT_EQ(S_OK, ns->getPrefix(u"urn:default", 0, nullptr, &units));
+    EXPECT_EQ(0, units);
+    EXPECT_EQ(E_POINTER, ns->getURI(u"psk", nullptr, nullptr, nullptr));
+    EXPECT_EQ(S_OK, ns->popContext());
+
+    // Shallow: only the node's own declarations.
+    ASSERT_EQ(S_OK, ns->pushNodeContext(bold, VARIANT_FALSE));
+    Uri(u"psk", nullptr, S_FALSE);
+    EXPECT_EQ(S_OK, ns->popContext());
+
+    // declarePrefix works in the current context and is popped with it;
+    // a context node is looked at instead of the stack.
+    ASSERT_EQ(S_OK, ns->pushContext());
+    EXPECT_EQ(S_OK, ns->declarePrefix(u"ns0000", u"urn:private"));
+    EXPECT_EQ(S_FALSE, ns->declarePrefix(u"ns0000", u"urn:other"));
+    EXPECT_EQ(u"urn:other", Uri(u"ns0000", nullptr));
+    Uri(u"ns0000", root, S_FALSE);
+    EXPECT_EQ(E_INVALIDARG, ns->declarePrefix(u"xml", u"urn:x"));
+    EXPECT_EQ(E_INVALIDARG, ns->declarePrefix(u"1bad", u"urn:x"));
+    ASSERT_EQ(S_OK, ns->putAllowOverride(VARIANT_FALSE));
+    EXPECT_EQ(E_FAIL, ns->declarePrefix(u"ns0000", u"urn:third"));
+    int declared = -1;
+    EXPECT_EQ(S_OK, ns->getDeclaredPrefix(0, nullptr, &declared));
+    EXPECT_EQ(6, declared);
+    EXPECT_EQ(S_OK, ns->popContext());
+    Uri(u"ns0000", nullptr, S_FALSE);
+    EXPECT_EQ(S_OK, ns->reset());
+}
+
+TEST_F(MsxmlTest, HostileInputIsRefused)
+{
+    ExpectRefused(u"<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>");
+    ExpectRefused(u"<!DOCTYPE a SYSTEM \"http://example.invalid/a.dtd\"><a/>");
+    ExpectRefused(u"<a><b>cut");
+    ExpectRefused(u"");
+    ExpectRefused(u"<a/><b/>");
+
+    std::u16string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += u"<d>";
+    ExpectRefused(deep);
+
+    std::u16string big = u"<a>";
+    big.append(20u << 20, u'x');
+    big += u"</a>";
+    ExpectRefused(big);
+
+    // A failed load empties a document that had content.
+    Load(kTicket);
+    ExpectRefused(u"<broken");
+}
+
+TEST_F(MsxmlTest, FaultInjection)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> node;
+    standin::FailNext("IXMLDOMDocument::createNode", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY), doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"x"), Bstr(u""), &node));
+    EXPECT_EQ(nullptr, node.p);
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"x"), Bstr(u""), &node));
+    standin::FailNext("IXMLDOMNode::appendChild");
+    EXPECT_TRUE(FAILED(root->appendChild(node, nullptr)));
+    standin::FailNext("IMXNamespaceManager::getURI");
+    int units = 0;
+    EXPECT_TRUE(FAILED(ns->getURI(u"xml", nullptr, nullptr, &units)));
+}
+
+TEST_F(MsxmlTest, DocumentsOnEightThreads)
+{
+    std::vector<std::thread> threads;
+    std::vector<int> good(8, 0);
+    char folder[] = "/tmp/msxml-threads-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([t, &good, folder] {
+            for (int round = 0; round < 20; ++round) {
+                IXMLDOMDocument2 *d = nullptr;
+                if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER,
+                                            msxml6::IID_Document2, reinterpret_cast<void **>(&d))))
+                    return;
+                BSTR text = SysAllocString(kTicket);
+                VARIANT_BOOL ok = VARIANT_FALSE;
+                d->loadXML(text, &ok);
+                SysFreeString(text);
+                IXMLDOMElement *root = nullptr;
+                IXMLDOMNode *node = nullptr;
+                BSTR name = SysAllocString(u"psf:Added");
+                BSTR uri = SysAllocString(kPsf);
+                bool fine = ok == VARIANT_TRUE && d->get_documentElement(&root) == S_OK &&
+                            d->createNode(IntVariant(NODE_ELEMENT), name, uri, &node) == S_OK &&
+                            root->appendChild(node, nullptr) == S_OK;
+                std::string path = std::string(folder) + "/t" + std::to_string(t) + ".xml";
+                std::u16string wide(path.begin(), path.end());
+                BSTR target = SysAllocString(wide.c_str());
+                fine = fine && d->save(StringVariant(target)) == S_OK;
+                SysFreeString(target);
+                SysFreeString(name);
+                SysFreeString(uri);
+                if (node != nullptr)
+                    node->Release();
+                if (root != nullptr)
+                    root->Release();
+                d->Release();
+                good[t] += fine ? 1 : 0;
+            }
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    for (int t = 0; t < 8; ++t)
+        EXPECT_EQ(20, good[t]) << "thread " << t;
+    std::string cleanup = std::string("rm -rf ") + folder;
+    EXPECT_EQ(0, std::system(cleanup.c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,339 @@
+#include "src/ptprovider/conversions.h"
+
+#include "src/core/debug.h"
+#include "src/core/unique.h"
+#include "src/ptprovider/ptconst.h"
+#include "src/settings/devmode.h"
+#include "src/settings/printer.h"
+#include "src/settings/settings.h"
+
+#include <cstdio>
+
+namespace {
+
+using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
+
+// The trace lines name a row with %S, which takes narrow text.
+struct NarrowName {
+    char text[64];
+    explicit NarrowName(PCWSTR name)
+    {
+        WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof(text), nullptr, nullptr);
+        text[sizeof(text) - 1] = 0;
+    }
+};
+
+// The printer's PRINTER_INFO_2 through a handle, in a process-heap block.
+unique_heap_block PrinterInfo(HANDLE hPrinter, bool &read)
+{
+    read = false;
+    DWORD needed = 0;
+    GetPrinterW(hPrinter, 2, nullptr, 0, &needed);
+    if (needed == 0)
+        return unique_heap_block();
+    unique_heap_block block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
+    if (block)
+        read = GetPrinterW(hPrinter, 2, static_cast<LPBYTE>(block.get()), needed, &needed) != FALSE;
+    return block;
+}
+
+}  // namespace
+
+void CopyTicketFieldsToSettings(const OEMDEV &record, REGSTRUCT &settings)
+{
+    settings.Speed = record.Speed;
+    settings.Density = record.Density;
+    settings.Reference[0] = record.Reference[0];
+    settings.Reference[1] = record.Reference[1];
+    settings.Rotate = record.Rotate;
+    settings.Gap = record.Gap;
+    settings.Gappara[0] = record.Gappara[0];
+    settings.Gappara[1] = record.Gappara[1];
+    settings.Offset = record.Offset;
+    settings.Settear = record.Settear;
+    settings.Gray = record.Gray;
+    settings.Reverse = record.Reverse;
+    settings.BlackLevel = record.BlackLevel;
+    settings.GrayLevel = record.GrayLevel;
+    settings.Chain = record.Chain;
+    settings.Mirror = record.Mirror;
+    settings.AutoCut = record.AutoCut;
+    settings.SpecialTape = record.SpecialTape;
+    settings.HalfCut = record.HalfCut;
+    settings.iQuality = record.iQuality;
+}
+
+void CopySettingsToTicketFields(const REGSTRUCT &settings, OEMDEV &record)
+{
+    CopySettingsToOEMDev(&settings, &record);
+    record.BlackLevel = settings.BlackLevel;
+    record.GrayLevel = settings.GrayLevel;
+}
+
+////////////////////////////////////////////////////////////////////////////////
+// PrintTicket to DEVMODE
+
+void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record)
+{
+    NarrowName name(parameter.name);
+    com_ptr<IXMLDOMElement> init;
+    HRESULT hr = dom.FindParameterInit(nullptr, kPrivateNamespace, parameter.name, init.put());
+    if (hr != S_OK || !init) {
+        WARNING(TEXT("get init %S node fail and hr is %x"), name.text, hr);
+        return;
+    }
+    com_ptr<IXMLDOMNode> child;
+    hr = init->get_firstChild(child.put());
+    if (FAILED(hr)) {
+        WARNING(TEXT("get init %S node child fail and hr is %x"), name.text, hr);
+        return;
+    }
+    if (!child)
+        return;
+    unique_bstr text;
+    if (FAILED(child->get_text(text.put())) || !text)
+        return;
+    // Microns to whole millimetres, truncated toward zero.
+    LONG &field = FieldOf(record, parameter.field);
+    field = _wtoi(text.get()) / 1000;
+    OutputDebugStringW(parameter.name);
+    WARNING(TEXT("UI:  %d"), field);
+    // A parameter read is a parameter consumed: the ticket no longer carries it.
+    dom.DeleteNode(nullptr, init.get());
+}
+
+void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record)
+{
+    OutputDebugStringA("readFeatureNode entry");
+    OutputDebugStringW(feature.name);
+
+    com_ptr<IXMLDOMElement> node, option;
+    if (dom.FindFeature(nullptr, feature.nameNamespace, feature.name, node.put()) != S_OK || !node)
+        OutputDebugStringA("readFeatureNode:get feature node fail");
+    if (!node || dom.FindOption(node.get(), option.put()) != S_OK || !option) {
+        OutputDebugStringA("readFeatureNode::get Option node fail");
+        return;
+    }
+    unique_bstr optionNamespace, optionName;
+    if (dom.GetNameAttribute(option.get(), optionNamespace.put(), optionName.put()) != S_OK || !optionNamespace) {
+        OutputDebugStringA("readFeatureNode::get attribute fail");
+        return;
+    }
+    if (wcscmp(optionNamespace.get(), kPrivateNamespace) != 0) {
+        OutputDebugStringA("readFeatureNode:unknown namespace");
+        OutputDebugStringW(optionNamespace.get());
+        return;
+    }
+    const OptionList &list = *feature.options;
+    for (INT i = 0; i < list.readCount; ++i) {
+        if (wcscmp(optionName.get(), list.names[i]) == 0) {
+            FieldOf(record, feature.field) = i;
+            OutputDebugStringA("find");
+            OutputDebugStringW(optionName.get());
+            return;
+        }
+    }
+}
+
+void ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev)
+{
+    WARNING(TEXT("change devmode entry"));
+    if (pOEMDev == nullptr) {
+        OutputDebugStringA("pOemdev is null");
+        return;
+    }
+    for (const TicketParameter &parameter : kTicketParameters)
+        ReadParameterInit(dom, parameter, *pOEMDev);
+    for (const TicketFeature &feature : kPrivateFeatures)
+        readFeatureNode(dom, feature, *pOEMDev);
+    readFeatureNode(dom, kResolutionFeature, *pOEMDev);
+    WARNING(TEXT("read ticket params:"));
+    DumpOEMDevFields(pOEMDev);
+}
+
+void StoreTicketSettings(HANDLE hPrinter, const OEMDEV &record)
+{
+    // A buffer of this call's own, starting as the defaults: a short stored
+    // value keeps the defaults in its missing tail, never an earlier call's.
+    REGSTRUCT settings;
+    SetDefaultSettings(&settings);
+    DWORD type = 0;
+    DWORD size = 0;
+    DWORD result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), &type,
+                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings), &size);
+    if (result != ERROR_SUCCESS || settings.Version != REGSTRUCT_VERSION)
+        SetDefaultSettings(&settings);
+    CopyTicketFieldsToSettings(record, settings);
+
+    bool read = false;
+    unique_heap_block block = PrinterInfo(hPrinter, read);
+    if (!block) {
+        OutputDebugStringA("没拿到pPrinterInfo");
+        WARNING(TEXT("UI:  error code is %d"), GetLastError());
+        return;
+    }
+    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
+    unique_printer printer;
+    if (read && info->pPrinterName != nullptr) {
+        OutputDebugStringW(info->pPrinterName);
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        OpenPrinterW(info->pPrinterName, printer.put(), &defaults);
+    } else {
+        OutputDebugStringA("没拿到打印机名字");
+    }
+    DWORD status = SetPrinterDataW(printer.get(), const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
+                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings));
+    WARNING(TEXT("UI:  change devmode status is %d and error code is %d"), status, GetLastError());
+}
+
+////////////////////////////////////////////////////////////////////////////////
+// DEVMODE to PrintTicket
+
+void WriteParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, LONG value)
+{
+    // The ticket holds microns in at most nine characters; a value that does
+    // not fit is left out rather than written cut.
+    LONGLONG microns = static_cast<LONGLONG>(value) * 1000;
+    char narrow[10];
+    if (microns > 999999999LL || microns < -99999999LL) {
+        WARNING(TEXT("UI:  %S of %d mm is out of range and not written\r\n"), NarrowName(parameter.name).text,
+                value);
+        return;
+    }
+    std::snprintf(narrow, sizeof(narrow), "%lld", static_cast<long long>(microns));
+    WCHAR text[10] = TEXT("0");
+    MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, ARRAYSIZE(text));
+    OutputDebugStringW(text);
+    dom.CreateParameterInitNode(nullptr, kPrivateNamespace, parameter.name, VALUE_INTEGER, text);
+}
+
+void changeFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, LONG value)
+{
+    OutputDebugStringA("changeFeatureNode entry");
+    OutputDebugStringW(feature.name);
+    const OptionList &list = *feature.options;
+    // A value outside the list names no option: the core's choice stays.
+    if (value < 0 || value >= list.writeCount) {
+        WARNING(TEXT("UI:  changeFeatureNode: %S has no option for %d, left as it was\r\n"),
+                NarrowName(feature.name).text, value);
+        return;
+    }
+    const WCHAR *optionName = list.names[value];
+    OutputDebugStringW(optionName);
+
+    com_ptr<IXMLDOMElement> node, option;
+    if (dom.FindFeature(nullptr, feature.nameNamespace, feature.name, node.put()) == S_OK && node)
+        dom.FindOption(node.get(), option.put());
+    else
+        OutputDebugStringA("changeFeatureNode:get feature node fail");
+    if (!option) {
+        OutputDebugStringA("changeFeatureNode:get  Option node fail");
+        return;
+    }
+    // Named with the prefix the ticket binds to the private namespace at the
+    // option (declared on the root when it binds none).
+    unique_bstr qname;
+    if (FAILED(dom.CreateQName(option.get(), kPrivateNamespace, optionName, qname.put())))
+        return;
+    OutputDebugStringW(qname.get());
+    unique_bstr attribute(SysAllocString(kName));
+    VARIANT text;
+    VariantInit(&text);
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = qname.Take();
+    if (attribute && V_BSTR(&text) != nullptr)
+        option->setAttribute(attribute.get(), text);
+    VariantClear(&text);
+}
+
+void WriteTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev)
+{
+    if (pOEMDev == nullptr) {
+        OutputDebugStringA("pOemdev is null");
+        return;
+    }
+    WARNING(TEXT("UI:  read reg"));
+    DumpOEMDevFields(pOEMDev);
+    for (const TicketParameter &parameter : kTicketParameters)
+        WriteParameterInit(dom, parameter, FieldOf(*pOEMDev, parameter.field));
+    for (const TicketFeature &feature : kPrivateFeatures)
+        changeFeatureNode(dom, feature, FieldOf(*pOEMDev, feature.field));
+}
+
+bool IsFalconPrinter(HANDLE hPrinter)
+{
+    bool read = false;
+    unique_heap_block block = PrinterInfo(hPrinter, read);
+    if (!read)
+        return false;
+    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
+    return info->pDriverName != nullptr && wcscmp(info->pDriverName, kFalconModel) == 0;
+}
+
+////////////////////////////////////////////////////////////////////////////////
+// PrintCapabilities completion
+
+HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
+                           PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+{
+    if (ppElement != nullptr)
+        *ppElement = nullptr;
+    IXMLDOMElement *parent = pParent != nullptr ? pParent : dom.Root();
+    com_ptr<IXMLDOMElement> element;
+    HRESULT hr = dom.CreateElement(parent, pElementName, kFrameworkNamespace, element.put());
+    unique_bstr qname;
+    if (SUCCEEDED(hr))
+        hr = dom.CreateQName(element.get(), pNameNamespace, pNameLocal, qname.put());
+    if (SUCCEEDED(hr))
+        hr = dom.SetAttribute(element.get(), kName, TEXT(""), qname.get());
+    if (SUCCEEDED(hr) && ppElement != nullptr)
+        *ppElement = element.Take();
+    return hr;
+}
+
+HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter)
+{
+    WCHAR maxText[16], minText[16];
+    _snwprintf_s(maxText, ARRAYSIZE(maxText), _TRUNCATE, TEXT("%d"), parameter.maxValue);
+    _snwprintf_s(minText, ARRAYSIZE(minText), _TRUNCATE, TEXT("%d"), parameter.minValue);
+    struct Property {
+        const WCHAR *name;
+        INT type;
+        const WCHAR *text;
+    };
+    // The DataType and Mandatory values are written with the prefixes the
+    // core binds to the schema and keywords namespaces.
+    const Property properties[] = {
+        {TEXT("DataType"), VALUE_QNAME, TEXT("xsd:integer")},
+        {TEXT("UnitType"), VALUE_STRING, TEXT("microns")},
+        {TEXT("Multiple"), VALUE_INTEGER, TEXT("1")},
+        {TEXT("MaxValue"), VALUE_INTEGER, maxText},
+        {TEXT("MinValue"), VALUE_INTEGER, minText},
+        {TEXT("DefaultValue"), VALUE_INTEGER, TEXT("0")},
+        {TEXT("Mandatory"), VALUE_QNAME, TEXT("psk:Optional")},
+    };
+
+    com_ptr<IXMLDOMElement> definition;
+    unique_bstr qname;
+    HRESULT hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put());
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterDefNode:create node fail and hr is %x"), hr);
+    if (SUCCEEDED(hr))
+        hr = dom.CreateQName(definition.get(), pNamespace, parameter.name, qname.put());
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterDefNode:create qname fail and hr is %x"), hr);
+    if (SUCCEEDED(hr))
+        hr = dom.SetAttribute(definition.get(), kName, TEXT(""), qname.get());
+    if (FAILED(hr)) {
+        WARNING(TEXT("CreateParameterDefNode:create attribute fail and hr is %x"), hr);
+        return hr;
+    }
+    // A property that fails does not stop the next; the last one decides.
+    for (const Property &property : properties) {
+        com_ptr<IXMLDOMElement> node;
+        hr = CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put());
+        if (SUCCEEDED(hr))
+            dom.CreateValueNode(node.get(), property.text, property.type, nullptr);
+    }
+    return hr;
+}

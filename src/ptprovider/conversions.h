@@ -1,0 +1,31 @@
+// The three conversions of the print ticket provider, on one call's DOM
+// helper.
+#pragma once
+
+#include "platform/win32.h"
+#include "src/ptprovider/vocabulary.h"
+#include "src/ptprovider/xmldomhelper.h"
+#include "src/settings/records.h"
+
+// PrintTicket to DEVMODE: the ticket's parameters and features into the
+// record, then the record's settings into the printer's stored settings.
+void ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev);
+void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record);
+void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record);
+void StoreTicketSettings(HANDLE hPrinter, const OEMDEV &record);
+
+// DEVMODE to PrintTicket.
+void WriteTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev);
+void WriteParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, LONG value);
+void changeFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, LONG value);
+// Whether the bound printer's driver is the extended model.
+bool IsFalconPrinter(HANDLE hPrinter);
+
+// PrintCapabilities completion.
+HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter);
+HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
+                           PCWSTR pNameLocal, IXMLDOMElement **ppElement);
+
+// The twenty fields a ticket carries, between the two records.
+void CopyTicketFieldsToSettings(const OEMDEV &record, REGSTRUCT &settings);
+void CopySettingsToTicketFields(const REGSTRUCT &settings, OEMDEV &record);

@@ -1,0 +1,514 @@
+#include "src/ptprovider/xmldomhelper.h"
+
+#include "src/core/debug.h"
+#include "src/core/unique.h"
+#include "src/ptprovider/ptconst.h"
+
+namespace {
+
+// Names and prefixes longer than this are refused rather than built.
+constexpr size_t kMaxNameUnits = 9999;
+constexpr HRESULT HR_ARITHMETIC_OVERFLOW = static_cast<HRESULT>(0x80070216);
+// The highest counter a generated prefix may use: ns0000 to nsFFFE.
+constexpr UINT kPrefixLimit = 65535;
+
+BSTR NewString(PCWSTR text)
+{
+    return SysAllocString(text);
+}
+
+// A string variant holding a copy of the text; the caller clears it.
+HRESULT StringVariant(PCWSTR text, VARIANT *pVariant)
+{
+    VariantInit(pVariant);
+    BSTR copy = SysAllocString(text);
+    if (copy == nullptr)
+        return E_OUTOFMEMORY;
+    V_VT(pVariant) = VT_BSTR;
+    V_BSTR(pVariant) = copy;
+    return S_OK;
+}
+
+VARIANT NodeTypeVariant(LONG type)
+{
+    VARIANT variant;
+    VariantInit(&variant);
+    V_VT(&variant) = VT_I4;
+    V_I4(&variant) = type;
+    return variant;
+}
+
+bool Equal(BSTR text, PCWSTR expected)
+{
+    return text != nullptr && wcscmp(text, expected) == 0;
+}
+
+HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **ppElement)
+{
+    com_ptr<IXMLDOMNode> node;
+    HRESULT hr = pChildren->get_item(index, node.put());
+    if (hr != S_OK || !node)
+        return FAILED(hr) ? hr : E_FAIL;
+    return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
+}
+
+}  // namespace
+
+CXmlDomHelper::~CXmlDomHelper()
+{
+    Clear();
+}
+
+HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperUni *pCoreHelper)
+{
+    if (pDocument == nullptr || pCoreHelper == nullptr)
+        return E_INVALIDARG;
+    Clear();
+    m_pDocument = pDocument;
+    m_pDocument->AddRef();
+
+    HRESULT hr = pCoreHelper->CreateInstanceOfMSXMLObject(CLSID_MXNamespaceManager60, nullptr, 0,
+                                                          msxml6::IID_NamespaceManager,
+                                                          reinterpret_cast<void **>(&m_pNamespaceManager));
+    if (SUCCEEDED(hr) && m_pNamespaceManager == nullptr)
+        hr = E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = m_pDocument->get_documentElement(&m_pRoot);
+    if (SUCCEEDED(hr) && m_pRoot == nullptr)
+        hr = E_FAIL;
+    if (FAILED(hr)) {
+        Clear();
+        return hr;
+    }
+    return S_OK;
+}
+
+void CXmlDomHelper::Clear()
+{
+    if (m_pDocument != nullptr) {
+        m_pDocument->Release();
+        m_pDocument = nullptr;
+    }
+    if (m_pRoot != nullptr) {
+        m_pRoot->Release();
+        m_pRoot = nullptr;
+    }
+    if (m_pNamespaceManager != nullptr) {
+        m_pNamespaceManager->Release();
+        m_pNamespaceManager = nullptr;
+    }
+}
+
+HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespace, PCWSTR pLocalName,
+                                        IXMLDOMElement **ppElement)
+{
+    if (pParent == nullptr || pNamespace == nullptr || pLocalName == nullptr || ppElement == nullptr)
+        return E_INVALIDARG;
+    *ppElement = nullptr;
+
+    com_ptr<IXMLDOMNodeList> children;
+    HRESULT hr = pParent->get_childNodes(children.put());
+    if (FAILED(hr) || !children)
+        return FAILED(hr) ? hr : S_FALSE;
+    LONG count = 0;
+    hr = children->get_length(&count);
+    if (FAILED(hr))
+        return hr;
+
+    HRESULT last = S_FALSE;
+    for (LONG i = 0; i < count; ++i) {
+        com_ptr<IXMLDOMElement> element;
+        last = ChildElement(children.get(), i, element.put());
+        if (FAILED(last))
+            continue;
+        unique_bstr baseName, namespaceUri;
+        last = element->get_baseName(baseName.put());
+        if (FAILED(last))
+            continue;
+        last = element->get_namespaceURI(namespaceUri.put());
+        if (FAILED(last) || !namespaceUri)
+            continue;
+        if (Equal(namespaceUri.get(), pNamespace) && Equal(baseName.get(), pLocalName)) {
+            *ppElement = element.Take();
+            return S_OK;
+        }
+        last = S_FALSE;
+    }
+    return FAILED(last) ? last : S_FALSE;
+}
+
+HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElementNamespace, PCWSTR pElementName,
+                                        PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+{
+    if (pParent == nullptr || pElementNamespace == nullptr || pElementName == nullptr || pNameNamespace == nullptr ||
+        pNameLocal == nullptr || ppElement == nullptr)
+        return E_INVALIDARG;
+    *ppElement = nullptr;
+
+    com_ptr<IXMLDOMNodeList> children;
+    if (FAILED(pParent->get_childNodes(children.put())) || !children)
+        return S_FALSE;
+    LONG count = 0;
+    if (FAILED(children->get_length(&count)))
+        return S_FALSE;
+
+    for (LONG i = 0; i < count; ++i) {
+        com_ptr<IXMLDOMElement> element;
+        if (FAILED(ChildElement(children.get(), i, element.put())))
+            continue;
+        unique_bstr baseName, namespaceUri;
+        if (FAILED(element->get_baseName(baseName.put())) || FAILED(element->get_namespaceURI(namespaceUri.put())))
+            continue;
+        if (!Equal(namespaceUri.get(), pElementNamespace) || !Equal(baseName.get(), pElementName))
+            continue;
+        unique_bstr nameNamespace, nameLocal;
+        if (GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
+            continue;
+        if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
+            *ppElement = element.Take();
+            return S_OK;
+        }
+    }
+    return S_FALSE;
+}
+
+HRESULT CXmlDomHelper::FindFeature(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pNameLocal,
+                                   IXMLDOMElement **ppElement)
+{
+    return FindNamedElement(ParentOrRoot(pParent), kFrameworkNamespace, kFeature, pNameNamespace, pNameLocal,
+                            ppElement);
+}
+
+HRESULT CXmlDomHelper::FindParameterInit(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pNameLocal,
+                                         IXMLDOMElement **ppElement)
+{
+    return FindNamedElement(ParentOrRoot(pParent), kFrameworkNamespace, kParameterInit, pNameNamespace, pNameLocal,
+                            ppElement);
+}
+
+HRESULT CXmlDomHelper::FindOption(IXMLDOMElement *pFeature, IXMLDOMElement **ppOption)
+{
+    return FindChildElement(pFeature, kFrameworkNamespace, kOption, ppOption);
+}
+
+HRESULT CXmlDomHelper::GetNameAttribute(IXMLDOMElement *pElement, BSTR *pNamespace, BSTR *pLocalName)
+{
+    if (pElement == nullptr || pNamespace == nullptr || pLocalName == nullptr)
+        return E_INVALIDARG;
+    *pNamespace = nullptr;
+    *pLocalName = nullptr;
+
+    com_ptr<IXMLDOMNamedNodeMap> attributes;
+    HRESULT hr = pElement->get_attributes(attributes.put());
+    if (FAILED(hr) || !attributes)
+        return FAILED(hr) ? hr : S_FALSE;
+    unique_bstr name(NewString(kName));
+    if (!name)
+        return E_OUTOFMEMORY;
+    com_ptr<IXMLDOMNode> node;
+    hr = attributes->getNamedItem(name.get(), node.put());
+    if (hr != S_OK || !node)
+        return hr == S_OK ? S_FALSE : hr;
+    com_ptr<IXMLDOMAttribute> attribute;
+    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
+    if (FAILED(hr))
+        return hr;
+    unique_bstr text;
+    hr = attribute->get_text(text.put());
+    if (FAILED(hr) || !text)
+        return FAILED(hr) ? hr : E_FAIL;
+
+    unique_bstr uri, local;
+    hr = ResolvePrefix(pElement, text.get(), uri.put());
+    if (hr == S_OK && !uri)
+        hr = S_FALSE;
+    if (hr != S_OK)
+        return hr;
+    hr = GetLocalName(text.get(), local.put());
+    if (FAILED(hr))
+        return hr;
+    *pNamespace = uri.Take();
+    *pLocalName = local.Take();
+    return S_OK;
+}
+
+HRESULT CXmlDomHelper::ResolvePrefix(IXMLDOMNode *pNode, PCWSTR pQualifiedName, BSTR *pNamespace)
+{
+    if (pNode == nullptr || pQualifiedName == nullptr || pNamespace == nullptr)
+        return E_INVALIDARG;
+    *pNamespace = nullptr;
+    if (m_pNamespaceManager == nullptr)
+        return E_UNEXPECTED;
+
+    const WCHAR *colon = wcschr(pQualifiedName, TEXT(':'));
+    size_t prefixUnits = colon != nullptr ? static_cast<size_t>(colon - pQualifiedName) : 0;
+    if (prefixUnits > kMaxNameUnits)
+        return E_INVALIDARG;
+    unique_bstr prefix(SysAllocStringLen(pQualifiedName, static_cast<UINT>(prefixUnits)));
+    if (!prefix)
+        return E_OUTOFMEMORY;
+
+    HRESULT hr = m_pNamespaceManager->pushNodeContext(pNode, VARIANT_TRUE);
+    if (FAILED(hr))
+        return hr;
+    int units = 0;
+    hr = m_pNamespaceManager->getURI(prefix.get(), nullptr, nullptr, &units);
+    if (hr == S_OK) {
+        unique_bstr uri(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+        if (!uri) {
+            hr = E_OUTOFMEMORY;
+        } else {
+            int size = units + 1;
+            hr = m_pNamespaceManager->getURI(prefix.get(), nullptr, uri.get(), &size);
+            if (hr == S_OK)
+                *pNamespace = uri.Take();
+        }
+    }
+    m_pNamespaceManager->popContext();
+    return hr;
+}
+
+HRESULT CXmlDomHelper::GetLocalName(PCWSTR pQualifiedName, BSTR *pLocalName)
+{
+    if (pQualifiedName == nullptr || pLocalName == nullptr)
+        return E_INVALIDARG;
+    const WCHAR *colon = wcschr(pQualifiedName, TEXT(':'));
+    *pLocalName = SysAllocString(colon != nullptr ? colon + 1 : pQualifiedName);
+    return *pLocalName != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CXmlDomHelper::GetPrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pPrefix)
+{
+    if (pNode == nullptr || pNamespace == nullptr || pPrefix == nullptr)
+        return E_INVALIDARG;
+    *pPrefix = nullptr;
+    if (m_pNamespaceManager == nullptr)
+        return E_UNEXPECTED;
+
+    HRESULT hr = m_pNamespaceManager->pushNodeContext(pNode, VARIANT_TRUE);
+    if (FAILED(hr))
+        return hr;
+    int units = 0;
+    hr = m_pNamespaceManager->getPrefix(pNamespace, 0, nullptr, &units);
+    if (hr == S_OK) {
+        unique_bstr prefix(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+        if (!prefix) {
+            hr = E_OUTOFMEMORY;
+        } else {
+            int size = units + 1;
+            hr = m_pNamespaceManager->getPrefix(pNamespace, 0, prefix.get(), &size);
+            if (hr == S_OK)
+                *pPrefix = prefix.Take();
+        }
+    }
+    m_pNamespaceManager->popContext();
+    // No prefix in scope is an answer, not a failure.
+    if (hr == S_FALSE || hr == E_FAIL)
+        return S_FALSE;
+    return hr;
+}
+
+HRESULT CXmlDomHelper::DeclarePrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pPrefix)
+{
+    if (pNode == nullptr || pNamespace == nullptr || pPrefix == nullptr)
+        return E_INVALIDARG;
+    *pPrefix = nullptr;
+    if (m_pNamespaceManager == nullptr || m_pRoot == nullptr)
+        return E_UNEXPECTED;
+
+    WCHAR candidate[7];
+    HRESULT hr = E_FAIL;
+    bool taken = false;
+    while (!taken) {
+        if (m_nextPrefix >= kPrefixLimit)
+            return E_FAIL;
+        _snwprintf_s(candidate, ARRAYSIZE(candidate), _TRUNCATE, TEXT("ns%.4X"), m_nextPrefix);
+        int units = 0;
+        hr = m_pNamespaceManager->getURI(candidate, pNode, nullptr, &units);
+        ++m_nextPrefix;
+        if (FAILED(hr))
+            return hr;
+        taken = hr != S_OK;
+    }
+
+    // The declaration always goes on the root, so it is in scope everywhere.
+    WCHAR attribute[16];
+    _snwprintf_s(attribute, ARRAYSIZE(attribute), _TRUNCATE, TEXT("xmlns:%s"), candidate);
+    hr = SetAttribute(m_pRoot, attribute, TEXT(""), pNamespace);
+    if (FAILED(hr))
+        return hr;
+    hr = m_pNamespaceManager->declarePrefix(candidate, pNamespace);
+    if (FAILED(hr))
+        return hr;
+    *pPrefix = SysAllocString(candidate);
+    return *pPrefix != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName)
+{
+    if (pNamespace == nullptr || pLocalName == nullptr || pQName == nullptr)
+        return E_INVALIDARG;
+    *pQName = nullptr;
+
+    unique_bstr prefix;
+    HRESULT hr = GetPrefix(pNode, pNamespace, prefix.put());
+    if (hr == S_FALSE)
+        hr = DeclarePrefix(pNode, pNamespace, prefix.put());
+    if (FAILED(hr))
+        return hr;
+
+    size_t localUnits = wcsnlen(pLocalName, kMaxNameUnits + 1);
+    size_t prefixUnits = prefix ? wcsnlen(prefix.get(), kMaxNameUnits + 1) : 0;
+    if (localUnits > kMaxNameUnits || prefixUnits > kMaxNameUnits)
+        return E_INVALIDARG;
+
+    size_t total = prefixUnits != 0 ? prefixUnits + 1 + localUnits : localUnits;
+    if (total < localUnits)
+        return HR_ARITHMETIC_OVERFLOW;
+    unique_bstr qname(SysAllocStringLen(nullptr, static_cast<UINT>(total)));
+    if (!qname)
+        return E_OUTOFMEMORY;
+    int written = prefixUnits != 0
+                      ? _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s:%s"), prefix.get(), pLocalName)
+                      : _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s"), pLocalName);
+    if (written < 0 || static_cast<size_t>(written) != total)
+        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    *pQName = qname.Take();
+    return S_OK;
+}
+
+HRESULT CXmlDomHelper::SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace, PCWSTR pValue)
+{
+    if (pElement == nullptr || pName == nullptr || pNamespace == nullptr || pValue == nullptr)
+        return E_INVALIDARG;
+    if (m_pDocument == nullptr)
+        return E_UNEXPECTED;
+
+    unique_bstr name(NewString(pName)), ns(NewString(pNamespace));
+    if (!name || !ns)
+        return E_OUTOFMEMORY;
+    com_ptr<IXMLDOMNode> node;
+    HRESULT hr = m_pDocument->createNode(NodeTypeVariant(NODE_ATTRIBUTE), name.get(), ns.get(), node.put());
+    if (FAILED(hr)) {
+        WARNING(TEXT("1111  hr is %x"), hr);
+        return hr;
+    }
+    com_ptr<IXMLDOMAttribute> attribute;
+    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
+    if (FAILED(hr))
+        return hr;
+    VARIANT value;
+    hr = StringVariant(pValue, &value);
+    if (FAILED(hr))
+        return hr;
+    hr = attribute->put_value(value);
+    VariantClear(&value);
+    if (FAILED(hr))
+        return hr;
+    com_ptr<IXMLDOMAttribute> replaced;
+    return pElement->setAttributeNode(attribute.get(), replaced.put());
+}
+
+HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace,
+                                     IXMLDOMElement **ppElement)
+{
+    if (pParent == nullptr || pLocalName == nullptr || pNamespace == nullptr || ppElement == nullptr)
+        return E_INVALIDARG;
+    *ppElement = nullptr;
+    if (m_pDocument == nullptr)
+        return E_UNEXPECTED;
+
+    unique_bstr qname;
+    HRESULT hr = CreateQName(pParent, pNamespace, pLocalName, qname.put());
+    if (FAILED(hr))
+        return hr;
+    unique_bstr ns(NewString(pNamespace));
+    if (!ns)
+        return E_OUTOFMEMORY;
+    com_ptr<IXMLDOMNode> node;
+    hr = m_pDocument->createNode(NodeTypeVariant(NODE_ELEMENT), qname.get(), ns.get(), node.put());
+    if (FAILED(hr))
+        return hr;
+    com_ptr<IXMLDOMNode> appended;
+    hr = pParent->appendChild(node.get(), appended.put());
+    if (FAILED(hr))
+        return hr;
+    return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
+}
+
+HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue)
+{
+    if (pParent == nullptr || pText == nullptr)
+        return E_INVALIDARG;
+    if (ppValue != nullptr)
+        *ppValue = nullptr;
+
+    com_ptr<IXMLDOMElement> value;
+    HRESULT hr = CreateElement(pParent, kValue, kFrameworkNamespace, value.put());
+    if (FAILED(hr))
+        return hr;
+
+    static const WCHAR *const kTypeNames[] = {TEXT("integer"), TEXT("string"), TEXT("QName")};
+    unique_bstr attributeName, typeName;
+    CreateQName(value.get(), kInstanceNamespace, kType, attributeName.put());
+    if (typeCode >= VALUE_INTEGER && typeCode <= VALUE_QNAME)
+        CreateQName(value.get(), kSchemaNamespace, kTypeNames[typeCode], typeName.put());
+    if (!attributeName || !typeName)
+        return static_cast<HRESULT>(0xFFFFFFFF);
+
+    hr = SetAttribute(value.get(), attributeName.get(), kInstanceNamespace, typeName.get());
+    if (FAILED(hr))
+        return hr;
+    unique_bstr text(NewString(pText));
+    if (!text)
+        return E_OUTOFMEMORY;
+    hr = value->put_text(text.get());
+    if (FAILED(hr))
+        return hr;
+    if (ppValue != nullptr)
+        *ppValue = value.Take();
+    return S_OK;
+}
+
+HRESULT CXmlDomHelper::CreateParameterInitNode(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pName,
+                                               INT typeCode, PCWSTR pValue)
+{
+    IXMLDOMElement *parent = ParentOrRoot(pParent);
+    if (pName != nullptr)
+        OutputDebugStringW(pName);
+
+    // Each step runs only after the ones before it; a failure is traced at
+    // its step and at every step after it.
+    com_ptr<IXMLDOMElement> element;
+    unique_bstr qname;
+    HRESULT hr = CreateElement(parent, kParameterInit, kFrameworkNamespace, element.put());
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterInitNode:create node fail and hr is %x"), hr);
+    if (SUCCEEDED(hr))
+        hr = CreateQName(element.get(), pNameNamespace, pName, qname.put());
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterInitNode:create qname fail and hr is %x"), hr);
+    if (SUCCEEDED(hr))
+        hr = SetAttribute(element.get(), kName, TEXT(""), qname.get());
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterInitNode:create attribute fail and hr is %x"), hr);
+    if (SUCCEEDED(hr))
+        hr = CreateValueNode(element.get(), pValue, typeCode, nullptr);
+    if (FAILED(hr))
+        WARNING(TEXT("CreateParameterInitNode:create child value node fail and hr is %x"), hr);
+    return hr;
+}
+
+HRESULT CXmlDomHelper::DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
+{
+    if (pChild == nullptr)
+        return E_INVALIDARG;
+    IXMLDOMElement *parent = ParentOrRoot(pParent);
+    if (parent == nullptr)
+        return E_UNEXPECTED;
+    WARNING(TEXT("delete node"));
+    com_ptr<IXMLDOMNode> removed;
+    HRESULT hr = parent->removeChild(pChild, removed.put());
+    WARNING(TEXT("delete node end"));
+    return hr;
+}

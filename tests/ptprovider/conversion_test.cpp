@@ -1,0 +1,295 @@
+#include "src/ptprovider/conversions.h"
+#include "tests/support/tickets.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+const std::u16string kTicketStart = u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:p=\"" PT_PRIVATE u"\">";
+const std::u16string kTicketEnd = u"</psf:PrintTicket>";
+
+std::u16string Parameter(const std::u16string &name, const std::u16string &value, const std::u16string &prefix = u"p")
+{
+    return u"<psf:ParameterInit name=\"" + prefix + u":" + name + u"\"><psf:Value xsi:type=\"xsd:integer\">" + value +
+           u"</psf:Value></psf:ParameterInit>";
+}
+
+OEMDEV Record(LONG fill)
+{
+    OEMDEV record;
+    SetDefaultOEMDev(&record);
+    record.standardPaperSizeChoose = fill;
+    return record;
+}
+
+bool Contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+using ToDevModeTest = TicketTest;
+
+TEST_F(ToDevModeTest, ReadsFeaturesByNamespaceNotByPrefix)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(
+        kTicketStart + FeatureXml(u"p:DocumentOEMRotate", u"p:Landspace180") +
+        FeatureXml(u"p:DocumentOEMPrintDensity", u"p:Option15") +
+        FeatureXml(u"p:DocumentOEMBlackLevel", u"p:Option8") +   // beyond the seven read
+        FeatureXml(u"p:DocumentOEMGrayLevel", u"p:Option7") +
+        FeatureXml(u"p:DocumentOEMGray", u"psk:OrderedDithering") +  // not in the private namespace
+        FeatureXml(u"p:DocumentOEMPrintSpeed", u"p:option2") +  // case matters
+        u"<psf:Feature name=\"q:DocumentOEMMirror\" xmlns:q=\"" PT_PRIVATE u"\"><psf:Option name=\"q:YES\"/></psf:Feature>" +
+        FeatureXml(u"undeclared:DocumentOEMChain", u"p:YES") +
+        u"<psf:Feature><psf:Option name=\"p:YES\"/></psf:Feature>" +
+        u"<psf:Feature name=\"p:DocumentOEMPOST\">" + FeatureXml(u"p:DocumentOEMAutoCut", u"p:YES") +
+        u"<psf:Option name=\"p:PeelOff\"/></psf:Feature>" +
+        FeatureXml(u"psk:PageResolution", u"p:HighSpeed") + kTicketEnd);
+    ASSERT_NE(ticket, nullptr);
+
+    OEMDEV record = Record(0);
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(record.Rotate, 2);
+    EXPECT_EQ(record.Density, 14);
+    EXPECT_EQ(record.BlackLevel, 2) << "Option8 is not read";
+    EXPECT_EQ(record.GrayLevel, 6);
+    EXPECT_EQ(record.Gray, 0);
+    EXPECT_EQ(record.Speed, 4);
+    EXPECT_EQ(record.Mirror, 1) << "any prefix bound to the private namespace";
+    EXPECT_EQ(record.Chain, 0) << "an undeclared prefix names nothing";
+    EXPECT_EQ(record.AutoCut, 0) << "a nested feature is not found from the root";
+    EXPECT_EQ(record.Settear, 2) << "the feature's first option";
+    EXPECT_EQ(record.iQuality, 3) << "the resolution is read for every model";
+    ticket->Release();
+}
+
+TEST_F(ToDevModeTest, ParametersAreConsumed)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket =
+        LoadDocument(kTicketStart + Parameter(u"PageGapHeight", u"3000") + Parameter(u"PageHorizontalOffset", u"-1500") +
+                     Parameter(u"PageVerticalOffset", u"2500") + Parameter(u"PageAfterPrint", u"many") +
+                     u"<psf:ParameterInit name=\"p:PageGapOffset\"/>" + kTicketEnd);
+    ASSERT_NE(ticket, nullptr);
+    OEMDEV record = Record(0);
+    record.Gappara[1] = 9;
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(record.Gappara[0], 3);
+    EXPECT_EQ(record.Reference[0], -1);
+    EXPECT_EQ(record.Reference[1], 2);
+    EXPECT_EQ(record.Offset, 0) << "not a number reads as 0";
+    EXPECT_EQ(record.Gappara[1], 9) << "a parameter without a value changes nothing";
+    std::string xml = DocumentXml(ticket);
+    EXPECT_FALSE(Contains(xml, "PageGapHeight"));
+    EXPECT_FALSE(Contains(xml, "PageHorizontalOffset"));
+    EXPECT_TRUE(Contains(xml, "PageGapOffset")) << "only parameters read are removed";
+    ticket->Release();
+}
+
+TEST_F(ToDevModeTest, TicketChangesThePrinterSettings)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Contrast = 13;
+    stored.Unit = 1;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(kTicketStart + FeatureXml(u"p:DocumentOEMMirror", u"p:YES") + kTicketEnd);
+    OEMDEV record = Record(0);
+    record.Speed = 1;
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    REGSTRUCT after = Stored(u"KestrelBT");
+    EXPECT_EQ(after.Mirror, 1);
+    EXPECT_EQ(after.Speed, 1) << "the record's values go to the printer too";
+    EXPECT_EQ(after.Contrast, 13) << "what a ticket does not carry stays";
+    EXPECT_EQ(after.Unit, 1);
+    ticket->Release();
+    EXPECT_EQ(standin::GetCounters().printerHandles, 1) << "only the test's own handle is open";
+}
+
+TEST_F(ToDevModeTest, OutdatedStoredRecordBecomesTheDefaults)
+{
+    REGSTRUCT old = Defaults();
+    old.Version = 4;
+    old.Contrast = 15;
+    StoreRecord(u"KestrelBT", &old, sizeof(old));
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(kTicketStart + kTicketEnd);
+    OEMDEV record = Record(0);
+    record.Chain = 1;
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    REGSTRUCT after = Stored(u"KestrelBT");
+    EXPECT_EQ(after.Version, 5);
+    EXPECT_EQ(after.Contrast, 10);
+    EXPECT_EQ(after.Chain, 1);
+    EXPECT_EQ(after.Density, 8) << "the record's twenty fields, the ticket having none";
+    ticket->Release();
+}
+
+TEST_F(ToDevModeTest, BadArgumentsAndMissingPieces)
+{
+    Bind(u"KestrelBT", false);
+    IXMLDOMDocument2 *ticket = LoadDocument(kTicketStart + FeatureXml(u"p:DocumentOEMMirror", u"p:YES") + kTicketEnd);
+    OEMDEV record = Record(0);
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 0, &devmode, 108, &record), E_INVALIDARG);
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(nullptr, 220, &devmode, 108, &record), E_INVALIDARG);
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 220, nullptr, 108, &record), E_INVALIDARG);
+    // No core helper: nothing read, still S_OK.
+    EXPECT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(record.Mirror, 0);
+    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(&core), S_OK);
+    // A private area too small for the record is not written.
+    BYTE small[64] = {};
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 220, &devmode, sizeof(small), small), S_OK);
+    EXPECT_EQ(std::count(small, small + sizeof(small), 0), static_cast<long>(sizeof(small)));
+    EXPECT_EQ(provider->ConvertPrintTicketToDevMode(ticket, 220, &devmode, 0, nullptr), S_OK);
+    ticket->Release();
+}
+
+using ToTicketTest = TicketTest;
+
+const std::u16string kCoreTicketStart =
+    u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">";
+
+std::u16string CoreTicket()
+{
+    return kCoreTicketStart + FeatureXml(u"ns0000:DocumentOEMRotate", u"ns0000:Porital") +
+           FeatureXml(u"ns0000:DocumentOEMPrintSpeed", u"ns0000:Option1") +
+           FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") +
+           FeatureXml(u"psk:PageResolution", u"ns0000:Standard") + Parameter(u"PageGapHeight", u"1000", u"ns0000") +
+           kTicketEnd;
+}
+
+TEST_F(ToTicketTest, PrinterSettingsGoIntoTheTicket)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Rotate = 3;
+    stored.Reference[0] = -2;
+    stored.iQuality = 2;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    ASSERT_NE(ticket, nullptr);
+    OEMDEV record = Record(0);
+    record.Rotate = 0;
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    EXPECT_EQ(record.Rotate, 3) << "the printer's record, not the DEVMODE's";
+    std::string xml = DocumentXml(ticket);
+    EXPECT_TRUE(Contains(xml, "<psf:Option name=\"ns0000:Landspace\"")) << xml;
+    EXPECT_TRUE(Contains(xml, "name=\"ns0000:Option5\"")) << xml;
+    EXPECT_TRUE(Contains(xml, "name=\"ns0000:Option6\"")) << "density 5";
+    EXPECT_TRUE(Contains(xml, "<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value xsi:type=\"xsd:integer\">3000</psf:Value>"))
+        << xml;
+    EXPECT_TRUE(Contains(xml, ">-2000</psf:Value>"));
+    EXPECT_TRUE(Contains(xml, "name=\"ns0000:Standard\"")) << "the resolution is the extended model's only";
+    EXPECT_FALSE(Contains(xml, "DocumentOEMMirror")) << "features the core did not write stay absent";
+    ticket->Release();
+}
+
+TEST_F(ToTicketTest, ExistingParameterGetsASecondOne)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    OEMDEV record = Record(0);
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    std::string xml = DocumentXml(ticket);
+    size_t first = xml.find("PageGapHeight");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(xml.find("PageGapHeight", first + 1), std::string::npos);
+    ticket->Release();
+}
+
+TEST_F(ToTicketTest, ResolutionForTheExtendedModelOnly)
+{
+    REGSTRUCT stored = Defaults();
+    stored.iQuality = 3;
+    StoreRecord(u"FalconBT", &stored, sizeof(stored));
+    Bind(u"FalconBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    OEMDEV record = Record(0);
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    EXPECT_TRUE(Contains(DocumentXml(ticket), "name=\"ns0000:HighSpeed\""));
+    ticket->Release();
+}
+
+TEST_F(ToTicketTest, InvalidRecordGivesTheDefaultsWithoutRepair)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Speed = 1;
+    StoreRecord(u"KestrelBT", &stored, 100);
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    OEMDEV record = Record(0);
+    record.Speed = 0;
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    EXPECT_EQ(record.Speed, 4);
+    EXPECT_EQ(record.Rotate, 2);
+    std::string xml = DocumentXml(ticket);
+    EXPECT_TRUE(Contains(xml, "name=\"ns0000:Option5\""));
+    EXPECT_TRUE(Contains(xml, "name=\"ns0000:Landspace180\""));
+    EXPECT_EQ(StoredRecord(u"KestrelBT").size(), 100u) << "the stored value is not repaired";
+    EXPECT_TRUE(Contains(Debug(), "ConvertDevModeToPrintTicket:stuff size is 100 and REGSTRUCT size is 116"));
+    ticket->Release();
+}
+
+// The option's name uses the prefix the ticket binds to the private
+// namespace, whatever it is; ns0000 bound elsewhere is not used for it.
+TEST_F(ToTicketTest, OptionNamesFollowTheTicketsBinding)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *own = LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:lbl=\"" PT_PRIVATE
+                                         u"\">" + FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
+    OEMDEV record = Record(0);
+    ASSERT_EQ(ToTicket(own, &record), S_OK);
+    EXPECT_TRUE(Contains(DocumentXml(own), "<psf:Option name=\"lbl:Landspace180\""));
+
+    IXMLDOMDocument2 *foreign = LoadDocument(
+        u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"urn:somebody-else\" xmlns:lbl=\"" PT_PRIVATE
+        u"\">" + FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
+    ASSERT_EQ(ToTicket(foreign, &record), S_OK);
+    std::string xml = DocumentXml(foreign);
+    EXPECT_FALSE(Contains(xml, "name=\"ns0000:Landspace180\"")) << xml;
+    // Read back, the option means what was written.
+    OEMDEV back = Record(0);
+    back.Rotate = 0;
+    ASSERT_EQ(ToDevMode(foreign, &back), S_OK);
+    EXPECT_EQ(back.Rotate, 2);
+    own->Release();
+    foreign->Release();
+}
+
+TEST_F(ToTicketTest, ValuesWithoutAnOptionOrTooLargeAreLeftOut)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Speed = 5;
+    stored.Density = 15;
+    stored.Reference[0] = 1000000;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    OEMDEV record = Record(0);
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    std::string xml = DocumentXml(ticket);
+    EXPECT_TRUE(Contains(xml, "<psf:Feature name=\"ns0000:DocumentOEMPrintSpeed\"><psf:Option name=\"ns0000:Option1\"/>"));
+    EXPECT_FALSE(Contains(xml, "PageHorizontalOffset"));
+    EXPECT_TRUE(Contains(Debug(), "UI:  changeFeatureNode: DocumentOEMPrintSpeed has no option for 5, left as it was"));
+    ticket->Release();
+}
+
+TEST_F(ToTicketTest, BadArgumentsAndNoHelper)
+{
+    Bind(u"KestrelBT", false);
+    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
+    OEMDEV record = Record(0);
+    EXPECT_EQ(provider->ConvertDevModeToPrintTicket(219, &devmode, 108, &record, ticket), E_INVALIDARG);
+    EXPECT_EQ(provider->ConvertDevModeToPrintTicket(220, nullptr, 108, &record, ticket), E_INVALIDARG);
+    EXPECT_EQ(provider->ConvertDevModeToPrintTicket(220, &devmode, 108, &record, nullptr), E_INVALIDARG);
+    std::string before = DocumentXml(ticket);
+    EXPECT_EQ(ToTicket(ticket, &record), E_INVALIDARG) << "no core helper to start the DOM with";
+    EXPECT_EQ(DocumentXml(ticket), before);
+    ticket->Release();
+}
+
+}  // namespace

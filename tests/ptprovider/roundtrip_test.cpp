@@ -1,0 +1,261 @@
+// Whole conversions: capabilities, the debug files, and settings that go
+// into a ticket and come back unchanged.
+#include "src/ptprovider/conversions.h"
+#include "src/ptprovider/vocabulary.h"
+#include "tests/support/tickets.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const std::u16string kCapabilities =
+    u"<psf:PrintCapabilities version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">"
+    u"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>"
+    u"</psf:PrintCapabilities>";
+
+size_t Count(const std::string &text, const std::string &part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+using CapabilitiesTest = TicketTest;
+
+TEST_F(CapabilitiesTest, DeclaresTheFiveParameters)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *caps = LoadDocument(kCapabilities);
+    ASSERT_NE(caps, nullptr);
+    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
+    std::string xml = DocumentXml(caps);
+    EXPECT_EQ(Count(xml, "<psf:ParameterDef "), 5u);
+    EXPECT_EQ(Count(xml, "<psf:Property "), 35u);
+    size_t gapHeight = xml.find("name=\"ns0000:PageGapHeight\"");
+    size_t gapOffset = xml.find("name=\"ns0000:PageGapOffset\"");
+    size_t horizontal = xml.find("name=\"ns0000:PageHorizontalOffset\"");
+    size_t vertical = xml.find("name=\"ns0000:PageVerticalOffset\"");
+    size_t after = xml.find("name=\"ns0000:PageAfterPrint\"");
+    ASSERT_NE(after, std::string::npos) << xml;
+    EXPECT_TRUE(gapHeight < gapOffset && gapOffset < horizontal && horizontal < vertical && vertical < after);
+    EXPECT_NE(xml.find("<psf:Property name=\"psf:DataType\"><psf:Value xsi:type=\"xsd:QName\">xsd:integer</psf:Value>"),
+              std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("<psf:Property name=\"psf:UnitType\"><psf:Value xsi:type=\"xsd:string\">microns</psf:Value>"),
+              std::string::npos);
+    EXPECT_EQ(Count(xml, ">-100000</psf:Value>"), 2u);
+    EXPECT_EQ(Count(xml, ">100000</psf:Value>"), 5u);
+    EXPECT_EQ(Count(xml, "psk:Optional"), 5u);
+
+    // Twice is twice: nothing already there is looked for.
+    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
+    EXPECT_EQ(Count(DocumentXml(caps), "<psf:ParameterDef "), 10u);
+    caps->Release();
+}
+
+TEST_F(CapabilitiesTest, UnboundPrivateNamespaceIsDeclaredOnTheRoot)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *caps = LoadDocument(u"<psf:PrintCapabilities version=\"1\"" PT_NAMESPACES u"/>");
+    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
+    std::string xml = DocumentXml(caps);
+    size_t declared = xml.find("xmlns:ns0000=\"" + Utf8Of(PT_PRIVATE) + "\"");
+    ASSERT_NE(declared, std::string::npos) << xml;
+    EXPECT_LT(declared, xml.find("<psf:ParameterDef"));
+    EXPECT_NE(xml.find("name=\"ns0000:PageGapHeight\""), std::string::npos);
+    caps->Release();
+
+    EXPECT_EQ(provider->CompletePrintCapabilities(nullptr, nullptr), E_INVALIDARG);
+}
+
+// Every mapped field and every value it may hold: stored, written into a
+// ticket, read back into a fresh record and the printer, the same.
+TEST_F(CapabilitiesTest, EveryValueSurvivesARoundTrip)
+{
+    for (const char16_t *model : {u"KestrelBT", u"FalconBT"}) {
+        if (provider != nullptr) {
+            provider->Release();
+            provider = nullptr;
+            ClosePrinter(printer);
+            printer = nullptr;
+        }
+        Bind(model);
+        struct Field {
+            size_t offset;
+            LONG count;  // values 0..count-1
+            bool parameter;
+        };
+        std::vector<Field> fields;
+        for (const TicketFeature &feature : kPrivateFeatures)
+            fields.push_back({feature.field, feature.options->readCount, false});
+        fields.push_back({kResolutionFeature.field, 4, false});
+        for (const TicketParameter &parameter : kTicketParameters)
+            fields.push_back({parameter.field, 3, true});
+        bool falcon = std::u16string(model) == u"FalconBT";
+        for (const Field &field : fields) {
+            if (field.offset == kResolutionFeature.field && !falcon)
+                continue;
+            for (LONG value = 0; value < field.count; ++value) {
+                REGSTRUCT stored = Defaults();
+                OEMDEV wanted;
+                SetDefaultOEMDev(&wanted);
+                CopySettingsToTicketFields(stored, wanted);
+                // Parameters also go negative and large.
+                LONG v = field.parameter ? (value - 1) * 99 : value;
+                FieldOf(wanted, field.offset) = v;
+                CopyTicketFieldsToSettings(wanted, stored);
+                StoreRecord(model, &stored, sizeof(stored));
+
+                IXMLDOMDocument2 *ticket = LoadDocument(
+                    u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
+                    FeatureXml(u"psk:PageResolution", u"ns0000:Standard") + [] {
+                        std::u16string all;
+                        for (const TicketFeature &feature : kPrivateFeatures)
+                            all += FeatureXml(u"ns0000:" + std::u16string(feature.name), u"ns0000:Option1");
+                        return all;
+                    }() + u"</psf:PrintTicket>");
+                ASSERT_NE(ticket, nullptr);
+                OEMDEV record;
+                SetDefaultOEMDev(&record);
+                ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+                standin::spooler::RemoveData(model, u"OrvoPrinterData");
+                OEMDEV back;
+                std::memset(&back, 0, sizeof(back));
+                back.Rotate = -1;
+                ASSERT_EQ(ToDevMode(ticket, &back), S_OK);
+                EXPECT_EQ(FieldOf(back, field.offset), v)
+                    << Utf8Of(model) << " field at " << field.offset << " value " << v;
+                EXPECT_EQ(Stored(model).Version, 5);
+                ticket->Release();
+                ClearDebug();
+            }
+        }
+    }
+}
+
+// Each conversion keeps its own settings buffer: eight at once, each with
+// its own printer and values, each gets its own.
+TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
+{
+    constexpr int kThreads = 8;
+    struct Work {
+        TicketTest *test;
+        std::u16string printer;
+        LONG density;
+        IPrintOemPrintTicketProvider *provider;
+        bool ok;
+    };
+    Bind(u"KestrelBT");
+    std::vector<Work> work(kThreads);
+    for (int i = 0; i < kThreads; ++i) {
+        std::u16string name = u"Shop " + std::u16string(1, static_cast<char16_t>(u'A' + i));
+        AddPrinter(name, u"KestrelBT");
+        REGSTRUCT stored = Defaults();
+        stored.Density = i + 3;
+        StoreRecord(name, &stored, sizeof(stored));
+        work[i] = {this, name, i + 3, provider, false};
+    }
+    auto run = [](LPVOID p) -> DWORD {
+        Work &w = *static_cast<Work *>(p);
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        IClassFactory *factory = nullptr;
+        DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+        IPrintOemPrintTicketProvider *provider = nullptr;
+        factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider));
+        factory->Release();
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+        HANDLE printer = nullptr;
+        OpenPrinterW(&w.printer[0], &printer, &defaults);
+        OEMPTOPTS options = 0;
+        INT count = 0;
+        BSTR *namespaces = nullptr;
+        provider->BindPrinter(printer, 1, &options, &count, &namespaces);
+        SysFreeString(namespaces[0]);
+        CoTaskMemFree(namespaces);
+        CoreHelper core;
+        provider->PublishPrintTicketHelperInterface(&core);
+        w.ok = true;
+        for (int round = 0; round < 20 && w.ok; ++round) {
+            IXMLDOMDocument2 *ticket = LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES
+                                                    u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
+                                                    FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") +
+                                                    u"</psf:PrintTicket>");
+            OEMDEV record;
+            SetDefaultOEMDev(&record);
+            DEVMODEW devmode = {};
+            devmode.dmSize = sizeof(devmode);
+            w.ok = ticket != nullptr &&
+                   provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record, ticket) ==
+                       S_OK &&
+                   record.Density == w.density;
+            OEMDEV back;
+            SetDefaultOEMDev(&back);
+            w.ok = w.ok && provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(back),
+                                                                  &back) == S_OK &&
+                   back.Density == w.density;
+            if (ticket != nullptr)
+                ticket->Release();
+        }
+        provider->Release();
+        ClosePrinter(printer);
+        CoUninitialize();
+        return 0;
+    };
+    std::vector<HANDLE> threads;
+    for (Work &w : work)
+        threads.push_back(CreateThread(nullptr, 0, run, &w, 0, nullptr));
+    for (HANDLE thread : threads) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    for (const Work &w : work)
+        EXPECT_TRUE(w.ok) << Utf8Of(w.printer.c_str());
+}
+
+std::string ReadText(const std::string &path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The debug files are written whole under their fixed names, and a link
+// planted under such a name is replaced, never written through.
+TEST_F(CapabilitiesTest, DebugFilesReplacePlantedLinks)
+{
+    Bind(u"KestrelBT");
+    std::string inPath = standin::MapWindowsPath(kPtToDevIn);
+    std::string victim = inPath + ".victim";
+    {
+        std::ofstream keep(victim);
+        keep << "precious";
+    }
+    unlink(inPath.c_str());
+    ASSERT_EQ(symlink(victim.c_str(), inPath.c_str()), 0);
+
+    IXMLDOMDocument2 *ticket = LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u"/>");
+    OEMDEV record;
+    SetDefaultOEMDev(&record);
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    struct stat info;
+    ASSERT_EQ(lstat(inPath.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << "the link is gone";
+    EXPECT_EQ(ReadText(victim), "precious");
+    EXPECT_NE(ReadText(inPath).find("PrintTicket"), std::string::npos);
+
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    EXPECT_NE(ReadText(standin::MapWindowsPath(kDevToPtOut)).find("PageGapHeight"), std::string::npos);
+    unlink(victim.c_str());
+    ticket->Release();
+
+    EXPECT_EQ(SaveDocument(nullptr, kPtToDevIn), E_INVALIDARG);
+    EXPECT_NE(Debug().find("save fail and exit"), std::string::npos);
+}
+
+}  // namespace
