@@ -7,6 +7,9 @@ struct HostOptions {
     std::string modulePath;
     std::string printer;    // --printer NAME
     std::string stateFile;  // --state FILE: a saved print server instead of the sample
+    std::string inFile;     // --in FILE: a PrintTicket to convert to a DEVMODE
+    std::string baseFile;   // --base FILE: a base PrintTicket instead of the core's
+    std::string outFile;    // --out FILE: where a resulting document goes
     bool debugOutput = false;  // echo the plug-in's debugger output to stderr
 };
 
@@ -14,3 +17,5 @@ int RunInfo(const HostOptions &options);
 int RunPrinters(const HostOptions &options);
 int RunDevMode(const HostOptions &options);
 int RunInstall(const HostOptions &options);
+int RunTicket(const HostOptions &options);
+int RunCaps(const HostOptions &options);

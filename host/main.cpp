@@ -18,9 +18,15 @@ void Usage()
                  "  printers  the print server's printers: driver, port, default paper, stored settings\n"
                  "  devmode   the driver's DevMode sequence on a printer's default DEVMODE (--printer)\n"
                  "  install   printer initialisation through the plug-in (--printer)\n"
+                 "  ticket    the printer's default DEVMODE to a PrintTicket (--printer; --base FILE to\n"
+                 "            start from that ticket), or with --in FILE that ticket to a DEVMODE\n"
+                 "  caps      the model's PrintCapabilities completed by the plug-in (--printer)\n"
                  "options:\n"
                  "  --printer NAME the printer to work on\n"
                  "  --state FILE   a saved print server (created from the sample when missing; saved back)\n"
+                 "  --in FILE      ticket: the PrintTicket to convert to a DEVMODE\n"
+                 "  --base FILE    ticket: the base PrintTicket to convert the DEVMODE onto\n"
+                 "  --out FILE     ticket, caps: write the resulting document to FILE\n"
                  "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
                  "  --debug        echo the plug-in's debugger output to stderr\n");
 }
@@ -39,6 +45,12 @@ int main(int argc, char **argv)
             options.printer = argv[++i];
         } else if (std::strcmp(argv[i], "--state") == 0 && i + 1 < argc) {
             options.stateFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--in") == 0 && i + 1 < argc) {
+            options.inFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--base") == 0 && i + 1 < argc) {
+            options.baseFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            options.outFile = argv[++i];
         } else if (std::strcmp(argv[i], "--debug") == 0) {
             options.debugOutput = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -62,6 +74,10 @@ int main(int argc, char **argv)
         return RunDevMode(options);
     if (command == "install")
         return RunInstall(options);
+    if (command == "ticket")
+        return RunTicket(options);
+    if (command == "caps")
+        return RunCaps(options);
     if (command.empty())
         std::fprintf(stderr, "orvoui-host: no command given\n");
     else

@@ -452,6 +452,101 @@ void testProvider(IPrintOemPrintTicketProvider *pt) {
     checkSlot(pt, 6, {0}, E_POINTER, "provider slot 6 QueryDeviceDefaultNamespace (null)");
     checkSlot(pt, 10, {0}, E_INVALIDARG, "provider slot 10 ExpandIntentOptions (null)");
     checkSlot(pt, 11, {0}, E_INVALIDARG, "provider slot 11 ValidatePrintTicket (null)");
+    // Neither looks into the ticket: any document pointer will do.
+    static int ticket;
+    checkSlot(pt, 10, {P(&ticket)}, S_OK, "provider slot 10 ExpandIntentOptions");
+    checkSlot(pt, 11, {P(&ticket)}, S_NO_CONFLICT, "provider slot 11 ValidatePrintTicket gives S_NO_CONFLICT");
+    BSTR replaced = SysAllocString(L"caller's");
+    BSTR slot = replaced;
+    hr = pt->QueryDeviceDefaultNamespace(&slot);
+    check(hr == S_OK && slot != replaced && slot && wcscmp(slot, L"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private") == 0,
+          "QueryDeviceDefaultNamespace replaces the caller's string with the private namespace");
+    SysFreeString(slot);
+    SysFreeString(replaced);
+    opts = 0xFF;
+    ns = nullptr;
+    hr = pt->BindPrinter(reinterpret_cast<HANDLE>(1), 2, &opts, &nsCount, &ns);
+    check(hr == E_VERSION_NOT_SUPPORTED && opts == 0xFF && nsCount == 1 && ns, "BindPrinter of version 2 is refused");
+    if (ns) {
+        SysFreeString(ns[0]);
+        CoTaskMemFree(ns);
+    }
+}
+
+// The core driver's helper as far as the conversions use it: the MSXML
+// objects come from the system's MSXML 6.
+struct SmokeCoreHelper : public IPrintCoreHelperUni {
+    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override {
+        *ppv = (iid == IID_IUnknown || iid == IID_IPrintCoreHelper || iid == IID_IPrintCoreHelperUni) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP EnumFeatures(PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumOptions(PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD ctx, REFIID iid, LPVOID *ppv) override {
+        return CoCreateInstance(clsid, outer, ctx != 0 ? ctx : static_cast<DWORD>(CLSCTX_INPROC_SERVER), iid, ppv);
+    }
+    STDMETHODIMP CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateDefaultGDLSnapshot(DWORD, IStream **) override { return E_NOTIMPL; }
+};
+
+// Capabilities completed on the platform's own DOM, where MSXML 6 is there.
+void testCapabilities(IPrintOemPrintTicketProvider *pt) {
+    IXMLDOMDocument2 *caps = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
+                                reinterpret_cast<void **>(&caps)))) {
+        std::printf("skip no MSXML 6 here\n");
+        return;
+    }
+    SmokeCoreHelper helper;
+    checkHr(pt->PublishPrintTicketHelperInterface(&helper), S_OK, "PublishPrintTicketHelperInterface");
+    BSTR xml = SysAllocString(
+        L"<psf:PrintCapabilities version=\"1\" "
+        L"xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+        L"xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" "
+        L"xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\"/>");
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    caps->loadXML(xml, &loaded);
+    SysFreeString(xml);
+    check(loaded == VARIANT_TRUE, "capabilities document loads");
+    checkHr(pt->CompletePrintCapabilities(nullptr, caps), S_OK, "CompletePrintCapabilities");
+    BSTR text = nullptr;
+    caps->get_xml(&text);
+    std::wstring out = text ? text : L"";
+    SysFreeString(text);
+    size_t defs = 0;
+    for (size_t at = out.find(L"<psf:ParameterDef"); at != std::wstring::npos; at = out.find(L"<psf:ParameterDef", at + 1))
+        ++defs;
+    check(GetFileAttributesW(L"C:\\Users\\Public\\capability.xml") != INVALID_FILE_ATTRIBUTES,
+          "CompletePrintCapabilities leaves its debug file");
+    // Wine's namespace manager has no pushNodeContext; Windows' has.
+    IMXNamespaceManager *manager = nullptr;
+    bool scoped = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_MXNamespaceManager60, nullptr, CLSCTX_INPROC_SERVER,
+                                   msxml6::IID_NamespaceManager, reinterpret_cast<void **>(&manager)))) {
+        IXMLDOMElement *root = nullptr;
+        caps->get_documentElement(&root);
+        scoped = root && manager->pushNodeContext(root, VARIANT_TRUE) != E_NOTIMPL;
+        if (root) root->Release();
+        manager->Release();
+    }
+    if (scoped)
+        checkf(defs == 5 && out.find(L"ns0000:PageGapHeight") != std::wstring::npos,
+               "CompletePrintCapabilities declares five parameters on the platform DOM", "%u found", (unsigned)defs);
+    else
+        std::printf("skip this MSXML's namespace manager cannot push a node context: parameters not checked\n");
+    caps->Release();
 }
 
 std::wstring defaultDllPath() {
@@ -506,6 +601,7 @@ int main(int argc, char **argv) {
         if (create(CLSID_OEMPTPROVIDER, IID_IPrintOemPrintTicketProvider, &pv) == S_OK && pv) {
             auto *pt = static_cast<IPrintOemPrintTicketProvider *>(pv);
             testProvider(pt);
+            testCapabilities(pt);
             check(pt->Release() == 0, "provider last Release returns 0");
         } else {
             check(false, "print ticket provider for the method checks");

@@ -1,0 +1,603 @@
+// The print ticket core of the host: the base documents it writes, the
+// helper and session it binds the provider with, and the ticket and caps
+// commands that run the provider's conversions.
+#include "host/ptcore.h"
+#include "host/tickets.h"
+#include "platform/linux/spooler/server.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// ---- reading the generated XML independently of the DOM under test ----
+
+struct XmlDoc {
+    explicit XmlDoc(const std::string &text)
+        : doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "mem.xml", nullptr, XML_PARSE_NONET))
+    {
+    }
+    ~XmlDoc()
+    {
+        if (doc != nullptr)
+            xmlFreeDoc(doc);
+    }
+    xmlNode *Root() const { return doc != nullptr ? xmlDocGetRootElement(doc) : nullptr; }
+    xmlDoc *doc;
+};
+
+std::string Attr(xmlNode *node, const char *name)
+{
+    xmlChar *value = xmlGetProp(node, reinterpret_cast<const xmlChar *>(name));
+    std::string out = value != nullptr ? reinterpret_cast<const char *>(value) : "";
+    xmlFree(value);
+    return out;
+}
+
+std::string Uri(xmlNode *node)
+{
+    return node->ns != nullptr && node->ns->href != nullptr ? reinterpret_cast<const char *>(node->ns->href) : "";
+}
+
+bool Is(xmlNode *node, const char *uri, const char *local)
+{
+    return node->type == XML_ELEMENT_NODE && Uri(node) == uri &&
+           std::strcmp(reinterpret_cast<const char *>(node->name), local) == 0;
+}
+
+std::vector<xmlNode *> Children(xmlNode *parent, const char *local)
+{
+    std::vector<xmlNode *> out;
+    for (xmlNode *child = parent->children; child != nullptr; child = child->next) {
+        if (Is(child, kFrameworkUri, local))
+            out.push_back(child);
+    }
+    return out;
+}
+
+xmlNode *FeatureNamed(xmlNode *root, const std::string &name)
+{
+    for (xmlNode *feature : Children(root, "Feature")) {
+        if (Attr(feature, "name") == name)
+            return feature;
+    }
+    return nullptr;
+}
+
+std::string NamespaceOf(xmlNode *scope, const std::string &prefix)
+{
+    xmlNs *ns = xmlSearchNs(scope->doc, scope, reinterpret_cast<const xmlChar *>(prefix.c_str()));
+    return ns != nullptr ? reinterpret_cast<const char *>(ns->href) : "";
+}
+
+std::string Text(xmlNode *node)
+{
+    xmlChar *text = xmlNodeGetContent(node);
+    std::string out = text != nullptr ? reinterpret_cast<const char *>(text) : "";
+    xmlFree(text);
+    return out;
+}
+
+DEVMODEW LabelDevMode(const char16_t *form, short widthTenths, short lengthTenths)
+{
+    DEVMODEW devmode;
+    std::memset(&devmode, 0, sizeof(devmode));
+    devmode.dmSize = sizeof(DEVMODEW);
+    devmode.dmOrientation = DMORIENT_PORTRAIT;
+    devmode.dmPaperWidth = widthTenths;
+    devmode.dmPaperLength = lengthTenths;
+    devmode.dmCopies = 1;
+    for (size_t i = 0; form[i] != 0 && i + 1 < CCHFORMNAME; ++i)
+        devmode.dmFormName[i] = form[i];
+    return devmode;
+}
+
+void ExpectCoreNamespaces(xmlNode *root)
+{
+    EXPECT_EQ(NamespaceOf(root, "psf"), kFrameworkUri);
+    EXPECT_EQ(NamespaceOf(root, "psk"), kKeywordsUri);
+    EXPECT_EQ(NamespaceOf(root, "xsi"), kXsiUri);
+    EXPECT_EQ(NamespaceOf(root, "xsd"), kXsdUri);
+    EXPECT_EQ(NamespaceOf(root, "ns0000"), kPrivateUri);
+    EXPECT_EQ(Attr(root, "version"), "1");
+}
+
+// ---- base documents ----
+
+TEST(BaseTicket, CarriesTheNamespacesAndTheDevModesPublicSettings)
+{
+    DEVMODEW devmode = LabelDevMode(u"12 x 40mm", 120, 400);
+    devmode.dmCopies = 3;
+    std::string text = MakeBaseTicket(devmode, u"KestrelBT");
+    XmlDoc doc(text);
+    xmlNode *root = doc.Root();
+    ASSERT_NE(root, nullptr) << text;
+    ASSERT_TRUE(Is(root, kFrameworkUri, "PrintTicket"));
+    ExpectCoreNamespaces(root);
+
+    xmlNode *media = FeatureNamed(root, "psk:PageMediaSize");
+    ASSERT_NE(media, nullptr);
+    std::vector<xmlNode *> options = Children(media, "Option");
+    ASSERT_EQ(options.size(), 1u);
+    EXPECT_EQ(Attr(options[0], "name"), "ns0000:Paper12_x_40mm");
+    std::vector<xmlNode *> sizes = Children(options[0], "ScoredProperty");
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(Attr(sizes[0], "name"), "psk:MediaSizeWidth");
+    EXPECT_EQ(Text(sizes[0]), "12000");
+    EXPECT_EQ(Attr(sizes[1], "name"), "psk:MediaSizeHeight");
+    EXPECT_EQ(Text(sizes[1]), "40000");
+
+    xmlNode *orientation = FeatureNamed(root, "psk:PageOrientation");
+    ASSERT_NE(orientation, nullptr);
+    EXPECT_EQ(Attr(Children(orientation, "Option").at(0), "name"), "psk:Portrait");
+
+    std::vector<xmlNode *> inits = Children(root, "ParameterInit");
+    ASSERT_EQ(inits.size(), 1u) << "the plug-in's parameters are its own to add";
+    EXPECT_EQ(Attr(inits[0], "name"), "psk:JobCopiesAllDocuments");
+    std::vector<xmlNode *> values = Children(inits[0], "Value");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(Text(values[0]), "3");
+    EXPECT_EQ(Attr(values[0], "type"), "xsd:integer");
+
+    EXPECT_EQ(FeatureNamed(root, "psk:PageResolution"), nullptr) << "only the Falcon has a resolution feature";
+}
+
+TEST(BaseTicket, PrivateFeaturesSelectTheDriversDefaults)
+{
+    std::string text = MakeBaseTicket(LabelDevMode(u"50 x 70mm", 500, 700), u"Condor Printer");
+    XmlDoc doc(text);
+    ASSERT_NE(doc.Root(), nullptr);
+    ASSERT_EQ(PrivateFeatures().size(), 14u);
+    for (const TicketFeature &feature : PrivateFeatures()) {
+        xmlNode *node = FeatureNamed(doc.Root(), std::string("ns0000:") + feature.name);
+        ASSERT_NE(node, nullptr) << feature.name;
+        std::vector<xmlNode *> options = Children(node, "Option");
+        ASSERT_EQ(options.size(), 1u) << feature.name;
+        EXPECT_EQ(Attr(options[0], "name"), "ns0000:" + feature.options.front()) << feature.name;
+    }
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMRotate"), "Option")[0], "name"),
+              "ns0000:Porital");
+    EXPECT_EQ(Children(doc.Root(), "Feature").size(), 16u);
+}
+
+TEST(BaseTicket, LandscapeAndTheFalconsResolution)
+{
+    DEVMODEW devmode = LabelDevMode(u"18 x 100mm", 180, 1000);
+    devmode.dmOrientation = DMORIENT_LANDSCAPE;
+    std::string text = MakeBaseTicket(devmode, u"FalconBT");
+    XmlDoc doc(text);
+    ASSERT_NE(doc.Root(), nullptr);
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "psk:PageOrientation"), "Option")[0], "name"), "psk:Landscape");
+    xmlNode *resolution = FeatureNamed(doc.Root(), "psk:PageResolution");
+    ASSERT_NE(resolution, nullptr);
+    EXPECT_EQ(Attr(Children(resolution, "Option")[0], "name"), "ns0000:Standard");
+    EXPECT_EQ(Children(doc.Root(), "Feature").size(), 17u);
+    // A Falcon under another driver name is not a Falcon.
+    EXPECT_EQ(MakeBaseTicket(devmode, u"FalconBT ").find("PageResolution"), std::string::npos);
+}
+
+TEST(BaseTicket, SameDevModeSameText)
+{
+    DEVMODEW devmode = LabelDevMode(u"24 x 60mm", 240, 600);
+    EXPECT_EQ(MakeBaseTicket(devmode, u"MerlinBT"), MakeBaseTicket(devmode, u"MerlinBT"));
+}
+
+TEST(BaseTicket, PaperNamesBecomeXmlNames)
+{
+    EXPECT_EQ(PaperOptionName(u"12 x 40mm"), "Paper12_x_40mm");
+    EXPECT_EQ(PaperOptionName(u"12.5 x 40mm"), "Paper12.5_x_40mm");
+    EXPECT_EQ(PaperOptionName(u"A4"), "A4");
+    EXPECT_EQ(PaperOptionName(u"Etikett \u00e4 & <x>"), "Etikett______x_");
+    EXPECT_EQ(PaperOptionName(u""), "Paper");
+    // An awkward form name still makes a well-formed ticket.
+    XmlDoc doc(MakeBaseTicket(LabelDevMode(u"<&\"> 1", 100, 100), u"Wren"));
+    EXPECT_NE(doc.Root(), nullptr);
+}
+
+TEST(BaseCapabilities, EveryFeatureOffersAllItsOptions)
+{
+    std::vector<TicketPaper> papers = {{u"12 x 40mm", 12000, 40000}, {u"A & B", 50000, 70000}};
+    std::string text = MakeBaseCapabilities(u"FalconBT", papers);
+    XmlDoc doc(text);
+    xmlNode *root = doc.Root();
+    ASSERT_NE(root, nullptr) << text;
+    ASSERT_TRUE(Is(root, kFrameworkUri, "PrintCapabilities"));
+    ExpectCoreNamespaces(root);
+
+    for (xmlNode *feature : Children(root, "Feature")) {
+        std::vector<xmlNode *> properties = Children(feature, "Property");
+        ASSERT_EQ(properties.size(), 1u) << Attr(feature, "name");
+        EXPECT_EQ(Attr(properties[0], "name"), "psf:SelectionType");
+        EXPECT_EQ(Text(properties[0]), "psk:PickOne");
+    }
+    for (const TicketFeature &feature : PrivateFeatures()) {
+        xmlNode *node = FeatureNamed(root, std::string("ns0000:") + feature.name);
+        ASSERT_NE(node, nullptr) << feature.name;
+        std::vector<xmlNode *> options = Children(node, "Option");
+        ASSERT_EQ(options.size(), feature.options.size()) << feature.name;
+        for (size_t i = 0; i < options.size(); ++i)
+            EXPECT_EQ(Attr(options[i], "name"), "ns0000:" + feature.options[i]);
+    }
+    EXPECT_EQ(Children(FeatureNamed(root, "ns0000:DocumentOEMBlackLevel"), "Option").size(), 15u);
+    EXPECT_EQ(Children(FeatureNamed(root, "ns0000:DocumentOEMPrintSpeed"), "Option").size(), 5u);
+    EXPECT_EQ(Children(FeatureNamed(root, "psk:PageResolution"), "Option").size(), 4u);
+    EXPECT_EQ(Children(FeatureNamed(root, "psk:PageOrientation"), "Option").size(), 2u);
+
+    std::vector<xmlNode *> media = Children(FeatureNamed(root, "psk:PageMediaSize"), "Option");
+    ASSERT_EQ(media.size(), 2u);
+    EXPECT_EQ(Attr(media[1], "name"), "ns0000:A___B");
+    EXPECT_EQ(Text(Children(media[1], "Property").at(0)), "A & B");
+    EXPECT_EQ(Text(Children(media[0], "ScoredProperty").at(0)), "12000");
+
+    std::vector<xmlNode *> defs = Children(root, "ParameterDef");
+    ASSERT_EQ(defs.size(), 1u);
+    EXPECT_EQ(Attr(defs[0], "name"), "psk:JobCopiesAllDocuments");
+    EXPECT_EQ(Children(defs[0], "Property").size(), 7u);
+
+    EXPECT_EQ(MakeBaseCapabilities(u"Robin", papers).find("PageResolution"), std::string::npos);
+}
+
+TEST(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
+{
+    standin::spooler::LoadSample();
+    std::vector<TicketPaper> papers;
+    ASSERT_TRUE(ReadPrinterPapers(u"FalconBT", u"USB010", papers));
+    ASSERT_FALSE(papers.empty());
+    bool found = false;
+    for (const TicketPaper &paper : papers) {
+        if (paper.name == u"18 x 100mm") {
+            found = true;
+            EXPECT_EQ(paper.width, 18000);
+            EXPECT_EQ(paper.height, 100000);
+        }
+        EXPECT_GE(paper.width, 3500) << "the Falcon takes 3.5 mm to 36 mm tapes";
+        EXPECT_LE(paper.width, 36000);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(ReadPrinterPapers(u"Nobody", u"USB001", papers));
+}
+
+// ---- the core helper and the session ----
+
+TEST(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
+{
+    CorePrintHelper *helper = CorePrintHelper::Create();
+    long live = CorePrintHelper::LiveCount();
+    const IID *served[] = {&IID_IUnknown, &IID_IPrintCoreHelper, &IID_IPrintCoreHelperUni};
+    for (const IID *iid : served) {
+        void *out = nullptr;
+        EXPECT_EQ(helper->QueryInterface(*iid, &out), S_OK);
+        EXPECT_EQ(out, static_cast<IPrintCoreHelperUni *>(helper));
+        static_cast<IUnknown *>(out)->Release();
+    }
+    void *out = reinterpret_cast<void *>(1);
+    EXPECT_EQ(helper->QueryInterface(IID_IPrintOemPrintTicketProvider, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+
+    PCSTR *list = nullptr;
+    DWORD count = 0;
+    EXPECT_EQ(helper->EnumFeatures(&list, &count), E_NOTIMPL);
+    EXPECT_EQ(helper->GetOption(nullptr, 0, "PaperSize", nullptr), E_NOTIMPL);
+    EXPECT_EQ(helper->CreateDefaultGDLSnapshot(0, nullptr), E_NOTIMPL);
+
+    IUnknown *unknown = nullptr;
+    static const CLSID kNoSuchClass = {0x12345678, 0x1, 0x2, {0, 1, 2, 3, 4, 5, 6, 7}};
+    EXPECT_TRUE(FAILED(helper->CreateInstanceOfMSXMLObject(kNoSuchClass, nullptr, 0, IID_IUnknown,
+                                                           reinterpret_cast<void **>(&unknown))));
+    EXPECT_EQ(unknown, nullptr);
+
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    IXMLDOMDocument2 *document = nullptr;
+    HRESULT hr = helper->CreateInstanceOfMSXMLObject(CLSID_DOMDocument60, nullptr, 0, msxml6::IID_Document2,
+                                                     reinterpret_cast<void **>(&document));
+    EXPECT_EQ(hr, S_OK) << "a class context of 0 means in-process";
+    if (document != nullptr) {
+        std::string error;
+        EXPECT_TRUE(LoadDocumentText(document, "\xEF\xBB\xBF<a xmlns=\"urn:x\"><b/></a>", error)) << error;
+        EXPECT_NE(DocumentText(document).find("<b/>"), std::string::npos);
+        EXPECT_FALSE(LoadDocumentText(document, "<a><b></a>", error));
+        EXPECT_NE(error.find("not a well-formed XML document"), std::string::npos);
+        document->Release();
+    }
+    CoUninitialize();
+    EXPECT_EQ(helper->Release(), 0u);
+    EXPECT_EQ(CorePrintHelper::LiveCount(), live - 1);
+}
+
+TEST(TicketSession, BindsTheProviderAndReleasesEverything)
+{
+    standin::spooler::LoadSample();
+    long comBefore = standin::ComInitCount();
+    long helpersBefore = CorePrintHelper::LiveCount();
+    {
+        TicketSession session;
+        std::string error;
+        ASSERT_TRUE(session.Open(ORVOUI_TEST_MODULE, u"KestrelBT", error)) << error;
+        EXPECT_EQ(standin::ComInitCount(), comBefore + 1);
+        ASSERT_NE(session.Provider(), nullptr);
+        ASSERT_NE(session.Printer(), nullptr);
+        ASSERT_EQ(session.Versions(), std::vector<INT>{1});
+        ASSERT_EQ(session.Namespaces().size(), 1u);
+        EXPECT_EQ(session.Namespaces()[0], u"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private");
+        EXPECT_EQ(session.Options(), 0u);
+        // The provider keeps one reference on the helper, the session another.
+        EXPECT_EQ(session.Helper()->AddRef(), 3u);
+        session.Helper()->Release();
+        EXPECT_EQ(CorePrintHelper::LiveCount(), helpersBefore + 1);
+        EXPECT_EQ(session.Module().CanUnloadNow(), S_FALSE) << "the provider is alive";
+
+        session.Close();
+        EXPECT_EQ(session.Provider(), nullptr);
+        EXPECT_EQ(CorePrintHelper::LiveCount(), helpersBefore);
+        EXPECT_EQ(standin::ComInitCount(), comBefore);
+        EXPECT_EQ(session.Module().CanUnloadNow(), S_OK);
+        session.Close();  // a second close does nothing
+        EXPECT_EQ(standin::ComInitCount(), comBefore);
+    }
+    EXPECT_EQ(standin::ComInitCount(), comBefore);
+}
+
+TEST(TicketSession, FailsCleanlyOnAMissingPrinterOrModule)
+{
+    standin::spooler::LoadSample();
+    long comBefore = standin::ComInitCount();
+    {
+        TicketSession session;
+        std::string error;
+        EXPECT_FALSE(session.Open(ORVOUI_TEST_MODULE, u"Nobody", error));
+        EXPECT_NE(error.find("cannot open printer 'Nobody'"), std::string::npos) << error;
+    }
+    {
+        TicketSession session;
+        std::string error;
+        EXPECT_FALSE(session.Open("/nonexistent/liborvoui.so", u"KestrelBT", error));
+        EXPECT_NE(error.find("cannot load"), std::string::npos) << error;
+    }
+    EXPECT_EQ(standin::ComInitCount(), comBefore);
+}
+
+// ---- the commands ----
+
+struct HostRun {
+    int status;
+    std::string out;
+};
+
+HostRun RunHost(const std::string &args)
+{
+    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    HostRun run{-1, {}};
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 512> chunk{};
+    while (fgets(chunk.data(), chunk.size(), pipe) != nullptr)
+        run.out += chunk.data();
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The selected option of a top-level feature of a ticket's text.
+std::string SelectedOption(const std::string &xml, const std::string &feature)
+{
+    XmlDoc doc(xml);
+    if (doc.Root() == nullptr)
+        return "(not XML)";
+    xmlNode *node = FeatureNamed(doc.Root(), feature);
+    if (node == nullptr)
+        return "(no feature)";
+    std::vector<xmlNode *> options = Children(node, "Option");
+    return options.empty() ? "(no option)" : Attr(options[0], "name");
+}
+
+// What follows the result line of a conversion.
+std::string Document(const HostRun &run)
+{
+    return run.out.substr(run.out.find('\n') + 1);
+}
+
+bool NotImplemented(const HostRun &run)
+{
+    return run.out.find("E_NOTIMPL") != std::string::npos;
+}
+
+class TicketCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/orvoui-ticket-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        // The commands run in a folder of their own, so nothing they leave
+        // behind lands in the build tree.
+        ASSERT_NE(getcwd(cwd_, sizeof(cwd_)), nullptr);
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        ASSERT_EQ(chdir(cwd_), 0);
+        std::string clean = "rm -rf '" + dir_ + "'";
+        ASSERT_EQ(std::system(clean.c_str()), 0);
+    }
+    std::string Path(const char *name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+    char cwd_[4096] = {};
+};
+
+TEST_F(TicketCommands, EveryPrinterGetsATicket)
+{
+    standin::spooler::LoadSample();
+    for (const std::u16string &wide : standin::spooler::PrinterNames()) {
+        std::string name(wide.begin(), wide.end());
+        HostRun run = RunHost("ticket --printer \"" + name + "\"");
+        if (NotImplemented(run))
+            GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
+        ASSERT_EQ(run.status, 0) << name << "\n" << run.out;
+        EXPECT_EQ(run.out.rfind("ConvertDevModeToPrintTicket S_OK (0x00000000)\n", 0), 0u) << run.out;
+        std::string xml = run.out.substr(run.out.find('\n') + 1);
+        XmlDoc doc(xml);
+        ASSERT_NE(doc.Root(), nullptr) << name << "\n" << xml;
+        EXPECT_TRUE(Is(doc.Root(), kFrameworkUri, "PrintTicket"));
+        EXPECT_EQ(Children(doc.Root(), "ParameterInit").size(), 6u) << name << ": copies and the five offsets";
+    }
+}
+
+TEST_F(TicketCommands, TicketCarriesThePrintersStoredSettings)
+{
+    HostRun run = RunHost("ticket --printer MerlinBT --out " + Path("merlin.xml"));
+    if (NotImplemented(run))
+        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("written to " + Path("merlin.xml")), std::string::npos);
+    XmlDoc doc(ReadFile(Path("merlin.xml")));
+    ASSERT_NE(doc.Root(), nullptr);
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMPrintSpeed"), "Option").at(0), "name"),
+              "ns0000:Option3");
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMMirror"), "Option").at(0), "name"),
+              "ns0000:YES");
+}
+
+TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
+{
+    std::string state = Path("server.json");
+    HostRun out = RunHost("--state " + state + " ticket --printer MerlinBT --out " + Path("merlin.xml"));
+    if (NotImplemented(out))
+        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
+    ASSERT_EQ(out.status, 0) << out.out;
+
+    // Merlin's own ticket on Merlin changes nothing.
+    HostRun back = RunHost("--state " + state + " ticket --printer MerlinBT --in " + Path("merlin.xml"));
+    if (NotImplemented(back))
+        GTEST_SKIP() << "the provider does not convert tickets to DEVMODEs yet";
+    ASSERT_EQ(back.status, 0) << back.out;
+    EXPECT_NE(back.out.find("ConvertPrintTicketToDevMode S_OK (0x00000000)"), std::string::npos) << back.out;
+    EXPECT_NE(back.out.find("  Speed                      2\n"), std::string::npos) << back.out;
+    EXPECT_NE(back.out.find("  Mirror                     1\n"), std::string::npos) << back.out;
+    EXPECT_NE(back.out.find("settings  Speed 2, Mirror 1, Unit 1 (the rest at the defaults)"), std::string::npos)
+        << back.out;
+
+    // On another printer it carries Merlin's job settings over, not its unit,
+    // and the change is saved with the state.
+    HostRun other = RunHost("--state " + state + " ticket --printer Wren --in " + Path("merlin.xml"));
+    ASSERT_EQ(other.status, 0) << other.out;
+    EXPECT_NE(other.out.find("settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos)
+        << other.out;
+    HostRun printers = RunHost("--state " + state + " printers");
+    EXPECT_NE(printers.out.find("Wren\n  driver    Wren\n"), std::string::npos);
+    EXPECT_NE(printers.out.find("  settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos)
+        << printers.out;
+
+    // And Wren's ticket now says so.
+    HostRun wren = RunHost("--state " + state + " ticket --printer Wren");
+    ASSERT_EQ(wren.status, 0) << wren.out;
+    EXPECT_EQ(SelectedOption(Document(wren), "ns0000:DocumentOEMPrintSpeed"), "ns0000:Option3") << wren.out;
+    EXPECT_EQ(SelectedOption(Document(wren), "ns0000:DocumentOEMMirror"), "ns0000:YES");
+}
+
+TEST_F(TicketCommands, BaseTicketFromAFile)
+{
+    std::string base = MakeBaseTicket(LabelDevMode(u"Customer label", 500, 300), u"Heron");
+    std::string mirrorless;
+    {
+        // A customer's ticket without the mirror feature gets none.
+        XmlDoc doc(base);
+        ASSERT_NE(doc.Root(), nullptr);
+        xmlNode *mirror = FeatureNamed(doc.Root(), "ns0000:DocumentOEMMirror");
+        ASSERT_NE(mirror, nullptr);
+        xmlUnlinkNode(mirror);
+        xmlFreeNode(mirror);
+        xmlChar *text = nullptr;
+        int size = 0;
+        xmlDocDumpMemory(doc.doc, &text, &size);
+        mirrorless.assign(reinterpret_cast<char *>(text), static_cast<size_t>(size));
+        xmlFree(text);
+    }
+    {
+        std::ofstream file(Path("customer.xml"), std::ios::binary);
+        file << mirrorless;
+    }
+    HostRun run = RunHost("ticket --printer MerlinBT --base " + Path("customer.xml"));
+    if (NotImplemented(run))
+        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("ns0000:Customer_label"), std::string::npos) << "the file's paper, not Merlin's";
+    EXPECT_EQ(run.out.find("DocumentOEMMirror"), std::string::npos);
+    EXPECT_EQ(SelectedOption(Document(run), "ns0000:DocumentOEMPrintSpeed"), "ns0000:Option3") << run.out;
+    EXPECT_EQ(SelectedOption(Document(run), "psk:PageMediaSize"), "ns0000:Customer_label");
+}
+
+TEST_F(TicketCommands, CapabilitiesGetThePluginsParameters)
+{
+    HostRun run = RunHost("caps --printer FalconBT --out " + Path("caps.xml"));
+    if (NotImplemented(run))
+        GTEST_SKIP() << "the provider does not complete capabilities yet";
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("CompletePrintCapabilities S_OK (0x00000000)"), std::string::npos);
+    XmlDoc doc(ReadFile(Path("caps.xml")));
+    ASSERT_NE(doc.Root(), nullptr);
+    std::vector<std::string> added;
+    for (xmlNode *def : Children(doc.Root(), "ParameterDef")) {
+        std::string name = Attr(def, "name");
+        std::string prefix = name.substr(0, name.find(':'));
+        if (NamespaceOf(def, prefix) == kPrivateUri)
+            added.push_back(name.substr(name.find(':') + 1));
+    }
+    EXPECT_EQ(added, (std::vector<std::string>{"PageGapHeight", "PageGapOffset", "PageHorizontalOffset",
+                                               "PageVerticalOffset", "PageAfterPrint"}));
+    EXPECT_EQ(Children(doc.Root(), "ParameterDef").size(), 6u) << "the five and the core's copies";
+    EXPECT_NE(FeatureNamed(doc.Root(), "psk:PageResolution"), nullptr);
+}
+
+TEST_F(TicketCommands, BadRequestsFailClearly)
+{
+    HostRun missing = RunHost("ticket --printer Nobody");
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.out.find("no printer named 'Nobody'"), std::string::npos) << missing.out;
+    EXPECT_NE(RunHost("caps").status, 0);
+
+    HostRun unreadable = RunHost("ticket --printer Wren --in " + Path("none.xml"));
+    EXPECT_NE(unreadable.status, 0);
+    EXPECT_NE(unreadable.out.find("cannot read " + Path("none.xml")), std::string::npos) << unreadable.out;
+
+    {
+        std::ofstream bad(Path("bad.xml"));
+        bad << "<psf:PrintTicket xmlns:psf=\"urn:x\"><psf:Feature></psf:PrintTicket>";
+    }
+    for (const char *option : {"--in", "--base"}) {
+        HostRun malformed = RunHost(std::string("ticket --printer Wren ") + option + " " + Path("bad.xml"));
+        EXPECT_NE(malformed.status, 0) << option;
+        EXPECT_NE(malformed.out.find("not a well-formed XML document"), std::string::npos) << malformed.out;
+    }
+    HostRun both = RunHost("ticket --printer Wren --in " + Path("bad.xml") + " --base " + Path("bad.xml"));
+    EXPECT_EQ(both.status, 2);
+
+    std::string state = Path("server.json");
+    RunHost("--state " + state + " printers");
+    std::string before = ReadFile(state);
+    HostRun failing = RunHost("--state " + state + " ticket --printer Wren --in " + Path("bad.xml"));
+    EXPECT_NE(failing.status, 0);
+    EXPECT_EQ(ReadFile(state), before) << "a failed conversion saves nothing";
+}
+
+}  // namespace
