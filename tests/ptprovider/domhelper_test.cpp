@@ -1,0 +1,121 @@
+#include "src/core/unique.h"
+#include "src/ptprovider/xmldomhelper.h"
+#include "tests/support/tickets.h"
+
+namespace {
+
+class DomHelperTest : public TicketTest {
+protected:
+    void Start(const std::u16string &xml)
+    {
+        document = LoadDocument(xml);
+        ASSERT_NE(document, nullptr);
+        ASSERT_EQ(dom.Initialize(document, &core), S_OK);
+    }
+    void TearDown() override
+    {
+        dom.Clear();
+        if (document != nullptr)
+            document->Release();
+        TicketTest::TearDown();
+    }
+
+    IXMLDOMDocument2 *document = nullptr;
+    CXmlDomHelper dom;
+};
+
+TEST_F(DomHelperTest, GeneratedPrefixesAreDeclaredOnTheRoot)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u"><psf:Feature name=\"psk:X\"/></psf:PrintTicket>");
+    com_ptr<IXMLDOMElement> feature;
+    ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("X"), feature.put()), S_OK);
+
+    unique_bstr first, second, again;
+    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("a"), first.put()), S_OK);
+    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:second"), TEXT("b"), second.put()), S_OK);
+    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("c"), again.put()), S_OK);
+    EXPECT_EQ(std::u16string(first.get()), u"ns0000:a");
+    EXPECT_EQ(std::u16string(second.get()), u"ns0001:b");
+    EXPECT_EQ(std::u16string(again.get()), u"ns0000:c") << "a declared prefix is found again";
+    std::string xml = DocumentXml(document);
+    EXPECT_NE(xml.find("xmlns:ns0000=\"urn:first\""), std::string::npos) << xml;
+    EXPECT_LT(xml.find("xmlns:ns0001=\"urn:second\""), xml.find("<psf:Feature")) << "on the root element";
+}
+
+TEST_F(DomHelperTest, TakenPrefixesAreSkipped)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:ns0000=\"urn:taken\"/>");
+    unique_bstr name;
+    ASSERT_EQ(dom.CreateQName(dom.Root(), TEXT("urn:new"), TEXT("a"), name.put()), S_OK);
+    EXPECT_EQ(std::u16string(name.get()), u"ns0001:a");
+}
+
+TEST_F(DomHelperTest, DefaultNamespaceGivesABareName)
+{
+    Start(u"<PrintTicket xmlns=\"urn:default\"/>");
+    unique_bstr name;
+    ASSERT_EQ(dom.CreateQName(dom.Root(), TEXT("urn:default"), TEXT("Feature"), name.put()), S_OK);
+    EXPECT_EQ(std::u16string(name.get()), u"Feature");
+}
+
+TEST_F(DomHelperTest, OverlongNamesAreRefusedWhole)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
+    std::u16string longest(9999, u'n'), tooLong(10000, u'n');
+    unique_bstr name;
+    ASSERT_EQ(dom.CreateQName(dom.Root(), kKeywordsNamespace, longest.c_str(), name.put()), S_OK);
+    EXPECT_EQ(SysStringLen(name.get()), 4u + 9999u);
+    EXPECT_EQ(dom.CreateQName(dom.Root(), kKeywordsNamespace, tooLong.c_str(), name.put()), E_INVALIDARG);
+    EXPECT_FALSE(name);
+    BSTR uri = reinterpret_cast<BSTR>(1);
+    std::u16string qualified = tooLong + u":x";
+    EXPECT_EQ(dom.ResolvePrefix(dom.Root(), qualified.c_str(), &uri), E_INVALIDARG);
+    EXPECT_EQ(uri, nullptr);
+}
+
+TEST_F(DomHelperTest, NameAttributes)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u"><psf:Feature name=\"psk:PageOrientation\"/>"
+          u"<psf:Feature name=\"nobody:X\"/><psf:Feature/><psf:Feature name=\"bare\"/></psf:PrintTicket>");
+    com_ptr<IXMLDOMElement> feature;
+    ASSERT_EQ(dom.FindChildElement(dom.Root(), kFrameworkNamespace, kFeature, feature.put()), S_OK);
+    unique_bstr ns, local;
+    ASSERT_EQ(dom.GetNameAttribute(feature.get(), ns.put(), local.put()), S_OK);
+    EXPECT_EQ(std::u16string(ns.get()), std::u16string(kKeywordsNamespace));
+    EXPECT_EQ(std::u16string(local.get()), u"PageOrientation");
+
+    // Unbound prefixes, missing names and names without a namespace match nothing.
+    com_ptr<IXMLDOMElement> none;
+    EXPECT_EQ(dom.FindFeature(nullptr, TEXT(""), TEXT("X"), none.put()), S_FALSE);
+    EXPECT_EQ(dom.FindFeature(nullptr, TEXT(""), TEXT("bare"), none.put()), S_FALSE);
+    EXPECT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("PageOrientation"), none.put()), S_OK);
+    EXPECT_EQ(dom.FindFeature(nullptr, nullptr, TEXT("X"), none.put()), E_INVALIDARG);
+}
+
+TEST_F(DomHelperTest, ValuesAndParameters)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
+    ASSERT_EQ(dom.CreateParameterInitNode(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), VALUE_INTEGER,
+                                          TEXT("3000")),
+              S_OK);
+    EXPECT_NE(DocumentXml(document).find("<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value "
+                                         "xsi:type=\"xsd:integer\">3000</psf:Value></psf:ParameterInit>"),
+              std::string::npos)
+        << DocumentXml(document);
+    EXPECT_EQ(dom.CreateValueNode(dom.Root(), TEXT("x"), 3, nullptr), static_cast<HRESULT>(0xFFFFFFFF));
+    EXPECT_EQ(dom.CreateValueNode(nullptr, TEXT("x"), 0, nullptr), E_INVALIDARG);
+    EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
+}
+
+TEST_F(DomHelperTest, StartingNeedsADocumentAndAHelper)
+{
+    document = LoadDocument(u"<a/>");
+    EXPECT_EQ(dom.Initialize(nullptr, &core), E_INVALIDARG);
+    EXPECT_EQ(dom.Initialize(document, nullptr), E_INVALIDARG);
+    standin::FailNext("CoCreateInstance", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(FAILED(dom.Initialize(document, &core)));
+    EXPECT_EQ(dom.Root(), nullptr);
+    EXPECT_EQ(dom.Document(), nullptr) << "a failed start holds nothing";
+}
+
+}  // namespace
