@@ -1,5 +1,7 @@
 // The host's printer commands as a support engineer runs them, on the
 // embedded sample and on a saved state file.
+#include "tests/support/hostrun.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,33 +14,6 @@
 
 namespace {
 
-struct HostRun {
-    int status;
-    std::string out;
-};
-
-HostRun RunHost(const std::string &args)
-{
-    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    HostRun run{-1, {}};
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 512> chunk{};
-    while (fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        run.out += chunk.data();
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class HostCommands : public ::testing::Test {
 protected:

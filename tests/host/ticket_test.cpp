@@ -5,6 +5,8 @@
 #include "host/tickets.h"
 #include "platform/linux/spooler/server.h"
 
+#include "tests/support/hostrun.h"
+
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -369,33 +371,6 @@ TEST(TicketSession, FailsCleanlyOnAMissingPrinterOrModule)
 
 // ---- the commands ----
 
-struct HostRun {
-    int status;
-    std::string out;
-};
-
-HostRun RunHost(const std::string &args)
-{
-    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    HostRun run{-1, {}};
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 512> chunk{};
-    while (fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        run.out += chunk.data();
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The selected option of a top-level feature of a ticket's text.
 std::string SelectedOption(const std::string &xml, const std::string &feature)

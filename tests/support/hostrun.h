@@ -1,0 +1,37 @@
+// Running orvoui-host as a support engineer would, and reading what it wrote.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+struct HostRun {
+    int status;
+    std::string out;  // stdout and stderr together
+};
+
+inline HostRun RunHost(const std::string &args)
+{
+    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    HostRun run{-1, {}};
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 512> chunk{};
+    while (fgets(chunk.data(), chunk.size(), pipe) != nullptr)
+        run.out += chunk.data();
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+inline std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
