@@ -125,14 +125,6 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
 
     // Document
     ULONG DocAddRef() override { return AddRef(); }
@@ -493,7 +485,7 @@ private:
         Storage old = std::move(storage_);
         storage_ = Storage();
         storage_.tree = tree;
-        if (refs_ > 1 || !old.orphans.empty())
+        if (References() > 1 || !old.orphans.empty())
             retired_.push_back(std::move(old));
         else
             old.Free();
@@ -585,7 +577,6 @@ private:
 
     Storage storage_;
     std::vector<Storage> retired_;
-    LONG refs_ = 1;
     bool async_ = true;
     bool validate_ = false;
     bool preserveSpace_ = false;

@@ -17,6 +17,28 @@ extern const IID IID_StandinNode;
 
 class Document;
 
+// Reference counting of the stand-in's COM objects: the count starts at one
+// and the object deletes itself when the last reference goes.
+template <class... Interfaces>
+class RefCounted : public Interfaces... {
+public:
+    virtual ~RefCounted() = default;
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0)
+            delete this;
+        return static_cast<ULONG>(refs);
+    }
+
+protected:
+    LONG References() const { return refs_; }
+
+private:
+    LONG volatile refs_ = 1;
+};
+
 // What a node wrapper stands for: a libxml2 node, or a namespace
 // declaration (xmlns / xmlns:p) of an element, which MSXML shows as an
 // attribute but libxml2 keeps apart.

@@ -99,14 +99,6 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
 
     // IXMLDOMElement
     STDMETHODIMP get_tagName(BSTR *name) override { return get_nodeName(name); }
@@ -152,7 +144,6 @@ private:
 
     Document *doc_;
     NodeRef ref_;
-    LONG refs_ = 1;
 };
 
 // Splits "p:local" (p may be "xmlns") at the first colon.
@@ -401,7 +392,7 @@ HRESULT DomNode::removeAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribu
 // ---- Lists ----------------------------------------------------------------
 
 template <class Base>
-class Collection : public Base {
+class Collection : public RefCounted<Base> {
 public:
     explicit Collection(Document *doc, xmlNodePtr owner) : doc_(doc), owner_(owner)
     {
@@ -424,14 +415,6 @@ public:
             return E_NOINTERFACE;
         this->AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0)
-            delete this;
-        return refs;
     }
     STDMETHODIMP GetTypeInfoCount(UINT *count) override
     {
@@ -493,7 +476,6 @@ protected:
 
     Document *doc_;
     xmlNodePtr owner_;
-    LONG refs_ = 1;
     LONG cursor_ = 0;
 };
 

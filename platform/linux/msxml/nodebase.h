@@ -22,7 +22,7 @@ HRESULT NewChildList(Document *doc, xmlNodePtr parent, IXMLDOMNodeList **out);
 HRESULT NewAttributeMap(Document *doc, xmlNodePtr element, IXMLDOMNamedNodeMap **out);
 
 template <class... Bases>
-class NodeBase : public Bases..., public NodeIdentity {
+class NodeBase : public RefCounted<Bases...>, public NodeIdentity {
 public:
     virtual ~NodeBase() = default;
 

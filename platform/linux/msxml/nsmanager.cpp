@@ -56,7 +56,7 @@ HRESULT CopyOut(const std::u16string &value, WCHAR *buffer, int *pcch)
     return S_OK;
 }
 
-class NamespaceManager final : public IMXNamespaceManager {
+class NamespaceManager final : public RefCounted<IMXNamespaceManager> {
 public:
     NamespaceManager()
     {
@@ -76,14 +76,6 @@ public:
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0)
-            delete this;
-        return refs;
     }
 
     STDMETHODIMP putAllowOverride(VARIANT_BOOL allow) override
@@ -255,7 +247,6 @@ private:
 
     std::vector<Context> stack_;
     bool allowOverride_ = true;
-    LONG refs_ = 1;
 };
 
 }  // namespace
