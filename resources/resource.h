@@ -86,3 +86,84 @@
 #define IDB_OPTION_AUTOCUT_CHAIN_HALFCUT_MIRROR 234
 #define IDB_WARNING 235                  // 16 x 16, distributed printing list
 #define IDB_BLANK 236                    // 16 x 16, distributed printing list
+
+// ---------------------------------------------------------------------------
+// Control ids of the dialog templates (resources/dialogs/). The same number
+// may name controls of different dialogs.
+
+// Page Setup pages (110 and the extended 113).
+#define IDC_PAPER_LIST 1014              // drop-down list, sorted
+#define IDC_PAPER_NEW 1054
+#define IDC_PAPER_EDIT 1055
+#define IDC_PAPER_DELETE 1051
+#define IDC_DIRECTION_PICTURE 1073       // bitmap 196 (110) or 197 (113) at creation
+#define IDC_PORTRAIT 1071                // auto radio button, group start
+#define IDC_LANDSCAPE 1072
+#define IDC_OPTION_PICTURE 1074          // bitmap 219 (110) or 216 (113) at creation
+#define IDC_CHAIN 1039
+#define IDC_MIRROR 1040
+#define IDC_AUTO_CUT 1041
+#define IDC_SPECIAL_TAPE 1084
+#define IDC_HALF_CUT 1085                // 113 only
+#define IDC_QUALITY_LIST 1015            // 113 only: drop-down list, not sorted
+#define IDC_DISTRIBUTED 1086             // 113 only
+#define IDC_SETTING_VALUE 1070           // 113 only: opens the distributed printing dialog
+
+// Graphics page (111).
+#define IDC_DITHER_NONE 1060             // auto radio buttons 1060..1062
+#define IDC_DITHER_ORDERED 1061
+#define IDC_DITHER_DIFFUSION 1062
+#define IDC_SAMPLE_PICTURE 1056          // bitmap 165
+#define IDC_RENDERING_PICTURE 1063
+#define IDC_EFFECT_TRACKBAR 1057         // 1 to 6
+#define IDC_EFFECT_RESET 1070
+#define IDC_EFFECT_PICTURE 1064          // bitmap 202 at creation
+#define IDC_BRIGHTNESS_TRACKBAR 1058     // -5 to 5
+#define IDC_CONTRAST_TRACKBAR 1059       // 5 to 15
+#define IDC_EFFECT_LABEL 1067
+#define IDC_EFFECT_DARK_LABEL 1068
+#define IDC_EFFECT_LIGHT_LABEL 1069
+#define IDC_BRIGHTNESS_LABEL 1071
+#define IDC_CONTRAST_LABEL 1072
+#define IDC_BRIGHTNESS_ZERO 1073         // the text "0" under the middle of the brightness trackbar
+
+// Other page (112).
+#define IDC_UNIT_MM 1002                 // auto radio buttons 1002..1003
+#define IDC_UNIT_INCH 1003
+#define IDC_SELF_TEST_GROUP 1080
+#define IDC_SELF_TEST_LABEL 1081
+#define IDC_SELF_TEST_PRINT 1070
+
+// About page (108).
+#define IDC_ABOUT_VERSION 1082
+#define IDC_ABOUT_COPYRIGHT 1083
+
+// Paper stock dialog (109).
+#define IDC_STOCK_NAME 950
+#define IDC_STOCK_TYPE 1038              // drop-down list, sorted
+#define IDC_STOCK_WIDTH 1039             // drop-down list
+#define IDC_STOCK_LENGTH 956
+#define IDC_STOCK_LENGTH_SPIN 1030
+#define IDC_STOCK_LEFT 954
+#define IDC_STOCK_LEFT_SPIN 1031
+#define IDC_STOCK_RIGHT 957
+#define IDC_STOCK_RIGHT_SPIN 1032
+#define IDC_STOCK_LENGTH_UNIT 1008
+#define IDC_STOCK_LEFT_UNIT 1077
+#define IDC_STOCK_RIGHT_UNIT 1078
+#define IDC_STOCK_OK 1014                // default push button
+
+// Distributed printing dialog (217).
+#define IDC_DISTRIBUTED_LIST 1094        // list view, report view
+#define IDC_CHECK_RIBBON 1070            // default push button
+#define IDC_DISTRIBUTED_APPLY 3          // starts disabled
+
+// Ribbon width dialog (238).
+#define IDC_RIBBON_SET_WIDTH 1038        // drop-down list, sorted
+#define IDC_RIBBON_CURRENT_WIDTH 1095
+#define IDC_RIBBON_TYPE 1096
+#define IDC_RIBBON_PORT 1097
+#define IDC_RIBBON_COMMENT 950
+
+// Ribbon query progress (240).
+#define IDC_RIBBON_PROGRESS 1098
