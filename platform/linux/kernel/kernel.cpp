@@ -200,11 +200,35 @@ HGLOBAL globalFree(HGLOBAL handle)
 
 // ---- Threads --------------------------------------------------------------
 
+// A wait returns once the thread has really gone: its function has returned
+// and its thread-local storage (libxml2's per-thread state among it) has been
+// released, as a Windows thread handle is signalled only when the thread is
+// gone. The first waiter to see it finish joins it.
 struct ThreadObject {
     std::mutex lock;
     std::condition_variable ended;
     bool finished = false;
     DWORD exitCode = STILL_ACTIVE;
+    std::thread worker;
+    std::once_flag joined;
+
+    ThreadObject() = default;
+    ThreadObject(const ThreadObject &) = delete;
+    ThreadObject &operator=(const ThreadObject &) = delete;
+    ~ThreadObject()
+    {
+        // Never waited for (or this is the thread itself letting go last).
+        if (worker.joinable())
+            worker.detach();
+    }
+
+    void join()
+    {
+        std::call_once(joined, [this] {
+            if (worker.joinable())
+                worker.join();
+        });
+    }
 };
 
 // A handle is the address of its thread object; the running thread holds
@@ -474,7 +498,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwSt
     auto thread = std::make_shared<ThreadObject>();
     DWORD id = gNextThreadId.fetch_add(1);
     try {
-        std::thread(runThread, thread, lpStartAddress, lpParameter, id).detach();
+        thread->worker = std::thread(runThread, thread, lpStartAddress, lpParameter, id);
     } catch (const std::system_error &) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -498,14 +522,16 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
-    std::unique_lock<std::mutex> lock(thread->lock);
-    auto finished = [&] { return thread->finished; };
-    if (dwMilliseconds == INFINITE) {
-        thread->ended.wait(lock, finished);
-        return WAIT_OBJECT_0;
+    {
+        std::unique_lock<std::mutex> lock(thread->lock);
+        auto finished = [&] { return thread->finished; };
+        if (dwMilliseconds == INFINITE)
+            thread->ended.wait(lock, finished);
+        else if (!thread->ended.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), finished))
+            return WAIT_TIMEOUT;
     }
-    return thread->ended.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), finished) ? WAIT_OBJECT_0
-                                                                                           : WAIT_TIMEOUT;
+    thread->join();
+    return WAIT_OBJECT_0;
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
