@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct HostOptions {
     std::string modulePath;
@@ -11,6 +12,8 @@ struct HostOptions {
     std::string baseFile;   // --base FILE: a base PrintTicket instead of the core's
     std::string outFile;    // --out FILE: where a resulting document goes
     bool debugOutput = false;  // echo the plug-in's debugger output to stderr
+    bool deviceSheet = false;  // sheet: --device instead of --document
+    std::vector<std::string> actions;  // sheet: --do ACTION, in order
 };
 
 int RunInfo(const HostOptions &options);
@@ -19,3 +22,4 @@ int RunDevMode(const HostOptions &options);
 int RunInstall(const HostOptions &options);
 int RunTicket(const HostOptions &options);
 int RunCaps(const HostOptions &options);
+int RunSheet(const HostOptions &options);

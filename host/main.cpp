@@ -21,6 +21,17 @@ void Usage()
                  "  ticket    the printer's default DEVMODE to a PrintTicket (--printer; --base FILE to\n"
                  "            start from that ticket), or with --in FILE that ticket to a DEVMODE\n"
                  "  caps      the model's PrintCapabilities completed by the plug-in (--printer)\n"
+                 "  sheet     the printer's property sheet (--printer, --document or --device), acted on\n"
+                 "            with --do ACTION, each in order:\n"
+                 "              page:TEMPLATE|driver   show that page (the driver's own page: driver)\n"
+                 "              click:ID  type:ID=TEXT  choose:ID=INDEX  choosetext:ID=TEXT\n"
+                 "              slide:ID=POS  spin:ID=DELTA  listclick:ID=ITEM[,SUB[,right|double]]\n"
+                 "              listcheck:ID=ITEM       on the page shown\n"
+                 "              driver:KEYWORD=SEL      a driver item on the driver's page\n"
+                 "              driver:item=SEL         the plug-in's item on the printer sheet\n"
+                 "              dialog:ID=ACTION;...    what to do when dialog ID opens\n"
+                 "              msgbox:ok|cancel|yes|no the answer to the next message box\n"
+                 "              apply  ok  cancel  show\n"
                  "options:\n"
                  "  --printer NAME the printer to work on\n"
                  "  --state FILE   a saved print server (created from the sample when missing; saved back)\n"
@@ -51,6 +62,12 @@ int main(int argc, char **argv)
             options.baseFile = argv[++i];
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             options.outFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--do") == 0 && i + 1 < argc) {
+            options.actions.push_back(argv[++i]);
+        } else if (std::strcmp(argv[i], "--document") == 0) {
+            options.deviceSheet = false;
+        } else if (std::strcmp(argv[i], "--device") == 0) {
+            options.deviceSheet = true;
         } else if (std::strcmp(argv[i], "--debug") == 0) {
             options.debugOutput = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -78,6 +95,8 @@ int main(int argc, char **argv)
         return RunTicket(options);
     if (command == "caps")
         return RunCaps(options);
+    if (command == "sheet")
+        return RunSheet(options);
     if (command.empty())
         std::fprintf(stderr, "orvoui-host: no command given\n");
     else

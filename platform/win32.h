@@ -37,6 +37,7 @@
 #include "platform/linux/res/res.h"
 #include "platform/linux/decl/driverui.h"
 #include "platform/linux/spooler/winspool.h"
+#include "platform/linux/user/user.h"
 
 #endif
 

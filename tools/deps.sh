@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the builds and tests need, when some are
 # missing: the native toolchain and test libraries, mingw-w64 for both Windows
-# targets, and Wine (32- and 64-bit) with Xvfb to run the Windows smoke test.
+# targets, and Wine (32- and 64-bit) to run the Windows smoke test (which
+# uses Wine's null display driver, so no X server; its own fonts are only
+# recommended by Wine, and the dialogs need them).
 # A machine that has everything returns at once without touching apt.
 set -euo pipefail
 
@@ -9,7 +11,7 @@ packages=(
   cmake ninja-build g++
   libgtest-dev googletest libgmock-dev libbenchmark-dev libxml2-dev nlohmann-json3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine32:i386 wine64 xvfb xauth
+  wine wine32:i386 wine64 fonts-wine
 )
 
 missing=()

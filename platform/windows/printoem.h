@@ -72,6 +72,15 @@ typedef struct _OEMUIOBJ {
     POEMUIPROCS pOemUIProcs;
 } OEMUIOBJ, *POEMUIOBJ;
 
+// The driver's record behind the UserData of each of its option items; the
+// keyword is a narrow string such as "PaperSize".
+typedef struct _USERDATA {
+    DWORD dwSize;
+    ULONG_PTR dwItemID;
+    PSTR pKeyWordName;
+    DWORD dwReserved[8];
+} USERDATA, *PUSERDATA;
+
 struct _OEMCUIPPARAM;
 typedef LONG(APIENTRY *OEMCUIPCALLBACK)(PCPSUICBPARAM pCallbackParam, struct _OEMCUIPPARAM *pOEMUIParam);
 
@@ -92,6 +101,21 @@ typedef struct _OEMCUIPPARAM {
     PVOID pOEMUserData;
     OEMCUIPCALLBACK OEMCUIPCallback;
 } OEMCUIPPARAM, *POEMCUIPPARAM;
+
+// The lParamInit of the property sheets' PROPSHEETUI_INFO.
+typedef struct _OEMUIPSPARAM {
+    DWORD cbSize;
+    POEMUIOBJ poemuiobj;
+    HANDLE hPrinter;
+    PWSTR pPrinterName;
+    HANDLE hModule;
+    HANDLE hOEMHeap;
+    PDEVMODEW pPublicDM;
+    PVOID pOEMDM;
+    PVOID pOEMUserData;
+    DWORD dwFlags;
+    PVOID pOemEntry;
+} OEMUIPSPARAM, *POEMUIPSPARAM;
 
 // Used by IPrintOemUI::DevQueryPrintEx (winddiui in the driver kit).
 typedef struct _DEVQUERYPRINT_INFO {

@@ -66,22 +66,26 @@ HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName)
     return hPrinter;
 }
 
-PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
+PRINTER_INFO_2W *ReadPrinterInfo2(HANDLE hPrinter)
 {
-    unique_printer printer(OpenPrinterAllAccess(pPrinterName));
-    if (!printer)
-        return nullptr;
-
     DWORD needed = 0;
-    GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
+    GetPrinterW(hPrinter, 2, nullptr, 0, &needed);
     if (needed == 0)
         return nullptr;
     unique_global block(GlobalAlloc(GPTR, needed));
     if (!block)
         return nullptr;
-    if (!GetPrinterW(printer.get(), 2, static_cast<LPBYTE>(block.get()), needed, &needed))
+    if (!GetPrinterW(hPrinter, 2, static_cast<LPBYTE>(block.get()), needed, &needed))
         return nullptr;
     return static_cast<PRINTER_INFO_2W *>(block.Take());
+}
+
+PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
+{
+    unique_printer printer(OpenPrinterAllAccess(pPrinterName));
+    if (!printer)
+        return nullptr;
+    return ReadPrinterInfo2(printer.get());
 }
 
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo)

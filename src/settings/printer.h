@@ -13,6 +13,8 @@ HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName);
 // The printer's PRINTER_INFO_2 in one zero-filled GPTR block, or null. The
 // caller frees it with GlobalFree.
 PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName);
+// The same through a handle the caller holds.
+PRINTER_INFO_2W *ReadPrinterInfo2(HANDLE hPrinter);
 // Writes the block back to the printer its pPrinterName names. Always TRUE:
 // failures are only traced.
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo);

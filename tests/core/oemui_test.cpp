@@ -231,9 +231,12 @@ TEST_F(OemUiTest, ForwardsToTheSubsystems)
     EXPECT_EQ(Debug(), "ERROR UI:  OEMDocumentPropertySheets() ERROR_INVALID_PARAMETER.\r\n"
                        "ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n");
 
-    // What is not built yet says so instead of claiming success.
+    // The icon request reaches the sheet's code, which answers 0.
     info.Version = PROPSHEETUI_INFO_VERSION;
-    EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), E_NOTIMPL);
+    info.Reason = PROPSHEETUI_REASON_GET_ICON;
+    info.Result = 5;
+    EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), S_OK);
+    EXPECT_EQ(info.Result, 0u);
 }
 
 }  // namespace

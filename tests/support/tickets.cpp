@@ -81,8 +81,9 @@ void TicketTest::Bind(const std::u16string &name, bool withHelper)
     ASSERT_EQ(provider->BindPrinter(printer, 1, &options, &count, &namespaces), S_OK);
     SysFreeString(namespaces[0]);
     CoTaskMemFree(namespaces);
-    if (withHelper)
+    if (withHelper) {
         ASSERT_EQ(provider->PublishPrintTicketHelperInterface(&core), S_OK);
+    }
 }
 
 HRESULT TicketTest::ToDevMode(IXMLDOMDocument2 *ticket, OEMDEV *record)

@@ -1,7 +1,9 @@
 // Smoke test of the real orvoui.dll: loads it as the spooler does, gets its
-// class objects and talks to the objects through raw COM calls. It runs on
-// Windows or under Wine; there is no test framework on this side, so it prints
-// one "ok" or "FAIL" line per check and a closing "N passed, N failed" line.
+// class objects and talks to the objects through raw COM calls, then creates
+// every dialog template of every language with the real window system and
+// loads every bitmap. It runs on Windows or under Wine; there is no test
+// framework on this side, so it prints one "ok" or "FAIL" line per check and
+// a closing "N passed, N failed" line.
 //
 // Usage: orvoui-smoke [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
 
@@ -11,7 +13,10 @@
 #include <cstring>
 #include <cwchar>
 #include <initializer_list>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -549,6 +554,313 @@ void testCapabilities(IPrintOemPrintTicketProvider *pt) {
     caps->Release();
 }
 
+// ---------------------------------------------------------------------------
+// Resources with the real window system: every dialog template of every
+// language created, every bitmap loaded.
+
+// Text for a report line: ASCII as is, anything else as \uXXXX, so the line
+// does not depend on the console's code page.
+std::string printable(const std::wstring &s) {
+    std::string out;
+    for (wchar_t c : s) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c) & 0xFFFF);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+struct TemplateItem {
+    DWORD style;
+    DWORD id;
+    std::wstring className;
+    bool bitmapTitle;  // title is an ordinal: a picture control's bitmap
+};
+
+struct DialogTemplate {
+    DWORD style = 0;
+    size_t styleOffset = 0;
+    std::wstring title;
+    std::vector<TemplateItem> items;
+};
+
+// Reads a DLGTEMPLATEEX within its resource's size. Layout:
+//   WORD dlgVer (1), WORD signature (0xFFFF), DWORD helpID, DWORD exStyle,
+//   DWORD style, WORD cDlgItems, short x, y, cx, cy; menu and window class
+//   (each a sz_Or_Ord), title (a string); with DS_SETFONT (DS_SHELLFONT has
+//   it): WORD pointsize, WORD weight, BYTE italic, BYTE charset, typeface;
+//   then cDlgItems DLGITEMTEMPLATEEX, each on a 4-byte boundary: DWORD
+//   helpID, exStyle, style, short x, y, cx, cy, DWORD id, window class and
+//   title (each a sz_Or_Ord), WORD extraCount and that many bytes.
+// A sz_Or_Ord is 0x0000 (none), 0xFFFF and a WORD ordinal, or a string.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE *data, size_t size) : data_(data), size_(size) {}
+
+    bool read(DialogTemplate *t, std::string *error) {
+        WORD version = word(), signature = word();
+        if (!ok_ || version != 1 || signature != 0xFFFF) return fail(error, "not a DLGTEMPLATEEX");
+        dword();  // helpID
+        dword();  // exStyle
+        t->styleOffset = pos_;
+        t->style = dword();
+        WORD count = word();
+        pos_ += 8;  // x, y, cx, cy
+        std::wstring menu, cls;
+        bool ordinal;
+        if (!szOrOrd(&menu, &ordinal) || !szOrOrd(&cls, &ordinal) || !string(&t->title))
+            return fail(error, "header runs past the resource");
+        if (t->style & DS_SETFONT) {
+            pos_ += 6;  // pointsize, weight, italic, charset
+            std::wstring face;
+            if (!string(&face)) return fail(error, "font block runs past the resource");
+        }
+        for (WORD i = 0; i < count; ++i) {
+            pos_ = (pos_ + 3) & ~size_t(3);
+            TemplateItem item;
+            dword();  // helpID
+            dword();  // exStyle
+            item.style = dword();
+            pos_ += 8;  // x, y, cx, cy
+            item.id = dword();
+            std::wstring title;
+            WORD classOrdinal = 0;
+            bool classIsOrdinal = false;
+            if (!szOrOrd(&item.className, &classIsOrdinal, &classOrdinal) ||
+                !szOrOrd(&title, &item.bitmapTitle))
+                return fail(error, "item " + std::to_string(i) + " runs past the resource");
+            if (classIsOrdinal) {
+                static const wchar_t *const kPredefined[] = {L"Button", L"Edit", L"Static",
+                                                             L"ListBox", L"ScrollBar", L"ComboBox"};
+                if (classOrdinal < 0x80 || classOrdinal > 0x85)
+                    return fail(error, "item " + std::to_string(i) + " has class ordinal " +
+                                           std::to_string(classOrdinal));
+                item.className = kPredefined[classOrdinal - 0x80];
+            }
+            WORD extra = word();
+            pos_ += extra;
+            if (!ok_ || pos_ > size_) return fail(error, "item " + std::to_string(i) + " runs past the resource");
+            t->items.push_back(item);
+        }
+        return true;
+    }
+
+private:
+    bool fail(std::string *error, const std::string &what) {
+        *error = what;
+        return false;
+    }
+    WORD word() {
+        if (pos_ + 2 > size_) {
+            ok_ = false;
+            pos_ = size_;
+            return 0;
+        }
+        WORD v;
+        std::memcpy(&v, data_ + pos_, 2);
+        pos_ += 2;
+        return v;
+    }
+    DWORD dword() {
+        DWORD lo = word();
+        return lo | (DWORD(word()) << 16);
+    }
+    bool string(std::wstring *out) {
+        out->clear();
+        for (WORD c = word(); ok_ && c != 0; c = word()) *out += static_cast<wchar_t>(c);
+        return ok_;
+    }
+    bool szOrOrd(std::wstring *text, bool *isOrdinal, WORD *ordinal = nullptr) {
+        *isOrdinal = false;
+        text->clear();
+        if (pos_ + 2 > size_) return ok_ = false;
+        WORD first;
+        std::memcpy(&first, data_ + pos_, 2);
+        if (first == 0xFFFF) {
+            pos_ += 2;
+            WORD v = word();
+            if (ordinal) *ordinal = v;
+            *isOrdinal = true;
+            return ok_;
+        }
+        return string(text);  // 0x0000 reads as the empty string
+    }
+
+    const BYTE *data_;
+    size_t size_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+INT_PTR CALLBACK plainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
+
+BOOL CALLBACK collectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
+    // A named (string) resource goes in as 0, which no expectation has.
+    reinterpret_cast<std::vector<WORD> *>(param)->push_back(IS_INTRESOURCE(name) ? LOWORD(name) : 0);
+    return TRUE;
+}
+
+BOOL CALLBACK collectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
+    reinterpret_cast<std::set<LANGID> *>(param)->insert(language);
+    return TRUE;
+}
+
+std::vector<WORD> resourceIds(HMODULE dll, LPCWSTR type) {
+    std::vector<WORD> ids;
+    EnumResourceNamesW(dll, type, collectName, reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
+}
+
+// Creates one (id, language) template hidden, as a child of host, and checks
+// it against its own item list. Returns "" or what went wrong.
+std::string checkDialog(HMODULE dll, HWND host, WORD id, LANGID language) {
+    HRSRC found = FindResourceExW(dll, RT_DIALOG, MAKEINTRESOURCEW(id), language);
+    HGLOBAL loaded = found ? LoadResource(dll, found) : nullptr;
+    const void *data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = found ? SizeofResource(dll, found) : 0;
+    if (!data || size == 0) return "FindResourceExW/LoadResource/LockResource failed";
+
+    DialogTemplate t;
+    std::string error;
+    if (!TemplateReader(static_cast<const BYTE *>(data), size).read(&t, &error)) return error;
+
+    // A DWORD-aligned copy without WS_VISIBLE: the dialog manager aligns the
+    // items on absolute 4-byte boundaries.
+    std::vector<DWORD> copy((size + 3) / 4);
+    std::memcpy(copy.data(), data, size);
+    DWORD hidden = t.style & ~static_cast<DWORD>(WS_VISIBLE);
+    std::memcpy(reinterpret_cast<BYTE *>(copy.data()) + t.styleOffset, &hidden, sizeof hidden);
+
+    SetLastError(0);
+    HWND dlg = CreateDialogIndirectParamW(dll, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), host, plainDialogProc, 0);
+    if (!dlg || !IsWindow(dlg))
+        return "CreateDialogIndirectParamW failed, error " + std::to_string(GetLastError());
+
+    std::string problems;
+    auto problem = [&problems](const std::string &what) { problems += (problems.empty() ? "" : "; ") + what; };
+    for (const TemplateItem &item : t.items) {
+        if (item.id == 0xFFFFFFFF || item.id == 0xFFFF) continue;
+        std::string name = "control " + std::to_string(item.id);
+        HWND control = GetDlgItem(dlg, static_cast<int>(item.id));
+        if (!control) {
+            problem(name + " (" + printable(item.className) + ") missing");
+            continue;
+        }
+        WCHAR cls[64] = L"";
+        GetClassNameW(control, cls, 64);
+        if (lstrcmpiW(cls, item.className.c_str()) != 0)
+            problem(name + " is " + printable(cls) + ", the template says " + printable(item.className));
+        // A picture that names a bitmap must have found it in the module.
+        if (item.bitmapTitle && lstrcmpiW(cls, L"Static") == 0 && (item.style & SS_TYPEMASK) == SS_BITMAP &&
+            !SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0))
+            problem(name + " shows no bitmap");
+    }
+    std::wstring caption(static_cast<size_t>(GetWindowTextLengthW(dlg)) + 1, L'\0');
+    caption.resize(static_cast<size_t>(GetWindowTextW(dlg, &caption[0], static_cast<int>(caption.size()))));
+    if (caption != t.title) problem("caption \"" + printable(caption) + "\", template \"" + printable(t.title) + "\"");
+    if (!DestroyWindow(dlg) || IsWindow(dlg)) problem("DestroyWindow failed");
+    return problems;
+}
+
+void testDialogs(HMODULE dll) {
+    // The 17 languages; 108 and 240 exist in Simplified Chinese only.
+    const std::set<LANGID> all = {0x0804, 0x0409, 0x0404, 0x0411, 0x0412, 0x0407, 0x040C, 0x0C0A, 0x0410,
+                                  0x0416, 0x0419, 0x0415, 0x0413, 0x041F, 0x0405, 0x041E, 0x042A};
+    const std::set<LANGID> chineseOnly = {0x0804};
+    const std::map<WORD, std::set<LANGID>> expected = {
+        {108, chineseOnly}, {109, all}, {110, all}, {111, all}, {112, all},
+        {113, all},         {217, all}, {238, all}, {240, chineseOnly},
+    };
+
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
+    check(InitCommonControlsEx(&icc) != FALSE, "InitCommonControlsEx");
+
+    // The pages are child dialogs and need a parent; the modal ones get an owner.
+    SetLastError(0);
+    HWND host = CreateWindowExW(0, L"Static", L"orvoui-smoke", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    checkf(host != nullptr, "a hidden top-level window is created (the window system works)", "error %lu",
+           (unsigned long)GetLastError());
+    if (!host) return;
+
+    std::map<WORD, std::set<LANGID>> found;
+    size_t pairs = 0;
+    for (WORD id : resourceIds(dll, RT_DIALOG)) {
+        std::set<LANGID> &languages = found[id];
+        if (id != 0)
+            EnumResourceLanguagesW(dll, RT_DIALOG, MAKEINTRESOURCEW(id), collectLanguage,
+                                   reinterpret_cast<LONG_PTR>(&languages));
+        pairs += languages.size();
+    }
+
+    for (const auto &entry : found) {
+        WORD id = entry.first;
+        const std::set<LANGID> &languages = entry.second;
+        int bad = 0;
+        for (LANGID language : languages) {
+            std::string problems = checkDialog(dll, host, id, language);
+            if (!problems.empty()) {
+                ++bad;
+                std::printf("     dialog %u language 0x%04X: %s\n", id, language, problems.c_str());
+            }
+        }
+        auto want = expected.find(id);
+        std::string languageErrors;
+        if (want == expected.end()) {
+            languageErrors = ", an unexpected dialog";
+        } else {
+            char buf[16];
+            for (LANGID language : want->second)
+                if (!languages.count(language)) {
+                    std::snprintf(buf, sizeof buf, " 0x%04X", language);
+                    languageErrors += (languageErrors.empty() ? ", missing" : "") + std::string(buf);
+                }
+            bool extra = false;
+            for (LANGID language : languages)
+                if (!want->second.count(language)) {
+                    std::snprintf(buf, sizeof buf, " 0x%04X", language);
+                    languageErrors += (extra ? "" : ", unexpected") + std::string(buf);
+                    extra = true;
+                }
+        }
+        std::string what = "dialog " + std::to_string(id) + ": " + std::to_string(languages.size()) +
+                           " language(s), each created with its controls' ids and classes and its caption";
+        checkf(bad == 0 && languageErrors.empty(), what.c_str(), "%d failed%s", bad, languageErrors.c_str());
+    }
+
+    size_t wantPairs = 0;
+    for (const auto &entry : expected) wantPairs += entry.second.size();
+    std::string idList;
+    for (const auto &entry : found) idList += " " + std::to_string(entry.first);
+    checkf(found.size() == expected.size() && pairs == wantPairs &&
+               std::equal(found.begin(), found.end(), expected.begin(),
+                          [](const auto &a, const auto &b) { return a.first == b.first; }),
+           ("RT_DIALOG: dialogs 108-113, 217, 238, 240, " + std::to_string(wantPairs) + " (id, language) pairs")
+               .c_str(),
+           "%u pairs, ids%s", (unsigned)pairs, idList.c_str());
+    DestroyWindow(host);
+}
+
+void testBitmaps(HMODULE dll) {
+    std::vector<WORD> ids = resourceIds(dll, RT_BITMAP);
+    std::string bad;
+    for (WORD id : ids) {
+        HANDLE image = id ? LoadImageW(dll, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION) : nullptr;
+        BITMAP bm = {};
+        bool ok = image && GetObjectW(image, sizeof bm, &bm) == sizeof bm && bm.bmWidth > 0 && bm.bmHeight > 0 &&
+                  bm.bmBits != nullptr;
+        if (!ok) bad += " " + std::to_string(id);
+        if (image) DeleteObject(image);
+    }
+    checkf(ids.size() == 33 && bad.empty(), "RT_BITMAP: 33 bitmaps, each loads as a DIB section with a size",
+           "%u bitmaps, failing ids:%s", (unsigned)ids.size(), bad.empty() ? " none" : bad.c_str());
+}
+
 std::wstring defaultDllPath() {
     WCHAR exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -609,7 +921,11 @@ int main(int argc, char **argv) {
         HRESULT hr = pDllCanUnloadNow();
         checkf(hr == S_OK, "DllCanUnloadNow is S_OK once everything is released", "hr 0x%08lX", (unsigned long)hr);
     }
-    if (dll) check(FreeLibrary(dll) != FALSE, "FreeLibrary");
+    if (dll) {
+        testDialogs(dll);
+        testBitmaps(dll);
+        check(FreeLibrary(dll) != FALSE, "FreeLibrary");
+    }
     CoUninitialize();
 
     std::printf("%d passed, %d failed\n", g_passed, g_failed);

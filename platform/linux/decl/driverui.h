@@ -100,10 +100,152 @@ typedef struct _PROPSHEETUI_INFO {
 #define PROPSHEETUI_REASON_SET_RESULT 3
 #define PROPSHEETUI_REASON_GET_ICON 4
 
-struct _OPTITEM;
-typedef struct _OPTITEM OPTITEM, *POPTITEM;
-struct _CPSUICBPARAM;
-typedef struct _CPSUICBPARAM CPSUICBPARAM, *PCPSUICBPARAM;
+#define CPSFUNC_ADD_HPROPSHEETPAGE 0
+#define CPSFUNC_ADD_PROPSHEETPAGEW 1
+
+// Option items of the common property sheet (compstui).
+typedef struct _OPTPARAM {
+    WORD cbSize;
+    BYTE Flags;
+    BYTE Style;
+    LPWSTR pData;
+    ULONG_PTR IconID;
+    LPARAM lParam;
+    ULONG_PTR dwReserved[2];
+} OPTPARAM, *POPTPARAM;
+
+typedef struct _OPTTYPE {
+    WORD cbSize;
+    BYTE Type;
+    BYTE Flags;
+    WORD Count;
+    WORD BegCtrlID;
+    POPTPARAM pOptParam;
+    WORD Style;
+    WORD wReserved[3];
+    ULONG_PTR dwReserved[3];
+} OPTTYPE, *POPTTYPE;
+
+struct _EXTCHKBOX;
+struct _EXTPUSH;
+struct _OIEXT;
+
+typedef struct _OPTITEM {
+    WORD cbSize;
+    BYTE Level;
+    BYTE DlgPageIdx;
+    DWORD Flags;
+    ULONG_PTR UserData;
+    LPWSTR pName;
+    union {
+        LONG Sel;
+        LPWSTR pSel;
+    };
+    union {
+        struct _EXTCHKBOX *pExtChkBox;
+        struct _EXTPUSH *pExtPush;
+    };
+    POPTTYPE pOptType;
+    DWORD HelpIndex;
+    BYTE DMPubID;
+    BYTE UserItemID;
+    WORD wReserved;
+    struct _OIEXT *pOIExt;
+    ULONG_PTR dwReserved[3];
+} OPTITEM, *POPTITEM;
+
+typedef struct _CPSUICBPARAM {
+    WORD cbSize;
+    WORD Reason;
+    HWND hDlg;
+    POPTITEM pOptItem;
+    WORD cOptItem;
+    WORD Flags;
+    POPTITEM pCurItem;
+    union {
+        LONG OldSel;
+        LPWSTR pOldSel;
+    };
+    ULONG_PTR UserData;
+    ULONG_PTR Result;
+} CPSUICBPARAM, *PCPSUICBPARAM;
+
+#define TVOT_2STATES 0
+#define TVOT_3STATES 1
+#define TVOT_UDARROW 2
+#define TVOT_TRACKBAR 3
+#define TVOT_SCROLLBAR 4
+#define TVOT_LISTBOX 5
+#define TVOT_COMBOBOX 6
+#define TVOT_EDITBOX 7
+#define TVOT_PUSHBUTTON 8
+#define TVOT_CHKBOX 9
+
+#define OPTIF_COLLAPSE 0x00000001L
+#define OPTIF_HIDE 0x00000002L
+#define OPTIF_CALLBACK 0x00000004L
+#define OPTIF_CHANGED 0x00000008L
+#define OPTIF_CHANGEONCE 0x00000010L
+#define OPTIF_DISABLED 0x00000020L
+
+#define DMPUB_NONE 0
+#define DMPUB_ORIENTATION 1
+#define DMPUB_SCALE 2
+#define DMPUB_COPIES_COLLATE 3
+#define DMPUB_DEFSOURCE 4
+#define DMPUB_PRINTQUALITY 5
+#define DMPUB_COLOR 6
+#define DMPUB_DUPLEX 7
+#define DMPUB_TTOPTION 8
+#define DMPUB_FORMNAME 9
+#define DMPUB_ICMMETHOD 10
+#define DMPUB_ICMINTENT 11
+#define DMPUB_MEDIATYPE 12
+#define DMPUB_DITHERTYPE 13
+#define DMPUB_OUTPUTBIN 14
+#define DMPUB_QUALITY 15
+
+#define CPSUICB_REASON_SEL_CHANGED 0
+#define CPSUICB_REASON_PUSHBUTTON 1
+#define CPSUICB_REASON_ECB_CHANGED 2
+#define CPSUICB_REASON_DLGPROC 3
+#define CPSUICB_REASON_UNDO_CHANGES 4
+#define CPSUICB_REASON_EXTPUSH 5
+#define CPSUICB_REASON_APPLYNOW 6
+#define CPSUICB_REASON_OPTITEM_SETFOCUS 7
+#define CPSUICB_REASON_ITEMS_REVERTED 8
+#define CPSUICB_REASON_ABOUT 9
+#define CPSUICB_REASON_SETACTIVE 10
+#define CPSUICB_REASON_KILLACTIVE 11
+
+#define CPSUICB_ACTION_NONE 0
+#define CPSUICB_ACTION_OPTIF_CHANGED 1
+#define CPSUICB_ACTION_REINIT_ITEMS 2
+#define CPSUICB_ACTION_NO_APPLY_EXIT 3
+#define CPSUICB_ACTION_ITEMS_APPLIED 4
+
+// PROPSHEETUI_REASON_GET_INFO_HEADER's parameter and SET_RESULT's.
+typedef struct _PROPSHEETUI_INFO_HEADER {
+    WORD cbSize;
+    WORD Flags;
+    LPCWSTR pTitle;
+    HWND hWndParent;
+    HINSTANCE hInst;
+    union {
+        HICON hIcon;
+        ULONG_PTR IconID;
+    };
+} PROPSHEETUI_INFO_HEADER, *PPROPSHEETUI_INFO_HEADER;
+
+#define CPSUI_CANCEL 0
+#define CPSUI_OK 1
+
+typedef struct _SETRESULT_INFO {
+    WORD cbSize;
+    WORD wReserved;
+    HANDLE hSetResult;
+    LRESULT Result;
+} SETRESULT_INFO, *PSETRESULT_INFO;
 
 // Driver events (winddiui).
 #define DRIVER_EVENT_INITIALIZE 0x00000001
@@ -125,10 +267,6 @@ typedef struct _CPSUICBPARAM CPSUICBPARAM, *PCPSUICBPARAM;
 #define PRINTER_ATTRIBUTE_LOCAL 0x00000040
 #define PRINTER_ATTRIBUTE_WORK_OFFLINE 0x00000400
 #define PRINTER_ATTRIBUTE_ENABLE_BIDI 0x00000800
-
-// Window messages appear in signatures of the plug-in interfaces.
-typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // MSXML interfaces the print ticket interfaces name.
 #include "platform/linux/msxml/msxml.h"

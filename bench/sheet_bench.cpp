@@ -1,0 +1,46 @@
+// What the user waits for when a printer's property sheet opens: the driver's
+// sequence, the plug-in's pages made from their templates, and the close.
+#include "host/propsheet.h"
+#include "platform/linux/spooler/server.h"
+#include "src/core/intrface.h"
+#include "src/core/module.h"
+
+#include <benchmark/benchmark.h>
+
+extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
+
+namespace {
+
+IPrintOemUI *MakeUi()
+{
+    static HINSTANCE module = standin::RegisterModule(
+        orvoui_res_begin, static_cast<size_t>(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
+    ghInstance = module;
+    standin::spooler::LoadSample();
+    IClassFactory *factory = nullptr;
+    DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+    IPrintOemUI *ui = nullptr;
+    factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
+    factory->Release();
+    return ui;
+}
+
+// range(0): 0 the document sheet with every page shown, 1 the device sheet.
+void BM_OpenShowAndCloseSheet(benchmark::State &state)
+{
+    IPrintOemUI *ui = MakeUi();
+    SheetKind kind = state.range(0) ? SheetKind::Device : SheetKind::Document;
+    for (auto _ : state) {
+        PropertySheet sheet(ui, kind, u"KestrelBT", ghInstance);
+        std::string error;
+        sheet.Open(error);
+        for (size_t i = 1; i < sheet.Pages().size(); ++i)
+            sheet.Activate(i);
+        sheet.Close();
+    }
+    ui->Release();
+    standin::DebugCaptureClear();
+}
+BENCHMARK(BM_OpenShowAndCloseSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

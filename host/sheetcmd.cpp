@@ -1,0 +1,387 @@
+// orvoui-host sheet: opens a printer's document or device property sheet as
+// the driver would, acts on it as a user, and shows the pages and what an
+// Apply stored.
+#include "host/commands.h"
+#include "host/plugin.h"
+#include "host/propsheet.h"
+#include "host/records.h"
+#include "host/state.h"
+#include "host/text.h"
+#include "platform/linux/spooler/server.h"
+#include "platform/linux/user/automation.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+namespace ui = standin::ui;
+
+bool ParseInt(const std::string &text, long &value)
+{
+    if (text.empty())
+        return false;
+    char *end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return end != nullptr && *end == '\0';
+}
+
+// "VERB:ID=VALUE" split into its parts; VALUE may be empty.
+struct Action {
+    std::string verb;
+    std::string target;
+    std::string value;
+};
+
+Action SplitAction(const std::string &text)
+{
+    Action action;
+    size_t colon = text.find(':');
+    action.verb = text.substr(0, colon);
+    if (colon == std::string::npos)
+        return action;
+    std::string rest = text.substr(colon + 1);
+    size_t equals = rest.find('=');
+    action.target = rest.substr(0, equals);
+    if (equals != std::string::npos)
+        action.value = rest.substr(equals + 1);
+    return action;
+}
+
+UINT ListCode(const std::string &how)
+{
+    if (how == "right")
+        return static_cast<UINT>(NM_RCLICK);
+    if (how == "double")
+        return static_cast<UINT>(NM_DBLCLK);
+    return static_cast<UINT>(NM_CLICK);
+}
+
+// What a user does to one control of a page or dialog.
+bool ControlAction(HWND window, const Action &action, std::string &error)
+{
+    long id = 0;
+    if (!ParseInt(action.target, id)) {
+        error = "'" + action.verb + "' needs a control id";
+        return false;
+    }
+    long number = 0;
+    bool numeric = ParseInt(action.value, number);
+    int control = static_cast<int>(id);
+    bool done = false;
+    if (action.verb == "click") {
+        done = ui::Click(window, control);
+    } else if (action.verb == "type") {
+        done = ui::Type(window, control, Utf16(action.value));
+    } else if (action.verb == "choose" && numeric) {
+        done = ui::Choose(window, control, static_cast<int>(number));
+    } else if (action.verb == "choosetext") {
+        done = ui::ChooseText(window, control, Utf16(action.value));
+    } else if (action.verb == "slide" && numeric) {
+        done = ui::Slide(window, control, static_cast<int>(number));
+    } else if (action.verb == "spin" && numeric) {
+        done = ui::Spin(window, control, static_cast<int>(number));
+    } else if (action.verb == "listclick" || action.verb == "listcheck") {
+        std::vector<std::string> parts;
+        std::stringstream stream(action.value);
+        for (std::string part; std::getline(stream, part, ',');)
+            parts.push_back(part);
+        long item = 0;
+        long subItem = 0;
+        if (parts.empty() || !ParseInt(parts[0], item) || (parts.size() > 1 && !ParseInt(parts[1], subItem))) {
+            error = "'" + action.verb + "' needs ID=ITEM[,SUBITEM[,right|double]]";
+            return false;
+        }
+        done = action.verb == "listcheck"
+                   ? ui::ToggleListCheck(window, control, static_cast<int>(item))
+                   : ui::ClickListItem(window, control, static_cast<int>(item), static_cast<int>(subItem),
+                                       ListCode(parts.size() > 2 ? parts[2] : ""));
+    } else {
+        error = "unknown or incomplete action '" + action.verb + "'";
+        return false;
+    }
+    if (!done)
+        error = "control " + action.target + " cannot take '" + action.verb + "' (missing, hidden, disabled or "
+                "of another kind)";
+    return done;
+}
+
+// "dialog:109=type:950=Label;click:1": what the user does when that dialog opens.
+bool QueueDialogScript(const Action &action, std::string &error)
+{
+    long id = 0;
+    if (!ParseInt(action.target, id) || action.value.empty()) {
+        error = "'dialog' needs ID=ACTION;ACTION...";
+        return false;
+    }
+    std::vector<Action> steps;
+    std::stringstream stream(action.value);
+    for (std::string step; std::getline(stream, step, ';');)
+        steps.push_back(SplitAction(step));
+    ui::OnDialog(static_cast<int>(id), [steps](HWND dialog) {
+        for (const Action &step : steps) {
+            std::string stepError;
+            if (!ControlAction(dialog, step, stepError))
+                std::printf("  (in dialog) %s\n", stepError.c_str());
+        }
+    });
+    return true;
+}
+
+bool QueueMessageBoxAnswer(const std::string &answer, std::string &error)
+{
+    static const struct {
+        const char *name;
+        int id;
+    } kAnswers[] = {{"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
+    for (const auto &known : kAnswers) {
+        if (answer == known.name) {
+            ui::AnswerMessageBox(known.id);
+            return true;
+        }
+    }
+    long id = 0;
+    if (!ParseInt(answer, id)) {
+        error = "'msgbox' needs ok, cancel, yes, no or a number";
+        return false;
+    }
+    ui::AnswerMessageBox(static_cast<int>(id));
+    return true;
+}
+
+std::string PageName(const PropertySheet::Page &page)
+{
+    std::string name = page.title.empty() ? "(untitled)" : Utf8(page.title);
+    if (!page.driverPage)
+        name += " (template " + std::to_string(page.templateId) + ")";
+    return name;
+}
+
+void ShowPage(PropertySheet &sheet, size_t index)
+{
+    const PropertySheet::Page &page = sheet.Pages()[index];
+    std::printf("[%zu] %s\n", index, PageName(page).c_str());
+    if (page.driverPage) {
+        DriverOptionItems &items = sheet.DriverItems();
+        for (DWORD i = 0; i < items.Count(); ++i) {
+            const OPTITEM &item = items.Items()[i];
+            std::string keyword = items.Keyword(item);
+            std::printf("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
+                        Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
+                        Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
+        }
+        if (sheet.OemItems() != nullptr)
+            std::printf("    plug-in item sel %ld\n", static_cast<long>(sheet.OemItems()[0].Sel));
+        return;
+    }
+    if (page.window == nullptr) {
+        std::printf("    (not shown)\n");
+        return;
+    }
+    std::istringstream lines(ui::Describe(page.window));
+    for (std::string line; std::getline(lines, line);)
+        std::printf("    %s\n", line.c_str());
+}
+
+bool RunSheetAction(PropertySheet &sheet, bool &open, const std::string &text, std::string &error)
+{
+    Action action = SplitAction(text);
+    if (action.verb == "dialog")
+        return QueueDialogScript(action, error);
+    if (action.verb == "msgbox")
+        return QueueMessageBoxAnswer(action.target, error);
+    if (!open) {
+        error = "the sheet is closed";
+        return false;
+    }
+    if (action.verb == "page") {
+        long id = 0;
+        bool ok = action.target == "driver" ? sheet.Activate(0)
+                                             : ParseInt(action.target, id) && sheet.ActivateTemplate(static_cast<int>(id));
+        if (!ok)
+            error = "no page '" + action.target + "', or the page shown refused to be left";
+        return ok;
+    }
+    if (action.verb == "driver") {
+        long sel = 0;
+        if (!ParseInt(action.value, sel)) {
+            error = "'driver' needs KEYWORD=SELECTION (or item=SELECTION on the printer sheet)";
+            return false;
+        }
+        bool ok = action.target == "item" ? sheet.SetOemItemSelection(sel) : sheet.SetDriverSelection(action.target, sel);
+        if (!ok)
+            error = "the driver has no item '" + action.target + "' with option " + action.value;
+        return ok;
+    }
+    if (action.verb == "apply" || action.verb == "ok") {
+        if (!sheet.Apply()) {
+            error = "a page refused the Apply";
+            return false;
+        }
+        if (action.verb == "ok") {
+            sheet.Close();
+            open = false;
+        }
+        return true;
+    }
+    if (action.verb == "cancel") {
+        sheet.Cancel();
+        sheet.Close();
+        open = false;
+        return true;
+    }
+    if (action.verb == "show") {
+        ShowPage(sheet, sheet.ActiveIndex());
+        return true;
+    }
+    HWND page = sheet.ActiveWindow();
+    if (page == nullptr) {
+        error = "'" + action.verb + "' acts on a page of the plug-in: choose one with page:TEMPLATE";
+        return false;
+    }
+    return ControlAction(page, action, error);
+}
+
+// The public fields and the plug-in's record of a whole DEVMODE, one line each.
+std::vector<std::string> DevmodeLines(const std::vector<BYTE> &devmode)
+{
+    std::vector<std::string> lines;
+    if (devmode.size() < sizeof(DEVMODEW))
+        return lines;
+    DEVMODEW head;
+    std::memcpy(&head, devmode.data(), sizeof(head));
+    lines.push_back("  dmOrientation " + std::to_string(head.dmOrientation));
+    lines.push_back("  dmPaperSize   " + std::to_string(head.dmPaperSize));
+    lines.push_back("  dmFormName    " + Utf8(std::u16string(head.dmFormName, std::find(head.dmFormName,
+                                                                                       head.dmFormName + CCHFORMNAME,
+                                                                                       u'\0'))));
+    lines.push_back("  dmCopies      " + std::to_string(head.dmCopies));
+    size_t whole = size_t(head.dmSize) + head.dmDriverExtra;
+    if (head.dmDriverExtra >= sizeof(OEMDEV) && devmode.size() >= whole) {
+        OEMDEV record;
+        std::memcpy(&record, devmode.data() + whole - sizeof(OEMDEV), sizeof(record));
+        std::istringstream fields(DescribeOEMDev(record));
+        for (std::string line; std::getline(fields, line);)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, const OEMDEV &jobRecord)
+{
+    standin::spooler::DataValue value;
+    std::printf("stored OrvoPrinterData: %s\n",
+                standin::spooler::GetData(printer, kSettingsValueName, value)
+                    ? DescribeSettings(value.bytes, value.type).c_str()
+                    : "none");
+    if (standin::spooler::GetData(printer, u"OEMUI_VALUE", value) && value.type == REG_DWORD &&
+        value.bytes.size() == sizeof(DWORD)) {
+        DWORD number = 0;
+        std::memcpy(&number, value.bytes.data(), sizeof(number));
+        std::printf("stored OEMUI_VALUE: %u\n", static_cast<unsigned>(number));
+    } else {
+        std::printf("stored OEMUI_VALUE: none\n");
+    }
+    std::printf("job OEMDEV:\n%s", DescribeOEMDev(jobRecord).c_str());
+    std::vector<std::string> before = DevmodeLines(devmodeBefore);
+    std::vector<std::string> after = DevmodeLines(standin::spooler::DefaultDevMode(printer));
+    std::printf("printer's default DEVMODE, changed fields:\n");
+    bool any = false;
+    for (size_t i = 0; i < after.size(); ++i) {
+        std::string old = i < before.size() ? before[i] : "(none)";
+        if (old == after[i])
+            continue;
+        std::printf("%s  (was %s)\n", after[i].c_str(), old.c_str() + (old.find_first_not_of(' ')));
+        any = true;
+    }
+    if (!any)
+        std::printf("  none\n");
+}
+
+}  // namespace
+
+int RunSheet(const HostOptions &options)
+{
+    if (!LoadServer(options.stateFile))
+        return 1;
+    std::u16string printer = Utf16(options.printer);
+    standin::spooler::PrinterConfig config;
+    if (options.printer.empty() || !standin::spooler::GetPrinter(printer, config)) {
+        std::fprintf(stderr, "orvoui-host: %s\n",
+                     options.printer.empty() ? "--printer NAME is required" : "no such printer");
+        return 2;
+    }
+    PluginModule module;
+    std::string error;
+    if (!module.Load(options.modulePath, error)) {
+        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
+        return 1;
+    }
+    IPrintOemUI *plugin = nullptr;
+    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&plugin));
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
+        return 1;
+    }
+
+    ui::ResetAutomation();
+    std::vector<BYTE> devmodeBefore = standin::spooler::DefaultDevMode(printer);
+    SheetKind kind = options.deviceSheet ? SheetKind::Device : SheetKind::Document;
+    int status = 0;
+    bool applied = false;
+    OEMDEV jobRecord = {};
+    {
+        PropertySheet sheet(plugin, kind, printer, GetModuleHandleW(u"orvoui.dll"));
+        std::printf("%s sheet of %s (driver %s)\n", kind == SheetKind::Device ? "device" : "document",
+                    options.printer.c_str(), Utf8(config.driver).c_str());
+        bool open = sheet.Open(error);
+        if (!open) {
+            std::printf("the sheet did not open: %s\n", error.c_str());
+            status = 1;
+        } else {
+            std::printf("INIT %s, result %#lx; title \"%s\"\n", HresultText(sheet.initResult).c_str(),
+                        static_cast<unsigned long>(sheet.initSheetResult), Utf8(sheet.infoTitle).c_str());
+            // A user clicking through every tab once.
+            for (size_t i = 1; i < sheet.Pages().size(); ++i)
+                sheet.Activate(i);
+            for (const std::string &text : options.actions) {
+                std::printf("> %s\n", text.c_str());
+                if (!RunSheetAction(sheet, open, text, error)) {
+                    std::printf("  failed: %s\n", error.c_str());
+                    status = 1;
+                }
+                Action action = SplitAction(text);
+                applied |= action.verb == "apply" || action.verb == "ok";
+            }
+            if (open) {
+                std::printf("pages:\n");
+                for (size_t i = 0; i < sheet.Pages().size(); ++i)
+                    ShowPage(sheet, i);
+            }
+            for (const ui::MessageBoxCall &box : ui::MessageBoxes())
+                std::printf("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
+                            Utf8(box.text).c_str(), box.answer);
+            for (int stalled : ui::Stalls())
+                std::printf("dialog %d stalled and was ended\n", stalled);
+            std::printf("events:\n");
+            for (const std::string &event : sheet.events)
+                std::printf("  %s\n", event.c_str());
+            for (const UiSettingUpdate &update : sheet.Helper().updates)
+                std::printf("  DrvUpdateUISetting %s sel %ld\n", update.keyword.c_str(), static_cast<long>(update.sel));
+            jobRecord = sheet.JobRecord();
+        }
+        if (open) {
+            sheet.Cancel();
+            sheet.Close();
+        }
+    }
+    plugin->Release();
+    ui::ResetAutomation();
+    if (applied)
+        ShowStored(printer, devmodeBefore, jobRecord);
+    if (!SaveServer(options.stateFile))
+        status = 1;
+    return status;
+}

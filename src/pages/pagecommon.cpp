@@ -1,0 +1,55 @@
+#include "src/pages/pagecommon.h"
+
+#include "src/core/module.h"
+
+PPAGECONTEXT TakePageContext(HWND hDlg, LPARAM initParam)
+{
+    auto *page = reinterpret_cast<const PROPSHEETPAGEW *>(initParam);
+    auto *context = page != nullptr ? reinterpret_cast<PPAGECONTEXT>(page->lParam) : nullptr;
+    SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(context));
+    return context;
+}
+
+PPAGECONTEXT PageContextOf(HWND hDlg)
+{
+    return reinterpret_cast<PPAGECONTEXT>(GetWindowLongPtrW(hDlg, DWLP_USER));
+}
+
+void MakeCurrentContext(PPAGECONTEXT pContext)
+{
+    if (pContext == nullptr)
+        return;
+    gpCurrentContext = pContext;
+    gpCurrentSettings = &pContext->Settings;
+}
+
+void AttachDocumentSheet(PPAGECONTEXT pContext)
+{
+    if (pContext == nullptr)
+        return;
+    pContext->pOEMUIParam = gpDocUIParam;
+    pContext->pOEMHelp = gpDriverUIHelp;
+}
+
+void MarkSheetChanged(HWND hDlg)
+{
+    SendMessageW(GetParent(hDlg), PSM_CHANGED, reinterpret_cast<WPARAM>(hDlg), 0);
+}
+
+void SetPicture(HWND hDlg, int pictureId, WORD bitmapId)
+{
+    HANDLE bitmap = LoadImageW(ghInstance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    LRESULT previous =
+        SendDlgItemMessageW(hDlg, pictureId, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    if (previous != 0)
+        DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+}
+
+void ReleasePictures(HWND hDlg, std::initializer_list<int> pictureIds)
+{
+    for (int id : pictureIds) {
+        LRESULT previous = SendDlgItemMessageW(hDlg, id, STM_SETIMAGE, IMAGE_BITMAP, 0);
+        if (previous != 0)
+            DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+    }
+}

@@ -1,0 +1,341 @@
+// The sheets the driver asks for, the plug-in's option items and the
+// document callback.
+#include "src/pages/optitems.h"
+#include "src/pages/propsheets.h"
+#include "host/text.h"
+#include "tests/support/sheet.h"
+
+#include <cstring>
+
+namespace {
+
+using standin::ui::TemplateId;
+
+TEST_F(SheetTest, DocumentPagesFollowTheModel)
+{
+    struct Case {
+        std::u16string printer;
+        std::vector<int> templates;
+    } cases[] = {
+        {u"FalconBT", {113, 111, 112}},
+        {u"Condor Printer", {110, 112}},
+        {u"KestrelBT", {110, 111, 112}},
+        {u"Wren", {110, 111, 112}},
+    };
+    for (const Case &c : cases) {
+        PropertySheet &s = Open(c.printer);
+        EXPECT_EQ(s.initResult, S_OK);
+        EXPECT_EQ(Templates(), c.templates) << Utf8(c.printer);
+        // The sheet's result is the Other page's addition; every page shares one context.
+        EXPECT_EQ(s.initSheetResult, s.Pages().size() - 1);
+        for (size_t i = 1; i < s.Pages().size(); ++i) {
+            ASSERT_TRUE(s.Activate(i));
+            EXPECT_EQ(TemplateId(s.Pages()[i].window), c.templates[i - 1]);
+            EXPECT_EQ(s.Pages()[i].psp.lParam, static_cast<LPARAM>(s.SheetInfo().UserData));
+        }
+        EXPECT_EQ(s.infoTitle, u"OEM UI Page");
+        EXPECT_EQ(std::u16string(gszDriverName), c.printer);
+        sheet.reset();
+    }
+}
+
+TEST_F(SheetTest, DeviceSheetIsTheAboutPageTitledFromTheStrings)
+{
+    PropertySheet &s = Open(u"MerlinBT", SheetKind::Device);
+    ASSERT_EQ(Templates(), std::vector<int>{108});
+    const auto &about = s.Pages()[1];
+    EXPECT_TRUE(about.psp.dwFlags & PSP_USETITLE);
+    EXPECT_EQ(about.title, u"About");
+    EXPECT_EQ(s.infoTitle, u"OEM UI Page");
+    // The device sheet does not touch the document sheet's driver name.
+    EXPECT_EQ(gszDriverName[0], 0);
+}
+
+// A property sheet function that records the pages it is given.
+struct PageRecorder {
+    std::vector<PROPSHEETPAGEW> pages;
+    static LONG_PTR CALLBACK Add(HANDLE sheet, UINT function, LPARAM page, LPARAM)
+    {
+        auto *self = reinterpret_cast<PageRecorder *>(sheet);
+        if (function != CPSFUNC_ADD_PROPSHEETPAGEW)
+            return 0;
+        self->pages.push_back(*reinterpret_cast<PROPSHEETPAGEW *>(page));
+        return 0x40 + static_cast<LONG_PTR>(self->pages.size());
+    }
+};
+
+class SheetCallTest : public SheetTest {
+protected:
+    void SetUp() override
+    {
+        SheetTest::SetUp();
+        heap = HeapCreate(0, 0, 0);
+        ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(u"KestrelBT"), &printer, nullptr));
+        param.cbSize = sizeof(param);
+        param.hPrinter = printer;
+        param.hOEMHeap = heap;
+        param.hModule = ghInstance;
+        info.cbSize = sizeof(info);
+        info.Version = PROPSHEETUI_INFO_VERSION;
+        info.hComPropSheet = reinterpret_cast<HANDLE>(&recorder);
+        info.pfnComPropSheet = PageRecorder::Add;
+        info.lParamInit = reinterpret_cast<LPARAM>(&param);
+    }
+    void TearDown() override
+    {
+        ClosePrinter(printer);
+        HeapDestroy(heap);
+        SheetTest::TearDown();
+    }
+
+    HANDLE heap = nullptr;
+    HANDLE printer = nullptr;
+    OEMUIPSPARAM param = {};
+    PROPSHEETUI_INFO info = {};
+    PageRecorder recorder;
+};
+
+TEST_F(SheetCallTest, InvalidInfoBlocksAddNothing)
+{
+    info.Version = 0x0200;
+    SetLastError(0);
+    EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(hrOEMDevicePropertySheets(&info, 0), E_FAIL);
+    EXPECT_EQ(hrOEMDevicePropertySheets(nullptr, 0), E_FAIL);
+    EXPECT_TRUE(recorder.pages.empty());
+    EXPECT_EQ(info.UserData, 0u);
+    EXPECT_NE(Debug().find("ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n"), std::string::npos);
+}
+
+TEST_F(SheetCallTest, ContextAllocationFailureEndsTheInitialisation)
+{
+    standin::FailNext("HeapAlloc", 1);
+    info.Result = 0x77;
+    EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), static_cast<HRESULT>(0xFFFFFFFF));
+    EXPECT_TRUE(recorder.pages.empty());
+    EXPECT_EQ(info.Result, 0x77u) << "the result is not written";
+}
+
+TEST_F(SheetCallTest, OnlyTheDeviceSheetFreesItsContext)
+{
+    long before = standin::GetCounters().heapBlocks;
+    ASSERT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), S_OK);
+    EXPECT_EQ(info.Result, 0x43u) << "the result of adding the last of three pages";
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), S_OK);
+    EXPECT_EQ(info.Result, static_cast<ULONG_PTR>(TRUE));
+    EXPECT_EQ(standin::GetCounters().heapBlocks, before + 1) << "the document sheet leaves its context to the heap";
+
+    recorder.pages.clear();
+    info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT, reinterpret_cast<HANDLE>(&recorder),
+            PageRecorder::Add, reinterpret_cast<LPARAM>(&param), 0, 0};
+    ASSERT_EQ(hrOEMDevicePropertySheets(&info, 0), S_OK);
+    ASSERT_EQ(recorder.pages.size(), 1u);
+    EXPECT_EQ(std::u16string(recorder.pages[0].pszTitle), u"About");
+    EXPECT_EQ(HeapSize(heap, 0, recorder.pages[0].pszTitle), 6 * sizeof(WCHAR));
+    long withContext = standin::GetCounters().heapBlocks;
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    EXPECT_EQ(hrOEMDevicePropertySheets(&info, 0), S_OK);
+    EXPECT_EQ(standin::GetCounters().heapBlocks, withContext - 1);
+}
+
+TEST_F(SheetCallTest, OtherReasons)
+{
+    SETRESULT_INFO result = {sizeof(result), 0, nullptr, 0x1234};
+    info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+    EXPECT_EQ(OEMDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&result), nullptr), S_OK);
+    EXPECT_EQ(info.Result, 0x1234u);
+
+    PROPSHEETUI_INFO_HEADER header = {};
+    header.cbSize = sizeof(header);
+    header.Flags = 0x5;
+    header.pTitle = u"before";
+    header.hInst = ghInstance;
+    info.Reason = PROPSHEETUI_REASON_GET_INFO_HEADER;
+    EXPECT_EQ(hrOEMDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&header)), S_OK);
+    EXPECT_EQ(std::u16string(header.pTitle), u"OEM UI Page");
+    EXPECT_EQ(header.Flags, 0x5) << "only the title changes";
+    EXPECT_EQ(header.hInst, ghInstance);
+    EXPECT_EQ(info.Result, static_cast<ULONG_PTR>(TRUE));
+
+    for (WORD reason : {WORD(PROPSHEETUI_REASON_GET_ICON), WORD(9)}) {
+        info.Reason = reason;
+        info.Result = 0x99;
+        EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), S_OK);
+        EXPECT_EQ(info.Result, 0u);
+    }
+    EXPECT_TRUE(recorder.pages.empty());
+}
+
+// ---- Option items ----------------------------------------------------------
+
+TEST_F(SheetTest, DocumentModeHidesTheItemsThePagesReplace)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    DriverOptionItems &items = s.DriverItems();
+    for (DWORD i = 0; i < items.Count(); ++i) {
+        const OPTITEM &item = items.Items()[i];
+        std::string keyword = items.Keyword(item);
+        bool replaced = keyword == "PaperSize" || keyword == "InputBin" || keyword.rfind("OEM", 0) == 0;
+        if (replaced)
+            EXPECT_EQ(item.Flags, static_cast<DWORD>(OPTIF_HIDE)) << keyword;
+        else
+            EXPECT_FALSE(item.Flags & OPTIF_HIDE) << "'" << keyword << "' stays";
+    }
+    EXPECT_EQ(s.UiParam().cOEMOptItems, 0u) << "no items of the plug-in's own";
+    EXPECT_EQ(s.UiParam().OEMCUIPCallback, &OEMDocUICallBack);
+
+    // Hiding again is harmless; other flags are replaced by the hide.
+    POPTITEM paper = items.Find("PaperSize");
+    paper->Flags = OPTIF_CHANGED | OPTIF_DISABLED;
+    OEMCUIPPARAM again = s.UiParam();
+    EXPECT_EQ(hrOEMPropertyPage(OEMCUIP_DOCPROP, &again), S_OK);
+    EXPECT_EQ(paper->Flags, static_cast<DWORD>(OPTIF_HIDE));
+}
+
+TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
+{
+    struct Case {
+        std::u16string printer;
+        bool stored;
+        DWORD value;
+        LONG shown;
+    } cases[] = {{u"Heron", true, 100, 100}, {u"Heron", true, 101, 0}, {u"Heron", true, 0xFFFFFFFF, 0},
+                 {u"Plover", false, 0, 0}, {u"Heron", true, 37, 37}};
+    for (const Case &c : cases) {
+        if (c.stored) {
+            std::vector<BYTE> bytes(4);
+            std::memcpy(bytes.data(), &c.value, 4);
+            ASSERT_TRUE(standin::spooler::SetData(c.printer, u"OEMUI_VALUE", REG_DWORD, bytes));
+        }
+        PropertySheet &s = Open(c.printer, SheetKind::Device);
+        EXPECT_EQ(s.UiParam().cOEMOptItems, 1u) << "the printer sheet asks for one item";
+        ASSERT_NE(s.OemItems(), nullptr);
+        EXPECT_EQ(s.OemItems()[0].Sel, c.shown) << c.value;
+        EXPECT_EQ(s.OemItems()[0].cbSize, sizeof(OPTITEM));
+        sheet.reset();
+    }
+
+    PropertySheet &s = Open(u"Heron", SheetKind::Device);
+    ASSERT_TRUE(s.SetOemItemSelection(64));
+    ASSERT_TRUE(s.Apply());
+    standin::spooler::DataValue value;
+    ASSERT_TRUE(standin::spooler::GetData(u"Heron", u"OEMUI_VALUE", value));
+    EXPECT_EQ(value.type, static_cast<DWORD>(REG_DWORD));
+    ASSERT_EQ(value.bytes.size(), 4u);
+    EXPECT_EQ(value.bytes[0], 64);
+}
+
+TEST_F(SheetTest, PropertyPageRefusesBadCalls)
+{
+    OEMCUIPPARAM param = {};
+    param.cbSize = sizeof(param);
+    SetLastError(0);
+    EXPECT_EQ(hrOEMPropertyPage(3, &param), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(hrOEMPropertyPage(OEMCUIP_PRNPROP, nullptr), E_FAIL);
+    EXPECT_EQ(param.OEMCUIPCallback, nullptr);
+}
+
+TEST_F(SheetTest, StringResourcesFitTheirText)
+{
+    HANDLE heap = HeapCreate(0, 0, 0);
+    PWSTR about = GetStringResource(heap, ghInstance, 17);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(std::u16string(about), u"About");
+    EXPECT_EQ(HeapSize(heap, 0, about), 6 * sizeof(WCHAR));
+
+    ClearDebug();
+    EXPECT_EQ(GetStringResource(heap, ghInstance, 27), nullptr);
+    EXPECT_NE(Debug().find("ERROR UI:  LoadString() returned 0! (Last Error was "), std::string::npos);
+    EXPECT_NE(Debug().find("ERROR UI:  GetStringResource() failed to load string resource 27!\r\n"), std::string::npos);
+
+    standin::FailNext("HeapAlloc");
+    EXPECT_EQ(GetStringResource(heap, ghInstance, 17), nullptr);
+    EXPECT_NE(Debug().find("ERROR UI:  GetStringResource() failed to allocate string buffer!\r\n"), std::string::npos);
+
+    // A buffer that cannot shrink is kept whole.
+    standin::FailNext("HeapReAlloc");
+    PWSTR kept = GetStringResource(heap, ghInstance, 17);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(std::u16string(kept), u"About");
+    EXPECT_EQ(HeapSize(heap, 0, kept), 260 * sizeof(WCHAR));
+    HeapDestroy(heap);
+}
+
+TEST_F(SheetTest, InitOptItemsClearsEveryItem)
+{
+    OPTITEM items[3];
+    std::memset(items, 0xA5, sizeof(items));
+    InitOptItems(items, 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(items[i].cbSize, sizeof(OPTITEM));
+        EXPECT_EQ(items[i].DMPubID, DMPUB_NONE);
+        EXPECT_EQ(items[i].Flags, 0u);
+        EXPECT_EQ(items[i].pOptType, nullptr);
+    }
+    EXPECT_EQ(items[2].Flags, 0xA5A5A5A5u) << "nothing past the count";
+}
+
+// ---- The document callback -------------------------------------------------
+
+TEST_F(SheetTest, LeavingTheDriversPageLeavesItsSelectionsPending)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, -1);
+    ASSERT_TRUE(s.SetDriverSelection("PaperSize", 2));
+    ASSERT_TRUE(s.SetDriverSelection("Orientation", 1));
+    ASSERT_TRUE(s.SetDriverSelection("Resolution", 1));
+    ClearDebug();
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, 2);
+    EXPECT_EQ(s.JobRecord().standardOrientationChoose, 1);
+    EXPECT_EQ(s.JobRecord().standardResolutionChoose, 1);
+    EXPECT_NE(Debug().find("UI:  pOEMDev->standardResolutionChoose is 1"), std::string::npos);
+}
+
+TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoBothRecords)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    ASSERT_NE(gpCurrentSettings, nullptr);
+    gpCurrentSettings->Speed = 2;
+    gpCurrentSettings->Mirror = 1;
+    ASSERT_TRUE(s.Apply());
+    EXPECT_EQ(s.JobRecord().Speed, 2);
+    EXPECT_EQ(s.JobRecord().Mirror, 1);
+    std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(u"KestrelBT");
+    ASSERT_GE(devmode.size(), sizeof(OEMDEV));
+    OEMDEV stored;
+    std::memcpy(&stored, devmode.data() + devmode.size() - sizeof(OEMDEV), sizeof(stored));
+    EXPECT_EQ(stored.Speed, 2);
+    EXPECT_EQ(stored.Mirror, 1);
+}
+
+TEST_F(SheetTest, CallbackAnswersPerReason)
+{
+    OEMDEV record = {};
+    OPTITEM oemItem = {};
+    oemItem.Sel = 42;
+    OEMCUIPPARAM param = {};
+    param.pOEMDM = &record;
+    param.pOEMOptItems = &oemItem;
+    param.cOEMOptItems = 1;
+    CPSUICBPARAM cb = {};
+    cb.cbSize = sizeof(cb);
+    cb.Reason = CPSUICB_REASON_SETACTIVE;
+    EXPECT_EQ(OEMDocUICallBack(&cb, &param), CPSUICB_ACTION_OPTIF_CHANGED);
+    cb.Reason = CPSUICB_REASON_KILLACTIVE;
+    EXPECT_EQ(OEMDocUICallBack(&cb, &param), CPSUICB_ACTION_NONE);
+    EXPECT_EQ(record.dwDriverData, 42u);
+    // Without current settings nothing is copied, and the items count as applied.
+    cb.Reason = CPSUICB_REASON_APPLYNOW;
+    record.Speed = 77;
+    EXPECT_EQ(OEMDocUICallBack(&cb, &param), CPSUICB_ACTION_ITEMS_APPLIED);
+    EXPECT_EQ(record.Speed, 77);
+    cb.Reason = CPSUICB_REASON_SEL_CHANGED;
+    EXPECT_EQ(OEMDocUICallBack(&cb, &param), CPSUICB_ACTION_NONE);
+}
+
+}  // namespace

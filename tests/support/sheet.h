@@ -1,0 +1,75 @@
+// Tests of the property pages: the sample print server, the plug-in's
+// resources as its module, an OEM UI object, and the host's property sheet
+// around it. Every window the test made must be gone at its end.
+#pragma once
+
+#include "host/propsheet.h"
+#include "platform/linux/user/automation.h"
+#include "src/core/intrface.h"
+#include "src/core/module.h"
+#include "tests/support/spooler.h"
+
+#include <memory>
+
+extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
+
+class SheetTest : public SpoolerTest {
+protected:
+    static HINSTANCE PluginModule()
+    {
+        static HINSTANCE module = standin::RegisterModule(
+            orvoui_res_begin, static_cast<size_t>(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
+        return module;
+    }
+
+    void SetUp() override
+    {
+        ghInstance = PluginModule();
+        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        standin::ui::ResetAutomation();
+        windowsBefore_ = standin::ui::WindowCount();
+        SpoolerTest::SetUp();
+        standin::spooler::LoadSample();
+        IClassFactory *factory = nullptr;
+        ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
+        factory->Release();
+    }
+
+    void TearDown() override
+    {
+        sheet.reset();
+        if (ui != nullptr) {
+            EXPECT_EQ(ui->Release(), 0u);
+        }
+        ui = nullptr;
+        EXPECT_EQ(standin::ui::WindowCount(), windowsBefore_) << "windows left behind";
+        standin::ui::ResetAutomation();
+        SpoolerTest::TearDown();
+        SetThreadUILanguage(0);
+    }
+
+    // Opens a sheet of a printer of the sample server.
+    PropertySheet &Open(const std::u16string &printer, SheetKind kind = SheetKind::Document)
+    {
+        sheet = std::make_unique<PropertySheet>(ui, kind, printer, ghInstance);
+        std::string error;
+        EXPECT_TRUE(sheet->Open(error)) << error;
+        return *sheet;
+    }
+
+    std::vector<int> Templates() const
+    {
+        std::vector<int> ids;
+        for (const auto &page : sheet->Pages())
+            if (!page.driverPage)
+                ids.push_back(page.templateId);
+        return ids;
+    }
+
+    IPrintOemUI *ui = nullptr;
+    std::unique_ptr<PropertySheet> sheet;
+
+private:
+    long windowsBefore_ = 0;
+};
