@@ -466,22 +466,29 @@ LONG PropertySheet::CallDriverCallback(WORD reason)
     return action;
 }
 
+bool PropertySheet::LeaveActivePage()
+{
+    if (active_ >= pages_.size())
+        return true;
+    Page &current = pages_[active_];
+    if (current.driverPage) {
+        CallDriverCallback(CPSUICB_REASON_KILLACTIVE);
+        return true;
+    }
+    // A page keeps the user until its values are right.
+    return current.window == nullptr || Notify(current, static_cast<UINT>(PSN_KILLACTIVE)) == 0;
+}
+
 bool PropertySheet::Activate(size_t index)
 {
     if (!open_ || index >= pages_.size())
         return false;
     if (index == active_)
         return true;
-    if (active_ < pages_.size()) {
-        Page &current = pages_[active_];
-        if (current.driverPage) {
-            CallDriverCallback(CPSUICB_REASON_KILLACTIVE);
-        } else if (current.window != nullptr) {
-            if (Notify(current, static_cast<UINT>(PSN_KILLACTIVE)) != 0)
-                return false;  // the page keeps the user until its values are right
-            ShowWindow(current.window, SW_HIDE);
-        }
-    }
+    if (!LeaveActivePage())
+        return false;
+    if (active_ < pages_.size() && pages_[active_].window != nullptr)
+        ShowWindow(pages_[active_].window, SW_HIDE);
     Page &next = pages_[index];
     active_ = index;
     if (next.driverPage) {
@@ -508,13 +515,8 @@ bool PropertySheet::Apply()
 {
     if (!open_)
         return false;
-    if (active_ < pages_.size()) {
-        Page &current = pages_[active_];
-        if (current.driverPage)
-            CallDriverCallback(CPSUICB_REASON_KILLACTIVE);
-        else if (current.window != nullptr && Notify(current, static_cast<UINT>(PSN_KILLACTIVE)) != 0)
-            return false;
-    }
+    if (!LeaveActivePage())
+        return false;
     for (Page &page : pages_) {
         if (page.driverPage) {
             CallDriverCallback(CPSUICB_REASON_APPLYNOW);

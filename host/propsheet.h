@@ -119,6 +119,7 @@ public:
     bool SetOemItemSelection(LONG sel);
 
     const std::deque<Page> &Pages() const { return pages_; }
+    SheetKind Kind() const { return kind_; }
     size_t ActiveIndex() const { return active_; }
     HWND ActiveWindow() const;
     HWND SheetWindow() const { return sheet_; }
@@ -144,6 +145,8 @@ private:
     LONG_PTR AddPage(const PROPSHEETPAGEW *psp);
     bool MakePageWindow(Page &page);
     LRESULT Notify(Page &page, UINT code);
+    // PSN_KILLACTIVE to the page shown (or the driver's KILLACTIVE); false when it refuses.
+    bool LeaveActivePage();
     LONG CallDriverCallback(WORD reason);
     bool PrepareJobDevmode(std::string &error);
     bool PrepareUiParam();

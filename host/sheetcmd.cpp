@@ -165,7 +165,7 @@ void ShowPage(PropertySheet &sheet, size_t index)
     std::printf("[%zu] %s\n", index, PageName(page).c_str());
     if (page.driverPage) {
         DriverOptionItems &items = sheet.DriverItems();
-        for (DWORD i = 0; i < items.Count(); ++i) {
+        for (DWORD i = 0; sheet.Kind() == SheetKind::Document && i < items.Count(); ++i) {
             const OPTITEM &item = items.Items()[i];
             std::string keyword = items.Keyword(item);
             std::printf("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
@@ -183,6 +183,13 @@ void ShowPage(PropertySheet &sheet, size_t index)
     std::istringstream lines(ui::Describe(page.window));
     for (std::string line; std::getline(lines, line);)
         std::printf("    %s\n", line.c_str());
+}
+
+void ShowAllPages(PropertySheet &sheet)
+{
+    std::printf("pages:\n");
+    for (size_t i = 0; i < sheet.Pages().size(); ++i)
+        ShowPage(sheet, i);
 }
 
 bool RunSheetAction(PropertySheet &sheet, bool &open, const std::string &text, std::string &error)
@@ -221,12 +228,14 @@ bool RunSheetAction(PropertySheet &sheet, bool &open, const std::string &text, s
             return false;
         }
         if (action.verb == "ok") {
+            ShowAllPages(sheet);
             sheet.Close();
             open = false;
         }
         return true;
     }
     if (action.verb == "cancel") {
+        ShowAllPages(sheet);
         sheet.Cancel();
         sheet.Close();
         open = false;
@@ -289,11 +298,19 @@ void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeB
     std::vector<std::string> after = DevmodeLines(standin::spooler::DefaultDevMode(printer));
     std::printf("printer's default DEVMODE, changed fields:\n");
     bool any = false;
+    // Each line is "  name value": shown as "  name: old -> new".
+    auto split = [](const std::string &line) {
+        size_t nameEnd = line.find(' ', line.find_first_not_of(' '));
+        size_t valueStart = line.find_first_not_of(' ', nameEnd);
+        return std::make_pair(line.substr(0, nameEnd),
+                              valueStart == std::string::npos ? std::string() : line.substr(valueStart));
+    };
     for (size_t i = 0; i < after.size(); ++i) {
-        std::string old = i < before.size() ? before[i] : "(none)";
-        if (old == after[i])
+        if (i < before.size() && before[i] == after[i])
             continue;
-        std::printf("%s  (was %s)\n", after[i].c_str(), old.c_str() + (old.find_first_not_of(' ')));
+        auto now = split(after[i]);
+        std::string old = i < before.size() ? split(before[i]).second : "(none)";
+        std::printf("%s: %s -> %s\n", now.first.c_str(), old.c_str(), now.second.c_str());
         any = true;
     }
     if (!any)
@@ -355,11 +372,8 @@ int RunSheet(const HostOptions &options)
                 Action action = SplitAction(text);
                 applied |= action.verb == "apply" || action.verb == "ok";
             }
-            if (open) {
-                std::printf("pages:\n");
-                for (size_t i = 0; i < sheet.Pages().size(); ++i)
-                    ShowPage(sheet, i);
-            }
+            if (open)
+                ShowAllPages(sheet);
             for (const ui::MessageBoxCall &box : ui::MessageBoxes())
                 std::printf("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
                             Utf8(box.text).c_str(), box.answer);

@@ -15,24 +15,7 @@
 namespace {
 
 
-class HostCommands : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/orvoui-host-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        state_ = dir_ + "/server.json";
-    }
-    void TearDown() override
-    {
-        std::remove(state_.c_str());
-        rmdir(dir_.c_str());
-    }
-
-    std::string dir_;
-    std::string state_;
-};
+using HostCommands = HostFolderTest;
 
 TEST_F(HostCommands, PrintersOfTheSample)
 {

@@ -9,24 +9,7 @@
 
 namespace {
 
-class SheetCommand : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/orvoui-sheet-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        state_ = dir_ + "/server.json";
-    }
-    void TearDown() override
-    {
-        std::remove(state_.c_str());
-        rmdir(dir_.c_str());
-    }
-
-    std::string dir_;
-    std::string state_;
-};
+using SheetCommand = HostFolderTest;
 
 TEST_F(SheetCommand, EveryPrinterOfTheSampleOpensBothSheets)
 {

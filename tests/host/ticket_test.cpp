@@ -396,27 +396,22 @@ bool NotImplemented(const HostRun &run)
     return run.out.find("E_NOTIMPL") != std::string::npos;
 }
 
-class TicketCommands : public ::testing::Test {
+// The commands run in the folder, so nothing they leave behind lands in the
+// build tree.
+class TicketCommands : public HostFolderTest {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/orvoui-ticket-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        // The commands run in a folder of their own, so nothing they leave
-        // behind lands in the build tree.
+        HostFolderTest::SetUp();
         ASSERT_NE(getcwd(cwd_, sizeof(cwd_)), nullptr);
         ASSERT_EQ(chdir(dir_.c_str()), 0);
     }
     void TearDown() override
     {
         ASSERT_EQ(chdir(cwd_), 0);
-        std::string clean = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(clean.c_str()), 0);
+        HostFolderTest::TearDown();
     }
-    std::string Path(const char *name) const { return dir_ + "/" + name; }
 
-    std::string dir_;
     char cwd_[4096] = {};
 };
 

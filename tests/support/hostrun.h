@@ -1,12 +1,16 @@
 // Running orvoui-host as a support engineer would, and reading what it wrote.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 struct HostRun {
     int status;
@@ -35,3 +39,25 @@ inline std::string ReadFile(const std::string &path)
     text << in.rdbuf();
     return text.str();
 }
+
+// A folder of its own for one test of the host's commands: a state file in
+// it, and everything the commands write removed afterwards.
+class HostFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/orvoui-host-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        state_ = dir_ + "/server.json";
+    }
+    void TearDown() override
+    {
+        std::string clean = "rm -rf '" + dir_ + "'";
+        ASSERT_EQ(std::system(clean.c_str()), 0);
+    }
+    std::string Path(const char *name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+    std::string state_;
+};

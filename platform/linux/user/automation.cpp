@@ -117,7 +117,8 @@ void DescribeList(HWND list, const std::string &indent, std::ostringstream &out)
     if (subItems.empty())
         subItems.push_back(0);
     out << " " << rows << (rows == 1 ? " row" : " rows") << ((ex & LVS_EX_CHECKBOXES) ? ", check boxes" : "") << "\n";
-    out << indent << "    columns: " << header << "\n";
+    if (!header.empty() || subItems.size() > 1)
+        out << indent << "    columns: " << header << "\n";
     const int kMaxRows = 50;
     for (int r = 0; r < rows && r < kMaxRows; ++r) {
         UINT state = UINT(SendMessageW(list, LVM_GETITEMSTATE, WPARAM(r), LPARAM(0xFFFF)));
@@ -243,7 +244,7 @@ void DescribeWindow(HWND hwnd, const std::string &indent, bool top, std::ostring
     GetWindowRect(hwnd, &r);
     int templateId = TemplateId(hwnd);
     if (KindOf(hwnd) == Kind::Dialog) {
-        out << indent << (top ? "" : std::to_string(IdOf(hwnd)) + " ") << "dialog";
+        out << indent << (top || !IdOf(hwnd) ? "" : std::to_string(IdOf(hwnd)) + " ") << "dialog";
         if (templateId >= 0)
             out << " " << templateId;
     } else {

@@ -36,7 +36,10 @@ STANDIN_API std::vector<MessageBoxCall> MessageBoxes();  // every box shown sinc
 // WM_COMMAND (like Esc); after as long again it is ended with -1 and its
 // template id is recorded. Default 2000 ms.
 STANDIN_API void SetStallTimeout(unsigned milliseconds);
-STANDIN_API std::vector<int> Stalls();  // template ids of modal dialogs ended for stalling
+// Template ids of modal dialogs ended for stalling; -1 for a SendMessageW
+// from another thread that the window's thread did not take within ten
+// stall periods (on the platform a deadlock): it failed with ERROR_TIMEOUT.
+STANDIN_API std::vector<int> Stalls();
 STANDIN_API void ResetAutomation();     // scripts, answers, records, stall timeout
 
 // Acting as a user: each sends what the platform sends for the user's action

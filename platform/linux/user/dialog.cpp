@@ -332,6 +332,22 @@ Automation &Auto()
     return *a;
 }
 
+}  // namespace
+
+unsigned StallTimeout()
+{
+    std::lock_guard<std::mutex> lock(Auto().lock);
+    return Auto().stallMs;
+}
+
+void RecordStall(int templateId)
+{
+    std::lock_guard<std::mutex> lock(Auto().lock);
+    Auto().stalls.push_back(templateId);
+}
+
+namespace {
+
 standin::ui::DialogScript TakeScript(int templateId)
 {
     std::lock_guard<std::mutex> lock(Auto().lock);
@@ -407,12 +423,7 @@ INT_PTR RunModal(HWND dialog, int templateId, standin::ui::DialogScript script)
             idleSince = Clock::now();
             continue;
         }
-        unsigned stall;
-        {
-            std::lock_guard<std::mutex> lock(Auto().lock);
-            stall = Auto().stallMs;
-        }
-        auto deadline = idleSince + std::chrono::milliseconds(stall);
+        auto deadline = idleSince + std::chrono::milliseconds(StallTimeout());
         {
             std::unique_lock<std::mutex> lock(St().lock);
             WindowPtr w = FindLocked(dialog);
@@ -428,10 +439,7 @@ INT_PTR RunModal(HWND dialog, int templateId, standin::ui::DialogScript script)
             idleSince = Clock::now();
             continue;
         }
-        {
-            std::lock_guard<std::mutex> lock(Auto().lock);
-            Auto().stalls.push_back(templateId);
-        }
+        RecordStall(templateId);
         std::lock_guard<std::mutex> lock(St().lock);
         if (WindowPtr w = FindLocked(dialog); w && w->dialog)
             EndLocked(w, -1);

@@ -122,6 +122,10 @@ bool IsMine(const Window &w);
 HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD style, int x, int y, int cx, int cy,
                           HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 
+// The automation's stall period, and its record of stalls.
+unsigned StallTimeout();
+void RecordStall(int templateId);
+
 // Wakes the thread that owns a window (a modal loop that must look again).
 void WakeOwner(HWND hwnd);
 // Handles every message other threads have sent to this one; returns how many.

@@ -71,6 +71,7 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
 #define ERROR_INVALID_THREAD_ID 1444L
 #define ERROR_NOT_CHILD_WINDOW 1442L
 #define ERROR_INVALID_DATA 13L
+#define ERROR_TIMEOUT 1460L
 
 // ---------------------------------------------------------------------------
 // Window styles.
@@ -403,10 +404,18 @@ typedef struct tagWNDCLASSEXW {
 #define GW_OWNER 4
 #define GW_CHILD 5
 
-// InvalidateRect and friends.
+// RedrawWindow.
 #define RDW_INVALIDATE 0x0001
+#define RDW_INTERNALPAINT 0x0002
 #define RDW_ERASE 0x0004
+#define RDW_VALIDATE 0x0008
+#define RDW_NOERASE 0x0020
+#define RDW_NOCHILDREN 0x0040
+#define RDW_ALLCHILDREN 0x0080
 #define RDW_UPDATENOW 0x0100
+#define RDW_ERASENOW 0x0200
+#define RDW_FRAME 0x0400
+#define RDW_NOFRAME 0x0800
 
 // System metrics (the headless screen: 1920 x 1080 at 96 DPI).
 #define SM_CXSCREEN 0
@@ -1387,6 +1396,7 @@ STANDIN_API BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHei
 STANDIN_API BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
 STANDIN_API BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase);
 STANDIN_API BOOL WINAPI UpdateWindow(HWND hWnd);
+STANDIN_API BOOL WINAPI RedrawWindow(HWND hWnd, const RECT *lprcUpdate, HRGN hrgnUpdate, UINT flags);
 STANDIN_API HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 STANDIN_API BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 STANDIN_API int WINAPI GetSystemMetrics(int nIndex);

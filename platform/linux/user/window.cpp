@@ -202,7 +202,13 @@ LRESULT SendAcross(const WindowPtr &w, UINT msg, WPARAM wParam, LPARAM lParam)
     it->second->sent.push_back(m);
     it->second->wake.notify_all();
     // While waiting, this thread handles what others send to it, so two
-    // threads sending to each other do not block.
+    // threads sending to each other do not block. A message that the
+    // owner's thread has not taken for ten stall periods (a thread waiting
+    // for its worker while the worker sends to it: a deadlock on the
+    // platform) is taken back and fails with ERROR_TIMEOUT, recorded as a
+    // stall of -1, so that no test hangs.
+    Queue &target = *it->second;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(10ull * StallTimeout());
     while (!m->done) {
         if (!me->sent.empty()) {
             lock.unlock();
@@ -210,7 +216,18 @@ LRESULT SendAcross(const WindowPtr &w, UINT msg, WPARAM wParam, LPARAM lParam)
             lock.lock();
             continue;
         }
-        me->wake.wait(lock);
+        if (me->wake.wait_until(lock, deadline) == std::cv_status::timeout && !m->done) {
+            auto waiting = std::find(target.sent.begin(), target.sent.end(), m);
+            if (waiting == target.sent.end()) {
+                deadline += std::chrono::milliseconds(StallTimeout());  // being handled: wait on
+                continue;
+            }
+            target.sent.erase(waiting);
+            lock.unlock();
+            RecordStall(-1);
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
     }
     return m->result;
 }
@@ -1298,6 +1315,33 @@ BOOL WINAPI UpdateWindow(HWND hWnd)
     }
     if (paint)
         SendMessageW(hWnd, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
+// The whole window always: rectangles and regions are not kept.
+BOOL WINAPI RedrawWindow(HWND hWnd, const RECT *, HRGN, UINT flags)
+{
+    if (hWnd && !IsWindow(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    std::vector<HWND> targets{hWnd};
+    if (hWnd && (flags & RDW_ALLCHILDREN))
+        for (size_t i = 0; i < targets.size(); ++i)
+            for (HWND c : ChildrenOf(targets[i]))
+                targets.push_back(c);
+    for (HWND h : targets) {
+        if (flags & RDW_INVALIDATE)
+            InvalidateRect(h, nullptr, (flags & RDW_ERASE) != 0);
+        if ((flags & RDW_VALIDATE) && h) {
+            std::lock_guard<std::mutex> lock(St().lock);
+            if (WindowPtr w = FindLocked(h))
+                w->invalid = w->erase = false;
+        }
+    }
+    if (hWnd && (flags & (RDW_UPDATENOW | RDW_ERASENOW)))
+        for (HWND h : targets)
+            UpdateWindow(h);
     return TRUE;
 }
 

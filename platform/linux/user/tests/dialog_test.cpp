@@ -403,6 +403,41 @@ TEST_F(DialogTest, FaultsAndMissingTemplatesFailAsThePlatformDoes)
     DestroyWindow(sheet);
 }
 
+TEST_F(DialogTest, PlainDialogTemplatesAreReadToo)
+{
+    // A DLGTEMPLATE (no DIALOGEX): style first, WORD ids, no font weight.
+    std::vector<WORD> w;
+    auto dword = [&](DWORD v) { w.push_back(WORD(v)), w.push_back(WORD(v >> 16)); };
+    auto text = [&](const char16_t *s) {
+        for (; *s; ++s)
+            w.push_back(*s);
+        w.push_back(0);
+    };
+    dword(WS_POPUP | DS_SETFONT), dword(0);
+    w.insert(w.end(), {1, 0, 0, 100, 50});  // one item, x, y, cx, cy
+    w.insert(w.end(), {0, 0});              // no menu, the dialog class
+    text(u"Plain");
+    w.push_back(9);
+    text(u"Segoe UI");
+    if (w.size() % 2)
+        w.push_back(0);
+    dword(BS_AUTOCHECKBOX | WS_CHILD | WS_VISIBLE), dword(0);
+    w.insert(w.end(), {10, 10, 60, 10, 1085, 0xFFFF, 0x0080});
+    text(u"Half Cut");
+    w.push_back(0);  // no creation data
+    HWND dlg = CreateDialogIndirectParamW(Module(), reinterpret_cast<const DLGTEMPLATE *>(w.data()), nullptr,
+                                          RecordingProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(standin::ui::Text(dlg), u"Plain");
+    EXPECT_EQ(standin::ui::TemplateId(dlg), -1);
+    EXPECT_NE(Describe(dlg).find("1085 check [ ] \"Half Cut\""), std::string::npos) << Describe(dlg);
+    RECT unit{0, 0, 4, 8};
+    MapDialogRect(dlg, &unit);
+    EXPECT_EQ(unit.right, 7) << "Segoe UI 9";
+    EXPECT_EQ(unit.bottom, 15);
+    DestroyWindow(dlg);
+}
+
 TEST_F(DialogTest, EndDialogHidesAModelessDialogAndCloseMeansCancel)
 {
     Template t(WS_POPUP | WS_VISIBLE);

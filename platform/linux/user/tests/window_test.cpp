@@ -220,6 +220,59 @@ TEST_F(WindowTest, SendMessageFromAnotherThreadRunsOnTheOwnersThread)
     DestroyWindow(top);
 }
 
+TEST_F(WindowTest, AMessageWaitingForAWindowThatIsDestroyedGivesZero)
+{
+    HWND top = Top();
+    std::atomic<bool> sending{false};
+    LRESULT answer = 1;
+    std::thread worker([&] {
+        sending = true;
+        answer = SendMessageW(top, WM_APP, 0, 0);
+    });
+    while (!sending)
+        Sleep(1);
+    Sleep(20);  // the message is waiting in this thread's queue by now
+    DestroyWindow(top);
+    worker.join();
+    EXPECT_EQ(answer, 0);
+    for (auto &s : gTrace.seen)
+        EXPECT_NE(s.second, UINT(WM_APP)) << "never handled";
+}
+
+TEST_F(WindowTest, ASendNobodyTakesGivesUpInsteadOfHanging)
+{
+    // The owner waits for its worker while the worker sends to it: a
+    // deadlock on the platform, a failed send here.
+    standin::ui::SetStallTimeout(10);
+    HWND top = Top();
+    struct Job {
+        HWND target;
+        LRESULT answer;
+        DWORD error;
+    } job{top, 1, 0};
+    HANDLE worker = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            auto *j = static_cast<Job *>(p);
+            j->answer = SendMessageW(j->target, WM_APP, 0, 0);
+            j->error = GetLastError();
+            return 0;
+        },
+        &job, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker, 5000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(worker);
+    EXPECT_EQ(job.answer, 0);
+    EXPECT_EQ(job.error, DWORD(ERROR_TIMEOUT));
+    EXPECT_EQ(standin::ui::Stalls(), std::vector<int>{-1});
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+    for (auto &s : gTrace.seen)
+        EXPECT_NE(s.second, UINT(WM_APP)) << "taken back, never handled";
+    DestroyWindow(top);
+}
+
 TEST_F(WindowTest, TwoThreadsSendingToEachOtherDoNotBlock)
 {
     HWND mine = Top();
