@@ -96,11 +96,12 @@ std::string Marks(HWND hwnd)
     return marks;
 }
 
-void DescribeList(HWND list, const std::string &indent, std::ostringstream &out)
+void DescribeList(HWND list, const std::string &indent, const std::string &marks, std::ostringstream &out)
 {
     int rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     DWORD ex = DWORD(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    bool images = SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0) != 0;
+    auto small = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    bool images = small != nullptr;
     std::vector<int> subItems;
     std::string header;
     for (int c = 0;; ++c) {
@@ -116,7 +117,15 @@ void DescribeList(HWND list, const std::string &indent, std::ostringstream &out)
     }
     if (subItems.empty())
         subItems.push_back(0);
-    out << " " << rows << (rows == 1 ? " row" : " rows") << ((ex & LVS_EX_CHECKBOXES) ? ", check boxes" : "") << "\n";
+    out << " " << rows << (rows == 1 ? " row" : " rows") << ((ex & LVS_EX_CHECKBOXES) ? ", check boxes" : "") << marks
+        << "\n";
+    if (images) {
+        out << indent << "    images:";
+        std::vector<int> ids = ImageListIds(small);
+        for (size_t i = 0; i < ids.size(); ++i)
+            out << (i ? ", " : " ") << (ids[i] ? "bitmap " + std::to_string(ids[i]) : std::string("(made)"));
+        out << "\n";
+    }
     if (!header.empty() || subItems.size() > 1)
         out << indent << "    columns: " << header << "\n";
     const int kMaxRows = 50;
@@ -204,8 +213,8 @@ void DescribeControl(HWND c, const std::string &indent, std::ostringstream &out)
         break;
     }
     case Kind::ListView:
-        out << head << "list" << Marks(c);
-        DescribeList(c, indent, out);
+        out << head << "list";
+        DescribeList(c, indent, Marks(c), out);
         return;
     case Kind::Trackbar:
         out << head << "trackbar " << SendMessageW(c, TBM_GETPOS, 0, 0) << " (" << SendMessageW(c, TBM_GETRANGEMIN, 0, 0)

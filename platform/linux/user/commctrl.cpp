@@ -617,12 +617,6 @@ std::vector<int> ImageListIds(HIMAGELIST list)
     return it == IL().lists.end() ? std::vector<int>() : it->second->ids;
 }
 
-bool IsImageList(HIMAGELIST list)
-{
-    std::lock_guard<std::mutex> lock(IL().lock);
-    return IL().lists.count(list) != 0;
-}
-
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     ListViewState *s = StateOf<ListViewState>(hwnd);

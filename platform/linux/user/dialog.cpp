@@ -265,7 +265,6 @@ HWND BuildDialog(HINSTANCE instance, const BYTE *data, size_t size, HWND parent,
         w->dialog->baseX = baseX;
         w->dialog->baseY = baseY;
         w->dialog->font = font;
-        w->dialog->modal = modal;
     }
     SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
     if (font)

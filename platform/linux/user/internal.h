@@ -35,10 +35,8 @@ struct Control {
 struct Class {
     std::u16string name;
     ATOM atom = 0;
-    UINT style = 0;
     WNDPROC proc = nullptr;
     int wndExtra = 0;
-    HINSTANCE instance = nullptr;
     HBRUSH background = nullptr;
     Kind kind = Kind::Generic;
     bool system = false;
@@ -49,7 +47,7 @@ struct DialogData {
     int templateId = -1;
     int baseX = 8, baseY = 16;  // pixels for 4 horizontal and 8 vertical dialog units
     HFONT font = nullptr;       // made from the template, deleted with the dialog
-    bool modal = false, ended = false;
+    bool ended = false;
     INT_PTR result = 0;
     int defId = 0;  // DM_SETDEFID's, 0 until set
 };
@@ -73,7 +71,6 @@ struct Window {
     std::unique_ptr<DialogData> dialog;
     bool invalid = false, erase = false;  // waiting for WM_PAINT
     bool destroying = false, alive = true;
-    bool messageOnly = false;
 };
 using WindowPtr = std::shared_ptr<Window>;
 
@@ -201,9 +198,9 @@ void FaceUnits(const std::u16string &face, int pointSize, int *cx, int *cy);
 void FontUnits(HFONT font, int *cx, int *cy);  // of a font made by CreateFontIndirectW
 HFONT MakeFont(const LOGFONTW &font);           // CreateFontIndirectW without the fault plan
 HDC MakeWindowDC(HWND hwnd);                    // a counted DC for BeginPaint and GetDC
-// Image lists: the resource ids of an image list's images, for Describe.
+// The resource ids of an image list's images (0 for one not from a
+// resource), for Describe.
 std::vector<int> ImageListIds(HIMAGELIST list);
-bool IsImageList(HIMAGELIST list);
 
 std::string Utf8(const std::u16string &text);
 std::u16string Utf16(const char *text);

@@ -40,7 +40,6 @@ void AddSystemClass(State &s, const char16_t *name, WNDPROC proc, Kind kind, int
     c->kind = kind;
     c->wndExtra = extra;
     c->system = true;
-    c->style = CS_GLOBALCLASS | CS_DBLCLKS;
     s.classes.push_back(std::move(c));
 }
 
@@ -610,10 +609,8 @@ HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD 
     auto w = std::make_shared<Window>();
     HWND given = parent;
     bool child = style & WS_CHILD;
-    if (parent == HWND_MESSAGE) {
-        parent = nullptr;
-        w->messageOnly = true;
-    }
+    if (parent == HWND_MESSAGE)
+        parent = nullptr;  // a message-only window: a hidden top-level one here
     State &s = St();
     {
         std::lock_guard<std::mutex> lock(s.lock);
@@ -717,10 +714,8 @@ ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc)
     auto c = std::make_unique<Class>();
     c->name = wc->lpszClassName;
     c->atom = s.nextAtom++;
-    c->style = wc->style;
     c->proc = wc->lpfnWndProc;
     c->wndExtra = wc->cbWndExtra;
-    c->instance = wc->hInstance;
     c->background = wc->hbrBackground;
     ATOM atom = c->atom;
     // A class of the application is found before the system's of that name.

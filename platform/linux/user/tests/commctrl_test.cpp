@@ -179,6 +179,7 @@ TEST_F(CommctrlTest, ListViewSubItemsClicksAndItsImageList)
     EXPECT_EQ(hit.iSubItem, 2);
 
     std::string text = standin::ui::Describe(dlg);
+    EXPECT_NE(text.find("images: bitmap 235, bitmap 236"), std::string::npos) << text;
     EXPECT_NE(text.find("columns:  | Printer Name | Current Width"), std::string::npos) << text;
     EXPECT_NE(text.find("1: \"\" (img 1) | \"Second\" | \"\u2014\u2014\" (img 0)"), std::string::npos) << text;
 

@@ -279,7 +279,7 @@ TEST_F(WindowTest, TwoThreadsSendingToEachOtherDoNotBlock)
     std::atomic<HWND> theirs{nullptr};
     std::atomic<bool> done{false};
     DWORD me = GetCurrentThreadId();
-    LRESULT fromWorker = 0;
+    std::atomic<LRESULT> fromWorker{0};
     std::thread worker([&] {
         HWND w = Top();
         theirs = w;
