@@ -270,18 +270,25 @@ bool PropertySheet::PrepareJobDevmode(std::string &error)
     return true;
 }
 
+// The fields the driver's two parameter blocks have in common.
+template <typename Block>
+void PropertySheet::FillDriverBlock(Block &block)
+{
+    block.cbSize = sizeof(block);
+    block.poemuiobj = &uiObject_;
+    block.hPrinter = hPrinter_;
+    block.pPrinterName = &printer_[0];
+    block.hModule = module_;
+    block.hOEMHeap = heap_;
+    block.pPublicDM = reinterpret_cast<PDEVMODEW>(devmode_.data());
+    block.pOEMDM = jobRecord_;
+}
+
 bool PropertySheet::PrepareUiParam()
 {
     uiObject_.cbSize = sizeof(uiObject_);
     uiParam_ = {};
-    uiParam_.cbSize = sizeof(uiParam_);
-    uiParam_.poemuiobj = &uiObject_;
-    uiParam_.hPrinter = hPrinter_;
-    uiParam_.pPrinterName = &printer_[0];
-    uiParam_.hModule = module_;
-    uiParam_.hOEMHeap = heap_;
-    uiParam_.pPublicDM = reinterpret_cast<PDEVMODEW>(devmode_.data());
-    uiParam_.pOEMDM = jobRecord_;
+    FillDriverBlock(uiParam_);
     if (kind_ == SheetKind::Document) {
         uiParam_.pDrvOptItems = driverItems_.Items();
         uiParam_.cDrvOptItems = driverItems_.Count();
@@ -350,14 +357,8 @@ bool PropertySheet::Open(std::string &error)
     driverPage.title = kind_ == SheetKind::Document ? u"Layout (driver)" : u"Device Settings (driver)";
     pages_.push_back(driverPage);
 
-    psParam_.cbSize = sizeof(psParam_);
-    psParam_.poemuiobj = &uiObject_;
-    psParam_.hPrinter = hPrinter_;
-    psParam_.pPrinterName = &printer_[0];
-    psParam_.hModule = module_;
-    psParam_.hOEMHeap = heap_;
-    psParam_.pPublicDM = reinterpret_cast<PDEVMODEW>(devmode_.data());
-    psParam_.pOEMDM = jobRecord_;
+    psParam_ = {};
+    FillDriverBlock(psParam_);
     info_ = {};
     info_.cbSize = sizeof(info_);
     info_.Version = PROPSHEETUI_INFO_VERSION;

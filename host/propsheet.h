@@ -150,6 +150,8 @@ private:
     LONG CallDriverCallback(WORD reason);
     bool PrepareJobDevmode(std::string &error);
     bool PrepareUiParam();
+    template <typename Block>
+    void FillDriverBlock(Block &block);
     HRESULT CallSheets(WORD reason, LPARAM lParam);
 
     IPrintOemUI *ui_;

@@ -96,31 +96,21 @@ void OnOtherCommand(HWND hDlg, PPAGECONTEXT context, WPARAM wParam)
 
 INT_PTR CALLBACK OtherPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
-    switch (uMessage) {
-    case WM_INITDIALOG:
+    if (uMessage == WM_INITDIALOG) {
         InitOtherPage(hDlg, lParam);
-        break;
-    case WM_COMMAND: {
-        PPAGECONTEXT context = PageContextOf(hDlg);
-        if (context == nullptr)
-            break;
-        MakeCurrentContext(context);
+        return FALSE;
+    }
+    if (uMessage != WM_COMMAND && uMessage != WM_NOTIFY)
+        return FALSE;
+    PPAGECONTEXT context = PageContextOf(hDlg);
+    if (context == nullptr)
+        return FALSE;
+    MakeCurrentContext(context);
+    if (uMessage == WM_COMMAND) {
         OnOtherCommand(hDlg, context, wParam);
-        break;
-    }
-    case WM_NOTIFY: {
-        PPAGECONTEXT context = PageContextOf(hDlg);
-        if (context == nullptr)
-            break;
-        MakeCurrentContext(context);
-        if (reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-            gPendingPages &= static_cast<BYTE>(~PENDING_OTHER);
-            ReadWriteSettings(context, TRUE);
-        }
-        break;
-    }
-    default:
-        break;
+    } else if (reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
+        gPendingPages &= static_cast<BYTE>(~PENDING_OTHER);
+        ReadWriteSettings(context, TRUE);
     }
     return FALSE;
 }
