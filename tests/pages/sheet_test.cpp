@@ -39,6 +39,17 @@ TEST_F(SheetTest, DocumentPagesFollowTheModel)
     }
 }
 
+TEST_F(SheetTest, AnUnreadablePrinterKeepsThePreviousDriverName)
+{
+    Open(u"KestrelBT");
+    sheet.reset();
+    // The host reads the printer twice before the plug-in's own read fails.
+    standin::FailNext("GetPrinterW", 1, ERROR_NOT_ENOUGH_MEMORY, 2);
+    Open(u"FalconBT");
+    EXPECT_EQ(std::u16string(gszDriverName), u"KestrelBT");
+    EXPECT_EQ(Templates(), (std::vector<int>{110, 111, 112})) << "the model tests answer for the previous printer";
+}
+
 TEST_F(SheetTest, DeviceSheetIsTheAboutPageTitledFromTheStrings)
 {
     PropertySheet &s = Open(u"MerlinBT", SheetKind::Device);
