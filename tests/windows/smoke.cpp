@@ -861,6 +861,139 @@ void testBitmaps(HMODULE dll) {
            "%u bitmaps, failing ids:%s", (unsigned)ids.size(), bad.empty() ? " none" : bad.c_str());
 }
 
+// The sheet function of the common property sheet: keeps the pages it is given.
+struct SheetRecorder {
+    std::vector<PROPSHEETPAGEW> pages;
+};
+
+LONG_PTR CALLBACK recordPage(HANDLE sheet, UINT function, LPARAM page, LPARAM) {
+    auto *recorder = reinterpret_cast<SheetRecorder *>(sheet);
+    if (function != CPSFUNC_ADD_PROPSHEETPAGEW || page == 0) return 0;
+    recorder->pages.push_back(*reinterpret_cast<const PROPSHEETPAGEW *>(page));
+    return static_cast<LONG_PTR>(recorder->pages.size());
+}
+
+LRESULT notifyPage(HWND page, HWND sheet, UINT code) {
+    PSHNOTIFY notify = {};
+    notify.hdr.hwndFrom = sheet;
+    notify.hdr.code = code;
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, 0);
+    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+    return GetWindowLongPtrW(page, DWLP_MSGRESULT);
+}
+
+bool shown(HWND page, int id) { return (GetWindowLongW(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// The sheets as the driver asks for them, with no printer behind them (the
+// printer's data cannot be read), and their pages made by the real window
+// system with the plug-in's own procedures.
+void testSheets(IPrintOemUI *ui, HMODULE dll) {
+    HANDLE heap = HeapCreate(0, 0, 0);
+    HWND sheet = CreateWindowExW(0, L"Static", L"sheet", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    if (!heap || !sheet) {
+        check(false, "a heap and a sheet window for the sheet checks");
+        return;
+    }
+
+    // The driver's items: the plug-in hides those its pages replace.
+    char paperSize[] = "PaperSize", orientation[] = "Orientation", oemItem[] = "OEMSpeed";
+    USERDATA data[3] = {{sizeof(USERDATA), 0, paperSize, {}}, {sizeof(USERDATA), 1, orientation, {}},
+                        {sizeof(USERDATA), 2, oemItem, {}}};
+    OPTITEM items[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        items[i].cbSize = sizeof(OPTITEM);
+        items[i].UserData = reinterpret_cast<ULONG_PTR>(&data[i]);
+        items[i].Flags = OPTIF_CALLBACK;
+    }
+    // The job's private record, 27 DWORDs, with no driver selection pending.
+    DWORD record[27] = {108, 0x4D534654, 3, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    OEMCUIPPARAM uiParam = {};
+    uiParam.cbSize = sizeof(uiParam);
+    uiParam.hOEMHeap = heap;
+    uiParam.hModule = dll;
+    uiParam.pOEMDM = record;
+    uiParam.pDrvOptItems = items;
+    uiParam.cDrvOptItems = 3;
+    HRESULT hr = ui->CommonUIProp(OEMCUIP_DOCPROP, &uiParam);
+    checkf(hr == S_OK && items[0].Flags == OPTIF_HIDE && items[1].Flags == OPTIF_CALLBACK &&
+               items[2].Flags == OPTIF_HIDE && uiParam.OEMCUIPCallback != nullptr,
+           "CommonUIProp document mode hides PaperSize and OEM items and registers its callback",
+           "hr 0x%08lX, flags %lu %lu %lu", (unsigned long)hr, (unsigned long)items[0].Flags,
+           (unsigned long)items[1].Flags, (unsigned long)items[2].Flags);
+
+    OEMUIPSPARAM param = {};
+    param.cbSize = sizeof(param);
+    param.hOEMHeap = heap;
+    param.hModule = dll;
+    param.pOEMDM = record;
+    SheetRecorder recorder;
+    PROPSHEETUI_INFO info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT,
+                             reinterpret_cast<HANDLE>(&recorder), recordPage, reinterpret_cast<LPARAM>(&param), 0, 0};
+    hr = ui->DocumentPropertySheets(&info, 0);
+    bool pagesOk = recorder.pages.size() == 3;
+    const WORD want[] = {110, 111, 112};
+    for (size_t i = 0; pagesOk && i < 3; ++i) {
+        const PROPSHEETPAGEW &page = recorder.pages[i];
+        pagesOk = page.dwSize == sizeof(PROPSHEETPAGEW) && page.hInstance == dll &&
+                  reinterpret_cast<ULONG_PTR>(page.pszTemplate) == want[i] && page.pfnDlgProc != nullptr &&
+                  page.lParam == static_cast<LPARAM>(info.UserData) && info.UserData != 0;
+    }
+    checkf(hr == S_OK && pagesOk && info.Result == 3,
+           "document sheet: pages 110, 111, 112 through the sheet function, sharing one context",
+           "hr 0x%08lX, %u pages, result %lu", (unsigned long)hr, (unsigned)recorder.pages.size(),
+           (unsigned long)info.Result);
+
+    bool made = pagesOk;
+    for (size_t i = 0; pagesOk && i < recorder.pages.size(); ++i) {
+        PROPSHEETPAGEW &page = recorder.pages[i];
+        HWND window = CreateDialogParamW(page.hInstance, page.pszTemplate, sheet, page.pfnDlgProc,
+                                         reinterpret_cast<LPARAM>(&page));
+        if (!window) {
+            made = false;
+            continue;
+        }
+        notifyPage(window, sheet, static_cast<UINT>(PSN_SETACTIVE));
+        if (i == 2) {
+            check(shown(window, 1070) && shown(window, 1080),
+                  "Other page: the self-test group stays when the printer's data cannot be read");
+            SendDlgItemMessageW(window, 1003, BM_CLICK, 0, 0);
+            check(IsDlgButtonChecked(window, 1003) == BST_CHECKED, "Other page: inch checked by a click");
+        }
+        notifyPage(window, sheet, static_cast<UINT>(PSN_KILLACTIVE));
+        notifyPage(window, sheet, static_cast<UINT>(PSN_APPLY));
+        made = DestroyWindow(window) && made;
+    }
+    check(made, "document pages made, notified and destroyed with the plug-in's procedures");
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    check(ui->DocumentPropertySheets(&info, 0) == S_OK && info.Result == TRUE, "document sheet destroyed");
+
+    recorder.pages.clear();
+    info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT, reinterpret_cast<HANDLE>(&recorder),
+            recordPage, reinterpret_cast<LPARAM>(&param), 0, 0};
+    hr = ui->DevicePropertySheets(&info, 0);
+    WCHAR title[64] = L"";
+    LoadStringW(dll, 17, title, 64);
+    bool about = hr == S_OK && recorder.pages.size() == 1 &&
+                 reinterpret_cast<ULONG_PTR>(recorder.pages[0].pszTemplate) == 108 &&
+                 (recorder.pages[0].dwFlags & PSP_USETITLE) && recorder.pages[0].pszTitle != nullptr &&
+                 title[0] != 0 && lstrcmpW(recorder.pages[0].pszTitle, title) == 0;
+    check(about, "device sheet: the About page, titled with string 17");
+    if (about) {
+        HWND window = CreateDialogParamW(dll, recorder.pages[0].pszTemplate, sheet, recorder.pages[0].pfnDlgProc,
+                                         reinterpret_cast<LPARAM>(&recorder.pages[0]));
+        WCHAR placeholder[64] = L"";
+        GetDlgItemTextW(window, 1082, placeholder, 64);
+        check(window != nullptr && placeholder[0] != 0,
+              "About page made; its placeholder stays without the driver's data");
+        if (window) DestroyWindow(window);
+    }
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    check(ui->DevicePropertySheets(&info, 0) == S_OK && info.UserData == 0, "device sheet frees its context");
+    DestroyWindow(sheet);
+    HeapDestroy(heap);
+}
+
 std::wstring defaultDllPath() {
     WCHAR exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -905,6 +1038,7 @@ int main(int argc, char **argv) {
             auto *ui = static_cast<IPrintOemUI *>(pv);
             testUiObject(ui);
             testDevMode(ui);
+            testSheets(ui, dll);
             check(ui->Release() == 0, "IOemUI last Release returns 0");
         } else {
             check(false, "IOemUI for the method checks");
