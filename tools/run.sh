@@ -17,6 +17,10 @@ echo "=== orvoui-host info"
 build/linux/host/orvoui-host info
 
 echo
+echo "=== orvoui-host sheet --printer KestrelBT (the document sheet, every page shown)"
+build/linux/host/orvoui-host sheet --printer KestrelBT
+
+echo
 echo "Windows DLLs:"
 echo "  32-bit: $root/build/windows-x86/src/orvoui.dll"
 echo "  64-bit: $root/build/windows-x64/src/orvoui.dll"
