@@ -298,32 +298,22 @@ bool ChooseText(HWND dialog, int id, const std::u16string &text)
 
 bool Slide(HWND dialog, int id, int position)
 {
-    ActionArgs args;
-    args.a = position;
-    return Act(dialog, id, Kind::Trackbar, Action::Slide, args);
+    return Act(dialog, id, Kind::Trackbar, Action::Slide, ActionArgs{position, 0, 0, nullptr});
 }
 
 bool Spin(HWND dialog, int id, int delta)
 {
-    ActionArgs args;
-    args.a = delta;
-    return Act(dialog, id, Kind::UpDown, Action::Spin, args);
+    return Act(dialog, id, Kind::UpDown, Action::Spin, ActionArgs{delta, 0, 0, nullptr});
 }
 
 bool ClickListItem(HWND dialog, int id, int item, int subItem, UINT code)
 {
-    ActionArgs args;
-    args.a = item;
-    args.b = subItem;
-    args.code = code;
-    return Act(dialog, id, Kind::ListView, Action::ClickItem, args);
+    return Act(dialog, id, Kind::ListView, Action::ClickItem, ActionArgs{item, subItem, code, nullptr});
 }
 
 bool ToggleListCheck(HWND dialog, int id, int item)
 {
-    ActionArgs args;
-    args.a = item;
-    return Act(dialog, id, Kind::ListView, Action::ToggleCheck, args);
+    return Act(dialog, id, Kind::ListView, Action::ToggleCheck, ActionArgs{item, 0, 0, nullptr});
 }
 
 std::u16string Text(HWND window)
