@@ -2,20 +2,17 @@
 // sequence, the plug-in's pages made from their templates, and the close.
 #include "host/propsheet.h"
 #include "platform/linux/spooler/server.h"
+#include "resources/res_blob.h"
 #include "src/core/intrface.h"
 #include "src/core/module.h"
 
 #include <benchmark/benchmark.h>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
-
 namespace {
 
 IPrintOemUI *MakeUi()
 {
-    static HINSTANCE module = standin::RegisterModule(
-        orvoui_res_begin, static_cast<size_t>(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
-    ghInstance = module;
+    ghInstance = PluginResources();
     standin::spooler::LoadSample();
     IClassFactory *factory = nullptr;
     DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory));

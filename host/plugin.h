@@ -37,5 +37,9 @@ private:
     PFN_DllCanUnloadNow canUnloadNow_ = nullptr;
 };
 
+// Loads the module at `path` and makes its UI object, as the driver UI gets
+// it; null with a message on stderr when either fails.
+IPrintOemUI *CreateUi(PluginModule &module, const std::string &path);
+
 // Text of an HRESULT for the host's output: its name where known, and hex.
 std::string HresultText(HRESULT hr);

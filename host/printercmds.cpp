@@ -30,51 +30,13 @@ std::string DefaultPaper(const PrinterConfig &printer)
     return "paper " + std::to_string(devmode.dmPaperSize) + " (no such form)";
 }
 
-std::string StoredSettings(const std::u16string &printer)
-{
-    standin::spooler::DataValue value;
-    if (!standin::spooler::GetData(printer, kSettingsValueName, value))
-        return "none stored";
-    return DescribeSettings(value.bytes, value.type);
-}
-
-bool FindPrinter(const std::string &name, PrinterConfig &printer)
-{
-    if (name.empty()) {
-        std::fprintf(stderr, "orvoui-host: --printer NAME is required\n");
-        return false;
-    }
-    if (!standin::spooler::GetPrinter(Utf16(name), printer)) {
-        std::fprintf(stderr, "orvoui-host: no printer named '%s'\n", name.c_str());
-        return false;
-    }
-    return true;
-}
-
-// The UI object of the loaded module, as the driver UI gets it.
-IPrintOemUI *CreateUi(PluginModule &module, const HostOptions &options)
-{
-    std::string error;
-    if (!module.Load(options.modulePath, error)) {
-        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
-        return nullptr;
-    }
-    IPrintOemUI *ui = nullptr;
-    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
-        return nullptr;
-    }
-    return ui;
-}
-
 // The common start of a command on one printer: the server loaded, the
 // printer found, the plug-in's UI object made.
 IPrintOemUI *StartOnPrinter(const HostOptions &options, PrinterConfig &printer, PluginModule &module)
 {
     if (!LoadServer(options.stateFile) || !FindPrinter(options.printer, printer))
         return nullptr;
-    return CreateUi(module, options);
+    return CreateUi(module, options.modulePath);
 }
 
 }  // namespace

@@ -280,11 +280,8 @@ std::vector<std::string> DevmodeLines(const std::vector<BYTE> &devmode)
 
 void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, const OEMDEV &jobRecord)
 {
+    std::printf("stored OrvoPrinterData: %s\n", StoredSettings(printer).c_str());
     standin::spooler::DataValue value;
-    std::printf("stored OrvoPrinterData: %s\n",
-                standin::spooler::GetData(printer, kSettingsValueName, value)
-                    ? DescribeSettings(value.bytes, value.type).c_str()
-                    : "none");
     if (standin::spooler::GetData(printer, u"OEMUI_VALUE", value) && value.type == REG_DWORD &&
         value.bytes.size() == sizeof(DWORD)) {
         DWORD number = 0;
@@ -323,27 +320,17 @@ int RunSheet(const HostOptions &options)
 {
     if (!LoadServer(options.stateFile))
         return 1;
-    std::u16string printer = Utf16(options.printer);
     standin::spooler::PrinterConfig config;
-    if (options.printer.empty() || !standin::spooler::GetPrinter(printer, config)) {
-        std::fprintf(stderr, "orvoui-host: %s\n",
-                     options.printer.empty() ? "--printer NAME is required" : "no such printer");
+    if (!FindPrinter(options.printer, config))
         return 2;
-    }
+    std::u16string printer = config.name;
     PluginModule module;
-    std::string error;
-    if (!module.Load(options.modulePath, error)) {
-        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
+    IPrintOemUI *plugin = CreateUi(module, options.modulePath);
+    if (plugin == nullptr)
         return 1;
-    }
-    IPrintOemUI *plugin = nullptr;
-    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&plugin));
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
-        return 1;
-    }
 
     ui::ResetAutomation();
+    std::string error;
     std::vector<BYTE> devmodeBefore = standin::spooler::DefaultDevMode(printer);
     SheetKind kind = options.deviceSheet ? SheetKind::Device : SheetKind::Document;
     int status = 0;

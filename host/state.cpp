@@ -1,7 +1,7 @@
 #include "host/state.h"
 
-#include "platform/win32.h"
-#include "platform/linux/spooler/server.h"
+#include "host/records.h"
+#include "host/text.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -31,4 +31,25 @@ bool SaveServer(const std::string &stateFile)
         return false;
     }
     return true;
+}
+
+bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer)
+{
+    if (name.empty()) {
+        std::fprintf(stderr, "orvoui-host: --printer NAME is required\n");
+        return false;
+    }
+    if (!standin::spooler::GetPrinter(Utf16(name), printer)) {
+        std::fprintf(stderr, "orvoui-host: no printer named '%s'\n", name.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string StoredSettings(const std::u16string &printer)
+{
+    standin::spooler::DataValue value;
+    if (!standin::spooler::GetData(printer, kSettingsValueName, value))
+        return "none stored";
+    return DescribeSettings(value.bytes, value.type);
 }

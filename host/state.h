@@ -2,6 +2,9 @@
 // file given with --state.
 #pragma once
 
+#include "platform/win32.h"
+#include "platform/linux/spooler/server.h"
+
 #include <string>
 
 // Loads the server for a command: the sample, or the state file (a file that
@@ -11,3 +14,8 @@ bool LoadServer(const std::string &stateFile);
 // Saves a changed server back to the state file, atomically; nothing to do
 // without one.
 bool SaveServer(const std::string &stateFile);
+// The printer named by --printer; false with a message on stderr when the
+// name is missing or the server has no such printer.
+bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer);
+// The printer's stored settings record for a person to read.
+std::string StoredSettings(const std::u16string &printer);

@@ -76,17 +76,7 @@ bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
 
 bool FindTicketPrinter(const HostOptions &options, PrinterConfig &printer)
 {
-    if (!LoadServer(options.stateFile))
-        return false;
-    if (options.printer.empty()) {
-        std::fprintf(stderr, "orvoui-host: --printer NAME is required\n");
-        return false;
-    }
-    if (!standin::spooler::GetPrinter(Utf16(options.printer), printer)) {
-        std::fprintf(stderr, "orvoui-host: no printer named '%s'\n", options.printer.c_str());
-        return false;
-    }
-    return true;
+    return LoadServer(options.stateFile) && FindPrinter(options.printer, printer);
 }
 
 // A DOM document holding the text: a generated one or a file's.
@@ -130,14 +120,6 @@ bool OpenSession(const HostOptions &options, TicketSession &session)
         return false;
     }
     return true;
-}
-
-std::string StoredSettings(const std::u16string &printer)
-{
-    standin::spooler::DataValue value;
-    if (!standin::spooler::GetData(printer, kSettingsValueName, value))
-        return "none stored";
-    return DescribeSettings(value.bytes, value.type);
 }
 
 int TicketToDevMode(const HostOptions &options, const PrinterConfig &printer, TicketSession &session,

@@ -3,11 +3,10 @@
 // module, whose handle DllMain receives with the process attach; unloading
 // plays the detach.
 #include "platform/win32.h"
+#include "resources/res_blob.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInst, DWORD dwReason, LPVOID lpReserved);
 
-extern "C" const unsigned char orvoui_res_begin[];
-extern "C" const unsigned char orvoui_res_end[];
 
 namespace {
 
@@ -15,8 +14,7 @@ HINSTANCE gModule = nullptr;
 
 __attribute__((constructor)) void ModuleLoad()
 {
-    gModule = standin::RegisterModule(orvoui_res_begin, static_cast<size_t>(orvoui_res_end - orvoui_res_begin),
-                                      "orvoui.dll");
+    gModule = RegisterPluginResources();
     DllMain(gModule, DLL_PROCESS_ATTACH, nullptr);
 }
 

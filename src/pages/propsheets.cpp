@@ -121,6 +121,22 @@ bool CommonReason(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
     }
 }
 
+// INIT of either sheet: the pages are added and the last addition's result
+// becomes the sheet's; a page context that cannot be had ends it at once.
+template <typename Init>
+HRESULT Initialise(PPROPSHEETUI_INFO pPSUIInfo, Init init)
+{
+    if (pPSUIInfo->lParamInit == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return E_FAIL;
+    }
+    ULONG_PTR result = init();
+    if (result == kAddFailed)
+        return static_cast<HRESULT>(kAddFailed);
+    pPSUIInfo->Result = result;
+    return S_OK;
+}
+
 void DumpSheetInfo(const PROPSHEETUI_INFO *pPSUIInfo)
 {
     VERBOSE(TEXT("pPSUIInfo:\r\n"));
@@ -171,15 +187,7 @@ HRESULT OEMDocumentPropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam, IP
         pPSUIInfo->Result = TRUE;
         return S_OK;
     }
-    if (pPSUIInfo->lParamInit == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return E_FAIL;
-    }
-    ULONG_PTR result = InitDocumentSheet(pPSUIInfo, pOEMHelp);
-    if (result == kAddFailed)
-        return static_cast<HRESULT>(kAddFailed);
-    pPSUIInfo->Result = result;
-    return S_OK;
+    return Initialise(pPSUIInfo, [&] { return InitDocumentSheet(pPSUIInfo, pOEMHelp); });
 }
 
 HRESULT hrOEMDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
@@ -204,15 +212,7 @@ HRESULT hrOEMDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
         pPSUIInfo->Result = TRUE;
         return S_OK;
     }
-    if (pPSUIInfo->lParamInit == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return E_FAIL;
-    }
-    ULONG_PTR result = InitDeviceSheet(pPSUIInfo);
-    if (result == kAddFailed)
-        return static_cast<HRESULT>(kAddFailed);
-    pPSUIInfo->Result = result;
-    return S_OK;
+    return Initialise(pPSUIInfo, [&] { return InitDeviceSheet(pPSUIInfo); });
 }
 
 LONG APIENTRY OEMDocUICallBack(PCPSUICBPARAM pCallbackParam, POEMCUIPPARAM pOEMUIParam)

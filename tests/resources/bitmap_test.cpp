@@ -1,6 +1,7 @@
 // The bitmaps in the compiled resources, read as the plug-in reads them
 // (FindResourceW with RT_BITMAP: a BITMAPINFOHEADER, the palette, the rows).
 #include "platform/linux/res/res.h"
+#include "resources/res_blob.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 
 #include <unistd.h>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
 
 namespace {
 
@@ -93,7 +93,7 @@ struct Dib {
 class BitmapTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module_ = standin::RegisterModule(orvoui_res_begin, size_t(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
+        module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
     void SetUp() override { ASSERT_NE(module_, nullptr); }

@@ -20,6 +20,7 @@
 // 0x85 ComboBox; a picture control's title is the ordinal of its bitmap.
 // Coordinates are dialog units.
 #include "platform/linux/res/res.h"
+#include "resources/res_blob.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,6 @@
 #include <string>
 #include <vector>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
 
 namespace {
 
@@ -522,7 +522,7 @@ void ExpectFits(const std::u16string &text, Kind kind, int room, int cy, const s
 class DialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module_ = standin::RegisterModule(orvoui_res_begin, size_t(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
+        module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
     void SetUp() override { ASSERT_NE(module_, nullptr); }

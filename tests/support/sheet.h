@@ -5,26 +5,18 @@
 
 #include "host/propsheet.h"
 #include "platform/linux/user/automation.h"
+#include "resources/res_blob.h"
 #include "src/core/intrface.h"
 #include "src/core/module.h"
 #include "tests/support/spooler.h"
 
 #include <memory>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
-
 class SheetTest : public SpoolerTest {
 protected:
-    static HINSTANCE PluginModule()
-    {
-        static HINSTANCE module = standin::RegisterModule(
-            orvoui_res_begin, static_cast<size_t>(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
-        return module;
-    }
-
     void SetUp() override
     {
-        ghInstance = PluginModule();
+        ghInstance = PluginResources();
         SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         standin::ui::ResetAutomation();
         windowsBefore_ = standin::ui::WindowCount();

@@ -107,6 +107,18 @@ BlockHeader *findBlock(Heap *heap, LPCVOID p)
     return header->magic == kBlockMagic && header->owner == heap ? header : nullptr;
 }
 
+// The block of a heap call, with its heap; null with ERROR_INVALID_PARAMETER
+// when either is not a live one.
+BlockHeader *findHeapBlock(HeapTable &table, HANDLE hHeap, LPCVOID p, Heap **heapOut)
+{
+    Heap *heap = findHeap(table, hHeap);
+    BlockHeader *header = heap ? findBlock(heap, p) : nullptr;
+    if (header == nullptr)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    *heapOut = heap;
+    return header;
+}
+
 bool tooBig(SIZE_T bytes) { return bytes >= SIZE_MAX - sizeof(BlockHeader); }
 
 void *allocBlock(Heap *heap, DWORD flags, SIZE_T bytes)
@@ -365,10 +377,9 @@ LPVOID WINAPI HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, SIZE_T dwBy
         return nullptr;
     HeapTable &table = heaps();
     std::lock_guard<std::mutex> guard(table.lock);
-    Heap *heap = findHeap(table, hHeap);
-    BlockHeader *header = heap ? findBlock(heap, lpMem) : nullptr;
+    Heap *heap = nullptr;
+    BlockHeader *header = findHeapBlock(table, hHeap, lpMem, &heap);
     if (header == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     SIZE_T oldSize = header->size;
@@ -393,10 +404,9 @@ BOOL WINAPI HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem)
         return TRUE;
     HeapTable &table = heaps();
     std::lock_guard<std::mutex> guard(table.lock);
-    Heap *heap = findHeap(table, hHeap);
-    BlockHeader *header = heap ? findBlock(heap, lpMem) : nullptr;
+    Heap *heap = nullptr;
+    BlockHeader *header = findHeapBlock(table, hHeap, lpMem, &heap);
     if (header == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     freeBlock(heap, header);
@@ -408,10 +418,9 @@ SIZE_T WINAPI HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem)
     (void)dwFlags;
     HeapTable &table = heaps();
     std::lock_guard<std::mutex> guard(table.lock);
-    Heap *heap = findHeap(table, hHeap);
-    BlockHeader *header = heap ? findBlock(heap, lpMem) : nullptr;
+    Heap *heap = nullptr;
+    BlockHeader *header = findHeapBlock(table, hHeap, lpMem, &heap);
     if (header == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
         return static_cast<SIZE_T>(-1);
     }
     return header->size;

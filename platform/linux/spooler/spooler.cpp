@@ -238,6 +238,22 @@ void FinishJob(Server &s, Handle &handle)
     handle.job = JobRecord{};
 }
 
+// The common start of the calls made within a started document: the planned
+// fault, the server's lock and the handle's document, then `act`.
+template <typename Act>
+BOOL WithStartedDocument(const char *api, HANDLE hPrinter, Act act)
+{
+    if (standin::ShouldFail(api))
+        return FALSE;
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Handle *handle = StartedDocument(s, hPrinter);
+    if (handle == nullptr)
+        return FALSE;
+    act(s, *handle);
+    return TRUE;
+}
+
 }  // namespace standin::spooler::detail
 
 extern "C" {
@@ -521,16 +537,10 @@ DWORD WINAPI StartDocPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pDocInfo)
 
 BOOL WINAPI StartPagePrinter(HANDLE hPrinter)
 {
-    if (standin::ShouldFail("StartPagePrinter"))
-        return FALSE;
-    Server &s = server();
-    std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = StartedDocument(s, hPrinter);
-    if (handle == nullptr)
-        return FALSE;
-    handle->inPage = true;
-    ++handle->job.pages;
-    return TRUE;
+    return WithStartedDocument("StartPagePrinter", hPrinter, [](Server &, Handle &handle) {
+        handle.inPage = true;
+        ++handle.job.pages;
+    });
 }
 
 BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten)
@@ -555,28 +565,12 @@ BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWr
 
 BOOL WINAPI EndPagePrinter(HANDLE hPrinter)
 {
-    if (standin::ShouldFail("EndPagePrinter"))
-        return FALSE;
-    Server &s = server();
-    std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = StartedDocument(s, hPrinter);
-    if (handle == nullptr)
-        return FALSE;
-    handle->inPage = false;
-    return TRUE;
+    return WithStartedDocument("EndPagePrinter", hPrinter, [](Server &, Handle &handle) { handle.inPage = false; });
 }
 
 BOOL WINAPI EndDocPrinter(HANDLE hPrinter)
 {
-    if (standin::ShouldFail("EndDocPrinter"))
-        return FALSE;
-    Server &s = server();
-    std::lock_guard<std::mutex> guard(s.lock);
-    Handle *handle = StartedDocument(s, hPrinter);
-    if (handle == nullptr)
-        return FALSE;
-    FinishJob(s, *handle);
-    return TRUE;
+    return WithStartedDocument("EndDocPrinter", hPrinter, [](Server &s, Handle &handle) { FinishJob(s, handle); });
 }
 
 }  // extern "C"

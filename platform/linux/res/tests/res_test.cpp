@@ -1,4 +1,5 @@
 #include "platform/linux/crt/crt.h"
+#include "resources/res_blob.h"
 #include "platform/linux/res/res.h"
 #include "resources/resource.h"
 
@@ -11,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
 
 namespace {
 
@@ -25,7 +25,7 @@ const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30,
 class ResTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module_ = standin::RegisterModule(orvoui_res_begin, size_t(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
+        module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
     void SetUp() override { ASSERT_NE(module_, nullptr); }

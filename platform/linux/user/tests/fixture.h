@@ -8,6 +8,7 @@
 #include "platform/linux/res/res.h"
 #include "platform/linux/user/automation.h"
 #include "platform/linux/user/user.h"
+#include "resources/res_blob.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-extern "C" const unsigned char orvoui_res_begin[], orvoui_res_end[];
 
 namespace usertest {
 
@@ -33,12 +33,7 @@ inline std::string Narrow(const std::u16string &text)
     return out;
 }
 
-inline HINSTANCE Module()
-{
-    static HINSTANCE module =
-        standin::RegisterModule(orvoui_res_begin, size_t(orvoui_res_end - orvoui_res_begin), "orvoui.dll");
-    return module;
-}
+inline HINSTANCE Module() { return PluginResources(); }
 
 // One message that reached the recording procedure; `code` is the
 // notification code of WM_COMMAND, WM_NOTIFY and the scroll messages.
