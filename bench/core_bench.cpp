@@ -1,6 +1,6 @@
 // The paths the driver calls for every DEVMODE it builds and every object it
 // asks for, and the trace writer every entry line goes through.
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 #include "src/core/intrface.h"
 #include "src/settings/devmode.h"
 

@@ -4,7 +4,7 @@
 #include "platform/linux/spooler/server.h"
 #include "resources/res_blob.h"
 #include "src/core/intrface.h"
-#include "src/core/module.h"
+#include "src/base/module.h"
 
 #include <benchmark/benchmark.h>
 

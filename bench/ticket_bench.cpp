@@ -5,7 +5,7 @@
 #include "src/core/intrface.h"
 #include "src/ptprovider/oemptprovider.h"
 #include "src/ptprovider/vocabulary.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 #include "platform/linux/spooler/server.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // How the host shows the plug-in's records.
 #pragma once
 
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 #include <string>
 #include <vector>

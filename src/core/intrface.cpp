@@ -1,6 +1,6 @@
 #include "src/core/intrface.h"
 
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 #include "src/pages/optitems.h"
 #include "src/pages/propsheets.h"
 #include "src/ptprovider/oemptprovider.h"

@@ -1,9 +1,9 @@
 // The About page of the printer's properties: the installed driver's version
 // and the maker's copyright line.
 #include "resources/resource.h"
-#include "src/core/debug.h"
-#include "src/core/module.h"
-#include "src/core/unique.h"
+#include "src/base/debug.h"
+#include "src/base/module.h"
+#include "src/base/unique.h"
 #include "src/pages/pagecommon.h"
 #include "src/pages/pageprocs.h"
 

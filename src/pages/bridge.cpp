@@ -1,9 +1,9 @@
 #include "src/pages/bridge.h"
 
 #include "resources/resource.h"
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 #include "src/pages/pagecommon.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 #include <cstring>
 

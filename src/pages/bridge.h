@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/pages/pagestate.h"
+#include "src/sheet/sheetstate.h"
 
 // The narrow keyword in a driver item's user data record, or null when the
 // item has none.

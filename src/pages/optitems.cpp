@@ -1,8 +1,8 @@
 #include "src/pages/optitems.h"
 
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 #include "src/pages/bridge.h"
-#include "src/pages/pagestate.h"
+#include "src/sheet/sheetstate.h"
 #include "src/pages/propsheets.h"
 
 #include <cstring>

@@ -1,8 +1,8 @@
 // The Other page: the measurement unit of the paper stock dialog, and the
 // printer's detection page.
 #include "resources/resource.h"
-#include "src/core/debug.h"
-#include "src/core/unique.h"
+#include "src/base/debug.h"
+#include "src/base/unique.h"
 #include "src/pages/pagecommon.h"
 #include "src/pages/pageprocs.h"
 #include "src/settings/printer.h"

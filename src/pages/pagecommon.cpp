@@ -1,6 +1,6 @@
 #include "src/pages/pagecommon.h"
 
-#include "src/core/module.h"
+#include "src/base/module.h"
 
 PPAGECONTEXT TakePageContext(HWND hDlg, LPARAM initParam)
 {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/pages/pagestate.h"
+#include "src/sheet/sheetstate.h"
 
 #include <initializer_list>
 

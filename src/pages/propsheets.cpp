@@ -1,9 +1,9 @@
 #include "src/pages/propsheets.h"
 
 #include "resources/resource.h"
-#include "src/core/debug.h"
-#include "src/core/module.h"
-#include "src/core/unique.h"
+#include "src/base/debug.h"
+#include "src/base/module.h"
+#include "src/base/unique.h"
 #include "src/pages/bridge.h"
 #include "src/pages/optitems.h"
 #include "src/pages/pageprocs.h"

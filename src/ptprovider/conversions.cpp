@@ -1,7 +1,7 @@
 #include "src/ptprovider/conversions.h"
 
-#include "src/core/debug.h"
-#include "src/core/unique.h"
+#include "src/base/debug.h"
+#include "src/base/unique.h"
 #include "src/ptprovider/ptconst.h"
 #include "src/settings/devmode.h"
 #include "src/settings/printer.h"

@@ -5,7 +5,7 @@
 #include "platform/win32.h"
 #include "src/ptprovider/vocabulary.h"
 #include "src/ptprovider/xmldomhelper.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 // PrintTicket to DEVMODE: the ticket's parameters and features into the
 // record, then the record's settings into the printer's stored settings.

@@ -1,6 +1,6 @@
 #include "src/ptprovider/oemptprovider.h"
 
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 #include "src/ptprovider/conversions.h"
 #include "src/ptprovider/ptconst.h"
 #include "src/settings/settings.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/core/module.h"
+#include "src/base/module.h"
 
 class IOEMPTProvider : public IPrintOemPrintTicketProvider, public HeapObject {
 public:

@@ -1,6 +1,6 @@
 #include "src/ptprovider/xmldomhelper.h"
 
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 
 // The debug files live in a folder every user may write, and conversions
 // may run with the spooler's rights: the document goes to a fresh file of

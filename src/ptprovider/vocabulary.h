@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 #include <cstddef>
 

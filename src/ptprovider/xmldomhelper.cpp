@@ -1,7 +1,7 @@
 #include "src/ptprovider/xmldomhelper.h"
 
-#include "src/core/debug.h"
-#include "src/core/unique.h"
+#include "src/base/debug.h"
+#include "src/base/unique.h"
 #include "src/ptprovider/ptconst.h"
 
 namespace {

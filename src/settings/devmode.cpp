@@ -1,8 +1,8 @@
 #include "src/settings/devmode.h"
 
-#include "src/core/debug.h"
-#include "src/core/unique.h"
-#include "src/pages/pagestate.h"
+#include "src/base/debug.h"
+#include "src/base/unique.h"
+#include "src/sheet/sheetstate.h"
 #include "src/settings/printer.h"
 
 HRESULT hrOEMDevMode(DWORD dwMode, POEMDMPARAM pOemDMParam)

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 // The body of IOemUI::DevMode: size, default, convert and merge of the
 // plug-in's record inside a DEVMODE the driver builds.

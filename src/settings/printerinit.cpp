@@ -1,7 +1,7 @@
 #include "src/settings/printerinit.h"
 
 #include "src/settings/printer.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 BOOL StoreDefaultPrinterSettings(PCWSTR pPrinterName)
 {

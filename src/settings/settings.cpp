@@ -1,5 +1,4 @@
 #include "src/settings/settings.h"
-
 #include "src/core/debug.h"
 #include "src/core/unique.h"
 #include "src/settings/printer.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/pages/pagestate.h"
+#include "src/sheet/sheetstate.h"
 
 // A failing store is tried this many times in all before it is given up.
 constexpr int SETTINGS_WRITE_ATTEMPTS = 5;

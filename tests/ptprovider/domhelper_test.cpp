@@ -1,4 +1,4 @@
-#include "src/core/unique.h"
+#include "src/base/unique.h"
 #include "src/ptprovider/xmldomhelper.h"
 #include "tests/support/tickets.h"
 

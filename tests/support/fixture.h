@@ -4,8 +4,8 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/core/debug.h"
-#include "src/core/module.h"
+#include "src/base/debug.h"
+#include "src/base/module.h"
 
 #include <gtest/gtest.h>
 

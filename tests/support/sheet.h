@@ -7,7 +7,7 @@
 #include "platform/linux/user/automation.h"
 #include "resources/res_blob.h"
 #include "src/core/intrface.h"
-#include "src/core/module.h"
+#include "src/base/module.h"
 #include "tests/support/spooler.h"
 
 #include <memory>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/linux/spooler/server.h"
-#include "src/pages/pagestate.h"
-#include "src/settings/records.h"
+#include "src/sheet/sheetstate.h"
+#include "src/records/records.h"
 #include "tests/support/fixture.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "src/core/unique.h"
+#include "src/base/unique.h"
 #include "tests/support/fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 constexpr DWORD NAME_UNITS = 260;
 

@@ -1,4 +1,4 @@
-#include "src/pages/pagestate.h"
+#include "src/sheet/sheetstate.h"
 
 PPAGECONTEXT gpCurrentContext = nullptr;
 PREGSTRUCT gpCurrentSettings = nullptr;

@@ -1,6 +1,6 @@
-#include "src/core/debug.h"
+#include "src/base/debug.h"
 
-#include "src/core/unique.h"
+#include "src/base/unique.h"
 
 INT gDebugLevel = DBG_WARNING;
 

@@ -1,16 +1,5 @@
-#include "src/core/module.h"
-
-#include "src/core/debug.h"
-
-HINSTANCE ghInstance = nullptr;
-LONG volatile gcComponents = 0;
-LONG volatile gcServerLocks = 0;
-
-GuidText::GuidText(REFGUID guid)
-{
-    ZeroMemory(text, sizeof(text));
-    StringFromGUID2(guid, text, static_cast<int>(ARRAYSIZE(text)));
-}
+#include "src/base/debug.h"
+#include "src/base/module.h"
 
 // The loader's notifications. Only the instance handle is kept; the rest is
 // traced.

@@ -1,4 +1,4 @@
-#include "src/settings/records.h"
+#include "src/records/records.h"
 
 // The header and dwDriverData with every job setting at its default; the
 // pending selections are the driver's and are left as they are.
