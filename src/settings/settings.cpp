@@ -1,6 +1,7 @@
 #include "src/settings/settings.h"
-#include "src/core/debug.h"
-#include "src/core/unique.h"
+
+#include "src/base/debug.h"
+#include "src/base/unique.h"
 #include "src/settings/printer.h"
 
 namespace {
