@@ -55,6 +55,8 @@ using unique_heap_block = unique_any<void *, decltype(&unique_detail::HeapFreePr
 using unique_global = unique_any<HGLOBAL, decltype(&GlobalFree), &GlobalFree>;
 using unique_cotaskmem = unique_any<void *, decltype(&CoTaskMemFree), &CoTaskMemFree>;
 using unique_bstr = unique_any<BSTR, decltype(&SysFreeString), &SysFreeString>;
+using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
+using unique_gdiobj = unique_any<HGDIOBJ, decltype(&DeleteObject), &DeleteObject>;
 
 // A COM interface pointer holding one reference.
 template <typename I>

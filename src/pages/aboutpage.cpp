@@ -6,6 +6,7 @@
 #include "src/base/unique.h"
 #include "src/pages/pagecommon.h"
 #include "src/pages/pageprocs.h"
+#include "src/settings/printer.h"
 
 namespace {
 
@@ -13,16 +14,10 @@ constexpr int ABOUT_TEXT_UNITS = 256;
 
 void ShowDriverVersion(HWND hDlg, HANDLE hPrinter)
 {
-    DWORD needed = 0;
-    GetPrinterDriverW(hPrinter, nullptr, 8, nullptr, 0, &needed);
-    if (needed == 0)
+    SpoolerBlock driver = FetchDriverInfo8(hPrinter);
+    if (!driver.fetched)
         return;
-    unique_heap_block block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!block)
-        return;
-    if (!GetPrinterDriverW(hPrinter, nullptr, 8, static_cast<LPBYTE>(block.get()), needed, &needed))
-        return;
-    DWORDLONG version = static_cast<DRIVER_INFO_8W *>(block.get())->dwlDriverVersion;
+    DWORDLONG version = driver.As<DRIVER_INFO_8W>()->dwlDriverVersion;
     WARNING(TEXT("UI:  DevicePropAboutProc:verson:%08x,%08x,%08x"), static_cast<DWORD>(version),
             static_cast<DWORD>(version >> 32), static_cast<DWORD>(version >> 32));
     int major = static_cast<int>((version >> 48) & 0xFFFF);

@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "src/base/debug.h"
+#include "src/base/text.h"
 #include "src/pages/pagecommon.h"
 #include "src/records/records.h"
 
@@ -90,7 +91,7 @@ void ChangeOpItem(IPrintOemDriverUI *pOEMHelp, POEMUIOBJ poemuiobj, POPTITEM pOp
         POPTTYPE type = pOptItem->pOptType;
         for (WORD i = 0; type != nullptr && type->pOptParam != nullptr && i < type->Count; ++i) {
             PCWSTR text = type->pOptParam[i].pData;
-            if (text != nullptr && lstrcmpW(text, pValue) == 0) {
+            if (SameText(text, pValue)) {
                 pOptItem->Sel = i;
                 break;
             }

@@ -2,6 +2,7 @@
 // printer's detection page.
 #include "resources/resource.h"
 #include "src/base/debug.h"
+#include "src/base/text.h"
 #include "src/base/unique.h"
 #include "src/pages/pagecommon.h"
 #include "src/pages/pageprocs.h"
@@ -19,7 +20,7 @@ constexpr BYTE kSelfTestCommand[] = {0x1F, 0x11, 0x27};
 bool HasSelfTest(PCWSTR driverName)
 {
     for (PCWSTR model : kNoSelfTestModels) {
-        if (driverName != nullptr && lstrcmpW(driverName, model) == 0)
+        if (SameText(driverName, model))
             return false;
     }
     return true;
@@ -48,10 +49,10 @@ void InitOtherPage(HWND hDlg, LPARAM lParam)
     ReadWriteSettings(context, FALSE);
     ShowUnit(hDlg, context->Settings.Unit);
 
-    unique_global info(ReadPrinterInfo2(context->hPrinter));
-    if (!info)
+    SpoolerBlock info = FetchPrinterInfo2(context->hPrinter);
+    if (!info.fetched)
         return;
-    if (!HasSelfTest(static_cast<PRINTER_INFO_2W *>(info.get())->pDriverName)) {
+    if (!HasSelfTest(info.As<PRINTER_INFO_2W>()->pDriverName)) {
         for (int id : {IDC_SELF_TEST_GROUP, IDC_SELF_TEST_LABEL, IDC_SELF_TEST_PRINT})
             ShowWindow(GetDlgItem(hDlg, id), SW_HIDE);
     }

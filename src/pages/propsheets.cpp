@@ -53,10 +53,10 @@ PPAGECONTEXT NewPageContext(const OEMUIPSPARAM *pParam)
 // whose data cannot be read leaves the previous name.
 void RememberDriverName(HANDLE hPrinter)
 {
-    unique_global info(ReadPrinterInfo2(hPrinter));
-    if (!info)
+    SpoolerBlock info = FetchPrinterInfo2(hPrinter);
+    if (!info.fetched)
         return;
-    PCWSTR driver = static_cast<PRINTER_INFO_2W *>(info.get())->pDriverName;
+    PCWSTR driver = info.As<PRINTER_INFO_2W>()->pDriverName;
     lstrcpynW(gszDriverName, driver != nullptr ? driver : TEXT(""), NAME_UNITS);
 }
 

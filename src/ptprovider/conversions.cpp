@@ -1,6 +1,7 @@
 #include "src/ptprovider/conversions.h"
 
 #include "src/base/debug.h"
+#include "src/base/text.h"
 #include "src/base/unique.h"
 #include "src/ptprovider/ptconst.h"
 #include "src/settings/devmode.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
-
 // The trace lines name a row with %S, which takes narrow text.
 struct NarrowName {
     char text[64];
@@ -22,20 +21,6 @@ struct NarrowName {
         text[sizeof(text) - 1] = 0;
     }
 };
-
-// The printer's PRINTER_INFO_2 through a handle, in a process-heap block.
-unique_heap_block PrinterInfo(HANDLE hPrinter, bool &read)
-{
-    read = false;
-    DWORD needed = 0;
-    GetPrinterW(hPrinter, 2, nullptr, 0, &needed);
-    if (needed == 0)
-        return unique_heap_block();
-    unique_heap_block block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (block)
-        read = GetPrinterW(hPrinter, 2, static_cast<LPBYTE>(block.get()), needed, &needed) != FALSE;
-    return block;
-}
 
 }  // namespace
 
@@ -119,14 +104,14 @@ void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &r
         OutputDebugStringA("readFeatureNode::get attribute fail");
         return;
     }
-    if (wcscmp(optionNamespace.get(), kPrivateNamespace) != 0) {
+    if (!SameText(optionNamespace.get(), kPrivateNamespace)) {
         OutputDebugStringA("readFeatureNode:unknown namespace");
         OutputDebugStringW(optionNamespace.get());
         return;
     }
     const OptionList &list = *feature.options;
     for (INT i = 0; i < list.readCount; ++i) {
-        if (wcscmp(optionName.get(), list.names[i]) == 0) {
+        if (SameText(optionName.get(), list.names[i])) {
             FieldOf(record, feature.field) = i;
             OutputDebugStringA("find");
             OutputDebugStringW(optionName.get());
@@ -157,32 +142,33 @@ void StoreTicketSettings(HANDLE hPrinter, const OEMDEV &record)
     // value keeps the defaults in its missing tail, never an earlier call's.
     REGSTRUCT settings;
     SetDefaultSettings(&settings);
-    DWORD type = 0;
-    DWORD size = 0;
-    DWORD result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), &type,
-                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings), &size);
-    if (result != ERROR_SUCCESS || settings.Version != REGSTRUCT_VERSION)
+    SettingsRead read = ReadStoredSettings(hPrinter, &settings);
+    if (read.state == StoredSettings::Unreadable) {
+        // A passing failure: the printer's own settings may be fine, and
+        // defaults written over them would lose them.
+        WARNING(TEXT("UI:  stored settings unreadable, error code is %d; left as they are"), read.result);
+        return;
+    }
+    if (read.result != ERROR_SUCCESS || settings.Version != REGSTRUCT_VERSION)
         SetDefaultSettings(&settings);
     CopyTicketFieldsToSettings(record, settings);
 
-    bool read = false;
-    unique_heap_block block = PrinterInfo(hPrinter, read);
-    if (!block) {
+    SpoolerBlock block = FetchPrinterInfo2(hPrinter);
+    if (!block.block) {
         OutputDebugStringA("没拿到pPrinterInfo");
         WARNING(TEXT("UI:  error code is %d"), GetLastError());
         return;
     }
-    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
+    auto *info = block.As<PRINTER_INFO_2W>();
     unique_printer printer;
-    if (read && info->pPrinterName != nullptr) {
+    if (info != nullptr && info->pPrinterName != nullptr) {
         OutputDebugStringW(info->pPrinterName);
         PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
         OpenPrinterW(info->pPrinterName, printer.put(), &defaults);
     } else {
         OutputDebugStringA("没拿到打印机名字");
     }
-    DWORD status = SetPrinterDataW(printer.get(), const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
-                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings));
+    DWORD status = StoreSettings(printer.get(), settings);
     WARNING(TEXT("UI:  change devmode status is %d and error code is %d"), status, GetLastError());
 }
 
@@ -262,12 +248,9 @@ void WriteTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev)
 
 bool IsFalconPrinter(HANDLE hPrinter)
 {
-    bool read = false;
-    unique_heap_block block = PrinterInfo(hPrinter, read);
-    if (!read)
-        return false;
-    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
-    return info->pDriverName != nullptr && wcscmp(info->pDriverName, kFalconModel) == 0;
+    SpoolerBlock block = FetchPrinterInfo2(hPrinter);
+    auto *info = block.As<PRINTER_INFO_2W>();
+    return info != nullptr && SameText(info->pDriverName, kFalconModel);
 }
 
 ////////////////////////////////////////////////////////////////////////////////

@@ -187,16 +187,13 @@ STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMO
     // The printer's settings, not the DEVMODE's, are what the ticket gets.
     OEMDEV *record = PrivateRecord(cbDrvPrivateSize, pPrivateDevmode);
     REGSTRUCT settings = {};
-    DWORD type = 0;
-    DWORD size = 0;
-    DWORD result = GetPrinterDataW(m_hPrinter, const_cast<LPWSTR>(kSettingsValueName), &type,
-                                   reinterpret_cast<LPBYTE>(&settings), sizeof(settings), &size);
-    if (!IsValidStoredSettings(result, type, size, settings)) {
+    SettingsRead read = ReadStoredSettings(m_hPrinter, &settings);
+    if (read.state != StoredSettings::Valid) {
         WARNING(TEXT("ConvertDevModeToPrintTicket:get current configure fail and error code is %d"),
-                result != ERROR_SUCCESS ? result : GetLastError());
+                read.result != ERROR_SUCCESS ? read.result : GetLastError());
         WARNING(TEXT("ConvertDevModeToPrintTicket:stuff verson is %d"), settings.Version);
-        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff type is %d"), type);
-        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff size is %d and REGSTRUCT size is %d"), size,
+        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff type is %d"), read.type);
+        WARNING(TEXT("ConvertDevModeToPrintTicket:stuff size is %d and REGSTRUCT size is %d"), read.size,
                 REGSTRUCT_SIZE);
         SetDefaultSettings(&settings);
     }

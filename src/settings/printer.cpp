@@ -1,12 +1,11 @@
 #include "src/settings/printer.h"
 
 #include "src/base/debug.h"
+#include "src/base/text.h"
 #include "src/base/unique.h"
 #include "src/sheet/sheetstate.h"
 
 namespace {
-
-using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
 
 // The driver's paper list as DeviceCapabilitiesW reports it: names in
 // 64-unit slots and 16-bit numbers, paired by index.
@@ -48,10 +47,6 @@ bool FetchPaperNumbers(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
     return FetchCapability(pDevice, pPort, DC_PAPERS, sizeof(SHORT), list.numbers, list.numberCount);
 }
 
-bool SameDriverName(PCWSTR driverName, PCWSTR model)
-{
-    return driverName[0] != 0 && wcscmp(driverName, model) == 0;
-}
 
 }  // namespace
 
@@ -66,18 +61,18 @@ HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName)
     return hPrinter;
 }
 
-PRINTER_INFO_2W *ReadPrinterInfo2(HANDLE hPrinter)
+SpoolerBlock FetchPrinterInfo2(HANDLE hPrinter)
 {
-    DWORD needed = 0;
-    GetPrinterW(hPrinter, 2, nullptr, 0, &needed);
-    if (needed == 0)
-        return nullptr;
-    unique_global block(GlobalAlloc(GPTR, needed));
-    if (!block)
-        return nullptr;
-    if (!GetPrinterW(hPrinter, 2, static_cast<LPBYTE>(block.get()), needed, &needed))
-        return nullptr;
-    return static_cast<PRINTER_INFO_2W *>(block.Take());
+    return FetchSpoolerBlock([hPrinter](LPBYTE buffer, DWORD size, DWORD *needed) {
+        return GetPrinterW(hPrinter, 2, buffer, size, needed);
+    });
+}
+
+SpoolerBlock FetchDriverInfo8(HANDLE hPrinter)
+{
+    return FetchSpoolerBlock([hPrinter](LPBYTE buffer, DWORD size, DWORD *needed) {
+        return GetPrinterDriverW(hPrinter, nullptr, 8, buffer, size, needed);
+    });
 }
 
 PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
@@ -85,7 +80,10 @@ PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
     unique_printer printer(OpenPrinterAllAccess(pPrinterName));
     if (!printer)
         return nullptr;
-    return ReadPrinterInfo2(printer.get());
+    SpoolerBlock info = FetchPrinterInfo2(printer.get());
+    if (!info.fetched)
+        return nullptr;
+    return static_cast<PRINTER_INFO_2W *>(info.block.Take());
 }
 
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo)
@@ -106,7 +104,7 @@ SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName)
 
     int found = -1;
     for (int i = 0; i < list.nameCount && found < 0; ++i) {
-        if (wcsncmp(list.Name(i), pPaperName, PAPER_NAME_UNITS) == 0)
+        if (SameText(list.Name(i), pPaperName, PAPER_NAME_UNITS))
             found = i;
     }
     if (found < 0)
@@ -169,10 +167,10 @@ BOOL DeletePaperForm(PCWSTR pFormName)
 
 BOOL IsCondorModel()
 {
-    return SameDriverName(gszDriverName, kCondorModel);
+    return SameText(gszDriverName, kCondorModel);
 }
 
 BOOL IsFalconModel()
 {
-    return SameDriverName(gszDriverName, kFalconModel);
+    return SameText(gszDriverName, kFalconModel);
 }

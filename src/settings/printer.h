@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "src/base/unique.h"
 
 constexpr DWORD PAPER_NAME_UNITS = 64;
 constexpr WCHAR kCondorModel[] = TEXT("Condor Printer");
@@ -10,11 +11,41 @@ constexpr WCHAR kFalconModel[] = TEXT("FalconBT");
 // Opens the named printer with PRINTER_ALL_ACCESS; null on failure. The
 // caller closes the handle.
 HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName);
-// The printer's PRINTER_INFO_2 in one zero-filled GPTR block, or null. The
-// caller frees it with GlobalFree.
+// A variable-size spooler structure in a zero-filled GPTR block.
+struct SpoolerBlock {
+    unique_global block;   // null when the size query gave 0 or no block could be had
+    bool fetched = false;  // the data are in the block
+
+    template <typename T>
+    T *As() const
+    {
+        return fetched ? static_cast<T *>(block.get()) : nullptr;
+    }
+};
+
+// The spooler's two-call protocol: fetch(nullptr, 0, &needed) for the size,
+// then fetch(buffer, needed, &needed) into a block of that size.
+template <typename Fetch>
+SpoolerBlock FetchSpoolerBlock(Fetch fetch)
+{
+    SpoolerBlock result;
+    DWORD needed = 0;
+    fetch(nullptr, 0, &needed);
+    if (needed == 0)
+        return result;
+    result.block.reset(GlobalAlloc(GPTR, needed));
+    if (result.block)
+        result.fetched = fetch(static_cast<LPBYTE>(result.block.get()), needed, &needed) != FALSE;
+    return result;
+}
+
+// The PRINTER_INFO_2 of a printer handle the caller holds.
+SpoolerBlock FetchPrinterInfo2(HANDLE hPrinter);
+// The DRIVER_INFO_8 of the printer's driver.
+SpoolerBlock FetchDriverInfo8(HANDLE hPrinter);
+// The named printer's PRINTER_INFO_2 in one zero-filled GPTR block, or null.
+// The caller frees it with GlobalFree.
 PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName);
-// The same through a handle the caller holds.
-PRINTER_INFO_2W *ReadPrinterInfo2(HANDLE hPrinter);
 // Writes the block back to the printer its pPrinterName names. Always TRUE:
 // failures are only traced.
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo);

@@ -2,16 +2,14 @@
 
 #include "src/settings/printer.h"
 #include "src/records/records.h"
+#include "src/settings/settings.h"
 
 BOOL StoreDefaultPrinterSettings(PCWSTR pPrinterName)
 {
-    HANDLE hPrinter = OpenPrinterAllAccess(pPrinterName);
-    if (hPrinter == nullptr)
+    unique_printer printer(OpenPrinterAllAccess(pPrinterName));
+    if (!printer)
         return FALSE;
     REGSTRUCT defaults;
     SetDefaultSettings(&defaults);
-    DWORD result = SetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
-                                   reinterpret_cast<LPBYTE>(&defaults), sizeof(defaults));
-    ClosePrinter(hPrinter);
-    return result == ERROR_SUCCESS;
+    return StoreSettings(printer.get(), defaults) == ERROR_SUCCESS;
 }

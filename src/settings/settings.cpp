@@ -6,14 +6,6 @@
 
 namespace {
 
-using unique_printer = unique_any<HANDLE, decltype(&ClosePrinter), &ClosePrinter>;
-
-DWORD StoreSettings(HANDLE hPrinter, const REGSTRUCT &settings)
-{
-    return SetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
-                           reinterpret_cast<LPBYTE>(const_cast<REGSTRUCT *>(&settings)), sizeof(REGSTRUCT));
-}
-
 // A spooler that keeps refusing must not hold the property sheet: the
 // store is retried a few times, then given up and traced.
 void StoreSettingsRetrying(HANDLE hPrinter, const REGSTRUCT &settings)
@@ -33,45 +25,64 @@ void ReadSettings(HANDLE hPrinter, PPAGECONTEXT pContext)
         ++pContext->nReads;
         return;
     }
-    DWORD type = 0;
-    DWORD size = 0;
-    DWORD result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), &type,
-                                   reinterpret_cast<LPBYTE>(&pContext->Settings), sizeof(REGSTRUCT), &size);
-    if (!IsValidStoredSettings(result, type, size, pContext->Settings)) {
-        SetDefaultSettings(&pContext->Settings);
-        StoreSettings(hPrinter, pContext->Settings);
+    // Read into a copy: a failed read leaves the context's copy untouched.
+    REGSTRUCT settings = pContext->Settings;
+    SettingsRead read = ReadStoredSettings(hPrinter, &settings);
+    if (read.state == StoredSettings::Unreadable)
+        return;
+    if (read.state == StoredSettings::Replaceable) {
+        SetDefaultSettings(&settings);
+        StoreSettings(hPrinter, settings);
     }
     // The stored value keeps its number until the next write.
-    if (pContext->Settings.Speed > 4)
-        pContext->Settings.Speed = 4;
+    if (settings.Speed > 4)
+        settings.Speed = 4;
+    pContext->Settings = settings;
     pContext->nReads = 1;
 }
 
 }  // namespace
 
-bool IsValidStoredSettings(DWORD readResult, DWORD type, DWORD size, const REGSTRUCT &settings)
+SettingsRead ReadStoredSettings(HANDLE hPrinter, REGSTRUCT *pSettings)
 {
-    return readResult == ERROR_SUCCESS && type == REG_BINARY && size == sizeof(REGSTRUCT) &&
-           settings.Version == REGSTRUCT_VERSION;
+    SettingsRead read = {};
+    read.result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), &read.type,
+                                  reinterpret_cast<LPBYTE>(pSettings), sizeof(REGSTRUCT), &read.size);
+    if (read.result == ERROR_SUCCESS) {
+        bool valid = read.type == REG_BINARY && read.size == sizeof(REGSTRUCT) && pSettings->Version == REGSTRUCT_VERSION;
+        read.state = valid ? StoredSettings::Valid : StoredSettings::Replaceable;
+    } else if (read.result == ERROR_FILE_NOT_FOUND || read.result == ERROR_MORE_DATA) {
+        // Not there, or larger than a record.
+        read.state = StoredSettings::Replaceable;
+    } else {
+        read.state = StoredSettings::Unreadable;
+    }
+    return read;
+}
+
+DWORD StoreSettings(HANDLE hPrinter, const REGSTRUCT &settings)
+{
+    REGSTRUCT stored = settings;
+    ZeroMemory(stored.Reserved, sizeof(stored.Reserved));
+    return SetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), REG_BINARY,
+                           reinterpret_cast<LPBYTE>(&stored), sizeof(REGSTRUCT));
 }
 
 void ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite)
 {
     if (pContext == nullptr)
         return;
-
-    DWORD needed = 0;
-    GetPrinterW(pContext->hPrinter, 2, nullptr, 0, &needed);
-    if (needed == 0)
+    // A copy that was never read would store zeros over the printer's settings.
+    if (bWrite && pContext->nReads == 0)
         return;
-    unique_heap_block block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!block || !GetPrinterW(pContext->hPrinter, 2, static_cast<LPBYTE>(block.get()), needed, &needed))
+
+    SpoolerBlock info = FetchPrinterInfo2(pContext->hPrinter);
+    if (!info.fetched)
         return;
 
     // The sheet's own handle may be read-only; the data goes through one
     // opened with full access.
-    auto *info = static_cast<PRINTER_INFO_2W *>(block.get());
-    unique_printer printer(OpenPrinterAllAccess(info->pPrinterName));
+    unique_printer printer(OpenPrinterAllAccess(info.As<PRINTER_INFO_2W>()->pPrinterName));
     if (!printer)
         return;
 

@@ -106,27 +106,76 @@ TEST_F(SettingsTest, PrinterWithoutFullAccessLeavesEverythingAlone)
     EXPECT_EQ(context.nReads, 0u);
     EXPECT_EQ(context.Settings.Version, 0);
     EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
+    // A copy that was never read is never stored, even once the printer
+    // can be opened again.
+    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", false));
     ReadWriteSettings(&context, TRUE);
     EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
-    EXPECT_EQ(Debug(), "UI:  OpenPrinter error code is 5UI:  OpenPrinter error code is 5");
+    EXPECT_EQ(Debug(), "UI:  OpenPrinter error code is 5");
+}
+
+TEST_F(SettingsTest, PassingReadFailureKeepsTheUsersSettings)
+{
+    REGSTRUCT user = Defaults();
+    user.Contrast = 14;
+    user.Unit = 1;
+    StoreRecord(u"KestrelBT", &user, sizeof(user));
+
+    for (DWORD error : {DWORD(ERROR_NOT_ENOUGH_MEMORY), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_ACCESS_DENIED)}) {
+        context.nReads = 0;
+        context.Settings = REGSTRUCT{};
+        standin::FailNext("GetPrinterDataW", 1, error);
+        ReadWriteSettings(&context, FALSE);
+        EXPECT_EQ(context.nReads, 0u) << error;
+        EXPECT_EQ(Bytes(context.Settings), Bytes(REGSTRUCT{})) << error << ": the copy stays unread";
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": the stored value stays";
+        ReadWriteSettings(&context, TRUE);
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": nothing is written";
+    }
+    // The next page's read takes the user's settings.
+    ReadWriteSettings(&context, FALSE);
+    EXPECT_EQ(context.nReads, 1u);
+    EXPECT_EQ(Bytes(context.Settings), Bytes(user));
+}
+
+TEST_F(SettingsTest, ReservedFieldsAreStoredAsZero)
+{
+    REGSTRUCT stored = Defaults();
+    for (LONG &reserved : stored.Reserved)
+        reserved = 0x55;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+    ReadWriteSettings(&context, FALSE);
+    context.Settings.Chain = 1;
+    ReadWriteSettings(&context, TRUE);
+    REGSTRUCT expected = Defaults();
+    expected.Chain = 1;
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(expected));
+}
+
+TEST_F(SettingsTest, SpeedFiveReadsAsFour)
+{
+    for (LONG speed : {4, 5, -1}) {
+        REGSTRUCT stored = Defaults();
+        stored.Speed = speed;
+        StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+        context.nReads = 0;
+        ReadWriteSettings(&context, FALSE);
+        EXPECT_EQ(context.Settings.Speed, speed > 4 ? 4 : speed) << speed;
+    }
 }
 
 TEST_F(SettingsTest, SpoolerFailuresOnTheWay)
 {
     // Each failure stops the read before anything is taken or counted.
-    for (const char *api : {"GetPrinterW", "HeapAlloc", "OpenPrinterW", "GetPrinterDataW"}) {
+    for (const char *api : {"GetPrinterW", "GlobalAlloc", "OpenPrinterW", "GetPrinterDataW"}) {
         HANDLE printer = context.hPrinter;
         context = PAGECONTEXT{};
         context.hPrinter = printer;
         standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY);
         ReadWriteSettings(&context, FALSE);
-        if (std::string(api) == "GetPrinterDataW") {
-            // A read that fails is an invalid value: the defaults.
-            EXPECT_EQ(context.nReads, 1u);
-            EXPECT_EQ(Bytes(context.Settings), Bytes(Defaults()));
-        } else {
-            EXPECT_EQ(context.nReads, 0u) << api;
-        }
+        EXPECT_EQ(context.nReads, 0u) << api;
+        EXPECT_EQ(context.Settings.Version, 0) << api;
+        EXPECT_TRUE(StoredRecord(u"KestrelBT").empty()) << api;
         standin::ClearFaults();
     }
 }
@@ -140,6 +189,19 @@ TEST_F(SettingsTest, FailingStoreIsRetriedThenGivenUp)
     standin::FailNext("SetPrinterDataW", 2, ERROR_ACCESS_DENIED);
     ReadWriteSettings(&context, TRUE);
     EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
+
+    // Five attempts in all: four refusals still store it, five give up.
+    context.Settings.Chain = 0;
+    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS - 1, ERROR_ACCESS_DENIED);
+    ReadWriteSettings(&context, TRUE);
+    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
+    context.Settings.Chain = 1;
+    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS, ERROR_ACCESS_DENIED);
+    ReadWriteSettings(&context, TRUE);
+    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
+    EXPECT_EQ(SETTINGS_WRITE_ATTEMPTS, 5);
+    context.Settings.Chain = 1;
+    ReadWriteSettings(&context, TRUE);
 
     // A spooler that never takes it: the sheet goes on, the failure is traced.
     context.Settings.Chain = 0;
