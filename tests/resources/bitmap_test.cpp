@@ -1,6 +1,7 @@
 // The bitmaps in the compiled resources, read as the plug-in reads them
 // (FindResourceW with RT_BITMAP: a BITMAPINFOHEADER, the palette, the rows).
 #include "platform/linux/res/res.h"
+#include "platform/linux/testing/leakcheck.h"
 #include "resources/res_blob.h"
 #include "resources/resource.h"
 
@@ -90,13 +91,16 @@ struct Dib {
     }
 };
 
-class BitmapTest : public ::testing::Test {
+class BitmapTest : public standin_testing::LeakCheckTest {
 protected:
     static void SetUpTestSuite() {
         module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override { ASSERT_NE(module_, nullptr); }
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr);
+        LeakCheckTest::SetUp();
+    }
 
     static Dib Load(int id) {
         Dib dib;

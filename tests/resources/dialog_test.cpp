@@ -20,6 +20,7 @@
 // 0x85 ComboBox; a picture control's title is the ordinal of its bitmap.
 // Coordinates are dialog units.
 #include "platform/linux/res/res.h"
+#include "platform/linux/testing/leakcheck.h"
 #include "resources/res_blob.h"
 #include "resources/resource.h"
 
@@ -519,13 +520,16 @@ void ExpectFits(const std::u16string &text, Kind kind, int room, int cy, const s
     }
 }
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public standin_testing::LeakCheckTest {
 protected:
     static void SetUpTestSuite() {
         module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override { ASSERT_NE(module_, nullptr); }
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr);
+        LeakCheckTest::SetUp();
+    }
 
     static std::optional<Template> Load(int id, WORD lang) {
         HRSRC res = FindResourceExW(module_, RT_DIALOG, MAKEINTRESOURCEW(id), lang);
@@ -779,7 +783,9 @@ TEST_F(DialogTest, TextsSetAtRunTimeFit) {
 }
 
 // The estimate itself.
-TEST(TextEstimate, WidthsAndLines) {
+using TextEstimate = standin_testing::LeakCheckTest;
+
+TEST_F(TextEstimate, WidthsAndLines) {
     EXPECT_EQ(TextWidth(u"Edit"), 5 + 4 + 2 + 4);
     EXPECT_EQ(TextWidth(U16("打印")), 16);
     EXPECT_EQ(TextWidth(U16("ที่")), 5);  // a consonant with two marks above

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "platform/linux/testing/leakcheck.h"
 #include "src/base/debug.h"
 #include "src/base/module.h"
 
@@ -11,40 +12,32 @@
 
 #include <string>
 
-class PluginTest : public ::testing::Test {
+using standin_testing::kMagicDead;
+
+class PluginTest : public standin_testing::LeakCheckTest {
 protected:
     void SetUp() override
     {
-        standin::ClearFaults();
         standin::DebugCaptureClear();
         savedLevel_ = gDebugLevel;
         gDebugLevel = DBG_WARNING;
-        before_ = standin::GetCounters();
-        componentsBefore_ = gcComponents;
+        LeakCheckTest::SetUp();
     }
 
     void TearDown() override
     {
-        standin::ClearFaults();
         gDebugLevel = savedLevel_;
-        standin::Counters after = standin::GetCounters();
-        EXPECT_EQ(before_.heapBlocks, after.heapBlocks) << "heap blocks leaked";
-        EXPECT_EQ(before_.globalBlocks, after.globalBlocks) << "global blocks leaked";
-        EXPECT_EQ(before_.taskBlocks, after.taskBlocks) << "task memory leaked";
-        EXPECT_EQ(before_.bstrs, after.bstrs) << "system strings leaked";
-        EXPECT_EQ(before_.comObjects, after.comObjects) << "COM objects leaked";
-        EXPECT_EQ(before_.printerHandles, after.printerHandles) << "printer handles leaked";
-        EXPECT_EQ(before_.gdiObjects, after.gdiObjects) << "GDI objects leaked";
-        EXPECT_EQ(componentsBefore_, gcComponents) << "plug-in objects still alive";
+        LeakCheckTest::TearDown();
     }
+
+    // The plug-in's objects still alive.
+    long ExtraCount() const override { return gcComponents; }
 
     // The debugger output since the test started, wide lines as UTF-8.
     static std::string Debug() { return standin::DebugCaptureText(); }
     static void ClearDebug() { standin::DebugCaptureClear(); }
 
 private:
-    standin::Counters before_{};
-    LONG componentsBefore_ = 0;
     INT savedLevel_ = DBG_WARNING;
 };
 

@@ -1,4 +1,5 @@
 #include "platform/win32.h"
+#include "platform/linux/testing/leakcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,12 @@ std::vector<size_t> growUntilItFits(std::string &out, const char *format, ...)
     return sizes;
 }
 
-TEST(CrtFormat, StringWidthsFollowMsvc)
+using CrtFormat = standin_testing::LeakCheckTest;
+using CrtNumbers = standin_testing::LeakCheckTest;
+using CrtStrings = standin_testing::LeakCheckTest;
+using CrtCodePages = standin_testing::LeakCheckTest;
+
+TEST_F(CrtFormat, StringWidthsFollowMsvc)
 {
     EXPECT_EQ(W(u"[%s|%S|%ls|%hs|%ws]", u"wide", "narrow", u"l", "h", u"w"), u"[wide|narrow|l|h|w]");
     EXPECT_EQ(A("[%s|%S|%hs|%ls]", "narrow", u"wide", "h", u"l"), "[narrow|wide|h|l]");
@@ -66,7 +72,7 @@ TEST(CrtFormat, StringWidthsFollowMsvc)
     EXPECT_EQ(A("%s", static_cast<char *>(nullptr)), "(null)");
 }
 
-TEST(CrtFormat, IntegersFlagsWidthAndPrecision)
+TEST_F(CrtFormat, IntegersFlagsWidthAndPrecision)
 {
     EXPECT_EQ(A("%d %i %u", -42, 7, 4294967295u), "-42 7 4294967295");
     EXPECT_EQ(A("[%5d|%-5d|%05d|%+d|% d|%.3d|%.0d]", -3, 3, -3, 3, 3, 7, 0), "[   -3|3    |-0003|+3| 3|007|]");
@@ -80,7 +86,7 @@ TEST(CrtFormat, IntegersFlagsWidthAndPrecision)
     EXPECT_EQ(A("%#lx", reinterpret_cast<void *>(0x1234567890ULL)), "0x34567890");
 }
 
-TEST(CrtFormat, PointersAndOthers)
+TEST_F(CrtFormat, PointersAndOthers)
 {
     EXPECT_EQ(A("%p", reinterpret_cast<void *>(0xDEADBEEFULL)), "00000000DEADBEEF");
     EXPECT_EQ(W(u"%p", reinterpret_cast<void *>(0x1ULL)), u"0000000000000001");
@@ -95,7 +101,7 @@ TEST(CrtFormat, PointersAndOthers)
     EXPECT_EQ(A("x%yz%"), "xz");
 }
 
-TEST(CrtFormat, WideLogLineIsCutTo259Units)
+TEST_F(CrtFormat, WideLogLineIsCutTo259Units)
 {
     std::u16string line(300, u'x');
     WCHAR buffer[260];
@@ -113,7 +119,7 @@ TEST(CrtFormat, WideLogLineIsCutTo259Units)
     EXPECT_EQ(std::u16string(buffer), u"abc123");
 }
 
-TEST(CrtFormat, NarrowLogGrowsUntilItFits)
+TEST_F(CrtFormat, NarrowLogGrowsUntilItFits)
 {
     std::string big(5000, 'n');
     std::string out;
@@ -138,9 +144,9 @@ int countWide(const WCHAR *format, ...)
     return n;
 }
 
-TEST(CrtFormat, CountsWithoutABuffer) { EXPECT_EQ(countWide(u"%s=%5d", u"abc", 1), 9); }
+TEST_F(CrtFormat, CountsWithoutABuffer) { EXPECT_EQ(countWide(u"%s=%5d", u"abc", 1), 9); }
 
-TEST(CrtNumbers, ParseLikeMsvc)
+TEST_F(CrtNumbers, ParseLikeMsvc)
 {
     EXPECT_EQ(_wtoi(u"  -42abc"), -42);
     EXPECT_EQ(_wtoi(u"+7"), 7);
@@ -165,7 +171,7 @@ TEST(CrtNumbers, ParseLikeMsvc)
     EXPECT_EQ(digits[0], 0);
 }
 
-TEST(CrtStrings, CopiesFollowTheirContracts)
+TEST_F(CrtStrings, CopiesFollowTheirContracts)
 {
     WCHAR buffer[6];
     std::fill(std::begin(buffer), std::end(buffer), u'#');
@@ -192,7 +198,7 @@ TEST(CrtStrings, CopiesFollowTheirContracts)
     EXPECT_EQ(memcpy_s(narrow, 4, "abcdef", 5), ERANGE);
 }
 
-TEST(CrtStrings, Win32CopiesAndComparisons)
+TEST_F(CrtStrings, Win32CopiesAndComparisons)
 {
     WCHAR buffer[4];
     EXPECT_EQ(lstrcpynW(buffer, u"abcdef", 4), buffer);
@@ -215,7 +221,7 @@ TEST(CrtStrings, Win32CopiesAndComparisons)
     EXPECT_EQ(wcsstr(label, u"print"), label + 6);
 }
 
-TEST(CrtCodePages, MultiByteToWideCharSizeProtocol)
+TEST_F(CrtCodePages, MultiByteToWideCharSizeProtocol)
 {
     const char *text = "caf\xc3\xa9 \xf0\x9f\x98\x80";  // U+1F600 takes a surrogate pair
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0), 8);
@@ -238,7 +244,7 @@ TEST(CrtCodePages, MultiByteToWideCharSizeProtocol)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST(CrtCodePages, WideCharToMultiByteRoundTrip)
+TEST_F(CrtCodePages, WideCharToMultiByteRoundTrip)
 {
     const WCHAR *text = u"\u4e2d\u6587";
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr), 7);

@@ -1,4 +1,5 @@
 #include "platform/win32.h"
+#include "platform/linux/testing/leakcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +12,7 @@ namespace {
 constexpr DWORD kMagicDead = 0xDEADBEEF;
 
 // Every test must give back the blocks, heaps and handles it took.
-class KernelTest : public ::testing::Test {
-protected:
-    void SetUp() override { before_ = standin::GetCounters(); }
-    void TearDown() override
-    {
-        standin::ClearFaults();
-        standin::Counters after = standin::GetCounters();
-        EXPECT_EQ(after.heapBlocks, before_.heapBlocks);
-        EXPECT_EQ(after.heaps, before_.heaps);
-        EXPECT_EQ(after.globalBlocks, before_.globalBlocks);
-        EXPECT_EQ(after.threads, before_.threads);
-    }
-    standin::Counters before_{};
-};
+class KernelTest : public standin_testing::LeakCheckTest {};
 
 TEST_F(KernelTest, LastErrorIsPerThread)
 {
@@ -44,7 +32,7 @@ TEST_F(KernelTest, HeapZeroSizeAndReAlloc)
 {
     auto *p = static_cast<unsigned char *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 100));
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(standin::GetCounters().heapBlocks, before_.heapBlocks + 1);
+    EXPECT_EQ(standin::GetCounters().heapBlocks, Before().heapBlocks + 1);
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(p[i], 0) << i;
     EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), 100u);
@@ -85,10 +73,10 @@ TEST_F(KernelTest, HeapDestroyFreesWhatIsLeft)
 {
     HANDLE heap = HeapCreate(0, 0, 0);
     ASSERT_NE(heap, nullptr);
-    EXPECT_EQ(standin::GetCounters().heaps, before_.heaps + 1);
+    EXPECT_EQ(standin::GetCounters().heaps, Before().heaps + 1);
     for (int i = 0; i < 3; ++i)
         ASSERT_NE(HeapAlloc(heap, 0, 32), nullptr);
-    EXPECT_EQ(standin::GetCounters().heapBlocks, before_.heapBlocks + 3);
+    EXPECT_EQ(standin::GetCounters().heapBlocks, Before().heapBlocks + 3);
     EXPECT_TRUE(HeapDestroy(heap));
 
     SetLastError(kMagicDead);
@@ -163,7 +151,7 @@ TEST_F(KernelTest, ThreadsRunWaitAndReportTheirExitCode)
         ASSERT_NE(threads[i], nullptr);
         EXPECT_NE(ids[i], GetCurrentThreadId());
     }
-    EXPECT_EQ(standin::GetCounters().threads, before_.threads + 4);
+    EXPECT_EQ(standin::GetCounters().threads, Before().threads + 4);
     for (HANDLE thread : threads) {
         EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
         DWORD code = 0;

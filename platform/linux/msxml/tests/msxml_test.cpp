@@ -1,4 +1,5 @@
 #include "platform/win32.h"
+#include "platform/linux/testing/leakcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -79,13 +80,13 @@ VARIANT IntVariant(LONG n)
     return v;
 }
 
-class MsxmlTest : public ::testing::Test {
+class MsxmlTest : public standin_testing::LeakCheckTest {
 protected:
     void SetUp() override
     {
         ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         standin::RegisterMsxmlClasses();
-        before_ = standin::GetCounters();
+        LeakCheckTest::SetUp();
         ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
                                          reinterpret_cast<void **>(&doc.p)));
         ASSERT_EQ(S_OK, CoCreateInstance(CLSID_MXNamespaceManager60, nullptr, CLSCTX_INPROC_SERVER,
@@ -95,10 +96,7 @@ protected:
     {
         doc.reset();
         ns.reset();
-        standin::ClearFaults();
-        standin::Counters after = standin::GetCounters();
-        EXPECT_EQ(before_.comObjects, after.comObjects);
-        EXPECT_EQ(before_.bstrs, after.bstrs);
+        LeakCheckTest::TearDown();
         CoUninitialize();
     }
 
@@ -150,8 +148,6 @@ protected:
     Ptr<IXMLDOMDocument2> doc;
     Ptr<IMXNamespaceManager> ns;
 
-private:
-    standin::Counters before_{};
 };
 
 size_t Count(const std::u16string &text, const std::u16string &what)

@@ -1,4 +1,5 @@
 #include "platform/win32.h"
+#include "platform/linux/testing/leakcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -44,20 +45,14 @@ HRESULT createTestObject(REFIID riid, void **ppv)
     return hr;
 }
 
-class OleTest : public ::testing::Test {
+class OleTest : public standin_testing::LeakCheckTest {
 protected:
-    void SetUp() override { before_ = standin::GetCounters(); }
     void TearDown() override
     {
-        standin::ClearFaults();
         standin::UnregisterAllClasses();
         EXPECT_EQ(standin::ComInitCount(), 0);
-        standin::Counters after = standin::GetCounters();
-        EXPECT_EQ(after.taskBlocks, before_.taskBlocks);
-        EXPECT_EQ(after.bstrs, before_.bstrs);
-        EXPECT_EQ(after.comObjects, before_.comObjects);
+        LeakCheckTest::TearDown();
     }
-    standin::Counters before_{};
 };
 
 TEST_F(OleTest, CoInitializeExCountsPerThreadAndMode)
@@ -93,7 +88,7 @@ TEST_F(OleTest, CoCreateInstanceUsesTheClassTable)
     EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory, &object), E_NOINTERFACE);
 
     ASSERT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), S_OK);
-    EXPECT_EQ(standin::GetCounters().comObjects, before_.comObjects + 1);
+    EXPECT_EQ(standin::GetCounters().comObjects, Before().comObjects + 1);
     static_cast<IUnknown *>(object)->Release();
 
     standin::FailNext("CoCreateInstance", 1, ERROR_NOT_ENOUGH_MEMORY);
@@ -126,7 +121,7 @@ TEST_F(OleTest, BstrHasItsLengthPrefixAndKeepsEmbeddedZeros)
 {
     BSTR text = SysAllocStringLen(u"a\0b", 3);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(standin::GetCounters().bstrs, before_.bstrs + 1);
+    EXPECT_EQ(standin::GetCounters().bstrs, Before().bstrs + 1);
     uint32_t prefix;
     std::memcpy(&prefix, reinterpret_cast<char *>(text) - 4, 4);
     EXPECT_EQ(prefix, 6u);
@@ -163,7 +158,7 @@ TEST_F(OleTest, VariantsOwnTheirStringsAndReferences)
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
     EXPECT_NE(copy.bstrVal, source.bstrVal);
     EXPECT_EQ(std::u16string(copy.bstrVal), u"value");
-    EXPECT_EQ(standin::GetCounters().bstrs, before_.bstrs + 2);
+    EXPECT_EQ(standin::GetCounters().bstrs, Before().bstrs + 2);
 
     auto *object = new TestObject;
     EXPECT_EQ(VariantClear(&source), S_OK);
@@ -180,7 +175,7 @@ TEST_F(OleTest, TaskMemoryIsCounted)
 {
     void *p = CoTaskMemAlloc(16);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(standin::GetCounters().taskBlocks, before_.taskBlocks + 1);
+    EXPECT_EQ(standin::GetCounters().taskBlocks, Before().taskBlocks + 1);
     p = CoTaskMemRealloc(p, 4096);
     ASSERT_NE(p, nullptr);
     CoTaskMemFree(p);

@@ -1,6 +1,7 @@
 #include "platform/linux/crt/crt.h"
 #include "resources/res_blob.h"
 #include "platform/linux/res/res.h"
+#include "platform/linux/testing/leakcheck.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -22,17 +23,20 @@ const LANGID kLanguages[] = {0x0804, 0x0409, 0x0404, 0x0411, 0x0412, 0x0407, 0x0
                              0x0416, 0x0419, 0x0415, 0x0413, 0x041F, 0x0405, 0x041E, 0x042A};
 const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30, 31, 32, 33, 34};
 
-class ResTest : public ::testing::Test {
+class ResTest : public standin_testing::LeakCheckTest {
 protected:
     static void SetUpTestSuite() {
         module_ = RegisterPluginResources();
     }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override { ASSERT_NE(module_, nullptr); }
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr);
+        LeakCheckTest::SetUp();
+    }
     void TearDown() override {
         SetThreadUILanguage(0);  // follow the user's language again
         unsetenv("STANDIN_UI_LANGUAGE");
-        standin::ClearFaults();
+        LeakCheckTest::TearDown();
     }
 
     static std::u16string Load(UINT id, HINSTANCE module = module_) {
@@ -241,7 +245,9 @@ Image Sample() {
     return image;
 }
 
-TEST(ResImageTest, HandMadeImagesAreReadAtAnyAlignment) {
+using ResImageTest = standin_testing::LeakCheckTest;
+
+TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment) {
     Image image = Sample();
     std::vector<unsigned char> shifted(image.bytes.size() + 1);
     std::copy(image.bytes.begin(), image.bytes.end(), shifted.begin() + 1);
@@ -277,7 +283,7 @@ TEST(ResImageTest, HandMadeImagesAreReadAtAnyAlignment) {
     EXPECT_EQ(GetModuleHandleW(u"sample.dll"), nullptr);
 }
 
-TEST(ResImageTest, TruncatedImagesAreRejected) {
+TEST_F(ResImageTest, TruncatedImagesAreRejected) {
     // Every prefix is read from a block of exactly its size, so that a read
     // past the end shows under AddressSanitizer.
     Image image = Sample();
@@ -290,7 +296,7 @@ TEST(ResImageTest, TruncatedImagesAreRejected) {
     }
 }
 
-TEST(ResImageTest, MalformedImagesAreRejected) {
+TEST_F(ResImageTest, MalformedImagesAreRejected) {
     Image base;
     size_t strings = base.Add(u"#6", u"#2", 0x0409, Image::Strings(1, u"About"));
     size_t named = base.Add(u"PNG", u"LOGO", 0x0409, {1, 2, 3});
@@ -318,7 +324,7 @@ TEST(ResImageTest, MalformedImagesAreRejected) {
     }
 }
 
-TEST(ResImageTest, RegistrationIsThreadSafe) {
+TEST_F(ResImageTest, RegistrationIsThreadSafe) {
     Image image = Sample();
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)

@@ -5,6 +5,7 @@
 
 #include "platform/win32.h"
 #include "platform/linux/spooler/server.h"
+#include "platform/linux/testing/leakcheck.h"
 
 #include <gtest/gtest.h>
 
@@ -15,32 +16,15 @@ namespace spoolertest {
 
 namespace sp = standin::spooler;
 
-constexpr DWORD kMagicDead = 0xDEADBEEF;
+using standin_testing::kMagicDead;
 
-// Wine's way of pinning a failure: a sentinel before, the exact error after.
-#define EXPECT_FAILS_WITH(call, error)                                \
-    do {                                                              \
-        SetLastError(kMagicDead);                                     \
-        EXPECT_FALSE(call);                                           \
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call; \
-    } while (0)
-
-class SpoolerTest : public ::testing::Test {
+class SpoolerTest : public standin_testing::LeakCheckTest {
 protected:
     void SetUp() override
     {
-        standin::ClearFaults();
         sp::LoadSample();
-        handlesBefore_ = standin::GetCounters().printerHandles;
+        LeakCheckTest::SetUp();
     }
-    void TearDown() override
-    {
-        standin::ClearFaults();
-        EXPECT_EQ(standin::GetCounters().printerHandles, handlesBefore_) << "printer handles left open";
-    }
-
-private:
-    long handlesBefore_ = 0;
 };
 
 inline LPWSTR W(const char16_t *text) { return const_cast<LPWSTR>(text); }

@@ -8,6 +8,7 @@
 #include "platform/linux/res/res.h"
 #include "platform/linux/user/automation.h"
 #include "platform/linux/user/user.h"
+#include "platform/linux/testing/leakcheck.h"
 #include "resources/res_blob.h"
 #include "resources/resource.h"
 
@@ -167,29 +168,22 @@ constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82, kCombo = 0x85;
 
 // Every test gives back the windows, GDI objects and heap blocks it made,
 // and leaves no fault plan, script or message box answer behind.
-class UserTest : public ::testing::Test {
+class UserTest : public standin_testing::LeakCheckTest {
 protected:
     void SetUp() override
     {
         ASSERT_NE(Module(), nullptr);
-        standin::ClearFaults();
         standin::ui::ResetAutomation();
         ClearEvents();
         Rec().handler = nullptr;
-        windows_ = standin::ui::WindowCount();
-        counters_ = standin::GetCounters();
+        LeakCheckTest::SetUp();
     }
     void TearDown() override
     {
-        standin::ClearFaults();
         standin::ui::ResetAutomation();
         Rec().handler = nullptr;
         SetThreadUILanguage(0);
-        standin::Counters now = standin::GetCounters();
-        EXPECT_EQ(standin::ui::WindowCount(), windows_) << "windows leaked";
-        EXPECT_EQ(now.gdiObjects, counters_.gdiObjects) << "GDI objects leaked";
-        EXPECT_EQ(now.heapBlocks, counters_.heapBlocks) << "heap blocks leaked";
-        EXPECT_EQ(now.threads, counters_.threads) << "thread handles leaked";
+        LeakCheckTest::TearDown();
     }
 
     // A modeless dialog of a template in memory, with the recording procedure.
@@ -198,10 +192,6 @@ protected:
         return CreateDialogIndirectParamW(Module(), t.get(), parent, RecordingProc, param);
     }
     static HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
-
-private:
-    long windows_ = 0;
-    standin::Counters counters_{};
 };
 
 }  // namespace usertest
