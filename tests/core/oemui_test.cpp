@@ -44,25 +44,19 @@ TEST_F(OemUiTest, GetInfoModes)
 
     // Unknown mode: refused before the needed size is touched.
     needed = kMagic;
-    SetLastError(0);
-    EXPECT_EQ(ui->GetInfo(OEMGI_GETINTERFACEVERSION, value, 4, &needed), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETINTERFACEVERSION, value, 4, &needed), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(needed, kMagic);
 
     // Helper interfaces: the buffer is checked first.
-    EXPECT_EQ(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 2, &needed), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 2, &needed), E_FAIL, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, 4u);
-    EXPECT_EQ(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 4, &needed), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 4, &needed), E_FAIL, ERROR_NOT_SUPPORTED);
     EXPECT_EQ(needed, 0u);
 
-    EXPECT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, nullptr, 4, &needed), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, nullptr, 4, &needed), E_FAIL, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, 4u);
 
-    EXPECT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
 
     EXPECT_EQ(Debug(),
               "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
@@ -108,15 +102,16 @@ TEST_F(OemUiTest, QueryColorProfileNeeds32Bytes)
 
     size = 31;
     flags = 0;
-    SetLastError(0);
+    SetLastError(kMagicDead);
     EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, &size, &flags),
               E_FAIL);
     EXPECT_EQ(size, 32u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 
     size = 64;
-    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, nullptr, &size, &flags),
-              E_FAIL);
+    EXPECT_RESULT_AND_ERROR(
+        ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, nullptr, &size, &flags), E_FAIL,
+        ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(size, 32u);
 
     // Another query mode: nothing written at all.
@@ -126,8 +121,9 @@ TEST_F(OemUiTest, QueryColorProfileNeeds32Bytes)
     EXPECT_EQ(size, 64u);
 
     // No size to read: refused, not dereferenced.
-    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, nullptr, &flags),
-              E_FAIL);
+    EXPECT_RESULT_AND_ERROR(
+        ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, nullptr, &flags), E_FAIL,
+        ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(OemUiTest, PublishDriverInterfaceKeepsTheFirstHelper)
@@ -206,15 +202,12 @@ TEST_F(OemUiTest, ForwardsToTheSubsystems)
 {
     gDebugLevel = DBG_VERBOSE;
     OEMDMPARAM param = {};
-    SetLastError(0);
-    EXPECT_EQ(ui->DevMode(5, &param), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(ui->DevMode(5, &param), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_NE(Debug().find("ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\nUI:  \tdwMode = 5, pOemDMParam = 0x"),
               std::string::npos);
 
     ClearDebug();
-    EXPECT_EQ(ui->CommonUIProp(OEMCUIP_DOCPROP, nullptr), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(ui->CommonUIProp(OEMCUIP_DOCPROP, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(Debug(), "UI:  IOemUI:CommonUIProp entry.\r\n"
                        "UI:  hrOEMPropertyPage(1) entry.\r\n"
                        "ERROR UI:  hrOEMPropertyPage() ERROR_INVALID_PARAMETER.\r\n"
@@ -225,9 +218,8 @@ TEST_F(OemUiTest, ForwardsToTheSubsystems)
     PROPSHEETUI_INFO info = {};
     info.cbSize = sizeof(info);
     info.Version = 0x0200;
-    EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), E_FAIL);
-    EXPECT_EQ(ui->DevicePropertySheets(nullptr, 0), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(ui->DocumentPropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(ui->DevicePropertySheets(nullptr, 0), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(Debug(), "ERROR UI:  OEMDocumentPropertySheets() ERROR_INVALID_PARAMETER.\r\n"
                        "ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n");
 

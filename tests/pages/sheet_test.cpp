@@ -106,14 +106,21 @@ protected:
     PageRecorder recorder;
 };
 
+TEST_F(SheetCallTest, InitWithoutParametersIsRefused)
+{
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    info.lParamInit = 0;
+    EXPECT_RESULT_AND_ERROR(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(recorder.pages.empty());
+}
+
 TEST_F(SheetCallTest, InvalidInfoBlocksAddNothing)
 {
     info.Version = 0x0200;
-    SetLastError(0);
-    EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(hrOEMDevicePropertySheets(&info, 0), E_FAIL);
-    EXPECT_EQ(hrOEMDevicePropertySheets(nullptr, 0), E_FAIL);
+    EXPECT_RESULT_AND_ERROR(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(nullptr, 0), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(recorder.pages.empty());
     EXPECT_EQ(info.UserData, 0u);
     EXPECT_NE(Debug().find("ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n"), std::string::npos);
@@ -242,10 +249,8 @@ TEST_F(SheetTest, PropertyPageRefusesBadCalls)
 {
     OEMCUIPPARAM param = {};
     param.cbSize = sizeof(param);
-    SetLastError(0);
-    EXPECT_EQ(hrOEMPropertyPage(3, &param), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(hrOEMPropertyPage(OEMCUIP_PRNPROP, nullptr), E_FAIL);
+    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(3, &param), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(OEMCUIP_PRNPROP, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(param.OEMCUIPCallback, nullptr);
 }
 

@@ -165,16 +165,13 @@ TEST_F(DevModeTest, InvalidCallsWriteNothing)
     OEMDEV out = FilledRecord(kUntouched);
     const OEMDEV before = out;
     for (DWORD mode : {0u, 5u, 0xFFFFFFFFu}) {
-        SetLastError(0);
-        EXPECT_EQ(CallDevMode(mode, &in, &out), E_FAIL);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+        EXPECT_RESULT_AND_ERROR(CallDevMode(mode, &in, &out), E_FAIL, ERROR_INVALID_PARAMETER);
     }
     EXPECT_EQ(std::memcmp(&out, &before, sizeof(out)), 0);
 
-    EXPECT_EQ(hrOEMDevMode(OEMDM_SIZE, nullptr), E_FAIL);
+    EXPECT_RESULT_AND_ERROR(hrOEMDevMode(OEMDM_SIZE, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
     // Defaults with nowhere to put them are refused, not written through null.
-    EXPECT_EQ(CallDevMode(OEMDM_DEFAULT, nullptr, nullptr), E_FAIL);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_RESULT_AND_ERROR(CallDevMode(OEMDM_DEFAULT, nullptr, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
 
     // Convert and merge without an input record take nothing from it and
     // still succeed; merge makes the output's header valid all the same.
