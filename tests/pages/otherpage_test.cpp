@@ -1,0 +1,100 @@
+// The Other page, on the windows the host's sheet makes from its template.
+#include "host/text.h"
+#include "resources/resource.h"
+#include "tests/support/sheet.h"
+
+#include <cstring>
+
+namespace {
+
+namespace ui = standin::ui;
+
+// ---- The Other page ------------------------------------------------------------
+
+TEST_F(SheetTest, SelfTestPrintsThreeBytesAsItsOwnJob)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    HWND other = s.ActiveWindow();
+    standin::spooler::ClearJobs();
+    int changed = s.changedCount;
+    ASSERT_TRUE(ui::Click(other, IDC_SELF_TEST_PRINT));
+    auto jobs = standin::spooler::Jobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].document, u"label cmd");
+    EXPECT_EQ(jobs[0].datatype, u"RAW");
+    EXPECT_EQ(jobs[0].bytes, (std::vector<BYTE>{0x1F, 0x11, 0x27}));
+    EXPECT_EQ(jobs[0].pages, 0u);
+    EXPECT_EQ(s.changedCount, changed + 1) << "the click also marks the sheet changed";
+    EXPECT_TRUE(gPendingPages & PENDING_OTHER);
+
+    // A refused job start is silent; a failed write is logged and the job still ends.
+    standin::spooler::ClearJobs();
+    standin::FailNext("StartDocPrinterW", 1, ERROR_ACCESS_DENIED);
+    ClearDebug();
+    ASSERT_TRUE(ui::Click(other, IDC_SELF_TEST_PRINT));
+    EXPECT_TRUE(standin::spooler::Jobs().empty());
+    EXPECT_EQ(Debug(), "");
+    standin::FailNext("WritePrinter", 1, 21);  // ERROR_NOT_READY
+    ASSERT_TRUE(ui::Click(other, IDC_SELF_TEST_PRINT));
+    EXPECT_NE(Debug().find("UI:  WritePrinter fail and error code is 21"), std::string::npos);
+    EXPECT_EQ(standin::spooler::Jobs().size(), 1u);
+}
+
+TEST_F(SheetTest, SelfTestGroupShowsForTheModelsThatHaveIt)
+{
+    struct Case {
+        std::u16string printer;
+        bool visible;
+    } cases[] = {{u"KestrelBT", true}, {u"MerlinBT", true}, {u"FalconBT", true}, {u"Condor Printer", true},
+                 {u"Heron", false},    {u"Wren", false},    {u"HeronBT PRO", false}, {u"Osprey", false}};
+    for (const Case &c : cases) {
+        PropertySheet &s = Open(c.printer);
+        ASSERT_TRUE(s.ActivateTemplate(112));
+        for (int id : {IDC_SELF_TEST_GROUP, IDC_SELF_TEST_LABEL, IDC_SELF_TEST_PRINT})
+            EXPECT_EQ(IsWindowVisible(GetDlgItem(s.ActiveWindow(), id)) != FALSE, c.visible) << Utf8(c.printer);
+        sheet.reset();
+    }
+    // A printer whose data cannot be read keeps the group.
+    PropertySheet &s = Open(u"Wren");
+    // The settings read takes the first two reads of the printer's data.
+    standin::FailNext("GetPrinterW", 1, ERROR_NOT_ENOUGH_MEMORY, 2);
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(s.ActiveWindow(), IDC_SELF_TEST_PRINT)));
+}
+
+TEST_F(SheetTest, OtherPageHoldsThePendingBitUntilApply)
+{
+    PropertySheet &s = Open(u"MerlinBT");  // stored in inches
+    EXPECT_EQ(gPendingPages & PENDING_OTHER, 0);
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    EXPECT_TRUE(gPendingPages & PENDING_OTHER) << "pending from creation";
+    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_INCH), static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_MM), static_cast<UINT>(BST_UNCHECKED));
+
+    // The other pages were never shown: only this page's bit is left to clear.
+    ASSERT_TRUE(ui::Click(s.ActiveWindow(), IDC_UNIT_MM));
+    EXPECT_EQ(gpCurrentSettings->Unit, 0);
+    EXPECT_EQ(StoredRecord(u"MerlinBT")[offsetof(REGSTRUCT, Unit)], 1) << "nothing stored before Apply";
+    ASSERT_TRUE(s.Apply());
+    EXPECT_EQ(gPendingPages & PENDING_OTHER, 0);
+    std::vector<BYTE> stored = StoredRecord(u"MerlinBT");
+    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
+    REGSTRUCT settings;
+    std::memcpy(&settings, stored.data(), sizeof(settings));
+    EXPECT_EQ(settings.Unit, 0);
+    EXPECT_EQ(settings.Speed, 2) << "the rest of the record kept";
+}
+
+TEST_F(SheetTest, UnitOutsideItsChoicesChecksNeither)
+{
+    REGSTRUCT settings = Defaults();
+    settings.Unit = 3;
+    StoreRecord(u"KestrelBT", &settings, sizeof(settings));
+    PropertySheet &s = Open(u"KestrelBT");
+    ASSERT_TRUE(s.ActivateTemplate(112));
+    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_MM), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_INCH), static_cast<UINT>(BST_UNCHECKED));
+}
+
+}  // namespace
