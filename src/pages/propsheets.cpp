@@ -63,6 +63,7 @@ void RememberDriverName(HANDLE hPrinter)
 ULONG_PTR InitDocumentSheet(PPROPSHEETUI_INFO pPSUIInfo, IPrintOemDriverUI *pOEMHelp)
 {
     auto *pParam = reinterpret_cast<POEMUIPSPARAM>(pPSUIInfo->lParamInit);
+    BeginSheet();
     gpDriverUIHelp = pOEMHelp;
     RememberDriverName(pParam->hPrinter);
 
@@ -183,7 +184,9 @@ HRESULT OEMDocumentPropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam, IP
     if (CommonReason(pPSUIInfo, lParam))
         return S_OK;
     if (pPSUIInfo->Reason == PROPSHEETUI_REASON_DESTROY) {
-        // The page context stays in the OEM heap, which the driver releases.
+        // The page context stays in the OEM heap, which the driver releases
+        // after this call: nothing may point into it afterwards.
+        EndSheet(reinterpret_cast<PPAGECONTEXT>(pPSUIInfo->UserData));
         pPSUIInfo->Result = TRUE;
         return S_OK;
     }
@@ -206,6 +209,7 @@ HRESULT hrOEMDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
         auto *pParam = reinterpret_cast<POEMUIPSPARAM>(pPSUIInfo->lParamInit);
         auto *context = reinterpret_cast<PPAGECONTEXT>(pPSUIInfo->UserData);
         if (context != nullptr) {
+            EndSheet(context);
             HeapFree(pParam != nullptr ? pParam->hOEMHeap : context->hHeap, 0, context);
             pPSUIInfo->UserData = 0;
         }

@@ -8,6 +8,30 @@ WCHAR gszDriverName[NAME_UNITS] = {};
 WCHAR gszCurrentPrinter[NAME_UNITS] = {};
 BYTE gPendingPages = 0;
 
+void BeginSheet()
+{
+    gpCurrentContext = nullptr;
+    gpCurrentSettings = nullptr;
+    gPendingPages = 0;
+}
+
+void EndSheet(PPAGECONTEXT pContext)
+{
+    bool current = gpCurrentContext == nullptr || gpCurrentContext == pContext;
+    if (pContext != nullptr && gpCurrentSettings == &pContext->Settings)
+        current = true;
+    if (!current)
+        return;
+    gpCurrentContext = nullptr;
+    gpCurrentSettings = nullptr;
+    gPendingPages = 0;
+    // The driver's parameter block and helper of a document sheet go with it.
+    if (pContext == nullptr || pContext->pOEMUIParam == gpDocUIParam || pContext->pOEMUIParam == nullptr) {
+        gpDocUIParam = nullptr;
+        gpDriverUIHelp = nullptr;
+    }
+}
+
 void ResetPageState()
 {
     gpCurrentContext = nullptr;

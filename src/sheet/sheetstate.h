@@ -34,5 +34,14 @@ extern WCHAR gszDriverName[NAME_UNITS];
 extern WCHAR gszCurrentPrinter[NAME_UNITS];
 extern BYTE gPendingPages;
 
+// A new sheet starts with nothing of an earlier one: no current context or
+// settings, no pending pages. Until one of its own pages is initialised,
+// an Apply of the new sheet has nothing to apply.
+void BeginSheet();
+// A sheet that goes (its context freed, or its OEM heap released by the
+// driver) leaves no module pointer into its context, and its pending bits
+// go with it. A sheet other than the current one changes nothing.
+void EndSheet(PPAGECONTEXT pContext);
+
 // Back to the state of a freshly loaded module (tests only).
 void ResetPageState();

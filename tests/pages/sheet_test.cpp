@@ -329,6 +329,59 @@ TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoBothRecords)
     EXPECT_EQ(stored.Mirror, 1);
 }
 
+TEST_F(SheetTest, AClosedSheetLeavesNothingBehind)
+{
+    for (SheetKind kind : {SheetKind::Document, SheetKind::Device}) {
+        PropertySheet &s = Open(u"KestrelBT", kind);
+        ASSERT_TRUE(kind == SheetKind::Document ? s.ActivateTemplate(112) : s.Activate(1));
+        if (kind == SheetKind::Document)
+            ASSERT_NE(gpCurrentSettings, nullptr);
+        s.Cancel();
+        sheet.reset();
+        EXPECT_EQ(gpCurrentContext, nullptr);
+        EXPECT_EQ(gpCurrentSettings, nullptr);
+        EXPECT_EQ(gPendingPages, 0);
+    }
+}
+
+TEST_F(SheetTest, ASecondSheetAppliesNothingOfTheFirst)
+{
+    // The first sheet's user changes a setting, then cancels.
+    PropertySheet &first = Open(u"KestrelBT");
+    ASSERT_TRUE(first.ActivateTemplate(112));
+    gpCurrentSettings->Speed = 1;
+    first.Cancel();
+    sheet.reset();
+
+    // The second sheet's user presses OK on the driver's page alone: the
+    // first sheet's context is gone with its heap.
+    PropertySheet &second = Open(u"Wren");
+    const LONG speed = second.JobRecord().Speed;
+    ASSERT_NE(speed, 1);
+    ASSERT_TRUE(second.Apply());
+    EXPECT_EQ(second.JobRecord().Speed, speed);
+}
+
+TEST_F(SheetTest, EverySheetStartsWithoutPendingPages)
+{
+    PropertySheet &first = Open(u"KestrelBT");
+    ASSERT_TRUE(first.ActivateTemplate(112));
+    first.Cancel();
+    sheet.reset();
+
+    // A bit left by a page of an earlier sheet would keep this sheet's
+    // Apply from storing anything.
+    gPendingPages = PENDING_GRAPHICS;
+    PropertySheet &second = Open(u"Wren");
+    EXPECT_EQ(gPendingPages, 0);
+    ASSERT_TRUE(second.ActivateTemplate(112));
+    gpCurrentSettings->Mirror = 1;
+    ASSERT_TRUE(second.Apply());
+    std::vector<BYTE> stored = StoredRecord(u"Wren");
+    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 1);
+}
+
 TEST_F(SheetTest, CallbackAnswersPerReason)
 {
     OEMDEV record = {};
