@@ -288,6 +288,9 @@ STDMETHODIMP IOemCF::CreateInstance(IUnknown *pUnkOuter, REFIID riid, void **ppv
         return CLASS_E_NOAGGREGATION;
     if (ppv == nullptr)
         return E_POINTER;
+    // Past the argument checks every failure leaves the caller's pointer
+    // null, as COM callers expect.
+    *ppv = nullptr;
 
     IOemUI *ui = new IOemUI;
     if (ui == nullptr)
@@ -325,6 +328,9 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
         return CLASS_E_CLASSNOTAVAILABLE;
     if (ppv == nullptr)
         return E_POINTER;
+    // Past the argument checks every failure leaves the caller's pointer
+    // null, as COM callers expect.
+    *ppv = nullptr;
 
     IOemCF *factory = new IOemCF;
     if (factory == nullptr)

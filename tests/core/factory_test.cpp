@@ -110,20 +110,28 @@ TEST_F(FactoryTest, FactoryAnswersOnlyItsOwnInterfaces)
 
 TEST_F(FactoryTest, AllocationFailures)
 {
-    void *object = nullptr;
+    // A failure past the argument checks leaves the caller's pointer null,
+    // whatever it held.
+    void *const stale = reinterpret_cast<void *>(0x1234);
+    void *object = stale;
     standin::FailNext("HeapAlloc", 1);
     EXPECT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(object, nullptr);
 
     IClassFactory *factory = GetFactory(CLSID_OEMUI);
     ASSERT_NE(factory, nullptr);
     // The UI object cannot be made: the provider is not tried either.
     ClearDebug();
+    object = stale;
     standin::FailNext("HeapAlloc", 1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(object, nullptr);
     EXPECT_EQ(Debug(), "");
+
     // The UI object is made and declines; the provider cannot be made. (No
     // trace lines here: each takes a heap block of its own.)
     gDebugLevel = DBG_ERROR;
+    object = stale;
     standin::FailNext("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, &object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);

@@ -109,6 +109,22 @@ TEST_F(ToDevModeTest, TicketChangesThePrinterSettings)
     EXPECT_EQ(standin::GetCounters().printerHandles, 1) << "only the test's own handle is open";
 }
 
+TEST_F(ToDevModeTest, PassingReadFailureLeavesThePrinterSettingsAlone)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Contrast = 13;
+    stored.Unit = 1;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(kTicketStart + FeatureXml(u"p:DocumentOEMMirror", u"p:YES") + kTicketEnd);
+    OEMDEV record = Record(0);
+    standin::FailNext("GetPrinterDataW", 1, ERROR_NOT_ENOUGH_MEMORY);
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(record.Mirror, 1) << "the job's record still takes the ticket";
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(stored)) << "no defaults over the user's settings";
+    ticket->Release();
+}
+
 TEST_F(ToDevModeTest, OutdatedStoredRecordBecomesTheDefaults)
 {
     REGSTRUCT old = Defaults();
