@@ -12,6 +12,23 @@
 
 namespace {
 
+// Empties an element, to give it new content in place.
+HRESULT RemoveChildren(IXMLDOMElement *pElement)
+{
+    for (;;) {
+        com_ptr<IXMLDOMNode> child;
+        HRESULT hr = pElement->get_firstChild(child.put());
+        if (FAILED(hr))
+            return hr;
+        if (!child)
+            return S_OK;
+        com_ptr<IXMLDOMNode> removed;
+        hr = pElement->removeChild(child.get(), removed.put());
+        if (FAILED(hr))
+            return hr;
+    }
+}
+
 // The trace lines name a row with %S, which takes narrow text.
 struct NarrowName {
     char text[64];
@@ -67,16 +84,19 @@ void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEM
         WARNING(TEXT("get init %S node fail and hr is %x"), name.text, hr);
         return;
     }
-    com_ptr<IXMLDOMNode> child;
-    hr = init->get_firstChild(child.put());
+    // The value is the Value element, whatever comments or processing
+    // instructions come before it; a ParameterInit without one is left as
+    // it is.
+    com_ptr<IXMLDOMElement> value;
+    hr = dom.FindChildElement(init.get(), kFrameworkNamespace, kValue, value.put());
     if (FAILED(hr)) {
         WARNING(TEXT("get init %S node child fail and hr is %x"), name.text, hr);
         return;
     }
-    if (!child)
+    if (hr != S_OK || !value)
         return;
     unique_bstr text;
-    if (FAILED(child->get_text(text.put())) || !text)
+    if (FAILED(value->get_text(text.put())) || !text)
         return;
     // Microns to whole millimetres, truncated toward zero.
     LONG &field = FieldOf(record, parameter.field);
@@ -190,6 +210,19 @@ void WriteParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, LO
     WCHAR text[10] = TEXT("0");
     MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, ARRAYSIZE(text));
     OutputDebugStringW(text);
+
+    // A ticket holds one ParameterInit per name: one it already has (under
+    // any prefix) takes the new value instead of getting a second.
+    com_ptr<IXMLDOMElement> existing;
+    if (dom.FindParameterInit(nullptr, kPrivateNamespace, parameter.name, existing.put()) == S_OK && existing) {
+        OutputDebugStringW(parameter.name);
+        HRESULT hr = RemoveChildren(existing.get());
+        if (SUCCEEDED(hr))
+            hr = dom.CreateValueNode(existing.get(), text, VALUE_INTEGER, nullptr);
+        if (FAILED(hr))
+            WARNING(TEXT("CreateParameterInitNode:create child value node fail and hr is %x"), hr);
+        return;
+    }
     dom.CreateParameterInitNode(nullptr, kPrivateNamespace, parameter.name, VALUE_INTEGER, text);
 }
 
@@ -284,39 +317,59 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
         INT type;
         const WCHAR *text;
     };
-    // The DataType and Mandatory values are written with the prefixes the
-    // core binds to the schema and keywords namespaces.
+    // The DataType and Mandatory values are QNames: written below with the
+    // prefixes the document binds to the schema and keywords namespaces.
     const Property properties[] = {
-        {TEXT("DataType"), VALUE_QNAME, TEXT("xsd:integer")},
+        {TEXT("DataType"), VALUE_QNAME, nullptr},
         {TEXT("UnitType"), VALUE_STRING, TEXT("microns")},
         {TEXT("Multiple"), VALUE_INTEGER, TEXT("1")},
         {TEXT("MaxValue"), VALUE_INTEGER, maxText},
         {TEXT("MinValue"), VALUE_INTEGER, minText},
         {TEXT("DefaultValue"), VALUE_INTEGER, TEXT("0")},
-        {TEXT("Mandatory"), VALUE_QNAME, TEXT("psk:Optional")},
+        {TEXT("Mandatory"), VALUE_QNAME, nullptr},
     };
 
+    // Capabilities declare a parameter once: a ParameterDef the document
+    // already has is given its properties anew instead of a second one.
     com_ptr<IXMLDOMElement> definition;
     unique_bstr qname;
-    HRESULT hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put());
-    if (FAILED(hr))
-        WARNING(TEXT("CreateParameterDefNode:create node fail and hr is %x"), hr);
-    if (SUCCEEDED(hr))
-        hr = dom.CreateQName(definition.get(), pNamespace, parameter.name, qname.put());
-    if (FAILED(hr))
-        WARNING(TEXT("CreateParameterDefNode:create qname fail and hr is %x"), hr);
-    if (SUCCEEDED(hr))
-        hr = dom.SetAttribute(definition.get(), kName, TEXT(""), qname.get());
-    if (FAILED(hr)) {
-        WARNING(TEXT("CreateParameterDefNode:create attribute fail and hr is %x"), hr);
-        return hr;
+    HRESULT hr = S_OK;
+    if (dom.FindNamedElement(dom.Root(), kFrameworkNamespace, kParameterDef, pNamespace, parameter.name,
+                             definition.put()) == S_OK &&
+        definition) {
+        hr = RemoveChildren(definition.get());
+        if (FAILED(hr)) {
+            WARNING(TEXT("CreateParameterDefNode:create node fail and hr is %x"), hr);
+            return hr;
+        }
+    } else {
+        hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put());
+        if (FAILED(hr))
+            WARNING(TEXT("CreateParameterDefNode:create node fail and hr is %x"), hr);
+        if (SUCCEEDED(hr))
+            hr = dom.CreateQName(definition.get(), pNamespace, parameter.name, qname.put());
+        if (FAILED(hr))
+            WARNING(TEXT("CreateParameterDefNode:create qname fail and hr is %x"), hr);
+        if (SUCCEEDED(hr))
+            hr = dom.SetAttribute(definition.get(), kName, TEXT(""), qname.get());
+        if (FAILED(hr)) {
+            WARNING(TEXT("CreateParameterDefNode:create attribute fail and hr is %x"), hr);
+            return hr;
+        }
     }
+    unique_bstr integerType, optional;
+    dom.CreateQName(definition.get(), kSchemaNamespace, TEXT("integer"), integerType.put());
+    dom.CreateQName(definition.get(), kKeywordsNamespace, TEXT("Optional"), optional.put());
+
     // A property that fails does not stop the next; the last one decides.
     for (const Property &property : properties) {
         com_ptr<IXMLDOMElement> node;
         hr = CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put());
-        if (SUCCEEDED(hr))
-            dom.CreateValueNode(node.get(), property.text, property.type, nullptr);
+        const WCHAR *text = property.text;
+        if (text == nullptr)
+            text = property.name == properties[0].name ? integerType.get() : optional.get();
+        if (SUCCEEDED(hr) && text != nullptr)
+            dom.CreateValueNode(node.get(), text, property.type, nullptr);
     }
     return hr;
 }

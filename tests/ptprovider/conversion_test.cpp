@@ -89,6 +89,27 @@ TEST_F(ToDevModeTest, ParametersAreConsumed)
     ticket->Release();
 }
 
+TEST_F(ToDevModeTest, AParameterValueIsItsValueElement)
+{
+    Bind(u"KestrelBT");
+    IXMLDOMDocument2 *ticket = LoadDocument(
+        kTicketStart +
+        u"<psf:ParameterInit name=\"p:PageGapHeight\"><!-- set by the app --><?app x?>"
+        u"<psf:Value xsi:type=\"xsd:integer\">4000</psf:Value></psf:ParameterInit>"
+        u"<psf:ParameterInit name=\"p:PageGapOffset\"><!-- no value --><Value>5000</Value></psf:ParameterInit>" +
+        kTicketEnd);
+    ASSERT_NE(ticket, nullptr);
+    OEMDEV record = Record(0);
+    record.Gappara[1] = 9;
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(record.Gappara[0], 4);
+    EXPECT_EQ(record.Gappara[1], 9) << "a Value outside the framework namespace is no value";
+    std::string xml = DocumentXml(ticket);
+    EXPECT_FALSE(Contains(xml, "PageGapHeight")) << "read, so consumed";
+    EXPECT_TRUE(Contains(xml, "PageGapOffset")) << "nothing read, so kept";
+    ticket->Release();
+}
+
 TEST_F(ToDevModeTest, TicketChangesThePrinterSettings)
 {
     REGSTRUCT stored = Defaults();
@@ -204,17 +225,36 @@ TEST_F(ToTicketTest, PrinterSettingsGoIntoTheTicket)
     ticket->Release();
 }
 
-TEST_F(ToTicketTest, ExistingParameterGetsASecondOne)
+TEST_F(ToTicketTest, ExistingParameterTakesTheNewValue)
 {
+    REGSTRUCT stored = Defaults();
+    stored.Gappara[0] = 7;
+    StoreRecord(u"KestrelBT", &stored, sizeof(stored));
     Bind(u"KestrelBT");
-    IXMLDOMDocument2 *ticket = LoadDocument(CoreTicket());
-    OEMDEV record = Record(0);
-    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
-    std::string xml = DocumentXml(ticket);
-    size_t first = xml.find("PageGapHeight");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_NE(xml.find("PageGapHeight", first + 1), std::string::npos);
-    ticket->Release();
+    // The ticket's own ParameterInit, under the core's prefix or another one
+    // bound to the private namespace, with a comment before its value.
+    for (const std::u16string &prefix : {std::u16string(u"ns0000"), std::u16string(u"q")}) {
+        std::u16string xml16 = kCoreTicketStart + u"<psf:ParameterInit name=\"" + prefix + u":PageGapHeight\"" +
+                               (prefix == u"q" ? u" xmlns:q=\"" PT_PRIVATE u"\"" : u"") +
+                               u"><!-- old --><psf:Value xsi:type=\"xsd:integer\">1000</psf:Value></psf:ParameterInit>" +
+                               kTicketEnd;
+        IXMLDOMDocument2 *ticket = LoadDocument(xml16);
+        ASSERT_NE(ticket, nullptr);
+        OEMDEV record = Record(0);
+        ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+        std::string xml = DocumentXml(ticket);
+        size_t first = xml.find("PageGapHeight");
+        ASSERT_NE(first, std::string::npos);
+        EXPECT_EQ(xml.find("PageGapHeight", first + 1), std::string::npos) << "one ParameterInit per name: " << xml;
+        EXPECT_TRUE(Contains(xml, ">7000</psf:Value>")) << xml;
+        EXPECT_FALSE(Contains(xml, ">1000</psf:Value>")) << xml;
+
+        // Back to a DEVMODE: the value read is the one just written.
+        OEMDEV back = Record(0);
+        ASSERT_EQ(ToDevMode(ticket, &back), S_OK);
+        EXPECT_EQ(back.Gappara[0], 7);
+        ticket->Release();
+    }
 }
 
 TEST_F(ToTicketTest, ResolutionForTheExtendedModelOnly)

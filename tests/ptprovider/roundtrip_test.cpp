@@ -17,6 +17,8 @@ const std::u16string kCapabilities =
     u"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>"
     u"</psf:PrintCapabilities>";
 
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
 size_t Count(const std::string &text, const std::string &part)
 {
     size_t n = 0;
@@ -52,9 +54,47 @@ TEST_F(CapabilitiesTest, DeclaresTheFiveParameters)
     EXPECT_EQ(Count(xml, ">100000</psf:Value>"), 5u);
     EXPECT_EQ(Count(xml, "psk:Optional"), 5u);
 
-    // Twice is twice: nothing already there is looked for.
+    // A second completion declares nothing twice.
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
-    EXPECT_EQ(Count(DocumentXml(caps), "<psf:ParameterDef "), 10u);
+    std::string again = DocumentXml(caps);
+    EXPECT_EQ(Count(again, "<psf:ParameterDef "), 5u);
+    EXPECT_EQ(Count(again, "<psf:Property "), 35u);
+    EXPECT_EQ(again, xml);
+    caps->Release();
+}
+
+TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
+{
+    Bind(u"KestrelBT");
+    // The schema and keywords namespaces under other prefixes, then unbound.
+    IXMLDOMDocument2 *caps = LoadDocument(
+        u"<psf:PrintCapabilities version=\"1\""
+        u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\""
+        u" xmlns:k=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""
+        u" xmlns:s=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"/>");
+    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
+    std::string xml = DocumentXml(caps);
+    EXPECT_EQ(Count(xml, ">s:integer</psf:Value>"), 5u) << xml;
+    EXPECT_EQ(Count(xml, ">k:Optional</psf:Value>"), 5u);
+    EXPECT_FALSE(Contains(xml, "xsd:")) << "no prefix the document does not bind";
+    EXPECT_FALSE(Contains(xml, "psk:"));
+    caps->Release();
+
+    caps = LoadDocument(u"<psf:PrintCapabilities version=\"1\""
+                        u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\"/>");
+    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
+    xml = DocumentXml(caps);
+    EXPECT_FALSE(Contains(xml, "xsd:integer")) << xml;
+    EXPECT_FALSE(Contains(xml, "psk:Optional"));
+    // Every QName value's prefix is declared on the root.
+    for (const char *uri : {"http://www.w3.org/2001/XMLSchema\"",
+                            "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""}) {
+        size_t at = xml.find(uri);
+        ASSERT_NE(at, std::string::npos) << uri << " is declared";
+        size_t colon = xml.rfind("xmlns:", at);
+        std::string prefix = xml.substr(colon + 6, xml.find('=', colon) - colon - 6);
+        EXPECT_EQ(Count(xml, ">" + prefix + ":"), 5u) << prefix << " in " << xml;
+    }
     caps->Release();
 }
 
