@@ -1,6 +1,7 @@
 #include "src/pages/pagecommon.h"
 
 #include "src/base/module.h"
+#include "src/base/unique.h"
 
 PPAGECONTEXT TakePageContext(HWND hDlg, LPARAM initParam)
 {
@@ -39,17 +40,14 @@ void MarkSheetChanged(HWND hDlg)
 void SetPicture(HWND hDlg, int pictureId, WORD bitmapId)
 {
     HANDLE bitmap = LoadImageW(ghInstance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    LRESULT previous =
-        SendDlgItemMessageW(hDlg, pictureId, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    if (previous != 0)
-        DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+    // The control hands back the picture it showed; it is ours to delete.
+    unique_gdiobj previous(reinterpret_cast<HGDIOBJ>(
+        SendDlgItemMessageW(hDlg, pictureId, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap))));
 }
 
 void ReleasePictures(HWND hDlg, std::initializer_list<int> pictureIds)
 {
     for (int id : pictureIds) {
-        LRESULT previous = SendDlgItemMessageW(hDlg, id, STM_SETIMAGE, IMAGE_BITMAP, 0);
-        if (previous != 0)
-            DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+        unique_gdiobj previous(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(hDlg, id, STM_SETIMAGE, IMAGE_BITMAP, 0)));
     }
 }

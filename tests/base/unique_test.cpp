@@ -1,11 +1,12 @@
 #include "src/base/unique.h"
+#include "platform/linux/spooler/server.h"
 #include "tests/support/fixture.h"
 
 namespace {
 
 using UniqueTest = PluginTest;
 
-constexpr DWORD kMagic = 0xDEADBEEF;
+constexpr DWORD kMagic = kMagicDead;
 
 TEST_F(UniqueTest, ClosingKeepsTheLastError)
 {
@@ -18,6 +19,19 @@ TEST_F(UniqueTest, ClosingKeepsTheLastError)
 
     {
         unique_bstr text(SysAllocString(TEXT("x")));
+        SetLastError(kMagic);
+    }
+    EXPECT_EQ(GetLastError(), kMagic);
+
+    // A printer handle and a GDI object are closed, and the counts show it.
+    standin::spooler::LoadSample();
+    {
+        unique_printer printer;
+        ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(TEXT("KestrelBT")), printer.put(), nullptr));
+        unique_gdiobj bitmap(CreateBitmap(4, 4, 1, 32, nullptr));
+        ASSERT_TRUE(bitmap);
+        EXPECT_EQ(standin::GetCounters().printerHandles, Before().printerHandles + 1);
+        EXPECT_EQ(standin::GetCounters().gdiObjects, Before().gdiObjects + 1);
         SetLastError(kMagic);
     }
     EXPECT_EQ(GetLastError(), kMagic);
