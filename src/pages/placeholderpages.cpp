@@ -1,4 +1,4 @@
-// The Page Setup and Graphics pages as far as they are built: each keeps its
+// The Page Setup pages as far as they are built: each keeps its
 // page context and makes it current, so the sheet's other pages and the
 // driver's callbacks see the right sheet.
 #include "resources/resource.h"
@@ -8,14 +8,11 @@
 
 namespace {
 
-INT_PTR KeepPageContext(HWND hDlg, UINT uMessage, LPARAM lParam, bool documentSetup)
+INT_PTR KeepPageContext(HWND hDlg, UINT uMessage, LPARAM lParam)
 {
     switch (uMessage) {
     case WM_DESTROY:
-        if (documentSetup)
-            ReleasePictures(hDlg, {IDC_DIRECTION_PICTURE, IDC_OPTION_PICTURE});
-        else
-            ReleasePictures(hDlg, {IDC_SAMPLE_PICTURE, IDC_RENDERING_PICTURE, IDC_EFFECT_PICTURE});
+        ReleasePictures(hDlg, {IDC_DIRECTION_PICTURE, IDC_OPTION_PICTURE});
         break;
     case WM_INITDIALOG: {
         PPAGECONTEXT context = TakePageContext(hDlg, lParam);
@@ -29,7 +26,7 @@ INT_PTR KeepPageContext(HWND hDlg, UINT uMessage, LPARAM lParam, bool documentSe
     case WM_NOTIFY: {
         PPAGECONTEXT context = PageContextOf(hDlg);
         MakeCurrentContext(context);
-        if (documentSetup && context != nullptr && context->pOEMUIParam != nullptr &&
+        if (context != nullptr && context->pOEMUIParam != nullptr &&
             reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_SETACTIVE))
             SyncDrvOptItemsToPage(hDlg, context);
         break;
@@ -45,17 +42,12 @@ INT_PTR KeepPageContext(HWND hDlg, UINT uMessage, LPARAM lParam, bool documentSe
 INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
     UNREFERENCED_PARAMETER(wParam);
-    return KeepPageContext(hDlg, uMessage, lParam, true);
+    return KeepPageContext(hDlg, uMessage, lParam);
 }
 
 INT_PTR CALLBACK ExtendedPageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
     UNREFERENCED_PARAMETER(wParam);
-    return KeepPageContext(hDlg, uMessage, lParam, true);
+    return KeepPageContext(hDlg, uMessage, lParam);
 }
 
-INT_PTR CALLBACK GraphicsPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
-{
-    UNREFERENCED_PARAMETER(wParam);
-    return KeepPageContext(hDlg, uMessage, lParam, false);
-}

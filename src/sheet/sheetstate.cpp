@@ -6,6 +6,8 @@ POEMCUIPPARAM gpDocUIParam = nullptr;
 IPrintOemDriverUI *gpDriverUIHelp = nullptr;
 WCHAR gszDriverName[NAME_UNITS] = {};
 WCHAR gszCurrentPrinter[NAME_UNITS] = {};
+WCHAR gszCurrentPort[NAME_UNITS] = {};
+WCHAR gszCurrentPaper[NAME_UNITS] = {};
 BYTE gPendingPages = 0;
 
 void BeginSheet()
@@ -40,5 +42,7 @@ void ResetPageState()
     gpDriverUIHelp = nullptr;
     ZeroMemory(gszDriverName, sizeof(gszDriverName));
     ZeroMemory(gszCurrentPrinter, sizeof(gszCurrentPrinter));
+    ZeroMemory(gszCurrentPort, sizeof(gszCurrentPort));
+    ZeroMemory(gszCurrentPaper, sizeof(gszCurrentPaper));
     gPendingPages = 0;
 }

@@ -32,6 +32,12 @@ extern IPrintOemDriverUI *gpDriverUIHelp;
 extern WCHAR gszDriverName[NAME_UNITS];
 // The printer of the sheet whose page was initialised last.
 extern WCHAR gszCurrentPrinter[NAME_UNITS];
+// Its port, beside it.
+extern WCHAR gszCurrentPort[NAME_UNITS];
+// The paper the user picked last on a Page Setup page, or the form the
+// paper stock dialog added last; the Page Setup page makes it the printer's
+// default paper on Apply.
+extern WCHAR gszCurrentPaper[NAME_UNITS];
 extern BYTE gPendingPages;
 
 // A new sheet starts with nothing of an earlier one: no current context or
