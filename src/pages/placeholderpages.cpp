@@ -1,4 +1,4 @@
-// The Page Setup pages as far as they are built: each keeps its
+// The extended Page Setup page as far as it is built: each keeps its
 // page context and makes it current, so the sheet's other pages and the
 // driver's callbacks see the right sheet.
 #include "resources/resource.h"
@@ -38,12 +38,6 @@ INT_PTR KeepPageContext(HWND hDlg, UINT uMessage, LPARAM lParam)
 }
 
 }  // namespace
-
-INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
-{
-    UNREFERENCED_PARAMETER(wParam);
-    return KeepPageContext(hDlg, uMessage, lParam);
-}
 
 INT_PTR CALLBACK ExtendedPageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
 {

@@ -7,18 +7,6 @@
 
 namespace {
 
-// The driver's paper list as DeviceCapabilitiesW reports it: names in
-// 64-unit slots and 16-bit numbers, paired by index.
-struct PaperList {
-    unique_heap_block names;
-    unique_heap_block numbers;
-    int nameCount = 0;
-    int numberCount = 0;
-
-    const WCHAR *Name(int i) const { return static_cast<const WCHAR *>(names.get()) + i * PAPER_NAME_UNITS; }
-    SHORT Number(int i) const { return static_cast<const SHORT *>(numbers.get())[i]; }
-};
-
 bool FetchCapability(PCWSTR pDevice, PCWSTR pPort, WORD capability, size_t unitBytes, unique_heap_block &out,
                      int &count)
 {
@@ -36,12 +24,6 @@ bool FetchCapability(PCWSTR pDevice, PCWSTR pPort, WORD capability, size_t unitB
     return true;
 }
 
-bool FetchPaperNames(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
-{
-    return FetchCapability(pDevice, pPort, DC_PAPERNAMES, PAPER_NAME_UNITS * sizeof(WCHAR), list.names,
-                           list.nameCount);
-}
-
 bool FetchPaperNumbers(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
 {
     return FetchCapability(pDevice, pPort, DC_PAPERS, sizeof(SHORT), list.numbers, list.numberCount);
@@ -49,6 +31,25 @@ bool FetchPaperNumbers(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
 
 
 }  // namespace
+
+bool FetchPaperNames(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
+{
+    return FetchCapability(pDevice, pPort, DC_PAPERNAMES, PAPER_NAME_UNITS * sizeof(WCHAR), list.names,
+                           list.nameCount);
+}
+
+void PaperList::CopyName(int i, WCHAR (&dest)[PAPER_NAME_UNITS + 1]) const
+{
+    CopyMemory(dest, Name(i), PAPER_NAME_UNITS * sizeof(WCHAR));
+    dest[PAPER_NAME_UNITS] = 0;
+}
+
+SpoolerBlock FetchForm1(HANDLE hPrinter, PCWSTR pFormName)
+{
+    return FetchSpoolerBlock([hPrinter, pFormName](LPBYTE buffer, DWORD size, DWORD *needed) {
+        return GetFormW(hPrinter, const_cast<LPWSTR>(pFormName), 1, buffer, size, needed);
+    });
+}
 
 HANDLE OpenPrinterAllAccess(PCWSTR pPrinterName)
 {

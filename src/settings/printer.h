@@ -50,6 +50,25 @@ PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName);
 // failures are only traced.
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo);
 
+// The driver's paper list as DeviceCapabilitiesW reports it: names in
+// 64-unit slots (a 64-unit name has no terminator) and 16-bit numbers,
+// paired by index.
+struct PaperList {
+    unique_heap_block names;
+    unique_heap_block numbers;
+    int nameCount = 0;
+    int numberCount = 0;
+
+    const WCHAR *Name(int i) const { return static_cast<const WCHAR *>(names.get()) + i * PAPER_NAME_UNITS; }
+    SHORT Number(int i) const { return static_cast<const SHORT *>(numbers.get())[i]; }
+    // A name as terminated text.
+    void CopyName(int i, WCHAR (&dest)[PAPER_NAME_UNITS + 1]) const;
+};
+// The names only; false when there are none or they cannot be read.
+bool FetchPaperNames(PCWSTR pDevice, PCWSTR pPort, PaperList &list);
+// A form of the server's form store, level 1.
+SpoolerBlock FetchForm1(HANDLE hPrinter, PCWSTR pFormName);
+
 // The driver's paper number of a paper name (exact, case-sensitive), -1
 // when the driver has no such paper.
 SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName);

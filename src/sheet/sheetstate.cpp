@@ -15,6 +15,8 @@ void BeginSheet()
     gpCurrentContext = nullptr;
     gpCurrentSettings = nullptr;
     gPendingPages = 0;
+    // A paper picked in an earlier sheet is no choice of this one's user.
+    ZeroMemory(gszCurrentPaper, sizeof(gszCurrentPaper));
 }
 
 void EndSheet(PPAGECONTEXT pContext)

@@ -32,7 +32,10 @@ TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
     HostRun run = RunHost("sheet --printer KestrelBT --document --state " + state_ +
                           " --do page:112 --do click:1003 --do apply");
     ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("stored OrvoPrinterData: Unit 1"), std::string::npos) << run.out;
+    size_t stored = run.out.find("stored OrvoPrinterData: ");
+    ASSERT_NE(stored, std::string::npos) << run.out;
+    EXPECT_NE(run.out.substr(stored, run.out.find('\n', stored) - stored).find("Unit 1"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("PSM_CHANGED from page 112"), std::string::npos) << run.out;
 
     // The state file keeps it for the next run.

@@ -90,9 +90,9 @@ protected:
         setup = sheet->Pages()[1].window;
         ASSERT_EQ(ui::TemplateId(setup), 110);
         record = const_cast<OEMDEV *>(&sheet->JobRecord());
-        // The page's own paper list, as the Page Setup page fills it.
-        for (const std::u16string &paper : sheet->Papers())
-            SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(paper.c_str()));
+        // The page filled its paper list with the driver's papers.
+        ASSERT_EQ(SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(sheet->Papers().size()));
         SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_SETCURSEL, 0, 0);
     }
 
