@@ -1,0 +1,358 @@
+// The Page Setup page, on the windows the host's sheet makes from its
+// template, over the sample print server.
+#include "host/text.h"
+#include "resources/resource.h"
+#include "src/base/unique.h"
+#include "src/pages/pagesetup.h"
+#include "tests/support/sheet.h"
+
+#include <cstring>
+
+namespace {
+
+namespace ui = standin::ui;
+namespace sp = standin::spooler;
+
+class PageSetupTest : public SheetTest {
+protected:
+    // The page as it opens: without selections left pending on the driver's
+    // page, which would move into it when it is shown.
+    HWND OpenPage(const std::u16string &printer)
+    {
+        PropertySheet &s = Open(printer);
+        // Leaving the driver's page hands its items' selections on.
+        s.DriverItems().Find("PaperSize")->Sel = -1;
+        s.DriverItems().Find("Orientation")->Sel = -1;
+        EXPECT_TRUE(s.ActivateTemplate(IDD_PAGE_SETUP));
+        return s.ActiveWindow();
+    }
+
+    static std::u16string Selected(HWND page)
+    {
+        HWND list = GetDlgItem(page, IDC_PAPER_LIST);
+        LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+        if (index == CB_ERR)
+            return u"";
+        WCHAR text[260] = {};
+        SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static LRESULT SelectedIndex(HWND page) { return SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0); }
+    static LRESULT Count(HWND page) { return SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCOUNT, 0, 0); }
+    static std::u16string Entry(HWND page, LRESULT index)
+    {
+        WCHAR text[260] = {};
+        SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+    static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+    static bool Visible(HWND page, int id) { return IsWindowVisible(GetDlgItem(page, id)) != FALSE; }
+    static int Picture(HWND page, int id)
+    {
+        return ui::BitmapResourceId(
+            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    }
+
+    // The printer's default DEVMODE names this paper number.
+    static void SetDefaultPaper(const std::u16string &printer, SHORT paper)
+    {
+        std::vector<BYTE> devmode = sp::DefaultDevMode(printer);
+        ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
+        reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = paper;
+        ASSERT_TRUE(sp::SetDefaultDevMode(printer, devmode));
+    }
+    static std::u16string DefaultPaperName(const std::u16string &printer)
+    {
+        std::vector<BYTE> devmode = sp::DefaultDevMode(printer);
+        SHORT paper = reinterpret_cast<const DEVMODEW *>(devmode.data())->dmPaperSize;
+        for (const sp::FormConfig &form : sp::Forms())
+            if (form.paper == static_cast<WORD>(paper))
+                return form.name;
+        return u"";
+    }
+    static bool HasForm(const std::u16string &name)
+    {
+        for (const sp::FormConfig &form : sp::Forms())
+            if (form.name == name)
+                return true;
+        return false;
+    }
+    static void AddUserForm(const std::u16string &name, LONG width, LONG length)
+    {
+        sp::FormConfig form;
+        form.name = name;
+        form.size = {width, length};
+        form.imageableArea = {0, 0, width, length};
+        ASSERT_TRUE(sp::AddForm(form));
+    }
+};
+
+TEST_F(PageSetupTest, StartsFromThePrintersDefaultPaper)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    EXPECT_EQ(Selected(page), u"12 x 40mm");
+    EXPECT_EQ(Count(page), static_cast<LRESULT>(sheet->Papers().size()));
+    // The list is the combo box's sorted order, not the driver's.
+    for (LRESULT i = 1; i < Count(page); ++i)
+        EXPECT_LE(Entry(page, i - 1), Entry(page, i));
+    EXPECT_NE(Debug().find("UI:  pdm->dmPaperSize is 261"), std::string::npos) << Debug();
+    EXPECT_TRUE(Enabled(page, IDC_PAPER_DELETE)) << "a user form can be deleted";
+    EXPECT_EQ(gszCurrentPrinter, std::u16string(u"KestrelBT"));
+    EXPECT_EQ(gszCurrentPaper, std::u16string(u"")) << "only a pick names the current paper";
+}
+
+TEST_F(PageSetupTest, UnnamedDefaultPaperFallsBackToFiftyBySeventy)
+{
+    // A paper number the driver does not offer: "50 x 70mm", which every
+    // model of the sample offers.
+    SetDefaultPaper(u"KestrelBT", 9999);
+    HWND page = OpenPage(u"KestrelBT");
+    EXPECT_EQ(Selected(page), u"50 x 70mm");
+    sheet.reset();
+
+    // Without it in the list nothing is selected, not even a paper whose
+    // name differs only in case.
+    sp::DriverConfig driver;
+    ASSERT_TRUE(sp::GetDriver(u"KestrelBT", driver));
+    driver.papers.clear();
+    ASSERT_TRUE(sp::AddDriver(driver));
+    ASSERT_TRUE(sp::RemoveForm(u"50 x 70mm"));
+    AddUserForm(u"50 X 70MM", 12000, 70000);
+    page = OpenPage(u"KestrelBT");
+    ASSERT_NE(SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                  reinterpret_cast<LPARAM>(u"50 X 70MM")),
+              CB_ERR);
+    EXPECT_EQ(SelectedIndex(page), CB_ERR) << "\"50 X 70MM\" is another paper";
+}
+
+TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
+{
+    // The sample's KestrelBT default is a user form; make one printer form
+    // the default instead.
+    sp::FormConfig builtin;
+    builtin.name = u"Builtin 12";
+    builtin.flags = FORM_PRINTER;
+    sp::DriverConfig driver;
+    ASSERT_TRUE(sp::GetDriver(u"KestrelBT", driver));
+    driver.papers.push_back(u"Builtin 12");
+    ASSERT_TRUE(sp::AddDriver(driver));
+    builtin.size = {12000, 30000};
+    builtin.imageableArea = {0, 0, 12000, 30000};
+    ASSERT_TRUE(sp::AddForm(builtin));
+    WORD paper = 0;
+    for (const sp::FormConfig &form : sp::Forms())
+        if (form.name == u"Builtin 12")
+            paper = form.paper;
+    SetDefaultPaper(u"KestrelBT", static_cast<SHORT>(paper));
+    HWND page = OpenPage(u"KestrelBT");
+    EXPECT_NE(Debug().find("UI:  pdm->dmPaperSize is " + std::to_string(paper)), std::string::npos) << Debug();
+    ASSERT_EQ(Selected(page), u"Builtin 12");
+    EXPECT_FALSE(Enabled(page, IDC_PAPER_DELETE));
+    EXPECT_NE(Debug().find("UI:  pform->Flags is 2"), std::string::npos);
+
+    // Picking a user form makes Delete available again.
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 40mm"));
+    EXPECT_TRUE(Enabled(page, IDC_PAPER_DELETE));
+    EXPECT_EQ(gszCurrentPaper, std::u16string(u"12 x 40mm"));
+}
+
+TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndItsEntry)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    LRESULT count = Count(page);
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
+    LRESULT index = SelectedIndex(page);
+    ASSERT_GT(index, 0);
+    gPendingPages = 0;
+
+    // Cancelled: nothing goes, but the sheet counts as changed.
+    ui::AnswerMessageBox(IDCANCEL);
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+    EXPECT_TRUE(HasForm(u"18 x 50mm"));
+    EXPECT_EQ(Count(page), count);
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+    ASSERT_EQ(ui::MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui::MessageBoxes()[0].text, u"Are you sure to delete this form?");
+    EXPECT_EQ(ui::MessageBoxes()[0].caption, u"18 x 50mm");
+
+    // Confirmed: the form and its entry go; the one before is selected.
+    std::u16string before = Entry(page, index - 1);
+    ui::AnswerMessageBox(IDOK);
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+    EXPECT_FALSE(HasForm(u"18 x 50mm"));
+    EXPECT_EQ(Count(page), count - 1);
+    EXPECT_EQ(Selected(page), before);
+
+    // The first entry: the new first is selected.
+    ASSERT_TRUE(ui::Choose(page, IDC_PAPER_LIST, 0));
+    std::u16string second = Entry(page, 1);
+    ui::AnswerMessageBox(IDOK);
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+    EXPECT_EQ(SelectedIndex(page), 0);
+    EXPECT_EQ(Selected(page), second);
+}
+
+TEST_F(PageSetupTest, RefusedDeletionKeepsTheEntry)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    LRESULT count = Count(page);
+    LRESULT index = SelectedIndex(page);
+    ui::AnswerMessageBox(IDOK);
+    standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+    EXPECT_TRUE(HasForm(u"12 x 40mm"));
+    EXPECT_EQ(Count(page), count) << "the form is still there, so is its entry";
+    EXPECT_EQ(SelectedIndex(page), index);
+    EXPECT_NE(Debug().find("UI:  DeleteForm fail and error code is 5"), std::string::npos) << Debug();
+}
+
+TEST_F(PageSetupTest, SpecialTapeClearsAndLocksChainAndAutoCut)
+{
+    HWND page = OpenPage(u"Heron");
+    ASSERT_TRUE(ui::Click(page, IDC_CHAIN));
+    ASSERT_TRUE(ui::Click(page, IDC_AUTO_CUT));
+    EXPECT_EQ(gpCurrentSettings->Chain, 1);
+    EXPECT_EQ(gpCurrentSettings->AutoCut, 1);
+    EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_OPTION_AUTOCUT_CHAIN);
+
+    ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
+    EXPECT_EQ(gpCurrentSettings->SpecialTape, 1);
+    EXPECT_EQ(gpCurrentSettings->Chain, 0);
+    EXPECT_EQ(gpCurrentSettings->AutoCut, 0);
+    EXPECT_FALSE(Checked(page, IDC_CHAIN));
+    EXPECT_FALSE(Enabled(page, IDC_CHAIN));
+    EXPECT_FALSE(Enabled(page, IDC_AUTO_CUT));
+    EXPECT_FALSE(ui::Click(page, IDC_CHAIN)) << "a disabled box takes no click";
+    EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_SPECIAL_TAPE);
+
+    ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
+    EXPECT_TRUE(Enabled(page, IDC_CHAIN));
+    EXPECT_TRUE(Enabled(page, IDC_AUTO_CUT));
+    EXPECT_FALSE(Checked(page, IDC_AUTO_CUT)) << "they come back unchecked";
+    sheet.reset();
+
+    // A stored record with special tape opens the same way.
+    REGSTRUCT stored = Defaults();
+    stored.SpecialTape = 1;
+    stored.Chain = 1;
+    stored.AutoCut = 1;
+    stored.Mirror = 1;
+    StoreRecord(u"Heron", &stored, sizeof(stored));
+    page = OpenPage(u"Heron");
+    EXPECT_TRUE(Checked(page, IDC_SPECIAL_TAPE));
+    EXPECT_FALSE(Enabled(page, IDC_CHAIN));
+    EXPECT_EQ(gpCurrentSettings->Chain, 0);
+    EXPECT_EQ(gpCurrentSettings->AutoCut, 0);
+    EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_SPECIAL_TAPE_MIRROR);
+}
+
+TEST_F(PageSetupTest, MostModelsShowMirrorAloneWhereAutoCutWas)
+{
+    HWND page = OpenPage(u"Heron");
+    for (int id : {IDC_CHAIN, IDC_MIRROR, IDC_AUTO_CUT, IDC_SPECIAL_TAPE})
+        EXPECT_TRUE(Visible(page, id)) << id;
+    RECT autoCut = {};
+    GetWindowRect(GetDlgItem(page, IDC_AUTO_CUT), &autoCut);
+    sheet.reset();
+
+    page = OpenPage(u"KestrelBT");
+    EXPECT_TRUE(Visible(page, IDC_MIRROR));
+    for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_SPECIAL_TAPE})
+        EXPECT_FALSE(Visible(page, id)) << id;
+    RECT mirror = {}, pageRect = {};
+    GetWindowRect(GetDlgItem(page, IDC_MIRROR), &mirror);
+    GetWindowRect(page, &pageRect);
+    RECT heronPage = pageRect;  // both pages sit at the same place in their sheets
+    EXPECT_EQ(mirror.left - pageRect.left, autoCut.left - heronPage.left);
+    EXPECT_EQ(mirror.top - pageRect.top, autoCut.top - heronPage.top);
+}
+
+TEST_F(PageSetupTest, OptionPictureOfEveryCombination)
+{
+    const int expected[16] = {219, 220, 216, 221, 222, 223, 224, 226, 227, 228, 229, 230, 231, 232, 233, 234};
+    for (int index = 0; index < 16; ++index) {
+        REGSTRUCT settings = Defaults();
+        settings.Mirror = index & 1;
+        settings.HalfCut = (index >> 1) & 1;
+        settings.Chain = (index >> 2) & 1;
+        settings.AutoCut = (index >> 3) & 1;
+        EXPECT_EQ(OptionBitmapId(settings), expected[index]) << index;
+        settings.SpecialTape = 1;
+        EXPECT_EQ(OptionBitmapId(settings), settings.Mirror ? 208 : 207) << index;
+    }
+
+    // The loaded picture is that of the current settings.
+    HWND page = OpenPage(u"Heron");
+    ASSERT_NE(page, nullptr);
+    gpCurrentSettings->HalfCut = 1;
+    gpCurrentSettings->Mirror = 1;
+    unique_gdiobj bitmap(GetOptionBitmap());
+    EXPECT_EQ(ui::BitmapResourceId(static_cast<HBITMAP>(bitmap.get())), 221);
+}
+
+TEST_F(PageSetupTest, DirectionAndPaperReachTheDriversItems)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    EXPECT_TRUE(Checked(page, IDC_LANDSCAPE) || Checked(page, IDC_PORTRAIT));
+
+    ASSERT_TRUE(ui::Click(page, IDC_LANDSCAPE));
+    EXPECT_EQ(gpCurrentSettings->Rotate, 2);
+    EXPECT_EQ(Picture(page, IDC_DIRECTION_PICTURE), IDB_LANDSCAPE);
+    EXPECT_EQ(sheet->DriverItems().Find("Orientation")->Sel, 1);
+    ASSERT_TRUE(ui::Click(page, IDC_PORTRAIT));
+    EXPECT_EQ(gpCurrentSettings->Rotate, 0);
+    EXPECT_EQ(Picture(page, IDC_DIRECTION_PICTURE), IDB_PORTRAIT);
+    EXPECT_EQ(sheet->DriverItems().Find("Orientation")->Sel, 0);
+
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
+    POPTITEM paper = sheet->DriverItems().Find("PaperSize");
+    EXPECT_EQ(sheet->DriverItems().OptionText(*paper, paper->Sel), u"18 x 50mm");
+}
+
+TEST_F(PageSetupTest, ApplySetsTheDefaultPaperThenTheRecord)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
+    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+
+    // Another page with unapplied changes keeps the record back, not the paper.
+    ASSERT_TRUE(sheet->ActivateTemplate(IDD_OTHER));
+    ASSERT_TRUE(sheet->Apply());
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), u"18 x 50mm");
+    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
+    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 1)
+        << "the Other page applies after Page Setup: the last one writes";
+    EXPECT_EQ(gPendingPages, 0);
+}
+
+TEST_F(PageSetupTest, ApplyWithAnotherPagePendingWritesNoRecord)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+    gPendingPages |= PENDING_GRAPHICS;  // the Graphics page has not applied
+    NMHDR apply = {GetParent(page), 0, static_cast<UINT>(PSN_APPLY)};
+    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
+    EXPECT_EQ(gPendingPages, PENDING_GRAPHICS);
+    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
+    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 0);
+    gPendingPages = 0;
+}
+
+TEST_F(PageSetupTest, CancelledPaperStockLeavesTheListButMarksTheSheet)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    LRESULT count = Count(page);
+    std::u16string selected = Selected(page);
+    gPendingPages = 0;
+    ui::OnDialog(IDD_PAPER_STOCK, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_NEW));
+    EXPECT_EQ(Count(page), count);
+    EXPECT_EQ(Selected(page), selected);
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+}
+
+}  // namespace
