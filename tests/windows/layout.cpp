@@ -13,12 +13,16 @@
 // A page alone in its sheet is the tightest case: the sheet sizes itself to
 // its largest page, so with other pages beside it a page only gets more room.
 //
-// Usage: orvoui-layout [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
+// Usage: orvoui-layout [path\to\orvoui.dll [LANGID TEMPLATE]]   (default: orvoui.dll next to the exe)
+// With a language (hex, 0x0804) and a template id it only shows that page in
+// a property sheet, or that dialog, until it is closed: for a look at what
+// the checks see.
 // Prints one line per problem, one ok/FAIL line per dialog, a count of the
 // problems per language and the closing "N passed, N failed" line.
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -380,6 +384,42 @@ void checkFonts() {
     checkf(lstrcmpiW(face, L"Tahoma") == 0, "Tahoma is installed", "face %s", printable(face).c_str());
 }
 
+// The page's lParam: its language, and whether it is the About page.
+INT_PTR CALLBACK shownPageProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg != WM_INITDIALOG) return FALSE;
+    LPARAM param = reinterpret_cast<PROPSHEETPAGEW *>(lParam)->lParam;
+    if (HIWORD(param) == IDD_ABOUT) fillAbout(hwnd, LOWORD(param));
+    return TRUE;
+}
+
+// Shows one page in a property sheet, or one dialog, until it is closed.
+int show(LANGID language, WORD id) {
+    const Dialog *d = nullptr;
+    for (const Dialog &candidate : kDialogs)
+        if (candidate.id == id) d = &candidate;
+    const DLGTEMPLATE *resource = d ? templateOf(id, d->everyLanguage ? language : kChineseSimplified) : nullptr;
+    if (!resource) {
+        std::printf("no template %u in language 0x%04X\n", id, language);
+        return 1;
+    }
+    if (!d->page) return DialogBoxIndirectParamW(g_dll, resource, nullptr, quietProc, 0) == -1;
+    PROPSHEETPAGEW page = {};
+    page.dwSize = sizeof page;
+    page.dwFlags = PSP_DLGINDIRECT;
+    page.hInstance = g_dll;
+    page.pResource = resource;
+    page.pfnDlgProc = shownPageProc;
+    page.lParam = MAKELPARAM(language, id);
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.hInstance = g_dll;
+    header.pszCaption = L"orvoui-layout";
+    header.nPages = 1;
+    header.ppsp = &page;
+    return PropertySheetW(&header) == -1;
+}
+
 std::wstring defaultDllPath() {
     WCHAR exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -405,6 +445,7 @@ int main(int argc, char **argv) {
 
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     check(InitCommonControlsEx(&icc) != FALSE, "InitCommonControlsEx");
+    if (argc > 3) return show(static_cast<LANGID>(std::strtoul(argv[2], nullptr, 16)), static_cast<WORD>(std::atoi(argv[3])));
     checkFonts();
     HWND owner = CreateWindowExW(0, L"Static", L"orvoui-layout", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
