@@ -150,7 +150,8 @@ bool overlap(const RECT &a, const RECT &b) {
 std::string describe(HWND control, const RECT &r) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "control %d \"", GetDlgCtrlID(control));
-    std::string out = buf + printable(windowText(control));
+    // A picture's window text is its bitmap's ordinal, not words.
+    std::string out = buf + (kindOf(control) == Kind::Other ? "" : printable(windowText(control)));
     std::snprintf(buf, sizeof buf, "\" (%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
     return out + buf;
 }
