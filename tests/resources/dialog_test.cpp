@@ -1,8 +1,11 @@
 // The dialog templates in the compiled resources, read as the platform reads
 // them (FindResourceExW with RT_DIALOG, per language): every control with
-// its id, kind and style, the English texts, one layout for every language,
-// and a layout that holds in every language: controls inside the dialog,
-// no two overlapping, every text fitting its control.
+// its id, kind and style, the shell font, the English texts, one layout for
+// every language, and a layout that holds in every language: controls
+// inside the dialog, no two overlapping, every text fitting its control, the
+// distributed printing list's column headers fitting their columns. Text
+// widths here are an estimate; tests/windows/layout.cpp measures them in
+// real fonts under Wine.
 //
 // A template made from DIALOGEX is a DLGTEMPLATEEX, all fields little-endian:
 //   WORD dlgVer (1), WORD signature (0xFFFF), DWORD helpID, DWORD exStyle,
