@@ -363,22 +363,24 @@ void checkFonts() {
     HGDIOBJ old = SelectObject(dc, font);
     WCHAR face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
-    struct Sample {
-        const wchar_t *text;
-        int minWidth, maxWidth;
-        const char *what;
-    };
-    // Two ideographs (打印), two Hangul syllables (인쇄), about 1 em each;
-    // Thai ก with a mark above that takes no room (กี), about half an em.
-    const Sample samples[] = {{L"\x6253\x5370", 19, 24, "two ideographs take about 2 em in a CJK face"},
-                              {L"\xC778\xC1C4", 19, 24, "two Hangul syllables take about 2 em in a CJK face"},
-                              {L"\x0E01\x0E35", 4, 9, "a Thai consonant with a mark above takes about half an em"}};
-    std::string fonts;
-    for (const Sample &s : samples) {
+    auto width = [dc](const wchar_t *text) {
         SIZE size = {};
-        GetTextExtentPoint32W(dc, s.text, lstrlenW(s.text), &size);
-        checkf(size.cx >= s.minWidth && size.cx <= s.maxWidth, s.what, "%ld pixels at 11 pixels an em", size.cx);
-    }
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+        return size.cx;
+    };
+    // Two ideographs (打印) and two Hangul syllables (인쇄) take about 1 em
+    // each; a Thai consonant (ก) about half an em, and a vowel mark above it
+    // (กี) no room at all. A face's missing glyphs would be boxes, each with
+    // an advance of its own, the mark's too.
+    long ideographs = width(L"\x6253\x5370"), hangul = width(L"\xC778\xC1C4");
+    long consonant = width(L"\x0E01"), marked = width(L"\x0E01\x0E35");
+    checkf(ideographs >= 19 && ideographs <= 24, "two ideographs take about 2 em in a CJK face",
+           "%ld pixels at 11 pixels an em", ideographs);
+    checkf(hangul >= 19 && hangul <= 24, "two Hangul syllables take about 2 em in a CJK face",
+           "%ld pixels at 11 pixels an em", hangul);
+    checkf(consonant >= 4 && consonant <= 9 && marked == consonant,
+           "a Thai consonant takes about half an em, a mark above it no room", "%ld pixels, with the mark %ld",
+           consonant, marked);
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);
