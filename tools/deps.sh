@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the builds and tests need, when some are
 # missing: the native toolchain and test libraries, mingw-w64 for both Windows
-# targets, and Wine (32- and 64-bit) to run the Windows smoke test (which
-# uses Wine's null display driver, so no X server; its own fonts are only
-# recommended by Wine, and the dialogs need them).
+# targets, and Wine (32- and 64-bit) to run the Windows smoke test and the
+# layout check (Wine's null display driver, so no X server), with the fonts
+# that stand in for the faces Windows has built in: Wine's own (Tahoma; only
+# recommended by Wine), Noto Sans CJK for the CJK UI faces and Loma for the
+# Thai glyphs of Windows' Tahoma.
 # A machine that has everything returns at once without touching apt.
 set -euo pipefail
 
@@ -11,7 +13,7 @@ packages=(
   cmake ninja-build g++
   libgtest-dev googletest libgmock-dev libbenchmark-dev libxml2-dev nlohmann-json3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine32:i386 wine64 fonts-wine
+  wine wine32:i386 wine64 fonts-wine fonts-noto-cjk fonts-tlwg-loma
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds and tests the
 # Linux build (plain and under AddressSanitizer/UBSan), cross-builds both
-# Windows DLLs, checks them, and runs the Windows smoke test under Wine.
+# Windows DLLs, checks them, and runs the Windows smoke test and the dialog
+# layout check under Wine.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -36,6 +37,9 @@ stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvo
 stage "windows-x64 dll check" bash tools/check-dll.sh build/windows-x64/src/orvoui.dll
 stage "wine smoke x86" bash tools/wine-smoke.sh build/windows-x86
 stage "wine smoke x64" bash tools/wine-smoke.sh build/windows-x64
+# Both DLLs carry the same compiled resources and Wine's property sheet is
+# the same code in both: the layout check runs once, on the 32-bit DLL.
+stage "wine layout x86" bash tools/wine-smoke.sh --layout build/windows-x86
 
 echo
 echo "test.sh: all stages passed"

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Runs the Windows smoke test (tests/windows) of each given Windows build
-# folder under Wine, against that folder's orvoui.dll.
-# Usage: tools/wine-smoke.sh [BUILD_DIR...]   (default: build/windows-x86 build/windows-x64)
+# folder under Wine, against that folder's orvoui.dll; with --layout, the
+# layout check of the dialogs instead (orvoui-layout.exe).
+# Usage: tools/wine-smoke.sh [--layout] [BUILD_DIR...]   (default: build/windows-x86 build/windows-x64)
 # The Wine prefix is build/wineprefix unless WINEPREFIX is set; it is created
 # on first use. The test creates windows (every dialog template), so the
 # prefix is set to Wine's null display driver (HKCU\Software\Wine\Drivers,
 # Graphics=null): windows exist and work without an X server, and nothing
 # is drawn or left running. A prefix named by WINEPREFIX is set the same way.
+# The null driver still measures text with real fonts, so the prefix gets the
+# faces Windows has built in, as far as Debian packages them: Wine's Tahoma
+# (fonts-wine; the shell font "MS Shell Dlg 2" is Tahoma) copied into the
+# prefix, where Debian's Wine does not look by itself, and Noto Sans CJK
+# (fonts-noto-cjk) under the names of the CJK UI faces. Tahoma reaches those
+# faces through Wine's font linking for the ideographs and Hangul it lacks.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -16,6 +23,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 run_wine=(timeout 300)
 
+program=orvoui-smoke
+if [[ ${1:-} == --layout ]]; then
+  program=orvoui-layout
+  shift
+fi
 dirs=("$@")
 ((${#dirs[@]})) || dirs=(build/windows-x86 build/windows-x64)
 
@@ -40,9 +52,48 @@ if ! null_driver_set; then
   timeout 60 wineserver -w || true
 fi
 
+# Whether the prefix has the faces set up below.
+fonts_set() {
+  grep -q '^"Microsoft YaHei UI"="Noto Sans CJK SC"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+    grep -q '^"Tahoma"=.*LOMA.TTF,Loma' "$WINEPREFIX/system.reg" 2>/dev/null
+}
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+for face in tahoma.ttf tahomabd.ttf; do
+  [[ -f $fonts/$face ]] || cp /usr/share/wine/fonts/$face "$fonts/" ||
+    { echo "wine-smoke: cannot copy $face (fonts-wine) into the prefix" >&2; exit 1; }
+done
+if ! fonts_set; then
+  echo "wine-smoke: setting up the CJK and Thai faces in $WINEPREFIX"
+  reg=$(mktemp --suffix=.reg)
+  cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Microsoft YaHei UI"="Noto Sans CJK SC"
+"SimSun"="Noto Sans CJK SC"
+"Microsoft JhengHei UI"="Noto Sans CJK TC"
+"PMingLiU"="Noto Sans CJK TC"
+"Meiryo UI"="Noto Sans CJK JP"
+"MS UI Gothic"="Noto Sans CJK JP"
+"Malgun Gothic"="Noto Sans CJK KR"
+"Gulim"="Noto Sans CJK KR"
+REG
+  rc=0
+  timeout 60 wine reg import "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || rc=$?
+  rm -f "$reg"
+  # Windows' Tahoma has Thai glyphs, Wine's has not: Tahoma links to Loma
+  # (fonts-tlwg-loma) after the CJK faces Windows links it to.
+  links='MSGOTHIC.TTC,MS UI Gothic\0MINGLIU.TTC,PMingLiU\0SIMSUN.TTC,SimSun\0GULIM.TTC,Gulim\0'
+  links+='MSYH.TTC,Microsoft YaHei UI\0MSJH.TTC,Microsoft JhengHei UI\0MALGUN.TTF,Malgun Gothic\0LOMA.TTF,Loma'
+  ((rc == 0)) && timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v Tahoma /t REG_MULTI_SZ /d "$links" /f </dev/null >/dev/null 2>&1 || rc=$?
+  ((rc == 0)) || { echo "wine-smoke: setting up the faces failed" >&2; exit 1; }
+  timeout 60 wineserver -w || true  # writes the registry files; later processes read the faces
+fi
+
 failed=0
 for dir in "${dirs[@]}"; do
-  exe=$dir/tests/windows/orvoui-smoke.exe
+  exe=$dir/tests/windows/$program.exe
   dll=$dir/src/orvoui.dll
   if [[ ! -f $exe || ! -f $dll ]]; then
     echo "wine-smoke: $dir: $exe or $dll missing; build that preset first" >&2

@@ -124,9 +124,20 @@
 #define DLG_CLASS_LISTVIEW "SysListView32"
 #define DLG_CLASS_PROGRESS "msctls_progress32"
 
+// The font of every template in every language: the shell font. With
+// DS_SHELLFONT and "MS Shell Dlg" Windows shows the local UI face ("MS Shell
+// Dlg 2", Tahoma with the CJK and other faces linked behind it), and a
+// property sheet lays out its frame in the same font as its pages: a page
+// whose template names another face is measured by the sheet in the sheet's
+// font but drawn in its own, and a larger face pushes its lower and right
+// controls out of the area the sheet gives it. One font for all languages
+// also keeps one set of control sizes right for all of them.
+#define DLG_FONT_STYLE DS_SHELLFONT
+#define DLG_FONT_SIZE 8
+#define DLG_FONT_NAME "MS Shell Dlg"
+
 // Styles shared by the layouts. A property page has a caption, its tab
-// title, but no frame of its own: the sheet shows it as a child. DLG_FONT_STYLE, DLG_FONT_SIZE and
-// DLG_FONT_NAME come from the language file that includes the layouts.
+// title, but no frame of its own: the sheet shows it as a child.
 #define DLG_PAGE_STYLE (WS_CHILD | WS_CAPTION | DS_CONTROL | DLG_FONT_STYLE)
 #define DLG_MODAL_STYLE (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DLG_FONT_STYLE)
 #define DLG_COMBO_STYLE (CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP)

@@ -1,9 +1,5 @@
-// cs-CZ: the texts and the font of the dialog layouts (resources/dialogs/),
+// cs-CZ: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/cs-CZ.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Vzhled stránky"
 #define DLG110_SETTINGS          "Nastavení"

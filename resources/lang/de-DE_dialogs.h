@@ -1,9 +1,5 @@
-// de-DE: the texts and the font of the dialog layouts (resources/dialogs/),
+// de-DE: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/de-DE.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Seite einrichten"
 #define DLG110_SETTINGS          "Einstellungen"

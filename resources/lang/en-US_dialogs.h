@@ -1,9 +1,5 @@
-// en-US: the texts and the font of the dialog layouts (resources/dialogs/),
+// en-US: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/en-US.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Page Setup"
 #define DLG110_SETTINGS          "Settings"

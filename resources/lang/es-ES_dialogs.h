@@ -1,9 +1,5 @@
-// es-ES: the texts and the font of the dialog layouts (resources/dialogs/),
+// es-ES: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/es-ES.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Configurar página"
 #define DLG110_SETTINGS          "Configuración"

@@ -1,9 +1,5 @@
-// fr-FR: the texts and the font of the dialog layouts (resources/dialogs/),
+// fr-FR: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/fr-FR.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Mise en page"
 #define DLG110_SETTINGS          "Paramètres"

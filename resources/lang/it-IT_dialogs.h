@@ -1,9 +1,5 @@
-// it-IT: the texts and the font of the dialog layouts (resources/dialogs/),
+// it-IT: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/it-IT.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Imposta pagina"
 #define DLG110_SETTINGS          "Impostazioni"

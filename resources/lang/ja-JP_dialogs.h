@@ -1,9 +1,5 @@
-// ja-JP: the texts and the font of the dialog layouts (resources/dialogs/),
+// ja-JP: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/ja-JP.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SETFONT
-#define DLG_FONT_SIZE 9
-#define DLG_FONT_NAME "Meiryo UI"
 
 #define DLG110_CAPTION           "ページ設定"
 #define DLG110_SETTINGS          "設定"

@@ -1,9 +1,5 @@
-// ko-KR: the texts and the font of the dialog layouts (resources/dialogs/),
+// ko-KR: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/ko-KR.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SETFONT
-#define DLG_FONT_SIZE 9
-#define DLG_FONT_NAME "Malgun Gothic"
 
 #define DLG110_CAPTION           "페이지 설정"
 #define DLG110_SETTINGS          "설정"

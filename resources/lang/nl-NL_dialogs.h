@@ -1,9 +1,5 @@
-// nl-NL: the texts and the font of the dialog layouts (resources/dialogs/),
+// nl-NL: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/nl-NL.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Pagina-instelling"
 #define DLG110_SETTINGS          "Instellingen"

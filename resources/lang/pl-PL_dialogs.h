@@ -1,9 +1,5 @@
-// pl-PL: the texts and the font of the dialog layouts (resources/dialogs/),
+// pl-PL: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/pl-PL.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Ustawienia strony"
 #define DLG110_SETTINGS          "Ustawienia"

@@ -1,9 +1,5 @@
-// pt-BR: the texts and the font of the dialog layouts (resources/dialogs/),
+// pt-BR: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/pt-BR.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Configurar página"
 #define DLG110_SETTINGS          "Configurações"

@@ -1,9 +1,5 @@
-// ru-RU: the texts and the font of the dialog layouts (resources/dialogs/),
+// ru-RU: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/ru-RU.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Параметры страницы"
 #define DLG110_SETTINGS          "Параметры"

@@ -1,9 +1,5 @@
-// th-TH: the texts and the font of the dialog layouts (resources/dialogs/),
+// th-TH: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/th-TH.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "ตั้งค่าหน้ากระดาษ"
 #define DLG110_SETTINGS          "การตั้งค่า"

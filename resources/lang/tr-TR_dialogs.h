@@ -1,9 +1,5 @@
-// tr-TR: the texts and the font of the dialog layouts (resources/dialogs/),
+// tr-TR: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/tr-TR.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Sayfa Yapısı"
 #define DLG110_SETTINGS          "Ayarlar"

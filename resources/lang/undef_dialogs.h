@@ -1,9 +1,6 @@
-// Ends the dialog texts and font of one language (see lang/<tag>_dialogs.h),
+// Ends the dialog texts of one language (see lang/<tag>_dialogs.h),
 // so that the next language file can define its own.
 
-#undef DLG_FONT_STYLE
-#undef DLG_FONT_SIZE
-#undef DLG_FONT_NAME
 #undef DLG110_CAPTION
 #undef DLG110_SETTINGS
 #undef DLG110_PAPER_NAME

@@ -1,9 +1,5 @@
-// vi-VN: the texts and the font of the dialog layouts (resources/dialogs/),
+// vi-VN: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/vi-VN.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SHELLFONT
-#define DLG_FONT_SIZE 8
-#define DLG_FONT_NAME "MS Shell Dlg"
 
 #define DLG110_CAPTION           "Thiết lập trang"
 #define DLG110_SETTINGS          "Cài đặt"

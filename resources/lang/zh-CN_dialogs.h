@@ -1,9 +1,5 @@
-// zh-CN: the texts and the font of the dialog layouts (resources/dialogs/),
+// zh-CN: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/zh-CN.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SETFONT
-#define DLG_FONT_SIZE 9
-#define DLG_FONT_NAME "Microsoft YaHei UI"
 
 #define DLG110_CAPTION           "页面设置"
 #define DLG110_SETTINGS          "设置"

@@ -1,9 +1,5 @@
-// zh-TW: the texts and the font of the dialog layouts (resources/dialogs/),
+// zh-TW: the texts of the dialog layouts (resources/dialogs/),
 // included by lang/zh-TW.rc inside its LANGUAGE section. UTF-8.
-
-#define DLG_FONT_STYLE DS_SETFONT
-#define DLG_FONT_SIZE 9
-#define DLG_FONT_NAME "Microsoft JhengHei UI"
 
 #define DLG110_CAPTION           "頁面設定"
 #define DLG110_SETTINGS          "設定"

@@ -1,8 +1,11 @@
 // The dialog templates in the compiled resources, read as the platform reads
 // them (FindResourceExW with RT_DIALOG, per language): every control with
-// its id, kind and style, the English texts, one layout for every language,
-// and a layout that holds in every language: controls inside the dialog,
-// no two overlapping, every text fitting its control.
+// its id, kind and style, the shell font, the English texts, one layout for
+// every language, and a layout that holds in every language: controls
+// inside the dialog, no two overlapping, every text fitting its control, the
+// distributed printing list's column headers fitting their columns. Text
+// widths here are an estimate; tests/windows/layout.cpp measures them in
+// real fonts under Wine.
 //
 // A template made from DIALOGEX is a DLGTEMPLATEEX, all fields little-endian:
 //   WORD dlgVer (1), WORD signature (0xFFFF), DWORD helpID, DWORD exStyle,
@@ -40,7 +43,7 @@ namespace {
 constexpr uint32_t kWsPopup = 0x80000000u, kWsChild = 0x40000000u, kWsVisible = 0x10000000u,
                    kWsDisabled = 0x08000000u, kWsCaption = 0x00C00000u, kWsSysMenu = 0x00080000u,
                    kWsGroup = 0x00020000u;
-constexpr uint32_t kDsSetFont = 0x40, kDsModalFrame = 0x80, kDsControl = 0x400;
+constexpr uint32_t kDsSetFont = 0x40, kDsModalFrame = 0x80, kDsControl = 0x400, kDsShellFont = 0x48;
 constexpr uint32_t kBsTypeMask = 0xF, kBsPush = 0, kBsDefPush = 1, kBsAutoCheck = 3, kBsGroupBox = 7,
                    kBsAutoRadio = 9;
 constexpr uint32_t kSsTypeMask = 0x1F, kSsLeft = 0, kSsCenter = 1, kSsRight = 2, kSsBitmap = 0xE,
@@ -591,10 +594,11 @@ TEST_F(DialogTest, StylesSizesAndFonts) {
             ASSERT_TRUE(t);
             EXPECT_EQ(t->cx, d.cx);
             EXPECT_EQ(t->cy, d.cy);
-            EXPECT_TRUE(t->style & kDsSetFont);
-            EXPECT_FALSE(t->font.empty());
-            EXPECT_GE(t->pointSize, 8);
-            EXPECT_LE(t->pointSize, 9);
+            // The shell font in every language: a property sheet lays out
+            // its pages in its own font unless they carry DS_SHELLFONT.
+            EXPECT_EQ(t->style & kDsShellFont, kDsShellFont);
+            EXPECT_EQ(Utf8(t->font), "MS Shell Dlg");
+            EXPECT_EQ(t->pointSize, 8);
             if (d.page) {
                 EXPECT_EQ(t->style & (kWsChild | kDsControl), kWsChild | kDsControl);
                 EXPECT_EQ(t->style & (kWsPopup | kWsVisible | kDsModalFrame), 0u);
@@ -697,7 +701,7 @@ TEST_F(DialogTest, OneLayoutForEveryLanguage) {
             SCOPED_TRACE("dialog " + std::to_string(d.id) + " " + Tag(lang));
             auto t = Load(d.id, lang);
             ASSERT_TRUE(t);
-            EXPECT_EQ(t->style & ~0x8u, base->style & ~0x8u);  // DS_FIXEDSYS goes with the shell font
+            EXPECT_EQ(t->style, base->style);
             ASSERT_EQ(t->items.size(), base->items.size());
             for (size_t i = 0; i < t->items.size(); ++i) {
                 const Item &a = t->items[i], &b = base->items[i];
@@ -779,6 +783,21 @@ TEST_F(DialogTest, TextsSetAtRunTimeFit) {
         if (it.id == IDC_STOCK_LENGTH_UNIT || it.id == IDC_STOCK_LEFT_UNIT || it.id == IDC_STOCK_RIGHT_UNIT) {
             ExpectFits(u"mm", Kind::Text, it.cx, it.cy, Describe(it));
             ExpectFits(u"in", Kind::Text, it.cx, it.cy, Describe(it));
+        }
+}
+
+// The distributed printing list's column headers (strings 28 to 33, in
+// columns 1 to 6 of widths 160, 100, 100, 100, 100 and 100 pixels) fit their
+// columns: a header item keeps 6 pixels either side of its text, and in the
+// 8-point shell font a dialog unit is 1.5 pixels wide at 96 dpi.
+TEST_F(DialogTest, ColumnHeadersFitTheirColumns) {
+    const int widths[] = {160, 100, 100, 100, 100, 100};
+    for (const Language &l : kLanguages)
+        for (int i = 0; i < 6; ++i) {
+            std::u16string header = String(IDS_COLUMN_PRINTER_NAME + i, l.id);
+            EXPECT_FALSE(header.empty()) << l.tag << " column " << i + 1;
+            EXPECT_LE(TextWidth(header) * 3, (widths[i] - 12) * 2)
+                << l.tag << " column " << i + 1 << ": \"" << Utf8(header) << "\" is wider than its column";
         }
 }
 

@@ -1,13 +1,11 @@
 // Smoke test of the real orvoui.dll: loads it as the spooler does, gets its
 // class objects and talks to the objects through raw COM calls, then creates
 // every dialog template of every language with the real window system and
-// loads every bitmap. It runs on Windows or under Wine; there is no test
-// framework on this side, so it prints one "ok" or "FAIL" line per check and
-// a closing "N passed, N failed" line.
+// loads every bitmap. It runs on Windows or under Wine and reports as
+// report.h says.
 //
 // Usage: orvoui-smoke [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/windows/report.h"
 
 namespace {
 
@@ -35,34 +34,9 @@ typedef HRESULT(STDAPICALLTYPE *PFN_DllCanUnloadNow)(void);
 PFN_DllGetClassObject pDllGetClassObject;
 PFN_DllCanUnloadNow pDllCanUnloadNow;
 
-int g_passed;
-int g_failed;
-
-void check(bool ok, const char *what) {
-    if (ok) {
-        ++g_passed;
-        std::printf("ok   %s\n", what);
-    } else {
-        ++g_failed;
-        std::printf("FAIL %s\n", what);
-    }
-}
-
-// As check(), with the observed values in the failure line.
-__attribute__((format(printf, 3, 4))) void checkf(bool ok, const char *what, const char *fmt, ...) {
-    if (ok) {
-        ++g_passed;
-        std::printf("ok   %s\n", what);
-        return;
-    }
-    ++g_failed;
-    std::printf("FAIL %s: ", what);
-    va_list args;
-    va_start(args, fmt);
-    std::vprintf(fmt, args);
-    va_end(args);
-    std::printf("\n");
-}
+using report::check;
+using report::checkf;
+using report::printable;
 
 void checkHr(HRESULT got, HRESULT want, const char *what) {
     checkf(got == want, what, "hr 0x%08lX, expected 0x%08lX", (unsigned long)got, (unsigned long)want);
@@ -558,22 +532,6 @@ void testCapabilities(IPrintOemPrintTicketProvider *pt) {
 // Resources with the real window system: every dialog template of every
 // language created, every bitmap loaded.
 
-// Text for a report line: ASCII as is, anything else as \uXXXX, so the line
-// does not depend on the console's code page.
-std::string printable(const std::wstring &s) {
-    std::string out;
-    for (wchar_t c : s) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c) & 0xFFFF);
-            out += buf;
-        }
-    }
-    return out;
-}
-
 struct TemplateItem {
     DWORD style;
     DWORD id;
@@ -1062,6 +1020,5 @@ int main(int argc, char **argv) {
     }
     CoUninitialize();
 
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 && g_passed > 0 ? 0 : 1;
+    return report::finish();
 }

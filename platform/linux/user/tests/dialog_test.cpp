@@ -89,10 +89,10 @@ const int kTemplates[] = {IDD_ABOUT,        IDD_PAPER_STOCK,           IDD_PAGE_
 
 TEST_F(DialogTest, EveryTemplateBuildsInSeveralLanguagesWithCoherentGeometry)
 {
-    // Base units: MS Shell Dlg 8 for the Latin languages, the 9-point UI
-    // faces of Chinese and Japanese.
+    // Base units: every template is in the shell font, MS Shell Dlg 8, in
+    // the CJK languages as in the Latin ones.
     const std::pair<WORD, std::pair<int, int>> languages[] = {
-        {0x0409, {6, 13}}, {0x0407, {6, 13}}, {0x0804, {7, 17}}, {0x0411, {7, 17}}};
+        {0x0409, {6, 13}}, {0x0407, {6, 13}}, {0x0804, {6, 13}}, {0x0411, {6, 13}}};
     const std::map<std::pair<int, int>, int> pictures = {
         {{IDD_PAGE_SETUP, IDC_DIRECTION_PICTURE}, IDB_LANDSCAPE}, {{IDD_PAGE_SETUP, IDC_OPTION_PICTURE}, IDB_OPTION_NONE},
         {{IDD_PAGE_SETUP_EX, IDC_DIRECTION_PICTURE}, IDB_PORTRAIT}, {{IDD_PAGE_SETUP_EX, IDC_OPTION_PICTURE}, IDB_OPTION_HALFCUT},
