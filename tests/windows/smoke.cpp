@@ -912,6 +912,32 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
             continue;
         }
         notifyPage(window, sheet, static_cast<UINT>(PSN_SETACTIVE));
+        if (i == 0) {
+            // Without the printer's data every option box stays; each click
+            // changes the option picture, and special tape locks chain and cut.
+            bool pictures = true;
+            for (int id : {1039, 1040, 1041, 1071, 1072}) {
+                HANDLE before = reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                SendDlgItemMessageW(window, id, BM_CLICK, 0, 0);
+                HANDLE after = reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                if (id != 1071 && id != 1072)
+                    pictures = pictures && after != nullptr && after != before;
+            }
+            check(pictures, "Page Setup page: chain, mirror and auto cut clicks change the option picture");
+            SendDlgItemMessageW(window, 1084, BM_CLICK, 0, 0);
+            check(IsDlgButtonChecked(window, 1084) == BST_CHECKED && !IsWindowEnabled(GetDlgItem(window, 1039)) &&
+                      !IsWindowEnabled(GetDlgItem(window, 1041)) &&
+                      IsDlgButtonChecked(window, 1039) == BST_UNCHECKED,
+                  "Page Setup page: special tape clears and disables chain and auto cut");
+            SendDlgItemMessageW(window, 1084, BM_CLICK, 0, 0);
+            check(IsWindowEnabled(GetDlgItem(window, 1039)) && IsWindowEnabled(GetDlgItem(window, 1041)),
+                  "Page Setup page: chain and auto cut come back with special tape off");
+        }
+        if (i == 1) {
+            for (int id : {1061, 1062, 1060, 1070})
+                SendDlgItemMessageW(window, id, BM_CLICK, 0, 0);
+            check(IsDlgButtonChecked(window, 1060) == BST_CHECKED, "Graphics page: dithering clicks and Reset");
+        }
         if (i == 2) {
             check(shown(window, 1070) && shown(window, 1080),
                   "Other page: the self-test group stays when the printer's data cannot be read");
