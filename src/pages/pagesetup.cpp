@@ -1,5 +1,6 @@
-// The Page Setup page of every model but the extended one: the paper list
-// with its forms, the print direction and the tape options.
+// The Page Setup pages: the paper list with its forms, the print direction
+// and the tape options; the extended model's page adds half cut, the print
+// quality and the distributed printing switch.
 #include "src/pages/pagesetup.h"
 
 #include "resources/resource.h"
@@ -9,6 +10,7 @@
 #include "src/base/unique.h"
 #include "src/pages/bridge.h"
 #include "src/pages/pagecommon.h"
+#include "src/distributed/distributed.h"
 #include "src/pages/pageprocs.h"
 #include "src/paper/paperstock.h"
 #include "src/settings/printer.h"
@@ -17,6 +19,10 @@
 namespace {
 
 constexpr WCHAR kFallbackPaper[] = TEXT("50 x 70mm");
+constexpr WCHAR kExtendedFallbackPaper[] = TEXT("18 x 100mm");
+constexpr UINT kQualityStrings[] = {IDS_QUALITY_STANDARD, IDS_QUALITY_HIGH_QUALITY, IDS_QUALITY_HIGH_RESOLUTION,
+                                    IDS_QUALITY_HIGH_SPEED};
+constexpr int QUALITY_TEXT_UNITS = 8;
 constexpr int LIST_TEXT_UNITS = 260;
 
 // The models that show all four option boxes; the others show Mirror alone,
@@ -55,6 +61,14 @@ void ApplySpecialTape(HWND hDlg, REGSTRUCT &settings)
     settings.AutoCut = 0;
     EnableWindow(GetDlgItem(hDlg, IDC_CHAIN), FALSE);
     EnableWindow(GetDlgItem(hDlg, IDC_AUTO_CUT), FALSE);
+}
+
+// On the extended page special tape only locks the other boxes: their marks
+// and fields stay for when it goes off again.
+void LockCutOptions(HWND hDlg, bool locked)
+{
+    for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_HALF_CUT})
+        EnableWindow(GetDlgItem(hDlg, id), locked ? FALSE : TRUE);
 }
 
 void ShowDirection(HWND hDlg, LONG rotate)
@@ -103,20 +117,57 @@ void ShowOptions(HWND hDlg, REGSTRUCT &settings)
     ShowOptionPicture(hDlg, settings);
 }
 
+void ShowExtendedOptions(HWND hDlg, REGSTRUCT &settings)
+{
+    if (settings.Chain != 0)
+        CheckDlgButton(hDlg, IDC_CHAIN, BST_CHECKED);
+    if (settings.AutoCut != 0)
+        CheckDlgButton(hDlg, IDC_AUTO_CUT, BST_CHECKED);
+    if (settings.HalfCut != 0)
+        CheckDlgButton(hDlg, IDC_HALF_CUT, BST_CHECKED);
+    if (settings.SpecialTape != 0) {
+        CheckDlgButton(hDlg, IDC_SPECIAL_TAPE, BST_CHECKED);
+        LockCutOptions(hDlg, true);
+    }
+    if (settings.Mirror != 0)
+        CheckDlgButton(hDlg, IDC_MIRROR, BST_CHECKED);
+
+    for (UINT id : kQualityStrings) {
+        WCHAR text[LIST_TEXT_UNITS] = {};
+        LoadStringW(ghInstance, id, text, LIST_TEXT_UNITS);
+        SendDlgItemMessageW(hDlg, IDC_QUALITY_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    SendDlgItemMessageW(hDlg, IDC_QUALITY_LIST, CB_SETCURSEL, static_cast<WPARAM>(settings.iQuality), 0);
+    if (settings.Distributed != 0)
+        CheckDlgButton(hDlg, IDC_DISTRIBUTED, BST_CHECKED);
+    else
+        EnableWindow(GetDlgItem(hDlg, IDC_SETTING_VALUE), FALSE);
+    ShowOptionPicture(hDlg, settings);
+}
+
+// The printer's default paper, by name; the page's own fallback when the
+// driver has no name for its number.
+PCWSTR DefaultPaperName(const PRINTER_INFO_2W &info, bool extended, WCHAR (&slot)[PAPER_NAME_UNITS + 1])
+{
+    WARNING(TEXT("UI:  pdm->dmPaperSize is %d"), info.pDevMode->dmPaperSize);
+    GetPaperNameById(info.pPrinterName, info.pPortName, info.pDevMode->dmPaperSize, slot);
+    if (slot[0] != 0)
+        return slot;
+    return extended ? kExtendedFallbackPaper : kFallbackPaper;
+}
+
 // The initial paper is the printer's default paper, not the document's.
-void SelectDefaultPaper(HWND hDlg, const PRINTER_INFO_2W &info)
+void SelectDefaultPaper(HWND hDlg, const PRINTER_INFO_2W &info, bool extended)
 {
     if (info.pDevMode == nullptr)
         return;
-    WARNING(TEXT("UI:  pdm->dmPaperSize is %d"), info.pDevMode->dmPaperSize);
     WCHAR slot[PAPER_NAME_UNITS + 1] = {};
-    GetPaperNameById(info.pPrinterName, info.pPortName, info.pDevMode->dmPaperSize, slot);
-    PCWSTR name = slot[0] != 0 ? slot : kFallbackPaper;
+    PCWSTR name = DefaultPaperName(info, extended, slot);
     SelectPaperByName(hDlg, name, true);
     UpdateDeleteButton(hDlg, PageContextOf(hDlg), name, true);
 }
 
-void InitPageSetup(HWND hDlg, LPARAM lParam)
+void InitPageSetup(HWND hDlg, LPARAM lParam, bool extended)
 {
     PPAGECONTEXT context = TakePageContext(hDlg, lParam);
     if (context == nullptr)
@@ -131,13 +182,36 @@ void InitPageSetup(HWND hDlg, LPARAM lParam)
     ReadWriteSettings(context, FALSE);
     if (info != nullptr) {
         FillPaperList(hDlg, info->pPrinterName, info->pPortName);
-        SelectDefaultPaper(hDlg, *info);
+        SelectDefaultPaper(hDlg, *info, extended);
     }
     ShowDirection(hDlg, context->Settings.Rotate);
+    if (extended) {
+        ShowExtendedOptions(hDlg, context->Settings);
+        return;
+    }
     ShowOptions(hDlg, context->Settings);
     // Without the printer's data the layout of the template stays.
     if (info != nullptr)
         LayOutOptions(hDlg, info->pDriverName);
+}
+
+// The distributed printing dialog, then the printer's default paper again:
+// its ribbon width dialog may have changed it.
+void RunDistributedPrinting(HWND hDlg, PPAGECONTEXT context)
+{
+    SpoolerBlock before = FetchPrinterInfo2(context->hPrinter);
+    if (!before.fetched)
+        return;
+    DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), hDlg, DistributedPrintingProc,
+                    reinterpret_cast<LPARAM>(before.block.get()));
+    before = SpoolerBlock();
+
+    SpoolerBlock after = FetchPrinterInfo2(context->hPrinter);
+    const PRINTER_INFO_2W *info = after.As<PRINTER_INFO_2W>();
+    if (info == nullptr || info->pDevMode == nullptr)
+        return;
+    WCHAR slot[PAPER_NAME_UNITS + 1] = {};
+    SelectPaperByName(hDlg, DefaultPaperName(*info, true, slot), true);
 }
 
 // The selected entry's text, empty without a selection.
@@ -174,7 +248,10 @@ void DeleteSelectedForm(HWND hDlg)
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(index > 0 ? index - 1 : 0), 0);
 }
 
-void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code)
+// The print quality as decimal text for the driver's "Resolution" item.
+WCHAR gszQuality[QUALITY_TEXT_UNITS] = {};
+
+void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, bool extended)
 {
     if (code != kCodeClick && code != kCodeSelChange && code != kCodeDriver)
         return;
@@ -183,11 +260,42 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code)
         if (id == IDC_PAPER_DELETE)
             DeleteSelectedForm(hDlg);
         else if (id == IDC_PAPER_NEW || id == IDC_PAPER_EDIT)
-            RunPaperStock(hDlg, context, id == IDC_PAPER_NEW ? STOCK_NEW : STOCK_EDIT, false);
+            RunPaperStock(hDlg, context, id == IDC_PAPER_NEW ? STOCK_NEW : STOCK_EDIT, extended);
+        else if (extended && id == IDC_SETTING_VALUE)
+            RunDistributedPrinting(hDlg, context);
     }
 
     PCSTR keyword = nullptr;
     PCWSTR value = nullptr;
+    if (extended) {
+        switch (id) {
+        case IDC_QUALITY_LIST: {
+            LRESULT index = SendDlgItemMessageW(hDlg, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0);
+            settings.iQuality = static_cast<LONG>(index);
+            WARNING(TEXT("UI:  pMyStuff->iQuality is %d"), settings.iQuality);
+            _snwprintf_s(gszQuality, QUALITY_TEXT_UNITS, _TRUNCATE, TEXT("%d"), settings.iQuality);
+            keyword = "Resolution";
+            value = gszQuality;
+            break;
+        }
+        case IDC_HALF_CUT:
+            settings.HalfCut = Checked(hDlg, IDC_HALF_CUT) ? 1 : 0;
+            ShowOptionPicture(hDlg, settings);
+            break;
+        case IDC_DISTRIBUTED:
+            settings.Distributed = Checked(hDlg, IDC_DISTRIBUTED) ? 1 : 0;
+            EnableWindow(GetDlgItem(hDlg, IDC_SETTING_VALUE), settings.Distributed != 0 ? TRUE : FALSE);
+            break;
+        case IDC_SPECIAL_TAPE:
+            settings.SpecialTape = Checked(hDlg, IDC_SPECIAL_TAPE) ? 1 : 0;
+            LockCutOptions(hDlg, settings.SpecialTape != 0);
+            ShowOptionPicture(hDlg, settings);
+            id = 0;  // nothing more of the standard page's handling
+            break;
+        default:
+            break;
+        }
+    }
     switch (id) {
     case IDC_PAPER_LIST: {
         WCHAR name[LIST_TEXT_UNITS];
@@ -359,11 +467,13 @@ void RunPaperStock(HWND hDlg, PPAGECONTEXT pContext, DWORD mode, bool extendedPa
         MarkSheetChanged(hDlg);
 }
 
-INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
+namespace {
+
+INT_PTR PageSetupProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam, bool extended)
 {
     switch (uMessage) {
     case WM_INITDIALOG:
-        InitPageSetup(hDlg, lParam);
+        InitPageSetup(hDlg, lParam, extended);
         return FALSE;
     case WM_DESTROY:
         ReleasePictures(hDlg, {IDC_DIRECTION_PICTURE, IDC_OPTION_PICTURE});
@@ -382,7 +492,7 @@ INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPAR
         return FALSE;
     MakeCurrentContext(context);
     if (uMessage == WM_COMMAND) {
-        OnPageSetupCommand(hDlg, context, LOWORD(wParam), HIWORD(wParam));
+        OnPageSetupCommand(hDlg, context, LOWORD(wParam), HIWORD(wParam), extended);
         return FALSE;
     }
     switch (reinterpret_cast<const NMHDR *>(lParam)->code) {
@@ -399,4 +509,16 @@ INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPAR
         break;
     }
     return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
+{
+    return PageSetupProc(hDlg, uMessage, wParam, lParam, false);
+}
+
+INT_PTR CALLBACK ExtendedPageSetupPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
+{
+    return PageSetupProc(hDlg, uMessage, wParam, lParam, true);
 }

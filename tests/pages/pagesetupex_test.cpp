@@ -1,0 +1,161 @@
+// The extended model's Page Setup page: half cut, special tape that keeps
+// the other marks, print quality and the distributed printing switch.
+#include "host/text.h"
+#include "resources/resource.h"
+#include "src/pages/pagesetup.h"
+#include "tests/support/sheet.h"
+
+namespace {
+
+namespace ui = standin::ui;
+namespace sp = standin::spooler;
+
+class ExtendedPageTest : public SheetTest {
+protected:
+    // The page as it opens, with nothing left pending on the driver's page.
+    HWND OpenPage()
+    {
+        PropertySheet &s = Open(u"FalconBT");
+        s.DriverItems().Find("PaperSize")->Sel = -1;
+        s.DriverItems().Find("Orientation")->Sel = -1;
+        s.DriverItems().Find("Resolution")->Sel = -1;
+        EXPECT_TRUE(s.ActivateTemplate(IDD_PAGE_SETUP_EX));
+        return s.ActiveWindow();
+    }
+    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+    static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+    static int Picture(HWND page)
+    {
+        return ui::BitmapResourceId(
+            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, IDC_OPTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    }
+    static std::u16string Selected(HWND page)
+    {
+        LRESULT index = SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
+        if (index == CB_ERR)
+            return u"";
+        WCHAR text[260] = {};
+        SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static void StoreSettings(const REGSTRUCT &settings)
+    {
+        StoreRecord(u"FalconBT", &settings, sizeof(settings));
+    }
+};
+
+TEST_F(ExtendedPageTest, SpecialTapeLocksTheOtherBoxesButKeepsTheirMarks)
+{
+    REGSTRUCT stored = Defaults();
+    stored.SpecialTape = 1;
+    stored.Chain = 1;
+    stored.HalfCut = 1;
+    StoreSettings(stored);
+    HWND page = OpenPage();
+    for (int id : {IDC_SPECIAL_TAPE, IDC_CHAIN, IDC_HALF_CUT})
+        EXPECT_TRUE(Checked(page, id)) << id;
+    for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_HALF_CUT})
+        EXPECT_FALSE(Enabled(page, id)) << id;
+    EXPECT_EQ(gpCurrentSettings->Chain, 1) << "the fields stay as stored";
+    EXPECT_EQ(Picture(page), IDB_SPECIAL_TAPE);
+    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+    EXPECT_EQ(Picture(page), IDB_SPECIAL_TAPE_MIRROR);
+
+    // Off again: the boxes come back with their marks, the picture with them.
+    ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
+    for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_HALF_CUT})
+        EXPECT_TRUE(Enabled(page, id)) << id;
+    EXPECT_TRUE(Checked(page, IDC_CHAIN));
+    EXPECT_TRUE(Checked(page, IDC_HALF_CUT));
+    EXPECT_EQ(Picture(page), IDB_OPTION_CHAIN_HALFCUT_MIRROR);
+
+    // On again: nothing is cleared.
+    ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
+    EXPECT_EQ(gpCurrentSettings->Chain, 1);
+    EXPECT_EQ(gpCurrentSettings->HalfCut, 1);
+    EXPECT_TRUE(Checked(page, IDC_CHAIN));
+}
+
+TEST_F(ExtendedPageTest, HalfCutAndEveryModelKeepTheTemplatesLayout)
+{
+    HWND page = OpenPage();
+    for (int id : {IDC_CHAIN, IDC_MIRROR, IDC_AUTO_CUT, IDC_SPECIAL_TAPE, IDC_HALF_CUT})
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, id))) << id;
+    ASSERT_TRUE(ui::Click(page, IDC_HALF_CUT));
+    EXPECT_EQ(gpCurrentSettings->HalfCut, 1);
+    EXPECT_EQ(Picture(page), IDB_OPTION_HALFCUT);
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+}
+
+TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
+{
+    REGSTRUCT stored = Defaults();
+    stored.iQuality = 2;
+    StoreSettings(stored);
+    HWND page = OpenPage();
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0), 4);
+
+    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
+    EXPECT_EQ(sheet->DriverItems().Find("Resolution")->Sel, 3);
+    EXPECT_NE(Debug().find("UI:  pMyStuff->iQuality is 3"), std::string::npos);
+
+    // A resolution picked on the driver's page comes back into the list.
+    ASSERT_TRUE(sheet->SetDriverSelection("Resolution", 1));
+    ASSERT_TRUE(sheet->ActivateTemplate(IDD_PAGE_SETUP_EX));
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(gpCurrentSettings->iQuality, 1);
+}
+
+TEST_F(ExtendedPageTest, SettingValueFollowsTheSwitch)
+{
+    HWND page = OpenPage();
+    EXPECT_FALSE(Checked(page, IDC_DISTRIBUTED));
+    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
+    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
+    EXPECT_EQ(gpCurrentSettings->Distributed, 1);
+    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
+    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
+    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
+    sheet.reset();
+
+    REGSTRUCT stored = Defaults();
+    stored.Distributed = 1;
+    StoreSettings(stored);
+    page = OpenPage();
+    EXPECT_TRUE(Checked(page, IDC_DISTRIBUTED));
+    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
+}
+
+TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog)
+{
+    REGSTRUCT stored = Defaults();
+    stored.Distributed = 1;
+    StoreSettings(stored);
+    HWND page = OpenPage();
+    std::u16string initial = Selected(page);
+    ASSERT_FALSE(initial.empty());
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    std::u16string picked(gszCurrentPaper);
+
+    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
+    gPendingPages = 0;
+    ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
+    EXPECT_EQ(Selected(page), initial);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), picked) << "the current paper stays the user's pick";
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+}
+
+TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)
+{
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
+    ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
+    reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = 9999;
+    ASSERT_TRUE(sp::SetDefaultDevMode(u"FalconBT", devmode));
+    HWND page = OpenPage();
+    EXPECT_EQ(Selected(page), u"18 x 100mm");
+}
+
+}  // namespace
