@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace host {
+
 namespace {
 
 struct NamedIid {
@@ -99,3 +101,5 @@ int RunInfo(const HostOptions &options)
     std::printf("DllCanUnloadNow after release: %s\n", HresultText(module.CanUnloadNow()).c_str());
     return 0;
 }
+
+}  // namespace host

@@ -46,6 +46,7 @@ void Usage()
 
 int main(int argc, char **argv)
 {
+    using namespace host;
     HostOptions options;
     options.modulePath = PluginModule::DefaultPath();
     std::string command;

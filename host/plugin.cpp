@@ -8,6 +8,8 @@
 #define ORVOUI_DEFAULT_MODULE "liborvoui.so"
 #endif
 
+namespace host {
+
 PluginModule::~PluginModule()
 {
     if (handle_ != nullptr)
@@ -101,3 +103,5 @@ IPrintOemUI *CreateUi(PluginModule &module, const std::string &path)
     }
     return ui;
 }
+
+}  // namespace host

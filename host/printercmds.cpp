@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+namespace host {
+
 namespace {
 
 using standin::spooler::PrinterConfig;
@@ -128,3 +130,5 @@ int RunInstall(const HostOptions &options)
     std::printf("  settings  %s\n", StoredSettings(name).c_str());
     return SaveServer(options.stateFile) ? 0 : 1;
 }
+
+}  // namespace host

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <sstream>
 
+namespace host {
+
 namespace {
 
 namespace ui = standin::ui;
@@ -386,3 +388,5 @@ int RunSheet(const HostOptions &options)
         status = 1;
     return status;
 }
+
+}  // namespace host

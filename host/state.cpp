@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace host {
+
 bool LoadServer(const std::string &stateFile)
 {
     struct stat info;
@@ -53,3 +55,5 @@ std::string StoredSettings(const std::u16string &printer)
         return "none stored";
     return DescribeSettings(value.bytes, value.type);
 }
+
+}  // namespace host

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace host {
+
 std::string Utf8(const char16_t *text)
 {
     if (text == nullptr)
@@ -30,3 +32,5 @@ std::u16string Utf16(const std::string &text)
     MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
     return std::u16string(out.data());
 }
+
+}  // namespace host

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <vector>
 
+namespace host {
+
 namespace {
 
 using standin::spooler::PrinterConfig;
@@ -222,3 +224,5 @@ int RunCaps(const HostOptions &options)
         ticket->Release();
     return status;
 }
+
+}  // namespace host

@@ -23,6 +23,8 @@
 
 namespace {
 
+using namespace host;
+
 // ---- reading the generated XML independently of the DOM under test ----
 
 struct XmlDoc {
