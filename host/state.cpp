@@ -1,4 +1,5 @@
 #include "host/state.h"
+#include "host/output.h"
 
 #include "host/records.h"
 #include "host/text.h"
@@ -17,7 +18,7 @@ bool LoadServer(const std::string &stateFile)
     }
     std::string error;
     if (!standin::spooler::LoadJson(stateFile, &error)) {
-        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", stateFile.c_str(), error.c_str());
+        PrintError("orvoui-host: cannot load %s: %s\n", stateFile.c_str(), error.c_str());
         return false;
     }
     return true;
@@ -29,7 +30,7 @@ bool SaveServer(const std::string &stateFile)
         return true;
     std::string error;
     if (!standin::spooler::SaveJson(stateFile, &error)) {
-        std::fprintf(stderr, "orvoui-host: cannot save %s: %s\n", stateFile.c_str(), error.c_str());
+        PrintError("orvoui-host: cannot save %s: %s\n", stateFile.c_str(), error.c_str());
         return false;
     }
     return true;
@@ -38,11 +39,11 @@ bool SaveServer(const std::string &stateFile)
 bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer)
 {
     if (name.empty()) {
-        std::fprintf(stderr, "orvoui-host: --printer NAME is required\n");
+        PrintError("orvoui-host: --printer NAME is required\n");
         return false;
     }
     if (!standin::spooler::GetPrinter(Utf16(name), printer)) {
-        std::fprintf(stderr, "orvoui-host: no printer named '%s'\n", name.c_str());
+        PrintError("orvoui-host: no printer named '%s'\n", name.c_str());
         return false;
     }
     return true;
