@@ -6,6 +6,7 @@
 #include "host/records.h"
 #include "host/state.h"
 #include "host/text.h"
+#include "host/ticketfile.h"
 #include "host/tickets.h"
 #include "platform/linux/spooler/server.h"
 
@@ -20,19 +21,6 @@ namespace host {
 namespace {
 
 using standin::spooler::PrinterConfig;
-
-bool ReadText(const std::string &path, std::string &text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        PrintError("orvoui-host: cannot read %s\n", path.c_str());
-        return false;
-    }
-    std::stringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return true;
-}
 
 bool WriteText(const std::string &path, const std::string &text)
 {
@@ -129,9 +117,12 @@ int TicketToDevMode(const HostOptions &options, const PrinterConfig &printer, Ti
                     DevModeCopy &devmode)
 {
     std::string text;
-    if (!ReadText(options.inFile, text))
+    std::string error;
+    if (!ReadTicketFile(options.inFile, text, error)) {
+        PrintError("orvoui-host: %s\n", error.c_str());
         return 1;
-    IXMLDOMDocument2 *ticket = LoadDocument(session, text, options.inFile);
+    }
+    IXMLDOMDocument2 *ticket = LoadDocument(session, text, Printable(options.inFile));
     if (ticket == nullptr)
         return 1;
     HRESULT hr = session.Provider()->ConvertPrintTicketToDevMode(ticket, devmode.size, devmode.devmode,
@@ -151,9 +142,12 @@ int DevModeToTicket(const HostOptions &options, TicketSession &session, DevModeC
     std::string text;
     std::string source = "base ticket";
     if (!options.baseFile.empty()) {
-        if (!ReadText(options.baseFile, text))
+        std::string error;
+        if (!ReadTicketFile(options.baseFile, text, error)) {
+            PrintError("orvoui-host: %s\n", error.c_str());
             return 1;
-        source = options.baseFile;
+        }
+        source = Printable(options.baseFile);
     } else {
         text = MakeBaseTicket(*devmode.devmode, printer.driver);
     }
