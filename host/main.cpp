@@ -41,7 +41,7 @@ void Usage()
         "              apply  ok  cancel  show\n"
         "options:\n"
         "  --printer NAME the printer to work on\n"
-        "  --state FILE   a saved print server (created from the sample when missing; saved back)\n"
+        "  --state FILE   a saved print server (the sample when missing; saved back when changed)\n"
         "  --in FILE      ticket: the PrintTicket to convert to a DEVMODE\n"
         "  --base FILE    ticket: the base PrintTicket to convert the DEVMODE onto\n"
         "  --out FILE     ticket, caps: write the resulting document to FILE\n"
