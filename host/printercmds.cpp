@@ -52,9 +52,10 @@ int RunPrinters(const HostOptions &options)
         PrinterConfig printer;
         if (!standin::spooler::GetPrinter(name, printer))
             continue;
-        Print("%s\n", Utf8(name).c_str());
-        Print("  driver    %s\n", Utf8(printer.driver).c_str());
-        Print("  port      %s\n", Utf8(printer.port).c_str());
+        // A state file's text, shown without its control characters.
+        Print("%s\n", Printable(Utf8(name)).c_str());
+        Print("  driver    %s\n", Printable(Utf8(printer.driver)).c_str());
+        Print("  port      %s\n", Printable(Utf8(printer.port)).c_str());
         Print("  paper     %s\n", DefaultPaper(printer).c_str());
         if (printer.refuseFullAccess)
             Print("  access    printing only (full access refused)\n");

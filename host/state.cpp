@@ -111,8 +111,11 @@ bool OpenLocked(const std::string &path, int &fd, struct stat &info, std::string
             ::close(fd);
             return false;
         }
-        int locked;
-        while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        int locked = flock(fd, LOCK_EX | LOCK_NB);
+        if (locked != 0 && errno == EWOULDBLOCK) {
+            PrintError("orvoui-host: waiting for another command on %s\n", Printable(path).c_str());
+            while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+            }
         }
         struct stat now;
         if (locked == 0 && stat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev && now.st_ino == info.st_ino) {

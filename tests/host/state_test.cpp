@@ -140,6 +140,19 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
               std::string::npos)
         << control.out;
     EXPECT_EQ(control.out.find('\x1b'), std::string::npos) << control.out;
+
+    // Other text of a state is shown with its control characters escaped.
+    ASSERT_EQ(unlink(state_.c_str()), 0);
+    MakeState(state_);
+    text = ReadFile(state_);
+    size_t port = text.find("\"port\": \"USB003\"");
+    ASSERT_NE(port, std::string::npos);
+    text.replace(port, 16, "\"port\": \"USB\\u001b[2J\"");
+    WriteText(state_, text);
+    HostRun printers = RunHost("--state " + state_ + " printers");
+    EXPECT_EQ(printers.status, 0) << printers.out;
+    EXPECT_NE(printers.out.find("  port      USB\\x1B[2J\n"), std::string::npos) << printers.out;
+    EXPECT_EQ(printers.out.find('\x1b'), std::string::npos) << printers.out;
 }
 
 // ---- when and how it is written ----
@@ -227,6 +240,7 @@ TEST_F(HostState, ACommandWaitsForTheOneHoldingTheStateAndKeepsItsChange)
     other.join();
 
     ASSERT_EQ(second.status, 0) << second.out;
+    EXPECT_NE(second.out.find("waiting for another command on " + state_), std::string::npos) << second.out;
     std::string saved = ReadFile(state_);
     EXPECT_NE(saved.find("changed by the first command"), std::string::npos) << "the first command's change is kept";
     EXPECT_NE(RunHost("--state " + state_ + " printers").out.find("Unit 1"), std::string::npos)
