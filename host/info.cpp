@@ -44,7 +44,7 @@ void PrintGetInfo(IPrintOemUI *ui, DWORD mode, const char *name)
         Print("  %-10s 0x%08X\n", name, static_cast<unsigned>(value));
     else
         Print("  %-10s failed: %s, last error %u\n", name, HresultText(hr).c_str(),
-                    static_cast<unsigned>(GetLastError()));
+              static_cast<unsigned>(GetLastError()));
 }
 
 }  // namespace

@@ -172,8 +172,8 @@ void ShowPage(PropertySheet &sheet, size_t index)
             const OPTITEM &item = items.Items()[i];
             std::string keyword = items.Keyword(item);
             Print("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
-                        Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
-                        Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
+                  Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
+                  Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
         }
         if (sheet.OemItems() != nullptr)
             Print("    plug-in item sel %ld\n", static_cast<long>(sheet.OemItems()[0].Sel));
@@ -368,14 +368,14 @@ int RunSheet(const HostOptions &options)
     {
         PropertySheet sheet(plugin, kind, printer, GetModuleHandleW(u"orvoui.dll"));
         Print("%s sheet of %s (driver %s)\n", kind == SheetKind::Device ? "device" : "document",
-                    options.printer.c_str(), Utf8(config.driver).c_str());
+              options.printer.c_str(), Utf8(config.driver).c_str());
         bool open = sheet.Open(error);
         if (!open) {
             Print("the sheet did not open: %s\n", error.c_str());
             status = 1;
         } else {
             Print("INIT %s, result %#lx; title \"%s\"\n", HresultText(sheet.initResult).c_str(),
-                        static_cast<unsigned long>(sheet.initSheetResult), Utf8(sheet.infoTitle).c_str());
+                  static_cast<unsigned long>(sheet.initSheetResult), Utf8(sheet.infoTitle).c_str());
             // A user clicking through every tab once.
             for (size_t i = 1; i < sheet.Pages().size(); ++i)
                 sheet.Activate(i);
@@ -394,7 +394,7 @@ int RunSheet(const HostOptions &options)
                 ShowAllPages(sheet);
             for (const ui::MessageBoxCall &box : ui::MessageBoxes())
                 Print("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
-                            Utf8(box.text).c_str(), box.answer);
+                      Utf8(box.text).c_str(), box.answer);
             for (int stalled : ui::Stalls())
                 Print("dialog %d stalled and was ended\n", stalled);
             Print("events:\n");

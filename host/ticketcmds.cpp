@@ -55,7 +55,7 @@ bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
     std::memcpy(&head, copy.bytes.data(), sizeof(head));
     if (head.dmDriverExtra < sizeof(OEMDEV) || copy.bytes.size() < head.dmSize + head.dmDriverExtra) {
         PrintError("orvoui-host: the default DEVMODE of '%s' carries no plug-in record\n",
-                     Utf8(printer.name).c_str());
+                   Utf8(printer.name).c_str());
         return false;
     }
     copy.size = head.dmSize + head.dmDriverExtra;
