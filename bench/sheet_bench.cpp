@@ -10,6 +10,9 @@
 
 namespace {
 
+using host::PropertySheet;
+using host::SheetKind;
+
 IPrintOemUI *MakeUi()
 {
     ghInstance = PluginResources();

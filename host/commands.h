@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace host {
+
 struct HostOptions {
     std::string modulePath;
     std::string printer;    // --printer NAME
@@ -23,3 +25,5 @@ int RunInstall(const HostOptions &options);
 int RunTicket(const HostOptions &options);
 int RunCaps(const HostOptions &options);
 int RunSheet(const HostOptions &options);
+
+}  // namespace host

@@ -1,9 +1,12 @@
 // orvoui-host info: what the module's two objects say about themselves,
 // asked as the driver UI and the print ticket core ask.
 #include "host/commands.h"
+#include "host/output.h"
 #include "host/plugin.h"
 
 #include <cstdio>
+
+namespace host {
 
 namespace {
 
@@ -26,7 +29,7 @@ void PrintServedInterfaces(IUnknown *object)
     for (const NamedIid &entry : kInterfaces) {
         IUnknown *served = nullptr;
         HRESULT hr = object->QueryInterface(*entry.iid, reinterpret_cast<void **>(&served));
-        std::printf("    %-30s %s\n", entry.name, SUCCEEDED(hr) ? "served" : "not served");
+        Print("    %-30s %s\n", entry.name, SUCCEEDED(hr) ? "served" : "not served");
         if (served != nullptr)
             served->Release();
     }
@@ -38,10 +41,10 @@ void PrintGetInfo(IPrintOemUI *ui, DWORD mode, const char *name)
     DWORD needed = 0;
     HRESULT hr = ui->GetInfo(mode, &value, sizeof(value), &needed);
     if (SUCCEEDED(hr))
-        std::printf("  %-10s 0x%08X\n", name, static_cast<unsigned>(value));
+        Print("  %-10s 0x%08X\n", name, static_cast<unsigned>(value));
     else
-        std::printf("  %-10s failed: %s, last error %u\n", name, HresultText(hr).c_str(),
-                    static_cast<unsigned>(GetLastError()));
+        Print("  %-10s failed: %s, last error %u\n", name, HresultText(hr).c_str(),
+              static_cast<unsigned>(GetLastError()));
 }
 
 }  // namespace
@@ -51,51 +54,53 @@ int RunInfo(const HostOptions &options)
     PluginModule module;
     std::string error;
     if (!module.Load(options.modulePath, error)) {
-        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
+        PrintError("orvoui-host: cannot load %s: %s\n", options.modulePath.c_str(), error.c_str());
         return 1;
     }
-    std::printf("module: %s\n", options.modulePath.c_str());
-    std::printf("DllCanUnloadNow before: %s\n", HresultText(module.CanUnloadNow()).c_str());
+    Print("module: %s\n", options.modulePath.c_str());
+    Print("DllCanUnloadNow before: %s\n", HresultText(module.CanUnloadNow()).c_str());
 
     IPrintOemUI *ui = nullptr;
     HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
-    std::printf("OEM UI object (IPrintOemUI): %s\n", HresultText(hr).c_str());
+    Print("OEM UI object (IPrintOemUI): %s\n", HresultText(hr).c_str());
     if (ui != nullptr) {
         PrintGetInfo(ui, OEMGI_GETSIGNATURE, "signature");
         PrintGetInfo(ui, OEMGI_GETVERSION, "version");
-        std::printf("  interfaces:\n");
+        Print("  interfaces:\n");
         PrintServedInterfaces(ui);
     }
 
     IPrintOemPrintTicketProvider *provider = nullptr;
     hr = module.CreateInstance(kClsidOemPtProvider, IID_IPrintOemPrintTicketProvider,
                                reinterpret_cast<void **>(&provider));
-    std::printf("print ticket provider (IPrintOemPrintTicketProvider): %s\n", HresultText(hr).c_str());
+    Print("print ticket provider (IPrintOemPrintTicketProvider): %s\n", HresultText(hr).c_str());
     if (provider != nullptr) {
         INT *versions = nullptr;
         INT count = 0;
         hr = provider->GetSupportedVersions(nullptr, &versions, &count);
-        std::printf("  supported versions: %s:", HresultText(hr).c_str());
+        Print("  supported versions: %s:", HresultText(hr).c_str());
         for (INT i = 0; i < count; ++i)
-            std::printf(" %d", versions[i]);
-        std::printf("\n");
+            Print(" %d", versions[i]);
+        Print("\n");
         CoTaskMemFree(versions);
         BSTR ns = nullptr;
         if (SUCCEEDED(provider->QueryDeviceDefaultNamespace(&ns)) && ns != nullptr) {
             char text[256] = {};
             WideCharToMultiByte(CP_UTF8, 0, ns, -1, text, sizeof(text), nullptr, nullptr);
-            std::printf("  private namespace: %s\n", text);
+            Print("  private namespace: %s\n", text);
         }
         SysFreeString(ns);
-        std::printf("  interfaces:\n");
+        Print("  interfaces:\n");
         PrintServedInterfaces(provider);
     }
 
-    std::printf("DllCanUnloadNow with objects alive: %s\n", HresultText(module.CanUnloadNow()).c_str());
+    Print("DllCanUnloadNow with objects alive: %s\n", HresultText(module.CanUnloadNow()).c_str());
     if (ui != nullptr)
         ui->Release();
     if (provider != nullptr)
         provider->Release();
-    std::printf("DllCanUnloadNow after release: %s\n", HresultText(module.CanUnloadNow()).c_str());
+    Print("DllCanUnloadNow after release: %s\n", HresultText(module.CanUnloadNow()).c_str());
     return 0;
 }
+
+}  // namespace host

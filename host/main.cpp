@@ -1,45 +1,87 @@
 // orvoui-host: plays the Unidrv core driver and the print system around the
 // plug-in, so every behaviour can be exercised without Windows.
 #include "host/commands.h"
+#include "host/language.h"
+#include "host/output.h"
 #include "host/plugin.h"
+#include "host/text.h"
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 
 namespace {
 
+using namespace host;
+
 void Usage()
 {
-    std::fprintf(stderr,
-                 "usage: orvoui-host [--module PATH] [--debug] COMMAND\n"
-                 "commands:\n"
-                 "  info      load the plug-in and show what its objects answer\n"
-                 "  printers  the print server's printers: driver, port, default paper, stored settings\n"
-                 "  devmode   the driver's DevMode sequence on a printer's default DEVMODE (--printer)\n"
-                 "  install   printer initialisation through the plug-in (--printer)\n"
-                 "  ticket    the printer's default DEVMODE to a PrintTicket (--printer; --base FILE to\n"
-                 "            start from that ticket), or with --in FILE that ticket to a DEVMODE\n"
-                 "  caps      the model's PrintCapabilities completed by the plug-in (--printer)\n"
-                 "  sheet     the printer's property sheet (--printer, --document or --device), acted on\n"
-                 "            with --do ACTION, each in order:\n"
-                 "              page:TEMPLATE|driver   show that page (the driver's own page: driver)\n"
-                 "              click:ID  type:ID=TEXT  choose:ID=INDEX  choosetext:ID=TEXT\n"
-                 "              slide:ID=POS  spin:ID=DELTA  listclick:ID=ITEM[,SUB[,right|double]]\n"
-                 "              listcheck:ID=ITEM       on the page shown\n"
-                 "              driver:KEYWORD=SEL      a driver item on the driver's page\n"
-                 "              driver:item=SEL         the plug-in's item on the printer sheet\n"
-                 "              dialog:ID=ACTION;...    what to do when dialog ID opens\n"
-                 "              msgbox:ok|cancel|yes|no the answer to the next message box\n"
-                 "              apply  ok  cancel  show\n"
-                 "options:\n"
-                 "  --printer NAME the printer to work on\n"
-                 "  --state FILE   a saved print server (created from the sample when missing; saved back)\n"
-                 "  --in FILE      ticket: the PrintTicket to convert to a DEVMODE\n"
-                 "  --base FILE    ticket: the base PrintTicket to convert the DEVMODE onto\n"
-                 "  --out FILE     ticket, caps: write the resulting document to FILE\n"
-                 "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
-                 "  --debug        echo the plug-in's debugger output to stderr\n");
+    std::string text =
+        "usage: orvoui-host [--module PATH] [--debug] [--lang TAG] COMMAND\n"
+        "commands:\n"
+        "  info      load the plug-in and show what its objects answer\n"
+        "  printers  the print server's printers: driver, port, default paper, stored settings\n"
+        "  devmode   the driver's DevMode sequence on a printer's default DEVMODE (--printer)\n"
+        "  install   printer initialisation through the plug-in (--printer)\n"
+        "  ticket    the printer's default DEVMODE to a PrintTicket (--printer; --base FILE to\n"
+        "            start from that ticket), or with --in FILE that ticket to a DEVMODE\n"
+        "  caps      the model's PrintCapabilities completed by the plug-in (--printer)\n"
+        "  sheet     the printer's property sheet (--printer, --document or --device), acted on\n"
+        "            with --do ACTION, each in order:\n"
+        "              page:TEMPLATE|driver   show that page (the driver's own page: driver)\n"
+        "              click:ID  type:ID=TEXT  choose:ID=INDEX  choosetext:ID=TEXT\n"
+        "              slide:ID=POS  spin:ID=DELTA  listclick:ID=ITEM[,SUB[,right|double]]\n"
+        "              listcheck:ID=ITEM       on the page shown\n"
+        "              driver:KEYWORD=SEL      a driver item on the driver's page\n"
+        "              driver:item=SEL         the plug-in's item on the printer sheet\n"
+        "              dialog:ID=ACTION;...    what to do when dialog ID opens\n"
+        "              msgbox:ok|cancel|yes|no the answer to the next message box\n"
+        "              apply  ok  cancel  show\n"
+        "options:\n"
+        "  --printer NAME the printer to work on\n"
+        "  --state FILE   a saved print server (the sample when missing; saved back when changed)\n"
+        "  --in FILE      ticket: the PrintTicket to convert to a DEVMODE\n"
+        "  --base FILE    ticket: the base PrintTicket to convert the DEVMODE onto\n"
+        "  --out FILE     ticket, caps: write the resulting document to FILE\n"
+        "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
+        "  --debug        also show the plug-in's debugger output, each line marked \"debug| \"\n"
+        "  --lang TAG     the user's UI language for the run (default: en-US or $STANDIN_UI_LANGUAGE), one of:\n";
+    std::string line = "                ";
+    for (const UiLanguage &language : UiLanguages()) {
+        if (line.size() + 7 > 80) {
+            text += line + "\n";
+            line = "                ";
+        }
+        line += std::string(" ") + language.tag;
+    }
+    text += line + "\n";
+    PrintError("%s", text.c_str());
+}
+
+int RunCommand(const std::string &command, const HostOptions &options)
+{
+    if (command == "info")
+        return RunInfo(options);
+    if (command == "printers")
+        return RunPrinters(options);
+    if (command == "devmode")
+        return RunDevMode(options);
+    if (command == "install")
+        return RunInstall(options);
+    if (command == "ticket")
+        return RunTicket(options);
+    if (command == "caps")
+        return RunCaps(options);
+    if (command == "sheet")
+        return RunSheet(options);
+    if (command.empty())
+        PrintError("orvoui-host: no command given\n");
+    else
+        PrintError("orvoui-host: unknown command '%s'\n", Printable(command).c_str());
+    Usage();
+    return 2;
 }
 
 }  // namespace
@@ -64,6 +106,14 @@ int main(int argc, char **argv)
             options.outFile = argv[++i];
         } else if (std::strcmp(argv[i], "--do") == 0 && i + 1 < argc) {
             options.actions.push_back(argv[++i]);
+        } else if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc) {
+            const UiLanguage *language = FindUiLanguage(argv[++i]);
+            if (language == nullptr) {
+                PrintError("orvoui-host: the plug-in has no UI language '%s'\n", Printable(argv[i]).c_str());
+                Usage();
+                return 2;
+            }
+            UseUiLanguage(*language);
         } else if (std::strcmp(argv[i], "--document") == 0) {
             options.deviceSheet = false;
         } else if (std::strcmp(argv[i], "--device") == 0) {
@@ -76,31 +126,25 @@ int main(int argc, char **argv)
         } else if (command.empty() && argv[i][0] != '-') {
             command = argv[i];
         } else {
-            std::fprintf(stderr, "orvoui-host: unexpected argument '%s'\n", argv[i]);
+            PrintError("orvoui-host: unexpected argument '%s'\n", Printable(argv[i]).c_str());
             Usage();
             return 2;
         }
     }
-    standin::DebugEcho(options.debugOutput);
+    EchoDebugOutput(options.debugOutput);
 
-    if (command == "info")
-        return RunInfo(options);
-    if (command == "printers")
-        return RunPrinters(options);
-    if (command == "devmode")
-        return RunDevMode(options);
-    if (command == "install")
-        return RunInstall(options);
-    if (command == "ticket")
-        return RunTicket(options);
-    if (command == "caps")
-        return RunCaps(options);
-    if (command == "sheet")
-        return RunSheet(options);
-    if (command.empty())
-        std::fprintf(stderr, "orvoui-host: no command given\n");
-    else
-        std::fprintf(stderr, "orvoui-host: unknown command '%s'\n", command.c_str());
-    Usage();
-    return 2;
+    // Whatever fails on the way ends in a message and an exit code, never an abort.
+    int status;
+    try {
+        status = RunCommand(command, options);
+    } catch (const std::bad_alloc &) {
+        PrintError("orvoui-host: out of memory\n");
+        status = 1;
+    } catch (const std::exception &e) {
+        PrintError("orvoui-host: %s\n", Printable(e.what()).c_str());
+        status = 1;
+    }
+    FlushDebugOutput();
+    std::fflush(stdout);
+    return status;
 }

@@ -1,4 +1,5 @@
 #include "host/plugin.h"
+#include "host/output.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 #ifndef ORVOUI_DEFAULT_MODULE
 #define ORVOUI_DEFAULT_MODULE "liborvoui.so"
 #endif
+
+namespace host {
 
 PluginModule::~PluginModule()
 {
@@ -90,14 +93,16 @@ IPrintOemUI *CreateUi(PluginModule &module, const std::string &path)
 {
     std::string error;
     if (!module.Load(path, error)) {
-        std::fprintf(stderr, "orvoui-host: cannot load %s: %s\n", path.c_str(), error.c_str());
+        PrintError("orvoui-host: cannot load %s: %s\n", path.c_str(), error.c_str());
         return nullptr;
     }
     IPrintOemUI *ui = nullptr;
     HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
     if (FAILED(hr)) {
-        std::fprintf(stderr, "orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
+        PrintError("orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
         return nullptr;
     }
     return ui;
 }
+
+}  // namespace host

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace host {
+
 typedef HRESULT(STDAPICALLTYPE *PFN_DllGetClassObject)(REFCLSID, REFIID, void **);
 typedef HRESULT(STDAPICALLTYPE *PFN_DllCanUnloadNow)(void);
 
@@ -43,3 +45,5 @@ IPrintOemUI *CreateUi(PluginModule &module, const std::string &path);
 
 // Text of an HRESULT for the host's output: its name where known, and hex.
 std::string HresultText(HRESULT hr);
+
+}  // namespace host

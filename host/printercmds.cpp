@@ -3,6 +3,7 @@
 // initialisation, each through the loaded plug-in where the driver would
 // call it.
 #include "host/commands.h"
+#include "host/output.h"
 #include "host/plugin.h"
 #include "host/records.h"
 #include "host/state.h"
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+namespace host {
 
 namespace {
 
@@ -49,15 +52,16 @@ int RunPrinters(const HostOptions &options)
         PrinterConfig printer;
         if (!standin::spooler::GetPrinter(name, printer))
             continue;
-        std::printf("%s\n", Utf8(name).c_str());
-        std::printf("  driver    %s\n", Utf8(printer.driver).c_str());
-        std::printf("  port      %s\n", Utf8(printer.port).c_str());
-        std::printf("  paper     %s\n", DefaultPaper(printer).c_str());
+        // A state file's text, shown without its control characters.
+        Print("%s\n", Printable(Utf8(name)).c_str());
+        Print("  driver    %s\n", Printable(Utf8(printer.driver)).c_str());
+        Print("  port      %s\n", Printable(Utf8(printer.port)).c_str());
+        Print("  paper     %s\n", DefaultPaper(printer).c_str());
         if (printer.refuseFullAccess)
-            std::printf("  access    printing only (full access refused)\n");
+            Print("  access    printing only (full access refused)\n");
         if (printer.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE)
-            std::printf("  status    offline\n");
-        std::printf("  settings  %s\n", StoredSettings(name).c_str());
+            Print("  status    offline\n");
+        Print("  settings  %s\n", StoredSettings(name).c_str());
     }
     return 0;
 }
@@ -70,11 +74,11 @@ int RunDevMode(const HostOptions &options)
     if (ui == nullptr)
         return 1;
 
-    std::printf("printer %s, driver %s\n", options.printer.c_str(), Utf8(printer.driver).c_str());
+    Print("printer %s, driver %s\n", options.printer.c_str(), Utf8(printer.driver).c_str());
     OEMDMPARAM param = {};
     param.cbSize = sizeof(param);
     HRESULT hr = ui->DevMode(OEMDM_SIZE, &param);
-    std::printf("OEMDM_SIZE     %s, %u bytes\n", HresultText(hr).c_str(), static_cast<unsigned>(param.cbBufSize));
+    Print("OEMDM_SIZE     %s, %u bytes\n", HresultText(hr).c_str(), static_cast<unsigned>(param.cbBufSize));
     int status = 0;
     if (FAILED(hr) || param.cbBufSize != sizeof(OEMDEV)) {
         ui->Release();
@@ -86,7 +90,7 @@ int RunDevMode(const HostOptions &options)
     OEMDEV record = {};
     param.pOEMDMOut = &record;
     hr = ui->DevMode(OEMDM_DEFAULT, &param);
-    std::printf("OEMDM_DEFAULT  %s\n", HresultText(hr).c_str());
+    Print("OEMDM_DEFAULT  %s\n", HresultText(hr).c_str());
     status |= FAILED(hr);
 
     const std::vector<BYTE> &devmode = printer.devmode;
@@ -95,7 +99,7 @@ int RunDevMode(const HostOptions &options)
     if (devmode.size() >= sizeof(DEVMODEW)) {
         DEVMODEW head;
         std::memcpy(&head, devmode.data(), sizeof(head));
-        std::printf("default DEVMODE: dmSize %u, dmDriverExtra %u\n", head.dmSize, head.dmDriverExtra);
+        Print("default DEVMODE: dmSize %u, dmDriverExtra %u\n", head.dmSize, head.dmDriverExtra);
         hasRecord = head.dmDriverExtra >= sizeof(OEMDEV) && devmode.size() >= 220u + head.dmDriverExtra;
         if (hasRecord)
             std::memcpy(&stored, devmode.data() + 220 + head.dmDriverExtra - sizeof(OEMDEV), sizeof(stored));
@@ -103,12 +107,12 @@ int RunDevMode(const HostOptions &options)
     if (hasRecord) {
         param.pOEMDMIn = &stored;
         hr = ui->DevMode(OEMDM_MERGE, &param);
-        std::printf("OEMDM_MERGE    %s (the printer's record)\n", HresultText(hr).c_str());
+        Print("OEMDM_MERGE    %s (the printer's record)\n", HresultText(hr).c_str());
         status |= FAILED(hr);
     } else {
-        std::printf("OEMDM_MERGE    skipped: the printer's DEVMODE carries no record\n");
+        Print("OEMDM_MERGE    skipped: the printer's DEVMODE carries no record\n");
     }
-    std::printf("OEMDEV:\n%s", DescribeOEMDev(record).c_str());
+    Print("OEMDEV:\n%s", DescribeOEMDev(record).c_str());
     ui->Release();
     return status;
 }
@@ -124,7 +128,9 @@ int RunInstall(const HostOptions &options)
     std::u16string name = Utf16(options.printer);
     HRESULT hr = ui->PrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0);
     ui->Release();
-    std::printf("PRINTER_EVENT_INITIALIZE %s: %s\n", options.printer.c_str(), HresultText(hr).c_str());
-    std::printf("  settings  %s\n", StoredSettings(name).c_str());
+    Print("PRINTER_EVENT_INITIALIZE %s: %s\n", options.printer.c_str(), HresultText(hr).c_str());
+    Print("  settings  %s\n", StoredSettings(name).c_str());
     return SaveServer(options.stateFile) ? 0 : 1;
 }
+
+}  // namespace host

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace host {
+
 namespace {
 
 constexpr WCHAR kSheetClass[] = TEXT("OrvoHostPropertySheet");
@@ -606,3 +608,5 @@ LRESULT CALLBACK PropertySheet::SheetProc(HWND hwnd, UINT message, WPARAM wParam
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
+
+}  // namespace host

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace host {
+
 // One DrvUpdateUISetting call of the plug-in.
 struct UiSettingUpdate {
     std::string keyword;  // of the item, empty when it has none
@@ -175,3 +177,5 @@ private:
     size_t active_ = 0;
     bool open_ = false;
 };
+
+}  // namespace host

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdio>
 
+namespace host {
+
 namespace {
 
 std::atomic<long> g_liveHelpers{0};
@@ -266,3 +268,5 @@ std::string DocumentText(IXMLDOMDocument2 *document)
     SysFreeString(xml);
     return text;
 }
+
+}  // namespace host

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace host {
+
 // The core driver's helper. The provider only ever asks it for MSXML
 // objects; everything else answers E_NOTIMPL.
 class CorePrintHelper : public IPrintCoreHelperUni {
@@ -93,3 +95,5 @@ private:
 bool LoadDocumentText(IXMLDOMDocument2 *document, const std::string &text, std::string &error);
 // The document's XML (get_xml) as UTF-8; empty when it has none.
 std::string DocumentText(IXMLDOMDocument2 *document);
+
+}  // namespace host

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace host {
+
 namespace {
 
 struct Field {
@@ -120,3 +122,5 @@ std::string DescribeOEMDev(const OEMDEV &record)
     }
     return out;
 }
+
+}  // namespace host

@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+namespace host {
+
 // "Speed 4, Density 5, ..." for a stored settings value, or why it is not one.
 std::string DescribeSettings(const std::vector<BYTE> &bytes, DWORD type);
 // One line per OEMDEV field, "  Speed        4".
 std::string DescribeOEMDev(const OEMDEV &record);
+
+}  // namespace host

@@ -2,6 +2,7 @@
 // the driver would, acts on it as a user, and shows the pages and what an
 // Apply stored.
 #include "host/commands.h"
+#include "host/output.h"
 #include "host/plugin.h"
 #include "host/propsheet.h"
 #include "host/records.h"
@@ -14,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+
+namespace host {
 
 namespace {
 
@@ -124,7 +127,7 @@ bool QueueDialogScript(const Action &action, std::string &error)
         for (const Action &step : steps) {
             std::string stepError;
             if (!ControlAction(dialog, step, stepError))
-                std::printf("  (in dialog) %s\n", stepError.c_str());
+                Print("  (in dialog) %s\n", stepError.c_str());
         }
     });
     return true;
@@ -162,32 +165,32 @@ std::string PageName(const PropertySheet::Page &page)
 void ShowPage(PropertySheet &sheet, size_t index)
 {
     const PropertySheet::Page &page = sheet.Pages()[index];
-    std::printf("[%zu] %s\n", index, PageName(page).c_str());
+    Print("[%zu] %s\n", index, PageName(page).c_str());
     if (page.driverPage) {
         DriverOptionItems &items = sheet.DriverItems();
         for (DWORD i = 0; sheet.Kind() == SheetKind::Document && i < items.Count(); ++i) {
             const OPTITEM &item = items.Items()[i];
             std::string keyword = items.Keyword(item);
-            std::printf("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
-                        Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
-                        Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
+            Print("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
+                  Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
+                  Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
         }
         if (sheet.OemItems() != nullptr)
-            std::printf("    plug-in item sel %ld\n", static_cast<long>(sheet.OemItems()[0].Sel));
+            Print("    plug-in item sel %ld\n", static_cast<long>(sheet.OemItems()[0].Sel));
         return;
     }
     if (page.window == nullptr) {
-        std::printf("    (not shown)\n");
+        Print("    (not shown)\n");
         return;
     }
     std::istringstream lines(ui::Describe(page.window));
     for (std::string line; std::getline(lines, line);)
-        std::printf("    %s\n", line.c_str());
+        Print("    %s\n", line.c_str());
 }
 
 void ShowAllPages(PropertySheet &sheet)
 {
-    std::printf("pages:\n");
+    Print("pages:\n");
     for (size_t i = 0; i < sheet.Pages().size(); ++i)
         ShowPage(sheet, i);
 }
@@ -278,22 +281,48 @@ std::vector<std::string> DevmodeLines(const std::vector<BYTE> &devmode)
     return lines;
 }
 
-void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, const OEMDEV &jobRecord)
+// The jobs the plug-in printed since `shown`, as the print server got them:
+// what a self-test or any other raw job sends to the printer.
+void ShowNewJobs(size_t &shown)
 {
-    std::printf("stored OrvoPrinterData: %s\n", StoredSettings(printer).c_str());
+    std::vector<standin::spooler::JobRecord> jobs = standin::spooler::Jobs();
+    for (; shown < jobs.size(); ++shown) {
+        const standin::spooler::JobRecord &job = jobs[shown];
+        Print("  job %u on %s: document \"%s\", data type %s, %zu bytes\n", static_cast<unsigned>(job.id),
+              Printable(Utf8(job.printer)).c_str(), Printable(Utf8(job.document)).c_str(),
+              Printable(Utf8(job.datatype)).c_str(), job.bytes.size());
+        for (size_t at = 0; at < job.bytes.size(); at += 16) {
+            std::string line = "   ";
+            for (size_t i = at; i < job.bytes.size() && i < at + 16; ++i) {
+                char hex[4];
+                std::snprintf(hex, sizeof(hex), " %02x", job.bytes[i]);
+                line += hex;
+            }
+            Print("%s\n", line.c_str());
+        }
+    }
+}
+
+// What an Apply stored. The job's record only where there is a job: the
+// printer's own sheet works on the printer, not on a document.
+void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, SheetKind kind,
+                const OEMDEV &jobRecord)
+{
+    Print("stored OrvoPrinterData: %s\n", StoredSettings(printer).c_str());
     standin::spooler::DataValue value;
     if (standin::spooler::GetData(printer, u"OEMUI_VALUE", value) && value.type == REG_DWORD &&
         value.bytes.size() == sizeof(DWORD)) {
         DWORD number = 0;
         std::memcpy(&number, value.bytes.data(), sizeof(number));
-        std::printf("stored OEMUI_VALUE: %u\n", static_cast<unsigned>(number));
+        Print("stored OEMUI_VALUE: %u\n", static_cast<unsigned>(number));
     } else {
-        std::printf("stored OEMUI_VALUE: none\n");
+        Print("stored OEMUI_VALUE: none\n");
     }
-    std::printf("job OEMDEV:\n%s", DescribeOEMDev(jobRecord).c_str());
+    if (kind == SheetKind::Document)
+        Print("job OEMDEV:\n%s", DescribeOEMDev(jobRecord).c_str());
     std::vector<std::string> before = DevmodeLines(devmodeBefore);
     std::vector<std::string> after = DevmodeLines(standin::spooler::DefaultDevMode(printer));
-    std::printf("printer's default DEVMODE, changed fields:\n");
+    Print("printer's default DEVMODE, changed fields:\n");
     bool any = false;
     // Each line is "  name value": shown as "  name: old -> new".
     auto split = [](const std::string &line) {
@@ -307,11 +336,11 @@ void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeB
             continue;
         auto now = split(after[i]);
         std::string old = i < before.size() ? split(before[i]).second : "(none)";
-        std::printf("%s: %s -> %s\n", now.first.c_str(), old.c_str(), now.second.c_str());
+        Print("%s: %s -> %s\n", now.first.c_str(), old.c_str(), now.second.c_str());
         any = true;
     }
     if (!any)
-        std::printf("  none\n");
+        Print("  none\n");
 }
 
 }  // namespace
@@ -338,39 +367,41 @@ int RunSheet(const HostOptions &options)
     OEMDEV jobRecord = {};
     {
         PropertySheet sheet(plugin, kind, printer, GetModuleHandleW(u"orvoui.dll"));
-        std::printf("%s sheet of %s (driver %s)\n", kind == SheetKind::Device ? "device" : "document",
-                    options.printer.c_str(), Utf8(config.driver).c_str());
+        Print("%s sheet of %s (driver %s)\n", kind == SheetKind::Device ? "device" : "document",
+              options.printer.c_str(), Utf8(config.driver).c_str());
         bool open = sheet.Open(error);
         if (!open) {
-            std::printf("the sheet did not open: %s\n", error.c_str());
+            Print("the sheet did not open: %s\n", error.c_str());
             status = 1;
         } else {
-            std::printf("INIT %s, result %#lx; title \"%s\"\n", HresultText(sheet.initResult).c_str(),
-                        static_cast<unsigned long>(sheet.initSheetResult), Utf8(sheet.infoTitle).c_str());
+            Print("INIT %s, result %#lx; title \"%s\"\n", HresultText(sheet.initResult).c_str(),
+                  static_cast<unsigned long>(sheet.initSheetResult), Utf8(sheet.infoTitle).c_str());
             // A user clicking through every tab once.
             for (size_t i = 1; i < sheet.Pages().size(); ++i)
                 sheet.Activate(i);
+            size_t jobsShown = standin::spooler::Jobs().size();
             for (const std::string &text : options.actions) {
-                std::printf("> %s\n", text.c_str());
+                Print("> %s\n", text.c_str());
                 if (!RunSheetAction(sheet, open, text, error)) {
-                    std::printf("  failed: %s\n", error.c_str());
+                    Print("  failed: %s\n", error.c_str());
                     status = 1;
                 }
+                ShowNewJobs(jobsShown);
                 Action action = SplitAction(text);
                 applied |= action.verb == "apply" || action.verb == "ok";
             }
             if (open)
                 ShowAllPages(sheet);
             for (const ui::MessageBoxCall &box : ui::MessageBoxes())
-                std::printf("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
-                            Utf8(box.text).c_str(), box.answer);
+                Print("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
+                      Utf8(box.text).c_str(), box.answer);
             for (int stalled : ui::Stalls())
-                std::printf("dialog %d stalled and was ended\n", stalled);
-            std::printf("events:\n");
+                Print("dialog %d stalled and was ended\n", stalled);
+            Print("events:\n");
             for (const std::string &event : sheet.events)
-                std::printf("  %s\n", event.c_str());
+                Print("  %s\n", event.c_str());
             for (const UiSettingUpdate &update : sheet.Helper().updates)
-                std::printf("  DrvUpdateUISetting %s sel %ld\n", update.keyword.c_str(), static_cast<long>(update.sel));
+                Print("  DrvUpdateUISetting %s sel %ld\n", update.keyword.c_str(), static_cast<long>(update.sel));
             jobRecord = sheet.JobRecord();
         }
         if (open) {
@@ -381,8 +412,10 @@ int RunSheet(const HostOptions &options)
     plugin->Release();
     ui::ResetAutomation();
     if (applied)
-        ShowStored(printer, devmodeBefore, jobRecord);
+        ShowStored(printer, devmodeBefore, kind, jobRecord);
     if (!SaveServer(options.stateFile))
         status = 1;
     return status;
 }
+
+}  // namespace host

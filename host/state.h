@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace host {
+
 // Loads the server for a command: the sample, or the state file (a file that
 // does not exist yet starts as the sample). False with a message on stderr
 // when the file cannot be read.
@@ -19,3 +21,5 @@ bool SaveServer(const std::string &stateFile);
 bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer);
 // The printer's stored settings record for a person to read.
 std::string StoredSettings(const std::u16string &printer);
+
+}  // namespace host

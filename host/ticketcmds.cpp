@@ -1,10 +1,12 @@
 // orvoui-host ticket and caps: the print ticket core's conversions on one
 // printer, through the plug-in's provider bound as the core binds it.
 #include "host/commands.h"
+#include "host/output.h"
 #include "host/ptcore.h"
 #include "host/records.h"
 #include "host/state.h"
 #include "host/text.h"
+#include "host/ticketfile.h"
 #include "host/tickets.h"
 #include "platform/linux/spooler/server.h"
 
@@ -14,22 +16,11 @@
 #include <sstream>
 #include <vector>
 
+namespace host {
+
 namespace {
 
 using standin::spooler::PrinterConfig;
-
-bool ReadText(const std::string &path, std::string &text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "orvoui-host: cannot read %s\n", path.c_str());
-        return false;
-    }
-    std::stringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return true;
-}
 
 bool WriteText(const std::string &path, const std::string &text)
 {
@@ -37,7 +28,7 @@ bool WriteText(const std::string &path, const std::string &text)
     out << text;
     out.close();
     if (!out) {
-        std::fprintf(stderr, "orvoui-host: cannot write %s\n", path.c_str());
+        PrintError("orvoui-host: cannot write %s\n", path.c_str());
         return false;
     }
     return true;
@@ -58,13 +49,13 @@ bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
     copy.bytes = printer.devmode;
     DEVMODEW head;
     if (copy.bytes.size() < sizeof(DEVMODEW)) {
-        std::fprintf(stderr, "orvoui-host: printer '%s' has no default DEVMODE\n", Utf8(printer.name).c_str());
+        PrintError("orvoui-host: printer '%s' has no default DEVMODE\n", Utf8(printer.name).c_str());
         return false;
     }
     std::memcpy(&head, copy.bytes.data(), sizeof(head));
     if (head.dmDriverExtra < sizeof(OEMDEV) || copy.bytes.size() < head.dmSize + head.dmDriverExtra) {
-        std::fprintf(stderr, "orvoui-host: the default DEVMODE of '%s' carries no plug-in record\n",
-                     Utf8(printer.name).c_str());
+        PrintError("orvoui-host: the default DEVMODE of '%s' carries no plug-in record\n",
+                   Utf8(printer.name).c_str());
         return false;
     }
     copy.size = head.dmSize + head.dmDriverExtra;
@@ -85,12 +76,12 @@ IXMLDOMDocument2 *LoadDocument(const TicketSession &session, const std::string &
     IXMLDOMDocument2 *document = nullptr;
     HRESULT hr = session.CreateDocument(&document);
     if (FAILED(hr) || document == nullptr) {
-        std::fprintf(stderr, "orvoui-host: cannot create an XML document: %s\n", HresultText(hr).c_str());
+        PrintError("orvoui-host: cannot create an XML document: %s\n", HresultText(hr).c_str());
         return nullptr;
     }
     std::string error;
     if (!LoadDocumentText(document, text, error)) {
-        std::fprintf(stderr, "orvoui-host: %s: %s\n", source.c_str(), error.c_str());
+        PrintError("orvoui-host: %s: %s\n", source.c_str(), error.c_str());
         document->Release();
         return nullptr;
     }
@@ -103,12 +94,12 @@ bool Emit(IXMLDOMDocument2 *document, const HostOptions &options)
     if (!options.outFile.empty()) {
         if (!WriteText(options.outFile, text))
             return false;
-        std::printf("written to %s\n", options.outFile.c_str());
+        Print("written to %s\n", options.outFile.c_str());
         return true;
     }
-    std::printf("%s", text.c_str());
+    Print("%s", text.c_str());
     if (!text.empty() && text.back() != '\n')
-        std::printf("\n");
+        Print("\n");
     return true;
 }
 
@@ -116,7 +107,7 @@ bool OpenSession(const HostOptions &options, TicketSession &session)
 {
     std::string error;
     if (!session.Open(options.modulePath, Utf16(options.printer), error)) {
-        std::fprintf(stderr, "orvoui-host: %s\n", error.c_str());
+        PrintError("orvoui-host: %s\n", error.c_str());
         return false;
     }
     return true;
@@ -126,19 +117,22 @@ int TicketToDevMode(const HostOptions &options, const PrinterConfig &printer, Ti
                     DevModeCopy &devmode)
 {
     std::string text;
-    if (!ReadText(options.inFile, text))
+    std::string error;
+    if (!ReadTicketFile(options.inFile, text, error)) {
+        PrintError("orvoui-host: %s\n", error.c_str());
         return 1;
-    IXMLDOMDocument2 *ticket = LoadDocument(session, text, options.inFile);
+    }
+    IXMLDOMDocument2 *ticket = LoadDocument(session, text, Printable(options.inFile));
     if (ticket == nullptr)
         return 1;
     HRESULT hr = session.Provider()->ConvertPrintTicketToDevMode(ticket, devmode.size, devmode.devmode,
                                                                  devmode.privateSize, devmode.record);
     ticket->Release();
-    std::printf("ConvertPrintTicketToDevMode %s\n", HresultText(hr).c_str());
+    Print("ConvertPrintTicketToDevMode %s\n", HresultText(hr).c_str());
     if (FAILED(hr))
         return 1;
-    std::printf("OEMDEV:\n%s", DescribeOEMDev(*devmode.record).c_str());
-    std::printf("settings  %s\n", StoredSettings(printer.name).c_str());
+    Print("OEMDEV:\n%s", DescribeOEMDev(*devmode.record).c_str());
+    Print("settings  %s\n", StoredSettings(printer.name).c_str());
     return 0;
 }
 
@@ -148,9 +142,12 @@ int DevModeToTicket(const HostOptions &options, TicketSession &session, DevModeC
     std::string text;
     std::string source = "base ticket";
     if (!options.baseFile.empty()) {
-        if (!ReadText(options.baseFile, text))
+        std::string error;
+        if (!ReadTicketFile(options.baseFile, text, error)) {
+            PrintError("orvoui-host: %s\n", error.c_str());
             return 1;
-        source = options.baseFile;
+        }
+        source = Printable(options.baseFile);
     } else {
         text = MakeBaseTicket(*devmode.devmode, printer.driver);
     }
@@ -159,7 +156,7 @@ int DevModeToTicket(const HostOptions &options, TicketSession &session, DevModeC
         return 1;
     HRESULT hr = session.Provider()->ConvertDevModeToPrintTicket(devmode.size, devmode.devmode, devmode.privateSize,
                                                                  devmode.record, ticket);
-    std::printf("ConvertDevModeToPrintTicket %s\n", HresultText(hr).c_str());
+    Print("ConvertDevModeToPrintTicket %s\n", HresultText(hr).c_str());
     bool written = !FAILED(hr) && Emit(ticket, options);
     ticket->Release();
     return written ? 0 : 1;
@@ -170,7 +167,7 @@ int DevModeToTicket(const HostOptions &options, TicketSession &session, DevModeC
 int RunTicket(const HostOptions &options)
 {
     if (!options.inFile.empty() && !options.baseFile.empty()) {
-        std::fprintf(stderr, "orvoui-host: ticket takes --in or --base, not both\n");
+        PrintError("orvoui-host: ticket takes --in or --base, not both\n");
         return 2;
     }
     PrinterConfig printer;
@@ -201,7 +198,7 @@ int RunCaps(const HostOptions &options)
         return 1;
     std::vector<TicketPaper> papers;
     if (!ReadPrinterPapers(printer.name, printer.port, papers)) {
-        std::fprintf(stderr, "orvoui-host: cannot read the papers of '%s'\n", options.printer.c_str());
+        PrintError("orvoui-host: cannot read the papers of '%s'\n", options.printer.c_str());
         return 1;
     }
     TicketSession session;
@@ -213,7 +210,7 @@ int RunCaps(const HostOptions &options)
     int status = 1;
     if (ticket != nullptr && caps != nullptr) {
         HRESULT hr = session.Provider()->CompletePrintCapabilities(ticket, caps);
-        std::printf("CompletePrintCapabilities %s\n", HresultText(hr).c_str());
+        Print("CompletePrintCapabilities %s\n", HresultText(hr).c_str());
         status = !FAILED(hr) && Emit(caps, options) ? 0 : 1;
     }
     if (caps != nullptr)
@@ -222,3 +219,5 @@ int RunCaps(const HostOptions &options)
         ticket->Release();
     return status;
 }
+
+}  // namespace host

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace host {
+
 const char kFrameworkUri[] = "http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
 const char kKeywordsUri[] = "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords";
 const char kXsiUri[] = "http://www.w3.org/2001/XMLSchema-instance";
@@ -231,3 +233,5 @@ bool ReadPrinterPapers(const std::u16string &printer, const std::u16string &port
     }
     return true;
 }
+
+}  // namespace host

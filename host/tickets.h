@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace host {
+
 // Namespaces every base document declares, with the prefixes the core uses.
 extern const char kFrameworkUri[];  // psf
 extern const char kKeywordsUri[];   // psk
@@ -47,3 +49,5 @@ std::string MakeBaseCapabilities(const std::u16string &driver, const std::vector
 // The printer's papers, as DeviceCapabilitiesW names and sizes them. False
 // when the printer is unknown.
 bool ReadPrinterPapers(const std::u16string &printer, const std::u16string &port, std::vector<TicketPaper> &papers);
+
+}  // namespace host

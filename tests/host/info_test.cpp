@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace host;
+
 using ModuleTest = PluginTest;
 
 TEST_F(ModuleTest, LoadedModuleHandsOutBothObjects)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -53,6 +54,78 @@ TEST_F(SheetCommand, PrinterItemAndSelfTest)
     HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do cancel");
     ASSERT_EQ(test.status, 0) << test.out;
     EXPECT_NE(test.out.find("PSN_RESET to page 112"), std::string::npos) << test.out;
+}
+
+TEST_F(SheetCommand, SelfTestShowsTheRawJobItSent)
+{
+    HostRun run = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("> click:1070\n  job 1 on KestrelBT: document \"label cmd\", data type RAW, 3 bytes\n"
+                           "    1f 11 27\n> show\n"),
+              std::string::npos)
+        << run.out;
+
+    HostRun noJob = RunHost("sheet --printer KestrelBT --do page:112 --do show");
+    EXPECT_EQ(noJob.out.find("  job "), std::string::npos) << noJob.out;
+}
+
+TEST_F(SheetCommand, OnlyTheDocumentSheetShowsAJobRecord)
+{
+    HostRun device = RunHost("sheet --printer MerlinBT --device --do driver:item=40 --do apply");
+    ASSERT_EQ(device.status, 0) << device.out;
+    EXPECT_NE(device.out.find("stored OEMUI_VALUE: 40\nprinter's default DEVMODE, changed fields:\n"),
+              std::string::npos)
+        << device.out;
+    EXPECT_EQ(device.out.find("job OEMDEV"), std::string::npos) << device.out;
+
+    HostRun document = RunHost("sheet --printer MerlinBT --document --do apply");
+    ASSERT_EQ(document.status, 0) << document.out;
+    EXPECT_NE(document.out.find("job OEMDEV:\n  dwSize "), std::string::npos) << document.out;
+}
+
+TEST_F(SheetCommand, DebugLinesAreMarkedOneALineInTheOrderWritten)
+{
+    HostRun run = RunHost("--debug sheet --printer KestrelBT --do page:112 --do click:1070");
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::istringstream lines(run.out);
+    size_t debugLines = 0;
+    bool headingSeen = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("document sheet of KestrelBT", 0) == 0)
+            headingSeen = true;
+        if (line.find("UI:") == std::string::npos)
+            continue;
+        ++debugLines;
+        EXPECT_EQ(line.rfind("debug| UI:", 0), 0u) << "one plug-in line, marked, on a line of its own: " << line;
+        EXPECT_TRUE(headingSeen) << "the plug-in wrote this after the heading: " << line;
+        EXPECT_EQ(line.find('\r'), std::string::npos);
+    }
+    EXPECT_GT(debugLines, 0u) << run.out;
+
+    HostRun quiet = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070");
+    EXPECT_EQ(quiet.out.find("debug|"), std::string::npos) << "only with --debug";
+}
+
+TEST_F(SheetCommand, PagesInTheCustomersLanguage)
+{
+    HostRun chinese = RunHost("--lang zh-CN sheet --printer KestrelBT");
+    ASSERT_EQ(chinese.status, 0) << chinese.out;
+    EXPECT_NE(chinese.out.find("[1] \xE9\xA1\xB5\xE9\x9D\xA2\xE8\xAE\xBE\xE7\xBD\xAE (template 110)"),
+              std::string::npos)
+        << chinese.out;
+    HostRun german = RunHost("sheet --printer KestrelBT --lang de-de");
+    ASSERT_EQ(german.status, 0) << german.out;
+    EXPECT_NE(german.out.find("[1] Seite einrichten (template 110)"), std::string::npos) << german.out;
+
+    HostRun unknown = RunHost("--lang xx-YY sheet --printer KestrelBT");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.out.find("no UI language 'xx-YY'"), std::string::npos) << unknown.out;
+
+    HostRun help = RunHost("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char *tag : {"zh-CN", "zh-TW", "ja-JP", "ko-KR", "en-US", "de-DE", "fr-FR", "it-IT", "es-ES", "pt-BR",
+                            "nl-NL", "pl-PL", "cs-CZ", "ru-RU", "tr-TR", "th-TH", "vi-VN"})
+        EXPECT_NE(help.out.find(std::string(" ") + tag), std::string::npos) << tag << "\n" << help.out;
 }
 
 TEST_F(SheetCommand, BadActionsFailClearly)

@@ -2,7 +2,9 @@
 // helper and session it binds the provider with, and the ticket and caps
 // commands that run the provider's conversions.
 #include "host/ptcore.h"
+#include "host/ticketfile.h"
 #include "host/tickets.h"
+#include "host/text.h"
 #include "platform/linux/spooler/server.h"
 
 #include "tests/support/hostrun.h"
@@ -11,17 +13,22 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+using namespace host;
 
 // ---- reading the generated XML independently of the DOM under test ----
 
@@ -557,7 +564,8 @@ TEST_F(TicketCommands, BadRequestsFailClearly)
     for (const char *option : {"--in", "--base"}) {
         HostRun malformed = RunHost(std::string("ticket --printer Wren ") + option + " " + Path("bad.xml"));
         EXPECT_NE(malformed.status, 0) << option;
-        EXPECT_NE(malformed.out.find("not a well-formed XML document"), std::string::npos) << malformed.out;
+        EXPECT_NE(malformed.out.find(Path("bad.xml") + ": not well-formed at line 1, column "), std::string::npos)
+            << malformed.out;
     }
     HostRun both = RunHost("ticket --printer Wren --in " + Path("bad.xml") + " --base " + Path("bad.xml"));
     EXPECT_EQ(both.status, 2);
@@ -568,6 +576,162 @@ TEST_F(TicketCommands, BadRequestsFailClearly)
     HostRun failing = RunHost("--state " + state + " ticket --printer Wren --in " + Path("bad.xml"));
     EXPECT_NE(failing.status, 0);
     EXPECT_EQ(ReadFile(state), before) << "a failed conversion saves nothing";
+}
+
+// ---- ticket files as XML reads them ----
+
+// The text in UTF-16, little or big endian, with a byte order mark.
+std::string Utf16Bytes(const std::string &utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : Utf16(utf8)) {
+        char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
+TEST(TicketFile, EncodingsAreReadAsXmlReadsThem)
+{
+    const std::string body = "<a xmlns=\"urn:x\"><b n=\"";
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-8", body + "\xC3\xA9\xE4\xB8\xAD\"/></a>"},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + body + "\xC3\xA9\xE4\xB8\xAD\"/></a>"},
+        {"UTF-16LE with a byte order mark", Utf16Bytes(body + "\xC3\xA9\xE4\xB8\xAD\"/></a>", false)},
+        {"UTF-16BE with a byte order mark", Utf16Bytes(body + "\xC3\xA9\xE4\xB8\xAD\"/></a>", true)},
+        {"UTF-16LE declared so",
+         Utf16Bytes("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body + "\xC3\xA9\xE4\xB8\xAD\"/></a>", false)},
+        {"ISO-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + body + "\xE9\"/></a>"},
+        {"windows-1252 declared", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" + body + "\xE9\x80\"/></a>"},
+    };
+    for (const auto &c : cases) {
+        std::string xml, error;
+        ASSERT_TRUE(DecodeTicket(c.bytes, "t.xml", xml, error)) << c.what << ": " << error;
+        XmlDoc doc(xml);
+        ASSERT_NE(doc.Root(), nullptr) << c.what << "\n" << xml;
+        std::string value = Attr(doc.Root()->children, "n");
+        EXPECT_EQ(value.rfind("\xC3\xA9", 0), 0u) << c.what << ": " << value;
+    }
+    std::string xml, error;
+    ASSERT_TRUE(DecodeTicket(cases[6].bytes, "t.xml", xml, error));
+    EXPECT_NE(xml.find("\xC3\xA9\xE2\x82\xAC"), std::string::npos) << "0x80 is the euro sign in windows-1252";
+}
+
+// Where a NUL after the ticket's last line is.
+std::string NulAfter(const std::string &ticket)
+{
+    return ": not well-formed at line " + std::to_string(std::count(ticket.begin(), ticket.end(), '\n') + 1) +
+           ", column 1 (byte " + std::to_string(ticket.size()) + "): a NUL byte";
+}
+
+TEST(TicketFile, RefusalsSayWhatTheyWere)
+{
+    std::string ticket = MakeBaseTicket(LabelDevMode(u"12 x 40mm", 120, 400), u"Wren");
+    std::string nulAt = "t.xml" + NulAfter(ticket);
+    const struct {
+        const char *what;
+        std::string bytes;
+        const char *message;
+    } cases[] = {
+        {"garbage after a NUL", ticket + std::string("\0<garbage><<<", 14), nulAt.c_str()},
+        {"a NUL inside", std::string("<a>\n<b>x\0y</b></a>", 16), "t.xml: not well-formed at line 2, column 5 (byte 8): a NUL byte"},
+        {"invalid UTF-8", "<a>\n  <b>\xFF\xFE</b></a>", "t.xml: not well-formed at line 2, column "},
+        {"invalid UTF-8 named", "<a>\xC3\x28</a>", "not proper UTF-8"},
+        {"a DOCTYPE", "<?xml version=\"1.0\"?>\n<!DOCTYPE a [<!ENTITY e \"x\">]>\n<a>&e;</a>",
+         "t.xml: DOCTYPE refused (line 2): tickets are read without document type declarations, on purpose"},
+        {"an external DOCTYPE", "<!DOCTYPE a SYSTEM \"http://example.com/a.dtd\"><a/>", "DOCTYPE refused"},
+        {"too deep", std::string(300 * 3, ' ').replace(0, 900, [] {
+             std::string open;
+             for (int i = 0; i < 300; ++i)
+                 open += "<a>";
+             return open;
+         }()) + std::string("</a>"),
+         "t.xml: too deep: more than 256 nested elements at line 1, column "},
+        {"tags that do not match", "<a>\n<b></a>", "t.xml: not well-formed at line 2, column "},
+        {"empty", "", "t.xml: not well-formed"},
+        {"an unknown encoding", "<?xml version=\"1.0\" encoding=\"x-klingon\"?><a/>", "t.xml: not well-formed at line 1"},
+    };
+    for (const auto &c : cases) {
+        std::string xml, error;
+        EXPECT_FALSE(DecodeTicket(c.bytes, "t.xml", xml, error)) << c.what;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error << "\nnot: " << c.message;
+        EXPECT_EQ(error.find("loadXML"), std::string::npos) << c.what;
+        for (char byte : error)
+            EXPECT_TRUE(byte >= 0x20 && byte != 0x7F && static_cast<unsigned char>(byte) != 0xFF) << c.what << ": " << error;
+    }
+    std::string xml, error;
+    EXPECT_FALSE(DecodeTicket(std::string(kMaxTicketBytes + 1, ' '), "t.xml", xml, error));
+    EXPECT_NE(error.find("t.xml: too large: 16777217 bytes"), std::string::npos) << error;
+}
+
+TEST_F(TicketCommands, TicketFilesAWindowsToolWrote)
+{
+    HostRun out = RunHost("ticket --printer MerlinBT --out " + Path("merlin.xml"));
+    ASSERT_EQ(out.status, 0) << out.out;
+    std::string merlin = ReadFile(Path("merlin.xml"));
+    {
+        std::ofstream file(Path("merlin16.xml"), std::ios::binary);
+        file << Utf16Bytes(merlin, false);
+    }
+    HostRun wide = RunHost("--state " + Path("s.json") + " ticket --printer Wren --in " + Path("merlin16.xml"));
+    ASSERT_EQ(wide.status, 0) << wide.out;
+    EXPECT_NE(wide.out.find("settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos) << wide.out;
+
+    // A base ticket that declares Latin-1 keeps its paper's name.
+    std::string base = MakeBaseTicket(LabelDevMode(u"Customer label", 500, 300), u"Heron");
+    base.replace(base.find("Customer_label"), 14, "\xC9tiquette_client");
+    {
+        std::ofstream file(Path("latin1.xml"), std::ios::binary);
+        file << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" << base;
+    }
+    HostRun latin = RunHost("ticket --printer MerlinBT --base " + Path("latin1.xml"));
+    ASSERT_EQ(latin.status, 0) << latin.out;
+    EXPECT_EQ(SelectedOption(Document(latin), "psk:PageMediaSize"), "ns0000:\xC3\x89tiquette_client") << latin.out;
+}
+
+TEST_F(TicketCommands, RefusedTicketsSayWhyAndChangeNothing)
+{
+    std::string state = Path("server.json");
+    ASSERT_EQ(RunHost("--state " + state + " install --printer Wren").status, 0);
+    std::string before = ReadFile(state);
+    std::string ticket = MakeBaseTicket(LabelDevMode(u"12 x 40mm", 120, 400), u"Wren");
+    {
+        std::ofstream file(Path("nul.xml"), std::ios::binary);
+        file << ticket << std::string("\0<garbage><<<", 14);
+    }
+    {
+        std::ofstream file(Path("doctype.xml"), std::ios::binary);
+        file << "<!DOCTYPE psf:PrintTicket>\n" << ticket;
+    }
+    for (const char *option : {"--in", "--base"}) {
+        HostRun nul = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("nul.xml"));
+        EXPECT_EQ(nul.status, 1) << option << "\n" << nul.out;
+        EXPECT_NE(nul.out.find(Path("nul.xml") + NulAfter(ticket)), std::string::npos)
+            << nul.out;
+        HostRun doctype = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("doctype.xml"));
+        EXPECT_EQ(doctype.status, 1) << doctype.out;
+        EXPECT_NE(doctype.out.find("DOCTYPE refused (line 1)"), std::string::npos) << doctype.out;
+        EXPECT_NE(doctype.out.find("on purpose"), std::string::npos) << doctype.out;
+    }
+
+    // Refused by its size before it is read: a sparse 50 MB file.
+    std::string big = Path("big.xml");
+    {
+        std::ofstream file(big, std::ios::binary);
+        file << ticket;
+    }
+    ASSERT_EQ(truncate(big.c_str(), 50L << 20), 0);
+    auto start = std::chrono::steady_clock::now();
+    HostRun large = RunHost("ticket --printer Wren --in " + big, 30);
+    EXPECT_EQ(large.status, 1) << large.out;
+    EXPECT_NE(large.out.find(big + ": too large: 52428800 bytes, a ticket is at most 16 MB"), std::string::npos)
+        << large.out;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+    EXPECT_EQ(ReadFile(state), before) << "a refused ticket saves nothing";
 }
 
 }  // namespace

@@ -17,9 +17,12 @@ struct HostRun {
     std::string out;  // stdout and stderr together
 };
 
-inline HostRun RunHost(const std::string &args)
+// `seconds`: how long the run may take before it is killed (status 124);
+// 0 for no limit.
+inline HostRun RunHost(const std::string &args, int seconds = 0)
 {
-    std::string command = std::string(ORVOUI_TEST_HOST) + " " + args + " 2>&1";
+    std::string limit = seconds > 0 ? "timeout -k 2 " + std::to_string(seconds) + " " : "";
+    std::string command = limit + ORVOUI_TEST_HOST + " " + args + " 2>&1";
     FILE *pipe = popen(command.c_str(), "r");
     HostRun run{-1, {}};
     if (pipe == nullptr)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/propsheet.h"
+#include "host/text.h"
 #include "platform/linux/user/automation.h"
 #include "resources/res_blob.h"
 #include "src/core/intrface.h"
@@ -11,6 +12,11 @@
 #include "tests/support/spooler.h"
 
 #include <memory>
+
+using host::DriverOptionItems;
+using host::PropertySheet;
+using host::SheetKind;
+using host::Utf8;
 
 class SheetTest : public SpoolerTest {
 protected:

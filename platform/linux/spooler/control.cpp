@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 static_assert(sizeof(DEVMODEW) == 220, "the public DEVMODEW is 220 bytes");
@@ -85,6 +86,37 @@ bool uniqueNames(const std::vector<T> &items, Name name, const char *what, std::
     return true;
 }
 
+// A name as a message may show it: control characters as \uXXXX, so a
+// name read from a file never writes them to a terminal.
+std::string shown(const std::u16string &name)
+{
+    std::string out;
+    size_t run = 0;  // start of the text not yet written
+    for (size_t i = 0; i <= name.size(); ++i) {
+        bool control = i < name.size() && (name[i] < 0x20 || (name[i] >= 0x7F && name[i] < 0xA0));
+        if (i < name.size() && !control)
+            continue;
+        utf::AppendUtf8(name.data() + run, i - run, out);
+        run = i + 1;
+        if (control) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04X", static_cast<unsigned>(name[i]));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+// Names are what users and tools pick printers, forms and values by; none
+// of the platform's holds a control character (U+0000 included).
+bool plainName(const std::u16string &name, const char *what, std::string &error)
+{
+    for (char16_t c : name)
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+            return refuse(error, std::string(what) + " name \"" + shown(name) + "\" has a control character");
+    return true;
+}
+
 WORD readWord(const std::vector<BYTE> &bytes, size_t offset)
 {
     return static_cast<WORD>(bytes[offset] | bytes[offset + 1] << 8);
@@ -110,6 +142,8 @@ bool ValidDevMode(const std::vector<BYTE> &devmode, std::string &error)
 
 bool ValidPrinter(const PrinterConfig &c, std::string &error)
 {
+    if (!plainName(c.name, "printer", error))
+        return false;
     if (c.name.empty() || c.name.find_first_of(u",\\") != std::u16string::npos)
         return refuse(error, "printer name \"" + utf8(c.name) + "\" is empty or has ',' or '\\'");
     std::string who = "printer \"" + utf8(c.name) + "\": ";
@@ -119,9 +153,14 @@ bool ValidPrinter(const PrinterConfig &c, std::string &error)
         error = who + error;
         return false;
     }
-    for (const DataValue &value : c.data)
+    for (const DataValue &value : c.data) {
         if (value.name.empty())
             return refuse(error, who + "a data value has no name");
+        if (!plainName(value.name, "data value", error)) {
+            error = who + error;
+            return false;
+        }
+    }
     if (!uniqueNames(c.data, [](const DataValue &v) { return v.name; }, "data values", error)) {
         error = who + error;
         return false;
@@ -134,6 +173,8 @@ bool ValidForm(const FormConfig &f, std::string &error)
     std::string who = "form \"" + utf8(f.name) + "\": ";
     if (f.name.empty())
         return refuse(error, "a form has no name");
+    if (!plainName(f.name, "form", error))
+        return false;
     if (f.flags != FORM_USER && f.flags != FORM_BUILTIN && f.flags != FORM_PRINTER)
         return refuse(error, who + "flags " + std::to_string(f.flags) + " are not a form kind");
     if (f.size.cx <= 0 || f.size.cy <= 0)
@@ -145,9 +186,12 @@ bool ValidForm(const FormConfig &f, std::string &error)
 
 bool ValidState(const State &state, std::string &error)
 {
-    for (const DriverConfig &d : state.drivers)
+    for (const DriverConfig &d : state.drivers) {
+        if (!plainName(d.name, "driver", error))
+            return false;
         if (d.name.empty() || d.minWidth > d.maxWidth)
             return refuse(error, "driver \"" + utf8(d.name) + "\" has no name or its widths are reversed");
+    }
     if (!uniqueNames(state.drivers, [](const DriverConfig &d) { return d.name; }, "drivers", error))
         return false;
     for (const FormConfig &f : state.forms)

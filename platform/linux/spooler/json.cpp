@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -346,6 +347,8 @@ bool FromJson(const std::string &text, std::string *error)
         state = readState(Json::parse(text));
     } catch (const BadState &e) {
         return setError(error, e.why);
+    } catch (const std::bad_alloc &) {
+        return setError(error, "state is too large to hold in memory");
     } catch (const std::exception &e) {
         return setError(error, std::string("state is not JSON: ") + e.what());
     }

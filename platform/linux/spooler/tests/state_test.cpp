@@ -255,3 +255,39 @@ TEST_F(StateTest, BadStatesAreRefusedAndChangeNothing)
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
     EXPECT_EQ(sp::ToJson(), before);
 }
+
+TEST_F(StateTest, NamesWithControlCharactersAreRefusedAndShownEscaped)
+{
+    nlohmann::json base = nlohmann::json::parse(sp::ToJson());
+    const struct {
+        const char *what;
+        std::function<void(nlohmann::json &)> edit;
+        const char *message;
+    } cases[] = {
+        {"printer", [](auto &j) { j["printers"][0]["name"] = std::string("Bell\x07", 5); },
+         "printer name \"Bell\\u0007\" has a control character"},
+        {"printer, U+0000", [](auto &j) { j["printers"][0]["name"] = std::string("Nul\0End", 7); },
+         "printer name \"Nul\\u0000End\" has a control character"},
+        {"form", [](auto &j) { j["forms"][0]["name"] = "Tab\there"; }, "form name \"Tab\\u0009here\""},
+        {"driver", [](auto &j) { j["drivers"][0]["name"] = "Esc\x1b[2J"; }, "driver name \"Esc\\u001B[2J\""},
+        {"data value", [](auto &j) { j["printers"][1]["data"][0]["name"] = "Line\nBreak"; },
+         "data value name \"Line\\u000ABreak\""},
+    };
+    std::string before = sp::ToJson();
+    for (const auto &c : cases) {
+        nlohmann::json j = base;
+        c.edit(j);
+        std::string error;
+        EXPECT_FALSE(sp::FromJson(j.dump(), &error)) << c.what;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+        EXPECT_EQ(error.find_first_of(std::string("\x00\x07\x09\x0a\x1b", 5)), std::string::npos) << c.what;
+        EXPECT_EQ(sp::ToJson(), before) << c.what;
+    }
+    // The controls refuse them too; other characters are names as any.
+    sp::PrinterConfig printer;
+    ASSERT_TRUE(sp::GetPrinter(u"Wren", printer));
+    printer.name = u"Wren\u0001";
+    EXPECT_FALSE(sp::AddPrinter(printer));
+    printer.name = u"Wren \u4e2d\U0001F5A8";
+    EXPECT_TRUE(sp::AddPrinter(printer));
+}
