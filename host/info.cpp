@@ -61,7 +61,7 @@ int RunInfo(const HostOptions &options)
     Print("DllCanUnloadNow before: %s\n", HresultText(module.CanUnloadNow()).c_str());
 
     IPrintOemUI *ui = nullptr;
-    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
+    HRESULT hr = module.CreateInstance(CLSID_OEMUI, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
     Print("OEM UI object (IPrintOemUI): %s\n", HresultText(hr).c_str());
     if (ui != nullptr) {
         PrintGetInfo(ui, OEMGI_GETSIGNATURE, "signature");
@@ -71,7 +71,7 @@ int RunInfo(const HostOptions &options)
     }
 
     IPrintOemPrintTicketProvider *provider = nullptr;
-    hr = module.CreateInstance(kClsidOemPtProvider, IID_IPrintOemPrintTicketProvider,
+    hr = module.CreateInstance(CLSID_OEMPTPROVIDER, IID_IPrintOemPrintTicketProvider,
                                reinterpret_cast<void **>(&provider));
     Print("print ticket provider (IPrintOemPrintTicketProvider): %s\n", HresultText(hr).c_str());
     if (provider != nullptr) {

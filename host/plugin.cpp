@@ -97,7 +97,7 @@ IPrintOemUI *CreateUi(PluginModule &module, const std::string &path)
         return nullptr;
     }
     IPrintOemUI *ui = nullptr;
-    HRESULT hr = module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
+    HRESULT hr = module.CreateInstance(CLSID_OEMUI, IID_IPrintOemUI, reinterpret_cast<void **>(&ui));
     if (FAILED(hr)) {
         PrintError("orvoui-host: no OEM UI object: %s\n", HresultText(hr).c_str());
         return nullptr;

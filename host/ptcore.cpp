@@ -141,7 +141,7 @@ bool TicketSession::Open(const std::string &modulePath, const std::u16string &pr
         error = "cannot load " + modulePath + ": " + error;
         return false;
     }
-    hr = module_.CreateInstance(kClsidOemPtProvider, IID_IPrintOemPrintTicketProvider,
+    hr = module_.CreateInstance(CLSID_OEMPTPROVIDER, IID_IPrintOemPrintTicketProvider,
                                 reinterpret_cast<void **>(&provider_));
     if (FAILED(hr) || provider_ == nullptr) {
         provider_ = nullptr;

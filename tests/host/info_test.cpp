@@ -21,7 +21,7 @@ TEST_F(ModuleTest, LoadedModuleHandsOutBothObjects)
     ASSERT_TRUE(module.Load(ORVOUI_TEST_MODULE, error)) << error;
 
     IPrintOemUI *ui = nullptr;
-    ASSERT_EQ(module.CreateInstance(kClsidOemUi, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
+    ASSERT_EQ(module.CreateInstance(CLSID_OEMUI, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
     DWORD signature = 0, needed = 0;
     EXPECT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, &signature, 4, &needed), S_OK);
     EXPECT_EQ(signature, 0x4D534654u);
