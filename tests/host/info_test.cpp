@@ -1,5 +1,6 @@
 // The module as the driver meets it: loaded with dlopen, entered only
 // through its two exports.
+#include "platform/linux/testing/leakcheck.h"
 #include "host/plugin.h"
 #include "tests/support/fixture.h"
 
@@ -30,7 +31,9 @@ TEST_F(ModuleTest, LoadedModuleHandsOutBothObjects)
     EXPECT_EQ(module.CanUnloadNow(), S_OK);
 }
 
-TEST(HostInfo, PrintsWhatTheObjectsAnswer)
+using HostInfo = standin_testing::LeakCheckTest;
+
+TEST_F(HostInfo, PrintsWhatTheObjectsAnswer)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(ORVOUI_TEST_HOST " info 2>&1", "r"), pclose);
     ASSERT_NE(pipe, nullptr);

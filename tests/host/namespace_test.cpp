@@ -1,6 +1,7 @@
 // The host is linked into one program with the plug-in's library (these
 // tests, the benchmark), so its types live in their own namespace: a second
 // global type of the same name would break the one definition rule.
+#include "platform/linux/testing/leakcheck.h"
 #include "host/ptcore.h"
 #include "host/tickets.h"
 #include "src/ptprovider/vocabulary.h"
@@ -12,7 +13,9 @@
 
 namespace {
 
-TEST(HostNamespace, TicketFeatureOfTheHostIsNotThePluginsType)
+using HostNamespace = standin_testing::LeakCheckTest;
+
+TEST_F(HostNamespace, TicketFeatureOfTheHostIsNotThePluginsType)
 {
     static_assert(!std::is_same_v<host::TicketFeature, ::TicketFeature>);
     // Both are usable side by side: the core's narrow names, the plug-in's wide ones.

@@ -1,6 +1,7 @@
 // The print ticket core of the host: the base documents it writes, the
 // helper and session it binds the provider with, and the ticket and caps
 // commands that run the provider's conversions.
+#include "platform/linux/testing/leakcheck.h"
 #include "host/ptcore.h"
 #include "host/ticketfile.h"
 #include "host/tickets.h"
@@ -124,7 +125,13 @@ void ExpectCoreNamespaces(xmlNode *root)
 
 // ---- base documents ----
 
-TEST(BaseTicket, CarriesTheNamespacesAndTheDevModesPublicSettings)
+using BaseTicket = standin_testing::LeakCheckTest;
+using BaseCapabilities = standin_testing::LeakCheckTest;
+using CoreHelper = standin_testing::LeakCheckTest;
+using TicketSessionTest = standin_testing::LeakCheckTest;
+using TicketFile = standin_testing::LeakCheckTest;
+
+TEST_F(BaseTicket, CarriesTheNamespacesAndTheDevModesPublicSettings)
 {
     DEVMODEW devmode = LabelDevMode(u"12 x 40mm", 120, 400);
     devmode.dmCopies = 3;
@@ -162,7 +169,7 @@ TEST(BaseTicket, CarriesTheNamespacesAndTheDevModesPublicSettings)
     EXPECT_EQ(FeatureNamed(root, "psk:PageResolution"), nullptr) << "only the Falcon has a resolution feature";
 }
 
-TEST(BaseTicket, PrivateFeaturesSelectTheDriversDefaults)
+TEST_F(BaseTicket, PrivateFeaturesSelectTheDriversDefaults)
 {
     std::string text = MakeBaseTicket(LabelDevMode(u"50 x 70mm", 500, 700), u"Condor Printer");
     XmlDoc doc(text);
@@ -180,7 +187,7 @@ TEST(BaseTicket, PrivateFeaturesSelectTheDriversDefaults)
     EXPECT_EQ(Children(doc.Root(), "Feature").size(), 16u);
 }
 
-TEST(BaseTicket, LandscapeAndTheFalconsResolution)
+TEST_F(BaseTicket, LandscapeAndTheFalconsResolution)
 {
     DEVMODEW devmode = LabelDevMode(u"18 x 100mm", 180, 1000);
     devmode.dmOrientation = DMORIENT_LANDSCAPE;
@@ -196,13 +203,13 @@ TEST(BaseTicket, LandscapeAndTheFalconsResolution)
     EXPECT_EQ(MakeBaseTicket(devmode, u"FalconBT ").find("PageResolution"), std::string::npos);
 }
 
-TEST(BaseTicket, SameDevModeSameText)
+TEST_F(BaseTicket, SameDevModeSameText)
 {
     DEVMODEW devmode = LabelDevMode(u"24 x 60mm", 240, 600);
     EXPECT_EQ(MakeBaseTicket(devmode, u"MerlinBT"), MakeBaseTicket(devmode, u"MerlinBT"));
 }
 
-TEST(BaseTicket, PaperNamesBecomeXmlNames)
+TEST_F(BaseTicket, PaperNamesBecomeXmlNames)
 {
     EXPECT_EQ(PaperOptionName(u"12 x 40mm"), "Paper12_x_40mm");
     EXPECT_EQ(PaperOptionName(u"12.5 x 40mm"), "Paper12.5_x_40mm");
@@ -214,7 +221,7 @@ TEST(BaseTicket, PaperNamesBecomeXmlNames)
     EXPECT_NE(doc.Root(), nullptr);
 }
 
-TEST(BaseCapabilities, EveryFeatureOffersAllItsOptions)
+TEST_F(BaseCapabilities, EveryFeatureOffersAllItsOptions)
 {
     std::vector<TicketPaper> papers = {{u"12 x 40mm", 12000, 40000}, {u"A & B", 50000, 70000}};
     std::string text = MakeBaseCapabilities(u"FalconBT", papers);
@@ -257,7 +264,7 @@ TEST(BaseCapabilities, EveryFeatureOffersAllItsOptions)
     EXPECT_EQ(MakeBaseCapabilities(u"Robin", papers).find("PageResolution"), std::string::npos);
 }
 
-TEST(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
+TEST_F(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
 {
     standin::spooler::LoadSample();
     std::vector<TicketPaper> papers;
@@ -279,7 +286,7 @@ TEST(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
 
 // ---- the core helper and the session ----
 
-TEST(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
+TEST_F(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
 {
     CorePrintHelper *helper = CorePrintHelper::Create();
     long live = CorePrintHelper::LiveCount();
@@ -324,7 +331,7 @@ TEST(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
     EXPECT_EQ(CorePrintHelper::LiveCount(), live - 1);
 }
 
-TEST(TicketSession, BindsTheProviderAndReleasesEverything)
+TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverything)
 {
     standin::spooler::LoadSample();
     long comBefore = standin::ComInitCount();
@@ -357,7 +364,7 @@ TEST(TicketSession, BindsTheProviderAndReleasesEverything)
     EXPECT_EQ(standin::ComInitCount(), comBefore);
 }
 
-TEST(TicketSession, FailsCleanlyOnAMissingPrinterOrModule)
+TEST_F(TicketSessionTest, FailsCleanlyOnAMissingPrinterOrModule)
 {
     standin::spooler::LoadSample();
     long comBefore = standin::ComInitCount();
@@ -591,7 +598,7 @@ std::string Utf16Bytes(const std::string &utf8, bool bigEndian)
     return out;
 }
 
-TEST(TicketFile, EncodingsAreReadAsXmlReadsThem)
+TEST_F(TicketFile, EncodingsAreReadAsXmlReadsThem)
 {
     const std::string body = "<a xmlns=\"urn:x\"><b n=\"";
     const struct {
@@ -627,7 +634,7 @@ std::string NulAfter(const std::string &ticket)
            ", column 1 (byte " + std::to_string(ticket.size()) + "): a NUL byte";
 }
 
-TEST(TicketFile, RefusalsSayWhatTheyWere)
+TEST_F(TicketFile, RefusalsSayWhatTheyWere)
 {
     std::string ticket = MakeBaseTicket(LabelDevMode(u"12 x 40mm", 120, 400), u"Wren");
     std::string nulAt = "t.xml" + NulAfter(ticket);

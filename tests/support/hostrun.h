@@ -1,6 +1,8 @@
 // Running orvoui-host as a support engineer would, and reading what it wrote.
 #pragma once
 
+#include "platform/linux/testing/leakcheck.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -45,7 +47,7 @@ inline std::string ReadFile(const std::string &path)
 
 // A folder of its own for one test of the host's commands: a state file in
 // it, and everything the commands write removed afterwards.
-class HostFolderTest : public ::testing::Test {
+class HostFolderTest : public standin_testing::LeakCheckTest {
 protected:
     void SetUp() override
     {
@@ -53,11 +55,13 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         state_ = dir_ + "/server.json";
+        LeakCheckTest::SetUp();
     }
     void TearDown() override
     {
         std::string clean = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(clean.c_str()), 0);
+        EXPECT_EQ(std::system(clean.c_str()), 0);
+        LeakCheckTest::TearDown();
     }
     std::string Path(const char *name) const { return dir_ + "/" + name; }
 
