@@ -13,7 +13,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstddef>
 #include <cstring>
+#include <map>
 #include <sstream>
 
 namespace host {
@@ -303,6 +305,66 @@ void ShowNewJobs(size_t &shown)
     }
 }
 
+// A form as the user knows it: width x length and the margins, in mm.
+std::string FormText(const standin::spooler::FormConfig &form)
+{
+    char text[160];
+    std::snprintf(text, sizeof(text), "%.3g x %.3g mm, margins %.3g / %.3g mm%s", form.size.cx / 1000.0,
+                  form.size.cy / 1000.0, form.imageableArea.left / 1000.0,
+                  (form.size.cx - form.imageableArea.right) / 1000.0, form.flags == FORM_PRINTER ? " (printer form)" : "");
+    return text;
+}
+
+bool SameForm(const standin::spooler::FormConfig &a, const standin::spooler::FormConfig &b)
+{
+    return a.flags == b.flags && a.size.cx == b.size.cx && a.size.cy == b.size.cy &&
+           a.imageableArea.left == b.imageableArea.left && a.imageableArea.top == b.imageableArea.top &&
+           a.imageableArea.right == b.imageableArea.right && a.imageableArea.bottom == b.imageableArea.bottom;
+}
+
+// The forms the run added, changed or deleted, by name; nothing when the
+// store is as it was.
+void ShowFormChanges(const std::vector<standin::spooler::FormConfig> &before)
+{
+    std::map<std::u16string, const standin::spooler::FormConfig *> old;
+    for (const auto &form : before)
+        old[form.name] = &form;
+    std::vector<standin::spooler::FormConfig> after = standin::spooler::Forms();
+    std::vector<std::string> lines;
+    for (const auto &form : after) {
+        auto found = old.find(form.name);
+        if (found == old.end()) {
+            lines.push_back("  added " + Printable(Utf8(form.name)) + ": " + FormText(form));
+        } else {
+            if (!SameForm(*found->second, form))
+                lines.push_back("  changed " + Printable(Utf8(form.name)) + ": " + FormText(*found->second) + " -> " +
+                                FormText(form));
+            old.erase(found);
+        }
+    }
+    for (const auto &gone : old)
+        lines.push_back("  deleted " + Printable(Utf8(gone.first)) + ": " + FormText(*gone.second));
+    if (lines.empty())
+        return;
+    Print("forms:\n");
+    for (const std::string &line : lines)
+        Print("%s\n", line.c_str());
+}
+
+// The printer's default paper by its form's name.
+std::string DefaultPaperText(const std::u16string &printer)
+{
+    std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
+    if (devmode.size() < sizeof(DEVMODEW))
+        return "none";
+    SHORT paper = 0;
+    std::memcpy(&paper, devmode.data() + offsetof(DEVMODEW, dmPaperSize), sizeof(paper));
+    for (const auto &form : standin::spooler::Forms())
+        if (form.paper == static_cast<WORD>(paper))
+            return Printable(Utf8(form.name)) + " (paper " + std::to_string(paper) + ")";
+    return "paper " + std::to_string(paper) + " (no form of that number)";
+}
+
 // What an Apply stored. The job's record only where there is a job: the
 // printer's own sheet works on the printer, not on a document.
 void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, SheetKind kind,
@@ -361,6 +423,7 @@ int RunSheet(const HostOptions &options)
     ui::ResetAutomation();
     std::string error;
     std::vector<BYTE> devmodeBefore = standin::spooler::DefaultDevMode(printer);
+    std::vector<standin::spooler::FormConfig> formsBefore = standin::spooler::Forms();
     SheetKind kind = options.deviceSheet ? SheetKind::Device : SheetKind::Document;
     int status = 0;
     bool applied = false;
@@ -411,8 +474,11 @@ int RunSheet(const HostOptions &options)
     }
     plugin->Release();
     ui::ResetAutomation();
-    if (applied)
+    if (applied) {
         ShowStored(printer, devmodeBefore, kind, jobRecord);
+        Print("printer's default paper: %s\n", DefaultPaperText(printer).c_str());
+    }
+    ShowFormChanges(formsBefore);
     if (!SaveServer(options.stateFile))
         status = 1;
     return status;

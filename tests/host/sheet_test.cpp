@@ -144,3 +144,22 @@ TEST_F(SheetCommand, BadActionsFailClearly)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
+{
+    HostRun run = RunHost("sheet --printer KestrelBT --state " + state_ +
+                          " --do page:110 --do msgbox:ok --do click:1051 --do 'choosetext:1014=18 x 50mm' --do apply");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("forms:\n  deleted 12 x 40mm: 12 x 40 mm, margins 1 / 1 mm\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("printer's default paper: 18 x 50mm (paper 267)"), std::string::npos) << run.out;
+
+    // A run that changes no form says nothing about forms.
+    HostRun quiet = RunHost("sheet --printer KestrelBT --state " + state_);
+    ASSERT_EQ(quiet.status, 0) << quiet.out;
+    EXPECT_EQ(quiet.out.find("forms:"), std::string::npos) << quiet.out;
+}
+
+}  // namespace
