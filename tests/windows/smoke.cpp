@@ -978,6 +978,119 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
     HeapDestroy(heap);
 }
 
+// Printers of the models in Wine's own spooler, on a driver that is only a
+// name (a dummy file): the plug-in reads their driver names as on Windows;
+// their paper lists stay empty, as Wine cannot ask the dummy driver.
+HANDLE addModelPrinter(const wchar_t *model, std::wstring &name) {
+    WCHAR dir[MAX_PATH] = L"";
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(dir), sizeof(dir), &needed))
+        return nullptr;
+    std::wstring file = std::wstring(dir) + L"\\orvoui-smoke-driver.dll";
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE)
+        CloseHandle(f);
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPWSTR>(model);
+    driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(file.c_str());
+    AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+    name = std::wstring(L"Smoke ") + model;
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = const_cast<LPWSTR>(name.c_str());
+    info.pPortName = const_cast<LPWSTR>(L"FILE:");
+    info.pDriverName = const_cast<LPWSTR>(model);
+    info.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (printer == nullptr) {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults);
+    }
+    return printer;
+}
+
+// The Page Setup pages of a standard model, the four that show every
+// option and the extended model, made by Wine's window system with the
+// plug-in's procedures over printers of Wine's spooler: created, notified,
+// each option box clicked, applied and destroyed without a crash.
+void testModelSheets(IPrintOemUI *ui, HMODULE dll) {
+    HWND sheet = CreateWindowExW(0, L"Static", L"sheet", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    for (const wchar_t *model : {L"KestrelBT", L"Heron", L"HeronBT PRO", L"Osprey", L"Plover", L"FalconBT"}) {
+        std::wstring name;
+        HANDLE printer = addModelPrinter(model, name);
+        char label[64];
+        std::snprintf(label, sizeof(label), "%ls", model);
+        if (printer == nullptr) {
+            checkf(false, "a printer of the model in Wine's spooler", "%s: error %lu", label,
+                   (unsigned long)GetLastError());
+            continue;
+        }
+        HANDLE heap = HeapCreate(0, 0, 0);
+        DWORD record[27] = {108, 0x4D534654, 3, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+        OEMCUIPPARAM uiParam = {};
+        uiParam.cbSize = sizeof(uiParam);
+        uiParam.hOEMHeap = heap;
+        uiParam.hModule = dll;
+        uiParam.hPrinter = printer;
+        uiParam.pOEMDM = record;
+        ui->CommonUIProp(OEMCUIP_DOCPROP, &uiParam);
+        OEMUIPSPARAM param = {};
+        param.cbSize = sizeof(param);
+        param.hOEMHeap = heap;
+        param.hModule = dll;
+        param.hPrinter = printer;
+        param.pOEMDM = record;
+        SheetRecorder recorder;
+        PROPSHEETUI_INFO info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT,
+                                 reinterpret_cast<HANDLE>(&recorder), recordPage, reinterpret_cast<LPARAM>(&param), 0,
+                                 0};
+        HRESULT hr = ui->DocumentPropertySheets(&info, 0);
+        bool extended = lstrcmpW(model, L"FalconBT") == 0;
+        bool allOptions = !extended && lstrcmpW(model, L"KestrelBT") != 0;
+        WORD setup = extended ? 113 : 110;
+        bool ok = hr == S_OK && !recorder.pages.empty() &&
+                  reinterpret_cast<ULONG_PTR>(recorder.pages[0].pszTemplate) == setup;
+        checkf(ok, "document sheet of the model's printer starts with its Page Setup page", "%s: hr 0x%08lX",
+               label, (unsigned long)hr);
+        for (size_t i = 0; ok && i < recorder.pages.size(); ++i) {
+            PROPSHEETPAGEW &page = recorder.pages[i];
+            HWND window = CreateDialogParamW(page.hInstance, page.pszTemplate, sheet, page.pfnDlgProc,
+                                             reinterpret_cast<LPARAM>(&page));
+            if (!window) {
+                checkf(false, "page made", "%s page %u", label, (unsigned)i);
+                continue;
+            }
+            notifyPage(window, sheet, static_cast<UINT>(PSN_SETACTIVE));
+            if (i == 0) {
+                bool layout = shown(window, 1040) && shown(window, 1039) == (allOptions || extended) &&
+                              shown(window, 1041) == (allOptions || extended);
+                checkf(layout, "Page Setup page: the option boxes the model shows", "%s", label);
+                for (int id : {1039, 1040, 1041, 1085, 1084, 1084, 1071, 1072, 1086, 1086})
+                    if (shown(window, id) && IsWindowEnabled(GetDlgItem(window, id)))
+                        SendDlgItemMessageW(window, id, BM_CLICK, 0, 0);
+                if (extended) {
+                    SendDlgItemMessageW(window, 1015, CB_SETCURSEL, 3, 0);
+                    SendMessageW(window, WM_COMMAND, MAKEWPARAM(1015, CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(window, 1015)));
+                    check(SendDlgItemMessageW(window, 1015, CB_GETCOUNT, 0, 0) == 4,
+                          "extended Page Setup page: four print qualities");
+                }
+            }
+            notifyPage(window, sheet, static_cast<UINT>(PSN_KILLACTIVE));
+            notifyPage(window, sheet, static_cast<UINT>(PSN_APPLY));
+            DestroyWindow(window);
+        }
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        ui->DocumentPropertySheets(&info, 0);
+        HeapDestroy(heap);
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    DestroyWindow(sheet);
+}
+
 std::wstring defaultDllPath() {
     WCHAR exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -1023,6 +1136,7 @@ int main(int argc, char **argv) {
             testUiObject(ui);
             testDevMode(ui);
             testSheets(ui, dll);
+            testModelSheets(ui, dll);
             check(ui->Release() == 0, "IOemUI last Release returns 0");
         } else {
             check(false, "IOemUI for the method checks");
