@@ -443,12 +443,17 @@ TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
     EXPECT_NE(Picture(page, IDC_EFFECT_PICTURE), shownBefore);
     EXPECT_EQ(BitsOf(Picture(page, IDC_EFFECT_PICTURE)), BitsOf(expected));
     DeleteObject(expected);
+    KeyDown(page, IDC_BRIGHTNESS_TRACKBAR, VK_PRIOR);
+    EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 2);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 4);
+    KeyUp(page, IDC_BRIGHTNESS_TRACKBAR, VK_PRIOR);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 2);
 
     ASSERT_TRUE(ui::Slide(page, IDC_BRIGHTNESS_TRACKBAR, -5));
     ASSERT_TRUE(ui::Slide(page, IDC_CONTRAST_TRACKBAR, 15));
     EXPECT_EQ(gpCurrentSettings->Brightness, -5);
     EXPECT_EQ(gpCurrentSettings->Contrast, 15);
-    EXPECT_EQ(sheet->changedCount, 4);
+    EXPECT_EQ(sheet->changedCount, 5);
 }
 
 TEST_F(GraphicsPageTest, ApplyStoresOnceNoOtherPageIsPending)
