@@ -888,7 +888,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case TBM_GETBUDDY: return reinterpret_cast<LRESULT>(s->buddies[wParam ? 0 : 1]);
     case WM_KEYDOWN: {
-        // The arrow keys move by the line size, Home and End to the ends.
+        // The arrow keys move by the line size, Page Up and Page Down by the
+        // page size, Home and End to the ends.
         LONG target = s->pos;
         WORD code;
         switch (wParam) {
@@ -896,6 +897,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         case VK_UP: target -= s->line, code = TB_LINEUP; break;
         case VK_RIGHT:
         case VK_DOWN: target += s->line, code = TB_LINEDOWN; break;
+        case VK_PRIOR: target -= s->page, code = TB_PAGEUP; break;
+        case VK_NEXT: target += s->page, code = TB_PAGEDOWN; break;
         case VK_HOME: target = s->min, code = TB_TOP; break;
         case VK_END: target = s->max, code = TB_BOTTOM; break;
         default: return 0;
@@ -906,8 +909,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_KEYUP:
-        if (wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN || wParam == VK_HOME ||
-            wParam == VK_END)
+        if (wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN || wParam == VK_PRIOR ||
+            wParam == VK_NEXT || wParam == VK_HOME || wParam == VK_END)
             TrackNotify(hwnd, TB_ENDTRACK, 0);
         return 0;
     case kActionMessage: {

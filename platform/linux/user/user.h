@@ -258,6 +258,8 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
 #define VK_END 0x23
 #define VK_HOME 0x24
 #define VK_LEFT 0x25

@@ -228,6 +228,19 @@ TEST_F(CommctrlTest, TrackbarDragSendsTrackPositionAndEnd)
     SendMessageW(track, WM_KEYUP, VK_LEFT, 0);
     EXPECT_EQ(Codes(WM_HSCROLL), (std::vector<UINT>{TB_LINEUP, TB_ENDTRACK}));
     EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), 4);
+    // Page Up and Page Down move by a fifth of the range (2 of -5..5) and
+    // end like the other keys; a key the trackbar does not take ends nothing.
+    ClearEvents();
+    SendMessageW(track, WM_KEYDOWN, VK_PRIOR, 0);
+    SendMessageW(track, WM_KEYUP, VK_PRIOR, 0);
+    EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), 2);
+    SendMessageW(track, WM_KEYDOWN, VK_NEXT, 0);
+    SendMessageW(track, WM_KEYDOWN, VK_NEXT, 0);
+    SendMessageW(track, WM_KEYUP, VK_NEXT, 0);
+    EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), 5) << "clamped";
+    SendMessageW(track, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(track, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(Codes(WM_HSCROLL), (std::vector<UINT>{TB_PAGEUP, TB_ENDTRACK, TB_PAGEDOWN, TB_PAGEDOWN, TB_ENDTRACK}));
     DestroyWindow(dlg);
 }
 

@@ -1,0 +1,502 @@
+// The Graphics page: its pictures chosen from the record, the pixel
+// operation of the brightness and contrast preview, and the page on the
+// windows the host's sheet makes from its template.
+#include "resources/resource.h"
+#include "src/pages/graphicspage.h"
+#include "tests/support/sheet.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+namespace ui = standin::ui;
+
+// The bytes of a DIB section, row padding included.
+std::vector<BYTE> BitsOf(HBITMAP bitmap)
+{
+    BITMAP bm = {};
+    if (GetObjectW(bitmap, sizeof(bm), &bm) != sizeof(bm) || bm.bmBits == nullptr)
+        return {};
+    const BYTE *bits = static_cast<const BYTE *>(bm.bmBits);
+    return std::vector<BYTE>(bits, bits + size_t(bm.bmHeight) * size_t(bm.bmWidthBytes));
+}
+
+BITMAP DescriptionOf(HBITMAP bitmap)
+{
+    BITMAP bm = {};
+    GetObjectW(bitmap, sizeof(bm), &bm);
+    return bm;
+}
+
+// The sample photograph as the module holds it.
+std::vector<BYTE> SampleBits()
+{
+    HANDLE sample = LoadImageW(ghInstance, MAKEINTRESOURCEW(IDB_EFFECT_SAMPLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    std::vector<BYTE> bits = BitsOf(static_cast<HBITMAP>(sample));
+    DeleteObject(sample);
+    return bits;
+}
+
+BYTE Grey(int blue, int green, int red) { return BYTE((11 * blue + 58 * green + 31 * red) / 100); }
+
+// ---- The rendering picture -------------------------------------------------------
+
+class GraphicsPictureTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        ghInstance = PluginResources();
+        PluginTest::SetUp();
+    }
+
+    static int DitherPicture(LONG gray, LONG blackLevel, LONG grayLevel)
+    {
+        REGSTRUCT record = {};
+        record.Gray = gray;
+        record.BlackLevel = blackLevel;
+        record.GrayLevel = grayLevel;
+        HBITMAP bitmap = GetDitherBitmap(record);
+        int id = bitmap != nullptr ? ui::BitmapResourceId(bitmap) : 0;
+        DeleteObject(bitmap);
+        return id;
+    }
+};
+
+TEST_F(GraphicsPictureTest, EachModeHasItsOwnLevelSteps)
+{
+    // Levels 0 to 7: the trackbar's 1..6 and one past each end.
+    const int none[] = {184, 184, 185, 185, 185, 186, 186, 186};
+    const int ordered[] = {178, 178, 178, 179, 179, 180, 180, 180};
+    const int diffusion[] = {190, 190, 190, 191, 191, 192, 192, 192};
+    for (LONG level = 0; level <= 7; ++level) {
+        // The other mode's level is set far off, so using it would show.
+        EXPECT_EQ(DitherPicture(0, level, 99), none[level]) << "None, level " << level;
+        EXPECT_EQ(DitherPicture(1, -9, level), ordered[level]) << "Ordered, level " << level;
+        EXPECT_EQ(DitherPicture(2, -9, level), diffusion[level]) << "Error Diffusion, level " << level;
+    }
+}
+
+TEST_F(GraphicsPictureTest, UnknownModeOrMissingPictureGivesNone)
+{
+    EXPECT_EQ(DitherPicture(3, 2, 6), 0);
+    EXPECT_EQ(DitherPicture(-1, 2, 6), 0);
+    REGSTRUCT record = {};
+    standin::FailNext("LoadImageW");
+    EXPECT_EQ(GetDitherBitmap(record), nullptr);
+}
+
+TEST_F(GraphicsPictureTest, TracesTheRecordItChoseFrom)
+{
+    REGSTRUCT record = {};
+    record.Gray = 2;
+    record.Reverse = 1;
+    record.BlackLevel = 3;
+    record.GrayLevel = 4;
+    DeleteObject(GetDitherBitmap(record));
+    EXPECT_EQ(Debug(), "UI:  bmp level is (g,b,g,r)(2,3,4,1)");
+}
+
+// ---- The pixel operation ---------------------------------------------------------
+
+// Two pixels in a row of 6 bytes padded to 8. Means: blue (10 + 21) / 2 =
+// 15 in integers (15.5 exactly), green 150, red 125. The padding bytes are
+// large so that counting them would move the means.
+constexpr BYTE kTwoPixels[] = {10, 100, 250, 21, 200, 0, 0xFF, 0xFF};
+constexpr BYTE kUntouched = 0xAB;
+
+std::vector<BYTE> Adjusted(const BYTE *source, size_t size, LONG width, LONG height, LONG stride, double offset,
+                           double factor)
+{
+    std::vector<BYTE> out(size, kUntouched);
+    AdjustBrightnessContrast(source, out.data(), width, height, stride, offset, factor);
+    return out;
+}
+
+TEST_F(GraphicsPictureTest, PixelsMoveAroundTheIntegerMeans)
+{
+    auto two = [](double offset, double factor) {
+        return Adjusted(kTwoPixels, sizeof(kTwoPixels), 2, 1, 8, offset, factor);
+    };
+    // Brightness 0, contrast 10: nothing changes; the padding is not written.
+    EXPECT_EQ(two(0, 1.0), (std::vector<BYTE>{10, 100, 250, 21, 200, 0, kUntouched, kUntouched}));
+    // Brightness -2, contrast 15: blue 15 - 8 - 7.5 = -0.5 clamps to 0, and
+    // 15 - 8 + 9 = 16 (with the exact mean 15.5 it would be 15); red
+    // 117 + 187.5 clamps to 255, 117 - 187.5 to 0.
+    EXPECT_EQ(two(-8, 1.5), (std::vector<BYTE>{0, 67, 255, 16, 217, 0, kUntouched, kUntouched}));
+    // Brightness 1, contrast 5: 16.5, 129, 191.5 / 22, 179, 66.5, truncated.
+    EXPECT_EQ(two(4, 0.5), (std::vector<BYTE>{16, 129, 191, 22, 179, 66, kUntouched, kUntouched}));
+    // Brightness 5, contrast 10 adds 20; 240 and above end at 255.
+    const BYTE bright[] = {235, 240, 250, 0, 19, 100};
+    EXPECT_EQ(Adjusted(bright, sizeof(bright), 2, 1, 6, 20, 1.0), (std::vector<BYTE>{255, 255, 255, 20, 39, 120}));
+}
+
+TEST_F(GraphicsPictureTest, OddWidthsReadRowsAtTheirStride)
+{
+    // Three pixels (9 bytes) per row, rows 12 bytes apart; the second row
+    // starts at byte 12, not 9. Blue 0..5 over the six pixels: mean 2 (2.5).
+    const BYTE source[24] = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0xEE, 0xEE, 0xEE,
+                             3, 0, 0, 4, 0, 0, 5, 90, 30, 0xEE, 0xEE, 0xEE};
+    // Factor 2, no offset: blue 2 + 2 (b - 2); green mean 15, red mean 5.
+    std::vector<BYTE> out = Adjusted(source, sizeof(source), 3, 2, 12, 0, 2.0);
+    const BYTE expected[24] = {0, 0, 0, 0, 0, 0, 2, 0, 0, kUntouched, kUntouched, kUntouched,
+                               4, 0, 0, 6, 0, 0, 8, 165, 55, kUntouched, kUntouched, kUntouched};
+    EXPECT_EQ(out, std::vector<BYTE>(expected, expected + 24));
+
+    // A stride longer than the pixels needs is followed as well.
+    const BYTE wide[32] = {10, 20, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                           30, 40, 50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    out = Adjusted(wide, sizeof(wide), 1, 2, 16, 0, 0.0);
+    EXPECT_EQ(out[0], 20);
+    EXPECT_EQ(out[16 + 2], 40);
+    EXPECT_EQ(out[3], kUntouched);
+}
+
+TEST_F(GraphicsPictureTest, SizesThatHoldNoPixelsDoNothing)
+{
+    const std::vector<BYTE> untouched(sizeof(kTwoPixels), kUntouched);
+    struct Case {
+        LONG width, height, stride;
+    } cases[] = {
+        {0, 1, 8}, {2, 0, 8}, {0, 0, 0}, {-1, 1, 8}, {2, -1, 8},
+        {2, 1, 5},           // a row of two pixels needs 6 bytes
+        {2, 1, -8},          // rows running backwards are not followed
+        {0x7FFFFFFF, 1, 8},  // width x 3 past a 32-bit value
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Adjusted(kTwoPixels, sizeof(kTwoPixels), c.width, c.height, c.stride, 20, 1.5), untouched)
+            << c.width << " x " << c.height << ", stride " << c.stride;
+    std::vector<BYTE> out(untouched);
+    AdjustBrightnessContrast(nullptr, out.data(), 2, 1, 8, 0, 1.0);
+    EXPECT_EQ(out, untouched);
+    AdjustBrightnessContrast(kTwoPixels, nullptr, 2, 1, 8, 0, 1.0);
+}
+
+TEST_F(GraphicsPictureTest, ChannelSumsPast32BitsDoNotWrap)
+{
+    // 4096 x 4113 white pixels: each channel sums to 4,295,946,240, past
+    // 32 bits. With factor 0 every value becomes its mean: 255, where a
+    // wrapped sum would give 0.
+    const LONG width = 4096, height = 4113, stride = width * 3;
+    std::vector<BYTE> bits(size_t(stride) * height, 255);
+    AdjustBrightnessContrast(bits.data(), bits.data(), width, height, stride, 0, 0.0);
+    EXPECT_EQ(bits.front(), 255);
+    EXPECT_EQ(bits.back(), 255);
+}
+
+// ---- The brightness and contrast preview -----------------------------------------
+
+TEST_F(GraphicsPictureTest, PreviewIsTheSampleAdjustedThenGrey)
+{
+    const std::vector<BYTE> sample = SampleBits();
+    ASSERT_EQ(sample.size(), 101u * 300u) << "100 x 101 pixels, 24 bits, rows of 300 bytes";
+
+    // Brightness 0 and contrast 10 leave the colours; only the grey is new.
+    HBITMAP plain = GetEffectBitmap(0, 10);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(ui::BitmapResourceId(plain), IDB_EFFECT_SAMPLE);
+    BITMAP bm = DescriptionOf(plain);
+    EXPECT_EQ(bm.bmWidth, 100);
+    EXPECT_EQ(bm.bmHeight, 101);
+    EXPECT_EQ(bm.bmBitsPixel, 24);
+    std::vector<BYTE> bits = BitsOf(plain);
+    ASSERT_EQ(bits.size(), sample.size());
+    bool coloured = false;
+    for (size_t i = 0; i < bits.size(); i += 3) {
+        coloured |= sample[i] != sample[i + 1] || sample[i + 1] != sample[i + 2];
+        BYTE grey = Grey(sample[i], sample[i + 1], sample[i + 2]);
+        ASSERT_EQ(bits[i], grey) << "byte " << i;
+        ASSERT_EQ(bits[i + 1], grey) << "byte " << i;
+        ASSERT_EQ(bits[i + 2], grey) << "byte " << i;
+    }
+    EXPECT_TRUE(coloured) << "the sample is a colour picture";
+    DeleteObject(plain);
+
+    // Brightness 5: 20 more in every channel, clamped, before the grey.
+    HBITMAP bright = GetEffectBitmap(5, 10);
+    ASSERT_NE(bright, nullptr);
+    bits = BitsOf(bright);
+    for (size_t i = 0; i < bits.size(); i += 3) {
+        auto up = [&](size_t k) { return std::min(sample[k] + 20, 255); };
+        ASSERT_EQ(bits[i], Grey(up(i), up(i + 1), up(i + 2))) << "byte " << i;
+    }
+    DeleteObject(bright);
+
+    // Each call starts again from the resource.
+    HBITMAP again = GetEffectBitmap(0, 10);
+    EXPECT_EQ(BitsOf(again)[0], Grey(sample[0], sample[1], sample[2]));
+    DeleteObject(again);
+}
+
+TEST_F(GraphicsPictureTest, PreviewThatCannotBeMadeIsNone)
+{
+    standin::FailNext("LoadImageW");
+    EXPECT_EQ(GetEffectBitmap(0, 10), nullptr);
+    // No room for the adjusted copy: the loaded bitmap goes again.
+    standin::FailNext("HeapAlloc");
+    EXPECT_EQ(GetEffectBitmap(0, 10), nullptr);
+}
+
+// ---- The page ----------------------------------------------------------------------
+
+class GraphicsPageTest : public SheetTest {
+protected:
+    // The printer's stored record with the page's fields set.
+    void StoreGraphics(const std::u16string &printer, LONG gray, LONG blackLevel, LONG grayLevel, LONG brightness,
+                       LONG contrast)
+    {
+        REGSTRUCT settings = Defaults();
+        settings.Gray = gray;
+        settings.BlackLevel = blackLevel;
+        settings.GrayLevel = grayLevel;
+        settings.Brightness = brightness;
+        settings.Contrast = contrast;
+        StoreRecord(printer, &settings, sizeof(settings));
+    }
+
+    HWND OpenGraphics(const std::u16string &printer)
+    {
+        PropertySheet &s = Open(printer);
+        EXPECT_TRUE(s.ActivateTemplate(IDD_GRAPHICS));
+        return s.ActiveWindow();
+    }
+
+    static HBITMAP Picture(HWND page, int id)
+    {
+        return reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    }
+    static int PictureId(HWND page, int id) { return ui::BitmapResourceId(Picture(page, id)); }
+    static LONG Position(HWND page, int id) { return LONG(SendDlgItemMessageW(page, id, TBM_GETPOS, 0, 0)); }
+    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+    static void Command(HWND page, int id, WORD code)
+    {
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
+    // A key pressed and released on a trackbar, in two steps.
+    static void KeyDown(HWND page, int id, WPARAM key) { SendDlgItemMessageW(page, id, WM_KEYDOWN, key, 0); }
+    static void KeyUp(HWND page, int id, WPARAM key) { SendDlgItemMessageW(page, id, WM_KEYUP, key, 0); }
+
+    static REGSTRUCT Stored(const std::u16string &printer)
+    {
+        REGSTRUCT settings = {};
+        std::vector<BYTE> bytes = StoredRecord(printer);
+        EXPECT_EQ(bytes.size(), sizeof(settings));
+        std::memcpy(&settings, bytes.data(), std::min(bytes.size(), sizeof(settings)));
+        return settings;
+    }
+};
+
+TEST_F(GraphicsPageTest, ShowsTheStoredRecord)
+{
+    StoreGraphics(u"KestrelBT", 1, 3, 5, -2, 12);
+    HWND page = OpenGraphics(u"KestrelBT");
+    ASSERT_NE(page, nullptr);
+
+    EXPECT_TRUE(Checked(page, IDC_DITHER_ORDERED));
+    EXPECT_FALSE(Checked(page, IDC_DITHER_NONE));
+    EXPECT_FALSE(Checked(page, IDC_DITHER_DIFFUSION));
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_ORDERED_HIGH) << "Ordered at level 5";
+    EXPECT_EQ(PictureId(page, IDC_SAMPLE_PICTURE), IDB_SAMPLE_ORIGINAL);
+
+    const struct {
+        int id;
+        LONG low, high, position;
+    } tracks[] = {{IDC_EFFECT_TRACKBAR, 1, 6, 5}, {IDC_BRIGHTNESS_TRACKBAR, -5, 5, -2}, {IDC_CONTRAST_TRACKBAR, 5, 15, 12}};
+    for (const auto &t : tracks) {
+        EXPECT_EQ(SendDlgItemMessageW(page, t.id, TBM_GETRANGEMIN, 0, 0), t.low) << t.id;
+        EXPECT_EQ(SendDlgItemMessageW(page, t.id, TBM_GETRANGEMAX, 0, 0), t.high) << t.id;
+        EXPECT_EQ(Position(page, t.id), t.position) << t.id;
+    }
+
+    // The preview is computed for the stored brightness and contrast.
+    HBITMAP expected = GetEffectBitmap(-2, 12);
+    EXPECT_EQ(BitsOf(Picture(page, IDC_EFFECT_PICTURE)), BitsOf(expected));
+    DeleteObject(expected);
+
+    EXPECT_EQ(std::u16string(gszCurrentPrinter), u"KestrelBT");
+    EXPECT_FALSE(std::u16string(gszCurrentPort).empty());
+    EXPECT_EQ(gPendingPages & PENDING_GRAPHICS, 0) << "showing the page changes nothing";
+    EXPECT_EQ(sheet->changedCount, 0);
+}
+
+TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
+{
+    StoreGraphics(u"Wren", 1, 3, 5, 0, 10);
+    HWND page = OpenGraphics(u"Wren");
+
+    // Ordered and Error Diffusion share GrayLevel: the trackbar stays.
+    ASSERT_TRUE(ui::Click(page, IDC_DITHER_DIFFUSION));
+    EXPECT_EQ(gpCurrentSettings->Gray, 2);
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_DIFFUSION_HIGH);
+    EXPECT_EQ(sheet->changedCount, 1);
+    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+
+    // None brings back its own level.
+    ASSERT_TRUE(ui::Click(page, IDC_DITHER_NONE));
+    EXPECT_EQ(gpCurrentSettings->Gray, 0);
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 3);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_MIDDLE);
+
+    // A move while None is shown is None's; Ordered still finds 5.
+    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 1));
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 1);
+    EXPECT_EQ(gpCurrentSettings->GrayLevel, 5);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_LOW);
+    ASSERT_TRUE(ui::Click(page, IDC_DITHER_ORDERED));
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
+    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 2));
+    EXPECT_EQ(gpCurrentSettings->GrayLevel, 2);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 1);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_ORDERED_LOW);
+    EXPECT_EQ(sheet->changedCount, 5);
+}
+
+TEST_F(GraphicsPageTest, ResetGivesEachModeItsLevelAndLeavesTheRest)
+{
+    StoreGraphics(u"Robin", 0, 5, 1, 3, 7);
+    HWND page = OpenGraphics(u"Robin");
+    ASSERT_TRUE(ui::Click(page, IDC_EFFECT_RESET));
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
+    EXPECT_EQ(gpCurrentSettings->GrayLevel, 6);
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 2);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_MIDDLE);
+    EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 3);
+    EXPECT_EQ(Position(page, IDC_CONTRAST_TRACKBAR), 7);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 3);
+    EXPECT_EQ(gpCurrentSettings->Contrast, 7);
+    EXPECT_EQ(sheet->changedCount, 1);
+    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+
+    for (int mode : {IDC_DITHER_ORDERED, IDC_DITHER_DIFFUSION}) {
+        ASSERT_TRUE(ui::Click(page, mode));
+        ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 3));
+        ASSERT_TRUE(ui::Click(page, IDC_EFFECT_RESET));
+        EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 6) << mode;
+        EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), mode == IDC_DITHER_ORDERED ? 180 : 192);
+        EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 3);
+        EXPECT_EQ(Position(page, IDC_CONTRAST_TRACKBAR), 7);
+    }
+}
+
+TEST_F(GraphicsPageTest, CommandCodesItAnswers)
+{
+    StoreGraphics(u"Heron", 0, 4, 4, 0, 10);
+    HWND page = OpenGraphics(u"Heron");
+
+    // A notification other than a click, an accelerator or 0x300 is left alone.
+    Command(page, IDC_EFFECT_RESET, 5);
+    Command(page, IDC_DITHER_ORDERED, 0x301);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
+    EXPECT_EQ(gpCurrentSettings->Gray, 0);
+    EXPECT_EQ(sheet->changedCount, 0);
+    EXPECT_EQ(gPendingPages & PENDING_GRAPHICS, 0);
+
+    // From an accelerator Reset does not reset, yet the page counts as changed.
+    Command(page, IDC_EFFECT_RESET, 1);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
+    EXPECT_EQ(sheet->changedCount, 1);
+    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+    Command(page, IDC_EFFECT_RESET, 0x300);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
+    // A mode takes all three codes.
+    Command(page, IDC_DITHER_DIFFUSION, 1);
+    EXPECT_EQ(gpCurrentSettings->Gray, 2);
+    // Any other control marks the page changed too.
+    Command(page, IDC_BRIGHTNESS_TRACKBAR, 0);
+    EXPECT_EQ(sheet->changedCount, 4);
+}
+
+TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
+{
+    StoreGraphics(u"Plover", 0, 3, 6, 0, 10);
+    HWND page = OpenGraphics(u"Plover");
+
+    // A key held down moves the thumb; the record waits for the release.
+    KeyDown(page, IDC_EFFECT_TRACKBAR, VK_RIGHT);
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 4);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 3);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_MIDDLE);
+    EXPECT_EQ(sheet->changedCount, 0);
+    KeyDown(page, IDC_EFFECT_TRACKBAR, VK_END);
+    KeyUp(page, IDC_EFFECT_TRACKBAR, VK_END);
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 6);
+    EXPECT_EQ(gpCurrentSettings->GrayLevel, 6);
+    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_HIGH);
+    EXPECT_EQ(sheet->changedCount, 1);
+    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+
+    // A position set by program with a notification is no release either.
+    HBITMAP shownBefore = Picture(page, IDC_EFFECT_PICTURE);
+    SendDlgItemMessageW(page, IDC_BRIGHTNESS_TRACKBAR, TBM_SETPOSNOTIFY, 0, 4);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 0);
+    EXPECT_EQ(Picture(page, IDC_EFFECT_PICTURE), shownBefore);
+
+    // Letting go of any trackbar reads all three.
+    KeyDown(page, IDC_CONTRAST_TRACKBAR, VK_LEFT);
+    KeyUp(page, IDC_CONTRAST_TRACKBAR, VK_LEFT);
+    EXPECT_EQ(gpCurrentSettings->Contrast, 9);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 4);
+    HBITMAP expected = GetEffectBitmap(4, 9);
+    EXPECT_NE(Picture(page, IDC_EFFECT_PICTURE), shownBefore);
+    EXPECT_EQ(BitsOf(Picture(page, IDC_EFFECT_PICTURE)), BitsOf(expected));
+    DeleteObject(expected);
+    KeyDown(page, IDC_BRIGHTNESS_TRACKBAR, VK_PRIOR);
+    EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 2);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 4);
+    KeyUp(page, IDC_BRIGHTNESS_TRACKBAR, VK_PRIOR);
+    EXPECT_EQ(gpCurrentSettings->Brightness, 2);
+
+    ASSERT_TRUE(ui::Slide(page, IDC_BRIGHTNESS_TRACKBAR, -5));
+    ASSERT_TRUE(ui::Slide(page, IDC_CONTRAST_TRACKBAR, 15));
+    EXPECT_EQ(gpCurrentSettings->Brightness, -5);
+    EXPECT_EQ(gpCurrentSettings->Contrast, 15);
+    EXPECT_EQ(sheet->changedCount, 5);
+}
+
+TEST_F(GraphicsPageTest, ApplyStoresOnceNoOtherPageIsPending)
+{
+    StoreGraphics(u"Osprey", 0, 2, 6, 0, 10);
+    HWND page = OpenGraphics(u"Osprey");
+    ASSERT_TRUE(ui::Click(page, IDC_DITHER_DIFFUSION));
+    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 4));
+    ASSERT_TRUE(ui::Slide(page, IDC_BRIGHTNESS_TRACKBAR, -3));
+    ASSERT_TRUE(ui::Slide(page, IDC_CONTRAST_TRACKBAR, 13));
+    EXPECT_EQ(Stored(u"Osprey").Gray, 0) << "nothing stored before Apply";
+
+    // A Page Setup page with changes of its own holds the record back.
+    gPendingPages |= PENDING_PAGESETUP;
+    ASSERT_TRUE(sheet->Apply());
+    EXPECT_EQ(gPendingPages, PENDING_PAGESETUP) << "the Graphics bit is cleared";
+    EXPECT_EQ(Stored(u"Osprey").Gray, 0);
+
+    gPendingPages = 0;
+    ASSERT_TRUE(sheet->Apply());
+    REGSTRUCT stored = Stored(u"Osprey");
+    EXPECT_EQ(stored.Gray, 2);
+    EXPECT_EQ(stored.BlackLevel, 2);
+    EXPECT_EQ(stored.GrayLevel, 4);
+    EXPECT_EQ(stored.Brightness, -3);
+    EXPECT_EQ(stored.Contrast, 13);
+    REGSTRUCT defaults = Defaults();
+    EXPECT_EQ(stored.Unit, defaults.Unit) << "the rest of the record kept";
+    EXPECT_EQ(stored.Speed, defaults.Speed);
+}
+
+TEST_F(GraphicsPageTest, DitheringOutsideItsChoicesShowsNoMode)
+{
+    StoreGraphics(u"KestrelBT", 3, 2, 5, 0, 10);
+    HWND page = OpenGraphics(u"KestrelBT");
+    for (int id : {IDC_DITHER_NONE, IDC_DITHER_ORDERED, IDC_DITHER_DIFFUSION})
+        EXPECT_FALSE(Checked(page, id)) << id;
+    EXPECT_EQ(Picture(page, IDC_RENDERING_PICTURE), nullptr);
+    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
+    // A trackbar let go then belongs to no mode's level.
+    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 1));
+    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
+    EXPECT_EQ(gpCurrentSettings->GrayLevel, 5);
+}
+
+}  // namespace
