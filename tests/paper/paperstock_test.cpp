@@ -362,8 +362,10 @@ TEST_F(PaperStockTest, AFormWiderThanTheModelsListSelectsNoWidthAndKeepsItsWidth
         EXPECT_EQ(Selection(d), -1);
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"70"));
         // With no selection the margins are checked against the group's last entry, 24.
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"11"));
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"20"));
+        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "18.00") << "each margin stays within the model's widest tape";
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"12"));
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"11"));
         EXPECT_TRUE(Boxes().empty());
         ui::Click(d, IDC_STOCK_OK);
     });
@@ -432,7 +434,7 @@ TEST_F(PaperStockTest, AnEmptyLengthIsCorrectedAtOkAndTheDialogStays)
         EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "") << "accepted while typing";
         EXPECT_TRUE(Boxes().empty());
         EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_TRUE(IsWindow(d));
+        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
         EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "10.00");
         auto boxes = Boxes();
         ASSERT_EQ(boxes.size(), 1u);
@@ -618,7 +620,7 @@ TEST_F(PaperStockTest, AFormTheSpoolerTakesNeitherWayKeepsTheDialogOpen)
         ui::Type(d, IDC_STOCK_NAME, u"Wren new");
         standin::FailNext("AddFormW", 1, ERROR_NOT_ENOUGH_MEMORY);
         EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_TRUE(IsWindow(d));
+        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Utf8(Boxes()[0].text), "The form could not be saved. Error code: 8");
         EXPECT_EQ(Boxes()[0].owner, d);
@@ -643,6 +645,7 @@ TEST_F(PaperStockTest, AFormTheSpoolerTakesNeitherWayKeepsTheDialogOpen)
         EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Utf8(Boxes()[0].text), "The form could not be saved. Error code: 5");
+        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
         EXPECT_TRUE(ui::Click(d, IDCANCEL));
     });
     EXPECT_EQ(result, 0);
