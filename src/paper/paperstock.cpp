@@ -135,13 +135,11 @@ void ClampEdit(HWND hDlg, int id, double low, double high, double &current)
     InvalidateRect(hDlg, nullptr, TRUE);
 }
 
-// The width the margins must stay inside, in the display unit.
-double SelectedWidth(HWND hDlg, const STOCKPARAM *param, bool inches)
+// The selected width entry; with none, the group's widest.
+int SelectedWidthIndex(HWND hDlg, const WidthGroup &group)
 {
-    const WidthGroup &group = GroupOf(param->ModelName);
     LRESULT selected = SendDlgItemMessageW(hDlg, IDC_STOCK_WIDTH, CB_GETCURSEL, 0, 0);
-    int index = selected >= 0 && selected < group.count ? static_cast<int>(selected) : group.count - 1;
-    return EntryValue(group, index, inches);
+    return selected >= 0 && selected < group.count ? static_cast<int>(selected) : group.count - 1;
 }
 
 void ShowResourceMessage(HWND owner, UINT id)
@@ -161,7 +159,9 @@ void OnEditChange(HWND hDlg, int id)
     else
         ClampEdit(hDlg, id, 0, param->MaxWidth, id == IDC_STOCK_LEFT ? gCurrentLeft : gCurrentRight);
 
-    gCurrentWidth = SelectedWidth(hDlg, param, Inches(param));
+    // The margins must stay inside the tape, in the display unit.
+    const WidthGroup &group = GroupOf(param->ModelName);
+    gCurrentWidth = EntryValue(group, SelectedWidthIndex(hDlg, group), Inches(param));
     if (gCurrentLeft + gCurrentRight < gCurrentWidth || gCurrentWidth == 0)
         return;
     // Both margins go first, so that the texts set below pass the check.
@@ -299,10 +299,9 @@ void OnOk(HWND hDlg)
     GetDlgItemTextW(hDlg, IDC_STOCK_NAME, name, STOCK_NAME_UNITS);
     CopyMemory(param->FormName, name, sizeof(param->FormName));
 
+    // The width saved is the entry's millimetres, whatever unit is shown.
     const WidthGroup &group = GroupOf(param->ModelName);
-    LRESULT selected = SendDlgItemMessageW(hDlg, IDC_STOCK_WIDTH, CB_GETCURSEL, 0, 0);
-    int index = selected >= 0 && selected < group.count ? static_cast<int>(selected) : group.count - 1;
-    double widthMm = EntryValue(group, index, false);
+    double widthMm = EntryValue(group, SelectedWidthIndex(hDlg, group), false);
 
     if (!CheckLength(hDlg, param))
         return;
