@@ -105,6 +105,12 @@ double gCurrentLength = 0;
 double gCurrentLeft = 0;
 double gCurrentRight = 0;
 
+// The edit whose text the dialog is replacing by a value it has bounded. The
+// EN_CHANGE that comes back leaves that value as it is: a bound that two
+// decimals cannot show (39.375 shown as 39.38) would otherwise be exceeded
+// by its own text, and each rewrite would start the next one.
+int gRewritingEdit = 0;
+
 STOCKPARAM *ParamOf(HWND hDlg) { return reinterpret_cast<STOCKPARAM *>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 bool Inches(const STOCKPARAM *param) { return param->Unit == 1; }
@@ -122,17 +128,25 @@ void ReadEdit(HWND hDlg, int id, WCHAR (&text)[kEditUnits])
     GetDlgItemTextW(hDlg, id, text, kEditUnits);
 }
 
+void RewriteEdit(HWND hDlg, int id, double value)
+{
+    int outer = gRewritingEdit;
+    gRewritingEdit = id;
+    ShowNumber(hDlg, id, value);
+    gRewritingEdit = outer;
+    InvalidateRect(hDlg, nullptr, TRUE);
+}
+
 // Parse-and-clamp of one edit; a text that was refused or bounded is
 // replaced by the value kept.
 void ClampEdit(HWND hDlg, int id, double low, double high, double &current)
 {
+    if (id == gRewritingEdit)
+        return;
     WCHAR text[kEditUnits];
     ReadEdit(hDlg, id, text);
-    if (!ParseAndClamp(text, low, high, current))
-        return;
-    // The new text comes back through EN_CHANGE and passes as it stands.
-    ShowNumber(hDlg, id, current);
-    InvalidateRect(hDlg, nullptr, TRUE);
+    if (ParseAndClamp(text, low, high, current))
+        RewriteEdit(hDlg, id, current);
 }
 
 // The selected width entry; with none, the group's widest.
@@ -262,8 +276,7 @@ bool CheckLength(HWND hDlg, const STOCKPARAM *param)
     ReadEdit(hDlg, IDC_STOCK_LENGTH, text);
     if (!ParseAndClamp(text, param->MinLength, param->MaxLength, gCurrentLength))
         return true;
-    ShowNumber(hDlg, IDC_STOCK_LENGTH, gCurrentLength);
-    InvalidateRect(hDlg, nullptr, TRUE);
+    RewriteEdit(hDlg, IDC_STOCK_LENGTH, gCurrentLength);
     char prefix[260] = {};
     LoadStringA(ghInstance, IDS_PRINTABLE_HEIGHT, prefix, ARRAYSIZE(prefix));
     char message[400];

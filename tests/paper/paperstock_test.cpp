@@ -134,23 +134,6 @@ TEST(PaperStockValues, NumberTextAcceptsTwoDecimalsAtMost)
         EXPECT_EQ(IsNumberText(c.text), c.valid) << Utf8(c.text);
 }
 
-TEST(PaperStockValues, ParseAndClampKeepsOrBoundsTheCurrentValue)
-{
-    double current = 3;
-    EXPECT_FALSE(ParseAndClamp(u"4.5", 0, 15, current));
-    EXPECT_EQ(current, 4.5);
-    EXPECT_TRUE(ParseAndClamp(u"4.567", 0, 15, current)) << "refused: the current value stays";
-    EXPECT_EQ(current, 4.5);
-    EXPECT_FALSE(ParseAndClamp(u"", 0, 15, current)) << "empty reads as 0, which is in range";
-    EXPECT_EQ(current, 0);
-    EXPECT_TRUE(ParseAndClamp(u"", 10, 1000, current));
-    EXPECT_EQ(current, 10);
-    EXPECT_TRUE(ParseAndClamp(u"15.01", 0, 15, current));
-    EXPECT_EQ(current, 15);
-    EXPECT_TRUE(ParseAndClamp(u"x", 0, 15, current)) << "a refused text is marked even in range";
-    EXPECT_EQ(current, 15);
-}
-
 TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
 {
     struct Case {
@@ -176,19 +159,6 @@ TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
     EXPECT_EQ(form.ImageableArea.top, 0);
     EXPECT_EQ(form.ImageableArea.right, 12000 - 12700);
     EXPECT_EQ(form.ImageableArea.bottom, 39878);
-}
-
-TEST(PaperStockValues, NumbersShowTwoDecimals)
-{
-    WCHAR text[kNumberUnits];
-    FormatNumber(10 + 0.01, text);
-    EXPECT_EQ(Utf8(text), "10.01");
-    FormatNumber(1.0 / 25.4, text);
-    EXPECT_EQ(Utf8(text), "0.04");
-    FormatNumber(-0.001, text);
-    EXPECT_EQ(Utf8(text), "-0.00");
-    FormatNumber(99999999 + 0.01, text);
-    EXPECT_EQ(Utf8(text), "99999999.01");
 }
 
 // ---- The parameter block ----------------------------------------------------------
@@ -523,6 +493,21 @@ TEST_F(PaperStockTest, MarginsThatReachTheWidthAreResetWithAMessage)
     EXPECT_EQ(form.size.cx, 15000);
     EXPECT_EQ(form.imageableArea.left, 0);
     EXPECT_EQ(form.imageableArea.right, 15000);
+}
+
+TEST_F(PaperStockTest, ABoundTwoDecimalsCannotShowEndsItsRewrite)
+{
+    UsePrinter(u"MerlinBT");
+    STOCKPARAM param = Param(u"MerlinBT", u"24 x 60mm");
+    param.MaxLength = 39.375;  // shown as 39.38, above the bound
+    param.MaxWidth = -1;       // no margin text is ever in range
+    Run(param, [&](HWND d) {
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"45"));
+        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "39.38");
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"1"));
+        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "-1.00");
+        ui::Click(d, IDCANCEL);
+    });
 }
 
 TEST_F(PaperStockTest, CurrentValuesAreKeptForTheNextOpening)
