@@ -24,6 +24,7 @@
 #define IDS_COLUMN_PORT_NAME 32
 #define IDS_COLUMN_COMMENTS 33
 #define IDS_DISTRIBUTED_CAPTION_SUFFIX 34 // put after the printer name; begins with a blank
+#define IDS_FORM_NOT_SAVED 35            // stock dialog, the spooler took the form neither way; the error number follows
 
 // Numbers as text, the same in every language (resources/strings_numbers.rc):
 // id IDS_NUMBER_BASE + n holds n for -100 <= n <= 255, and

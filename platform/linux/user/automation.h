@@ -26,6 +26,7 @@ struct MessageBoxCall {
     std::u16string caption;  // "Error" when the caller gave none, as the platform shows it
     UINT type;
     int answer;
+    HWND owner;  // the window the caller gave, null for a box without owner
 };
 // Queues answers to message boxes, used in order; without one the box is
 // answered with its default button (MB_DEFBUTTONn of its buttons).

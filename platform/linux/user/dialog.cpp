@@ -521,7 +521,7 @@ int ShowMessageBox(HWND hwnd, std::u16string text, std::u16string caption, UINT 
             answer = a.answers.front();
             a.answers.pop_front();
         }
-        a.boxes.push_back(standin::ui::MessageBoxCall{std::move(text), std::move(caption), type, answer});
+        a.boxes.push_back(standin::ui::MessageBoxCall{std::move(text), std::move(caption), type, answer, hwnd});
     }
     HWND owner = hwnd;
     while (owner && (StyleOf(owner) & WS_CHILD))

@@ -21,7 +21,7 @@ constexpr DWORD kSentinel = 0xDEADBEEF;
 // The languages of the string tables, Simplified Chinese first.
 const LANGID kLanguages[] = {0x0804, 0x0409, 0x0404, 0x0411, 0x0412, 0x0407, 0x040C, 0x0C0A, 0x0410,
                              0x0416, 0x0419, 0x0415, 0x0413, 0x041F, 0x0405, 0x041E, 0x042A};
-const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30, 31, 32, 33, 34};
+const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30, 31, 32, 33, 34, 35};
 
 class ResTest : public standin_testing::LeakCheckTest {
 protected:
@@ -86,7 +86,7 @@ TEST_F(ResTest, EveryLanguageHasEveryText) {
             EXPECT_NE(Exact(lang, 12), Exact(0x0409, 12)) << "untranslated in " << std::hex << lang;
         }
         // Only the ids that are used exist.
-        for (UINT id : {1u, 10u, 22u, 27u, 35u, 299u, 667u}) {
+        for (UINT id : {1u, 10u, 22u, 27u, 36u, 299u, 667u}) {
             std::u16string text = Exact(lang, id);
             EXPECT_TRUE(text.empty() || text[0] == u'<') << std::hex << lang << std::dec << " id " << id;
         }

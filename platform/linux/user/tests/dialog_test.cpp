@@ -368,9 +368,18 @@ TEST_F(DialogTest, MessageBoxesAreRecordedAndAnswered)
     EXPECT_EQ(boxes[1].caption, u"Error") << "the platform's caption for none";
     EXPECT_EQ(boxes[2].answer, IDCANCEL);
     EXPECT_EQ(boxes[3].text, u"Printable Height: 10.00~1000.00 mm");
+    EXPECT_EQ(boxes[3].owner, nullptr);
+    // The owner is recorded as the caller gave it.
+    HWND sheet = Sheet();
+    EXPECT_EQ(MessageBoxA(sheet, "owned", "", MB_OK), IDOK);
+    boxes = standin::ui::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[5].owner, sheet);
+    EXPECT_TRUE(IsWindowEnabled(sheet)) << "enabled again once the box is gone";
+    DestroyWindow(sheet);
     standin::FailNext("MessageBoxW");
     EXPECT_EQ(MessageBoxW(nullptr, u"f", u"", MB_OK), 0);
-    EXPECT_EQ(standin::ui::MessageBoxes().size(), 5u);
+    EXPECT_EQ(standin::ui::MessageBoxes().size(), 6u);
     standin::ui::ResetAutomation();
     EXPECT_TRUE(standin::ui::MessageBoxes().empty());
 }
