@@ -5,6 +5,8 @@
 // thousandths of a millimetre.
 #include "src/paper/paperstock.h"
 
+#include "src/settings/printer.h"
+
 #include "resources/resource.h"
 #include "src/base/debug.h"
 #include "src/base/module.h"
@@ -334,6 +336,12 @@ void OnOk(HWND hDlg)
     form.Flags = FORM_USER;
     form.pName = name;
     BuildFormSize(widthMm, length, left, right, &form);
+    // The form store changes only through a printer opened to manage it, as
+    // a deletion does; the sheet's own handle is often opened for printing
+    // alone.
+    unique_printer managing(OpenPrinterAllAccess(gszCurrentPrinter));
+    if (managing)
+        printer = managing.get();
     // A form of that name is changed; only a new name is added.
     SetLastError(ERROR_SUCCESS);
     BOOL changed = SetFormW(printer, name, 1, reinterpret_cast<LPBYTE>(&form));
