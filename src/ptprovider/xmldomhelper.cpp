@@ -4,6 +4,11 @@
 #include "src/core/unique.h"
 #include "src/ptprovider/ptconst.h"
 
+#include <new>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 namespace {
 
 // Names and prefixes longer than this are refused rather than built.
@@ -52,7 +57,62 @@ HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **pp
     return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
 }
 
+// The text of the element's name attribute, as written (a QName).
+HRESULT NameText(IXMLDOMElement *pElement, BSTR *pText)
+{
+    *pText = nullptr;
+    com_ptr<IXMLDOMNamedNodeMap> attributes;
+    HRESULT hr = pElement->get_attributes(attributes.put());
+    if (FAILED(hr) || !attributes)
+        return FAILED(hr) ? hr : S_FALSE;
+    unique_bstr name(NewString(kName));
+    if (!name)
+        return E_OUTOFMEMORY;
+    com_ptr<IXMLDOMNode> node;
+    hr = attributes->getNamedItem(name.get(), node.put());
+    if (hr != S_OK || !node)
+        return hr == S_OK ? S_FALSE : hr;
+    com_ptr<IXMLDOMAttribute> attribute;
+    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
+    if (FAILED(hr))
+        return hr;
+    unique_bstr text;
+    hr = attribute->get_text(text.put());
+    if (FAILED(hr) || !text)
+        return FAILED(hr) ? hr : E_FAIL;
+    *pText = text.Take();
+    return S_OK;
+}
+
+bool SameObject(IUnknown *a, IUnknown *b)
+{
+    com_ptr<IUnknown> identityA, identityB;
+    if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(identityA.put()))) ||
+        FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(identityB.put()))))
+        return false;
+    return identityA.get() == identityB.get();
+}
+
+typedef std::basic_string<WCHAR> WideString;
+
 }  // namespace
+
+// A conversion looks up each of its features and parameters among the
+// root's children, which a ticket may have by the thousand: they are read
+// once, and the children are listed under the local part of their name
+// attribute, in document order, so a find compares only those.
+struct CXmlDomHelper::RootIndex {
+    struct Child {
+        com_ptr<IXMLDOMElement> element;
+        unique_bstr baseName;
+        unique_bstr namespaceUri;
+        bool removed = false;  // deleted through the helper since
+    };
+    std::vector<Child> children;
+    std::unordered_map<WideString, std::vector<size_t>> byNameLocal;
+};
+
+CXmlDomHelper::CXmlDomHelper() = default;
 
 CXmlDomHelper::~CXmlDomHelper()
 {
@@ -85,6 +145,7 @@ HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperU
 
 void CXmlDomHelper::Clear()
 {
+    DropIndex();
     if (m_pDocument != nullptr) {
         m_pDocument->Release();
         m_pDocument = nullptr;
@@ -125,10 +186,15 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
         last = element->get_baseName(baseName.put());
         if (FAILED(last))
             continue;
+        // The namespace is read only for an element the base name matches.
+        if (!Equal(baseName.get(), pLocalName)) {
+            last = S_FALSE;
+            continue;
+        }
         last = element->get_namespaceURI(namespaceUri.put());
         if (FAILED(last) || !namespaceUri)
             continue;
-        if (Equal(namespaceUri.get(), pNamespace) && Equal(baseName.get(), pLocalName)) {
+        if (Equal(namespaceUri.get(), pNamespace)) {
             *ppElement = element.Take();
             return S_OK;
         }
@@ -145,6 +211,11 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         return E_INVALIDARG;
     *ppElement = nullptr;
 
+    if (pParent == m_pRoot) {
+        if (RootIndex *index = Index())
+            return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal,
+                                      ppElement);
+    }
     com_ptr<IXMLDOMNodeList> children;
     if (FAILED(pParent->get_childNodes(children.put())) || !children)
         return S_FALSE;
@@ -157,15 +228,91 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         if (FAILED(ChildElement(children.get(), i, element.put())))
             continue;
         unique_bstr baseName, namespaceUri;
-        if (FAILED(element->get_baseName(baseName.put())) || FAILED(element->get_namespaceURI(namespaceUri.put())))
+        if (FAILED(element->get_baseName(baseName.put())) || !Equal(baseName.get(), pElementName))
             continue;
-        if (!Equal(namespaceUri.get(), pElementNamespace) || !Equal(baseName.get(), pElementName))
+        if (FAILED(element->get_namespaceURI(namespaceUri.put())) || !Equal(namespaceUri.get(), pElementNamespace))
             continue;
         unique_bstr nameNamespace, nameLocal;
         if (GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
             continue;
         if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
             *ppElement = element.Take();
+            return S_OK;
+        }
+    }
+    return S_FALSE;
+}
+
+CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
+{
+    if (m_index)
+        return m_index.get();
+    if (m_pRoot == nullptr)
+        return nullptr;
+    com_ptr<IXMLDOMNodeList> children;
+    LONG count = 0;
+    if (FAILED(m_pRoot->get_childNodes(children.put())) || !children || FAILED(children->get_length(&count)))
+        return nullptr;
+    std::unique_ptr<RootIndex> index(new (std::nothrow) RootIndex);
+    if (!index)
+        return nullptr;
+    index->children.reserve(static_cast<size_t>(count));
+    for (LONG i = 0; i < count; ++i) {
+        // A child that cannot be read can never be found, as in the walk.
+        RootIndex::Child child;
+        if (FAILED(ChildElement(children.get(), i, child.element.put())))
+            continue;
+        if (FAILED(child.element->get_baseName(child.baseName.put())) ||
+            FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
+            continue;
+        unique_bstr text, local;
+        if (NameText(child.element.get(), text.put()) != S_OK || FAILED(GetLocalName(text.get(), local.put())))
+            continue;
+        index->byNameLocal[WideString(local.get())].push_back(index->children.size());
+        index->children.push_back(std::move(child));
+    }
+    m_index = std::move(index);
+    return m_index.get();
+}
+
+void CXmlDomHelper::DropIndex()
+{
+    m_index.reset();
+}
+
+void CXmlDomHelper::ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
+{
+    if (!m_index)
+        return;
+    if (pParent == m_pRoot) {
+        for (RootIndex::Child &child : m_index->children) {
+            if (!child.removed && SameObject(child.element.get(), pChild)) {
+                child.removed = true;
+                return;
+            }
+        }
+    }
+    DropIndex();  // a child the index does not know
+}
+
+HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
+                                          PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+{
+    auto candidates = index.byNameLocal.find(WideString(pNameLocal));
+    if (candidates == index.byNameLocal.end())
+        return S_FALSE;
+    for (size_t at : candidates->second) {
+        RootIndex::Child &child = index.children[at];
+        if (child.removed || !Equal(child.baseName.get(), pElementName) ||
+            !Equal(child.namespaceUri.get(), pElementNamespace))
+            continue;
+        // The prefix is resolved where the element stands, as the walk does.
+        unique_bstr nameNamespace, nameLocal;
+        if (GetNameAttribute(child.element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
+            continue;
+        if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
+            child.element->AddRef();
+            *ppElement = child.element.get();
             return S_OK;
         }
     }
@@ -198,25 +345,10 @@ HRESULT CXmlDomHelper::GetNameAttribute(IXMLDOMElement *pElement, BSTR *pNamespa
     *pNamespace = nullptr;
     *pLocalName = nullptr;
 
-    com_ptr<IXMLDOMNamedNodeMap> attributes;
-    HRESULT hr = pElement->get_attributes(attributes.put());
-    if (FAILED(hr) || !attributes)
-        return FAILED(hr) ? hr : S_FALSE;
-    unique_bstr name(NewString(kName));
-    if (!name)
-        return E_OUTOFMEMORY;
-    com_ptr<IXMLDOMNode> node;
-    hr = attributes->getNamedItem(name.get(), node.put());
-    if (hr != S_OK || !node)
-        return hr == S_OK ? S_FALSE : hr;
-    com_ptr<IXMLDOMAttribute> attribute;
-    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
-    if (FAILED(hr))
-        return hr;
     unique_bstr text;
-    hr = attribute->get_text(text.put());
-    if (FAILED(hr) || !text)
-        return FAILED(hr) ? hr : E_FAIL;
+    HRESULT hr = NameText(pElement, text.put());
+    if (hr != S_OK)
+        return hr;
 
     unique_bstr uri, local;
     hr = ResolvePrefix(pElement, text.get(), uri.put());
@@ -383,6 +515,7 @@ HRESULT CXmlDomHelper::SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWS
         return E_INVALIDARG;
     if (m_pDocument == nullptr)
         return E_UNEXPECTED;
+    DropIndex();  // a name or a declaration may change
 
     unique_bstr name(NewString(pName)), ns(NewString(pNamespace));
     if (!name || !ns)
@@ -429,6 +562,7 @@ HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName,
     hr = m_pDocument->createNode(NodeTypeVariant(NODE_ELEMENT), qname.get(), ns.get(), node.put());
     if (FAILED(hr))
         return hr;
+    DropIndex();
     com_ptr<IXMLDOMNode> appended;
     hr = pParent->appendChild(node.get(), appended.put());
     if (FAILED(hr))
@@ -510,5 +644,7 @@ HRESULT CXmlDomHelper::DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
     com_ptr<IXMLDOMNode> removed;
     HRESULT hr = parent->removeChild(pChild, removed.put());
     WARNING(TEXT("delete node end"));
+    if (SUCCEEDED(hr))
+        ForgetChild(parent, pChild);
     return hr;
 }

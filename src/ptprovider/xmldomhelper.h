@@ -5,9 +5,11 @@
 
 #include "platform/win32.h"
 
+#include <memory>
+
 class CXmlDomHelper {
 public:
-    CXmlDomHelper() = default;
+    CXmlDomHelper();
     CXmlDomHelper(const CXmlDomHelper &) = delete;
     CXmlDomHelper &operator=(const CXmlDomHelper &) = delete;
     virtual ~CXmlDomHelper();
@@ -46,12 +48,23 @@ public:
     HRESULT DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
 
 private:
+    struct RootIndex;
+
     IXMLDOMElement *ParentOrRoot(IXMLDOMElement *pParent) const { return pParent != nullptr ? pParent : m_pRoot; }
+    // The root's children as the finds compare them, read once and kept
+    // until the helper changes the tree; null when they cannot be read.
+    RootIndex *Index();
+    void DropIndex();
+    // After pChild left pParent: struck from the index, or the index dropped.
+    void ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
+    HRESULT FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
+                               PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement);
 
     IXMLDOMDocument2 *m_pDocument = nullptr;
     IXMLDOMElement *m_pRoot = nullptr;
     IMXNamespaceManager *m_pNamespaceManager = nullptr;
     UINT m_nextPrefix = 0;
+    std::unique_ptr<RootIndex> m_index;
 };
 
 // Saves a document to a debug file, replacing the file whole: a fresh file in

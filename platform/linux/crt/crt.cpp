@@ -103,20 +103,49 @@ void appendUtf16(char32_t cp, std::u16string &out)
 
 }  // namespace
 
+// Both directions copy runs of ASCII, the bulk of XML text, unit for unit
+// into room made once; only the other characters are decoded one by one.
 bool AppendUtf16(const char *s, size_t n, std::u16string &out)
 {
     bool bad = false;
     const auto *bytes = reinterpret_cast<const unsigned char *>(s);
-    for (size_t i = 0; i < n;)
+    // Never more units than bytes.
+    out.reserve(out.size() + n);
+    for (size_t i = 0; i < n;) {
+        size_t run = i;
+        while (run < n && bytes[run] < 0x80)
+            ++run;
+        if (run > i) {
+            size_t at = out.size();
+            out.resize(at + (run - i));
+            char16_t *to = &out[at];
+            for (; i < run; ++i)
+                *to++ = bytes[i];
+            continue;
+        }
         appendUtf16(decodeUtf8(bytes, n, i, bad), out);
+    }
     return !bad;
 }
 
 bool AppendUtf8(const char16_t *s, size_t n, std::string &out)
 {
     bool bad = false;
-    for (size_t i = 0; i < n;)
+    out.reserve(out.size() + n);
+    for (size_t i = 0; i < n;) {
+        size_t run = i;
+        while (run < n && s[run] < 0x80)
+            ++run;
+        if (run > i) {
+            size_t at = out.size();
+            out.resize(at + (run - i));
+            char *to = &out[at];
+            for (; i < run; ++i)
+                *to++ = static_cast<char>(s[i]);
+            continue;
+        }
         appendUtf8(decodeUtf16(s, n, i, bad), out);
+    }
     return !bad;
 }
 

@@ -144,6 +144,8 @@ public:
             s->orphans.erase(node);
     }
     void KeepNs(xmlNsPtr ns) override { storage_.spareNs.push_back(ns); }
+    unsigned long Changes() override { return changes_; }
+    void Changed() override { ++changes_; }
 
     // NodeIdentity
     Document *Doc() override { return this; }
@@ -372,6 +374,8 @@ public:
         std::string path = standin::MapWindowsPath(destination.bstrVal);
         // Never written through a link planted at the name.
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && standin::RemakeParents(path))
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
             return E_ACCESSDENIED;
         xmlSaveCtxtPtr ctxt = xmlSaveToFd(fd, "UTF-8", 0);
@@ -482,6 +486,7 @@ private:
             tree = xmlNewDoc(U("1.0"));
         if (tree == nullptr)
             return;  // keeps the old content rather than none
+        Changed();
         Storage old = std::move(storage_);
         storage_ = Storage();
         storage_.tree = tree;
@@ -580,6 +585,7 @@ private:
     bool async_ = true;
     bool validate_ = false;
     bool preserveSpace_ = false;
+    unsigned long changes_ = 0;
 };
 
 HRESULT CreateDocument(REFIID riid, void **ppv)

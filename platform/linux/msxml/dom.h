@@ -83,7 +83,15 @@ public:
     virtual void Adopt(xmlNodePtr node) = 0;
     // Keeps a namespace record no element declares any more.
     virtual void KeepNs(xmlNsPtr ns) = 0;
+    // A number that changes whenever a child list of the document may have
+    // changed; lists keep their place only while it stays the same.
+    virtual unsigned long Changes() = 0;
+    virtual void Changed() = 0;
 };
+
+// The work counts behind standin::GetMsxmlWork, added once per call.
+void CountChildSteps(unsigned long long steps);
+void CountScopeSteps(unsigned long long steps);
 
 // Namespace scope lookups shared by the DOM and the namespace manager. The
 // binding of prefix ("" is the default namespace) in node's scope; null when

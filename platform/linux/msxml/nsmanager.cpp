@@ -1,27 +1,22 @@
 // MXNamespaceManager60 of the MSXML stand-in: a stack of namespace contexts,
 // filled by declarePrefix and pushNodeContext, answering with MSXML's
-// buffer protocol.
+// buffer protocol. A lookup walks the stack from the top and stops at the
+// first answer, so a push costs the same whatever the scope holds.
 #include "platform/linux/msxml/dom.h"
+
+#include "platform/linux/crt/utf.h"
 
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace standin::msxml {
 namespace {
 
-typedef std::vector<std::pair<std::u16string, std::u16string>> Context;  // prefix, uri
-
 const char16_t kXml[] = u"xml";
-
-size_t Length(const WCHAR *s)
-{
-    size_t n = 0;
-    while (s[n] != 0)
-        ++n;
-    return n;
-}
 
 // A prefix as the Namespaces in XML recommendation allows it (ASCII is
 // checked strictly, other characters are taken as name characters).
@@ -55,6 +50,85 @@ HRESULT CopyOut(const std::u16string &value, WCHAR *buffer, int *pcch)
     *pcch = static_cast<int>(value.size());
     return S_OK;
 }
+
+std::string Utf8Of(const std::u16string &s)
+{
+    std::string out;
+    standin::utf::AppendUtf8(s.data(), s.size(), out);
+    return out;
+}
+
+const char *Text(const xmlChar *s) { return s != nullptr ? reinterpret_cast<const char *>(s) : ""; }
+
+// One level of the stack. A level pushed for a node answers from the
+// node's declarations (and its ancestors' when deep) as the tree has them
+// when asked; nothing is copied at the push. Prefixes declared on the level
+// come first; an override of a prefix the node declares takes its place.
+struct Context {
+    Document *doc = nullptr;  // holds a reference while node is used
+    xmlNodePtr node = nullptr;
+    bool deep = false;
+    std::vector<std::pair<std::string, std::string>> declared;   // prefix, uri (UTF-8)
+    std::vector<std::pair<std::string, std::string>> overrides;  // of the node's prefixes
+
+    Context() = default;
+    Context(const Context &) = delete;
+    Context &operator=(const Context &) = delete;
+    Context(Context &&other) noexcept { *this = std::move(other); }
+    Context &operator=(Context &&other) noexcept
+    {
+        std::swap(doc, other.doc);
+        node = other.node;
+        deep = other.deep;
+        declared = std::move(other.declared);
+        overrides = std::move(other.overrides);
+        return *this;
+    }
+    ~Context()
+    {
+        if (doc != nullptr)
+            doc->DocRelease();
+    }
+
+    // Calls visit(prefix, uri) for every binding of this level, innermost
+    // first, as long as visit returns true; a prefix may come more than once
+    // (an inner binding hides the later ones). False when visit stopped it.
+    template <class Visit>
+    bool Walk(Visit visit, unsigned long long &steps) const
+    {
+        for (auto entry = declared.rbegin(); entry != declared.rend(); ++entry) {
+            ++steps;
+            if (!visit(entry->first.c_str(), entry->second.c_str()))
+                return false;
+        }
+        xmlNodePtr n = node;
+        if (n != nullptr && n->type == XML_ATTRIBUTE_NODE)
+            n = n->parent;
+        for (; n != nullptr && n->type == XML_ELEMENT_NODE; n = n->parent) {
+            for (xmlNsPtr ns = n->nsDef; ns != nullptr; ns = ns->next) {
+                ++steps;
+                if (!visit(Text(ns->prefix), Overridden(Text(ns->prefix), Text(ns->href))))
+                    return false;
+            }
+            if (n->ns != nullptr) {
+                ++steps;
+                if (!visit(Text(n->ns->prefix), Overridden(Text(n->ns->prefix), Text(n->ns->href))))
+                    return false;
+            }
+            if (!deep)
+                break;
+        }
+        return true;
+    }
+
+    const char *Overridden(const char *prefix, const char *uri) const
+    {
+        for (const auto &entry : overrides)
+            if (entry.first == prefix)
+                return entry.second.c_str();
+        return uri;
+    }
+};
 
 class NamespaceManager final : public RefCounted<IMXNamespaceManager> {
 public:
@@ -92,7 +166,8 @@ public:
     }
     STDMETHODIMP reset() override
     {
-        stack_.assign(1, Context());
+        stack_.clear();
+        stack_.emplace_back();
         return S_OK;
     }
     STDMETHODIMP pushContext() override
@@ -110,14 +185,12 @@ public:
             return E_POINTER;
         if (!UnwrapNode(contextNode, &doc, &ref))
             return E_INVALIDARG;
-        std::vector<std::pair<std::string, std::string>> scope;
-        CollectScope(ref.node, deep != VARIANT_FALSE, scope);
-        Context context;
-        // Outermost first, so a lookup from the back finds the innermost.
-        for (auto it = scope.rbegin(); it != scope.rend(); ++it)
-            context.emplace_back(ToUtf16(reinterpret_cast<const xmlChar *>(it->first.c_str())),
-                                 ToUtf16(reinterpret_cast<const xmlChar *>(it->second.c_str())));
-        stack_.push_back(std::move(context));
+        stack_.emplace_back();
+        Context &context = stack_.back();
+        doc->DocAddRef();
+        context.doc = doc;
+        context.node = ref.node;
+        context.deep = deep != VARIANT_FALSE;
         return S_OK;
     }
     STDMETHODIMP popContext() override
@@ -133,29 +206,65 @@ public:
             return FaultResult();
         if (prefix == nullptr || uri == nullptr)
             return E_INVALIDARG;
-        std::u16string p(prefix), u(uri);
-        if (!ValidPrefix(p) || p == kXml || p == u"xmlns")
+        std::u16string p16(prefix);
+        if (!ValidPrefix(p16) || p16 == kXml || p16 == u"xmlns")
             return E_INVALIDARG;
+        std::string p = Utf8Of(p16), u = ToUtf8(uri);
         Context &local = stack_.back();
-        for (auto &entry : local) {
-            if (entry.first == p) {
-                if (!allowOverride_)
-                    return E_FAIL;
-                entry.second = u;
-                return S_FALSE;
-            }
+        for (auto &entry : local.declared) {
+            if (entry.first == p)
+                return Override(entry.second, u);
         }
-        local.emplace_back(p, u);
+        // A prefix the level's node binds is replaced where it stands.
+        bool bound = false;
+        unsigned long long steps = 0;
+        local.Walk(
+            [&](const char *have, const char *) {
+                bound = p == have;
+                return !bound;
+            },
+            steps);
+        CountScopeSteps(steps);
+        if (bound) {
+            for (auto &entry : local.overrides)
+                if (entry.first == p)
+                    return Override(entry.second, u);
+            if (!allowOverride_)
+                return E_FAIL;
+            local.overrides.emplace_back(p, u);
+            return S_FALSE;
+        }
+        local.declared.emplace_back(p, u);
         return S_OK;
     }
     STDMETHODIMP getDeclaredPrefix(LONG index, WCHAR *buffer, int *pcch) override
     {
         if (pcch == nullptr)
             return E_POINTER;
-        std::vector<std::u16string> prefixes = VisiblePrefixes();
-        if (index < 0 || static_cast<size_t>(index) >= prefixes.size())
+        if (index < 0)
             return E_FAIL;
-        return CopyOut(prefixes[index], buffer, pcch);
+        std::string found;
+        bool any = false;
+        LONG at = 0;
+        std::unordered_set<std::string> seen;
+        Walk([&](const char *prefix, const char *) {
+            if (!seen.insert(prefix).second)
+                return true;
+            if (at++ == index) {
+                found = prefix;
+                any = true;
+                return false;
+            }
+            return true;
+        });
+        // "xml" is always declared, after everything else.
+        if (!any && at == index) {
+            found = "xml";
+            any = true;
+        }
+        if (!any)
+            return E_FAIL;
+        return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(found.c_str())), buffer, pcch);
     }
     STDMETHODIMP getPrefix(const WCHAR *uri, LONG index, WCHAR *buffer, int *pcch) override
     {
@@ -165,16 +274,41 @@ public:
             return E_POINTER;
         if (uri == nullptr || *uri == 0)
             return E_INVALIDARG;
-        std::u16string u(uri);
-        std::vector<std::u16string> matches;
-        for (const std::u16string &p : VisiblePrefixes()) {
-            std::u16string bound;
-            if (Resolve(p, bound) && bound == u)
-                matches.push_back(p);
+        if (index < 0)
+            return E_FAIL;
+        // One walk, innermost first: the first binding of each prefix is the
+        // one in force, so a match counts only when its prefix was not bound
+        // further in.
+        std::string u = ToUtf8(uri);
+        bool xmlUri = u == reinterpret_cast<const char *>(kXmlUri);
+        std::string found;
+        bool any = false;
+        LONG matches = 0;
+        std::unordered_set<std::string_view> seen;
+        Walk([&](const char *prefix, const char *bound) {
+            std::string_view p(prefix);
+            if (!seen.insert(p).second)
+                return true;
+            if (p == "xml")
+                bound = reinterpret_cast<const char *>(kXmlUri);
+            else if (p == "xmlns")
+                return true;
+            if (*bound == 0 || u != bound)
+                return true;
+            if (matches++ == index) {
+                found = prefix;
+                any = true;
+                return false;
+            }
+            return true;
+        });
+        if (!any && xmlUri && matches == index) {
+            found = "xml";
+            any = true;
         }
-        if (index < 0 || static_cast<size_t>(index) >= matches.size())
+        if (!any)
             return E_FAIL;  // no such prefix
-        return CopyOut(matches[index], buffer, pcch);
+        return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(found.c_str())), buffer, pcch);
     }
     STDMETHODIMP getURI(const WCHAR *prefix, IXMLDOMNode *contextNode, WCHAR *buffer, int *pcch) override
     {
@@ -184,65 +318,67 @@ public:
             return E_POINTER;
         if (prefix == nullptr)
             return E_INVALIDARG;
-        std::u16string p(prefix, Length(prefix)), uri;
-        bool bound;
+        std::string p = ToUtf8(prefix);
+        const xmlChar *found = nullptr;
+        std::string uri;
         if (contextNode != nullptr) {
             // The node's own scope, not the pushed contexts.
             Document *doc = nullptr;
             NodeRef ref;
             if (!UnwrapNode(contextNode, &doc, &ref))
                 return E_INVALIDARG;
-            std::string p8 = ToUtf8(prefix);
-            const xmlChar *found = LookupNamespace(ref.node, reinterpret_cast<const xmlChar *>(p8.c_str()));
-            bound = found != nullptr;
-            uri = ToUtf16(found);
-        } else {
-            bound = Resolve(p, uri);
+            found = LookupNamespace(ref.node, reinterpret_cast<const xmlChar *>(p.c_str()));
+        } else if (Resolve(p, uri)) {
+            found = reinterpret_cast<const xmlChar *>(uri.c_str());
         }
-        if (!bound) {
+        if (found == nullptr) {
             if (buffer != nullptr && *pcch > 0)
                 buffer[0] = 0;
             *pcch = 0;
             return S_FALSE;
         }
-        return CopyOut(uri, buffer, pcch);
+        return CopyOut(ToUtf16(found), buffer, pcch);
     }
 
 private:
-    // The binding of p in the current context; the empty URI of an
-    // undeclared default namespace counts as unbound.
-    bool Resolve(const std::u16string &p, std::u16string &uri) const
+    HRESULT Override(std::string &uri, const std::string &with)
     {
-        if (p == kXml) {
-            uri = ToUtf16(kXmlUri);
-            return true;
-        }
-        if (p == u"xmlns")
-            return false;
-        for (auto context = stack_.rbegin(); context != stack_.rend(); ++context)
-            for (auto entry = context->rbegin(); entry != context->rend(); ++entry)
-                if (entry->first == p) {
-                    uri = entry->second;
-                    return !uri.empty();
-                }
-        return false;
+        if (!allowOverride_)
+            return E_FAIL;
+        uri = with;
+        return S_FALSE;
     }
 
-    // Every prefix of the current context, innermost first, each once, and
-    // "xml", which is always declared.
-    std::vector<std::u16string> VisiblePrefixes() const
+    // Every binding of the stack, innermost first.
+    template <class Visit>
+    void Walk(Visit visit) const
     {
-        std::vector<std::u16string> out;
+        unsigned long long steps = 0;
         for (auto context = stack_.rbegin(); context != stack_.rend(); ++context)
-            for (auto entry = context->rbegin(); entry != context->rend(); ++entry) {
-                bool seen = false;
-                for (const auto &p : out)
-                    seen = seen || p == entry->first;
-                if (!seen)
-                    out.push_back(entry->first);
-            }
-        out.push_back(kXml);
-        return out;
+            if (!context->Walk(visit, steps))
+                break;
+        CountScopeSteps(steps);
+    }
+
+    // The binding of p in the current context; the empty URI of an
+    // undeclared default namespace counts as unbound.
+    bool Resolve(const std::string &p, std::string &uri) const
+    {
+        if (p == "xml") {
+            uri = reinterpret_cast<const char *>(kXmlUri);
+            return true;
+        }
+        if (p == "xmlns")
+            return false;
+        bool bound = false;
+        Walk([&](const char *prefix, const char *href) {
+            if (p != prefix)
+                return true;
+            uri = href;
+            bound = !uri.empty();
+            return false;
+        });
+        return bound;
     }
 
     std::vector<Context> stack_;
