@@ -4,6 +4,7 @@
 #include "src/core/unique.h"
 #include "src/ptprovider/ptconst.h"
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -500,11 +501,14 @@ HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR
     unique_bstr qname(SysAllocStringLen(nullptr, static_cast<UINT>(total)));
     if (!qname)
         return E_OUTOFMEMORY;
-    int written = prefixUnits != 0
-                      ? _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s:%s"), prefix.get(), pLocalName)
-                      : _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s"), pLocalName);
-    if (written < 0 || static_cast<size_t>(written) != total)
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    // "prefix:local", or the local name alone; the BSTR has its terminator.
+    WCHAR *at = qname.get();
+    if (prefixUnits != 0) {
+        memcpy(at, prefix.get(), prefixUnits * sizeof(WCHAR));
+        at += prefixUnits;
+        *at++ = TEXT(':');
+    }
+    memcpy(at, pLocalName, localUnits * sizeof(WCHAR));
     *pQName = qname.Take();
     return S_OK;
 }

@@ -378,10 +378,15 @@ public:
             fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
             return E_ACCESSDENIED;
-        xmlSaveCtxtPtr ctxt = xmlSaveToFd(fd, "UTF-8", 0);
+        // UTF-8 is what the tree holds: declared as the document's own
+        // encoding for the save, it is written without a converter.
+        const xmlChar *encoding = storage_.tree->encoding;
+        storage_.tree->encoding = U("UTF-8");
+        xmlSaveCtxtPtr ctxt = xmlSaveToFd(fd, nullptr, 0);
         bool written = ctxt != nullptr && xmlSaveDoc(ctxt, storage_.tree) >= 0;
         if (ctxt != nullptr)
             written = xmlSaveClose(ctxt) >= 0 && written;
+        storage_.tree->encoding = encoding;
         written = ::close(fd) == 0 && written;
         return written ? S_OK : E_FAIL;
     }

@@ -46,7 +46,49 @@ HRESULT ReturnString(const std::u16string &s, BSTR *out)
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT ReturnString(const xmlChar *s, BSTR *out) { return ReturnString(ToUtf16(s), out); }
+HRESULT ReturnString(const xmlChar *s, BSTR *out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    // ASCII, what names and most values are, widens straight into the BSTR.
+    const char *text = s != nullptr ? reinterpret_cast<const char *>(s) : "";
+    size_t n = 0;
+    for (; text[n] != 0; ++n)
+        if (static_cast<unsigned char>(text[n]) >= 0x80)
+            return ReturnString(ToUtf16(s), out);
+    *out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+    if (*out == nullptr)
+        return E_OUTOFMEMORY;
+    for (size_t i = 0; i < n; ++i)
+        (*out)[i] = static_cast<unsigned char>(text[i]);
+    return S_OK;
+}
+
+HRESULT ReturnLocalName(const NodeRef &ref, BSTR *out)
+{
+    bool named = ref.decl == nullptr && (ref.node->type == XML_ELEMENT_NODE || ref.node->type == XML_ATTRIBUTE_NODE);
+    if (named && ref.node->ns != nullptr)
+        return ReturnString(ref.node->name, out);
+    return ReturnString(LocalName(ref), out);
+}
+
+HRESULT ReturnNamespace(const NodeRef &ref, BSTR *out)
+{
+    bool named = ref.decl == nullptr && (ref.node->type == XML_ELEMENT_NODE || ref.node->type == XML_ATTRIBUTE_NODE);
+    if (named && ref.node->ns != nullptr)
+        return ReturnString(ref.node->ns->href, out);
+    return ReturnString(NamespaceOf(ref), out);
+}
+
+HRESULT ReturnText(const NodeRef &ref, BSTR *out)
+{
+    if (ref.decl != nullptr)
+        return ReturnString(ref.decl->href, out);
+    xmlChar *text = xmlNodeGetContent(ref.node);
+    HRESULT hr = ReturnString(text, out);
+    xmlFree(text);
+    return hr;
+}
 
 namespace {
 std::atomic<unsigned long long> gChildSteps{0};

@@ -6,9 +6,9 @@
 
 #include "platform/linux/crt/utf.h"
 
+#include <cstring>
 #include <new>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -50,6 +50,45 @@ HRESULT CopyOut(const std::u16string &value, WCHAR *buffer, int *pcch)
     *pcch = static_cast<int>(value.size());
     return S_OK;
 }
+
+// The same answer for UTF-8 text, which ASCII takes without a conversion.
+HRESULT CopyOut(const char *value, WCHAR *buffer, int *pcch)
+{
+    size_t n = 0;
+    for (; value[n] != 0; ++n)
+        if (static_cast<unsigned char>(value[n]) >= 0x80)
+            return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(value)), buffer, pcch);
+    if (buffer == nullptr) {
+        *pcch = static_cast<int>(n);
+        return S_OK;
+    }
+    if (*pcch < 0 || static_cast<size_t>(*pcch) < n + 1)
+        return E_XML_BUFFERTOOSMALL;
+    for (size_t i = 0; i < n; ++i)
+        buffer[i] = static_cast<unsigned char>(value[i]);
+    buffer[n] = 0;
+    *pcch = static_cast<int>(n);
+    return S_OK;
+}
+
+// Whether UTF-8 a and UTF-16 b are the same text: ASCII is compared unit
+// for unit, the rest from the first other character through a conversion.
+bool SameText(const char *a, const WCHAR *b)
+{
+    for (;; ++a, ++b) {
+        auto ca = static_cast<unsigned char>(*a);
+        char16_t cb = *b;
+        if (ca >= 0x80 || cb >= 0x80)
+            return ToUtf16(reinterpret_cast<const xmlChar *>(a)) == std::u16string(b);
+        if (ca != cb)
+            return false;
+        if (ca == 0)
+            return true;
+    }
+}
+
+bool IsXml(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xml") == 0; }
+bool IsXmlns(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xmlns") == 0; }
 
 std::string Utf8Of(const std::u16string &s)
 {
@@ -264,7 +303,7 @@ public:
         }
         if (!any)
             return E_FAIL;
-        return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(found.c_str())), buffer, pcch);
+        return CopyOut(found.c_str(), buffer, pcch);
     }
     STDMETHODIMP getPrefix(const WCHAR *uri, LONG index, WCHAR *buffer, int *pcch) override
     {
@@ -277,23 +316,20 @@ public:
         if (index < 0)
             return E_FAIL;
         // One walk, innermost first: the first binding of each prefix is the
-        // one in force, so a match counts only when its prefix was not bound
-        // further in.
-        std::string u = ToUtf8(uri);
-        bool xmlUri = u == reinterpret_cast<const char *>(kXmlUri);
-        std::string found;
+        // one in force, so a match counts only when no binding before it in
+        // the walk has its prefix, which only a match pays to check.
+        const char *xml = reinterpret_cast<const char *>(kXmlUri);
+        const char *found = nullptr;
         bool any = false;
         LONG matches = 0;
-        std::unordered_set<std::string_view> seen;
+        size_t position = 0;
         Walk([&](const char *prefix, const char *bound) {
-            std::string_view p(prefix);
-            if (!seen.insert(p).second)
+            size_t here = position++;
+            if (IsXml(prefix))
+                bound = xml;
+            else if (IsXmlns(prefix))
                 return true;
-            if (p == "xml")
-                bound = reinterpret_cast<const char *>(kXmlUri);
-            else if (p == "xmlns")
-                return true;
-            if (*bound == 0 || u != bound)
+            if (*bound == 0 || !SameText(bound, uri) || Hidden(prefix, here))
                 return true;
             if (matches++ == index) {
                 found = prefix;
@@ -302,13 +338,13 @@ public:
             }
             return true;
         });
-        if (!any && xmlUri && matches == index) {
+        if (!any && matches == index && SameText(xml, uri)) {
             found = "xml";
             any = true;
         }
         if (!any)
             return E_FAIL;  // no such prefix
-        return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(found.c_str())), buffer, pcch);
+        return CopyOut(found, buffer, pcch);
     }
     STDMETHODIMP getURI(const WCHAR *prefix, IXMLDOMNode *contextNode, WCHAR *buffer, int *pcch) override
     {
@@ -318,18 +354,17 @@ public:
             return E_POINTER;
         if (prefix == nullptr)
             return E_INVALIDARG;
-        std::string p = ToUtf8(prefix);
         const xmlChar *found = nullptr;
-        std::string uri;
         if (contextNode != nullptr) {
             // The node's own scope, not the pushed contexts.
             Document *doc = nullptr;
             NodeRef ref;
             if (!UnwrapNode(contextNode, &doc, &ref))
                 return E_INVALIDARG;
+            std::string p = ToUtf8(prefix);
             found = LookupNamespace(ref.node, reinterpret_cast<const xmlChar *>(p.c_str()));
-        } else if (Resolve(p, uri)) {
-            found = reinterpret_cast<const xmlChar *>(uri.c_str());
+        } else {
+            found = reinterpret_cast<const xmlChar *>(Resolve(prefix));
         }
         if (found == nullptr) {
             if (buffer != nullptr && *pcch > 0)
@@ -337,7 +372,7 @@ public:
             *pcch = 0;
             return S_FALSE;
         }
-        return CopyOut(ToUtf16(found), buffer, pcch);
+        return CopyOut(reinterpret_cast<const char *>(found), buffer, pcch);
     }
 
 private:
@@ -360,25 +395,36 @@ private:
         CountScopeSteps(steps);
     }
 
-    // The binding of p in the current context; the empty URI of an
-    // undeclared default namespace counts as unbound.
-    bool Resolve(const std::string &p, std::string &uri) const
+    // Whether one of the first `before` bindings of the walk has prefix.
+    bool Hidden(const char *prefix, size_t before) const
     {
-        if (p == "xml") {
-            uri = reinterpret_cast<const char *>(kXmlUri);
-            return true;
-        }
-        if (p == "xmlns")
-            return false;
-        bool bound = false;
+        bool hidden = false;
+        size_t position = 0;
+        Walk([&](const char *other, const char *) {
+            if (position++ == before)
+                return false;
+            hidden = std::strcmp(other, prefix) == 0;
+            return !hidden;
+        });
+        return hidden;
+    }
+
+    // The binding of p in the current context, or null; the empty URI of
+    // an undeclared default namespace counts as unbound.
+    const char *Resolve(const WCHAR *p) const
+    {
+        if (SameText("xml", p))
+            return reinterpret_cast<const char *>(kXmlUri);
+        if (SameText("xmlns", p))
+            return nullptr;
+        const char *uri = nullptr;
         Walk([&](const char *prefix, const char *href) {
-            if (p != prefix)
+            if (!SameText(prefix, p))
                 return true;
-            uri = href;
-            bound = !uri.empty();
+            uri = *href != 0 ? href : nullptr;
             return false;
         });
-        return bound;
+        return uri;
     }
 
     std::vector<Context> stack_;

@@ -93,8 +93,15 @@ std::vector<const FormConfig *> OfferedPapers(Server &s, const PrinterConfig &pr
             papers.push_back(&form);
         }
     };
-    if (!driver->papers.empty()) {
-        // The store by folded name; names are unique, so each has one form.
+    // A driver names a paper or two: each is looked up in the store. A
+    // driver that names many gets them through one index of the store.
+    constexpr size_t kLookupsWithoutIndex = 8;
+    if (driver->papers.size() <= kLookupsWithoutIndex) {
+        for (const auto &name : driver->papers)
+            if (const FormConfig *form = FindForm(s, name))
+                offer(*form);
+    } else {
+        // Names are unique, so each folded name has one form.
         std::unordered_map<std::u16string, const FormConfig *> byName;
         byName.reserve(s.forms.size());
         for (const FormConfig &form : s.forms)
