@@ -107,6 +107,7 @@ struct CXmlDomHelper::RootIndex {
         com_ptr<IXMLDOMElement> element;
         unique_bstr baseName;
         unique_bstr namespaceUri;
+        unique_bstr nameText;  // the name attribute as written
         bool removed = false;  // deleted through the helper since
     };
     std::vector<Child> children;
@@ -266,8 +267,9 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
         if (FAILED(child.element->get_baseName(child.baseName.put())) ||
             FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
             continue;
-        unique_bstr text, local;
-        if (NameText(child.element.get(), text.put()) != S_OK || FAILED(GetLocalName(text.get(), local.put())))
+        unique_bstr local;
+        if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
+            FAILED(GetLocalName(child.nameText.get(), local.put())))
             continue;
         index->byNameLocal[WideString(local.get())].push_back(index->children.size());
         index->children.push_back(std::move(child));
@@ -307,11 +309,12 @@ HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNames
         if (child.removed || !Equal(child.baseName.get(), pElementName) ||
             !Equal(child.namespaceUri.get(), pElementNamespace))
             continue;
-        // The prefix is resolved where the element stands, as the walk does.
-        unique_bstr nameNamespace, nameLocal;
-        if (GetNameAttribute(child.element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
+        // The local part matches by the index; the prefix is resolved where
+        // the element stands, as the walk does.
+        unique_bstr nameNamespace;
+        if (ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put()) != S_OK || !nameNamespace)
             continue;
-        if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
+        if (Equal(nameNamespace.get(), pNameNamespace)) {
             child.element->AddRef();
             *ppElement = child.element.get();
             return S_OK;

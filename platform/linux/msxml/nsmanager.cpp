@@ -87,6 +87,34 @@ bool SameText(const char *a, const WCHAR *b)
     }
 }
 
+// A UTF-16 text compared with the many UTF-8 ones of a walk. When it is
+// ASCII a match has its length in bytes, and is compared from the end:
+// namespace URIs share long beginnings.
+class Matcher {
+public:
+    explicit Matcher(const WCHAR *text) : text_(text)
+    {
+        for (; text[units_] != 0; ++units_)
+            ascii_ = ascii_ && text[units_] < 0x80;
+    }
+    bool operator()(const char *utf8) const
+    {
+        if (!ascii_)
+            return SameText(utf8, text_);
+        if (std::strlen(utf8) != units_)
+            return false;
+        for (size_t i = units_; i-- > 0;)
+            if (static_cast<unsigned char>(utf8[i]) != text_[i])
+                return false;
+        return true;
+    }
+
+private:
+    const WCHAR *text_;
+    size_t units_ = 0;
+    bool ascii_ = true;
+};
+
 bool IsXml(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xml") == 0; }
 bool IsXmlns(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xmlns") == 0; }
 
@@ -319,6 +347,7 @@ public:
         // one in force, so a match counts only when no binding before it in
         // the walk has its prefix, which only a match pays to check.
         const char *xml = reinterpret_cast<const char *>(kXmlUri);
+        Matcher sameUri(uri);
         const char *found = nullptr;
         bool any = false;
         LONG matches = 0;
@@ -329,7 +358,7 @@ public:
                 bound = xml;
             else if (IsXmlns(prefix))
                 return true;
-            if (*bound == 0 || !SameText(bound, uri) || Hidden(prefix, here))
+            if (*bound == 0 || !sameUri(bound) || Hidden(prefix, here))
                 return true;
             if (matches++ == index) {
                 found = prefix;
@@ -338,7 +367,7 @@ public:
             }
             return true;
         });
-        if (!any && matches == index && SameText(xml, uri)) {
+        if (!any && matches == index && sameUri(xml)) {
             found = "xml";
             any = true;
         }
@@ -418,8 +447,9 @@ private:
         if (SameText("xmlns", p))
             return nullptr;
         const char *uri = nullptr;
+        Matcher samePrefix(p);
         Walk([&](const char *prefix, const char *href) {
-            if (!SameText(prefix, p))
+            if (!samePrefix(prefix))
                 return true;
             uri = *href != 0 ? href : nullptr;
             return false;
