@@ -151,31 +151,36 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
     std::string from = standin::MapWindowsPath(lpExistingFileName);
     std::string to = standin::MapWindowsPath(lpNewFileName);
     struct stat st;
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0) {
+        // rename(2) replaces whatever is at the target, a symbolic link
+        // included, and never follows it. Which name a failure is about is
+        // asked only after it failed.
+        int renamed = ::rename(from.c_str(), to.c_str());
+        if (renamed != 0 && errno == ENOENT && ::lstat(from.c_str(), &st) != 0) {
+            SetLastError(lastErrorFromErrno(from));
+            return FALSE;
+        }
+        if (renamed != 0 && standin::RemakeParents(to))
+            renamed = ::rename(from.c_str(), to.c_str());
+        if (renamed != 0) {
+            SetLastError(lastErrorFromErrno(to));
+            return FALSE;
+        }
+        return TRUE;
+    }
     if (::lstat(from.c_str(), &st) != 0) {
         SetLastError(lastErrorFromErrno(from));
         return FALSE;
     }
-    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0) {
-        // Without the flag the target must not exist, whatever it is.
-        int linked = ::link(from.c_str(), to.c_str());
-        if (linked != 0 && standin::RemakeParents(to))
-            linked = ::link(from.c_str(), to.c_str());
-        if (linked != 0) {
-            SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : lastErrorFromErrno(to));
-            return FALSE;
-        }
-        ::unlink(from.c_str());
-        return TRUE;
-    }
-    // rename(2) replaces whatever is at the target, a symbolic link
-    // included, and never follows it.
-    int renamed = ::rename(from.c_str(), to.c_str());
-    if (renamed != 0 && standin::RemakeParents(to))
-        renamed = ::rename(from.c_str(), to.c_str());
-    if (renamed != 0) {
-        SetLastError(lastErrorFromErrno(to));
+    // Without the flag the target must not exist, whatever it is.
+    int linked = ::link(from.c_str(), to.c_str());
+    if (linked != 0 && standin::RemakeParents(to))
+        linked = ::link(from.c_str(), to.c_str());
+    if (linked != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : lastErrorFromErrno(to));
         return FALSE;
     }
+    ::unlink(from.c_str());
     return TRUE;
 }
 

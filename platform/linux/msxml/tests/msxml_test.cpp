@@ -609,7 +609,11 @@ TEST_F(MsxmlTest, DriveFoldersRemovedSinceAreMadeAgain)
     EXPECT_EQ(0, stat((users + "/Public/again.xml").c_str(), &st));
     ASSERT_EQ(0, std::system(("rm -rf " + users).c_str()));
     WCHAR temp[MAX_PATH];
-    EXPECT_NE(0u, GetTempFileNameW(u"C:\\Users\\Public", u"opt", 0, temp));
+    ASSERT_NE(0u, GetTempFileNameW(u"C:\\Users\\Public", u"opt", 0, temp));
+    EXPECT_TRUE(MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING));
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << "the source is gone";
 
     std::string missing = std::string(folder) + "/posix/missing.xml";
     std::u16string wide(missing.begin(), missing.end());
