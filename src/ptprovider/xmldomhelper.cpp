@@ -6,7 +6,7 @@
 
 #include <cstring>
 #include <new>
-#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -94,7 +94,7 @@ bool SameObject(IUnknown *a, IUnknown *b)
     return identityA.get() == identityB.get();
 }
 
-typedef std::basic_string<WCHAR> WideString;
+typedef std::basic_string_view<WCHAR> WideView;
 
 }  // namespace
 
@@ -107,11 +107,12 @@ struct CXmlDomHelper::RootIndex {
         com_ptr<IXMLDOMElement> element;
         unique_bstr baseName;
         unique_bstr namespaceUri;
-        unique_bstr nameText;  // the name attribute as written
-        bool removed = false;  // deleted through the helper since
+        unique_bstr nameText;   // the name attribute as written
+        unique_bstr nameLocal;  // its part after the prefix, a key of byNameLocal
+        bool removed = false;   // deleted through the helper since
     };
     std::vector<Child> children;
-    std::unordered_map<WideString, std::vector<size_t>> byNameLocal;
+    std::unordered_map<WideView, std::vector<size_t>> byNameLocal;
 };
 
 CXmlDomHelper::CXmlDomHelper() = default;
@@ -267,11 +268,10 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
         if (FAILED(child.element->get_baseName(child.baseName.put())) ||
             FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
             continue;
-        unique_bstr local;
         if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
-            FAILED(GetLocalName(child.nameText.get(), local.put())))
+            FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
             continue;
-        index->byNameLocal[WideString(local.get())].push_back(index->children.size());
+        index->byNameLocal[WideView(child.nameLocal.get())].push_back(index->children.size());
         index->children.push_back(std::move(child));
     }
     m_index = std::move(index);
@@ -301,7 +301,7 @@ void CXmlDomHelper::ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
 HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
                                           PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
 {
-    auto candidates = index.byNameLocal.find(WideString(pNameLocal));
+    auto candidates = index.byNameLocal.find(WideView(pNameLocal));
     if (candidates == index.byNameLocal.end())
         return S_FALSE;
     for (size_t at : candidates->second) {

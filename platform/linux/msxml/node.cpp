@@ -52,10 +52,12 @@ HRESULT ReturnString(const xmlChar *s, BSTR *out)
         return E_INVALIDARG;
     // ASCII, what names and most values are, widens straight into the BSTR.
     const char *text = s != nullptr ? reinterpret_cast<const char *>(s) : "";
-    size_t n = 0;
-    for (; text[n] != 0; ++n)
-        if (static_cast<unsigned char>(text[n]) >= 0x80)
-            return ReturnString(ToUtf16(s), out);
+    size_t n = std::strlen(text);
+    unsigned char high = 0;
+    for (size_t i = 0; i < n; ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    if (high >= 0x80)
+        return ReturnString(ToUtf16(s), out);
     *out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
     if (*out == nullptr)
         return E_OUTOFMEMORY;

@@ -54,10 +54,12 @@ HRESULT CopyOut(const std::u16string &value, WCHAR *buffer, int *pcch)
 // The same answer for UTF-8 text, which ASCII takes without a conversion.
 HRESULT CopyOut(const char *value, WCHAR *buffer, int *pcch)
 {
-    size_t n = 0;
-    for (; value[n] != 0; ++n)
-        if (static_cast<unsigned char>(value[n]) >= 0x80)
-            return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(value)), buffer, pcch);
+    size_t n = std::strlen(value);
+    unsigned char high = 0;
+    for (size_t i = 0; i < n; ++i)
+        high |= static_cast<unsigned char>(value[i]);
+    if (high >= 0x80)
+        return CopyOut(ToUtf16(reinterpret_cast<const xmlChar *>(value)), buffer, pcch);
     if (buffer == nullptr) {
         *pcch = static_cast<int>(n);
         return S_OK;
