@@ -259,11 +259,24 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
     std::unique_ptr<RootIndex> index(new (std::nothrow) RootIndex);
     if (!index)
         return nullptr;
-    index->children.reserve(static_cast<size_t>(count));
+    // Out of memory, the finds walk the children instead; no exception
+    // leaves the plug-in.
+    try {
+        index->children.reserve(static_cast<size_t>(count));
+        AddChildren(*index, children.get(), count);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    m_index = std::move(index);
+    return m_index.get();
+}
+
+void CXmlDomHelper::AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count)
+{
     for (LONG i = 0; i < count; ++i) {
         // A child that cannot be read can never be found, as in the walk.
         RootIndex::Child child;
-        if (FAILED(ChildElement(children.get(), i, child.element.put())))
+        if (FAILED(ChildElement(pChildren, i, child.element.put())))
             continue;
         if (FAILED(child.element->get_baseName(child.baseName.put())) ||
             FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
@@ -271,11 +284,9 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
         if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
             FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
             continue;
-        index->byNameLocal[WideView(child.nameLocal.get())].push_back(index->children.size());
-        index->children.push_back(std::move(child));
+        index.byNameLocal[WideView(child.nameLocal.get())].push_back(index.children.size());
+        index.children.push_back(std::move(child));
     }
-    m_index = std::move(index);
-    return m_index.get();
 }
 
 void CXmlDomHelper::DropIndex()
