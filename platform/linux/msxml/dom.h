@@ -83,8 +83,9 @@ public:
     virtual void Adopt(xmlNodePtr node) = 0;
     // Keeps a namespace record no element declares any more.
     virtual void KeepNs(xmlNsPtr ns) = 0;
-    // A number that changes whenever a child list of the document may have
-    // changed; lists keep their place only while it stays the same.
+    // A number that grows whenever a child list, attribute or namespace
+    // declaration of the document may have changed; child lists keep their
+    // place and the namespace manager its last answer only while it stays.
     virtual unsigned long Changes() = 0;
     virtual void Changed() = 0;
 };

@@ -338,6 +338,7 @@ HRESULT DomNode::removeAttribute(BSTR name)
         // Nodes may still point at the record: unlink it, keep it alive.
         for (xmlNsPtr *link = &ref_.node->nsDef; *link != nullptr; link = &(*link)->next) {
             if (Same((*link)->prefix, U(prefix.c_str()))) {
+                doc_->Changed();  // the scope changes
                 xmlNsPtr ns = *link;
                 *link = ns->next;
                 ns->next = nullptr;

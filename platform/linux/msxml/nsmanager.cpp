@@ -235,12 +235,14 @@ public:
     }
     STDMETHODIMP reset() override
     {
+        ++stackChanges_;
         stack_.clear();
         stack_.emplace_back();
         return S_OK;
     }
     STDMETHODIMP pushContext() override
     {
+        ++stackChanges_;
         stack_.emplace_back();
         return S_OK;
     }
@@ -254,6 +256,7 @@ public:
             return E_POINTER;
         if (!UnwrapNode(contextNode, &doc, &ref))
             return E_INVALIDARG;
+        ++stackChanges_;
         stack_.emplace_back();
         Context &context = stack_.back();
         doc->DocAddRef();
@@ -266,6 +269,7 @@ public:
     {
         if (stack_.size() <= 1)
             return E_FAIL;  // nothing pushed
+        ++stackChanges_;
         stack_.pop_back();
         return S_OK;
     }
@@ -279,6 +283,7 @@ public:
         if (!ValidPrefix(p16) || p16 == kXml || p16 == u"xmlns")
             return E_INVALIDARG;
         std::string p = Utf8Of(p16), u = ToUtf8(uri);
+        ++stackChanges_;
         Context &local = stack_.back();
         for (auto &entry : local.declared) {
             if (entry.first == p)
@@ -345,6 +350,12 @@ public:
             return E_INVALIDARG;
         if (index < 0)
             return E_FAIL;
+        // Callers ask for the length, then for the text: the second call
+        // takes the first one's answer while neither the stack nor a tree
+        // it looks at has changed.
+        unsigned long long version = Version();
+        if (memo_.valid && memo_.version == version && memo_.index == index && memo_.uri == uri)
+            return memo_.found ? CopyOut(memo_.prefix.c_str(), buffer, pcch) : E_FAIL;
         // One walk, innermost first: the first binding of each prefix is the
         // one in force, so a match counts only when no binding before it in
         // the walk has its prefix, which only a match pays to check.
@@ -373,6 +384,12 @@ public:
             found = "xml";
             any = true;
         }
+        memo_.valid = true;
+        memo_.version = version;
+        memo_.index = index;
+        memo_.uri = uri;
+        memo_.found = any;
+        memo_.prefix = any ? found : "";
         if (!any)
             return E_FAIL;  // no such prefix
         return CopyOut(found, buffer, pcch);
@@ -459,8 +476,28 @@ private:
         return uri;
     }
 
+    // Changes with every change of the stack and of the trees its levels
+    // look at (whose change counts only grow).
+    unsigned long long Version() const
+    {
+        unsigned long long version = stackChanges_;
+        for (const Context &context : stack_)
+            if (context.doc != nullptr)
+                version += context.doc->Changes();
+        return version;
+    }
+
     std::vector<Context> stack_;
     bool allowOverride_ = true;
+    unsigned long long stackChanges_ = 0;
+    struct {
+        bool valid = false;
+        unsigned long long version = 0;
+        LONG index = 0;
+        std::u16string uri;
+        bool found = false;
+        std::string prefix;
+    } memo_;
 };
 
 }  // namespace

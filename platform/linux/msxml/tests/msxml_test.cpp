@@ -575,6 +575,19 @@ TEST_F(MsxmlTest, NamespaceLookupsWalkTheScopeOnce)
     EXPECT_EQ(u"urn:7", Uri(u"p7", nullptr));
     EXPECT_LT(standin::GetMsxmlWork().scopeSteps - before.scopeSteps, 30000u);
 
+    // An answer asked twice is the same; the stand-in answers from the tree
+    // as it is when asked, so a change of the tree or of the stack in
+    // between is seen.
+    EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
+    Ptr<IXMLDOMElement> element;
+    ASSERT_EQ(S_OK, e->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&element.p)));
+    ASSERT_EQ(S_OK, element->setAttribute(Bstr(u"xmlns:near"), StringVariant(Bstr(u"urn:1500"))));
+    EXPECT_EQ(u"near", prefix(u"urn:1500", 0));
+    ASSERT_EQ(S_OK, element->removeAttribute(Bstr(u"xmlns:near")));
+    EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
+    ASSERT_EQ(S_OK, ns->declarePrefix(u"mine", u"urn:1500"));
+    EXPECT_EQ(u"mine", prefix(u"urn:1500", 0));
+
     // Declaring a prefix the node binds replaces it on this level only.
     EXPECT_EQ(S_FALSE, ns->declarePrefix(u"p5", u"urn:new"));
     EXPECT_EQ(u"urn:new", Uri(u"p5", nullptr));
