@@ -412,7 +412,17 @@ public:
             std::string p = ToUtf8(prefix);
             found = LookupNamespace(ref.node, reinterpret_cast<const xmlChar *>(p.c_str()));
         } else {
-            found = reinterpret_cast<const xmlChar *>(Resolve(prefix));
+            // Asked for the length, then the text, as getPrefix is.
+            unsigned long long version = Version();
+            if (!uriMemo_.valid || uriMemo_.version != version || uriMemo_.prefix != prefix) {
+                const char *uri = Resolve(prefix);
+                uriMemo_.valid = true;
+                uriMemo_.version = version;
+                uriMemo_.prefix = prefix;
+                uriMemo_.found = uri != nullptr;
+                uriMemo_.uri = uri != nullptr ? uri : "";
+            }
+            found = uriMemo_.found ? reinterpret_cast<const xmlChar *>(uriMemo_.uri.c_str()) : nullptr;
         }
         if (found == nullptr) {
             if (buffer != nullptr && *pcch > 0)
@@ -498,6 +508,13 @@ private:
         bool found = false;
         std::string prefix;
     } memo_;
+    struct {
+        bool valid = false;
+        unsigned long long version = 0;
+        std::u16string prefix;
+        bool found = false;
+        std::string uri;
+    } uriMemo_;
 };
 
 }  // namespace

@@ -587,6 +587,11 @@ TEST_F(MsxmlTest, NamespaceLookupsWalkTheScopeOnce)
     EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
     ASSERT_EQ(S_OK, ns->declarePrefix(u"mine", u"urn:1500"));
     EXPECT_EQ(u"mine", prefix(u"urn:1500", 0));
+    EXPECT_EQ(u"urn:1500", Uri(u"mine", nullptr));
+    ASSERT_EQ(S_OK, element->setAttribute(Bstr(u"xmlns:p7"), StringVariant(Bstr(u"urn:seven"))));
+    EXPECT_EQ(u"urn:seven", Uri(u"p7", nullptr));
+    ASSERT_EQ(S_OK, element->removeAttribute(Bstr(u"xmlns:p7")));
+    EXPECT_EQ(u"urn:7", Uri(u"p7", nullptr));
 
     // Declaring a prefix the node binds replaces it on this level only.
     EXPECT_EQ(S_FALSE, ns->declarePrefix(u"p5", u"urn:new"));
