@@ -96,9 +96,19 @@ class Matcher {
 public:
     explicit Matcher(const WCHAR *text) : text_(text)
     {
-        for (; text[units_] != 0; ++units_)
-            ascii_ = ascii_ && text[units_] < 0x80;
+        size_t n = 0;
+        unsigned high = 0;
+        for (; text[n] != 0; ++n)
+            high |= text[n];
+        units_ = n;
+        ascii_ = high < 0x80;
     }
+    // Whether s is the text itself.
+    bool Is(const std::u16string &s) const
+    {
+        return s.size() == units_ && std::char_traits<char16_t>::compare(s.data(), text_, units_) == 0;
+    }
+    size_t Units() const { return units_; }
     bool operator()(const char *utf8) const
     {
         if (!ascii_)
@@ -116,6 +126,7 @@ private:
     size_t units_ = 0;
     bool ascii_ = true;
 };
+
 
 bool IsXml(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xml") == 0; }
 bool IsXmlns(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xmlns") == 0; }
@@ -173,15 +184,21 @@ struct Context {
         xmlNodePtr n = node;
         if (n != nullptr && n->type == XML_ATTRIBUTE_NODE)
             n = n->parent;
+        // Elements in a row share their namespace record, which declares
+        // the root: met once, it says all its later meetings would.
+        xmlNsPtr own = nullptr;
         for (; n != nullptr && n->type == XML_ELEMENT_NODE; n = n->parent) {
             for (xmlNsPtr ns = n->nsDef; ns != nullptr; ns = ns->next) {
+                if (ns == own)
+                    continue;
                 ++steps;
                 if (!visit(Text(ns->prefix), Overridden(Text(ns->prefix), Text(ns->href))))
                     return false;
             }
-            if (n->ns != nullptr) {
+            if (n->ns != nullptr && n->ns != own) {
+                own = n->ns;
                 ++steps;
-                if (!visit(Text(n->ns->prefix), Overridden(Text(n->ns->prefix), Text(n->ns->href))))
+                if (!visit(Text(own->prefix), Overridden(Text(own->prefix), Text(own->href))))
                     return false;
             }
             if (!deep)
@@ -354,13 +371,13 @@ public:
         // takes the first one's answer while neither the stack nor a tree
         // it looks at has changed.
         unsigned long long version = Version();
-        if (memo_.valid && memo_.version == version && memo_.index == index && memo_.uri == uri)
+        Matcher sameUri(uri);
+        if (memo_.valid && memo_.version == version && memo_.index == index && sameUri.Is(memo_.uri))
             return memo_.found ? CopyOut(memo_.prefix.c_str(), buffer, pcch) : E_FAIL;
         // One walk, innermost first: the first binding of each prefix is the
         // one in force, so a match counts only when no binding before it in
         // the walk has its prefix, which only a match pays to check.
         const char *xml = reinterpret_cast<const char *>(kXmlUri);
-        Matcher sameUri(uri);
         const char *found = nullptr;
         bool any = false;
         LONG matches = 0;
@@ -387,7 +404,7 @@ public:
         memo_.valid = true;
         memo_.version = version;
         memo_.index = index;
-        memo_.uri = uri;
+        memo_.uri.assign(uri, sameUri.Units());
         memo_.found = any;
         memo_.prefix = any ? found : "";
         if (!any)
