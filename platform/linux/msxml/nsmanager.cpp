@@ -127,7 +127,6 @@ private:
     bool ascii_ = true;
 };
 
-
 bool IsXml(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xml") == 0; }
 bool IsXmlns(const char *prefix) { return prefix[0] == 'x' && std::strcmp(prefix, "xmlns") == 0; }
 
@@ -184,8 +183,9 @@ struct Context {
         xmlNodePtr n = node;
         if (n != nullptr && n->type == XML_ATTRIBUTE_NODE)
             n = n->parent;
-        // Elements in a row share their namespace record, which declares
-        // the root: met once, it says all its later meetings would.
+        // Nested elements share one namespace record (the root declares
+        // it); met again, it says what it said the first time, so it is
+        // visited once.
         xmlNsPtr own = nullptr;
         for (; n != nullptr && n->type == XML_ELEMENT_NODE; n = n->parent) {
             for (xmlNsPtr ns = n->nsDef; ns != nullptr; ns = ns->next) {
