@@ -1,5 +1,6 @@
 // What the user waits for when a printer's property sheet opens: the driver's
 // sequence, the plug-in's pages made from their templates, and the close.
+#include "bench/forms.h"
 #include "host/propsheet.h"
 #include "platform/linux/spooler/server.h"
 #include "resources/res_blob.h"
@@ -13,10 +14,10 @@ namespace {
 using host::PropertySheet;
 using host::SheetKind;
 
-IPrintOemUI *MakeUi()
+IPrintOemUI *MakeUi(long forms = 0)
 {
     ghInstance = PluginResources();
-    standin::spooler::LoadSample();
+    LoadServerWithForms(forms);
     IClassFactory *factory = nullptr;
     DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory));
     IPrintOemUI *ui = nullptr;
@@ -42,5 +43,22 @@ void BM_OpenShowAndCloseSheet(benchmark::State &state)
     standin::DebugCaptureClear();
 }
 BENCHMARK(BM_OpenShowAndCloseSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The document sheet on a server with range(0) forms: its paper list comes
+// from the forms the printer's driver offers.
+void BM_OpenDocumentSheet(benchmark::State &state)
+{
+    IPrintOemUI *ui = MakeUi(state.range(0));
+    for (auto _ : state) {
+        PropertySheet sheet(ui, SheetKind::Document, u"KestrelBT", ghInstance);
+        std::string error;
+        sheet.Open(error);
+        sheet.Close();
+    }
+    ui->Release();
+    standin::spooler::LoadSample();
+    standin::DebugCaptureClear();
+}
+BENCHMARK(BM_OpenDocumentSheet)->ArgName("forms")->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,6 +4,12 @@
 #include "src/base/unique.h"
 #include "src/ptprovider/ptconst.h"
 
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
 namespace {
 
 // Names and prefixes longer than this are refused rather than built.
@@ -52,7 +58,64 @@ HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **pp
     return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
 }
 
+// The text of the element's name attribute, as written (a QName).
+HRESULT NameText(IXMLDOMElement *pElement, BSTR *pText)
+{
+    *pText = nullptr;
+    com_ptr<IXMLDOMNamedNodeMap> attributes;
+    HRESULT hr = pElement->get_attributes(attributes.put());
+    if (FAILED(hr) || !attributes)
+        return FAILED(hr) ? hr : S_FALSE;
+    unique_bstr name(NewString(kName));
+    if (!name)
+        return E_OUTOFMEMORY;
+    com_ptr<IXMLDOMNode> node;
+    hr = attributes->getNamedItem(name.get(), node.put());
+    if (hr != S_OK || !node)
+        return hr == S_OK ? S_FALSE : hr;
+    com_ptr<IXMLDOMAttribute> attribute;
+    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
+    if (FAILED(hr))
+        return hr;
+    unique_bstr text;
+    hr = attribute->get_text(text.put());
+    if (FAILED(hr) || !text)
+        return FAILED(hr) ? hr : E_FAIL;
+    *pText = text.Take();
+    return S_OK;
+}
+
+bool SameObject(IUnknown *a, IUnknown *b)
+{
+    com_ptr<IUnknown> identityA, identityB;
+    if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(identityA.put()))) ||
+        FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(identityB.put()))))
+        return false;
+    return identityA.get() == identityB.get();
+}
+
+typedef std::basic_string_view<WCHAR> WideView;
+
 }  // namespace
+
+// A conversion looks up each of its features and parameters among the
+// root's children, which a ticket may have by the thousand: they are read
+// once, and the children are listed under the local part of their name
+// attribute, in document order, so a find compares only those.
+struct CXmlDomHelper::RootIndex {
+    struct Child {
+        com_ptr<IXMLDOMElement> element;
+        unique_bstr baseName;
+        unique_bstr namespaceUri;
+        unique_bstr nameText;   // the name attribute as written
+        unique_bstr nameLocal;  // its part after the prefix, a key of byNameLocal
+        bool removed = false;   // deleted through the helper since
+    };
+    std::vector<Child> children;
+    std::unordered_map<WideView, std::vector<size_t>> byNameLocal;
+};
+
+CXmlDomHelper::CXmlDomHelper() = default;
 
 CXmlDomHelper::~CXmlDomHelper()
 {
@@ -85,6 +148,7 @@ HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperU
 
 void CXmlDomHelper::Clear()
 {
+    DropIndex();
     if (m_pDocument != nullptr) {
         m_pDocument->Release();
         m_pDocument = nullptr;
@@ -125,10 +189,15 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
         last = element->get_baseName(baseName.put());
         if (FAILED(last))
             continue;
+        // The namespace is read only for an element the base name matches.
+        if (!Equal(baseName.get(), pLocalName)) {
+            last = S_FALSE;
+            continue;
+        }
         last = element->get_namespaceURI(namespaceUri.put());
         if (FAILED(last) || !namespaceUri)
             continue;
-        if (Equal(namespaceUri.get(), pNamespace) && Equal(baseName.get(), pLocalName)) {
+        if (Equal(namespaceUri.get(), pNamespace)) {
             *ppElement = element.Take();
             return S_OK;
         }
@@ -145,6 +214,11 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         return E_INVALIDARG;
     *ppElement = nullptr;
 
+    if (pParent == m_pRoot) {
+        if (RootIndex *index = Index())
+            return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal,
+                                      ppElement);
+    }
     com_ptr<IXMLDOMNodeList> children;
     if (FAILED(pParent->get_childNodes(children.put())) || !children)
         return S_FALSE;
@@ -157,15 +231,168 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         if (FAILED(ChildElement(children.get(), i, element.put())))
             continue;
         unique_bstr baseName, namespaceUri;
-        if (FAILED(element->get_baseName(baseName.put())) || FAILED(element->get_namespaceURI(namespaceUri.put())))
+        if (FAILED(element->get_baseName(baseName.put())) || !Equal(baseName.get(), pElementName))
             continue;
-        if (!Equal(namespaceUri.get(), pElementNamespace) || !Equal(baseName.get(), pElementName))
+        if (FAILED(element->get_namespaceURI(namespaceUri.put())) || !Equal(namespaceUri.get(), pElementNamespace))
             continue;
         unique_bstr nameNamespace, nameLocal;
         if (GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
             continue;
         if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
             *ppElement = element.Take();
+            return S_OK;
+        }
+    }
+    return S_FALSE;
+}
+
+CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
+{
+    if (m_index)
+        return m_index.get();
+    if (m_pRoot == nullptr)
+        return nullptr;
+    com_ptr<IXMLDOMNodeList> children;
+    LONG count = 0;
+    if (FAILED(m_pRoot->get_childNodes(children.put())) || !children || FAILED(children->get_length(&count)))
+        return nullptr;
+    std::unique_ptr<RootIndex> index(new (std::nothrow) RootIndex);
+    if (!index)
+        return nullptr;
+    // Out of memory, the finds walk the children instead; no exception
+    // leaves the plug-in.
+    try {
+        index->children.reserve(static_cast<size_t>(count));
+        AddChildren(*index, children.get(), count);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    m_index = std::move(index);
+    return m_index.get();
+}
+
+void CXmlDomHelper::AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count)
+{
+    for (LONG i = 0; i < count; ++i) {
+        // A child that cannot be read can never be found, as in the walk.
+        RootIndex::Child child;
+        if (FAILED(ChildElement(pChildren, i, child.element.put())))
+            continue;
+        if (FAILED(child.element->get_baseName(child.baseName.put())) ||
+            FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
+            continue;
+        if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
+            FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
+            continue;
+        index.byNameLocal[WideView(child.nameLocal.get())].push_back(index.children.size());
+        index.children.push_back(std::move(child));
+    }
+}
+
+void CXmlDomHelper::DropIndex()
+{
+    m_index.reset();
+    m_unnamedRootChild = static_cast<size_t>(-1);
+}
+
+void CXmlDomHelper::IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace)
+{
+    if (!m_index)
+        return;
+    RootIndex::Child child;
+    child.element.reset(pElement);
+    pElement->AddRef();
+    child.baseName.reset(NewString(pLocalName));
+    child.namespaceUri.reset(NewString(pNamespace));
+    if (!child.baseName || !child.namespaceUri) {
+        DropIndex();
+        return;
+    }
+    try {
+        m_index->children.push_back(std::move(child));
+    } catch (const std::bad_alloc &) {
+        DropIndex();
+        return;
+    }
+    m_unnamedRootChild = m_index->children.size() - 1;
+}
+
+void CXmlDomHelper::AttributeChanged(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace)
+{
+    if (!m_index)
+        return;
+    // Where the element stands, told without node identity (a DOM may hand
+    // out a new object for a node on every call): the root is the element
+    // whose parent is the document.
+    com_ptr<IXMLDOMNode> parent, grandparent;
+    DOMNodeType parentType = NODE_INVALID;
+    if (pElement == m_pRoot || FAILED(pElement->get_parentNode(parent.put())) || !parent ||
+        FAILED(parent->get_nodeType(&parentType)) || parentType == NODE_DOCUMENT) {
+        DropIndex();
+        return;
+    }
+    DOMNodeType grandparentType = NODE_INVALID;
+    if (FAILED(parent->get_parentNode(grandparent.put())) || !grandparent ||
+        FAILED(grandparent->get_nodeType(&grandparentType))) {
+        DropIndex();
+        return;
+    }
+    if (grandparentType != NODE_DOCUMENT)
+        return;  // deeper than the root's children
+    size_t at = m_unnamedRootChild;
+    m_unnamedRootChild = static_cast<size_t>(-1);
+    bool naming = wcscmp(pName, kName) == 0 && pNamespace[0] == 0;
+    if (!naming || at >= m_index->children.size() || m_index->children[at].element.get() != pElement) {
+        DropIndex();
+        return;
+    }
+    RootIndex::Child &child = m_index->children[at];
+    if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
+        FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put()))) {
+        DropIndex();
+        return;
+    }
+    try {
+        m_index->byNameLocal[WideView(child.nameLocal.get())].push_back(at);
+    } catch (const std::bad_alloc &) {
+        DropIndex();
+    }
+}
+
+void CXmlDomHelper::ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
+{
+    if (!m_index)
+        return;
+    if (pParent == m_pRoot) {
+        for (RootIndex::Child &child : m_index->children) {
+            if (!child.removed && SameObject(child.element.get(), pChild)) {
+                child.removed = true;
+                return;
+            }
+        }
+    }
+    DropIndex();  // a child the index does not know
+}
+
+HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
+                                          PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+{
+    auto candidates = index.byNameLocal.find(WideView(pNameLocal));
+    if (candidates == index.byNameLocal.end())
+        return S_FALSE;
+    for (size_t at : candidates->second) {
+        RootIndex::Child &child = index.children[at];
+        if (child.removed || !Equal(child.baseName.get(), pElementName) ||
+            !Equal(child.namespaceUri.get(), pElementNamespace))
+            continue;
+        // The local part matches by the index; the prefix is resolved where
+        // the element stands, as the walk does.
+        unique_bstr nameNamespace;
+        if (ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put()) != S_OK || !nameNamespace)
+            continue;
+        if (Equal(nameNamespace.get(), pNameNamespace)) {
+            child.element->AddRef();
+            *ppElement = child.element.get();
             return S_OK;
         }
     }
@@ -198,25 +425,10 @@ HRESULT CXmlDomHelper::GetNameAttribute(IXMLDOMElement *pElement, BSTR *pNamespa
     *pNamespace = nullptr;
     *pLocalName = nullptr;
 
-    com_ptr<IXMLDOMNamedNodeMap> attributes;
-    HRESULT hr = pElement->get_attributes(attributes.put());
-    if (FAILED(hr) || !attributes)
-        return FAILED(hr) ? hr : S_FALSE;
-    unique_bstr name(NewString(kName));
-    if (!name)
-        return E_OUTOFMEMORY;
-    com_ptr<IXMLDOMNode> node;
-    hr = attributes->getNamedItem(name.get(), node.put());
-    if (hr != S_OK || !node)
-        return hr == S_OK ? S_FALSE : hr;
-    com_ptr<IXMLDOMAttribute> attribute;
-    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
-    if (FAILED(hr))
-        return hr;
     unique_bstr text;
-    hr = attribute->get_text(text.put());
-    if (FAILED(hr) || !text)
-        return FAILED(hr) ? hr : E_FAIL;
+    HRESULT hr = NameText(pElement, text.put());
+    if (hr != S_OK)
+        return hr;
 
     unique_bstr uri, local;
     hr = ResolvePrefix(pElement, text.get(), uri.put());
@@ -368,11 +580,14 @@ HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR
     unique_bstr qname(SysAllocStringLen(nullptr, static_cast<UINT>(total)));
     if (!qname)
         return E_OUTOFMEMORY;
-    int written = prefixUnits != 0
-                      ? _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s:%s"), prefix.get(), pLocalName)
-                      : _snwprintf_s(qname.get(), total + 1, _TRUNCATE, TEXT("%s"), pLocalName);
-    if (written < 0 || static_cast<size_t>(written) != total)
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    // "prefix:local", or the local name alone; the BSTR has its terminator.
+    WCHAR *at = qname.get();
+    if (prefixUnits != 0) {
+        memcpy(at, prefix.get(), prefixUnits * sizeof(WCHAR));
+        at += prefixUnits;
+        *at++ = TEXT(':');
+    }
+    memcpy(at, pLocalName, localUnits * sizeof(WCHAR));
     *pQName = qname.Take();
     return S_OK;
 }
@@ -406,7 +621,10 @@ HRESULT CXmlDomHelper::SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWS
     if (FAILED(hr))
         return hr;
     com_ptr<IXMLDOMAttribute> replaced;
-    return pElement->setAttributeNode(attribute.get(), replaced.put());
+    hr = pElement->setAttributeNode(attribute.get(), replaced.put());
+    // A name or a declaration may have changed.
+    AttributeChanged(pElement, pName, pNamespace);
+    return hr;
 }
 
 HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace,
@@ -431,9 +649,19 @@ HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName,
         return hr;
     com_ptr<IXMLDOMNode> appended;
     hr = pParent->appendChild(node.get(), appended.put());
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        DropIndex();  // whatever the tree became
         return hr;
-    return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
+    }
+    hr = node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
+    // Only a new child of the root concerns the index.
+    if (pParent == m_pRoot) {
+        if (SUCCEEDED(hr))
+            IndexNewRootChild(*ppElement, pLocalName, pNamespace);
+        else
+            DropIndex();
+    }
+    return hr;
 }
 
 HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue)
@@ -510,5 +738,7 @@ HRESULT CXmlDomHelper::DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
     com_ptr<IXMLDOMNode> removed;
     HRESULT hr = parent->removeChild(pChild, removed.put());
     WARNING(TEXT("delete node end"));
+    if (SUCCEEDED(hr))
+        ForgetChild(parent, pChild);
     return hr;
 }

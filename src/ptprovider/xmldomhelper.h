@@ -5,9 +5,11 @@
 
 #include "platform/win32.h"
 
+#include <memory>
+
 class CXmlDomHelper {
 public:
-    CXmlDomHelper() = default;
+    CXmlDomHelper();
     CXmlDomHelper(const CXmlDomHelper &) = delete;
     CXmlDomHelper &operator=(const CXmlDomHelper &) = delete;
     virtual ~CXmlDomHelper();
@@ -46,12 +48,32 @@ public:
     HRESULT DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
 
 private:
+    struct RootIndex;
+
     IXMLDOMElement *ParentOrRoot(IXMLDOMElement *pParent) const { return pParent != nullptr ? pParent : m_pRoot; }
+    // The root's children as the finds compare them, read once and kept
+    // until the helper changes the tree; null when they cannot be read.
+    RootIndex *Index();
+    void AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count);
+    void DropIndex();
+    // After pChild left pParent: struck from the index, or the index dropped.
+    void ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
+    // A child the helper appended to the root joins the index at its end,
+    // named once its name attribute is set.
+    void IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace);
+    // Keeps the index true across an attribute change: the root's (a
+    // declaration) drops it, the name of the child just appended names its
+    // entry, another root child's drops it, deeper elements leave it.
+    void AttributeChanged(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace);
+    HRESULT FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
+                               PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement);
 
     IXMLDOMDocument2 *m_pDocument = nullptr;
     IXMLDOMElement *m_pRoot = nullptr;
     IMXNamespaceManager *m_pNamespaceManager = nullptr;
     UINT m_nextPrefix = 0;
+    std::unique_ptr<RootIndex> m_index;
+    size_t m_unnamedRootChild = static_cast<size_t>(-1);  // the index entry awaiting its name
 };
 
 // Saves a document to a debug file, replacing the file whole: a fresh file in

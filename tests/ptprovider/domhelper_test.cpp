@@ -107,6 +107,54 @@ TEST_F(DomHelperTest, ValuesAndParameters)
     EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
 }
 
+// Finds among the root's children: the first match in document order, the
+// prefix resolved where the element stands, and the answers follow what
+// the helper deletes, renames and adds.
+TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:o=\"urn:other\">"
+          u"<psf:Feature name=\"o:A\" n=\"other\"/><psf:ParameterInit name=\"psk:A\" n=\"parameter\"/>"
+          u"<psf:Feature name=\"psk:A\" n=\"first\"/><psf:Feature name=\"psk:A\" n=\"second\"/>"
+          u"<psf:Feature xmlns:o=\"urn:inner\" name=\"o:A\" n=\"inner\"/></psf:PrintTicket>");
+    auto found = [this](PCWSTR ns, PCWSTR local) {
+        com_ptr<IXMLDOMElement> element;
+        if (dom.FindFeature(nullptr, ns, local, element.put()) != S_OK)
+            return std::u16string(u"none");
+        VARIANT n;
+        unique_bstr name(SysAllocString(TEXT("n")));
+        EXPECT_EQ(element->getAttribute(name.get(), &n), S_OK);
+        std::u16string text(V_BSTR(&n));
+        VariantClear(&n);
+        return text;
+    };
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("A")), u"first");
+    EXPECT_EQ(found(TEXT("urn:other"), TEXT("A")), u"other");
+    EXPECT_EQ(found(TEXT("urn:inner"), TEXT("A")), u"inner");
+    com_ptr<IXMLDOMElement> parameter;
+    ASSERT_EQ(dom.FindParameterInit(nullptr, kKeywordsNamespace, TEXT("A"), parameter.put()), S_OK);
+
+    // Deleting the first leaves the second; renaming it leaves none.
+    com_ptr<IXMLDOMElement> first;
+    ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("A"), first.put()), S_OK);
+    ASSERT_EQ(dom.DeleteNode(nullptr, first.get()), S_OK);
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("A")), u"second");
+    com_ptr<IXMLDOMElement> second;
+    ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("A"), second.put()), S_OK);
+    ASSERT_EQ(dom.SetAttribute(second.get(), kName, TEXT(""), TEXT("psk:B")), S_OK);
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("A")), u"none");
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("B")), u"second");
+
+    // A feature the helper adds is found after the ones before it.
+    com_ptr<IXMLDOMElement> added;
+    ASSERT_EQ(dom.CreateElement(dom.Root(), kFeature, kFrameworkNamespace, added.put()), S_OK);
+    ASSERT_EQ(dom.SetAttribute(added.get(), kName, TEXT(""), TEXT("psk:B")), S_OK);
+    ASSERT_EQ(dom.SetAttribute(added.get(), TEXT("n"), TEXT(""), TEXT("added")), S_OK);
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("B")), u"second");
+    ASSERT_EQ(dom.DeleteNode(nullptr, second.get()), S_OK);
+    EXPECT_EQ(found(kKeywordsNamespace, TEXT("B")), u"added");
+    EXPECT_EQ(found(TEXT("urn:other"), TEXT("A")), u"other");
+}
+
 TEST_F(DomHelperTest, StartingNeedsADocumentAndAHelper)
 {
     document = LoadDocument(u"<a/>");

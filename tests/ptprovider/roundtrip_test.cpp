@@ -257,6 +257,53 @@ TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
         EXPECT_TRUE(w.ok) << Utf8Of(w.printer.c_str());
 }
 
+// A ticket as large as the DOM loads (libxml2 stops at 10,000,000 bytes
+// without its huge option), over 9,000 foreign features before ours: both
+// conversions find their way in work that grows with the ticket, not with
+// its square (the stand-in counts the links its child lists follow and the
+// namespace bindings it visits).
+TEST_F(CapabilitiesTest, ATicketAtTheSizeLimitConvertsInLinearWork)
+{
+    Bind(u"KestrelBT");
+    const TicketFeature &feature = kPrivateFeatures[0];
+    ASSERT_GE(feature.options->readCount, 2);
+    std::u16string xml = u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE
+                         u"\" xmlns:oth=\"urn:other-vendor\">";
+    std::u16string tail = FeatureXml(u"ns0000:" + std::u16string(feature.name),
+                                     u"ns0000:" + std::u16string(feature.options->names[1])) +
+                          u"</psf:PrintTicket>";
+    const std::u16string pad(880, u'x');
+    const size_t limit = 10000000;
+    size_t foreign = 0;
+    for (;; ++foreign) {
+        std::string digits = std::to_string(foreign);
+        std::u16string n(digits.begin(), digits.end());
+        std::u16string one = u"<psf:Feature name=\"oth:F" + n + u"\"><psf:Option name=\"oth:O" + n +
+                             u"\"><psf:ScoredProperty name=\"oth:Pad\"><psf:Value xsi:type=\"xsd:string\">" + pad +
+                             u"</psf:Value></psf:ScoredProperty></psf:Option></psf:Feature>";
+        if (xml.size() + one.size() + tail.size() > limit)
+            break;
+        xml += one;
+    }
+    xml += tail;
+    ASSERT_GT(foreign, 9000u);
+    IXMLDOMDocument2 *ticket = LoadDocument(xml);
+    ASSERT_NE(ticket, nullptr);
+    xml.clear();
+
+    standin::MsxmlWork before = standin::GetMsxmlWork();
+    OEMDEV record;
+    SetDefaultOEMDev(&record);
+    FieldOf(record, feature.field) = 0;
+    ASSERT_EQ(ToDevMode(ticket, &record), S_OK);
+    EXPECT_EQ(FieldOf(record, feature.field), 1) << "our feature after the foreign ones is read";
+    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+    standin::MsxmlWork after = standin::GetMsxmlWork();
+    EXPECT_LT(after.childSteps - before.childSteps, 6 * foreign);
+    EXPECT_LT(after.scopeSteps - before.scopeSteps, 20000u);
+    ticket->Release();
+}
+
 std::string ReadText(const std::string &path)
 {
     std::ifstream in(path);

@@ -103,20 +103,75 @@ void appendUtf16(char32_t cp, std::u16string &out)
 
 }  // namespace
 
+// How many units from s on are ASCII: whole blocks are tested at once (a
+// loop the compiler vectorises), the block with the first other unit one
+// by one.
+template <typename Unit>
+size_t asciiRun(const Unit *s, size_t n)
+{
+    constexpr size_t kBlock = 16;
+    size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        unsigned high = 0;
+        for (size_t k = 0; k < kBlock; ++k)
+            high |= static_cast<unsigned>(s[i + k]);
+        if (high >= 0x80)
+            break;
+    }
+    while (i < n && static_cast<unsigned>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+void widen(const unsigned char *from, size_t n, char16_t *to)
+{
+    for (size_t i = 0; i < n; ++i)
+        to[i] = from[i];
+}
+
+void narrow(const char16_t *from, size_t n, char *to)
+{
+    for (size_t i = 0; i < n; ++i)
+        to[i] = static_cast<char>(from[i]);
+}
+
+// Both directions copy runs of ASCII, the bulk of XML text, unit for unit
+// into room made once; only the other characters are decoded one by one.
 bool AppendUtf16(const char *s, size_t n, std::u16string &out)
 {
     bool bad = false;
     const auto *bytes = reinterpret_cast<const unsigned char *>(s);
-    for (size_t i = 0; i < n;)
+    // Never more units than bytes.
+    out.reserve(out.size() + n);
+    for (size_t i = 0; i < n;) {
+        size_t run = asciiRun(bytes + i, n - i);
+        if (run > 0) {
+            size_t at = out.size();
+            out.resize(at + run);
+            widen(bytes + i, run, &out[at]);
+            i += run;
+            continue;
+        }
         appendUtf16(decodeUtf8(bytes, n, i, bad), out);
+    }
     return !bad;
 }
 
 bool AppendUtf8(const char16_t *s, size_t n, std::string &out)
 {
     bool bad = false;
-    for (size_t i = 0; i < n;)
+    out.reserve(out.size() + n);
+    for (size_t i = 0; i < n;) {
+        size_t run = asciiRun(s + i, n - i);
+        if (run > 0) {
+            size_t at = out.size();
+            out.resize(at + run);
+            narrow(s + i, run, &out[at]);
+            i += run;
+            continue;
+        }
         appendUtf8(decodeUtf16(s, n, i, bad), out);
+    }
     return !bad;
 }
 
@@ -682,7 +737,13 @@ size_t wcslen(const WCHAR *s) { return std::char_traits<WCHAR>::length(s); }
 
 size_t wcsnlen(const WCHAR *s, size_t maxCount) { return boundedLength(s, maxCount); }
 
-int wcscmp(const WCHAR *a, const WCHAR *b) { return wcsncmp(a, b, SIZE_MAX); }
+int wcscmp(const WCHAR *a, const WCHAR *b)
+{
+    for (; *a == *b; ++a, ++b)
+        if (*a == 0)
+            return 0;
+    return *a < *b ? -1 : 1;
+}
 
 int wcsncmp(const WCHAR *a, const WCHAR *b, size_t n)
 {

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,6 +34,25 @@ void makeParents(const std::string &path)
 {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         ::mkdir(path.substr(0, slash).c_str(), 0777);
+}
+
+// The folders mapping has made, so a path in a folder met before costs no
+// system call. A folder removed behind the stand-in's back is made again
+// by the call whose open fails for it (RemakeParents).
+std::mutex gFoldersLock;
+std::unordered_set<std::string> gFolders;
+
+void makeParentsOnce(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return;
+    std::string folder = path.substr(0, slash);
+    std::lock_guard<std::mutex> guard(gFoldersLock);
+    if (gFolders.count(folder) != 0)
+        return;
+    makeParents(path);
+    gFolders.insert(std::move(folder));
 }
 
 DWORD errorFromErrno(int error)
@@ -96,8 +117,22 @@ std::string MapWindowsPath(const WCHAR *path)
     if (rest.empty() || rest[0] != '/')
         rest.insert(rest.begin(), '/');
     std::string mapped = driveRoot() + "/" + letter + rest;
-    makeParents(mapped);
+    makeParentsOnce(mapped);
     return mapped;
+}
+
+bool RemakeParents(const std::string &path)
+{
+    if (errno != ENOENT)
+        return false;
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return false;
+    std::lock_guard<std::mutex> guard(gFoldersLock);
+    if (gFolders.count(path.substr(0, slash)) == 0)
+        return false;  // not a folder mapping made: the failure stands
+    makeParents(path);
+    return true;
 }
 
 }  // namespace standin
@@ -116,25 +151,36 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
     std::string from = standin::MapWindowsPath(lpExistingFileName);
     std::string to = standin::MapWindowsPath(lpNewFileName);
     struct stat st;
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0) {
+        // rename(2) replaces whatever is at the target, a symbolic link
+        // included, and never follows it. Which name a failure is about is
+        // asked only after it failed.
+        int renamed = ::rename(from.c_str(), to.c_str());
+        if (renamed != 0 && errno == ENOENT && ::lstat(from.c_str(), &st) != 0) {
+            SetLastError(lastErrorFromErrno(from));
+            return FALSE;
+        }
+        if (renamed != 0 && standin::RemakeParents(to))
+            renamed = ::rename(from.c_str(), to.c_str());
+        if (renamed != 0) {
+            SetLastError(lastErrorFromErrno(to));
+            return FALSE;
+        }
+        return TRUE;
+    }
     if (::lstat(from.c_str(), &st) != 0) {
         SetLastError(lastErrorFromErrno(from));
         return FALSE;
     }
-    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0) {
-        // Without the flag the target must not exist, whatever it is.
-        if (::link(from.c_str(), to.c_str()) != 0) {
-            SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : lastErrorFromErrno(to));
-            return FALSE;
-        }
-        ::unlink(from.c_str());
-        return TRUE;
-    }
-    // rename(2) replaces whatever is at the target, a symbolic link
-    // included, and never follows it.
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        SetLastError(lastErrorFromErrno(to));
+    // Without the flag the target must not exist, whatever it is.
+    int linked = ::link(from.c_str(), to.c_str());
+    if (linked != 0 && standin::RemakeParents(to))
+        linked = ::link(from.c_str(), to.c_str());
+    if (linked != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : lastErrorFromErrno(to));
         return FALSE;
     }
+    ::unlink(from.c_str());
     return TRUE;
 }
 
@@ -202,6 +248,8 @@ UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uU
         }
         std::string path = standin::MapWindowsPath(name.c_str());
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && standin::RemakeParents(path))
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
             std::copy(name.begin(), name.end(), lpTempFileName);

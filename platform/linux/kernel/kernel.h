@@ -312,8 +312,14 @@ STANDIN_API void CountAdd(long Counters::*field, long delta);
 
 // The POSIX path for a Windows path. A drive path "X:\a\b" becomes
 // "<root>/x/a/b", where <root> is $STANDIN_DRIVE_ROOT or else
-// "<temp dir>/orvoui-drives"; the parent directories are created. Relative
-// and POSIX paths are kept (backslashes become slashes). Empty for null.
+// "<temp dir>/orvoui-drives"; the parent directories are created the first
+// time a path of their folder is mapped. Relative and POSIX paths are kept
+// (backslashes become slashes). Empty for null.
 STANDIN_API std::string MapWindowsPath(const WCHAR *path);
+// After an open or rename of a mapped drive path failed with errno ENOENT:
+// makes its parent directories again (they were removed since mapping first
+// made them) and says the call is worth repeating; false for any other
+// errno and for folders mapping never made.
+STANDIN_API bool RemakeParents(const std::string &path);
 
 }  // namespace standin

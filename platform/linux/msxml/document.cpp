@@ -144,6 +144,8 @@ public:
             s->orphans.erase(node);
     }
     void KeepNs(xmlNsPtr ns) override { storage_.spareNs.push_back(ns); }
+    unsigned long Changes() override { return changes_; }
+    void Changed() override { ++changes_; }
 
     // NodeIdentity
     Document *Doc() override { return this; }
@@ -372,12 +374,19 @@ public:
         std::string path = standin::MapWindowsPath(destination.bstrVal);
         // Never written through a link planted at the name.
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && standin::RemakeParents(path))
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
             return E_ACCESSDENIED;
-        xmlSaveCtxtPtr ctxt = xmlSaveToFd(fd, "UTF-8", 0);
+        // UTF-8 is what the tree holds: declared as the document's own
+        // encoding for the save, it is written without a converter.
+        const xmlChar *encoding = storage_.tree->encoding;
+        storage_.tree->encoding = U("UTF-8");
+        xmlSaveCtxtPtr ctxt = xmlSaveToFd(fd, nullptr, 0);
         bool written = ctxt != nullptr && xmlSaveDoc(ctxt, storage_.tree) >= 0;
         if (ctxt != nullptr)
             written = xmlSaveClose(ctxt) >= 0 && written;
+        storage_.tree->encoding = encoding;
         written = ::close(fd) == 0 && written;
         return written ? S_OK : E_FAIL;
     }
@@ -482,6 +491,7 @@ private:
             tree = xmlNewDoc(U("1.0"));
         if (tree == nullptr)
             return;  // keeps the old content rather than none
+        Changed();
         Storage old = std::move(storage_);
         storage_ = Storage();
         storage_.tree = tree;
@@ -580,6 +590,7 @@ private:
     bool async_ = true;
     bool validate_ = false;
     bool preserveSpace_ = false;
+    unsigned long changes_ = 0;
 };
 
 HRESULT CreateDocument(REFIID riid, void **ppv)

@@ -83,7 +83,16 @@ public:
     virtual void Adopt(xmlNodePtr node) = 0;
     // Keeps a namespace record no element declares any more.
     virtual void KeepNs(xmlNsPtr ns) = 0;
+    // A number that grows whenever a child list, attribute or namespace
+    // declaration of the document may have changed; child lists keep their
+    // place and the namespace manager its last answer only while it stays.
+    virtual unsigned long Changes() = 0;
+    virtual void Changed() = 0;
 };
+
+// The work counts behind standin::GetMsxmlWork, added once per call.
+void CountChildSteps(unsigned long long steps);
+void CountScopeSteps(unsigned long long steps);
 
 // Namespace scope lookups shared by the DOM and the namespace manager. The
 // binding of prefix ("" is the default namespace) in node's scope; null when

@@ -209,4 +209,14 @@ namespace standin {
 // when the stand-in is loaded; tests that empty the table call it again.
 STANDIN_API void RegisterMsxmlClasses();
 
+// How much walking the stand-in has done since the process started: links
+// followed by child lists to reach an item or count them, and namespace
+// bindings visited by the namespace manager. Tests bound the work of a
+// call with the difference of two readings.
+struct MsxmlWork {
+    unsigned long long childSteps;
+    unsigned long long scopeSteps;
+};
+STANDIN_API MsxmlWork GetMsxmlWork();
+
 }  // namespace standin

@@ -7,6 +7,7 @@
 
 #include <libxml/xmlsave.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace standin::msxml {
@@ -45,7 +46,68 @@ HRESULT ReturnString(const std::u16string &s, BSTR *out)
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT ReturnString(const xmlChar *s, BSTR *out) { return ReturnString(ToUtf16(s), out); }
+HRESULT ReturnString(const xmlChar *s, BSTR *out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    // ASCII, what names and most values are, widens straight into the BSTR.
+    const char *text = s != nullptr ? reinterpret_cast<const char *>(s) : "";
+    size_t n = std::strlen(text);
+    unsigned char high = 0;
+    for (size_t i = 0; i < n; ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    if (high >= 0x80)
+        return ReturnString(ToUtf16(s), out);
+    *out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+    if (*out == nullptr)
+        return E_OUTOFMEMORY;
+    for (size_t i = 0; i < n; ++i)
+        (*out)[i] = static_cast<unsigned char>(text[i]);
+    return S_OK;
+}
+
+HRESULT ReturnLocalName(const NodeRef &ref, BSTR *out)
+{
+    bool named = ref.decl == nullptr && (ref.node->type == XML_ELEMENT_NODE || ref.node->type == XML_ATTRIBUTE_NODE);
+    if (named && ref.node->ns != nullptr)
+        return ReturnString(ref.node->name, out);
+    return ReturnString(LocalName(ref), out);
+}
+
+HRESULT ReturnNamespace(const NodeRef &ref, BSTR *out)
+{
+    bool named = ref.decl == nullptr && (ref.node->type == XML_ELEMENT_NODE || ref.node->type == XML_ATTRIBUTE_NODE);
+    if (named && ref.node->ns != nullptr)
+        return ReturnString(ref.node->ns->href, out);
+    return ReturnString(NamespaceOf(ref), out);
+}
+
+HRESULT ReturnText(const NodeRef &ref, BSTR *out)
+{
+    if (ref.decl != nullptr)
+        return ReturnString(ref.decl->href, out);
+    xmlChar *text = xmlNodeGetContent(ref.node);
+    HRESULT hr = ReturnString(text, out);
+    xmlFree(text);
+    return hr;
+}
+
+namespace {
+std::atomic<unsigned long long> gChildSteps{0};
+std::atomic<unsigned long long> gScopeSteps{0};
+}  // namespace
+
+void CountChildSteps(unsigned long long steps)
+{
+    if (steps != 0)
+        gChildSteps.fetch_add(steps, std::memory_order_relaxed);
+}
+
+void CountScopeSteps(unsigned long long steps)
+{
+    if (steps != 0)
+        gScopeSteps.fetch_add(steps, std::memory_order_relaxed);
+}
 
 HRESULT FaultResult()
 {
@@ -247,6 +309,7 @@ HRESULT DomNode::setAttribute(BSTR name, VARIANT value)
     if (!IsElement())
         return E_FAIL;
     std::string n = ToUtf8(name), v = ToUtf8(value.bstrVal), prefix, local;
+    doc_->Changed();  // an attribute's text children are replaced
     if (IsDeclarationName(n, prefix))
         return Declare(ref_.node, prefix, v);
     SplitName(n, prefix, local);
@@ -275,6 +338,7 @@ HRESULT DomNode::removeAttribute(BSTR name)
         // Nodes may still point at the record: unlink it, keep it alive.
         for (xmlNsPtr *link = &ref_.node->nsDef; *link != nullptr; link = &(*link)->next) {
             if (Same((*link)->prefix, U(prefix.c_str()))) {
+                doc_->Changed();  // the scope changes
                 xmlNsPtr ns = *link;
                 *link = ns->next;
                 ns->next = nullptr;
@@ -287,6 +351,7 @@ HRESULT DomNode::removeAttribute(BSTR name)
     xmlAttrPtr a = FindAttribute(ref_.node, n);
     if (a == nullptr)
         return S_FALSE;
+    doc_->Changed();
     xmlUnlinkNode(reinterpret_cast<xmlNodePtr>(a));
     doc_->Orphan(reinterpret_cast<xmlNodePtr>(a));
     return S_OK;
@@ -328,6 +393,7 @@ HRESULT DomNode::setAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribute 
     xmlAttrPtr attr = reinterpret_cast<xmlAttrPtr>(r.node);
     if (attr->parent != nullptr)
         return E_FAIL;  // it belongs to an element already
+    doc_->Changed();
 
     // An xmlns or xmlns:p attribute is a declaration, not an attribute.
     std::string name = ToUtf8(NodeName(r).c_str()), prefix;
@@ -382,6 +448,7 @@ HRESULT DomNode::removeAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribu
     if (attribute == nullptr || !UnwrapNode(attribute, &d, &r) || d != doc_ || r.decl != nullptr ||
         r.node->type != XML_ATTRIBUTE_NODE || r.node->parent != ref_.node)
         return E_INVALIDARG;
+    doc_->Changed();
     xmlUnlinkNode(r.node);
     doc_->Orphan(r.node);
     if (old != nullptr)
@@ -443,11 +510,7 @@ public:
     {
         if (length == nullptr)
             return E_INVALIDARG;
-        LONG n = 0;
-        NodeRef ref;
-        while (At(n, ref))
-            ++n;
-        *length = n;
+        *length = Length();
         return S_OK;
     }
     STDMETHODIMP nextNode(IXMLDOMNode **item) override
@@ -473,12 +536,23 @@ protected:
     virtual const IID &Iid() const = 0;
     // The item at index, walking the live tree.
     virtual bool At(LONG index, NodeRef &ref) = 0;
+    virtual LONG Length()
+    {
+        LONG n = 0;
+        NodeRef ref;
+        while (At(n, ref))
+            ++n;
+        return n;
+    }
 
     Document *doc_;
     xmlNodePtr owner_;
     LONG cursor_ = 0;
 };
 
+// Callers walk a child list by index, front to back: the list keeps the
+// last place it reached and its length, and walks on from there, as long
+// as the document has not changed since.
 class ChildList final : public Collection<IXMLDOMNodeList> {
 public:
     using Collection::Collection;
@@ -487,12 +561,64 @@ protected:
     const IID &Iid() const override { return IID_IXMLDOMNodeList; }
     bool At(LONG index, NodeRef &ref) override
     {
+        Revalidate();
+        if (length_ >= 0 && index >= length_)
+            return false;
         xmlNodePtr child = owner_ != nullptr ? owner_->children : nullptr;
-        for (; child != nullptr && index > 0; child = child->next)
-            --index;
+        LONG at = 0;
+        unsigned long long steps = 0;
+        if (place_ != nullptr && index >= placeIndex_ / 2) {
+            child = place_;
+            at = placeIndex_;
+            for (; child != nullptr && at > index; --at, ++steps)
+                child = child->prev;
+        }
+        for (; child != nullptr && at < index; ++at, ++steps)
+            child = child->next;
+        CountChildSteps(steps);
+        if (child == nullptr) {
+            length_ = at;
+            return false;
+        }
+        place_ = child;
+        placeIndex_ = index;
         ref = NodeRef{child, nullptr};
-        return child != nullptr;
+        return true;
     }
+    LONG Length() override
+    {
+        Revalidate();
+        if (length_ < 0) {
+            LONG n = placeIndex_;
+            xmlNodePtr child = place_;
+            if (child == nullptr) {
+                n = 0;
+                child = owner_ != nullptr ? owner_->children : nullptr;
+            }
+            unsigned long long steps = 0;
+            for (; child != nullptr; child = child->next, ++steps)
+                ++n;
+            CountChildSteps(steps);
+            length_ = n;
+        }
+        return length_;
+    }
+
+private:
+    void Revalidate()
+    {
+        if (changes_ == doc_->Changes())
+            return;
+        changes_ = doc_->Changes();
+        place_ = nullptr;
+        placeIndex_ = 0;
+        length_ = -1;
+    }
+
+    unsigned long changes_ = ~0ul;
+    xmlNodePtr place_ = nullptr;  // the child at placeIndex_
+    LONG placeIndex_ = 0;
+    LONG length_ = -1;  // unknown
 };
 
 // An element's attributes as MSXML lists them: its namespace declarations,
@@ -726,6 +852,7 @@ std::u16string TextOf(const NodeRef &ref)
 
 HRESULT SetTextOf(Document *doc, const NodeRef &ref, const WCHAR *text)
 {
+    doc->Changed();
     std::string value = ToUtf8(text);
     if (ref.decl != nullptr) {
         xmlChar *href = xmlStrdup(U(value.c_str()));
@@ -823,6 +950,7 @@ HRESULT InsertChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, xmlNod
     }
     if (node == before)
         before = node->next;
+    doc->Changed();
     if (node->parent != nullptr)
         xmlUnlinkNode(node);
     else
@@ -862,6 +990,7 @@ HRESULT RemoveChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, IXMLDO
     if (child == nullptr || !UnwrapNode(child, &childDoc, &ref) || childDoc != doc || ref.decl != nullptr ||
         ref.node->type == XML_ATTRIBUTE_NODE || ref.node->parent != parent)
         return E_INVALIDARG;
+    doc->Changed();
     xmlUnlinkNode(ref.node);
     doc->Orphan(ref.node);
     if (out != nullptr) {
@@ -961,3 +1090,13 @@ void ReconcileNamespaces(xmlNodePtr node)
 }
 
 }  // namespace standin::msxml
+
+namespace standin {
+
+MsxmlWork GetMsxmlWork()
+{
+    return MsxmlWork{msxml::gChildSteps.load(std::memory_order_relaxed),
+                     msxml::gScopeSteps.load(std::memory_order_relaxed)};
+}
+
+}  // namespace standin

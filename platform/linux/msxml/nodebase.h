@@ -12,6 +12,10 @@ std::u16string LocalName(const NodeRef &ref);
 std::u16string PrefixOf(const NodeRef &ref);
 std::u16string NamespaceOf(const NodeRef &ref);
 std::u16string TextOf(const NodeRef &ref);
+// The same answers as ReturnString(LocalName(ref)) etc., without the copy.
+HRESULT ReturnLocalName(const NodeRef &ref, BSTR *out);
+HRESULT ReturnNamespace(const NodeRef &ref, BSTR *out);
+HRESULT ReturnText(const NodeRef &ref, BSTR *out);
 HRESULT SetTextOf(Document *doc, const NodeRef &ref, const WCHAR *text);
 HRESULT XmlOf(const NodeRef &ref, std::u16string &out);
 DOMNodeType TypeOf(const NodeRef &ref);
@@ -199,7 +203,7 @@ public:
                                                 u"documenttype", u"documentfragment", u"notation"};
         return ReturnString(std::u16string(names[TypeOf(Ref())]), s);
     }
-    STDMETHODIMP get_text(BSTR *text) override { return ReturnString(TextOf(Ref()), text); }
+    STDMETHODIMP get_text(BSTR *text) override { return ReturnText(Ref(), text); }
     STDMETHODIMP put_text(BSTR text) override
     {
         if (standin::ShouldFail("IXMLDOMNode::put_text"))
@@ -254,9 +258,9 @@ public:
         *parsed = VARIANT_TRUE;
         return S_OK;
     }
-    STDMETHODIMP get_namespaceURI(BSTR *uri) override { return ReturnString(NamespaceOf(Ref()), uri); }
+    STDMETHODIMP get_namespaceURI(BSTR *uri) override { return ReturnNamespace(Ref(), uri); }
     STDMETHODIMP get_prefix(BSTR *prefix) override { return ReturnString(PrefixOf(Ref()), prefix); }
-    STDMETHODIMP get_baseName(BSTR *name) override { return ReturnString(LocalName(Ref()), name); }
+    STDMETHODIMP get_baseName(BSTR *name) override { return ReturnLocalName(Ref(), name); }
     STDMETHODIMP transformNodeToObject(IXMLDOMNode *, VARIANT) override { return E_NOTIMPL; }
 };
 

@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <unordered_map>
+#include <unordered_set>
 
 static_assert(sizeof(DEVMODEW) == 220, "the public DEVMODEW is 220 bytes");
 
@@ -31,6 +34,14 @@ bool SameName(const std::u16string &a, const std::u16string &b)
         if (towlower(a[i]) != towlower(b[i]))
             return false;
     return true;
+}
+
+std::u16string FoldName(const std::u16string &name)
+{
+    std::u16string key(name);
+    for (char16_t &c : key)
+        c = static_cast<char16_t>(towlower(c));
+    return key;
 }
 
 std::u16string FromWide(const WCHAR *text) { return text != nullptr ? std::u16string(text) : std::u16string(); }
@@ -76,13 +87,38 @@ bool refuse(std::string &error, std::string why)
     return false;
 }
 
-template <typename T, typename Name>
-bool uniqueNames(const std::vector<T> &items, Name name, const char *what, std::string &error)
+// The first pair (i, j), i < j, in the order a double loop over items meets
+// it, whose keys are equal: the smallest i that has a later duplicate, with
+// its first one. Found in one pass over a hash of the keys.
+template <typename T, typename Key, typename Hash = std::hash<Key>>
+bool firstDuplicate(const std::vector<T> &items, const std::function<Key(const T &)> &key, size_t &first,
+                    size_t &second)
 {
-    for (size_t i = 0; i < items.size(); ++i)
-        for (size_t j = i + 1; j < items.size(); ++j)
-            if (SameName(name(items[i]), name(items[j])))
-                return refuse(error, std::string("two ") + what + " named \"" + utf8(name(items[j])) + "\"");
+    std::unordered_map<Key, std::pair<size_t, size_t>, Hash> seen;  // first, second index
+    seen.reserve(items.size());
+    bool found = false;
+    for (size_t j = 0; j < items.size(); ++j) {
+        auto entry = seen.emplace(key(items[j]), std::make_pair(j, j));
+        std::pair<size_t, size_t> &at = entry.first->second;
+        if (entry.second || at.second != at.first)
+            continue;
+        at.second = j;
+        if (!found || at.first < first) {
+            first = at.first;
+            second = j;
+            found = true;
+        }
+    }
+    return found;
+}
+
+template <typename T>
+bool uniqueNames(const std::vector<T> &items, const std::u16string &(*name)(const T &), const char *what,
+                 std::string &error)
+{
+    size_t i = 0, j = 0;
+    if (firstDuplicate<T, std::u16string>(items, [name](const T &item) { return FoldName(name(item)); }, i, j))
+        return refuse(error, std::string("two ") + what + " named \"" + utf8(name(items[j])) + "\"");
     return true;
 }
 
@@ -116,6 +152,10 @@ bool plainName(const std::u16string &name, const char *what, std::string &error)
             return refuse(error, std::string(what) + " name \"" + shown(name) + "\" has a control character");
     return true;
 }
+const std::u16string &dataName(const DataValue &v) { return v.name; }
+const std::u16string &driverName(const DriverConfig &d) { return d.name; }
+const std::u16string &formName(const FormConfig &f) { return f.name; }
+const std::u16string &printerName(const PrinterConfig &p) { return p.name; }
 
 WORD readWord(const std::vector<BYTE> &bytes, size_t offset)
 {
@@ -161,7 +201,7 @@ bool ValidPrinter(const PrinterConfig &c, std::string &error)
             return false;
         }
     }
-    if (!uniqueNames(c.data, [](const DataValue &v) { return v.name; }, "data values", error)) {
+    if (!uniqueNames(c.data, dataName, "data values", error)) {
         error = who + error;
         return false;
     }
@@ -192,27 +232,28 @@ bool ValidState(const State &state, std::string &error)
         if (d.name.empty() || d.minWidth > d.maxWidth)
             return refuse(error, "driver \"" + utf8(d.name) + "\" has no name or its widths are reversed");
     }
-    if (!uniqueNames(state.drivers, [](const DriverConfig &d) { return d.name; }, "drivers", error))
+    if (!uniqueNames(state.drivers, driverName, "drivers", error))
         return false;
     for (const FormConfig &f : state.forms)
         if (!ValidForm(f, error))
             return false;
-    if (!uniqueNames(state.forms, [](const FormConfig &f) { return f.name; }, "forms", error))
+    if (!uniqueNames(state.forms, formName, "forms", error))
         return false;
-    for (size_t i = 0; i < state.forms.size(); ++i)
-        for (size_t j = i + 1; j < state.forms.size(); ++j)
-            if (state.forms[i].paper == state.forms[j].paper)
-                return refuse(error, "forms \"" + utf8(state.forms[i].name) + "\" and \"" +
-                                         utf8(state.forms[j].name) + "\" have the same paper number");
+    size_t i = 0, j = 0;
+    if (firstDuplicate<FormConfig, WORD>(state.forms, [](const FormConfig &f) { return f.paper; }, i, j))
+        return refuse(error, "forms \"" + utf8(state.forms[i].name) + "\" and \"" + utf8(state.forms[j].name) +
+                                 "\" have the same paper number");
+    std::unordered_set<std::u16string> drivers;
+    drivers.reserve(state.drivers.size());
+    for (const DriverConfig &d : state.drivers)
+        drivers.insert(FoldName(d.name));
     for (const PrinterConfig &p : state.printers) {
         if (!ValidPrinter(p, error))
             return false;
-        bool known = std::any_of(state.drivers.begin(), state.drivers.end(),
-                                 [&](const DriverConfig &d) { return SameName(d.name, p.driver); });
-        if (!known)
+        if (drivers.count(FoldName(p.driver)) == 0)
             return refuse(error, "printer \"" + utf8(p.name) + "\": no driver \"" + utf8(p.driver) + "\"");
     }
-    return uniqueNames(state.printers, [](const PrinterConfig &p) { return p.name; }, "printers", error);
+    return uniqueNames(state.printers, printerName, "printers", error);
 }
 
 // ---- Whole states ---------------------------------------------------------

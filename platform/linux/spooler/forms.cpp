@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 using standin::spooler::DriverConfig;
 using standin::spooler::FormConfig;
@@ -83,15 +84,37 @@ std::vector<const FormConfig *> OfferedPapers(Server &s, const PrinterConfig &pr
     const DriverConfig *driver = FindDriver(s, printer.driver);
     if (driver == nullptr)
         return papers;
-    auto offered = [&](const FormConfig *form) { return std::find(papers.begin(), papers.end(), form) != papers.end(); };
-    for (const auto &name : driver->papers) {
-        const FormConfig *form = FindForm(s, name);
-        if (form != nullptr && !offered(form))
-            papers.push_back(form);
+    // Which forms of the store are offered already, by their place in it.
+    std::vector<bool> offered(s.forms.size(), false);
+    auto offer = [&](const FormConfig &form) {
+        size_t at = static_cast<size_t>(&form - s.forms.data());
+        if (!offered[at]) {
+            offered[at] = true;
+            papers.push_back(&form);
+        }
+    };
+    // A driver names a paper or two: each is looked up in the store. A
+    // driver that names many gets them through one index of the store.
+    constexpr size_t kLookupsWithoutIndex = 8;
+    if (driver->papers.size() <= kLookupsWithoutIndex) {
+        for (const auto &name : driver->papers)
+            if (const FormConfig *form = FindForm(s, name))
+                offer(*form);
+    } else {
+        // Names are unique, so each folded name has one form.
+        std::unordered_map<std::u16string, const FormConfig *> byName;
+        byName.reserve(s.forms.size());
+        for (const FormConfig &form : s.forms)
+            byName.emplace(FoldName(form.name), &form);
+        for (const auto &name : driver->papers) {
+            auto found = byName.find(FoldName(name));
+            if (found != byName.end())
+                offer(*found->second);
+        }
     }
     for (const FormConfig &form : s.forms)
-        if (fits(*driver, form) && !offered(&form))
-            papers.push_back(&form);
+        if (fits(*driver, form))
+            offer(form);
     return papers;
 }
 

@@ -62,6 +62,8 @@ inline bool MayManage(const Handle &handle) { return (handle.access & PRINTER_AC
 
 // Case-insensitive as the platform compares printer, form and value names.
 bool SameName(const std::u16string &a, const std::u16string &b);
+// The key under which SameName finds a name equal: the name in lower case.
+std::u16string FoldName(const std::u16string &name);
 std::u16string FromWide(const WCHAR *text);
 
 // All below expect the caller to hold the server's lock.

@@ -261,4 +261,42 @@ TEST_F(CrtCodePages, WideCharToMultiByteRoundTrip)
     standin::ClearFaults();
 }
 
+// ASCII is copied a block at a time: characters of every length and bad
+// sequences at and around the block edges convert as one by one.
+TEST_F(CrtCodePages, ConversionAcrossAsciiBlocks)
+{
+    const std::string others[] = {"\xc3\xa9", "\xe4\xb8\xad", "\xf0\x9f\x98\x80"};
+    const std::u16string wide[] = {u"\u00e9", u"\u4e2d", u"\U0001F600"};
+    for (size_t at : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 40u}) {
+        for (size_t k = 0; k < 3; ++k) {
+            std::string narrow = std::string(at, 'a') + others[k] + std::string(20, 'b');
+            std::u16string expected = std::u16string(at, u'a') + wide[k] + std::u16string(20, u'b');
+            int units = MultiByteToWideChar(CP_UTF8, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
+            ASSERT_EQ(units, static_cast<int>(expected.size())) << at;
+            std::u16string back(static_cast<size_t>(units), u'\0');
+            MultiByteToWideChar(CP_UTF8, 0, narrow.data(), static_cast<int>(narrow.size()), &back[0], units);
+            EXPECT_EQ(back, expected) << at << " " << k;
+            int bytes = WideCharToMultiByte(CP_UTF8, 0, expected.data(), units, nullptr, 0, nullptr, nullptr);
+            std::string again(static_cast<size_t>(bytes), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, expected.data(), units, &again[0], bytes, nullptr, nullptr);
+            EXPECT_EQ(again, narrow) << at << " " << k;
+        }
+        // A cut sequence and an unpaired surrogate become U+FFFD.
+        std::string cut = std::string(at, 'a') + "\xe4\xb8" + "z";
+        std::u16string replaced(static_cast<size_t>(at) + 2, u'a');
+        replaced[at] = 0xFFFD;
+        replaced[at + 1] = u'z';
+        std::u16string got(replaced.size(), u'\0');
+        EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, cut.data(), static_cast<int>(cut.size()), &got[0],
+                                      static_cast<int>(got.size())),
+                  static_cast<int>(replaced.size()));
+        EXPECT_EQ(got, replaced) << at;
+        std::u16string lone = std::u16string(at, u'a') + u'\xD800' + u'z';
+        char narrow[64];
+        int n = WideCharToMultiByte(CP_UTF8, 0, lone.data(), static_cast<int>(lone.size()), narrow, sizeof narrow,
+                                    nullptr, nullptr);
+        EXPECT_EQ(std::string(narrow, static_cast<size_t>(n)), std::string(at, 'a') + "\xef\xbf\xbdz") << at;
+    }
+}
+
 }  // namespace

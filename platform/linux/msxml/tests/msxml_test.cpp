@@ -473,6 +473,170 @@ TEST_F(MsxmlTest, NamespaceManagerScopesAndLengths)
     EXPECT_EQ(S_OK, ns->reset());
 }
 
+// A list read front to back costs one step per item, and a list held
+// across a change of the tree answers for the tree as it is now.
+TEST_F(MsxmlTest, ChildListsWalkOnceAndFollowChanges)
+{
+    std::u16string xml = u"<r>";
+    for (int i = 0; i < 200; ++i)
+        xml += u"<c n=\"" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"\"/>";
+    xml += u"</r>";
+    Load(xml.c_str());
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNodeList> list;
+    ASSERT_EQ(S_OK, root->get_childNodes(&list));
+
+    standin::MsxmlWork before = standin::GetMsxmlWork();
+    LONG length = 0;
+    ASSERT_EQ(S_OK, list->get_length(&length));
+    ASSERT_EQ(200, length);
+    for (LONG i = 0; i < length; ++i) {
+        Ptr<IXMLDOMNode> item;
+        ASSERT_EQ(S_OK, list->get_item(i, &item));
+        ASSERT_EQ(S_OK, list->get_length(&length));
+    }
+    EXPECT_LE(standin::GetMsxmlWork().childSteps - before.childSteps, 2u * 200u);
+    Ptr<IXMLDOMNode> past;
+    EXPECT_EQ(S_FALSE, list->get_item(200, &past));
+    EXPECT_EQ(S_FALSE, list->get_item(-1, &past));
+
+    // Removing the item at 10 moves the next one there; an appended node
+    // is the new last item, wherever the list was.
+    Ptr<IXMLDOMNode> tenth, eleventh, removed;
+    ASSERT_EQ(S_OK, list->get_item(10, &tenth));
+    ASSERT_EQ(S_OK, list->get_item(11, &eleventh));
+    ASSERT_EQ(S_OK, root->removeChild(tenth, &removed));
+    ASSERT_EQ(S_OK, list->get_length(&length));
+    EXPECT_EQ(199, length);
+    Ptr<IXMLDOMNode> now;
+    ASSERT_EQ(S_OK, list->get_item(10, &now));
+    EXPECT_EQ(Xml(eleventh), Xml(now));
+    Ptr<IXMLDOMNode> added;
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"added"), Bstr(u""), &added));
+    ASSERT_EQ(S_OK, root->appendChild(added, nullptr));
+    ASSERT_EQ(S_OK, list->get_length(&length));
+    EXPECT_EQ(200, length);
+    ASSERT_EQ(S_OK, list->get_item(199, &now));
+    EXPECT_EQ(u"<added/>", Xml(now));
+    // Back to the front, then a text that replaces the children.
+    ASSERT_EQ(S_OK, list->get_item(0, &now));
+    EXPECT_EQ(u"<c n=\"A\"/>", Xml(now));
+    ASSERT_EQ(S_OK, root->put_text(Bstr(u"only text")));
+    ASSERT_EQ(S_OK, list->get_length(&length));
+    EXPECT_EQ(1, length);
+    EXPECT_EQ(S_FALSE, list->get_item(1, &now));
+}
+
+// A push copies nothing, and a lookup walks the scope once, so a node
+// under 2,000 declarations costs each call a walk, not a square.
+TEST_F(MsxmlTest, NamespaceLookupsWalkTheScopeOnce)
+{
+    auto number = [](int i) {
+        std::string digits = std::to_string(i);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    std::u16string xml = u"<r";
+    for (int i = 0; i < 2000; ++i)
+        xml += u" xmlns:p" + number(i) + u"=\"urn:" + number(i) + u"\"";
+    xml += u"><p0:e xmlns:p0=\"urn:1999\"/></r>";
+    Load(xml.c_str());
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> e;
+    Child(root, 0, e);
+
+    standin::MsxmlWork before = standin::GetMsxmlWork();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(S_OK, ns->pushNodeContext(e, VARIANT_TRUE));
+        ASSERT_EQ(S_OK, ns->popContext());
+    }
+    EXPECT_EQ(before.scopeSteps, standin::GetMsxmlWork().scopeSteps);
+
+    ASSERT_EQ(S_OK, ns->pushNodeContext(e, VARIANT_TRUE));
+    auto prefix = [this](const WCHAR *uri, LONG index) {
+        WCHAR buffer[16];
+        int size = 16;
+        HRESULT hr = ns->getPrefix(uri, index, buffer, &size);
+        return hr == S_OK ? std::u16string(buffer) : u"<none>";
+    };
+    // urn:1999 is p0 on the element and p1999 on the root, in that order;
+    // urn:0 is p0 on the root, which the element's p0 hides.
+    EXPECT_EQ(u"p0", prefix(u"urn:1999", 0));
+    EXPECT_EQ(u"p1999", prefix(u"urn:1999", 1));
+    EXPECT_EQ(u"<none>", prefix(u"urn:1999", 2));
+    EXPECT_EQ(u"<none>", prefix(u"urn:0", 0));
+    EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
+    EXPECT_EQ(u"urn:1999", Uri(u"p0", nullptr));
+    EXPECT_EQ(u"urn:7", Uri(u"p7", nullptr));
+    EXPECT_LT(standin::GetMsxmlWork().scopeSteps - before.scopeSteps, 30000u);
+
+    // An answer asked twice is the same; the stand-in answers from the tree
+    // as it is when asked, so a change of the tree or of the stack in
+    // between is seen.
+    EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
+    Ptr<IXMLDOMElement> element;
+    ASSERT_EQ(S_OK, e->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&element.p)));
+    ASSERT_EQ(S_OK, element->setAttribute(Bstr(u"xmlns:near"), StringVariant(Bstr(u"urn:1500"))));
+    EXPECT_EQ(u"near", prefix(u"urn:1500", 0));
+    ASSERT_EQ(S_OK, element->removeAttribute(Bstr(u"xmlns:near")));
+    EXPECT_EQ(u"p1500", prefix(u"urn:1500", 0));
+    ASSERT_EQ(S_OK, ns->declarePrefix(u"mine", u"urn:1500"));
+    EXPECT_EQ(u"mine", prefix(u"urn:1500", 0));
+    EXPECT_EQ(u"urn:1500", Uri(u"mine", nullptr));
+    ASSERT_EQ(S_OK, element->setAttribute(Bstr(u"xmlns:p7"), StringVariant(Bstr(u"urn:seven"))));
+    EXPECT_EQ(u"urn:seven", Uri(u"p7", nullptr));
+    ASSERT_EQ(S_OK, element->removeAttribute(Bstr(u"xmlns:p7")));
+    EXPECT_EQ(u"urn:7", Uri(u"p7", nullptr));
+
+    // Declaring a prefix the node binds replaces it on this level only.
+    EXPECT_EQ(S_FALSE, ns->declarePrefix(u"p5", u"urn:new"));
+    EXPECT_EQ(u"urn:new", Uri(u"p5", nullptr));
+    EXPECT_EQ(u"<none>", prefix(u"urn:5", 0));
+    EXPECT_EQ(u"p5", prefix(u"urn:new", 0));
+    ASSERT_EQ(S_OK, ns->putAllowOverride(VARIANT_FALSE));
+    EXPECT_EQ(E_FAIL, ns->declarePrefix(u"p6", u"urn:other"));
+    EXPECT_EQ(u"urn:6", Uri(u"p6", nullptr));
+    EXPECT_EQ(S_OK, ns->declarePrefix(u"fresh", u"urn:fresh"));
+    WCHAR first[16];
+    int size = 16;
+    ASSERT_EQ(S_OK, ns->getDeclaredPrefix(0, first, &size));
+    EXPECT_EQ(u"fresh", std::u16string(first));
+    ASSERT_EQ(S_OK, ns->popContext());
+    Uri(u"p5", nullptr, S_FALSE);
+}
+
+// Mapping makes a drive folder once; a folder removed since is made again
+// by the save or temporary file that needs it, a POSIX folder never.
+TEST_F(MsxmlTest, DriveFoldersRemovedSinceAreMadeAgain)
+{
+    char folder[] = "/tmp/msxml-folders-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    setenv("STANDIN_DRIVE_ROOT", folder, 1);
+    Load(kTicket);
+    const WCHAR *path = u"C:\\Users\\Public\\again.xml";
+    ASSERT_EQ(S_OK, doc->save(StringVariant(Bstr(path))));
+    std::string users = std::string(folder) + "/c/Users";
+    ASSERT_EQ(0, std::system(("rm -rf " + users).c_str()));
+    EXPECT_EQ(S_OK, doc->save(StringVariant(Bstr(path))));
+    struct stat st;
+    EXPECT_EQ(0, stat((users + "/Public/again.xml").c_str(), &st));
+    ASSERT_EQ(0, std::system(("rm -rf " + users).c_str()));
+    WCHAR temp[MAX_PATH];
+    ASSERT_NE(0u, GetTempFileNameW(u"C:\\Users\\Public", u"opt", 0, temp));
+    EXPECT_TRUE(MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING));
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << "the source is gone";
+
+    std::string missing = std::string(folder) + "/posix/missing.xml";
+    std::u16string wide(missing.begin(), missing.end());
+    EXPECT_EQ(E_ACCESSDENIED, doc->save(StringVariant(Bstr(wide.c_str()))));
+    EXPECT_NE(0, stat((std::string(folder) + "/posix").c_str(), &st));
+    unsetenv("STANDIN_DRIVE_ROOT");
+    EXPECT_EQ(0, std::system((std::string("rm -rf ") + folder).c_str()));
+}
+
 TEST_F(MsxmlTest, HostileInputIsRefused)
 {
     ExpectRefused(u"<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>");

@@ -471,6 +471,31 @@ TEST_F(SpoolerTest, PapersFollowTheModelsWidths)
     EXPECT_EQ(DeviceCapabilitiesW(u"Wren", nullptr, 6 /* DC_BINS */, nullptr, nullptr), -1);
 }
 
+// A driver that names many papers: its own come first in its order, named
+// without regard to case, each once, missing ones skipped; then the fitting
+// forms of the store not offered yet, in store order.
+TEST_F(SpoolerTest, ADriverNamingManyPapersOffersEachOnce)
+{
+    sp::DriverConfig driver = sp::ModelDriver(u"Wren");
+    driver.name = u"Wren Many";
+    driver.papers = {u"A4",        u"letter",   u"15 X 50MM", u"No such form", u"A5",       u"Legal",
+                     u"50 x 70mm", u"a4",       u"9 x 40mm",  u"12 x 80mm",    u"LETTER"};
+    ASSERT_TRUE(sp::AddDriver(driver));
+    sp::PrinterConfig printer;
+    ASSERT_TRUE(sp::GetPrinter(u"Wren", printer));
+    printer.name = u"Wren Many";
+    printer.driver = u"Wren Many";
+    ASSERT_TRUE(sp::AddPrinter(printer));
+
+    Papers many = PapersOf(u"Wren Many");
+    const std::vector<std::u16string> own = {u"A4",        u"Letter",   u"15 x 50mm", u"A5",
+                                             u"Legal",     u"50 x 70mm", u"9 x 40mm",  u"12 x 80mm"};
+    ASSERT_GT(many.names.size(), own.size());
+    EXPECT_EQ(std::vector<std::u16string>(many.names.begin(), many.names.begin() + own.size()), own);
+    std::vector<std::u16string> rest(many.names.begin() + own.size(), many.names.end());
+    EXPECT_EQ(rest, (std::vector<std::u16string>{u"12 x 40mm", u"12.5 x 40mm", u"13 x 40mm", u"14 x 50mm"}));
+}
+
 TEST_F(SpoolerTest, PaperNumbersStayWithTheirForms)
 {
     Papers before = PapersOf(u"Robin");

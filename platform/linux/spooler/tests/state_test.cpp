@@ -37,6 +37,12 @@ std::string ReadFile(const fs::path &path)
 
 void WriteFile(const fs::path &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
 
+// The name of the form at index in a saved state.
+std::string FormName(const std::string &state, size_t index)
+{
+    return nlohmann::json::parse(state)["forms"][index]["name"].get<std::string>();
+}
+
 class StateTest : public SpoolerTest {
 protected:
     void SetUp() override
@@ -239,6 +245,32 @@ TEST_F(StateTest, BadStatesAreRefusedAndChangeNothing)
     };
     ASSERT_TRUE(sp::SetData(u"Heron", u"Marker", REG_DWORD, {1, 2, 3, 4}));
     std::string before = sp::ToJson();
+
+    // Of several duplicates, the first form that has one is named, with
+    // its own first duplicate, not the first duplicate met.
+    auto refusal = [&](const std::function<void(nlohmann::json &)> &edit) {
+        std::string error;
+        EXPECT_FALSE(sp::FromJson(edited(edit), &error));
+        return error;
+    };
+    std::string names = refusal([](auto &j) {
+        j["forms"][4]["name"] = "Dup One";
+        j["forms"][5]["name"] = "Dup Two";
+        j["forms"][6]["name"] = "DUP TWO";
+        j["forms"][7]["name"] = "dup one";
+    });
+    EXPECT_NE(names.find("two forms named \"dup one\""), std::string::npos) << names;
+    std::string papers = refusal([](auto &j) {
+        j["forms"][4]["paper"] = 900;
+        j["forms"][5]["paper"] = 901;
+        j["forms"][6]["paper"] = 902;
+        j["forms"][7]["paper"] = 902;
+        j["forms"][8]["paper"] = 901;
+    });
+    std::string second = FormName(good, 5), last = FormName(good, 8);
+    EXPECT_NE(papers.find("forms \"" + second + "\" and \"" + last + "\" have the same paper number"),
+              std::string::npos)
+        << papers;
     for (const auto &[what, text] : cases) {
         std::string error;
         EXPECT_FALSE(sp::FromJson(text, &error)) << what;
