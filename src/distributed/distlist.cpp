@@ -28,14 +28,13 @@ constexpr int kColumnWidths[COLUMN_COUNT] = {20, 160, 100, 100, 100, 100, 100};
 // width, a blank in every row's first column.
 constexpr int IMAGE_WARNING = 0;
 constexpr int IMAGE_BLANK = 1;
-constexpr int IMAGE_NONE = -1;
 constexpr UINT CHECK_OFF = 1;  // state images of the check boxes
 constexpr UINT CHECK_ON = 2;
 
 constexpr WCHAR kUnknown[] = TEXT("\x2014\x2014");
 constexpr DWORD CAPTION_UNITS = DIST_NAME_UNITS + 128;
 
-// The list operations, by dialog and control id as the ribbon query has them.
+// The operations on the list view's rows and cells, by the dialog's window.
 HWND List(HWND hDlg)
 {
     return GetDlgItem(hDlg, IDC_DISTRIBUTED_LIST);
@@ -120,6 +119,8 @@ void EnableApply(HWND hDlg, bool enable)
 // share image lists); the bitmaps are copied into it and go at once.
 void AttachImages(HWND list)
 {
+    if (list == nullptr)
+        return;
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
     if (images == nullptr)
         return;

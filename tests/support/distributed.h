@@ -22,6 +22,9 @@ protected:
         SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         standin::ui::ResetAutomation();
         SpoolerTest::SetUp();
+        AddForm(u"18 x 100 mm", 18000, 100000);
+        AddForm(u"12.5 x 40mm", 12500, 40000);
+        AddForm(u"24 x 60mm", 24000, 60000);
     }
     void TearDown() override
     {
@@ -30,8 +33,8 @@ protected:
         SetThreadUILanguage(0);
     }
 
-    // A local printer on its own port; `paper` names the form of its default
-    // DEVMODE (empty: the printer has none).
+    // A local printer; `paper` names the form of its default DEVMODE (empty:
+    // the printer has none).
     static void AddPrinterWith(const std::u16string &name, const std::u16string &driver, const std::u16string &paper,
                                const std::u16string &port = u"USB001")
     {
@@ -42,20 +45,10 @@ protected:
         ASSERT_TRUE(standin::spooler::AddPrinter(config));
         if (paper.empty())
             return;
-        std::vector<BYTE> devmode = standin::spooler::MakeDefaultDevMode(name, paper);
-        ASSERT_FALSE(devmode.empty()) << "no form for the default paper";
-        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(name, devmode));
+        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(name, standin::spooler::MakeDefaultDevMode(name, paper)));
     }
 
-    static void SetDefaultPaperNumber(const std::u16string &printer, SHORT paper)
-    {
-        std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
-        ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
-        reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = paper;
-        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(printer, devmode));
-    }
-
-    // The printer's default DEVMODE, public part.
+    // The public part of the printer's default DEVMODE.
     static DEVMODEW DefaultDevMode(const std::u16string &printer)
     {
         DEVMODEW dm = {};
@@ -64,29 +57,16 @@ protected:
             std::memcpy(&dm, bytes.data(), sizeof(dm));
         return dm;
     }
-
-    static std::vector<BYTE> Stored(const std::u16string &printer)
+    static void SetDefaultPaperNumber(const std::u16string &printer, SHORT paper)
     {
-        standin::spooler::DataValue value;
-        if (!standin::spooler::GetData(printer, u"DISTRIBUTEDLIST", value))
-            return {};
-        return value.bytes;
-    }
-    static bool HasStoredList(const std::u16string &printer)
-    {
-        standin::spooler::DataValue value;
-        return standin::spooler::GetData(printer, u"DISTRIBUTEDLIST", value);
+        std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
+        ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
+        reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = paper;
+        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(printer, devmode));
     }
 
-    // The debugger output holds this line.
-    static bool Logged(const std::string &line)
-    {
-        for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
-            if (line == standin::DebugCaptureLine(i))
-                return true;
-        return false;
-    }
-    static size_t LoggedCount(const std::string &line)
+    // How many debugger lines are exactly this.
+    static size_t Lines(const std::string &line)
     {
         size_t n = 0;
         for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
