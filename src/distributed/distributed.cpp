@@ -1,7 +1,7 @@
 #include "src/distributed/distributed.h"
 
-// Not built yet: every dialog ends at once as cancelled, and no exchange
-// gets a reply.
+// Not built yet: the ribbon query's dialog ends at once as cancelled, and no
+// exchange gets a reply.
 namespace {
 
 INT_PTR EndAtOnce(HWND hDlg, UINT uMessage)
@@ -12,16 +12,6 @@ INT_PTR EndAtOnce(HWND hDlg, UINT uMessage)
 }
 
 }  // namespace
-
-INT_PTR CALLBACK DistributedPrintingProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM)
-{
-    return EndAtOnce(hDlg, uMessage);
-}
-
-INT_PTR CALLBACK RibbonWidthProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM)
-{
-    return EndAtOnce(hDlg, uMessage);
-}
 
 INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM)
 {

@@ -57,9 +57,14 @@ STANDIN_API bool Slide(HWND dialog, int id, int position);               // trac
 STANDIN_API bool Spin(HWND dialog, int id, int delta);                   // up-down arrow press(es): > 0 up, < 0 down
 // A click on a list view cell (item -1: below the rows). NM_DBLCLK is the
 // whole double click, so the parent sees NM_CLICK first, as on the platform.
+// In the item's own column the click lands past the check box (on the image
+// or the text), unless the column is too narrow to show more than the box:
+// then a left click toggles the box as ToggleListCheck does. The
+// notification's ptAction is the point clicked, for LVM_HITTEST.
 STANDIN_API bool ClickListItem(HWND dialog, int id, int item, int subItem, UINT code);
 // A click on an item's check box: the state image toggles (LVN_ITEMCHANGING,
-// LVN_ITEMCHANGED) and the parent then gets NM_CLICK for the item, as on the
+// LVN_ITEMCHANGED; the selection stays) and the parent then gets NM_CLICK for
+// the item, whose ptAction hit-tests as LVHT_ONITEMSTATEICON, as on the
 // platform. Only with LVS_EX_CHECKBOXES.
 STANDIN_API bool ToggleListCheck(HWND dialog, int id, int item);
 

@@ -361,14 +361,33 @@ void DeleteRow(HWND hwnd, ListViewState *s, int index, bool notify)
         s->rows.erase(s->rows.begin() + index);
 }
 
-POINT CellCenter(HWND hwnd, const ListViewState &s, int item, int subItem)
+int StateIconWidth(const ListViewState &s) { return (s.ex & LVS_EX_CHECKBOXES) ? kStateIconWidth : 0; }
+
+int RowTop(HWND hwnd, const ListViewState &s, int item) { return HeaderHeight(hwnd) + item * RowHeight(s); }
+
+// Where a user clicks a cell: the middle of its column, but in the item's own
+// column past the check box, which a click would toggle. A column too narrow
+// to show more than the box has only the box to click.
+POINT CellPoint(HWND hwnd, const ListViewState &s, int item, int subItem)
 {
     int left, width;
     ColumnSpan(s, subItem, &left, &width);
     int row = item < 0 ? int(s.rows.size()) : item;
-    return POINT{left + width / 2, HeaderHeight(hwnd) + row * RowHeight(s) + RowHeight(s) / 2};
+    int x = left + width / 2, box = StateIconWidth(s);
+    if (subItem == 0 && width > box)
+        x = left + box + (width - box) / 2;
+    return POINT{x, RowTop(hwnd, s, row) + RowHeight(s) / 2};
 }
 
+POINT StateIconPoint(HWND hwnd, const ListViewState &s, int item)
+{
+    int left, width;
+    ColumnSpan(s, 0, &left, &width);
+    return POINT{left + kStateIconWidth / 2, RowTop(hwnd, s, item) + RowHeight(s) / 2};
+}
+
+// The item's own column shows the check box, then the small image, then the
+// label; the other columns show their text.
 LRESULT HitTest(HWND hwnd, const ListViewState &s, LVHITTESTINFO *info, bool subItems)
 {
     if (!info)
@@ -382,28 +401,59 @@ LRESULT HitTest(HWND hwnd, const ListViewState &s, LVHITTESTINFO *info, bool sub
         return -1;
     }
     info->iItem = row;
-    int x = info->pt.x, icons = (s.ex & LVS_EX_CHECKBOXES) ? kStateIconWidth : 0;
-    info->flags = x < icons ? LVHT_ONITEMSTATEICON
-                            : (s.lists[LVSIL_SMALL] && x < icons + kStateIconWidth ? LVHT_ONITEMICON : LVHT_ONITEMLABEL);
+    int x = info->pt.x, left, width;
+    ColumnSpan(s, 0, &left, &width);
+    int box = StateIconWidth(s), icon = s.lists[LVSIL_SMALL] ? kStateIconWidth : 0;
+    if (x >= left && x < left + width && x < left + box)
+        info->flags = LVHT_ONITEMSTATEICON;
+    else if (x >= left && x < left + width && x < left + box + icon)
+        info->flags = LVHT_ONITEMICON;
+    else
+        info->flags = LVHT_ONITEMLABEL;
     if (subItems)
         for (const Column &c : s.columns) {
-            int left, width;
-            if (ColumnSpan(s, c.subItem, &left, &width) && x >= left && x < left + width)
+            int cl, cw;
+            if (ColumnSpan(s, c.subItem, &cl, &cw) && x >= cl && x < cl + cw)
                 info->iSubItem = c.subItem;
         }
     return row;
 }
 
-// A user's click on a row (or below the rows): the row is selected and
-// focused (the others deselected), then the parent gets the click.
+// A left click on a check box toggles it by itself: LVN_ITEMCHANGING (which
+// the parent may refuse) and LVN_ITEMCHANGED; the selection stays.
+void ToggleState(HWND hwnd, ListViewState *s, int item)
+{
+    UINT image = (s->rows[size_t(item)].state & LVIS_STATEIMAGEMASK) >> 12;
+    SetItemState(hwnd, s, item, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
+}
+
+void SendActivate(HWND hwnd, UINT code, int item, int subItem, POINT at)
+{
+    NMITEMACTIVATE nm{};
+    nm.iItem = item;
+    nm.iSubItem = item >= 0 ? subItem : 0;
+    nm.ptAction = at;
+    NotifyHeader(hwnd, &nm.hdr, code);
+}
+
+// A user's click on a cell (or below the rows), at CellPoint. A left click
+// that lands on a check box toggles it as ToggleCheck does; any other click
+// selects and focuses the row (the others deselected). Then the parent gets
+// the click, whose point it may hit-test.
 LRESULT ClickItem(HWND hwnd, ListViewState *s, int item, int subItem, UINT code)
 {
     if (item < -1 || item >= int(s->rows.size()) || (code != NM_CLICK && code != NM_RCLICK && code != NM_DBLCLK) ||
         (item >= 0 && !ValidSubItem(*s, subItem)))
         return FALSE;
     SetFocus(hwnd);
-    POINT at = CellCenter(hwnd, *s, item, subItem);
-    if (item >= 0) {
+    POINT at = CellPoint(hwnd, *s, item, item >= 0 ? subItem : 0);
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    HitTest(hwnd, *s, &hit, false);
+    if (item >= 0 && code != NM_RCLICK && (hit.flags & LVHT_ONITEMSTATEICON) &&
+        (s->rows[size_t(item)].state & LVIS_STATEIMAGEMASK)) {
+        ToggleState(hwnd, s, item);
+    } else if (item >= 0) {
         for (size_t j = 0; j < s->rows.size(); ++j)
             if (int(j) != item && (s->rows[j].state & LVIS_SELECTED))
                 SetItemState(hwnd, s, int(j), 0, LVIS_SELECTED);
@@ -413,36 +463,31 @@ LRESULT ClickItem(HWND hwnd, ListViewState *s, int item, int subItem, UINT code)
             if (s->rows[j].state & LVIS_SELECTED)
                 SetItemState(hwnd, s, int(j), 0, LVIS_SELECTED);
     }
-    auto send = [&](UINT what) {
-        NMITEMACTIVATE nm{};
-        nm.iItem = item;
-        nm.iSubItem = item >= 0 ? subItem : 0;
-        nm.ptAction = at;
-        NotifyHeader(hwnd, &nm.hdr, what);
-    };
-    send(code == NM_RCLICK ? NM_RCLICK : NM_CLICK);
+    if (item >= int(s->rows.size()))
+        item = -1;  // the parent deleted it meanwhile
+    SendActivate(hwnd, code == NM_RCLICK ? NM_RCLICK : NM_CLICK, item, subItem, at);
     if (code == NM_DBLCLK) {
-        send(NM_DBLCLK);
+        SendActivate(hwnd, NM_DBLCLK, item, subItem, at);
         if (item >= 0)
-            send(LVN_ITEMACTIVATE);
+            SendActivate(hwnd, LVN_ITEMACTIVATE, item, subItem, at);
     }
     return TRUE;
 }
 
-// A user's click on a check box: the state image toggles, then NM_CLICK.
+// A user's click on an item's check box: the state image toggles, then the
+// parent gets NM_CLICK with the box's point, which hit-tests as
+// LVHT_ONITEMSTATEICON.
 LRESULT ToggleCheck(HWND hwnd, ListViewState *s, int item)
 {
     if (!(s->ex & LVS_EX_CHECKBOXES) || item < 0 || size_t(item) >= s->rows.size())
         return FALSE;
-    UINT image = (s->rows[size_t(item)].state & LVIS_STATEIMAGEMASK) >> 12;
-    if (image == 0)
+    if (!(s->rows[size_t(item)].state & LVIS_STATEIMAGEMASK))
         return FALSE;
     SetFocus(hwnd);
-    SetItemState(hwnd, s, item, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
-    NMITEMACTIVATE nm{};
-    nm.iItem = item;
-    nm.ptAction = POINT{kStateIconWidth / 2, HeaderHeight(hwnd) + item * RowHeight(*s) + RowHeight(*s) / 2};
-    NotifyHeader(hwnd, &nm.hdr, NM_CLICK);
+    ToggleState(hwnd, s, item);
+    if (size_t(item) >= s->rows.size())
+        return TRUE;
+    SendActivate(hwnd, NM_CLICK, item, 0, StateIconPoint(hwnd, *s, item));
     return TRUE;
 }
 

@@ -90,6 +90,97 @@ TEST_F(CommctrlTest, ListViewCheckBoxesAreStateImagesOneAndTwo)
     DestroyWindow(dlg);
 }
 
+// What the parent can tell from a click: the notification's point, hit-tested,
+// says whether the box or the row was clicked.
+TEST_F(CommctrlTest, ListViewClickPointTellsTheBoxFromTheRow)
+{
+    Template t(WS_POPUP, 300, 200);
+    t.Add(0, WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL, kList, u"", 0, 0, 290, 150);
+    HWND dlg = Make(t);
+    HWND list = Item(dlg, kList);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES);
+    ListView_SetImageList(list, ImageList_Create(16, 16, ILC_COLOR24, 2, 0), LVSIL_SMALL);
+    for (int c = 0; c < 2; ++c) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_WIDTH | LVCF_SUBITEM;
+        col.cx = c ? 100 : 20;
+        col.iSubItem = c;
+        ListView_InsertColumn(list, c, &col);
+    }
+    for (int r = 0; r < 2; ++r) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = r;
+        item.pszText = const_cast<LPWSTR>(u"");
+        ListView_InsertItem(list, &item);
+    }
+
+    struct Seen {
+        UINT code;
+        int item, subItem;
+        UINT flags;
+        int hitItem, hitSubItem;
+        UINT checkAtClick;
+    };
+    std::vector<Seen> seen;
+    Rec().handler = [&](HWND, UINT msg, WPARAM, LPARAM lParam) -> INT_PTR {
+        auto *nm = reinterpret_cast<NMITEMACTIVATE *>(lParam);
+        if (msg != WM_NOTIFY || (nm->hdr.code != NM_CLICK && nm->hdr.code != NM_RCLICK && nm->hdr.code != NM_DBLCLK))
+            return FALSE;
+        LVHITTESTINFO hit{};
+        hit.pt = nm->ptAction;
+        ListView_HitTest(list, &hit);
+        LVHITTESTINFO sub{};
+        sub.pt = nm->ptAction;
+        ListView_SubItemHitTest(list, &sub);
+        seen.push_back({nm->hdr.code, nm->iItem, nm->iSubItem, hit.flags, hit.iItem, sub.iSubItem,
+                        nm->iItem >= 0 ? CheckImage(list, nm->iItem) : 0u});
+        return FALSE;
+    };
+
+    // On the row: the image of the item's own column, or another column's
+    // text; the box stays as it was.
+    ASSERT_TRUE(ClickListItem(dlg, kList, 0, 0, NM_CLICK));
+    ASSERT_TRUE(ClickListItem(dlg, kList, 0, 1, NM_CLICK));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].flags, UINT(LVHT_ONITEMICON));
+    EXPECT_EQ(seen[0].hitItem, 0);
+    EXPECT_EQ(seen[1].flags, UINT(LVHT_ONITEMLABEL));
+    EXPECT_EQ(seen[1].hitSubItem, 1);
+    EXPECT_EQ(CheckImage(list, 0), 1u);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+
+    // On the box: toggled before the click arrives, and the point says so.
+    seen.clear();
+    ASSERT_TRUE(ToggleListCheck(dlg, kList, 1));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].flags, UINT(LVHT_ONITEMSTATEICON));
+    EXPECT_EQ(seen[0].hitItem, 1);
+    EXPECT_EQ(seen[0].checkAtClick, 2u);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0) << "the box does not select";
+
+    // A first column no wider than the box: a left click there is on the box;
+    // a right click toggles nothing.
+    ListView_SetColumnWidth(list, 0, 16);
+    seen.clear();
+    ASSERT_TRUE(ClickListItem(dlg, kList, 1, 0, NM_CLICK));
+    ASSERT_TRUE(ClickListItem(dlg, kList, 1, 0, NM_RCLICK));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].flags, UINT(LVHT_ONITEMSTATEICON));
+    EXPECT_EQ(seen[0].checkAtClick, 1u);
+    EXPECT_EQ(seen[1].code, UINT(NM_RCLICK));
+    EXPECT_EQ(CheckImage(list, 1), 1u);
+
+    // Below the rows: nothing is hit.
+    seen.clear();
+    ASSERT_TRUE(ClickListItem(dlg, kList, -1, 0, NM_CLICK));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].item, -1);
+    EXPECT_EQ(seen[0].hitItem, -1);
+    EXPECT_EQ(seen[0].flags, UINT(LVHT_NOWHERE));
+    DestroyWindow(dlg);
+}
+
 TEST_F(CommctrlTest, ListViewSubItemsClicksAndItsImageList)
 {
     long start = standin::GetCounters().gdiObjects;
