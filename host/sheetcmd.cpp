@@ -9,8 +9,10 @@
 #include "host/state.h"
 #include "host/text.h"
 #include "platform/linux/spooler/server.h"
+#include "src/distributed/distributed.h"
 #include "platform/linux/user/automation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstddef>
@@ -125,8 +127,13 @@ bool QueueDialogScript(const Action &action, std::string &error)
     std::stringstream stream(action.value);
     for (std::string step; std::getline(stream, step, ';');)
         steps.push_back(SplitAction(step));
-    ui::OnDialog(static_cast<int>(id), [steps](HWND dialog) {
+    ui::OnDialog(static_cast<int>(id), [steps, id](HWND dialog) {
         for (const Action &step : steps) {
+            // "show" prints the dialog as the user sees it at that point.
+            if (step.verb == "show") {
+                Print("  dialog %ld as shown:\n%s", id, ui::Describe(dialog).c_str());
+                continue;
+            }
             std::string stepError;
             if (!ControlAction(dialog, step, stepError))
                 Print("  (in dialog) %s\n", stepError.c_str());
@@ -365,6 +372,60 @@ std::string DefaultPaperText(const std::u16string &printer)
     return "paper " + std::to_string(paper) + " (no form of that number)";
 }
 
+// The distributed printing list the printer keeps, as stored: every entry
+// that lies inside the value, whatever its header promises.
+void ShowDistributedList(const std::u16string &printer)
+{
+    standin::spooler::DataValue value;
+    if (!standin::spooler::GetData(printer, u"DISTRIBUTEDLIST", value)) {
+        Print("stored DISTRIBUTEDLIST: none\n");
+        return;
+    }
+    if (value.bytes.size() < sizeof(DISTRIBUTEDHEADER)) {
+        Print("stored DISTRIBUTEDLIST: %zu bytes, shorter than its header\n", value.bytes.size());
+        return;
+    }
+    DISTRIBUTEDHEADER header;
+    std::memcpy(&header, value.bytes.data(), sizeof(header));
+    size_t room = (value.bytes.size() - sizeof(header)) / sizeof(DISTRIBUTEDENTRY);
+    Print("stored DISTRIBUTEDLIST: count %ld, %zu bytes\n", static_cast<long>(header.Count), value.bytes.size());
+    size_t count = header.Count < 0 ? 0 : std::min(room, static_cast<size_t>(header.Count));
+    auto text = [](const WCHAR *units) {
+        size_t n = 0;
+        while (n < DIST_NAME_UNITS && units[n] != 0)
+            ++n;
+        return Printable(Utf8(std::u16string(units, n)));
+    };
+    for (size_t i = 0; i < count; ++i) {
+        DISTRIBUTEDENTRY entry;
+        std::memcpy(&entry, value.bytes.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
+        Print("  [%zu] %s \"%s\", comment \"%s\"\n", i, entry.Checked != 0 ? "checked" : "unchecked",
+              text(entry.PrinterName).c_str(), text(entry.Comment).c_str());
+    }
+}
+
+// Every printer's default paper, by printer.
+std::map<std::u16string, std::string> DefaultPapers()
+{
+    std::map<std::u16string, std::string> papers;
+    for (const std::u16string &name : standin::spooler::PrinterNames())
+        papers[name] = DefaultPaperText(name);
+    return papers;
+}
+
+// Printers other than the sheet's whose default paper the run changed (the
+// ribbon width dialog sets another printer's paper).
+void ShowOtherPaperChanges(const std::map<std::u16string, std::string> &before, const std::u16string &sheetPrinter)
+{
+    for (const auto &now : DefaultPapers()) {
+        auto old = before.find(now.first);
+        if (now.first == sheetPrinter || old == before.end() || old->second == now.second)
+            continue;
+        Print("default paper of %s: %s -> %s\n", Printable(Utf8(now.first)).c_str(), old->second.c_str(),
+              now.second.c_str());
+    }
+}
+
 // What an Apply stored. The job's record only where there is a job: the
 // printer's own sheet works on the printer, not on a document.
 void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, SheetKind kind,
@@ -424,6 +485,7 @@ int RunSheet(const HostOptions &options)
     std::string error;
     std::vector<BYTE> devmodeBefore = standin::spooler::DefaultDevMode(printer);
     std::vector<standin::spooler::FormConfig> formsBefore = standin::spooler::Forms();
+    std::map<std::u16string, std::string> papersBefore = DefaultPapers();
     SheetKind kind = options.deviceSheet ? SheetKind::Device : SheetKind::Document;
     int status = 0;
     bool applied = false;
@@ -478,6 +540,9 @@ int RunSheet(const HostOptions &options)
         ShowStored(printer, devmodeBefore, kind, jobRecord);
         Print("printer's default paper: %s\n", DefaultPaperText(printer).c_str());
     }
+    if (kind == SheetKind::Document && config.driver == u"FalconBT")
+        ShowDistributedList(printer);
+    ShowOtherPaperChanges(papersBefore, printer);
     ShowFormChanges(formsBefore);
     if (!SaveServer(options.stateFile))
         status = 1;
