@@ -63,6 +63,17 @@ int RunPrinters(const HostOptions &options)
             Print("  status    offline\n");
         Print("  settings  %s\n", StoredSettings(name).c_str());
     }
+    // The forms users made (the printers' own sizes are the drivers').
+    bool heading = false;
+    for (const standin::spooler::FormConfig &form : standin::spooler::Forms()) {
+        if (form.flags != FORM_USER)
+            continue;
+        if (!heading)
+            Print("user forms:\n");
+        heading = true;
+        Print("  %s: %s (paper %u)\n", Printable(Utf8(form.name)).c_str(), DescribeForm(form).c_str(),
+              static_cast<unsigned>(form.paper));
+    }
     return 0;
 }
 

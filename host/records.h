@@ -1,6 +1,7 @@
 // How the host shows the plug-in's records.
 #pragma once
 
+#include "platform/linux/spooler/server.h"
 #include "src/records/records.h"
 
 #include <string>
@@ -12,5 +13,7 @@ namespace host {
 std::string DescribeSettings(const std::vector<BYTE> &bytes, DWORD type);
 // One line per OEMDEV field, "  Speed        4".
 std::string DescribeOEMDev(const OEMDEV &record);
+// A form as the user knows it: "12 x 40 mm, margins 1 / 1 mm".
+std::string DescribeForm(const standin::spooler::FormConfig &form);
 
 }  // namespace host

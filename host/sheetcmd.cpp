@@ -312,16 +312,6 @@ void ShowNewJobs(size_t &shown)
     }
 }
 
-// A form as the user knows it: width x length and the margins, in mm.
-std::string FormText(const standin::spooler::FormConfig &form)
-{
-    char text[160];
-    std::snprintf(text, sizeof(text), "%.3g x %.3g mm, margins %.3g / %.3g mm%s", form.size.cx / 1000.0,
-                  form.size.cy / 1000.0, form.imageableArea.left / 1000.0,
-                  (form.size.cx - form.imageableArea.right) / 1000.0, form.flags == FORM_PRINTER ? " (printer form)" : "");
-    return text;
-}
-
 bool SameForm(const standin::spooler::FormConfig &a, const standin::spooler::FormConfig &b)
 {
     return a.flags == b.flags && a.size.cx == b.size.cx && a.size.cy == b.size.cy &&
@@ -341,16 +331,16 @@ void ShowFormChanges(const std::vector<standin::spooler::FormConfig> &before)
     for (const auto &form : after) {
         auto found = old.find(form.name);
         if (found == old.end()) {
-            lines.push_back("  added " + Printable(Utf8(form.name)) + ": " + FormText(form));
+            lines.push_back("  added " + Printable(Utf8(form.name)) + ": " + DescribeForm(form));
         } else {
             if (!SameForm(*found->second, form))
-                lines.push_back("  changed " + Printable(Utf8(form.name)) + ": " + FormText(*found->second) + " -> " +
-                                FormText(form));
+                lines.push_back("  changed " + Printable(Utf8(form.name)) + ": " + DescribeForm(*found->second) + " -> " +
+                                DescribeForm(form));
             old.erase(found);
         }
     }
     for (const auto &gone : old)
-        lines.push_back("  deleted " + Printable(Utf8(gone.first)) + ": " + FormText(*gone.second));
+        lines.push_back("  deleted " + Printable(Utf8(gone.first)) + ": " + DescribeForm(*gone.second));
     if (lines.empty())
         return;
     Print("forms:\n");

@@ -163,3 +163,54 @@ TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
 }
 
 }  // namespace
+
+namespace {
+
+// A user's whole Page Setup and Graphics session on a label printer, then
+// what `printers` shows of it.
+TEST_F(SheetCommand, NewFormMirrorAndErrorDiffusionOnAKestrel)
+{
+    HostRun run = RunHost("--state " + state_ +
+                          " sheet --printer KestrelBT --do page:110"
+                          " --do 'dialog:109=type:950=Shop 12 x 40;choose:1039=2;type:956=40;type:954=1;"
+                          "type:957=1;click:1014'"
+                          " --do click:1054 --do click:1040 --do page:111 --do click:1062 --do slide:1057=3"
+                          " --do apply");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, Gray 2, GrayLevel 3, Mirror 1 (the rest at the "
+                           "defaults)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("printer's default paper: Shop 12 x 40 (paper"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("forms:\n  added Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm\n"), std::string::npos)
+        << run.out;
+
+    HostRun printers = RunHost("--state " + state_ + " printers");
+    ASSERT_EQ(printers.status, 0) << printers.out;
+    size_t kestrel = printers.out.find("KestrelBT\n");
+    ASSERT_NE(kestrel, std::string::npos);
+    std::string block = printers.out.substr(kestrel, printers.out.find("\nKestrelBT PRO") - kestrel);
+    EXPECT_NE(block.find("paper     Shop 12 x 40 (paper"), std::string::npos) << block;
+    EXPECT_NE(block.find("settings  Rotate 0, Gray 2, GrayLevel 3, Mirror 1"), std::string::npos) << block;
+    EXPECT_NE(printers.out.find("  Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm (paper"), std::string::npos)
+        << printers.out;
+}
+
+TEST_F(SheetCommand, SpecialTapeClearsChainAndAutoCutOnAHeron)
+{
+    HostRun run = RunHost("--state " + state_ +
+                          " sheet --printer Heron --do page:110 --do click:1039 --do click:1041 --do click:1084"
+                          " --do apply");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, SpecialTape 1 (the rest at the defaults)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("1039 check [ ] \"Chain\" disabled"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1041 check [ ] \"Auto Cut\" disabled"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1084 check [x] \"Special Tape(No Cut)\""), std::string::npos) << run.out;
+    HostRun printers = RunHost("--state " + state_ + " printers");
+    EXPECT_NE(printers.out.find("settings  Rotate 0, SpecialTape 1 (the rest at the defaults)"), std::string::npos)
+        << printers.out;
+}
+
+}  // namespace
