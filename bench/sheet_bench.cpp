@@ -26,10 +26,12 @@ IPrintOemUI *MakeUi(long forms = 0)
     return ui;
 }
 
-// range(0): 0 the document sheet with every page shown, 1 the device sheet.
+// range(0): 0 the document sheet with every page shown, 1 the device sheet;
+// range(1): forms in the store besides the sample's (the Page Setup page
+// lists those the printer's driver offers).
 void BM_OpenShowAndCloseSheet(benchmark::State &state)
 {
-    IPrintOemUI *ui = MakeUi();
+    IPrintOemUI *ui = MakeUi(state.range(1));
     SheetKind kind = state.range(0) ? SheetKind::Device : SheetKind::Document;
     for (auto _ : state) {
         PropertySheet sheet(ui, kind, u"KestrelBT", ghInstance);
@@ -40,9 +42,16 @@ void BM_OpenShowAndCloseSheet(benchmark::State &state)
         sheet.Close();
     }
     ui->Release();
+    standin::spooler::LoadSample();
     standin::DebugCaptureClear();
 }
-BENCHMARK(BM_OpenShowAndCloseSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenShowAndCloseSheet)
+    ->ArgNames({"device", "forms"})
+    ->Args({0, 0})
+    ->Args({0, 100})
+    ->Args({0, 1000})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 // The document sheet on a server with range(0) forms: its paper list comes
 // from the forms the printer's driver offers.
