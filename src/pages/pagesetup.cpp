@@ -278,10 +278,6 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
             value = gszQuality;
             break;
         }
-        case IDC_HALF_CUT:
-            settings.HalfCut = Checked(hDlg, IDC_HALF_CUT) ? 1 : 0;
-            ShowOptionPicture(hDlg, settings);
-            break;
         case IDC_DISTRIBUTED:
             settings.Distributed = Checked(hDlg, IDC_DISTRIBUTED) ? 1 : 0;
             EnableWindow(GetDlgItem(hDlg, IDC_SETTING_VALUE), settings.Distributed != 0 ? TRUE : FALSE);
@@ -307,17 +303,24 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
         break;
     }
     case IDC_CHAIN:
-        settings.Chain = Checked(hDlg, IDC_CHAIN) ? 1 : 0;
-        ShowOptionPicture(hDlg, settings);
-        break;
     case IDC_MIRROR:
-        settings.Mirror = Checked(hDlg, IDC_MIRROR) ? 1 : 0;
-        ShowOptionPicture(hDlg, settings);
-        break;
     case IDC_AUTO_CUT:
-        settings.AutoCut = Checked(hDlg, IDC_AUTO_CUT) ? 1 : 0;
+    case IDC_HALF_CUT: {
+        // Each box is its field; half cut is on the extended page only.
+        static const struct {
+            WORD id;
+            LONG REGSTRUCT::*field;
+        } kBoxes[] = {{IDC_CHAIN, &REGSTRUCT::Chain},
+                      {IDC_MIRROR, &REGSTRUCT::Mirror},
+                      {IDC_AUTO_CUT, &REGSTRUCT::AutoCut},
+                      {IDC_HALF_CUT, &REGSTRUCT::HalfCut}};
+        for (const auto &box : kBoxes) {
+            if (box.id == id && (extended || id != IDC_HALF_CUT))
+                settings.*box.field = Checked(hDlg, id) ? 1 : 0;
+        }
         ShowOptionPicture(hDlg, settings);
         break;
+    }
     case IDC_PORTRAIT:
         settings.Rotate = 0;
         SetPicture(hDlg, IDC_DIRECTION_PICTURE, IDB_PORTRAIT);
