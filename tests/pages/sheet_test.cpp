@@ -334,8 +334,9 @@ TEST_F(SheetTest, AClosedSheetLeavesNothingBehind)
     for (SheetKind kind : {SheetKind::Document, SheetKind::Device}) {
         PropertySheet &s = Open(u"KestrelBT", kind);
         ASSERT_TRUE(kind == SheetKind::Document ? s.ActivateTemplate(112) : s.Activate(1));
-        if (kind == SheetKind::Document)
+        if (kind == SheetKind::Document) {
             ASSERT_NE(gpCurrentSettings, nullptr);
+        }
         s.Cancel();
         sheet.reset();
         EXPECT_EQ(gpCurrentContext, nullptr);
