@@ -1,7 +1,7 @@
 #include "src/distributed/distributed.h"
 
-// Not built yet: every dialog ends at once as cancelled, and no exchange
-// gets a reply.
+// Not built yet: every dialog ends at once as cancelled. The ribbon query
+// is in ribbonquery.cpp.
 namespace {
 
 INT_PTR EndAtOnce(HWND hDlg, UINT uMessage)
@@ -23,17 +23,3 @@ INT_PTR CALLBACK RibbonWidthProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM)
     return EndAtOnce(hDlg, uMessage);
 }
 
-INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM)
-{
-    return EndAtOnce(hDlg, uMessage);
-}
-
-DWORD WINAPI GetRibbonDataThread(LPVOID)
-{
-    return 0;
-}
-
-DWORD BidiCmdtoPrinter(PCWSTR, const BYTE *, DWORD, BYTE **)
-{
-    return 0;
-}
