@@ -26,10 +26,32 @@ struct Cell {
     int image;
 };
 
-// Whatever the list view hears from the worker, and on which thread.
+// The progress bar's range as the dialog sets it, and its position after
+// every step.
+struct BarWatch {
+    WNDPROC original = nullptr;
+    int low = -1, high = -1;
+    std::vector<int> steps;
+} gBar;
+
+LRESULT CALLBACK WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcW(gBar.original, hwnd, message, wParam, lParam);
+    if (message == PBM_SETRANGE) {
+        gBar.low = LOWORD(lParam);
+        gBar.high = HIWORD(lParam);
+    } else if (message == PBM_STEPIT) {
+        gBar.steps.push_back(static_cast<int>(CallWindowProcW(gBar.original, hwnd, PBM_GETPOS, 0, 0)));
+    }
+    return result;
+}
+
+// Whatever the list view hears, and on which thread. The progress dialog
+// counts the rows before it sets up its bar: the bar is watched from then.
 struct ListWatch {
     WNDPROC original = nullptr;
     DWORD ownerThread = 0;
+    const RIBBONQUERY *query = nullptr;
     int setItems = 0;
     int fromOtherThreads = 0;
 } gList;
@@ -41,23 +63,13 @@ LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         if (GetCurrentThreadId() != gList.ownerThread)
             ++gList.fromOtherThreads;
     }
+    if (message == LVM_GETITEMCOUNT && gBar.original == nullptr && gList.query != nullptr &&
+        gList.query->Progress != nullptr) {
+        HWND bar = GetDlgItem(gList.query->Progress, IDC_RIBBON_PROGRESS);
+        gBar.original =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBar)));
+    }
     return CallWindowProcW(gList.original, hwnd, message, wParam, lParam);
-}
-
-// The progress bar's range when the user first sees it, and its position
-// after every step.
-struct BarWatch {
-    WNDPROC original = nullptr;
-    int low = -1, high = -1;
-    std::vector<int> steps;
-} gBar;
-
-LRESULT CALLBACK WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = CallWindowProcW(gBar.original, hwnd, message, wParam, lParam);
-    if (message == PBM_STEPIT)
-        gBar.steps.push_back(static_cast<int>(CallWindowProcW(gBar.original, hwnd, PBM_GETPOS, 0, 0)));
-    return result;
 }
 
 INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -145,26 +157,16 @@ protected:
         return {text, item.iImage};
     }
 
-    // Runs the progress dialog to its end; the bar is watched from the
-    // moment the user can see it.
+    // Runs the progress dialog to its end.
     INT_PTR Run()
     {
-        ui::OnDialog(IDD_RIBBON_QUERY, [](HWND dialog) {
-            HWND bar = GetDlgItem(dialog, IDC_RIBBON_PROGRESS);
-            PBRANGE range = {-1, -1};
-            SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-            gBar.low = range.iLow;
-            gBar.high = range.iHigh;
-            gBar.original = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBar)));
-            // The user cannot close it: it ends when the worker is done.
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            SendMessageW(dialog, WM_CLOSE, 0, 0);
-        });
+        gBar = BarWatch();
         query = RIBBONQUERY{owner, IDC_DISTRIBUTED_LIST, nullptr};
-        return DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_QUERY), owner, GetRibbonDataProc,
-                               reinterpret_cast<LPARAM>(&query));
+        gList.query = &query;
+        INT_PTR result = DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_QUERY), owner, GetRibbonDataProc,
+                                         reinterpret_cast<LPARAM>(&query));
+        gList.query = nullptr;
+        return result;
     }
 
     // How often each printer was asked.
@@ -207,8 +209,16 @@ TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnce)
 
 TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFilePort)
 {
-    // The first answer takes a while, so the bar is watched before any step.
+    // The first answer takes a while: the user tries to close the dialog
+    // meanwhile, and cannot.
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 150)));
+    bool tried = false;
+    ui::OnDialog(IDD_RIBBON_QUERY, [&tried](HWND dialog) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        SendMessageW(dialog, WM_CLOSE, 0, 0);
+        tried = true;
+    });
     const char16_t *printers[] = {u"FalconBT",          u"FalconBT (2)",       u"FalconBT (12 mm)",
                                   u"FalconBT (silent)", u"FalconBT (offline)", u"FalconBT (file)",
                                   u"FalconBT (lower-case file)"};
@@ -220,6 +230,7 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
     gList.setItems = 0;
 
     EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(tried);
 
     struct Expected {
         std::u16string width;

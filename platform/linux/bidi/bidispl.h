@@ -5,6 +5,10 @@
 // types, actions and access flags are in the spooler's winspool.h, where the
 // platform has them. Every printer of the print server has a port that
 // answers the schema "\Printer.WR" as programmed (spooler/server.h).
+//
+// Faults (standin::FailNext): "BindDevice" and "SendRecv" fail those calls;
+// besides the general "CoCreateInstance", "CoCreateInstance(BidiSpl)" and
+// "CoCreateInstance(BidiRequest)" fail the making of one class only.
 #pragma once
 
 #include "platform/linux/ole/ole.h"
