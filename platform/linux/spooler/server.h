@@ -22,7 +22,7 @@ struct DataValue {
 };
 
 // What a printer's port answers to a bidi request with the schema
-// "\\Printer.WR" and the action "Get". By default it does not answer: the
+// "\Printer.WR" and the action "Get". By default it does not answer: the
 // exchange succeeds with no output data.
 struct BidiReply {
     bool answers = false;    // output data come back (BIDI_BLOB)
@@ -156,7 +156,7 @@ STANDIN_API std::vector<JobRecord> Jobs();
 STANDIN_API void ClearJobs();
 
 // The bidi port of each printer (bidi/bidispl.h). The ribbon status block a
-// label printer answers "\\Printer.WR" with: 16 bytes, 0x1A 0x40, six unused,
+// label printer answers "\Printer.WR" with: 16 bytes, 0x1A 0x40, six unused,
 // the ribbon type at 8, six unused, the width in millimetres at 15.
 STANDIN_API std::vector<BYTE> RibbonStatus(BYTE type, BYTE widthMm);
 // A reply of exactly these bytes.
