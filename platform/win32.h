@@ -24,6 +24,7 @@
 #include <winddiui.h>
 #include <msxml2.h>
 #include <bidispl.h>
+#include "platform/windows/bidiids.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,7 @@
 #include "platform/linux/res/res.h"
 #include "platform/linux/decl/driverui.h"
 #include "platform/linux/spooler/winspool.h"
+#include "platform/linux/bidi/bidispl.h"
 #include "platform/linux/user/user.h"
 
 #endif

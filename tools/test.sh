@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds and tests the
-# Linux build (plain and under AddressSanitizer/UBSan), cross-builds both
-# Windows DLLs, checks them, and runs the Windows smoke test and the dialog
-# layout check under Wine.
+# Linux build (plain, under AddressSanitizer/UBSan and under
+# ThreadSanitizer), cross-builds both Windows DLLs, checks them,
+# and runs the Windows smoke test and the dialog layout check under Wine.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,6 +31,12 @@ stage "linux build" preset linux
 stage "linux tests" ctest --preset linux
 stage "linux-asan build" preset linux-asan
 stage "linux-asan tests" ctest --preset linux-asan
+# The whole suite under ThreadSanitizer takes about a minute on top of its
+# build: the threaded parts (the kernel's threads and cross-thread messages,
+# the bidi port, the ribbon query's worker, the concurrent conversions) with
+# everything they call.
+stage "linux-tsan build" preset linux-tsan
+stage "linux-tsan tests" ctest --preset linux-tsan
 stage "windows-x86 build" preset windows-x86
 stage "windows-x64 build" preset windows-x64
 stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvoui.dll

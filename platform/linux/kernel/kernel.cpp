@@ -497,6 +497,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwSt
                            LPDWORD lpThreadId)
 {
     (void)lpThreadAttributes;
+    // On the platform the size is the stack's initial commit, not a limit:
+    // the stack grows to the image's reserve. Threads here get the default.
     (void)dwStackSize;
     if (standin::ShouldFail("CreateThread"))
         return nullptr;

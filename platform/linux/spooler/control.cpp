@@ -284,6 +284,8 @@ void Install(Server &s, State state)
             next = static_cast<WORD>(f.paper + 1);
     s.nextPaper = next;
     s.jobs.clear();
+    s.bidiExchanges.clear();
+    s.bidiTimeout = kDefaultBidiTimeout;
 }
 
 }  // namespace detail
@@ -565,6 +567,63 @@ void ClearJobs()
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
     s.jobs.clear();
+}
+
+// ---- Bidi ports -------------------------------------------------------------
+
+std::vector<BYTE> RibbonStatus(BYTE type, BYTE widthMm)
+{
+    std::vector<BYTE> block(16, 0);
+    block[0] = 0x1A;
+    block[1] = 0x40;
+    block[8] = type;
+    block[15] = widthMm;
+    return block;
+}
+
+BidiReply AnswerWith(std::vector<BYTE> data, DWORD delay)
+{
+    BidiReply reply;
+    reply.answers = true;
+    reply.data = std::move(data);
+    reply.delay = delay;
+    return reply;
+}
+
+bool SetBidiReply(const std::u16string &printer, const BidiReply &reply)
+{
+    return withPrinter(printer, [&](Printer &p) {
+        p.config.bidi = reply;
+        return true;
+    });
+}
+
+std::vector<BidiExchange> BidiExchanges()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.bidiExchanges;
+}
+
+void ClearBidiExchanges()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.bidiExchanges.clear();
+}
+
+void SetBidiTimeout(DWORD milliseconds)
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.bidiTimeout = milliseconds;
+}
+
+DWORD BidiTimeout()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.bidiTimeout;
 }
 
 }  // namespace standin::spooler

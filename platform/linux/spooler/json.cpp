@@ -73,6 +73,11 @@ Json formJson(const FormConfig &f)
             {"width", f.size.cx},   {"length", f.size.cy}, {"imageableArea", {a.left, a.top, a.right, a.bottom}}};
 }
 
+Json bidiJson(const BidiReply &b)
+{
+    return {{"answers", b.answers}, {"data", hex(b.data)}, {"error", b.error}, {"delay", b.delay}};
+}
+
 Json printerJson(const PrinterConfig &p)
 {
     Json data = Json::array();
@@ -88,7 +93,8 @@ Json printerJson(const PrinterConfig &p)
             {"datatype", utf8(p.datatype)},
             {"refuseFullAccess", p.refuseFullAccess},
             {"devmode", hex(p.devmode)},
-            {"data", data}};
+            {"data", data},
+            {"bidi", bidiJson(p.bidi)}};
 }
 
 Json stateJson(const State &state)
@@ -256,6 +262,19 @@ FormConfig readForm(const Json &j, const std::string &where)
     return f;
 }
 
+BidiReply readBidi(const Json &j, const std::string &where)
+{
+    BidiReply b;
+    const Json &answers = field(j, "answers", where);
+    if (!answers.is_boolean())
+        bad(where, "\"answers\" is not true or false");
+    b.answers = answers.get<bool>();
+    b.data = bytes(j, "data", where);
+    b.error = static_cast<HRESULT>(integer(j, "error", where, INT32_MIN, INT32_MAX));
+    b.delay = dword(j, "delay", where);
+    return b;
+}
+
 PrinterConfig readPrinter(const Json &j, const std::string &where)
 {
     PrinterConfig p;
@@ -277,6 +296,10 @@ PrinterConfig readPrinter(const Json &j, const std::string &where)
         std::string item = at(where + ".data", i);
         p.data.push_back({text(data[i], "name", item), dword(data[i], "type", item), bytes(data[i], "bytes", item)});
     }
+    // States saved before the printers had bidi ports have none: their
+    // ports do not answer.
+    if (j.contains("bidi"))
+        p.bidi = readBidi(j["bidi"], member(where, "bidi"));
     return p;
 }
 

@@ -1,6 +1,7 @@
-// The embedded sample print server: one printer of every model, a second
-// FalconBT for distributed printing, one printer that may only be used, one
-// offline, one printing to a file; the label forms of the models' tape
+// The embedded sample print server: one printer of every model, more
+// FalconBT printers for distributed printing whose bidi ports report their
+// ribbons, one printer that may only be used, one offline, one printing to a
+// file; the label forms of the models' tape
 // widths and a few standard sizes; the drivers with their widths and
 // versions.
 #include "platform/linux/spooler/state.h"
@@ -102,22 +103,36 @@ struct SamplePrinter {
     const char16_t *port;
     const char16_t *paper;
     DWORD extraAttributes;
+    // The ribbon the port reports over bidi (type byte, width in mm); a
+    // width of 0: the port does not answer.
+    BYTE ribbonType;
+    BYTE ribbonWidth;
 };
 
+// Tests and the host's documentation rely on the first thirteen names and
+// their order; new printers go at the end. The FalconBT family is the
+// distributed printing list: ribbons of several widths and types, one port
+// that never answers, one printer offline, one on "FILE:" (never asked) and
+// one on "file:" (asked: only the exact name is the file port).
 const SamplePrinter kPrinters[] = {
-    {u"KestrelBT", u"KestrelBT", u"USB001", u"12 x 40mm", 0},
-    {u"KestrelBT PRO", u"KestrelBT PRO", u"USB002", u"18 x 50mm", 0},
-    {u"MerlinBT", u"MerlinBT", u"USB003", u"24 x 60mm", 0},
-    {u"Osprey", u"Osprey", u"USB004", u"12 x 40mm", 0},
-    {u"Heron", u"Heron", u"USB005", u"18 x 50mm", 0},
-    {u"HeronBT PRO", u"HeronBT PRO", u"USB006", u"24 x 60mm", 0},
-    {u"Plover", u"Plover", u"USB007", u"9 x 40mm", 0},
-    {u"Wren", u"Wren", u"USB008", u"12.5 x 40mm", 0},
-    {u"Robin", u"Robin", u"USB009", u"14 x 50mm", PRINTER_ATTRIBUTE_WORK_OFFLINE},
-    {u"FalconBT", u"FalconBT", u"USB010", u"18 x 100mm", PRINTER_ATTRIBUTE_SHARED},
-    {u"FalconBT (2)", u"FalconBT", u"USB011", u"36 x 80mm", 0},
-    {u"Condor Printer", u"Condor Printer", u"FILE:", u"50 x 70mm", 0},
-    {u"KestrelBT (limited)", u"KestrelBT", u"USB001", u"12 x 40mm", 0},
+    {u"KestrelBT", u"KestrelBT", u"USB001", u"12 x 40mm", 0, 0, 0},
+    {u"KestrelBT PRO", u"KestrelBT PRO", u"USB002", u"18 x 50mm", 0, 0, 0},
+    {u"MerlinBT", u"MerlinBT", u"USB003", u"24 x 60mm", 0, 0, 0},
+    {u"Osprey", u"Osprey", u"USB004", u"12 x 40mm", 0, 0, 0},
+    {u"Heron", u"Heron", u"USB005", u"18 x 50mm", 0, 0, 0},
+    {u"HeronBT PRO", u"HeronBT PRO", u"USB006", u"24 x 60mm", 0, 0, 0},
+    {u"Plover", u"Plover", u"USB007", u"9 x 40mm", 0, 0, 0},
+    {u"Wren", u"Wren", u"USB008", u"12.5 x 40mm", 0, 0, 0},
+    {u"Robin", u"Robin", u"USB009", u"14 x 50mm", PRINTER_ATTRIBUTE_WORK_OFFLINE, 0, 0},
+    {u"FalconBT", u"FalconBT", u"USB010", u"18 x 100mm", PRINTER_ATTRIBUTE_SHARED, 1, 24},
+    {u"FalconBT (2)", u"FalconBT", u"USB011", u"36 x 80mm", 0, 0, 36},
+    {u"Condor Printer", u"Condor Printer", u"FILE:", u"50 x 70mm", 0, 0, 0},
+    {u"KestrelBT (limited)", u"KestrelBT", u"USB001", u"12 x 40mm", 0, 0, 0},
+    {u"FalconBT (12 mm)", u"FalconBT", u"USB012", u"12 x 40mm", 0, 2, 12},
+    {u"FalconBT (silent)", u"FalconBT", u"USB013", u"18 x 100mm", 0, 0, 0},
+    {u"FalconBT (offline)", u"FalconBT", u"USB014", u"24 x 60mm", PRINTER_ATTRIBUTE_WORK_OFFLINE, 1, 24},
+    {u"FalconBT (file)", u"FalconBT", u"FILE:", u"18 x 100mm", 0, 1, 18},
+    {u"FalconBT (lower-case file)", u"FalconBT", u"file:", u"9 x 40mm", 0, 1, 9},
 };
 
 const FormConfig &formNamed(const std::vector<FormConfig> &forms, const std::u16string &name)
@@ -141,6 +156,8 @@ PrinterConfig samplePrinter(const SamplePrinter &p, const detail::State &state)
     if (p.extraAttributes & PRINTER_ATTRIBUTE_SHARED)
         c.shareName = u"FALCON";
     c.refuseFullAccess = c.name == u"KestrelBT (limited)";
+    if (p.ribbonWidth != 0)
+        c.bidi = AnswerWith(RibbonStatus(p.ribbonType, p.ribbonWidth));
     DriverConfig driver = ModelDriver(c.driver);
     c.devmode = detail::BuildDevMode(c.name, driver, formNamed(state.forms, p.paper));
     // Most printers hold the record as installation left it; one has been

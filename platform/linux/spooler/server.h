@@ -21,6 +21,16 @@ struct DataValue {
     std::vector<BYTE> bytes;
 };
 
+// What a printer's port answers to a bidi request with the schema
+// "\Printer.WR" and the action "Get". By default it does not answer: the
+// exchange succeeds with no output data.
+struct BidiReply {
+    bool answers = false;    // output data come back (BIDI_BLOB)
+    std::vector<BYTE> data;  // the output data when it answers, of any length
+    HRESULT error = S_OK;    // a failure: SendRecv fails with it and GetResult gives it
+    DWORD delay = 0;         // milliseconds before the answer (bounded, SetBidiTimeout)
+};
+
 struct PrinterConfig {
     std::u16string name;  // unique without regard to case; no ',' or '\'
     std::u16string port;  // "USB001", "FILE:", ...
@@ -38,6 +48,7 @@ struct PrinterConfig {
     // OpenPrinterW refuses any access with PRINTER_ACCESS_ADMINISTER in it,
     // as for a user who may print but not manage the printer.
     bool refuseFullAccess = false;
+    BidiReply bidi;
 };
 
 // A printer driver, shared by the printers that name it. The papers it
@@ -143,6 +154,29 @@ STANDIN_API std::vector<BYTE> MakeDefaultDevMode(const std::u16string &printer, 
 
 STANDIN_API std::vector<JobRecord> Jobs();
 STANDIN_API void ClearJobs();
+
+// The bidi port of each printer (bidi/bidispl.h). The ribbon status block a
+// label printer answers "\Printer.WR" with: 16 bytes, 0x1A 0x40, six unused,
+// the ribbon type at 8, six unused, the width in millimetres at 15.
+STANDIN_API std::vector<BYTE> RibbonStatus(BYTE type, BYTE widthMm);
+// A reply of exactly these bytes.
+STANDIN_API BidiReply AnswerWith(std::vector<BYTE> data, DWORD delay = 0);
+STANDIN_API bool SetBidiReply(const std::u16string &printer, const BidiReply &reply);
+// One IBidiSpl::SendRecv that reached a bound printer, failed or not.
+struct BidiExchange {
+    std::u16string printer;
+    std::u16string schema;
+    std::u16string action;
+    DWORD type = BIDI_NULL;
+    std::vector<BYTE> input;
+};
+STANDIN_API std::vector<BidiExchange> BidiExchanges();
+STANDIN_API void ClearBidiExchanges();
+// The longest a port's answer is waited for; a later answer is a failed
+// exchange (ERROR_TIMEOUT) after this time. On the platform the spooler's
+// own timeout plays this part. Default 1000 ms.
+STANDIN_API void SetBidiTimeout(DWORD milliseconds);
+STANDIN_API DWORD BidiTimeout();
 
 // The whole server as JSON text: drivers, forms, printers with their data
 // values and DEVMODE (bytes as hex), the next paper number. Jobs and open

@@ -13,6 +13,8 @@
 
 namespace standin::spooler::detail {
 
+constexpr DWORD kDefaultBidiTimeout = 1000;
+
 // What ToJson saves and FromJson restores.
 struct State {
     std::vector<DriverConfig> drivers;
@@ -47,6 +49,8 @@ struct Server {
     DWORD nextJobId = 1;
     std::vector<JobRecord> jobs;
     std::unordered_set<Handle *> handles;
+    std::vector<BidiExchange> bidiExchanges;
+    DWORD bidiTimeout = kDefaultBidiTimeout;
 };
 
 Server &server();

@@ -174,6 +174,34 @@ typedef PRINTER_DEFAULTSW PRINTER_DEFAULTS;
 #define ERROR_SPL_NO_STARTDOC 3003L
 #endif
 
+// Bidirectional communication (IBidiSpl, bidi/bidispl.h): the data types of
+// a request, its actions, the access a binding asks for, and the errors a
+// port answers with.
+typedef enum {
+    BIDI_NULL = 0,
+    BIDI_INT = 1,
+    BIDI_FLOAT = 2,
+    BIDI_BOOL = 3,
+    BIDI_STRING = 4,
+    BIDI_TEXT = 5,
+    BIDI_ENUM = 6,
+    BIDI_BLOB = 7
+} BIDI_TYPE;
+#define BIDI_ACTION_ENUM_SCHEMA u"EnumSchema"
+#define BIDI_ACTION_GET u"Get"
+#define BIDI_ACTION_SET u"Set"
+#define BIDI_ACTION_GET_ALL u"GetAll"
+#define BIDI_ACCESS_ADMINISTRATOR 0x1
+#define BIDI_ACCESS_USER 0x2
+#define ERROR_BIDI_STATUS_OK 0
+#define ERROR_BIDI_NOT_SUPPORTED ERROR_NOT_SUPPORTED
+#define ERROR_BIDI_ERROR_BASE 13000
+#define ERROR_BIDI_STATUS_WARNING (ERROR_BIDI_ERROR_BASE + 1)
+#define ERROR_BIDI_SCHEMA_READ_ONLY (ERROR_BIDI_ERROR_BASE + 2)
+#define ERROR_BIDI_SERVER_OFFLINE (ERROR_BIDI_ERROR_BASE + 3)
+#define ERROR_BIDI_DEVICE_OFFLINE (ERROR_BIDI_ERROR_BASE + 4)
+#define ERROR_BIDI_SCHEMA_NOT_SUPPORTED (ERROR_BIDI_ERROR_BASE + 5)
+
 extern "C" {
 STANDIN_API BOOL WINAPI OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault);
 STANDIN_API BOOL WINAPI ClosePrinter(HANDLE hPrinter);

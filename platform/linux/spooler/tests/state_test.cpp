@@ -113,6 +113,21 @@ TEST_F(StateTest, SampleHasEveryModel)
     EXPECT_TRUE(p.refuseFullAccess);
     ASSERT_TRUE(sp::GetPrinter(u"FalconBT (2)", p));
     EXPECT_EQ(p.driver, u"FalconBT");
+    // The older printers keep their places; the distributed printing list's
+    // printers follow them.
+    std::vector<std::u16string> names = sp::PrinterNames();
+    ASSERT_EQ(names.size(), 18u);
+    EXPECT_EQ(names[12], u"KestrelBT (limited)");
+    for (size_t i = 13; i < names.size(); ++i) {
+        ASSERT_TRUE(sp::GetPrinter(names[i], p));
+        EXPECT_EQ(p.driver, u"FalconBT") << U8(names[i].c_str());
+    }
+    ASSERT_TRUE(sp::GetPrinter(u"FalconBT (offline)", p));
+    EXPECT_TRUE(p.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE);
+    ASSERT_TRUE(sp::GetPrinter(u"FalconBT (file)", p));
+    EXPECT_EQ(p.port, u"FILE:");
+    ASSERT_TRUE(sp::GetPrinter(u"FalconBT (lower-case file)", p));
+    EXPECT_EQ(p.port, u"file:");
     std::vector<sp::FormConfig> forms = sp::Forms();
     for (const char16_t *name : {u"50 x 70mm", u"18 x 100mm", u"18 x 100 mm", u"A4", u"Letter"})
         EXPECT_TRUE(std::any_of(forms.begin(), forms.end(), [&](const sp::FormConfig &f) { return f.name == name; }))
@@ -217,7 +232,7 @@ TEST_F(StateTest, SaveIsAtomic)
 
     sp::Reset();
     ASSERT_TRUE(sp::LoadJson(file.string(), &error)) << error;
-    EXPECT_EQ(sp::PrinterNames().size(), 13u);
+    EXPECT_EQ(sp::PrinterNames().size(), 18u);
 }
 
 TEST_F(StateTest, BadStatesAreRefusedAndChangeNothing)

@@ -1,0 +1,393 @@
+// The bidi classes of the stand-in: made by CoCreateInstance, called through
+// the platform's vtable slots, talking to the print server's simulated ports.
+#include "platform/win32.h"
+#include "platform/linux/spooler/server.h"
+#include "platform/linux/testing/leakcheck.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace sp = standin::spooler;
+
+constexpr char16_t kSchema[] = u"\\Printer.WR";
+const std::vector<BYTE> kRibbonCommand = {0x1F, 0x11, 0x3F};
+
+class BidiTest : public standin_testing::LeakCheckTest {
+protected:
+    void SetUp() override
+    {
+        sp::LoadSample();
+        LeakCheckTest::SetUp();
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    }
+    void TearDown() override
+    {
+        if (request)
+            request->Release();
+        if (spl)
+            spl->Release();
+        CoUninitialize();
+        LeakCheckTest::TearDown();
+        sp::LoadSample();
+    }
+
+    void Create()
+    {
+        ASSERT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
+                                   reinterpret_cast<void **>(&spl)),
+                  S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest,
+                                   reinterpret_cast<void **>(&request)),
+                  S_OK);
+    }
+
+    // One "Get" of the ribbon command on a printer: SendRecv's result.
+    HRESULT Ask(const char16_t *printer)
+    {
+        EXPECT_EQ(spl->BindDevice(printer, BIDI_ACCESS_USER), S_OK);
+        EXPECT_EQ(request->SetSchema(kSchema), S_OK);
+        EXPECT_EQ(request->SetInputData(BIDI_BLOB, kRibbonCommand.data(), UINT(kRibbonCommand.size())), S_OK);
+        HRESULT hr = spl->SendRecv(BIDI_ACTION_GET, request);
+        EXPECT_EQ(spl->UnbindDevice(), S_OK);
+        return hr;
+    }
+
+    // Output entry 0 as bytes; the task memory is freed here. Fails the
+    // test when there is none.
+    std::vector<BYTE> Output()
+    {
+        LPWSTR schema = nullptr;
+        DWORD type = BIDI_NULL;
+        BYTE *data = nullptr;
+        ULONG size = 0;
+        EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), S_OK);
+        EXPECT_EQ(std::u16string(schema ? schema : u""), kSchema);
+        EXPECT_EQ(type, DWORD(BIDI_BLOB));
+        std::vector<BYTE> bytes(data, data + (data ? size : 0));
+        CoTaskMemFree(schema);
+        CoTaskMemFree(data);
+        return bytes;
+    }
+
+    HRESULT Result()
+    {
+        HRESULT hr = S_FALSE;
+        EXPECT_EQ(request->GetResult(&hr), S_OK);
+        return hr;
+    }
+
+    DWORD Count()
+    {
+        DWORD count = 99;
+        EXPECT_EQ(request->GetEnumCount(&count), S_OK);
+        return count;
+    }
+
+    IBidiSpl *spl = nullptr;
+    IBidiRequest *request = nullptr;
+};
+
+// Calls slot `index` of an object's vtable as a method without arguments
+// beyond `this` and the given ones: what a caller compiled against the
+// platform's header does.
+template <typename... Args>
+HRESULT CallSlot(void *object, int index, Args... args)
+{
+    using Slot = HRESULT (*)(void *, Args...);
+    void **vtable = *static_cast<void ***>(object);
+    return reinterpret_cast<Slot>(vtable[index])(object, args...);
+}
+
+TEST_F(BidiTest, ClassesServeTheirInterfacesInThePlatformsSlotOrder)
+{
+    long objects = standin::GetCounters().comObjects;
+    Create();
+    EXPECT_EQ(standin::GetCounters().comObjects, objects + 2);
+
+    IUnknown *unknown = nullptr;
+    EXPECT_EQ(spl->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&unknown)), S_OK);
+    EXPECT_EQ(unknown->Release(), 1u);
+    void *other = &other;
+    EXPECT_EQ(spl->QueryInterface(IID_IBidiRequest, &other), E_NOINTERFACE);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_EQ(request->QueryInterface(IID_IBidiSpl, &other), E_NOINTERFACE);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, &other),
+              E_NOINTERFACE);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiRequestContainer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &other),
+              REGDB_E_CLASSNOTREG);
+
+    // IBidiRequest: SetSchema 3, SetInputData 4, GetResult 5, GetOutputData 6, GetEnumCount 7.
+    EXPECT_EQ(CallSlot(request, 3, static_cast<LPCWSTR>(kSchema)), S_OK);
+    EXPECT_EQ(CallSlot(request, 4, DWORD(BIDI_BLOB), kRibbonCommand.data(), UINT(3)), S_OK);
+    HRESULT result = S_OK;
+    EXPECT_EQ(CallSlot(request, 5, &result), S_OK);
+    EXPECT_TRUE(FAILED(result)) << "a request not sent has no result";
+    DWORD count = 99;
+    EXPECT_EQ(CallSlot(request, 7, &count), S_OK);
+    EXPECT_EQ(count, 0u);
+    // IBidiSpl: BindDevice 3, UnbindDevice 4, SendRecv 5, MultiSendRecv 6.
+    EXPECT_EQ(CallSlot(spl, 3, static_cast<LPCWSTR>(u"FalconBT"), DWORD(BIDI_ACCESS_USER)), S_OK);
+    EXPECT_EQ(CallSlot(spl, 5, static_cast<LPCWSTR>(BIDI_ACTION_GET), static_cast<IBidiRequest *>(request)), S_OK);
+    auto fake = reinterpret_cast<IBidiRequestContainer *>(request);
+    EXPECT_EQ(CallSlot(spl, 6, static_cast<LPCWSTR>(BIDI_ACTION_GET), fake), E_NOTIMPL);
+    EXPECT_EQ(CallSlot(spl, 4), S_OK);
+    EXPECT_EQ(CallSlot(spl, 4), HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE)) << "already unbound";
+
+    LPWSTR schema = nullptr;
+    DWORD type = 0;
+    BYTE *data = nullptr;
+    ULONG size = 0;
+    EXPECT_EQ(CallSlot(request, 6, DWORD(0), &schema, &type, &data, &size), S_OK);
+    EXPECT_EQ(size, 16u);
+    CoTaskMemFree(schema);
+    CoTaskMemFree(data);
+}
+
+TEST_F(BidiTest, SampleFalconPrintersReportTheirRibbons)
+{
+    Create();
+    struct Case {
+        const char16_t *printer;
+        BYTE type, width;
+    } cases[] = {{u"FalconBT", 1, 24}, {u"FalconBT (2)", 0, 36}, {u"FalconBT (12 mm)", 2, 12},
+                 {u"FalconBT (lower-case file)", 1, 9}};
+    for (const Case &c : cases) {
+        ASSERT_EQ(Ask(c.printer), S_OK);
+        EXPECT_EQ(Result(), S_OK);
+        EXPECT_EQ(Count(), 1u);
+        EXPECT_EQ(Output(), sp::RibbonStatus(c.type, c.width));
+    }
+    std::vector<BYTE> block = sp::RibbonStatus(1, 24);
+    EXPECT_EQ(block, (std::vector<BYTE>{0x1A, 0x40, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 24}));
+
+    // A port without a programmed reply answers nothing, and says so only
+    // through the missing output.
+    ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
+    EXPECT_EQ(Result(), S_OK);
+    EXPECT_EQ(Count(), 0u);
+    LPWSTR schema = reinterpret_cast<LPWSTR>(1);
+    DWORD type = 0;
+    BYTE *data = reinterpret_cast<BYTE *>(1);
+    ULONG size = 7;
+    EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), E_INVALIDARG);
+    EXPECT_EQ(schema, nullptr);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(Ask(u"Wren"), S_OK);
+    EXPECT_EQ(Count(), 0u);
+
+    // Offline: the exchange fails and an earlier answer is gone.
+    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
+    EXPECT_EQ(Ask(u"FalconBT (offline)"), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
+    EXPECT_EQ(Count(), 0u);
+}
+
+TEST_F(BidiTest, ProgrammedRepliesComeBackAsTheyWereSet)
+{
+    Create();
+    const std::vector<BYTE> shortBlock(15, 0x1A), longBlock(17, 0x40);
+    std::vector<BYTE> wrongHeader = sp::RibbonStatus(1, 24);
+    wrongHeader[1] = 0x41;
+    for (const std::vector<BYTE> &bytes : {shortBlock, longBlock, wrongHeader}) {
+        ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith(bytes)));
+        ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
+        EXPECT_EQ(Output(), bytes);
+    }
+    // An answer without data: one entry of size 0 and no data.
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith({})));
+    ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_TRUE(Output().empty());
+
+    // An error result fails SendRecv and is the request's result.
+    sp::BidiReply failing = sp::AnswerWith(sp::RibbonStatus(1, 24));
+    failing.error = HRESULT_FROM_WIN32(21);  // ERROR_NOT_READY
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", failing));
+    EXPECT_EQ(Ask(u"FalconBT"), failing.error);
+    EXPECT_EQ(Result(), failing.error);
+    EXPECT_EQ(Count(), 0u);
+
+    EXPECT_FALSE(sp::SetBidiReply(u"No Such Printer", failing));
+}
+
+TEST_F(BidiTest, DelayedRepliesAreWaitedForUpToTheTimeout)
+{
+    Create();
+    using Clock = std::chrono::steady_clock;
+    auto millisecondsOf = [](Clock::time_point start) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    EXPECT_EQ(sp::BidiTimeout(), 1000u);
+    sp::SetBidiTimeout(200);
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 50)));
+    Clock::time_point start = Clock::now();
+    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
+    EXPECT_GE(millisecondsOf(start), 50);
+    EXPECT_EQ(Output(), sp::RibbonStatus(1, 24));
+
+    // Later than the timeout: given up on after the timeout, not the delay.
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 60000)));
+    start = Clock::now();
+    EXPECT_EQ(Ask(u"FalconBT"), HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+    long long waited = millisecondsOf(start);
+    EXPECT_GE(waited, 200);
+    EXPECT_LT(waited, 5000);
+    EXPECT_EQ(Count(), 0u);
+
+    sp::LoadSample();
+    EXPECT_EQ(sp::BidiTimeout(), 1000u) << "a new server starts with the default timeout";
+}
+
+TEST_F(BidiTest, EveryExchangeIsRecorded)
+{
+    Create();
+    sp::ClearBidiExchanges();
+    ASSERT_EQ(Ask(u"falconbt (2)"), S_OK);  // names are matched without regard to case
+    EXPECT_EQ(Ask(u"FalconBT (offline)"), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
+    ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_ADMINISTRATOR), S_OK);
+    ASSERT_EQ(request->SetSchema(u"\\Printer.Other"), S_OK);
+    ASSERT_EQ(request->SetInputData(BIDI_NULL, nullptr, 0), S_OK);
+    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_BIDI_SCHEMA_NOT_SUPPORTED));
+    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_SET, request), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    ASSERT_EQ(spl->UnbindDevice(), S_OK);
+
+    std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].printer, u"FalconBT (2)");
+    EXPECT_EQ(seen[0].schema, kSchema);
+    EXPECT_EQ(seen[0].action, u"Get");
+    EXPECT_EQ(seen[0].type, DWORD(BIDI_BLOB));
+    EXPECT_EQ(seen[0].input, kRibbonCommand);
+    EXPECT_EQ(seen[1].printer, u"FalconBT (offline)");
+    EXPECT_EQ(seen[2].schema, u"\\Printer.Other");
+    EXPECT_EQ(seen[2].type, DWORD(BIDI_NULL));
+    EXPECT_TRUE(seen[2].input.empty());
+    EXPECT_EQ(seen[3].action, u"Set");
+
+    sp::ClearBidiExchanges();
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
+    sp::LoadSample();
+    EXPECT_TRUE(sp::BidiExchanges().empty()) << "a new server has no exchanges";
+}
+
+TEST_F(BidiTest, OnlyABindingToAKnownPrinterCanSend)
+{
+    Create();
+    EXPECT_EQ(spl->BindDevice(u"No Such Printer", BIDI_ACCESS_USER), HRESULT_FROM_WIN32(ERROR_INVALID_PRINTER_NAME));
+    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(spl->BindDevice(u"FalconBT", 0), E_INVALIDARG);
+    ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), S_OK);
+    // The printer goes while bound: the exchange fails.
+    ASSERT_EQ(request->SetSchema(kSchema), S_OK);
+    ASSERT_TRUE(sp::RemovePrinter(u"FalconBT"));
+    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_INVALID_PRINTER_NAME));
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_INVALID_PRINTER_NAME));
+    EXPECT_EQ(spl->UnbindDevice(), S_OK);
+}
+
+TEST_F(BidiTest, FaultsFailTheCallsThatMakeSomething)
+{
+    IUnknown *object = reinterpret_cast<IUnknown *>(1);
+    standin::FailNext("CoCreateInstance", 1, E_OUTOFMEMORY);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
+                               reinterpret_cast<void **>(&object)),
+              E_OUTOFMEMORY);
+    // The classes each have a fault of their own, so one of two creations
+    // can fail.
+    standin::FailNext("CoCreateInstance(BidiRequest)", 1, E_OUTOFMEMORY);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest,
+                               reinterpret_cast<void **>(&request)),
+              E_OUTOFMEMORY);
+    EXPECT_EQ(request, nullptr);
+    ASSERT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
+                               reinterpret_cast<void **>(&spl)),
+              S_OK);
+    standin::FailNext("CoCreateInstance(BidiSpl)", 1, E_ACCESSDENIED);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
+                               reinterpret_cast<void **>(&object)),
+              E_ACCESSDENIED);
+    EXPECT_EQ(object, nullptr);
+    ASSERT_EQ(CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest,
+                               reinterpret_cast<void **>(&request)),
+              S_OK);
+
+    standin::FailNext("BindDevice", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), E_ACCESSDENIED);
+    EXPECT_EQ(spl->UnbindDevice(), HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE)) << "a failed binding binds nothing";
+
+    sp::ClearBidiExchanges();
+    ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), S_OK);
+    ASSERT_EQ(request->SetSchema(kSchema), S_OK);
+    standin::FailNext("SendRecv", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(sp::BidiExchanges().empty()) << "a call that fails at once reaches no port";
+    ASSERT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), S_OK);
+
+    // The copies of the output are task memory: counted, and a failed copy
+    // leaves nothing behind.
+    long blocks = standin::GetCounters().taskBlocks;
+    for (int skip : {0, 1}) {
+        standin::FailNext("CoTaskMemAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, skip);
+        LPWSTR schema = reinterpret_cast<LPWSTR>(1);
+        DWORD type = 0;
+        BYTE *data = reinterpret_cast<BYTE *>(1);
+        ULONG size = 0;
+        EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), E_OUTOFMEMORY) << skip;
+        EXPECT_EQ(schema, nullptr);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(standin::GetCounters().taskBlocks, blocks);
+    }
+    LPWSTR schema = nullptr;
+    DWORD type = 0;
+    BYTE *data = nullptr;
+    ULONG size = 0;
+    ASSERT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), S_OK);
+    EXPECT_EQ(standin::GetCounters().taskBlocks, blocks + 2);
+    CoTaskMemFree(schema);
+    CoTaskMemFree(data);
+    EXPECT_EQ(spl->UnbindDevice(), S_OK);
+}
+
+TEST_F(BidiTest, SavedStatesKeepTheProgrammedReplies)
+{
+    sp::BidiReply reply = sp::AnswerWith({0x1A, 0x40, 0x00}, 250);
+    reply.error = E_ACCESSDENIED;
+    ASSERT_TRUE(sp::SetBidiReply(u"Wren", reply));
+    std::string json = sp::ToJson();
+    sp::Reset();
+    std::string error;
+    ASSERT_TRUE(sp::FromJson(json, &error)) << error;
+    sp::PrinterConfig wren, falcon;
+    ASSERT_TRUE(sp::GetPrinter(u"Wren", wren));
+    EXPECT_TRUE(wren.bidi.answers);
+    EXPECT_EQ(wren.bidi.data, reply.data);
+    EXPECT_EQ(wren.bidi.error, E_ACCESSDENIED);
+    EXPECT_EQ(wren.bidi.delay, 250u);
+    ASSERT_TRUE(sp::GetPrinter(u"FalconBT", falcon));
+    EXPECT_EQ(falcon.bidi.data, sp::RibbonStatus(1, 24));
+
+    // A state saved before the ports existed loads with silent ports; a
+    // malformed reply is refused.
+    std::string old = json;
+    for (size_t at = old.find("\"bidi\""); at != std::string::npos; at = old.find("\"bidi\"")) {
+        size_t start = old.rfind(',', at);
+        size_t end = old.find('}', at);
+        old.erase(start, end + 1 - start);
+    }
+    ASSERT_TRUE(sp::FromJson(old, &error)) << error;
+    ASSERT_TRUE(sp::GetPrinter(u"FalconBT", falcon));
+    EXPECT_FALSE(falcon.bidi.answers);
+    std::string broken = json;
+    broken.replace(broken.find("\"answers\": true"), 15, "\"answers\": 1");
+    EXPECT_FALSE(sp::FromJson(broken, &error));
+    EXPECT_NE(error.find("answers"), std::string::npos) << error;
+}
+
+}  // namespace

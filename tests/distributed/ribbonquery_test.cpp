@@ -1,0 +1,472 @@
+// The ribbon query over the sample's FalconBT printers: the progress dialog
+// run modally over a dialog with the distributed printing list's seven
+// columns, its worker asking the stand-in's bidi ports, and BidiCmdtoPrinter
+// on its own.
+#include "platform/linux/user/automation.h"
+#include "resources/res_blob.h"
+#include "resources/resource.h"
+#include "src/distributed/distributed.h"
+#include "tests/support/spooler.h"
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace sp = standin::spooler;
+namespace ui = standin::ui;
+
+const std::u16string kNoAnswer = u"\u2014\u2014";
+const std::vector<BYTE> kRibbonCommand = {0x1F, 0x11, 0x3F};
+
+struct Cell {
+    std::u16string text;
+    int image;
+};
+
+// The progress bar's range as the dialog sets it, and its position after
+// every step.
+struct BarWatch {
+    WNDPROC original = nullptr;
+    int low = -1, high = -1;
+    std::vector<int> steps;
+} gBar;
+
+LRESULT CALLBACK WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcW(gBar.original, hwnd, message, wParam, lParam);
+    if (message == PBM_SETRANGE) {
+        gBar.low = LOWORD(lParam);
+        gBar.high = HIWORD(lParam);
+    } else if (message == PBM_STEPIT) {
+        gBar.steps.push_back(static_cast<int>(CallWindowProcW(gBar.original, hwnd, PBM_GETPOS, 0, 0)));
+    }
+    return result;
+}
+
+// Whatever the list view hears, and on which thread. The progress dialog
+// counts the rows before it sets up its bar: the bar is watched from then.
+struct ListWatch {
+    WNDPROC original = nullptr;
+    DWORD ownerThread = 0;
+    const RIBBONQUERY *query = nullptr;
+    int setItems = 0;
+    int fromOtherThreads = 0;
+} gList;
+
+LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_SETITEMW) {
+        ++gList.setItems;
+        if (GetCurrentThreadId() != gList.ownerThread)
+            ++gList.fromOtherThreads;
+    }
+    if (message == LVM_GETITEMCOUNT && gBar.original == nullptr && gList.query != nullptr &&
+        gList.query->Progress != nullptr) {
+        HWND bar = GetDlgItem(gList.query->Progress, IDC_RIBBON_PROGRESS);
+        gBar.original =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBar)));
+    }
+    return CallWindowProcW(gList.original, hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+class RibbonQueryTest : public SpoolerTest {
+protected:
+    void SetUp() override
+    {
+        ghInstance = PluginResources();
+        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        ui::ResetAutomation();
+        SpoolerTest::SetUp();
+        sp::LoadSample();
+        gList = ListWatch();
+        gBar = BarWatch();
+        // The distributed printing dialog's template holds the list; the
+        // test fills it as that dialog does.
+        owner = CreateDialogParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, OwnerProc, 0);
+        ASSERT_NE(owner, nullptr);
+        list = GetDlgItem(owner, IDC_DISTRIBUTED_LIST);
+        ASSERT_NE(list, nullptr);
+        SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                     LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES);
+        for (int column = 0; column < 7; ++column) {
+            LVCOLUMNW col = {};
+            col.mask = LVCF_FMT | LVCF_WIDTH;
+            col.cx = column == 0 ? 20 : column == 1 ? 160 : 100;
+            ASSERT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)), column);
+        }
+        gList.ownerThread = GetCurrentThreadId();
+        gList.original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
+        sp::ClearBidiExchanges();
+        ClearDebug();
+    }
+
+    void TearDown() override
+    {
+        if (owner != nullptr)
+            DestroyWindow(owner);
+        EXPECT_TRUE(ui::Stalls().empty()) << "a modal loop or a message waited too long";
+        ui::ResetAutomation();
+        SpoolerTest::TearDown();
+        SetThreadUILanguage(0);
+    }
+
+    // A row as the distributed printing dialog makes it: no answer yet.
+    void AddRow(const std::u16string &printer, const std::u16string &width = kNoAnswer, int image = 0,
+                const std::u16string &type = kNoAnswer)
+    {
+        int row = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = row;
+        item.pszText = const_cast<LPWSTR>(u"");
+        item.iImage = 1;
+        ASSERT_EQ(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)), row);
+        SetCell(row, 1, printer, -1);
+        SetCell(row, 3, width, image);
+        SetCell(row, 4, type, -1);
+        SetCell(row, 5, u"USB", -1);
+    }
+
+    void SetCell(int row, int column, const std::u16string &text, int image)
+    {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = row;
+        item.iSubItem = column;
+        item.pszText = const_cast<LPWSTR>(text.c_str());
+        item.iImage = image;
+        ASSERT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+
+    Cell GetCell(int row, int column)
+    {
+        WCHAR text[64] = {};
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = row;
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        EXPECT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        return {text, item.iImage};
+    }
+
+    // Runs the progress dialog to its end.
+    INT_PTR Run()
+    {
+        gBar = BarWatch();
+        query = RIBBONQUERY{owner, IDC_DISTRIBUTED_LIST, nullptr};
+        gList.query = &query;
+        INT_PTR result = DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_QUERY), owner, GetRibbonDataProc,
+                                         reinterpret_cast<LPARAM>(&query));
+        gList.query = nullptr;
+        return result;
+    }
+
+    // How often each printer was asked.
+    static std::map<std::u16string, int> Asked()
+    {
+        std::map<std::u16string, int> asked;
+        for (const sp::BidiExchange &e : sp::BidiExchanges()) {
+            EXPECT_EQ(e.schema, u"\\Printer.WR");
+            EXPECT_EQ(e.action, u"Get");
+            EXPECT_EQ(e.type, DWORD(BIDI_BLOB));
+            EXPECT_EQ(e.input, kRibbonCommand);
+            ++asked[e.printer];
+        }
+        return asked;
+    }
+
+    static std::vector<std::string> DebugLines()
+    {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
+            lines.push_back(standin::DebugCaptureLine(i));
+        return lines;
+    }
+
+    HWND owner = nullptr;
+    HWND list = nullptr;
+    RIBBONQUERY query = {};
+};
+
+TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnce)
+{
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(gBar.low, 0);
+    EXPECT_EQ(gBar.high, 0);
+    EXPECT_NE(query.Progress, nullptr) << "the dialog names itself in the query";
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+    EXPECT_EQ(DebugLines(), (std::vector<std::string>{"UI:  GetRibbonData init", "UI:  GetRibbonData init end  0",
+                                                      "UI:  GetRibbonDataThread end"}));
+}
+
+TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFilePort)
+{
+    // The first answer takes a while: the user tries to close the dialog
+    // meanwhile, and cannot.
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 150)));
+    bool tried = false;
+    ui::OnDialog(IDD_RIBBON_QUERY, [&tried](HWND dialog) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        SendMessageW(dialog, WM_CLOSE, 0, 0);
+        tried = true;
+    });
+    const char16_t *printers[] = {u"FalconBT",          u"FalconBT (2)",       u"FalconBT (12 mm)",
+                                  u"FalconBT (silent)", u"FalconBT (offline)", u"FalconBT (file)",
+                                  u"FalconBT (lower-case file)"};
+    for (const char16_t *printer : printers)
+        AddRow(printer);
+    // Skipped rows keep what they showed, an earlier answer included.
+    SetCell(4, 3, u"20 mm", -1);
+    SetCell(4, 4, u"BZ", -1);
+    gList.setItems = 0;
+
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(tried);
+
+    struct Expected {
+        std::u16string width;
+        int image;
+        std::u16string type;
+    } expected[] = {{u"24 mm", -1, u"BNZ"}, {u"36 mm", -1, u"BZ"},      {u"12 mm", -1, u"BZ"},
+                    {kNoAnswer, 0, kNoAnswer}, {u"20 mm", -1, u"BZ"},   {kNoAnswer, 0, kNoAnswer},
+                    {u"9 mm", -1, u"BNZ"}};
+    for (int row = 0; row < 7; ++row) {
+        Cell width = GetCell(row, 3), type = GetCell(row, 4);
+        EXPECT_EQ(width.text, expected[row].width) << "row " << row;
+        EXPECT_EQ(width.image, expected[row].image) << "row " << row;
+        EXPECT_EQ(type.text, expected[row].type) << "row " << row;
+        EXPECT_EQ(GetCell(row, 1).text, printers[row]) << "the name stays";
+    }
+    std::map<std::u16string, int> asked = Asked();
+    EXPECT_EQ(asked, (std::map<std::u16string, int>{{u"FalconBT", 1},
+                                                    {u"FalconBT (2)", 1},
+                                                    {u"FalconBT (12 mm)", 1},
+                                                    {u"FalconBT (silent)", 2},
+                                                    {u"FalconBT (lower-case file)", 1}}));
+
+    // Range 0 .. 10 x rows, one step of 10 for every row, skipped or not.
+    EXPECT_EQ(gBar.low, 0);
+    EXPECT_EQ(gBar.high, 70);
+    EXPECT_EQ(gBar.steps, (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
+    // Two cells for each asked row, all set on the list's own thread.
+    EXPECT_EQ(gList.setItems, 10);
+    EXPECT_EQ(gList.fromOtherThreads, 0);
+
+    std::vector<std::string> lines = DebugLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "UI:  GetRibbonData init end  7");
+    EXPECT_EQ(lines.back(), "UI:  GetRibbonDataThread end");
+}
+
+TEST_F(RibbonQueryTest, RepliesThatAreNotARibbonBlockAreAskedForTwiceThenShowNoAnswer)
+{
+    std::vector<BYTE> wrongHeader = sp::RibbonStatus(1, 24);
+    wrongHeader[1] = 0x41;
+    std::vector<BYTE> block = sp::RibbonStatus(1, 24);
+    std::vector<BYTE> shortBlock(block.begin(), block.end() - 1), longBlock = block;
+    longBlock.push_back(0);
+    sp::BidiReply failing = sp::AnswerWith(block);
+    failing.error = E_FAIL;
+    std::vector<sp::BidiReply> replies = {sp::AnswerWith(shortBlock), sp::AnswerWith(longBlock),
+                                          sp::AnswerWith(wrongHeader), sp::AnswerWith({}), failing};
+    for (size_t i = 0; i < replies.size(); ++i) {
+        std::u16string name = u"Falcon " + std::u16string(1, char16_t(u'A' + i));
+        sp::PrinterConfig config;
+        config.name = name;
+        config.port = u"USB020";
+        config.driver = u"FalconBT";
+        ASSERT_TRUE(sp::AddPrinter(config));
+        ASSERT_TRUE(sp::SetBidiReply(name, replies[i]));
+        AddRow(name, u"old", -1, u"old");
+    }
+    EXPECT_EQ(Run(), 0);
+    std::map<std::u16string, int> asked = Asked();
+    for (size_t i = 0; i < replies.size(); ++i) {
+        std::u16string name = GetCell(int(i), 1).text;
+        EXPECT_EQ(asked[name], 2) << "reply " << i;
+        Cell width = GetCell(int(i), 3);
+        EXPECT_EQ(width.text, kNoAnswer) << "reply " << i;
+        EXPECT_EQ(width.image, 0) << "the warning image, reply " << i;
+        EXPECT_EQ(GetCell(int(i), 4).text, kNoAnswer) << "reply " << i;
+    }
+}
+
+TEST_F(RibbonQueryTest, TheTypeAndWidthBytesDecideTheCells)
+{
+    struct Case {
+        BYTE type, width;
+        const char16_t *widthText, *typeText;
+    } cases[] = {{1, 24, u"24 mm", u"BNZ"}, {0, 24, u"24 mm", u"BZ"}, {2, 18, u"18 mm", u"BZ"},
+                 {0xFF, 255, u"255 mm", u"BZ"}, {1, 0, u"0 mm", u"BNZ"}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(c.type, c.width))));
+        if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0)
+            AddRow(u"FalconBT");
+        EXPECT_EQ(Run(), 0);
+        Cell width = GetCell(0, 3);
+        EXPECT_EQ(width.text, c.widthText);
+        EXPECT_EQ(width.image, -1) << "no warning with an answer";
+        EXPECT_EQ(GetCell(0, 4).text, c.typeText);
+    }
+    // A first attempt that fails and a second that answers: the answer shows.
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 12))));
+    sp::ClearBidiExchanges();
+    standin::FailNext("SendRecv", 1, 21);  // ERROR_NOT_READY
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(GetCell(0, 3).text, u"12 mm");
+    EXPECT_EQ(sp::BidiExchanges().size(), 1u) << "the failed call reached no port";
+}
+
+TEST_F(RibbonQueryTest, APortThatTakesTooLongDoesNotHoldTheUser)
+{
+    sp::SetBidiTimeout(100);
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith(sp::RibbonStatus(1, 24), 600000)));
+    AddRow(u"FalconBT (silent)");
+    AddRow(u"FalconBT (2)");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(), 0);
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(waited.count(), 1500) << "two bounded attempts, then the next row";
+    EXPECT_EQ(GetCell(0, 3).text, kNoAnswer);
+    EXPECT_EQ(GetCell(0, 3).image, 0);
+    EXPECT_EQ(GetCell(1, 3).text, u"36 mm");
+    EXPECT_NE(Debug().find("UI:  pIBidiSpl->SendRecv error and return 800705b4"), std::string::npos) << Debug();
+}
+
+TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
+{
+    AddRow(u"No Such Printer", u"old", -1, u"old");
+    AddRow(u"FalconBT");
+    AddRow(u"FalconBT (2)", u"old", -1, u"old");
+    // The third row's fetch fails: the second row's size query and fetch,
+    // then the third's size query come first.
+    standin::FailNext("GetPrinterW", 1, ERROR_NOT_ENOUGH_MEMORY, 3);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(GetCell(0, 3).text, u"old");
+    EXPECT_EQ(GetCell(1, 3).text, u"24 mm");
+    EXPECT_EQ(GetCell(2, 3).text, u"old");
+    EXPECT_EQ(GetCell(2, 4).text, u"old");
+    EXPECT_EQ(gBar.steps.size(), 3u);
+    EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{u"FalconBT", 1}}));
+}
+
+TEST_F(RibbonQueryTest, AWorkerThatCannotStartEndsTheDialogAtOnce)
+{
+    AddRow(u"FalconBT");
+    standin::FailNext("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(GetCell(0, 3).text, kNoAnswer);
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+    EXPECT_NE(Debug().find("UI:  CreateThread error code is 8"), std::string::npos) << Debug();
+}
+
+// ---- BidiCmdtoPrinter ---------------------------------------------------------------
+
+class BidiCmdTest : public SpoolerTest {
+protected:
+    void SetUp() override
+    {
+        SpoolerTest::SetUp();
+        sp::LoadSample();
+        sp::ClearBidiExchanges();
+    }
+
+    DWORD Send(const char16_t *printer, BYTE **reply)
+    {
+        return BidiCmdtoPrinter(printer, kRibbonCommand.data(), DWORD(kRibbonCommand.size()), reply);
+    }
+};
+
+TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
+{
+    BYTE *reply = nullptr;
+    ASSERT_EQ(Send(u"FalconBT", &reply), 16u);
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(HeapSize(GetProcessHeap(), 0, reply), 16u);
+    EXPECT_EQ(std::vector<BYTE>(reply, reply + 16), sp::RibbonStatus(1, 24));
+    EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, reply));
+    EXPECT_EQ(standin::ComInitCount(), 0) << "COM is left as it was found";
+
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
+        lines.push_back(standin::DebugCaptureLine(i));
+    EXPECT_EQ(lines, (std::vector<std::string>{"UI:  BidiCmdtoPrinter START", "FalconBT", "UI:  BidiCmdtoPrinter end"}));
+    std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].input, kRibbonCommand);
+
+    // Any length comes back as it is; judging it is the caller's part.
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(std::vector<BYTE>(40, 7))));
+    ASSERT_EQ(Send(u"FalconBT", &reply), 40u);
+    EXPECT_EQ(reply[39], 7);
+    HeapFree(GetProcessHeap(), 0, reply);
+}
+
+TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
+{
+    BYTE sentinel = 0;
+    BYTE *reply = &sentinel;
+    EXPECT_EQ(Send(u"FalconBT (silent)", &reply), 0u);
+    EXPECT_EQ(reply, &sentinel);
+    EXPECT_NE(Debug().find("UI:  pIReq->GetOutputData error and return 80070057"), std::string::npos) << Debug();
+
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith({})));
+    EXPECT_EQ(Send(u"FalconBT (silent)", &reply), 0u);
+    EXPECT_EQ(reply, &sentinel) << "an empty reply is no reply";
+
+    // A printer the spooler does not know: the binding fails, and so does
+    // the exchange.
+    ClearDebug();
+    EXPECT_EQ(Send(u"No Such Printer", &reply), 0u);
+    EXPECT_EQ(reply, &sentinel);
+    EXPECT_NE(Debug().find("UI:  pIBidiSpl->SendRecv error and return 80070006"), std::string::npos) << Debug();
+    EXPECT_EQ(standin::ComInitCount(), 0);
+}
+
+TEST_F(BidiCmdTest, FailuresAreLoggedAndEverythingMadeIsReleased)
+{
+    BYTE *reply = nullptr;
+    standin::FailNext("CoCreateInstance(BidiSpl)", 1, E_ACCESSDENIED);
+    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
+    EXPECT_NE(Debug().find("UI:  create pIBidiSpl error and return 80070005"), std::string::npos) << Debug();
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+
+    ClearDebug();
+    standin::FailNext("CoCreateInstance(BidiRequest)", 1, E_OUTOFMEMORY);
+    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
+    EXPECT_NE(Debug().find("UI:  create pIReq error and return 8007000e"), std::string::npos) << Debug();
+
+    ClearDebug();
+    standin::FailNext("BindDevice", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
+    EXPECT_NE(Debug().find("UI:  pIBidiSpl->SendRecv error and return 80070006"), std::string::npos) << Debug();
+
+    // The reply's copy cannot be had: no reply rather than a length without one.
+    standin::FailNext("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);  // after the first log line's buffer
+    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
+    EXPECT_EQ(reply, nullptr);
+    standin::FailNext("CoTaskMemAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
+    EXPECT_EQ(standin::ComInitCount(), 0);
+
+    // A caller already in a single-threaded apartment keeps it.
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    EXPECT_EQ(Send(u"FalconBT", &reply), 16u);
+    EXPECT_EQ(standin::ComInitCount(), 1);
+    CoUninitialize();
+    HeapFree(GetProcessHeap(), 0, reply);
+
+    EXPECT_EQ(BidiCmdtoPrinter(nullptr, kRibbonCommand.data(), 3, &reply), 0u);
+    EXPECT_EQ(BidiCmdtoPrinter(u"FalconBT", kRibbonCommand.data(), 3, nullptr), 0u);
+}
+
+}  // namespace
