@@ -394,6 +394,25 @@ void ShowDistributedList(const std::u16string &printer)
     }
 }
 
+// The bidi exchanges the run made, as each printer's port got them.
+void ShowBidiExchanges()
+{
+    std::vector<standin::spooler::BidiExchange> exchanges = standin::spooler::BidiExchanges();
+    if (exchanges.empty())
+        return;
+    Print("bidi exchanges:\n");
+    for (const auto &exchange : exchanges) {
+        std::string bytes;
+        for (BYTE b : exchange.input) {
+            char hex[4];
+            std::snprintf(hex, sizeof(hex), " %02x", b);
+            bytes += hex;
+        }
+        Print("  %s: %s \"%s\",%s\n", Printable(Utf8(exchange.printer)).c_str(), Printable(Utf8(exchange.action)).c_str(),
+              Printable(Utf8(exchange.schema)).c_str(), bytes.c_str());
+    }
+}
+
 // Every printer's default paper, by printer.
 std::map<std::u16string, std::string> DefaultPapers()
 {
@@ -476,6 +495,7 @@ int RunSheet(const HostOptions &options)
     std::vector<BYTE> devmodeBefore = standin::spooler::DefaultDevMode(printer);
     std::vector<standin::spooler::FormConfig> formsBefore = standin::spooler::Forms();
     std::map<std::u16string, std::string> papersBefore = DefaultPapers();
+    standin::spooler::ClearBidiExchanges();
     SheetKind kind = options.deviceSheet ? SheetKind::Device : SheetKind::Document;
     int status = 0;
     bool applied = false;
@@ -533,6 +553,7 @@ int RunSheet(const HostOptions &options)
     if (kind == SheetKind::Document && config.driver == u"FalconBT")
         ShowDistributedList(printer);
     ShowOtherPaperChanges(papersBefore, printer);
+    ShowBidiExchanges();
     ShowFormChanges(formsBefore);
     if (!SaveServer(options.stateFile))
         status = 1;

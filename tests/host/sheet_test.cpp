@@ -214,3 +214,48 @@ TEST_F(SheetCommand, SpecialTapeClearsChainAndAutoCutOnAHeron)
 }
 
 }  // namespace
+
+namespace {
+
+// Distributed printing from the extended model's page as a user sets it
+// up: the switch, the list, one printer's paper, the ribbon query, Apply.
+TEST_F(SheetCommand, DistributedPrintingChainOnAFalcon)
+{
+    HostRun run = RunHost("--state " + state_ +
+                          " sheet --printer FalconBT --do page:113 --do click:1086"
+                          " --do 'dialog:238=choosetext:1038=24 x 60mm;type:950=Line 2;click:1'"
+                          " --do 'dialog:217=listcheck:1094=0;listcheck:1094=1;listclick:1094=1,1,right;click:1070;"
+                          "show;click:1'"
+                          " --do click:1070 --do apply");
+    ASSERT_EQ(run.status, 0) << run.out;
+    // The rows as the user sees them after the query: each port's ribbon,
+    // or the warning where a printer was not or could not be asked.
+    EXPECT_NE(run.out.find("| \"FalconBT\" | \"18 mm\" | \"24 mm\" | \"BNZ\" | \"USB010\" | \"\""), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("| \"FalconBT (2)\" | \"24 mm\" | \"36 mm\" | \"BZ\" | \"USB011\" | \"Line 2\""),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("| \"FalconBT (silent)\" | \"18 mm\" | \"——\" (img 0) | \"——\""), std::string::npos);
+    EXPECT_NE(run.out.find("stored DISTRIBUTEDLIST: count 2, 2100 bytes\n"
+                           "  [0] checked \"FalconBT\", comment \"\"\n"
+                           "  [1] checked \"FalconBT (2)\", comment \"Line 2\"\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("default paper of FalconBT (2): 36 x 80mm (paper 270) -> 24 x 60mm (paper 269)"),
+              std::string::npos)
+        << run.out;
+    // Asked: every listed printer but the offline one and the one on "FILE:";
+    // the silent one twice.
+    EXPECT_NE(run.out.find("bidi exchanges:\n"
+                           "  FalconBT: Get \"\\Printer.WR\", 1f 11 3f\n"
+                           "  FalconBT (2): Get \"\\Printer.WR\", 1f 11 3f\n"
+                           "  FalconBT (12 mm): Get \"\\Printer.WR\", 1f 11 3f\n"
+                           "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
+                           "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
+                           "  FalconBT (lower-case file): Get \"\\Printer.WR\", 1f 11 3f\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, Distributed 1"), std::string::npos) << run.out;
+}
+
+}  // namespace
