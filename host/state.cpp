@@ -33,6 +33,16 @@ struct LoadedState {
 
 LoadedState g_loaded;
 
+// A new load in the same process (a benchmark's loop, a test) ends the
+// previous command's hold: its lock would otherwise keep the new one
+// waiting on its own process for ever.
+void Release()
+{
+    if (g_loaded.fd >= 0)
+        ::close(g_loaded.fd);
+    g_loaded = LoadedState{};
+}
+
 std::string Reason(int error)
 {
     return std::strerror(error);
@@ -235,6 +245,7 @@ bool CreateNew(const std::string &path, const std::string &text, std::string &er
 
 bool LoadServer(const std::string &stateFile)
 {
+    Release();
     if (stateFile.empty()) {
         standin::spooler::LoadSample();
         return true;
@@ -248,7 +259,7 @@ bool LoadServer(const std::string &stateFile)
             return false;
         }
         standin::spooler::LoadSample();
-        g_loaded = LoadedState{};
+        Release();
         g_loaded.target = stateFile;
         g_loaded.json = standin::spooler::ToJson();
         return true;
@@ -273,7 +284,7 @@ bool LoadServer(const std::string &stateFile)
         return false;
     }
     char *resolved = realpath(stateFile.c_str(), nullptr);
-    g_loaded = LoadedState{};
+    Release();
     g_loaded.existed = true;
     g_loaded.fd = fd;  // held, and locked, until the process ends
     g_loaded.target = resolved != nullptr ? resolved : stateFile;
@@ -281,6 +292,11 @@ bool LoadServer(const std::string &stateFile)
     g_loaded.info = info;
     g_loaded.json = standin::spooler::ToJson();
     return true;
+}
+
+void ReleaseServer()
+{
+    Release();
 }
 
 bool SaveServer(const std::string &stateFile)

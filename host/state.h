@@ -16,6 +16,8 @@ bool LoadServer(const std::string &stateFile);
 // Saves a changed server back to the state file, atomically; nothing to do
 // without one.
 bool SaveServer(const std::string &stateFile);
+// Ends the command's hold on its state file (the process's end does too).
+void ReleaseServer();
 // The printer named by --printer; false with a message on stderr when the
 // name is missing or the server has no such printer.
 bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer);

@@ -1,5 +1,7 @@
 // The host's state files as a careful tool treats them: what it reads, when
 // it writes, how it writes, and two commands on one file at once.
+#include "host/state.h"
+#include "platform/linux/spooler/server.h"
 #include "tests/support/hostrun.h"
 
 #include <gtest/gtest.h>
@@ -279,6 +281,28 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// One process that runs commands one after another (a benchmark loop, a
+// test) takes the state file's lock anew each time instead of waiting on
+// its own earlier hold.
+TEST_F(HostState, ACommandAfterAnotherInOneProcessTakesTheLock)
+{
+    std::string error;
+    ASSERT_TRUE(standin::spooler::SaveJson(state_, &error)) << error;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(host::LoadServer(state_));
+    // Held now; released, another open file can take it at once.
+    int fd = ::open(state_.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << "the command holds its state";
+    host::ReleaseServer();
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
 }
 
 }  // namespace
