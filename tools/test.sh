@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds and tests the
-# Linux build (plain and under AddressSanitizer/UBSan), cross-builds both
+# Linux build (plain and under AddressSanitizer/UBSan), runs the fuzz targets
+# for a bounded time (tools/fuzz.sh), cross-builds both
 # Windows DLLs, checks them, and runs the Windows smoke test and the dialog
 # layout check under Wine.
 # Stops at the first failing stage and says which one it was.
@@ -31,6 +32,7 @@ stage "linux build" preset linux
 stage "linux tests" ctest --preset linux
 stage "linux-asan build" preset linux-asan
 stage "linux-asan tests" ctest --preset linux-asan
+stage "fuzz" bash tools/fuzz.sh
 stage "windows-x86 build" preset windows-x86
 stage "windows-x64 build" preset windows-x64
 stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvoui.dll
