@@ -58,9 +58,9 @@ protected:
         SheetTest::TearDown();
     }
 
-    // The server as every run finds it: the sample with whole stored
-    // settings (so that no first read replaces them), the given printer's
-    // record changed by `prepare`.
+    // The server as every run finds it: the sample, every printer with whole
+    // stored settings (so that no first read replaces them) as `prepare_`
+    // makes them.
     void Prepare()
     {
         sheet.reset();
@@ -89,10 +89,9 @@ protected:
         return sheet->ActivateTemplate(templateId) ? sheet->ActiveWindow() : nullptr;
     }
 
-    // Runs the flow once per call of each api, failing that call; returns
+    // Runs the flow once per call of each api, failing that call, and counts
     // the faults injected. `printer` is the one whose stored settings the
-    // flow may write.
-    // `done` checks what the fault-free run did.
+    // flow may write; `done` checks what the fault-free run did.
     Totals Sweep(const char *name, const std::u16string &printer, const std::function<void()> &flow,
                  const std::function<void()> &done)
     {
