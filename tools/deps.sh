@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the builds and tests need, when some are
-# missing: the native toolchain and test libraries, mingw-w64 for both Windows
-# targets, and Wine (32- and 64-bit) to run the Windows smoke test and the
+# missing: the native toolchain and test libraries, clang with libFuzzer for
+# the fuzz targets, mingw-w64 for both Windows targets, and Wine (32- and
+# 64-bit) to run the Windows smoke test and the
 # layout check (Wine's null display driver, so no X server), with the fonts
 # that stand in for the faces Windows has built in: Wine's own (Tahoma; only
 # recommended by Wine), Noto Sans CJK for the CJK UI faces and Loma for the
@@ -10,7 +11,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev libxml2-dev nlohmann-json3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine fonts-noto-cjk fonts-tlwg-loma

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds and tests the
 # Linux build (plain, under AddressSanitizer/UBSan and under
-# ThreadSanitizer), cross-builds both Windows DLLs, checks them,
-# and runs the Windows smoke test and the dialog layout check under Wine.
+# ThreadSanitizer), runs the fuzz targets for a bounded time (tools/fuzz.sh),
+# cross-builds both Windows DLLs, checks them, and runs the Windows smoke
+# test and the dialog layout check under Wine.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,6 +38,7 @@ stage "linux-asan tests" ctest --preset linux-asan
 # everything they call.
 stage "linux-tsan build" preset linux-tsan
 stage "linux-tsan tests" ctest --preset linux-tsan
+stage "fuzz" bash tools/fuzz.sh
 stage "windows-x86 build" preset windows-x86
 stage "windows-x64 build" preset windows-x64
 stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvoui.dll

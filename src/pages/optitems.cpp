@@ -41,7 +41,10 @@ DWORD ReadOemUiValue(HANDLE hPrinter)
     DWORD needed = 0;
     DWORD result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kOemUiValueName), &type,
                                    reinterpret_cast<LPBYTE>(&value), sizeof(value), &needed);
-    if (result != ERROR_SUCCESS || value > OEMUI_VALUE_MAX)
+    // Only what the callback stores is a selection: a REG_DWORD of four
+    // bytes. A shorter value or one of another type (text, a few bytes) is
+    // someone else's and would read as a number it never was.
+    if (result != ERROR_SUCCESS || type != REG_DWORD || needed != sizeof(value) || value > OEMUI_VALUE_MAX)
         return 0;
     return value;
 }

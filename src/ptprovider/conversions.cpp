@@ -207,8 +207,11 @@ void WriteParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, LO
         return;
     }
     std::snprintf(narrow, sizeof(narrow), "%lld", static_cast<long long>(microns));
-    WCHAR text[10] = TEXT("0");
-    MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, ARRAYSIZE(text));
+    // Digits and a sign widen unit by unit: no conversion that could fail
+    // and leave a wrong number in the ticket.
+    WCHAR text[10] = {};
+    for (size_t i = 0; i < ARRAYSIZE(text) && narrow[i] != 0; ++i)
+        text[i] = static_cast<WCHAR>(narrow[i]);
     OutputDebugStringW(text);
 
     // A ticket holds one ParameterInit per name: one it already has (under

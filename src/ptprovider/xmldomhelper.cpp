@@ -681,18 +681,28 @@ HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, IN
     CreateQName(value.get(), kInstanceNamespace, kType, attributeName.put());
     if (typeCode >= VALUE_INTEGER && typeCode <= VALUE_QNAME)
         CreateQName(value.get(), kSchemaNamespace, kTypeNames[typeCode], typeName.put());
-    if (!attributeName || !typeName)
+    if (!attributeName || !typeName) {
+        com_ptr<IXMLDOMNode> removed;
+        pParent->removeChild(value.get(), removed.put());
         return static_cast<HRESULT>(0xFFFFFFFF);
+    }
 
     hr = SetAttribute(value.get(), attributeName.get(), kInstanceNamespace, typeName.get());
-    if (FAILED(hr))
+    unique_bstr text;
+    if (SUCCEEDED(hr)) {
+        text.reset(NewString(pText));
+        if (!text)
+            hr = E_OUTOFMEMORY;
+    }
+    if (SUCCEEDED(hr))
+        hr = value->put_text(text.get());
+    if (FAILED(hr)) {
+        // The element is already under its parent: an empty Value would be
+        // read as a value the caller never wrote.
+        com_ptr<IXMLDOMNode> removed;
+        pParent->removeChild(value.get(), removed.put());
         return hr;
-    unique_bstr text(NewString(pText));
-    if (!text)
-        return E_OUTOFMEMORY;
-    hr = value->put_text(text.get());
-    if (FAILED(hr))
-        return hr;
+    }
     if (ppValue != nullptr)
         *ppValue = value.Take();
     return S_OK;
@@ -724,6 +734,12 @@ HRESULT CXmlDomHelper::CreateParameterInitNode(IXMLDOMElement *pParent, PCWSTR p
         hr = CreateValueNode(element.get(), pValue, typeCode, nullptr);
     if (FAILED(hr))
         WARNING(TEXT("CreateParameterInitNode:create child value node fail and hr is %x"), hr);
+    // The element is already in the ticket: one left without its name or
+    // value would be read as a parameter the caller never wrote.
+    if (FAILED(hr) && element && parent != nullptr) {
+        com_ptr<IXMLDOMNode> removed;
+        parent->removeChild(element.get(), removed.put());
+    }
     return hr;
 }
 

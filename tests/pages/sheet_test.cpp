@@ -235,6 +235,21 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
         sheet.reset();
     }
 
+    // Only a REG_DWORD of four bytes is a selection: the text "7", a
+    // REG_DWORD of one byte or of eight, binary bytes all show 0.
+    struct Foreign {
+        DWORD type;
+        std::vector<BYTE> bytes;
+    } foreign[] = {{REG_SZ, {'7', 0, 0, 0}}, {REG_DWORD, {49}}, {REG_DWORD, {5, 0, 0, 0, 0, 0, 0, 0}},
+                   {REG_BINARY, {5, 0, 0, 0}}, {REG_DWORD, {}}};
+    for (const Foreign &f : foreign) {
+        ASSERT_TRUE(standin::spooler::SetData(u"Heron", u"OEMUI_VALUE", f.type, f.bytes));
+        PropertySheet &s = Open(u"Heron", SheetKind::Device);
+        ASSERT_NE(s.OemItems(), nullptr);
+        EXPECT_EQ(s.OemItems()[0].Sel, 0) << "type " << f.type << ", " << f.bytes.size() << " bytes";
+        sheet.reset();
+    }
+
     PropertySheet &s = Open(u"Heron", SheetKind::Device);
     ASSERT_TRUE(s.SetOemItemSelection(64));
     ASSERT_TRUE(s.Apply());

@@ -107,6 +107,38 @@ TEST_F(DomHelperTest, ValuesAndParameters)
     EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
 }
 
+// A step that fails leaves nothing of what it began in the ticket: a
+// ParameterInit without its value, or a Value without its text, would be
+// read back as 0.
+TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
+{
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
+    for (const char *api : {"IXMLDOMNode::put_text", "IXMLDOMElement::setAttributeNode", "SysAllocString"}) {
+        for (int skip = 0; skip < 3; ++skip) {
+            standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY, skip);
+            HRESULT hr = dom.CreateParameterInitNode(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), VALUE_INTEGER,
+                                                     TEXT("3000"));
+            bool injected = standin::PlannedSkips(api) < 0;
+            standin::ClearFaults();
+            std::string xml = DocumentXml(document);
+            if (FAILED(hr)) {
+                EXPECT_TRUE(injected) << api;
+                EXPECT_EQ(xml.find("ParameterInit"), std::string::npos) << api << " " << skip << ": " << xml;
+            } else {
+                EXPECT_NE(xml.find(">3000</psf:Value></psf:ParameterInit>"), std::string::npos) << xml;
+                com_ptr<IXMLDOMElement> made;
+                ASSERT_EQ(dom.FindParameterInit(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), made.put()), S_OK);
+                ASSERT_EQ(dom.DeleteNode(nullptr, made.get()), S_OK);
+            }
+        }
+    }
+    standin::FailNext("IXMLDOMNode::put_text", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(FAILED(dom.CreateValueNode(dom.Root(), TEXT("4000"), VALUE_INTEGER, nullptr)));
+    EXPECT_EQ(DocumentXml(document).find("psf:Value"), std::string::npos) << "no empty Value";
+    EXPECT_EQ(dom.CreateValueNode(dom.Root(), TEXT("x"), 3, nullptr), static_cast<HRESULT>(0xFFFFFFFF));
+    EXPECT_EQ(DocumentXml(document).find("psf:Value"), std::string::npos) << "no Value of an unknown type";
+}
+
 // Finds among the root's children: the first match in document order, the
 // prefix resolved where the element stands, and the answers follow what
 // the helper deletes, renames and adds.

@@ -695,6 +695,16 @@ bool ShouldFail(const char *api)
     return true;
 }
 
+int PlannedSkips(const char *api)
+{
+    if (api == nullptr)
+        return -1;
+    FaultTable &table = faults();
+    std::lock_guard<std::mutex> guard(table.lock);
+    auto it = table.plans.find(std::string_view(api));
+    return it == table.plans.end() ? -1 : it->second.skip;
+}
+
 void ClearFaults()
 {
     FaultTable &table = faults();

@@ -294,6 +294,10 @@ STANDIN_API void FailNext(const char *api, int count = 1, DWORD lastError = ERRO
 // stand-in parts call it at their top; it sets the last error when it says so.
 STANDIN_API bool ShouldFail(const char *api);
 STANDIN_API void ClearFaults();
+// The calls of `api` its plan still lets succeed before it fails; -1 when no
+// plan for it is left (none was made, or its faults were all injected). A
+// plan with a large skip counts the calls a run makes.
+STANDIN_API int PlannedSkips(const char *api);
 
 struct Counters {
     long heapBlocks;     // live blocks of all heaps

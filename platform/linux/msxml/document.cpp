@@ -1,6 +1,7 @@
 // DOMDocument60 of the MSXML stand-in: parsing with MSXML 6's safe defaults
 // (no DTD, no external entities, no network, bounded depth and size),
 // node creation and saving.
+#include "platform/linux/crt/utf.h"
 #include "platform/linux/msxml/nodebase.h"
 #include "platform/windows/msxml6ids.h"
 
@@ -362,7 +363,15 @@ public:
             Replace(nullptr);
             return S_FALSE;
         }
-        bytes = ToUtf8(xml);
+        // MSXML refuses a document with an unpaired surrogate; the
+        // conversion would pass it on as U+FFFD.
+        size_t units = 0;
+        while (xml != nullptr && xml[units] != 0)
+            ++units;
+        if (!standin::utf::AppendUtf8(xml, units, bytes)) {
+            Replace(nullptr);
+            return S_FALSE;
+        }
         return Parse(bytes, "UTF-8", ok);
     }
     STDMETHODIMP save(VARIANT destination) override

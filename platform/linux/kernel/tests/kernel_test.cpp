@@ -125,6 +125,17 @@ TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
     EXPECT_NE(fourth, nullptr);
     HeapFree(GetProcessHeap(), 0, first);
     HeapFree(GetProcessHeap(), 0, fourth);
+    EXPECT_EQ(standin::PlannedSkips("HeapAlloc"), -1) << "both faults injected: no plan left";
+
+    standin::FailNext("GetFormW", 1, ERROR_OUTOFMEMORY, 5);
+    EXPECT_EQ(standin::PlannedSkips("GetFormW"), 5);
+    EXPECT_EQ(standin::PlannedSkips("GetPrinterW"), -1);
+    FORM_INFO_1W form = {};
+    DWORD needed = 0;
+    GetFormW(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(&form), sizeof(form), &needed);
+    EXPECT_EQ(standin::PlannedSkips("GetFormW"), 4) << "a call counts against the plan";
+    standin::FailNext("GetFormW", 0);
+    EXPECT_EQ(standin::PlannedSkips("GetFormW"), -1);
 
     standin::FailNext("GlobalAlloc", -1, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(GlobalAlloc(GPTR, 1), nullptr);

@@ -660,6 +660,27 @@ TEST_F(MsxmlTest, HostileInputIsRefused)
     ExpectRefused(u"<broken");
 }
 
+TEST_F(MsxmlTest, UnpairedSurrogatesAreRefused)
+{
+    // A lone high or low surrogate, a low one before its high one, a high
+    // one at the very end: in text, in an attribute value, in a name.
+    ExpectRefused(u"<a>x\xD800y</a>");
+    ExpectRefused(u"<a>x\xDC00</a>");
+    ExpectRefused(u"<a>\xDC00\xD800</a>");
+    ExpectRefused(u"<a v=\"\xDBFF\"/>");
+    ExpectRefused(u"<a\xDFFF/>");
+    ExpectRefused(u"<a/>\xD800");
+    // A document that had content is emptied by the refusal.
+    Load(kTicket);
+    ExpectRefused(u"<a>\xD83D</a>");
+
+    // A pair is one character beyond the first plane, kept as it came.
+    Load(u"<a v=\"\xD83D\xDE00\">\xDBFF\xDFFF</a>");
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    EXPECT_EQ(u"<a v=\"\xD83D\xDE00\">\xDBFF\xDFFF</a>", Xml(root));
+}
+
 TEST_F(MsxmlTest, FaultInjection)
 {
     Load(kTicket);

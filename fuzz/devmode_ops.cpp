@@ -1,0 +1,67 @@
+// The driver's DevMode calls on any private record: the first byte is the
+// mode (unknown ones included), the rest the input record, as long as the
+// driver says it is (Unidrv hands each plug-in a section of the size its
+// header gives). The output is always a valid record of this plug-in, its
+// option item selection at most 100 after a merge, and the input is only
+// read.
+#include "fuzz/common.h"
+
+#include "src/settings/devmode.h"
+
+#include <cstring>
+#include <vector>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::Initialize();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    standin::DebugCaptureClear();
+    fuzz::Counts counts;
+    DWORD mode = data[0] % 6;  // 0 and 5 are no modes of the driver
+    ++data;
+    --size;
+    // A block of exactly the input's size, so a read past it is seen.
+    std::vector<BYTE> in(data, data + size);
+    if (size >= sizeof(OEM_DMEXTRAHEADER)) {
+        DWORD length = static_cast<DWORD>(size);
+        std::memcpy(&in[0] + offsetof(OEM_DMEXTRAHEADER, dwSize), &length, sizeof(length));
+    }
+    std::vector<BYTE> inCopy = in;
+
+    DEVMODEW publicIn = {}, publicOut = {};
+    publicIn.dmSize = publicOut.dmSize = sizeof(DEVMODEW);
+    OEMDEV out;
+    SetDefaultOEMDev(&out);
+    OEMDMPARAM param = {};
+    param.cbSize = sizeof(param);
+    param.pPublicDMIn = &publicIn;
+    param.pPublicDMOut = &publicOut;
+    param.pOEMDMIn = size >= sizeof(OEM_DMEXTRAHEADER) ? in.data() : nullptr;
+    param.pOEMDMOut = &out;
+    param.cbBufSize = sizeof(OEMDEV);
+    HRESULT hr = hrOEMDevMode(mode, &param);
+
+    fuzz::Require(in == inCopy, "the input record was written");
+    if (mode == OEMDM_SIZE) {
+        fuzz::Require(hr == S_OK && param.cbBufSize == sizeof(OEMDEV), "wrong record size");
+    } else if (mode >= OEMDM_DEFAULT && mode <= OEMDM_MERGE && (mode == OEMDM_DEFAULT || param.pOEMDMIn != nullptr)) {
+        fuzz::Require(hr == S_OK, "a valid call failed");
+        fuzz::Require(out.dmOEMExtra.dwSize == sizeof(OEMDEV), "output record size");
+        fuzz::Require(out.dmOEMExtra.dwSignature == OEMDEV_SIGNATURE, "output record signature");
+        fuzz::Require(out.dmOEMExtra.dwVersion == OEMDEV_VERSION, "output record version");
+        // A merge bounds the selection as a signed number: a negative one
+        // stays, as the DevMode tests pin.
+        if (mode != OEMDM_CONVERT)
+            fuzz::Require(static_cast<LONG>(out.dwDriverData) <= 100, "option item selection beyond 100");
+    } else if (mode != OEMDM_CONVERT && mode != OEMDM_MERGE) {
+        fuzz::Require(FAILED(hr), "an unknown mode succeeded");
+    }
+    counts.Check();
+    return 0;
+}
