@@ -59,6 +59,12 @@ void BM_PrintersCommand(benchmark::State &state)
     ::rmdir(folder);
     standin::spooler::LoadSample();
 }
-BENCHMARK(BM_PrintersCommand)->ArgName("forms")->Arg(100)->Arg(500)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintersCommand)
+    ->ArgName("forms")
+    ->Arg(100)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -54,8 +54,8 @@ std::u16string Ticket(long foreign = 0)
            u"<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:Portrait\"/></psf:Feature>"
            u"<psf:Feature name=\"psk:PageResolution\"><psf:Option name=\"ns0000:Standard\"/></psf:Feature>";
     for (const TicketFeature &feature : kPrivateFeatures)
-        xml += u"<psf:Feature name=\"ns0000:" + std::u16string(feature.name) +
-               u"\"><psf:Option name=\"ns0000:" + feature.options->names[0] + u"\"/></psf:Feature>";
+        xml += u"<psf:Feature name=\"ns0000:" + std::u16string(feature.name) + u"\"><psf:Option name=\"ns0000:" +
+               feature.options->names[0] + u"\"/></psf:Feature>";
     xml += u"<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\"><psf:Value xsi:type=\"xsd:integer\">1"
            u"</psf:Value></psf:ParameterInit></psf:PrintTicket>";
     return xml;
@@ -96,7 +96,10 @@ public:
     {
         return E_NOTIMPL;
     }
-    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override
+    {
+        return E_NOTIMPL;
+    }
     STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
     {
         return E_NOTIMPL;
@@ -245,19 +248,19 @@ void ConvertTickets(benchmark::State &state, Convert convert)
 
 void BM_DevModeToTicket(benchmark::State &state)
 {
-    ConvertTickets(state, [](IPrintOemPrintTicketProvider *provider, IXMLDOMDocument2 *ticket, DEVMODEW &devmode,
-                             OEMDEV &record) {
-        provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record, ticket);
-    });
+    ConvertTickets(
+        state, [](IPrintOemPrintTicketProvider *provider, IXMLDOMDocument2 *ticket, DEVMODEW &devmode, OEMDEV &record) {
+            provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record, ticket);
+        });
 }
 BENCHMARK(BM_DevModeToTicket)->Apply(ConversionArgs);
 
 void BM_TicketToDevMode(benchmark::State &state)
 {
-    ConvertTickets(state, [](IPrintOemPrintTicketProvider *provider, IXMLDOMDocument2 *ticket, DEVMODEW &devmode,
-                             OEMDEV &record) {
-        provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(record), &record);
-    });
+    ConvertTickets(
+        state, [](IPrintOemPrintTicketProvider *provider, IXMLDOMDocument2 *ticket, DEVMODEW &devmode, OEMDEV &record) {
+            provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(record), &record);
+        });
 }
 BENCHMARK(BM_TicketToDevMode)->Apply(ConversionArgs);
 

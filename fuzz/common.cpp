@@ -21,10 +21,7 @@ void Fail(const char *what)
     std::abort();
 }
 
-Counts::Counts()
-    : counters_(standin::GetCounters()), windows_(standin::ui::WindowCount()), components_(gcComponents)
-{
-}
+Counts::Counts() : counters_(standin::GetCounters()), windows_(standin::ui::WindowCount()), components_(gcComponents) {}
 
 void Counts::Check() const
 {
@@ -71,10 +68,7 @@ void Initialize()
     sampleJson() = standin::spooler::ToJson();
 }
 
-const std::string &SampleJson()
-{
-    return sampleJson();
-}
+const std::string &SampleJson() { return sampleJson(); }
 
 std::vector<BYTE> StoredSettings(const std::u16string &printer)
 {
@@ -100,8 +94,8 @@ std::u16string Widen(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return {};
-    int units = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char *>(data), static_cast<int>(size),
-                                    nullptr, 0);
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char *>(data), static_cast<int>(size), nullptr, 0);
     if (units <= 0)
         return {};
     std::u16string text(static_cast<size_t>(units), u'\0');
@@ -132,8 +126,7 @@ public:
     {
         return E_NOTIMPL;
     }
-    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **,
-                                DWORD *) override
+    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
     {
         return E_NOTIMPL;
     }
@@ -142,7 +135,7 @@ public:
     STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
     STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD context, REFIID iid,
-                                            LPVOID *ppv) override
+                                             LPVOID *ppv) override
     {
         return CoCreateInstance(clsid, outer, context != 0 ? context : CLSCTX_INPROC_SERVER, iid, ppv);
     }
@@ -156,8 +149,8 @@ BoundProvider::BoundProvider(const std::u16string &name)
     IClassFactory *factory = nullptr;
     Require(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)) == S_OK,
             "no class factory for the provider");
-    Require(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
-                                    reinterpret_cast<void **>(&provider_)) == S_OK,
+    Require(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_)) ==
+                S_OK,
             "no provider");
     factory->Release();
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         record.Mirror = 1;
         record.AutoCut = 1;
         OEMDEV before = record;
-        HRESULT hr = provider.get()->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(OEMDEV), &record,
-                                                                 ticket);
+        HRESULT hr =
+            provider.get()->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(OEMDEV), &record, ticket);
         fuzz::Require(std::memcmp(&before, &record, offsetof(OEMDEV, Speed)) == 0,
                       "the record's header or the driver's selections were changed");
         if (SUCCEEDED(hr)) {

@@ -71,9 +71,8 @@ void OptionItem(DWORD type, const std::vector<BYTE> &bytes)
     DWORD value = 0;
     if (bytes.size() == sizeof(value))
         std::memcpy(&value, bytes.data(), sizeof(value));
-    LONG expected = type == REG_DWORD && bytes.size() == sizeof(value) && value <= OEMUI_VALUE_MAX
-                        ? static_cast<LONG>(value)
-                        : 0;
+    LONG expected =
+        type == REG_DWORD && bytes.size() == sizeof(value) && value <= OEMUI_VALUE_MAX ? static_cast<LONG>(value) : 0;
     fuzz::Require(item.Sel == expected, "the item shows what was not a stored selection");
     ClosePrinter(printer);
 }
@@ -85,8 +84,9 @@ void DistributedList(const std::vector<BYTE> &bytes)
     fuzz::Require(read || bytes.empty(), "a stored list not read");
     fuzz::Require(list.count >= 0 && (list.storedCount <= 0 || list.count <= list.storedCount),
                   "more entries than the header promises");
-    fuzz::Require(list.count == 0 || sizeof(DISTRIBUTEDHEADER) + static_cast<size_t>(list.count) *
-                                                                       sizeof(DISTRIBUTEDENTRY) <= bytes.size(),
+    fuzz::Require(list.count == 0 ||
+                      sizeof(DISTRIBUTEDHEADER) + static_cast<size_t>(list.count) * sizeof(DISTRIBUTEDENTRY) <=
+                          bytes.size(),
                   "entries beyond the value");
     DWORD checked = 0;
     for (LONG i = 0; i < list.count; ++i) {

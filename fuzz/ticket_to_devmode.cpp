@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         devmode.dmDriverExtra = sizeof(OEMDEV);
         OEMDEV record;
         SetDefaultOEMDev(&record);
-        HRESULT hr = provider.get()->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(OEMDEV),
-                                                                 &record);
+        HRESULT hr =
+            provider.get()->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(OEMDEV), &record);
         ticket->Release();
         if (SUCCEEDED(hr)) {
             fuzz::Require(record.dmOEMExtra.dwSize == sizeof(OEMDEV), "record size changed");

@@ -8,13 +8,13 @@ namespace host {
 
 struct HostOptions {
     std::string modulePath;
-    std::string printer;    // --printer NAME
-    std::string stateFile;  // --state FILE: a saved print server instead of the sample
-    std::string inFile;     // --in FILE: a PrintTicket to convert to a DEVMODE
-    std::string baseFile;   // --base FILE: a base PrintTicket instead of the core's
-    std::string outFile;    // --out FILE: where a resulting document goes
-    bool debugOutput = false;  // echo the plug-in's debugger output to stderr
-    bool deviceSheet = false;  // sheet: --device instead of --document
+    std::string printer;               // --printer NAME
+    std::string stateFile;             // --state FILE: a saved print server instead of the sample
+    std::string inFile;                // --in FILE: a PrintTicket to convert to a DEVMODE
+    std::string baseFile;              // --base FILE: a base PrintTicket instead of the core's
+    std::string outFile;               // --out FILE: where a resulting document goes
+    bool debugOutput = false;          // echo the plug-in's debugger output to stderr
+    bool deviceSheet = false;          // sheet: --device instead of --document
     std::vector<std::string> actions;  // sheet: --do ACTION, in order
 };
 

@@ -45,10 +45,7 @@ HRESULT PluginModule::GetClassObject(REFCLSID clsid, REFIID iid, void **ppv) con
     return getClassObject_(clsid, iid, ppv);
 }
 
-HRESULT PluginModule::CanUnloadNow() const
-{
-    return canUnloadNow_();
-}
+HRESULT PluginModule::CanUnloadNow() const { return canUnloadNow_(); }
 
 HRESULT PluginModule::CreateInstance(REFCLSID clsid, REFIID iid, void **ppv) const
 {

@@ -120,10 +120,16 @@ void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const D
     }
     Add({"", u"Document Options", {}, 0, DMPUB_NONE});
     Add({"PaperSize", u"Paper Size", papers, paper, DMPUB_FORMNAME});
-    Add({"Orientation", u"Orientation", {u"Portrait", u"Landscape"},
-         devmode.dmOrientation == DMORIENT_LANDSCAPE ? 1 : 0, DMPUB_ORIENTATION});
+    Add({"Orientation",
+         u"Orientation",
+         {u"Portrait", u"Landscape"},
+         devmode.dmOrientation == DMORIENT_LANDSCAPE ? 1 : 0,
+         DMPUB_ORIENTATION});
     Add({"", u"Copy Count", {}, 1, DMPUB_COPIES_COLLATE});
-    Add({"Resolution", u"Print Quality", {u"203 x 203 dots per inch", u"300 x 300 dots per inch"}, 0,
+    Add({"Resolution",
+         u"Print Quality",
+         {u"203 x 203 dots per inch", u"300 x 300 dots per inch"},
+         0,
          DMPUB_PRINTQUALITY});
     Add({"InputBin", u"Paper Source", {u"Automatically Select", u"Tape Cassette"}, 0, DMPUB_DEFSOURCE});
     Add({"OEMPrintSpeed", u"Print Speed", {u"1", u"2", u"3", u"4"}, 1, DMPUB_NONE});
@@ -215,10 +221,7 @@ PropertySheet::~PropertySheet()
     helper_->Release();
 }
 
-HWND PropertySheet::ActiveWindow() const
-{
-    return active_ < pages_.size() ? pages_[active_].window : nullptr;
-}
+HWND PropertySheet::ActiveWindow() const { return active_ < pages_.size() ? pages_[active_].window : nullptr; }
 
 bool PropertySheet::PrepareJobDevmode(std::string &error)
 {
@@ -602,8 +605,7 @@ LRESULT CALLBACK PropertySheet::SheetProc(HWND hwnd, UINT message, WPARAM wParam
         }
         if (message == PSM_CHANGED)
             ++self->changedCount;
-        self->events.push_back(std::string(message == PSM_CHANGED ? "PSM_CHANGED" : "PSM_UNCHANGED") + " from " +
-                               from);
+        self->events.push_back(std::string(message == PSM_CHANGED ? "PSM_CHANGED" : "PSM_UNCHANGED") + " from " + from);
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -81,10 +81,10 @@ enum class SheetKind { Document, Device };
 class PropertySheet {
 public:
     struct Page {
-        PROPSHEETPAGEW psp;        // the sheet's copy, given to the page at WM_INITDIALOG
-        std::u16string title;      // PSP_USETITLE's title, else the dialog's caption
-        int templateId = -1;       // -1: the driver's own page
-        HWND window = nullptr;     // made when the page is first shown
+        PROPSHEETPAGEW psp;     // the sheet's copy, given to the page at WM_INITDIALOG
+        std::u16string title;   // PSP_USETITLE's title, else the dialog's caption
+        int templateId = -1;    // -1: the driver's own page
+        HWND window = nullptr;  // made when the page is first shown
         bool driverPage = false;
     };
 

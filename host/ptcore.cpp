@@ -16,25 +16,13 @@ constexpr INT kCoreVersion = 1;
 
 }  // namespace
 
-CorePrintHelper *CorePrintHelper::Create()
-{
-    return new CorePrintHelper();
-}
+CorePrintHelper *CorePrintHelper::Create() { return new CorePrintHelper(); }
 
-long CorePrintHelper::LiveCount()
-{
-    return g_liveHelpers.load();
-}
+long CorePrintHelper::LiveCount() { return g_liveHelpers.load(); }
 
-CorePrintHelper::CorePrintHelper()
-{
-    ++g_liveHelpers;
-}
+CorePrintHelper::CorePrintHelper() { ++g_liveHelpers; }
 
-CorePrintHelper::~CorePrintHelper()
-{
-    --g_liveHelpers;
-}
+CorePrintHelper::~CorePrintHelper() { --g_liveHelpers; }
 
 HRESULT STDMETHODCALLTYPE CorePrintHelper::QueryInterface(REFIID riid, void **ppv)
 {
@@ -50,10 +38,7 @@ HRESULT STDMETHODCALLTYPE CorePrintHelper::QueryInterface(REFIID riid, void **pp
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE CorePrintHelper::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&refs_));
-}
+ULONG STDMETHODCALLTYPE CorePrintHelper::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
 
 ULONG STDMETHODCALLTYPE CorePrintHelper::Release()
 {
@@ -63,10 +48,7 @@ ULONG STDMETHODCALLTYPE CorePrintHelper::Release()
     return static_cast<ULONG>(refs);
 }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE CorePrintHelper::SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD,
                                                       DWORD *, DWORD *)
@@ -85,25 +67,13 @@ HRESULT STDMETHODCALLTYPE CorePrintHelper::WhyConstrained(const DEVMODEW *, DWOR
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::EnumFeatures(PCSTR **, DWORD *)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::EnumFeatures(PCSTR **, DWORD *) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::EnumOptions(PCSTR, PCSTR **, DWORD *)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::EnumOptions(PCSTR, PCSTR **, DWORD *) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::GetFontSubstitution(PCWSTR, PCWSTR *)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::GetFontSubstitution(PCWSTR, PCWSTR *) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::SetFontSubstitution(PCWSTR, PCWSTR)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::SetFontSubstitution(PCWSTR, PCWSTR) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateInstanceOfMSXMLObject(REFCLSID rclsid, IUnknown *punkOuter,
                                                                        DWORD dwClsContext, REFIID riid, LPVOID *ppv)
@@ -113,20 +83,11 @@ HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateInstanceOfMSXMLObject(REFCLSID 
     return CoCreateInstance(rclsid, punkOuter, dwClsContext == 0 ? CLSCTX_INPROC_SERVER : dwClsContext, riid, ppv);
 }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateDefaultGDLSnapshot(DWORD, IStream **)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CorePrintHelper::CreateDefaultGDLSnapshot(DWORD, IStream **) { return E_NOTIMPL; }
 
-TicketSession::~TicketSession()
-{
-    Close();
-}
+TicketSession::~TicketSession() { Close(); }
 
 bool TicketSession::Open(const std::string &modulePath, const std::u16string &printer, std::string &error)
 {

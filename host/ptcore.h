@@ -35,8 +35,7 @@ public:
                                              PCSTR pszOptionKeyword, const PRINT_FEATURE_OPTION **ppFOConstraints,
                                              DWORD *pdwNumOptions) override;
     HRESULT STDMETHODCALLTYPE EnumFeatures(PCSTR **pFeatureList, DWORD *pdwNumFeatures) override;
-    HRESULT STDMETHODCALLTYPE EnumOptions(PCSTR pszFeatureKeyword, PCSTR **pOptionList,
-                                          DWORD *pdwNumOptions) override;
+    HRESULT STDMETHODCALLTYPE EnumOptions(PCSTR pszFeatureKeyword, PCSTR **pOptionList, DWORD *pdwNumOptions) override;
     HRESULT STDMETHODCALLTYPE GetFontSubstitution(PCWSTR pszTrueTypeFontName, PCWSTR *ppszDevFontName) override;
     HRESULT STDMETHODCALLTYPE SetFontSubstitution(PCWSTR pszTrueTypeFontName, PCWSTR pszDevFontName) override;
     HRESULT STDMETHODCALLTYPE CreateInstanceOfMSXMLObject(REFCLSID rclsid, IUnknown *punkOuter, DWORD dwClsContext,

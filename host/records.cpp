@@ -128,9 +128,9 @@ std::string DescribeForm(const standin::spooler::FormConfig &form)
     char text[160];
     std::snprintf(text, sizeof(text), "%.3g x %.3g mm, margins %.3g / %.3g mm%s", form.size.cx / 1000.0,
                   form.size.cy / 1000.0, form.imageableArea.left / 1000.0,
-                  (form.size.cx - form.imageableArea.right) / 1000.0, form.flags == FORM_PRINTER ? " (printer form)" : "");
+                  (form.size.cx - form.imageableArea.right) / 1000.0,
+                  form.flags == FORM_PRINTER ? " (printer form)" : "");
     return text;
 }
-
 
 }  // namespace host

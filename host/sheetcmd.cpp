@@ -110,7 +110,8 @@ bool ControlAction(HWND window, const Action &action, std::string &error)
         return false;
     }
     if (!done)
-        error = "control " + action.target + " cannot take '" + action.verb + "' (missing, hidden, disabled or "
+        error = "control " + action.target + " cannot take '" + action.verb +
+                "' (missing, hidden, disabled or "
                 "of another kind)";
     return done;
 }
@@ -181,8 +182,8 @@ void ShowPage(PropertySheet &sheet, size_t index)
             const OPTITEM &item = items.Items()[i];
             std::string keyword = items.Keyword(item);
             Print("    item %-14s %-22s sel %ld %s%s\n", keyword.empty() ? "(no keyword)" : keyword.c_str(),
-                  Utf8(item.pName).c_str(), static_cast<long>(item.Sel),
-                  Utf8(items.OptionText(item, item.Sel)).c_str(), (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
+                  Utf8(item.pName).c_str(), static_cast<long>(item.Sel), Utf8(items.OptionText(item, item.Sel)).c_str(),
+                  (item.Flags & OPTIF_HIDE) ? " [hidden]" : "");
         }
         if (sheet.OemItems() != nullptr)
             Print("    plug-in item sel %ld\n", static_cast<long>(sheet.OemItems()[0].Sel));
@@ -217,8 +218,9 @@ bool RunSheetAction(PropertySheet &sheet, bool &open, const std::string &text, s
     }
     if (action.verb == "page") {
         long id = 0;
-        bool ok = action.target == "driver" ? sheet.Activate(0)
-                                             : ParseInt(action.target, id) && sheet.ActivateTemplate(static_cast<int>(id));
+        bool ok = action.target == "driver"
+                      ? sheet.Activate(0)
+                      : ParseInt(action.target, id) && sheet.ActivateTemplate(static_cast<int>(id));
         if (!ok)
             error = "no page '" + action.target + "', or the page shown refused to be left";
         return ok;
@@ -229,7 +231,8 @@ bool RunSheetAction(PropertySheet &sheet, bool &open, const std::string &text, s
             error = "'driver' needs KEYWORD=SELECTION (or item=SELECTION on the printer sheet)";
             return false;
         }
-        bool ok = action.target == "item" ? sheet.SetOemItemSelection(sel) : sheet.SetDriverSelection(action.target, sel);
+        bool ok =
+            action.target == "item" ? sheet.SetOemItemSelection(sel) : sheet.SetDriverSelection(action.target, sel);
         if (!ok)
             error = "the driver has no item '" + action.target + "' with option " + action.value;
         return ok;
@@ -275,9 +278,9 @@ std::vector<std::string> DevmodeLines(const std::vector<BYTE> &devmode)
     std::memcpy(&head, devmode.data(), sizeof(head));
     lines.push_back("  dmOrientation " + std::to_string(head.dmOrientation));
     lines.push_back("  dmPaperSize   " + std::to_string(head.dmPaperSize));
-    lines.push_back("  dmFormName    " + Utf8(std::u16string(head.dmFormName, std::find(head.dmFormName,
-                                                                                       head.dmFormName + CCHFORMNAME,
-                                                                                       u'\0'))));
+    lines.push_back(
+        "  dmFormName    " +
+        Utf8(std::u16string(head.dmFormName, std::find(head.dmFormName, head.dmFormName + CCHFORMNAME, u'\0'))));
     lines.push_back("  dmCopies      " + std::to_string(head.dmCopies));
     size_t whole = size_t(head.dmSize) + head.dmDriverExtra;
     if (head.dmDriverExtra >= sizeof(OEMDEV) && devmode.size() >= whole) {
@@ -334,8 +337,8 @@ void ShowFormChanges(const std::vector<standin::spooler::FormConfig> &before)
             lines.push_back("  added " + Printable(Utf8(form.name)) + ": " + DescribeForm(form));
         } else {
             if (!SameForm(*found->second, form))
-                lines.push_back("  changed " + Printable(Utf8(form.name)) + ": " + DescribeForm(*found->second) + " -> " +
-                                DescribeForm(form));
+                lines.push_back("  changed " + Printable(Utf8(form.name)) + ": " + DescribeForm(*found->second) +
+                                " -> " + DescribeForm(form));
             old.erase(found);
         }
     }
@@ -408,8 +411,8 @@ void ShowBidiExchanges()
             std::snprintf(hex, sizeof(hex), " %02x", b);
             bytes += hex;
         }
-        Print("  %s: %s \"%s\",%s\n", Printable(Utf8(exchange.printer)).c_str(), Printable(Utf8(exchange.action)).c_str(),
-              Printable(Utf8(exchange.schema)).c_str(), bytes.c_str());
+        Print("  %s: %s \"%s\",%s\n", Printable(Utf8(exchange.printer)).c_str(),
+              Printable(Utf8(exchange.action)).c_str(), Printable(Utf8(exchange.schema)).c_str(), bytes.c_str());
     }
 }
 
@@ -528,8 +531,8 @@ int RunSheet(const HostOptions &options)
             if (open)
                 ShowAllPages(sheet);
             for (const ui::MessageBoxCall &box : ui::MessageBoxes())
-                Print("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(),
-                      Utf8(box.text).c_str(), box.answer);
+                Print("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(), Utf8(box.text).c_str(),
+                      box.answer);
             for (int stalled : ui::Stalls())
                 Print("dialog %d stalled and was ended\n", stalled);
             Print("events:\n");

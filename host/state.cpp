@@ -43,10 +43,7 @@ void Release()
     g_loaded = LoadedState{};
 }
 
-std::string Reason(int error)
-{
-    return std::strerror(error);
-}
+std::string Reason(int error) { return std::strerror(error); }
 
 std::string FolderOf(const std::string &path)
 {
@@ -294,10 +291,7 @@ bool LoadServer(const std::string &stateFile)
     return true;
 }
 
-void ReleaseServer()
-{
-    Release();
-}
+void ReleaseServer() { Release(); }
 
 bool SaveServer(const std::string &stateFile)
 {

@@ -19,10 +19,7 @@ std::string Utf8(const char16_t *text)
     return std::string(out.data());
 }
 
-std::string Utf8(const std::u16string &text)
-{
-    return Utf8(text.c_str());
-}
+std::string Utf8(const std::u16string &text) { return Utf8(text.c_str()); }
 
 std::u16string Utf16(const std::string &text)
 {

@@ -54,8 +54,7 @@ bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
     }
     std::memcpy(&head, copy.bytes.data(), sizeof(head));
     if (head.dmDriverExtra < sizeof(OEMDEV) || copy.bytes.size() < head.dmSize + head.dmDriverExtra) {
-        PrintError("orvoui-host: the default DEVMODE of '%s' carries no plug-in record\n",
-                   Utf8(printer.name).c_str());
+        PrintError("orvoui-host: the default DEVMODE of '%s' carries no plug-in record\n", Utf8(printer.name).c_str());
         return false;
     }
     copy.size = head.dmSize + head.dmDriverExtra;
@@ -205,8 +204,7 @@ int RunCaps(const HostOptions &options)
     if (!OpenSession(options, session))
         return 1;
     IXMLDOMDocument2 *ticket = LoadDocument(session, MakeBaseTicket(*devmode.devmode, printer.driver), "base ticket");
-    IXMLDOMDocument2 *caps =
-        LoadDocument(session, MakeBaseCapabilities(printer.driver, papers), "base capabilities");
+    IXMLDOMDocument2 *caps = LoadDocument(session, MakeBaseCapabilities(printer.driver, papers), "base capabilities");
     int status = 1;
     if (ticket != nullptr && caps != nullptr) {
         HRESULT hr = session.Provider()->CompletePrintCapabilities(ticket, caps);

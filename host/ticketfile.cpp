@@ -129,8 +129,8 @@ bool DecodeTicket(const std::string &bytes, const std::string &source, std::stri
     ctxt->sax->externalSubset = nullptr;
     // No encoding given: the byte order mark, else the declaration decides.
     // Nothing is fetched, no entity expanded, the depth stays bounded.
-    xmlDocPtr tree = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                       XML_PARSE_NONET);
+    xmlDocPtr tree =
+        xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, XML_PARSE_NONET);
     bool wellFormed = ctxt->wellFormed != 0;
     xmlFreeParserCtxt(ctxt);
 

@@ -29,11 +29,21 @@ std::string Escaped(const std::string &text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -71,8 +81,7 @@ std::string ScoredSize(const char *indent, LONG width, LONG height)
 // A ticket feature with one selected option and nothing in it.
 std::string SelectedFeature(const std::string &feature, const std::string &option)
 {
-    return "  <psf:Feature name=\"" + feature + "\">\n    <psf:Option name=\"" + option +
-           "\"/>\n  </psf:Feature>\n";
+    return "  <psf:Feature name=\"" + feature + "\">\n    <psf:Option name=\"" + option + "\"/>\n  </psf:Feature>\n";
 }
 
 const char kPickOne[] =
@@ -122,10 +131,7 @@ const std::vector<TicketFeature> &PrivateFeatures()
     return features;
 }
 
-bool HasResolutionFeature(const std::u16string &driver)
-{
-    return driver == u"FalconBT";
-}
+bool HasResolutionFeature(const std::u16string &driver) { return driver == u"FalconBT"; }
 
 const std::vector<std::string> &ResolutionOptions()
 {
@@ -137,8 +143,8 @@ std::string PaperOptionName(const std::u16string &form)
 {
     std::string name;
     for (char16_t c : form) {
-        bool keep = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                    c == u'.' || c == u'-' || c == u'_';
+        bool keep = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+                    c == u'-' || c == u'_';
         name += keep ? static_cast<char>(c) : '_';
     }
     if (name.empty() || !((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z')))
@@ -166,8 +172,7 @@ std::string MakeBaseTicket(const DEVMODEW &devmode, const std::u16string &driver
         out += SelectedFeature("psk:PageResolution", "ns0000:" + ResolutionOptions().front());
 
     int copies = devmode.dmCopies > 0 ? devmode.dmCopies : 1;
-    out += "  <psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">" + IntegerValue(copies) +
-           "</psf:ParameterInit>\n";
+    out += "  <psf:ParameterInit name=\"psk:JobCopiesAllDocuments\">" + IntegerValue(copies) + "</psf:ParameterInit>\n";
     out += "</psf:PrintTicket>\n";
     return out;
 }

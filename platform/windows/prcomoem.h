@@ -21,8 +21,8 @@ struct IPrintOemPrintTicketProvider : public IUnknown {
     // The caller frees *ppVersions with CoTaskMemFree.
     virtual HRESULT STDMETHODCALLTYPE GetSupportedVersions(HANDLE hPrinter, INT *ppVersions[], INT *cVersions) = 0;
     // The caller frees the array with CoTaskMemFree and each string with SysFreeString.
-    virtual HRESULT STDMETHODCALLTYPE BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions,
-                                                  INT *pcNamespaces, BSTR **ppNamespaces) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions, INT *pcNamespaces,
+                                                  BSTR **ppNamespaces) = 0;
     virtual HRESULT STDMETHODCALLTYPE PublishPrintTicketHelperInterface(IUnknown *pHelper) = 0;
     virtual HRESULT STDMETHODCALLTYPE QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri) = 0;
     virtual HRESULT STDMETHODCALLTYPE ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrintTicket, ULONG cbDevmode,

@@ -173,8 +173,7 @@ struct IPrintOemUI : public IPrintOemCommon {
 struct IPrintOemDriverUI : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID pci, PCSTR Feature, PVOID pOutput, DWORD cbSize,
                                                           PDWORD pcbNeeded, PDWORD pdwOptionsReturned) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE hPrinter, PCSTR pFeature,
-                                                                PCSTR pOption) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE hPrinter, PCSTR pFeature, PCSTR pOption) = 0;
     virtual HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID pci, PVOID pOptItem, DWORD dwPreviousSelection,
                                                          DWORD dwMode) = 0;
 };

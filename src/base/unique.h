@@ -51,7 +51,8 @@ namespace unique_detail {
 inline void HeapFreeProcess(void *p) { HeapFree(GetProcessHeap(), 0, p); }
 }  // namespace unique_detail
 
-using unique_heap_block = unique_any<void *, decltype(&unique_detail::HeapFreeProcess), &unique_detail::HeapFreeProcess>;
+using unique_heap_block =
+    unique_any<void *, decltype(&unique_detail::HeapFreeProcess), &unique_detail::HeapFreeProcess>;
 using unique_global = unique_any<HGLOBAL, decltype(&GlobalFree), &GlobalFree>;
 using unique_cotaskmem = unique_any<void *, decltype(&CoTaskMemFree), &CoTaskMemFree>;
 using unique_bstr = unique_any<BSTR, decltype(&SysFreeString), &SysFreeString>;

@@ -19,10 +19,7 @@ constexpr ULONG kColorProfileBytes = 32;
 ////////////////////////////////////////////////////////////////////////////////
 // IOemUI
 
-IOemUI::IOemUI() : m_cRef(1), pOEMHelp(nullptr)
-{
-    InterlockedIncrement(&gcComponents);
-}
+IOemUI::IOemUI() : m_cRef(1), pOEMHelp(nullptr) { InterlockedIncrement(&gcComponents); }
 
 IOemUI::~IOemUI()
 {
@@ -266,10 +263,7 @@ STDMETHODIMP IOemCF::QueryInterface(REFIID riid, void **ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) IOemCF::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
-}
+STDMETHODIMP_(ULONG) IOemCF::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
 
 STDMETHODIMP_(ULONG) IOemCF::Release()
 {

@@ -7,7 +7,6 @@
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInst, DWORD dwReason, LPVOID lpReserved);
 
-
 namespace {
 
 HINSTANCE gModule = nullptr;

@@ -35,10 +35,7 @@ constexpr WCHAR kUnknown[] = TEXT("\x2014\x2014");
 constexpr DWORD CAPTION_UNITS = DIST_NAME_UNITS + 128;
 
 // The operations on the list view's rows and cells, by the dialog's window.
-HWND List(HWND hDlg)
-{
-    return GetDlgItem(hDlg, IDC_DISTRIBUTED_LIST);
-}
+HWND List(HWND hDlg) { return GetDlgItem(hDlg, IDC_DISTRIBUTED_LIST); }
 
 int InsertRow(HWND hDlg, int row, PCWSTR pText)
 {
@@ -81,14 +78,12 @@ void GetCellText(HWND hDlg, int row, int column, WCHAR *pText, int units)
 
 UINT CheckImage(HWND hDlg, int row)
 {
-    return static_cast<UINT>(SendMessageW(List(hDlg), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)) >>
+    return static_cast<UINT>(
+               SendMessageW(List(hDlg), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)) >>
            12;
 }
 
-bool IsChecked(HWND hDlg, int row)
-{
-    return CheckImage(hDlg, row) == CHECK_ON;
-}
+bool IsChecked(HWND hDlg, int row) { return CheckImage(hDlg, row) == CHECK_ON; }
 
 void SetChecked(HWND hDlg, int row, bool checked)
 {
@@ -99,10 +94,7 @@ void SetChecked(HWND hDlg, int row, bool checked)
     SendMessageW(List(hDlg), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-int RowCount(HWND hDlg)
-{
-    return static_cast<int>(SendMessageW(List(hDlg), LVM_GETITEMCOUNT, 0, 0));
-}
+int RowCount(HWND hDlg) { return static_cast<int>(SendMessageW(List(hDlg), LVM_GETITEMCOUNT, 0, 0)); }
 
 PCWSTR SheetPrinter(HWND hDlg)
 {
@@ -366,7 +358,7 @@ const DISTRIBUTEDENTRY *StoredList::Entry(LONG i) const
     if (i < 0 || i >= count)
         return nullptr;
     return reinterpret_cast<const DISTRIBUTEDENTRY *>(static_cast<const BYTE *>(value.get()) +
-                                                       sizeof(DISTRIBUTEDHEADER)) +
+                                                      sizeof(DISTRIBUTEDHEADER)) +
            i;
 }
 
@@ -459,7 +451,8 @@ bool FormWidthText(HANDLE hPrinter, PCWSTR pFormName, WCHAR *pText, size_t units
     const FORM_INFO_1W *form = block.As<FORM_INFO_1W>();
     if (form == nullptr)
         return false;
-    _snwprintf_s(pText, units, _TRUNCATE, TEXT("%d mm"), static_cast<int>((static_cast<LONGLONG>(form->Size.cx) + 500) / 1000));
+    _snwprintf_s(pText, units, _TRUNCATE, TEXT("%d mm"),
+                 static_cast<int>((static_cast<LONGLONG>(form->Size.cx) + 500) / 1000));
     return true;
 }
 

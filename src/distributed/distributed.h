@@ -13,7 +13,7 @@ constexpr DWORD RIBBON_TEXT_UNITS = 16;
 
 // One printer of the stored list.
 struct DISTRIBUTEDENTRY {
-    DWORD Checked;                      // 1: the printer takes part
+    DWORD Checked;                       // 1: the printer takes part
     WCHAR PrinterName[DIST_NAME_UNITS];  // terminated within its 260 units
     WCHAR Comment[DIST_NAME_UNITS];
 };
@@ -36,18 +36,18 @@ constexpr WCHAR kDistributedListValueName[] = TEXT("DISTRIBUTEDLIST");
 // What the distributed printing dialog hands the ribbon width dialog for
 // one row, and takes back.
 struct RIBBONPARAM {
-    WCHAR PrinterName[DIST_NAME_UNITS];    // in
-    WCHAR SetWidth[RIBBON_TEXT_UNITS];     // out: "%d mm"
-    WCHAR CurrentWidth[RIBBON_TEXT_UNITS]; // in
-    WCHAR RibbonType[RIBBON_TEXT_UNITS];   // in
-    WCHAR Comment[DIST_NAME_UNITS];        // in and out
+    WCHAR PrinterName[DIST_NAME_UNITS];     // in
+    WCHAR SetWidth[RIBBON_TEXT_UNITS];      // out: "%d mm"
+    WCHAR CurrentWidth[RIBBON_TEXT_UNITS];  // in
+    WCHAR RibbonType[RIBBON_TEXT_UNITS];    // in
+    WCHAR Comment[DIST_NAME_UNITS];         // in and out
 };
 
 // What the ribbon query's progress dialog and its worker share.
 struct RIBBONQUERY {
-    HWND Owner;    // the distributed printing dialog
-    int ListId;    // its list view
-    HWND Progress; // the progress dialog, set when it starts
+    HWND Owner;     // the distributed printing dialog
+    int ListId;     // its list view
+    HWND Progress;  // the progress dialog, set when it starts
 };
 
 // Template 217, run with a PRINTER_INFO_2 of the sheet's printer.

@@ -105,8 +105,7 @@ void QueryRow(HWND list, int row, PCWSTR pPrinterName)
         WCHAR width[RIBBON_TEXT_UNITS];
         _snwprintf_s(width, RIBBON_TEXT_UNITS, _TRUNCATE, TEXT("%d mm"), reply[kRibbonWidthAt]);
         SetCell(list, row, kColumnCurrentWidth, width, kImageNone);
-        SetCellText(list, row, kColumnRibbonType,
-                    reply[kRibbonTypeAt] == kRibbonTypeBnz ? TEXT("BNZ") : TEXT("BZ"));
+        SetCellText(list, row, kColumnRibbonType, reply[kRibbonTypeAt] == kRibbonTypeBnz ? TEXT("BNZ") : TEXT("BZ"));
     } else {
         SetCell(list, row, kColumnCurrentWidth, kNoAnswer, kImageWarning);
         SetCellText(list, row, kColumnRibbonType, kNoAnswer);

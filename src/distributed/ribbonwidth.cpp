@@ -13,10 +13,7 @@ constexpr int COMMENT_LIMIT = 255;
 constexpr int COMMENT_READ_UNITS = 256;
 constexpr int ENTRY_UNITS = 260;
 
-RIBBONPARAM *ParamOf(HWND hDlg)
-{
-    return reinterpret_cast<RIBBONPARAM *>(GetWindowLongPtrW(hDlg, DWLP_USER));
-}
+RIBBONPARAM *ParamOf(HWND hDlg) { return reinterpret_cast<RIBBONPARAM *>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 // False when the driver names no paper.
 bool FillPapers(HWND hDlg, const PRINTER_INFO_2W &info)

@@ -36,8 +36,8 @@ void SelectPaper(HWND hDlg, const OPTITEM &item, LONG index)
     if (name == nullptr)
         return;
     lstrcpynW(gszDrvPaperName, name, NAME_UNITS);
-    LRESULT found = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, 0,
-                                        reinterpret_cast<LPARAM>(gszDrvPaperName));
+    LRESULT found =
+        SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(gszDrvPaperName));
     if (found != CB_ERR)
         SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
 }
@@ -108,7 +108,8 @@ void ChangeOpItem(IPrintOemDriverUI *pOEMHelp, POEMUIOBJ poemuiobj, POPTITEM pOp
         }
     }
     pOptItem->Flags |= OPTIF_CHANGED;
-    HRESULT hr = pOEMHelp != nullptr ? pOEMHelp->DrvUpdateUISetting(poemuiobj, pOptItem, 0, OEMCUIP_DOCPROP) : E_POINTER;
+    HRESULT hr =
+        pOEMHelp != nullptr ? pOEMHelp->DrvUpdateUISetting(poemuiobj, pOptItem, 0, OEMCUIP_DOCPROP) : E_POINTER;
     if (hr != S_OK)
         ERR(TEXT("ERROR UI:  ChangeOpItem DrvUpdateUISetting FAILED \r\n"));
 }

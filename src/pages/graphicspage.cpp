@@ -57,20 +57,11 @@ void ShowPicture(HWND hDlg, int pictureId, HBITMAP bitmap)
 
 // The level belongs to the dithering mode shown: BlackLevel for None,
 // GrayLevel for the two dithered modes.
-LONG EffectLevel(const REGSTRUCT &settings)
-{
-    return settings.Gray == 0 ? settings.BlackLevel : settings.GrayLevel;
-}
+LONG EffectLevel(const REGSTRUCT &settings) { return settings.Gray == 0 ? settings.BlackLevel : settings.GrayLevel; }
 
-LONG TrackPosition(HWND hDlg, int id)
-{
-    return static_cast<LONG>(SendDlgItemMessageW(hDlg, id, TBM_GETPOS, 0, 0));
-}
+LONG TrackPosition(HWND hDlg, int id) { return static_cast<LONG>(SendDlgItemMessageW(hDlg, id, TBM_GETPOS, 0, 0)); }
 
-void SetTrackPosition(HWND hDlg, int id, LONG position)
-{
-    SendDlgItemMessageW(hDlg, id, TBM_SETPOS, TRUE, position);
-}
+void SetTrackPosition(HWND hDlg, int id, LONG position) { SendDlgItemMessageW(hDlg, id, TBM_SETPOS, TRUE, position); }
 
 void SetTrackRange(HWND hDlg, int id, LONG low, LONG high, LONG position)
 {
@@ -199,8 +190,8 @@ HBITMAP GetDitherBitmap(const REGSTRUCT &record)
     return LoadPicture(level <= 4 ? pictures.middle : pictures.high);
 }
 
-void AdjustBrightnessContrast(const BYTE *pSource, BYTE *pDest, LONG width, LONG height, LONG stride,
-                              double offset, double factor)
+void AdjustBrightnessContrast(const BYTE *pSource, BYTE *pDest, LONG width, LONG height, LONG stride, double offset,
+                              double factor)
 {
     if (pSource == nullptr || pDest == nullptr || width <= 0 || height <= 0 || stride < PixelBytes(width))
         return;

@@ -21,5 +21,5 @@ HBITMAP GetEffectBitmap(LONG brightness, LONG contrast);
 // width x height pixels. Only the pixel bytes of the destination are
 // written. A width or height of 0 or less, or a stride too short for the
 // width, does nothing.
-void AdjustBrightnessContrast(const BYTE *pSource, BYTE *pDest, LONG width, LONG height, LONG stride,
-                              double offset, double factor);
+void AdjustBrightnessContrast(const BYTE *pSource, BYTE *pDest, LONG width, LONG height, LONG stride, double offset,
+                              double factor);

@@ -12,7 +12,7 @@
 namespace {
 
 // The models whose firmware prints no detection page.
-constexpr PCWSTR kNoSelfTestModels[] = {TEXT("Wren"), TEXT("Robin"), TEXT("Heron"),
+constexpr PCWSTR kNoSelfTestModels[] = {TEXT("Wren"),   TEXT("Robin"),  TEXT("Heron"),
                                         TEXT("Osprey"), TEXT("Plover"), TEXT("HeronBT PRO")};
 
 constexpr BYTE kSelfTestCommand[] = {0x1F, 0x11, 0x27};

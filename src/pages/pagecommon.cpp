@@ -11,10 +11,7 @@ PPAGECONTEXT TakePageContext(HWND hDlg, LPARAM initParam)
     return context;
 }
 
-PPAGECONTEXT PageContextOf(HWND hDlg)
-{
-    return reinterpret_cast<PPAGECONTEXT>(GetWindowLongPtrW(hDlg, DWLP_USER));
-}
+PPAGECONTEXT PageContextOf(HWND hDlg) { return reinterpret_cast<PPAGECONTEXT>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 void MakeCurrentContext(PPAGECONTEXT pContext)
 {
@@ -32,10 +29,7 @@ void AttachDocumentSheet(PPAGECONTEXT pContext)
     pContext->pOEMHelp = gpDriverUIHelp;
 }
 
-void MarkSheetChanged(HWND hDlg)
-{
-    SendMessageW(GetParent(hDlg), PSM_CHANGED, reinterpret_cast<WPARAM>(hDlg), 0);
-}
+void MarkSheetChanged(HWND hDlg) { SendMessageW(GetParent(hDlg), PSM_CHANGED, reinterpret_cast<WPARAM>(hDlg), 0); }
 
 void SetPicture(HWND hDlg, int pictureId, WORD bitmapId)
 {

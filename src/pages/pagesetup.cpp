@@ -39,13 +39,11 @@ void RememberPrinter(const PRINTER_INFO_2W &info)
 {
     _snwprintf_s(gszCurrentPrinter, NAME_UNITS, _TRUNCATE, TEXT("%s"),
                  info.pPrinterName != nullptr ? info.pPrinterName : TEXT(""));
-    _snwprintf_s(gszCurrentPort, NAME_UNITS, _TRUNCATE, TEXT("%s"), info.pPortName != nullptr ? info.pPortName : TEXT(""));
+    _snwprintf_s(gszCurrentPort, NAME_UNITS, _TRUNCATE, TEXT("%s"),
+                 info.pPortName != nullptr ? info.pPortName : TEXT(""));
 }
 
-bool Checked(HWND hDlg, int id)
-{
-    return IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
-}
+bool Checked(HWND hDlg, int id) { return IsDlgButtonChecked(hDlg, id) == BST_CHECKED; }
 
 void ShowOptionPicture(HWND hDlg, const REGSTRUCT &settings)
 {
@@ -224,8 +222,7 @@ LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[LIST_TEXT_UNITS])
     LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (units == CB_ERR || units >= LIST_TEXT_UNITS)
         return CB_ERR;
-    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(text));
+    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
     return index;
 }
 

@@ -195,8 +195,7 @@ HRESULT OEMDocumentPropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam, IP
 
 HRESULT hrOEMDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
 {
-    VERBOSE(TEXT("UI:  hrOEMDevicePropertySheets(%#x, %#x) entry\r\n"), LogPtr(pPSUIInfo),
-            static_cast<DWORD>(lParam));
+    VERBOSE(TEXT("UI:  hrOEMDevicePropertySheets(%#x, %#x) entry\r\n"), LogPtr(pPSUIInfo), static_cast<DWORD>(lParam));
     if (!IsValidSheetInfo(pPSUIInfo)) {
         ERR(TEXT("ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n"));
         SetLastError(ERROR_INVALID_PARAMETER);

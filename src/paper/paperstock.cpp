@@ -38,17 +38,17 @@ struct WidthGroup {
 };
 
 const WidthGroup kWidthGroups[] = {
-    {TEXT("Wren"), 5,
+    {TEXT("Wren"),
+     5,
      {TEXT("12mm"), TEXT("12.5mm"), TEXT("13mm"), TEXT("14mm"), TEXT("15mm")},
      {TEXT("0.47\""), TEXT("0.49\""), TEXT("0.51\""), TEXT("0.55\""), TEXT("0.59\"")}},
-    {TEXT("Robin"), 3,
-     {TEXT("12mm"), TEXT("14mm"), TEXT("15mm")},
-     {TEXT("0.47\""), TEXT("0.55\""), TEXT("0.59\"")}},
-    {TEXT("FalconBT"), 7,
+    {TEXT("Robin"), 3, {TEXT("12mm"), TEXT("14mm"), TEXT("15mm")}, {TEXT("0.47\""), TEXT("0.55\""), TEXT("0.59\"")}},
+    {TEXT("FalconBT"),
+     7,
      {TEXT("3.5mm"), TEXT("6mm"), TEXT("9mm"), TEXT("12mm"), TEXT("18mm"), TEXT("24mm"), TEXT("36mm")},
-     {TEXT("0.14\""), TEXT("0.23\""), TEXT("0.35\""), TEXT("0.47\""), TEXT("0.70\""), TEXT("0.94\""),
-      TEXT("1.42\"")}},
-    {nullptr, 5,
+     {TEXT("0.14\""), TEXT("0.23\""), TEXT("0.35\""), TEXT("0.47\""), TEXT("0.70\""), TEXT("0.94\""), TEXT("1.42\"")}},
+    {nullptr,
+     5,
      {TEXT("6mm"), TEXT("9mm"), TEXT("12mm"), TEXT("18mm"), TEXT("24mm")},
      {TEXT("0.23\""), TEXT("0.35\""), TEXT("0.47\""), TEXT("0.70\""), TEXT("0.94\"")}},
 };
@@ -195,10 +195,17 @@ void OnSpin(HWND hDlg, const NMUPDOWN *change)
     UINT spinId = static_cast<UINT>(change->hdr.idFrom);
     int editId;
     switch (spinId) {
-    case IDC_STOCK_LENGTH_SPIN: editId = IDC_STOCK_LENGTH; break;
-    case IDC_STOCK_LEFT_SPIN: editId = IDC_STOCK_LEFT; break;
-    case IDC_STOCK_RIGHT_SPIN: editId = IDC_STOCK_RIGHT; break;
-    default: return;
+    case IDC_STOCK_LENGTH_SPIN:
+        editId = IDC_STOCK_LENGTH;
+        break;
+    case IDC_STOCK_LEFT_SPIN:
+        editId = IDC_STOCK_LEFT;
+        break;
+    case IDC_STOCK_RIGHT_SPIN:
+        editId = IDC_STOCK_RIGHT;
+        break;
+    default:
+        return;
     }
     WARNING(TEXT("UI:  UDN_DELTAPOS %u"), spinId);
     WARNING(TEXT("UI:  %d,%d"), change->iPos, change->iDelta);

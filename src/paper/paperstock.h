@@ -13,11 +13,11 @@ constexpr UINT STOCK_NAME_UNITS = 256;
 // The dialog's parameter block, in global memory from the caller, kept in
 // the dialog's user slot for one modal run.
 struct STOCKPARAM {
-    DWORD Mode;                         // STOCK_NEW or STOCK_EDIT
-    WCHAR FormName[STOCK_NAME_UNITS];   // in: the page's selected form; out: the name saved
-    DWORD Unit;                         // 0 millimetres, 1 inches
-    LONG WidthCount;                    // entries of the model's width table offered
-    double MinLength;                   // in Unit
+    DWORD Mode;                        // STOCK_NEW or STOCK_EDIT
+    WCHAR FormName[STOCK_NAME_UNITS];  // in: the page's selected form; out: the name saved
+    DWORD Unit;                        // 0 millimetres, 1 inches
+    LONG WidthCount;                   // entries of the model's width table offered
+    double MinLength;                  // in Unit
     double MaxLength;
     double MinWidth;
     double MaxWidth;                    // also each margin's upper bound

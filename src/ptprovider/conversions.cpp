@@ -202,8 +202,7 @@ void WriteParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, LO
     LONGLONG microns = static_cast<LONGLONG>(value) * 1000;
     char narrow[10];
     if (microns > 999999999LL || microns < -99999999LL) {
-        WARNING(TEXT("UI:  %S of %d mm is out of range and not written\r\n"), NarrowName(parameter.name).text,
-                value);
+        WARNING(TEXT("UI:  %S of %d mm is out of range and not written\r\n"), NarrowName(parameter.name).text, value);
         return;
     }
     std::snprintf(narrow, sizeof(narrow), "%lld", static_cast<long long>(microns));
@@ -323,12 +322,9 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
     // The DataType and Mandatory values are QNames: written below with the
     // prefixes the document binds to the schema and keywords namespaces.
     const Property properties[] = {
-        {TEXT("DataType"), VALUE_QNAME, nullptr},
-        {TEXT("UnitType"), VALUE_STRING, TEXT("microns")},
-        {TEXT("Multiple"), VALUE_INTEGER, TEXT("1")},
-        {TEXT("MaxValue"), VALUE_INTEGER, maxText},
-        {TEXT("MinValue"), VALUE_INTEGER, minText},
-        {TEXT("DefaultValue"), VALUE_INTEGER, TEXT("0")},
+        {TEXT("DataType"), VALUE_QNAME, nullptr},     {TEXT("UnitType"), VALUE_STRING, TEXT("microns")},
+        {TEXT("Multiple"), VALUE_INTEGER, TEXT("1")}, {TEXT("MaxValue"), VALUE_INTEGER, maxText},
+        {TEXT("MinValue"), VALUE_INTEGER, minText},   {TEXT("DefaultValue"), VALUE_INTEGER, TEXT("0")},
         {TEXT("Mandatory"), VALUE_QNAME, nullptr},
     };
 

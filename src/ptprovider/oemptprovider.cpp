@@ -37,10 +37,7 @@ STDMETHODIMP IOEMPTProvider::QueryInterface(REFIID riid, void **ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) IOEMPTProvider::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
-}
+STDMETHODIMP_(ULONG) IOEMPTProvider::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
 
 STDMETHODIMP_(ULONG) IOEMPTProvider::Release()
 {

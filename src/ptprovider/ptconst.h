@@ -5,7 +5,8 @@
 
 constexpr WCHAR kFrameworkNamespace[] =
     TEXT("http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework");
-constexpr WCHAR kKeywordsNamespace[] = TEXT("http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords");
+constexpr WCHAR kKeywordsNamespace[] =
+    TEXT("http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords");
 // The namespace of the plug-in's own features and parameters in tickets and
 // capabilities.
 constexpr WCHAR kPrivateNamespace[] = TEXT("http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private");

@@ -15,8 +15,8 @@ struct OptionList {
 
 struct TicketParameter {
     const WCHAR *name;
-    size_t field;  // offset in OEMDEV; millimetres there, microns in the ticket
-    LONG maxValue;        // the declared bounds, in microns
+    size_t field;   // offset in OEMDEV; millimetres there, microns in the ticket
+    LONG maxValue;  // the declared bounds, in microns
     LONG minValue;
 };
 

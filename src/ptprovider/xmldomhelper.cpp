@@ -18,10 +18,7 @@ constexpr HRESULT HR_ARITHMETIC_OVERFLOW = static_cast<HRESULT>(0x80070216);
 // The highest counter a generated prefix may use: ns0000 to nsFFFE.
 constexpr UINT kPrefixLimit = 65535;
 
-BSTR NewString(PCWSTR text)
-{
-    return SysAllocString(text);
-}
+BSTR NewString(PCWSTR text) { return SysAllocString(text); }
 
 // A string variant holding a copy of the text; the caller clears it.
 HRESULT StringVariant(PCWSTR text, VARIANT *pVariant)
@@ -44,10 +41,7 @@ VARIANT NodeTypeVariant(LONG type)
     return variant;
 }
 
-bool Equal(BSTR text, PCWSTR expected)
-{
-    return text != nullptr && wcscmp(text, expected) == 0;
-}
+bool Equal(BSTR text, PCWSTR expected) { return text != nullptr && wcscmp(text, expected) == 0; }
 
 HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **ppElement)
 {
@@ -117,10 +111,7 @@ struct CXmlDomHelper::RootIndex {
 
 CXmlDomHelper::CXmlDomHelper() = default;
 
-CXmlDomHelper::~CXmlDomHelper()
-{
-    Clear();
-}
+CXmlDomHelper::~CXmlDomHelper() { Clear(); }
 
 HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperUni *pCoreHelper)
 {
@@ -130,9 +121,9 @@ HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperU
     m_pDocument = pDocument;
     m_pDocument->AddRef();
 
-    HRESULT hr = pCoreHelper->CreateInstanceOfMSXMLObject(CLSID_MXNamespaceManager60, nullptr, 0,
-                                                          msxml6::IID_NamespaceManager,
-                                                          reinterpret_cast<void **>(&m_pNamespaceManager));
+    HRESULT hr =
+        pCoreHelper->CreateInstanceOfMSXMLObject(CLSID_MXNamespaceManager60, nullptr, 0, msxml6::IID_NamespaceManager,
+                                                 reinterpret_cast<void **>(&m_pNamespaceManager));
     if (SUCCEEDED(hr) && m_pNamespaceManager == nullptr)
         hr = E_FAIL;
     if (SUCCEEDED(hr))
@@ -216,8 +207,7 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
 
     if (pParent == m_pRoot) {
         if (RootIndex *index = Index())
-            return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal,
-                                      ppElement);
+            return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal, ppElement);
     }
     com_ptr<IXMLDOMNodeList> children;
     if (FAILED(pParent->get_childNodes(children.put())) || !children)

@@ -21,12 +21,10 @@ public:
     IXMLDOMElement *Root() const { return m_pRoot; }
 
     // Finds answer S_OK with a referenced element, S_FALSE when there is none.
-    HRESULT FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespace, PCWSTR pLocalName,
-                             IXMLDOMElement **ppElement);
+    HRESULT FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespace, PCWSTR pLocalName, IXMLDOMElement **ppElement);
     HRESULT FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElementNamespace, PCWSTR pElementName,
                              PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement);
-    HRESULT FindFeature(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pNameLocal,
-                        IXMLDOMElement **ppElement);
+    HRESULT FindFeature(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement);
     HRESULT FindParameterInit(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pNameLocal,
                               IXMLDOMElement **ppElement);
     HRESULT FindOption(IXMLDOMElement *pFeature, IXMLDOMElement **ppOption);
@@ -65,8 +63,8 @@ private:
     // declaration) drops it, the name of the child just appended names its
     // entry, another root child's drops it, deeper elements leave it.
     void AttributeChanged(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace);
-    HRESULT FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
-                               PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement);
+    HRESULT FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName, PCWSTR pNameNamespace,
+                               PCWSTR pNameLocal, IXMLDOMElement **ppElement);
 
     IXMLDOMDocument2 *m_pDocument = nullptr;
     IXMLDOMElement *m_pRoot = nullptr;

@@ -29,13 +29,11 @@ bool FetchPaperNumbers(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
     return FetchCapability(pDevice, pPort, DC_PAPERS, sizeof(SHORT), list.numbers, list.numberCount);
 }
 
-
 }  // namespace
 
 bool FetchPaperNames(PCWSTR pDevice, PCWSTR pPort, PaperList &list)
 {
-    return FetchCapability(pDevice, pPort, DC_PAPERNAMES, PAPER_NAME_UNITS * sizeof(WCHAR), list.names,
-                           list.nameCount);
+    return FetchCapability(pDevice, pPort, DC_PAPERNAMES, PAPER_NAME_UNITS * sizeof(WCHAR), list.names, list.nameCount);
 }
 
 void PaperList::CopyName(int i, WCHAR (&dest)[PAPER_NAME_UNITS + 1]) const
@@ -166,12 +164,6 @@ BOOL DeletePaperForm(PCWSTR pFormName)
     return DeleteFormW(printer.get(), const_cast<LPWSTR>(pFormName)) ? TRUE : FALSE;
 }
 
-BOOL IsCondorModel()
-{
-    return SameText(gszDriverName, kCondorModel);
-}
+BOOL IsCondorModel() { return SameText(gszDriverName, kCondorModel); }
 
-BOOL IsFalconModel()
-{
-    return SameText(gszDriverName, kFalconModel);
-}
+BOOL IsFalconModel() { return SameText(gszDriverName, kFalconModel); }

@@ -49,7 +49,8 @@ SettingsRead ReadStoredSettings(HANDLE hPrinter, REGSTRUCT *pSettings)
     read.result = GetPrinterDataW(hPrinter, const_cast<LPWSTR>(kSettingsValueName), &read.type,
                                   reinterpret_cast<LPBYTE>(pSettings), sizeof(REGSTRUCT), &read.size);
     if (read.result == ERROR_SUCCESS) {
-        bool valid = read.type == REG_BINARY && read.size == sizeof(REGSTRUCT) && pSettings->Version == REGSTRUCT_VERSION;
+        bool valid =
+            read.type == REG_BINARY && read.size == sizeof(REGSTRUCT) && pSettings->Version == REGSTRUCT_VERSION;
         read.state = valid ? StoredSettings::Valid : StoredSettings::Replaceable;
     } else if (read.result == ERROR_FILE_NOT_FOUND || read.result == ERROR_MORE_DATA) {
         // Not there, or larger than a record.

@@ -20,7 +20,7 @@ enum class StoredSettings {
 struct SettingsRead {
     DWORD result;  // GetPrinterDataW's result
     DWORD type;
-    DWORD size;    // the stored size
+    DWORD size;  // the stored size
     StoredSettings state;
 };
 

@@ -14,7 +14,8 @@ TEST_F(LogTest, CallSiteLevelDecidesWhatIsWritten)
 
     WARNING(TEXT("UI:  want to create a oemPT"));
     ERR(TEXT("ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\n"));
-    EXPECT_EQ(Debug(), "UI:  want to create a oemPT" "ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\n");
+    EXPECT_EQ(Debug(), "UI:  want to create a oemPT"
+                       "ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\n");
 
     ClearDebug();
     gDebugLevel = DBG_VERBOSE;

@@ -14,7 +14,7 @@ TEST_F(TextTest, SameTextIsExactAndCaseSensitive)
     EXPECT_FALSE(SameText(TEXT("FalconBT"), TEXT("FalconBT ")));
     EXPECT_FALSE(SameText(TEXT("Falcon"), TEXT("FalconBT")));
     EXPECT_FALSE(SameText(TEXT("co\u00F6p"), TEXT("coo\u0308p")));  // composed against decomposed
-    EXPECT_FALSE(SameText(TEXT("co-op"), TEXT("coop")));             // a hyphen linguistic sorts ignore
+    EXPECT_FALSE(SameText(TEXT("co-op"), TEXT("coop")));            // a hyphen linguistic sorts ignore
     EXPECT_FALSE(SameText(nullptr, TEXT("")));
     EXPECT_FALSE(SameText(TEXT(""), nullptr));
 }

@@ -66,10 +66,9 @@ TEST_F(FactoryTest, InterfaceNobodyServesTriesBothObjects)
         EXPECT_EQ(gcComponents, 0);
     }
     // The trace of the last attempt, in order.
-    EXPECT_EQ(Debug(),
-              "UI:  IOemUI::QueryInterface {00000001-0000-0000-C000-000000000046} not supported.\r\n"
-              "UI:  want to create a oemPT"
-              "IOEMPTProvider::QueryInterface: query fail");
+    EXPECT_EQ(Debug(), "UI:  IOemUI::QueryInterface {00000001-0000-0000-C000-000000000046} not supported.\r\n"
+                       "UI:  want to create a oemPT"
+                       "IOEMPTProvider::QueryInterface: query fail");
     factory->Release();
 }
 
@@ -156,8 +155,7 @@ TEST_F(FactoryTest, UnloadWaitsForLocksAndObjects)
     IUnknown *ui = nullptr;
     IUnknown *provider = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&ui)), S_OK);
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
-                                      reinterpret_cast<void **>(&provider)),
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider)),
               S_OK);
     EXPECT_EQ(factory->LockServer(FALSE), S_OK);
     EXPECT_EQ(factory->LockServer(FALSE), S_OK);

@@ -48,9 +48,11 @@ TEST_F(OemUiTest, GetInfoModes)
     EXPECT_EQ(needed, kMagic);
 
     // Helper interfaces: the buffer is checked first.
-    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 2, &needed), E_FAIL, ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 2, &needed), E_FAIL,
+                            ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, 4u);
-    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 4, &needed), E_FAIL, ERROR_NOT_SUPPORTED);
+    EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETREQUESTEDHELPERINTERFACES, value, 4, &needed), E_FAIL,
+                            ERROR_NOT_SUPPORTED);
     EXPECT_EQ(needed, 0u);
 
     EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, nullptr, 4, &needed), E_FAIL, ERROR_INSUFFICIENT_BUFFER);
@@ -58,11 +60,10 @@ TEST_F(OemUiTest, GetInfoModes)
 
     EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
 
-    EXPECT_EQ(Debug(),
-              "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
-              "UI:  IOemUI::GetInfo() exit mode not supported.\r\r\n"
-              "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
-              "UI:  IOemUI::GetInfo() exit pcbNeeded is NULL! ERROR_INVALID_PARAMETER\r\r\n");
+    EXPECT_EQ(Debug(), "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
+                       "UI:  IOemUI::GetInfo() exit mode not supported.\r\r\n"
+                       "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
+                       "UI:  IOemUI::GetInfo() exit pcbNeeded is NULL! ERROR_INVALID_PARAMETER\r\r\n");
 }
 
 TEST_F(OemUiTest, GetInfoTracesAtVerbose)

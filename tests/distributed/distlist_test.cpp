@@ -30,8 +30,8 @@ protected:
         PRINTER_INFO_2W info = {};
         info.pPrinterName = &name[0];
         ui::OnDialog(IDD_DISTRIBUTED_PRINTING, std::move(script));
-        return DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr,
-                               DistributedPrintingProc, reinterpret_cast<LPARAM>(&info));
+        return DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, DistributedPrintingProc,
+                               reinterpret_cast<LPARAM>(&info));
     }
     static std::vector<Row> RowsOnOpening(const std::u16string &sheetPrinter)
     {
@@ -149,16 +149,17 @@ TEST_F(DistListTest, ListsExactlyTheFalconPrintersWithTheirCells)
                   [&](HWND dialog) {
                       rows = Rows(dialog);
                       described = ui::Describe(dialog);
-                      EXPECT_EQ(ListView_GetExtendedListViewStyle(List(dialog)),
-                                DWORD(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES |
-                                      LVS_EX_CHECKBOXES));
+                      EXPECT_EQ(
+                          ListView_GetExtendedListViewStyle(List(dialog)),
+                          DWORD(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES));
                       ui::Click(dialog, IDCANCEL);
                   }),
               0);
     EXPECT_NE(described.find("dialog 217 \"Sheet - Distributed Printing Settings\""), std::string::npos) << described;
     EXPECT_NE(described.find("images: bitmap 235, bitmap 236"), std::string::npos) << described;
-    EXPECT_NE(described.find("columns:  | Printer Name | Set Width | Current Width | Ribbon Type | Port Name | Comments"),
-              std::string::npos)
+    EXPECT_NE(
+        described.find("columns:  | Printer Name | Set Width | Current Width | Ribbon Type | Port Name | Comments"),
+        std::string::npos)
         << described;
 
     // Driver names compared exactly; a printer that refuses full access is

@@ -100,8 +100,8 @@ protected:
             ASSERT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)), column);
         }
         gList.ownerThread = GetCurrentThreadId();
-        gList.original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
+        gList.original =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
         sp::ClearBidiExchanges();
         ClearDebug();
     }
@@ -219,9 +219,9 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
         SendMessageW(dialog, WM_CLOSE, 0, 0);
         tried = true;
     });
-    const char16_t *printers[] = {u"FalconBT",          u"FalconBT (2)",       u"FalconBT (12 mm)",
-                                  u"FalconBT (silent)", u"FalconBT (offline)", u"FalconBT (file)",
-                                  u"FalconBT (lower-case file)"};
+    const char16_t *printers[] = {
+        u"FalconBT",           u"FalconBT (2)",    u"FalconBT (12 mm)",          u"FalconBT (silent)",
+        u"FalconBT (offline)", u"FalconBT (file)", u"FalconBT (lower-case file)"};
     for (const char16_t *printer : printers)
         AddRow(printer);
     // Skipped rows keep what they showed, an earlier answer included.
@@ -236,9 +236,8 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
         std::u16string width;
         int image;
         std::u16string type;
-    } expected[] = {{u"24 mm", -1, u"BNZ"}, {u"36 mm", -1, u"BZ"},      {u"12 mm", -1, u"BZ"},
-                    {kNoAnswer, 0, kNoAnswer}, {u"20 mm", -1, u"BZ"},   {kNoAnswer, 0, kNoAnswer},
-                    {u"9 mm", -1, u"BNZ"}};
+    } expected[] = {{u"24 mm", -1, u"BNZ"}, {u"36 mm", -1, u"BZ"},     {u"12 mm", -1, u"BZ"}, {kNoAnswer, 0, kNoAnswer},
+                    {u"20 mm", -1, u"BZ"},  {kNoAnswer, 0, kNoAnswer}, {u"9 mm", -1, u"BNZ"}};
     for (int row = 0; row < 7; ++row) {
         Cell width = GetCell(row, 3), type = GetCell(row, 4);
         EXPECT_EQ(width.text, expected[row].width) << "row " << row;
@@ -305,8 +304,11 @@ TEST_F(RibbonQueryTest, TheTypeAndWidthBytesDecideTheCells)
     struct Case {
         BYTE type, width;
         const char16_t *widthText, *typeText;
-    } cases[] = {{1, 24, u"24 mm", u"BNZ"}, {0, 24, u"24 mm", u"BZ"}, {2, 18, u"18 mm", u"BZ"},
-                 {0xFF, 255, u"255 mm", u"BZ"}, {1, 0, u"0 mm", u"BNZ"}};
+    } cases[] = {{1, 24, u"24 mm", u"BNZ"},
+                 {0, 24, u"24 mm", u"BZ"},
+                 {2, 18, u"18 mm", u"BZ"},
+                 {0xFF, 255, u"255 mm", u"BZ"},
+                 {1, 0, u"0 mm", u"BNZ"}};
     for (const Case &c : cases) {
         ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(c.type, c.width))));
         if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0)
@@ -399,7 +401,8 @@ TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
     std::vector<std::string> lines;
     for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
         lines.push_back(standin::DebugCaptureLine(i));
-    EXPECT_EQ(lines, (std::vector<std::string>{"UI:  BidiCmdtoPrinter START", "FalconBT", "UI:  BidiCmdtoPrinter end"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"UI:  BidiCmdtoPrinter START", "FalconBT", "UI:  BidiCmdtoPrinter end"}));
     std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].input, kRibbonCommand);

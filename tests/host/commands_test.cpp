@@ -14,7 +14,6 @@
 
 namespace {
 
-
 using HostCommands = HostFolderTest;
 
 TEST_F(HostCommands, PrintersOfTheSample)
@@ -23,8 +22,7 @@ TEST_F(HostCommands, PrintersOfTheSample)
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("  settings  Speed 2, Mirror 1, Unit 1 (the rest at the defaults)"), std::string::npos);
-    EXPECT_NE(run.out.find("Osprey\n  driver    Osprey\n  port      USB004\n  paper     12 x 40mm"),
-              std::string::npos);
+    EXPECT_NE(run.out.find("Osprey\n  driver    Osprey\n  port      USB004\n  paper     12 x 40mm"), std::string::npos);
     EXPECT_NE(run.out.find("  settings  none stored"), std::string::npos);
     EXPECT_NE(run.out.find("  access    printing only (full access refused)"), std::string::npos);
     EXPECT_NE(run.out.find("  port      FILE:"), std::string::npos);
@@ -54,9 +52,10 @@ TEST_F(HostCommands, InstallResetsTheSettingsAndSavesTheState)
     // The next run starts from the saved server, not the sample.
     HostRun printers = RunHost("--state " + state_ + " printers");
     ASSERT_EQ(printers.status, 0);
-    EXPECT_NE(printers.out.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n  paper     24 x 60mm (paper 269)\n"
-                                "  settings  defaults"),
-              std::string::npos)
+    EXPECT_NE(
+        printers.out.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n  paper     24 x 60mm (paper 269)\n"
+                          "  settings  defaults"),
+        std::string::npos)
         << printers.out;
     // Reading changes nothing; a second install changes nothing either.
     EXPECT_EQ(ReadFile(state_), saved);

@@ -14,8 +14,8 @@ using SheetCommand = HostFolderTest;
 
 TEST_F(SheetCommand, EveryPrinterOfTheSampleOpensBothSheets)
 {
-    const char *printers[] = {"KestrelBT", "KestrelBT PRO", "MerlinBT", "Osprey", "Heron", "HeronBT PRO", "Plover",
-                              "Wren", "Robin", "FalconBT", "Condor Printer"};
+    const char *printers[] = {"KestrelBT", "KestrelBT PRO", "MerlinBT", "Osprey",   "Heron",         "HeronBT PRO",
+                              "Plover",    "Wren",          "Robin",    "FalconBT", "Condor Printer"};
     for (const char *printer : printers) {
         HostRun document = RunHost(std::string("sheet --printer '") + printer + "' --document");
         EXPECT_EQ(document.status, 0) << printer << "\n" << document.out;
@@ -30,13 +30,12 @@ TEST_F(SheetCommand, EveryPrinterOfTheSampleOpensBothSheets)
 
 TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
 {
-    HostRun run = RunHost("sheet --printer KestrelBT --document --state " + state_ +
-                          " --do page:112 --do click:1003 --do apply");
+    HostRun run =
+        RunHost("sheet --printer KestrelBT --document --state " + state_ + " --do page:112 --do click:1003 --do apply");
     ASSERT_EQ(run.status, 0) << run.out;
     size_t stored = run.out.find("stored OrvoPrinterData: ");
     ASSERT_NE(stored, std::string::npos) << run.out;
-    EXPECT_NE(run.out.substr(stored, run.out.find('\n', stored) - stored).find("Unit 1"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.substr(stored, run.out.find('\n', stored) - stored).find("Unit 1"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("PSM_CHANGED from page 112"), std::string::npos) << run.out;
 
     // The state file keeps it for the next run.

@@ -25,10 +25,7 @@ struct stat StatOf(const std::string &path)
     return info;
 }
 
-void WriteText(const std::string &path, const std::string &text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
 
 size_t Count(const std::string &text, const std::string &part)
 {
@@ -138,8 +135,7 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
     WriteText(state_, text);
     HostRun control = RunHost("--state " + state_ + " printers");
     EXPECT_EQ(control.status, 1) << control.out;
-    EXPECT_NE(control.out.find("printer name \"Merlin\\u0000\\u001B[2J\" has a control character"),
-              std::string::npos)
+    EXPECT_NE(control.out.find("printer name \"Merlin\\u0000\\u001B[2J\" has a control character"), std::string::npos)
         << control.out;
     EXPECT_EQ(control.out.find('\x1b'), std::string::npos) << control.out;
 
@@ -212,8 +208,7 @@ TEST_F(HostState, AReadOnlyStateIsNotReplaced)
     std::string before = ReadFile(state_);
     HostRun run = RunHost("--state " + state_ + kChangeUnit);
     EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_NE(run.out.find("cannot save " + state_ + ": it is read-only: not replaced"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("cannot save " + state_ + ": it is read-only: not replaced"), std::string::npos) << run.out;
     EXPECT_EQ(Count(run.out, state_), 1u) << run.out;
     EXPECT_EQ(ReadFile(state_), before);
     EXPECT_EQ(StatOf(state_).st_mode & 07777, 0444u);
@@ -266,8 +261,9 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
             std::string printers = RunHost("--state " + path + " printers").out;
             bool unitKept = printers.find("KestrelBT\n  driver    KestrelBT\n") != std::string::npos &&
                             printers.find("Unit 1") != std::string::npos;
-            bool installKept = printers.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n  paper     24 x 60mm "
-                                             "(paper 269)\n  settings  defaults") != std::string::npos;
+            bool installKept =
+                printers.find("MerlinBT\n  driver    MerlinBT\n  port      USB003\n  paper     24 x 60mm "
+                              "(paper 269)\n  settings  defaults") != std::string::npos;
             if (existing) {
                 EXPECT_EQ(unit.status, 0) << unit.out;
                 EXPECT_EQ(install.status, 0) << install.out;

@@ -385,7 +385,6 @@ TEST_F(TicketSessionTest, FailsCleanlyOnAMissingPrinterOrModule)
 
 // ---- the commands ----
 
-
 // The selected option of a top-level feature of a ticket's text.
 std::string SelectedOption(const std::string &xml, const std::string &feature)
 {
@@ -400,15 +399,9 @@ std::string SelectedOption(const std::string &xml, const std::string &feature)
 }
 
 // What follows the result line of a conversion.
-std::string Document(const HostRun &run)
-{
-    return run.out.substr(run.out.find('\n') + 1);
-}
+std::string Document(const HostRun &run) { return run.out.substr(run.out.find('\n') + 1); }
 
-bool NotImplemented(const HostRun &run)
-{
-    return run.out.find("E_NOTIMPL") != std::string::npos;
-}
+bool NotImplemented(const HostRun &run) { return run.out.find("E_NOTIMPL") != std::string::npos; }
 
 // The commands run in the folder, so nothing they leave behind lands in the
 // build tree.
@@ -485,8 +478,7 @@ TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
     // and the change is saved with the state.
     HostRun other = RunHost("--state " + state + " ticket --printer Wren --in " + Path("merlin.xml"));
     ASSERT_EQ(other.status, 0) << other.out;
-    EXPECT_NE(other.out.find("settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos)
-        << other.out;
+    EXPECT_NE(other.out.find("settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos) << other.out;
     HostRun printers = RunHost("--state " + state + " printers");
     EXPECT_NE(printers.out.find("Wren\n  driver    Wren\n"), std::string::npos);
     EXPECT_NE(printers.out.find("  settings  Speed 2, Mirror 1 (the rest at the defaults)"), std::string::npos)
@@ -644,22 +636,28 @@ TEST_F(TicketFile, RefusalsSayWhatTheyWere)
         const char *message;
     } cases[] = {
         {"garbage after a NUL", ticket + std::string("\0<garbage><<<", 14), nulAt.c_str()},
-        {"a NUL inside", std::string("<a>\n<b>x\0y</b></a>", 16), "t.xml: not well-formed at line 2, column 5 (byte 8): a NUL byte"},
+        {"a NUL inside", std::string("<a>\n<b>x\0y</b></a>", 16),
+         "t.xml: not well-formed at line 2, column 5 (byte 8): a NUL byte"},
         {"invalid UTF-8", "<a>\n  <b>\xFF\xFE</b></a>", "t.xml: not well-formed at line 2, column "},
         {"invalid UTF-8 named", "<a>\xC3\x28</a>", "not proper UTF-8"},
         {"a DOCTYPE", "<?xml version=\"1.0\"?>\n<!DOCTYPE a [<!ENTITY e \"x\">]>\n<a>&e;</a>",
          "t.xml: DOCTYPE refused (line 2): tickets are read without document type declarations, on purpose"},
         {"an external DOCTYPE", "<!DOCTYPE a SYSTEM \"http://example.com/a.dtd\"><a/>", "DOCTYPE refused"},
-        {"too deep", std::string(300 * 3, ' ').replace(0, 900, [] {
-             std::string open;
-             for (int i = 0; i < 300; ++i)
-                 open += "<a>";
-             return open;
-         }()) + std::string("</a>"),
+        {"too deep",
+         std::string(300 * 3, ' ')
+                 .replace(0, 900,
+                          [] {
+                              std::string open;
+                              for (int i = 0; i < 300; ++i)
+                                  open += "<a>";
+                              return open;
+                          }()) +
+             std::string("</a>"),
          "t.xml: too deep: more than 256 nested elements at line 1, column "},
         {"tags that do not match", "<a>\n<b></a>", "t.xml: not well-formed at line 2, column "},
         {"empty", "", "t.xml: not well-formed"},
-        {"an unknown encoding", "<?xml version=\"1.0\" encoding=\"x-klingon\"?><a/>", "t.xml: not well-formed at line 1"},
+        {"an unknown encoding", "<?xml version=\"1.0\" encoding=\"x-klingon\"?><a/>",
+         "t.xml: not well-formed at line 1"},
     };
     for (const auto &c : cases) {
         std::string xml, error;
@@ -667,7 +665,8 @@ TEST_F(TicketFile, RefusalsSayWhatTheyWere)
         EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error << "\nnot: " << c.message;
         EXPECT_EQ(error.find("loadXML"), std::string::npos) << c.what;
         for (char byte : error)
-            EXPECT_TRUE(byte >= 0x20 && byte != 0x7F && static_cast<unsigned char>(byte) != 0xFF) << c.what << ": " << error;
+            EXPECT_TRUE(byte >= 0x20 && byte != 0x7F && static_cast<unsigned char>(byte) != 0xFF)
+                << c.what << ": " << error;
     }
     std::string xml, error;
     EXPECT_FALSE(DecodeTicket(std::string(kMaxTicketBytes + 1, ' '), "t.xml", xml, error));
@@ -716,8 +715,7 @@ TEST_F(TicketCommands, RefusedTicketsSayWhyAndChangeNothing)
     for (const char *option : {"--in", "--base"}) {
         HostRun nul = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("nul.xml"));
         EXPECT_EQ(nul.status, 1) << option << "\n" << nul.out;
-        EXPECT_NE(nul.out.find(Path("nul.xml") + NulAfter(ticket)), std::string::npos)
-            << nul.out;
+        EXPECT_NE(nul.out.find(Path("nul.xml") + NulAfter(ticket)), std::string::npos) << nul.out;
         HostRun doctype = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("doctype.xml"));
         EXPECT_EQ(doctype.status, 1) << doctype.out;
         EXPECT_NE(doctype.out.find("DOCTYPE refused (line 1)"), std::string::npos) << doctype.out;

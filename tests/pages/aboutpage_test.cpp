@@ -9,17 +9,14 @@ namespace {
 
 namespace ui = standin::ui;
 
-std::u16string ItemText(HWND page, int id)
-{
-    return ui::Text(GetDlgItem(page, id));
-}
+std::u16string ItemText(HWND page, int id) { return ui::Text(GetDlgItem(page, id)); }
 
 // ---- The About page ------------------------------------------------------------
 
 TEST_F(SheetTest, AboutShowsThreeWordsOfTheDriverVersion)
 {
     ASSERT_TRUE(standin::spooler::SetDriverVersion(u"FalconBT", (DWORDLONG(2) << 48) | (DWORDLONG(1) << 32) |
-                                                                     (DWORDLONG(9) << 16) | 7));
+                                                                    (DWORDLONG(9) << 16) | 7));
     PropertySheet &s = Open(u"FalconBT", SheetKind::Device);
     ASSERT_TRUE(s.Activate(1));
     HWND about = s.ActiveWindow();
@@ -36,8 +33,9 @@ TEST_F(SheetTest, AboutKeepsItsPlaceholdersWithoutDriverData)
     HWND plain = nullptr;
     {
         // The placeholders as the template has them, from a page that is never initialised.
-        plain = CreateDialogParamW(ghInstance, MAKEINTRESOURCEW(IDD_ABOUT), s.SheetWindow(),
-                                   [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        plain = CreateDialogParamW(
+            ghInstance, MAKEINTRESOURCEW(IDD_ABOUT), s.SheetWindow(),
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
         ASSERT_NE(plain, nullptr);
     }
     standin::FailNext("GetPrinterDriverW", 1, ERROR_UNKNOWN_PRINTER_DRIVER);

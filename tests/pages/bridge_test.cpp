@@ -128,15 +128,16 @@ TEST_F(BridgeTest, PendingDriverSelectionsMoveIntoThePage)
 TEST_F(BridgeTest, AMatchingOrientationOnlyClearsThePending)
 {
     CheckRadioButton(setup, IDC_PORTRAIT, IDC_LANDSCAPE, IDC_PORTRAIT);
-    HANDLE picture = reinterpret_cast<HANDLE>(SendDlgItemMessageW(setup, IDC_DIRECTION_PICTURE, STM_GETIMAGE,
-                                                                  IMAGE_BITMAP, 0));
+    HANDLE picture =
+        reinterpret_cast<HANDLE>(SendDlgItemMessageW(setup, IDC_DIRECTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
     ASSERT_TRUE(sheet->SetDriverSelection("Orientation", 0));
     gpCurrentSettings->Rotate = 7;
     ASSERT_TRUE(sheet->ActivateTemplate(110));
     EXPECT_EQ(record->standardOrientationChoose, -1);
     EXPECT_EQ(gpCurrentSettings->Rotate, 7);
-    EXPECT_EQ(reinterpret_cast<HANDLE>(SendDlgItemMessageW(setup, IDC_DIRECTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)),
-              picture);
+    EXPECT_EQ(
+        reinterpret_cast<HANDLE>(SendDlgItemMessageW(setup, IDC_DIRECTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+        picture);
 }
 
 TEST_F(BridgeTest, UnknownPendingValuesChangeNothing)

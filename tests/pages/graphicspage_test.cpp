@@ -33,7 +33,8 @@ BITMAP DescriptionOf(HBITMAP bitmap)
 // The sample photograph as the module holds it.
 std::vector<BYTE> SampleBits()
 {
-    HANDLE sample = LoadImageW(ghInstance, MAKEINTRESOURCEW(IDB_EFFECT_SAMPLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    HANDLE sample =
+        LoadImageW(ghInstance, MAKEINTRESOURCEW(IDB_EFFECT_SAMPLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
     std::vector<BYTE> bits = BitsOf(static_cast<HBITMAP>(sample));
     DeleteObject(sample);
     return bits;
@@ -136,11 +137,11 @@ TEST_F(GraphicsPictureTest, OddWidthsReadRowsAtTheirStride)
 {
     // Three pixels (9 bytes) per row, rows 12 bytes apart; the second row
     // starts at byte 12, not 9. Blue 0..5 over the six pixels: mean 2 (2.5).
-    const BYTE source[24] = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0xEE, 0xEE, 0xEE,
+    const BYTE source[24] = {0, 0, 0, 1, 0, 0, 2, 0,  0,  0xEE, 0xEE, 0xEE,
                              3, 0, 0, 4, 0, 0, 5, 90, 30, 0xEE, 0xEE, 0xEE};
     // Factor 2, no offset: blue 2 + 2 (b - 2); green mean 15, red mean 5.
     std::vector<BYTE> out = Adjusted(source, sizeof(source), 3, 2, 12, 0, 2.0);
-    const BYTE expected[24] = {0, 0, 0, 0, 0, 0, 2, 0, 0, kUntouched, kUntouched, kUntouched,
+    const BYTE expected[24] = {0, 0, 0, 0, 0, 0, 2, 0,   0,  kUntouched, kUntouched, kUntouched,
                                4, 0, 0, 6, 0, 0, 8, 165, 55, kUntouched, kUntouched, kUntouched};
     EXPECT_EQ(out, std::vector<BYTE>(expected, expected + 24));
 
@@ -159,10 +160,10 @@ TEST_F(GraphicsPictureTest, SizesThatHoldNoPixelsDoNothing)
     struct Case {
         LONG width, height, stride;
     } cases[] = {
-        {0, 1, 8}, {2, 0, 8}, {0, 0, 0}, {-1, 1, 8}, {2, -1, 8},
-        {2, 1, 5},           // a row of two pixels needs 6 bytes
-        {2, 1, -8},          // rows running backwards are not followed
-        {0x7FFFFFFF, 1, 8},  // width x 3 past a 32-bit value
+        {0, 1, 8},          {2, 0, 8},  {0, 0, 0},
+        {-1, 1, 8},         {2, -1, 8}, {2, 1, 5},  // a row of two pixels needs 6 bytes
+        {2, 1, -8},                                 // rows running backwards are not followed
+        {0x7FFFFFFF, 1, 8},                         // width x 3 past a 32-bit value
     };
     for (const Case &c : cases)
         EXPECT_EQ(Adjusted(kTwoPixels, sizeof(kTwoPixels), c.width, c.height, c.stride, 20, 1.5), untouched)
@@ -303,7 +304,8 @@ TEST_F(GraphicsPageTest, ShowsTheStoredRecord)
     const struct {
         int id;
         LONG low, high, position;
-    } tracks[] = {{IDC_EFFECT_TRACKBAR, 1, 6, 5}, {IDC_BRIGHTNESS_TRACKBAR, -5, 5, -2}, {IDC_CONTRAST_TRACKBAR, 5, 15, 12}};
+    } tracks[] = {
+        {IDC_EFFECT_TRACKBAR, 1, 6, 5}, {IDC_BRIGHTNESS_TRACKBAR, -5, 5, -2}, {IDC_CONTRAST_TRACKBAR, 5, 15, 12}};
     for (const auto &t : tracks) {
         EXPECT_EQ(SendDlgItemMessageW(page, t.id, TBM_GETRANGEMIN, 0, 0), t.low) << t.id;
         EXPECT_EQ(SendDlgItemMessageW(page, t.id, TBM_GETRANGEMAX, 0, 0), t.high) << t.id;

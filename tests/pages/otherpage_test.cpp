@@ -46,7 +46,7 @@ TEST_F(SheetTest, SelfTestGroupShowsForTheModelsThatHaveIt)
     struct Case {
         std::u16string printer;
         bool visible;
-    } cases[] = {{u"KestrelBT", true}, {u"MerlinBT", true}, {u"FalconBT", true}, {u"Condor Printer", true},
+    } cases[] = {{u"KestrelBT", true}, {u"MerlinBT", true}, {u"FalconBT", true},     {u"Condor Printer", true},
                  {u"Heron", false},    {u"Wren", false},    {u"HeronBT PRO", false}, {u"Osprey", false}};
     for (const Case &c : cases) {
         PropertySheet &s = Open(c.printer);

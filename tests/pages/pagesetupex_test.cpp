@@ -39,10 +39,7 @@ protected:
                             reinterpret_cast<LPARAM>(text));
         return text;
     }
-    static void StoreSettings(const REGSTRUCT &settings)
-    {
-        StoreRecord(u"FalconBT", &settings, sizeof(settings));
-    }
+    static void StoreSettings(const REGSTRUCT &settings) { StoreRecord(u"FalconBT", &settings, sizeof(settings)); }
 };
 
 TEST_F(ExtendedPageTest, SpecialTapeLocksTheOtherBoxesButKeepsTheirMarks)

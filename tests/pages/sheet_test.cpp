@@ -146,8 +146,15 @@ TEST_F(SheetCallTest, OnlyTheDeviceSheetFreesItsContext)
     EXPECT_EQ(standin::GetCounters().heapBlocks, before + 1) << "the document sheet leaves its context to the heap";
 
     recorder.pages.clear();
-    info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT, reinterpret_cast<HANDLE>(&recorder),
-            PageRecorder::Add, reinterpret_cast<LPARAM>(&param), 0, 0};
+    info = {sizeof(info),
+            PROPSHEETUI_INFO_VERSION,
+            0,
+            PROPSHEETUI_REASON_INIT,
+            reinterpret_cast<HANDLE>(&recorder),
+            PageRecorder::Add,
+            reinterpret_cast<LPARAM>(&param),
+            0,
+            0};
     ASSERT_EQ(hrOEMDevicePropertySheets(&info, 0), S_OK);
     ASSERT_EQ(recorder.pages.size(), 1u);
     EXPECT_EQ(std::u16string(recorder.pages[0].pszTitle), u"About");
@@ -219,8 +226,11 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
         bool stored;
         DWORD value;
         LONG shown;
-    } cases[] = {{u"Heron", true, 100, 100}, {u"Heron", true, 101, 0}, {u"Heron", true, 0xFFFFFFFF, 0},
-                 {u"Plover", false, 0, 0}, {u"Heron", true, 37, 37}};
+    } cases[] = {{u"Heron", true, 100, 100},
+                 {u"Heron", true, 101, 0},
+                 {u"Heron", true, 0xFFFFFFFF, 0},
+                 {u"Plover", false, 0, 0},
+                 {u"Heron", true, 37, 37}};
     for (const Case &c : cases) {
         if (c.stored) {
             std::vector<BYTE> bytes(4);
@@ -240,8 +250,11 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
     struct Foreign {
         DWORD type;
         std::vector<BYTE> bytes;
-    } foreign[] = {{REG_SZ, {'7', 0, 0, 0}}, {REG_DWORD, {49}}, {REG_DWORD, {5, 0, 0, 0, 0, 0, 0, 0}},
-                   {REG_BINARY, {5, 0, 0, 0}}, {REG_DWORD, {}}};
+    } foreign[] = {{REG_SZ, {'7', 0, 0, 0}},
+                   {REG_DWORD, {49}},
+                   {REG_DWORD, {5, 0, 0, 0, 0, 0, 0, 0}},
+                   {REG_BINARY, {5, 0, 0, 0}},
+                   {REG_DWORD, {}}};
     for (const Foreign &f : foreign) {
         ASSERT_TRUE(standin::spooler::SetData(u"Heron", u"OEMUI_VALUE", f.type, f.bytes));
         PropertySheet &s = Open(u"Heron", SheetKind::Device);

@@ -130,9 +130,9 @@ TEST(PaperStockValues, NumberTextAcceptsTwoDecimalsAtMost)
     struct Case {
         const char16_t *text;
         bool valid;
-    } cases[] = {{u"", true},       {u"0", true},     {u"12", true},     {u"12.", true},    {u"12.3", true},
-                 {u"12.34", true},  {u"12.345", false}, {u".5", false},  {u"-1", false},    {u"1.2.", false},
-                 {u"1a", false},    {u" 1", false},   {u"1e3", false},   {u"1,5", false}};
+    } cases[] = {{u"", true},      {u"0", true},       {u"12", true},   {u"12.", true}, {u"12.3", true},
+                 {u"12.34", true}, {u"12.345", false}, {u".5", false},  {u"-1", false}, {u"1.2.", false},
+                 {u"1a", false},   {u" 1", false},     {u"1e3", false}, {u"1,5", false}};
     for (const Case &c : cases)
         EXPECT_EQ(IsNumberText(c.text), c.valid) << Utf8(c.text);
 }
@@ -143,9 +143,9 @@ TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
         double millimetres;
         LONG expected;
     } cases[] = {
-        {1.00 * 25.4, 25400}, {0.50 * 25.4, 12700}, {12.5, 12500},      {0.04 * 25.4, 1016},
+        {1.00 * 25.4, 25400}, {0.50 * 25.4, 12700},   {12.5, 12500},        {0.04 * 25.4, 1016},
         {1.57 * 25.4, 39878}, {39.37 * 25.4, 999998}, {0.47 * 25.4, 11938}, {1000, 1000000},
-        {0.0001, 0},          {1.0159, 1015},       {-1.0159, -1015},   {0, 0},
+        {0.0001, 0},          {1.0159, 1015},         {-1.0159, -1015},     {0, 0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Thousandths(c.millimetres), c.expected) << c.millimetres;
@@ -172,10 +172,14 @@ TEST(PaperStockParam, LayoutIsTheOneThePagesAllocate)
         size_t offset, expected;
         const char *name;
     } fields[] = {
-        {offsetof(STOCKPARAM, Mode), 0, "Mode"},           {offsetof(STOCKPARAM, FormName), 4, "FormName"},
-        {offsetof(STOCKPARAM, Unit), 516, "Unit"},         {offsetof(STOCKPARAM, WidthCount), 520, "WidthCount"},
-        {offsetof(STOCKPARAM, MinLength), 528, "MinLength"}, {offsetof(STOCKPARAM, MaxLength), 536, "MaxLength"},
-        {offsetof(STOCKPARAM, MinWidth), 544, "MinWidth"}, {offsetof(STOCKPARAM, MaxWidth), 552, "MaxWidth"},
+        {offsetof(STOCKPARAM, Mode), 0, "Mode"},
+        {offsetof(STOCKPARAM, FormName), 4, "FormName"},
+        {offsetof(STOCKPARAM, Unit), 516, "Unit"},
+        {offsetof(STOCKPARAM, WidthCount), 520, "WidthCount"},
+        {offsetof(STOCKPARAM, MinLength), 528, "MinLength"},
+        {offsetof(STOCKPARAM, MaxLength), 536, "MaxLength"},
+        {offsetof(STOCKPARAM, MinWidth), 544, "MinWidth"},
+        {offsetof(STOCKPARAM, MaxWidth), 552, "MaxWidth"},
         {offsetof(STOCKPARAM, ModelName), 560, "ModelName"},
     };
     for (const Field &f : fields)
@@ -258,9 +262,9 @@ TEST_F(PaperStockTest, WidthsTakeTheNearestEntryAndTheWiderOnAMidpoint)
         LONG width;
         int index;
     } cases[] = {
-        {u"Wren", 12249, 0},     {u"Wren", 12250, 1},   {u"Wren", 14500, 4},  {u"Robin", 12999, 0},
-        {u"Robin", 13000, 1},    {u"FalconBT", 4750, 1}, {u"FalconBT", 29999, 5}, {u"FalconBT", 30000, 6},
-        {u"Heron", 7499, 0},     {u"Heron", 21000, 4},  {u"Heron", 3500, 0},
+        {u"Wren", 12249, 0},  {u"Wren", 12250, 1},    {u"Wren", 14500, 4},     {u"Robin", 12999, 0},
+        {u"Robin", 13000, 1}, {u"FalconBT", 4750, 1}, {u"FalconBT", 29999, 5}, {u"FalconBT", 30000, 6},
+        {u"Heron", 7499, 0},  {u"Heron", 21000, 4},   {u"Heron", 3500, 0},
     };
     int n = 0;
     for (const Case &c : cases) {
@@ -302,13 +306,15 @@ TEST_F(PaperStockTest, WholeInchValuesAreStoredExactly)
 {
     UsePrinter(u"KestrelBT");
     STOCKPARAM param = Param(u"KestrelBT", u"12 x 40mm", STOCK_EDIT, 1);
-    ASSERT_EQ(Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 3));  // 0.70 in, 18 mm
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"1.00"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.50"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"0"));
-        ui::Click(d, IDC_STOCK_OK);
-    }), 1);
+    ASSERT_EQ(Run(param,
+                  [&](HWND d) {
+                      EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 3));  // 0.70 in, 18 mm
+                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"1.00"));
+                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.50"));
+                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"0"));
+                      ui::Click(d, IDC_STOCK_OK);
+                  }),
+              1);
     auto form = Form(u"12 x 40mm");
     EXPECT_EQ(form.size.cx, 18000);
     EXPECT_EQ(form.size.cy, 25400);
@@ -316,11 +322,13 @@ TEST_F(PaperStockTest, WholeInchValuesAreStoredExactly)
     EXPECT_EQ(form.imageableArea.right, 18000);
 
     param = Param(u"KestrelBT", u"12 x 40mm");
-    ASSERT_EQ(Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"12.5"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.01"));
-        ui::Click(d, IDC_STOCK_OK);
-    }), 1);
+    ASSERT_EQ(Run(param,
+                  [&](HWND d) {
+                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"12.5"));
+                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.01"));
+                      ui::Click(d, IDC_STOCK_OK);
+                  }),
+              1);
     form = Form(u"12 x 40mm");
     EXPECT_EQ(form.size.cy, 12500);
     EXPECT_EQ(form.imageableArea.left, 10);

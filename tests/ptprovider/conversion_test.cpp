@@ -25,10 +25,7 @@ OEMDEV Record(LONG fill)
     return record;
 }
 
-bool Contains(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 using ToDevModeTest = TicketTest;
 
@@ -38,15 +35,15 @@ TEST_F(ToDevModeTest, ReadsFeaturesByNamespaceNotByPrefix)
     IXMLDOMDocument2 *ticket = LoadDocument(
         kTicketStart + FeatureXml(u"p:DocumentOEMRotate", u"p:Landspace180") +
         FeatureXml(u"p:DocumentOEMPrintDensity", u"p:Option15") +
-        FeatureXml(u"p:DocumentOEMBlackLevel", u"p:Option8") +   // beyond the seven read
+        FeatureXml(u"p:DocumentOEMBlackLevel", u"p:Option8") +  // beyond the seven read
         FeatureXml(u"p:DocumentOEMGrayLevel", u"p:Option7") +
         FeatureXml(u"p:DocumentOEMGray", u"psk:OrderedDithering") +  // not in the private namespace
-        FeatureXml(u"p:DocumentOEMPrintSpeed", u"p:option2") +  // case matters
-        u"<psf:Feature name=\"q:DocumentOEMMirror\" xmlns:q=\"" PT_PRIVATE u"\"><psf:Option name=\"q:YES\"/></psf:Feature>" +
+        FeatureXml(u"p:DocumentOEMPrintSpeed", u"p:option2") +       // case matters
+        u"<psf:Feature name=\"q:DocumentOEMMirror\" "
+        u"xmlns:q=\"" PT_PRIVATE u"\"><psf:Option name=\"q:YES\"/></psf:Feature>" +
         FeatureXml(u"undeclared:DocumentOEMChain", u"p:YES") +
-        u"<psf:Feature><psf:Option name=\"p:YES\"/></psf:Feature>" +
-        u"<psf:Feature name=\"p:DocumentOEMPOST\">" + FeatureXml(u"p:DocumentOEMAutoCut", u"p:YES") +
-        u"<psf:Option name=\"p:PeelOff\"/></psf:Feature>" +
+        u"<psf:Feature><psf:Option name=\"p:YES\"/></psf:Feature>" + u"<psf:Feature name=\"p:DocumentOEMPOST\">" +
+        FeatureXml(u"p:DocumentOEMAutoCut", u"p:YES") + u"<psf:Option name=\"p:PeelOff\"/></psf:Feature>" +
         FeatureXml(u"psk:PageResolution", u"p:HighSpeed") + kTicketEnd);
     ASSERT_NE(ticket, nullptr);
 
@@ -69,10 +66,10 @@ TEST_F(ToDevModeTest, ReadsFeaturesByNamespaceNotByPrefix)
 TEST_F(ToDevModeTest, ParametersAreConsumed)
 {
     Bind(u"KestrelBT");
-    IXMLDOMDocument2 *ticket =
-        LoadDocument(kTicketStart + Parameter(u"PageGapHeight", u"3000") + Parameter(u"PageHorizontalOffset", u"-1500") +
-                     Parameter(u"PageVerticalOffset", u"2500") + Parameter(u"PageAfterPrint", u"many") +
-                     u"<psf:ParameterInit name=\"p:PageGapOffset\"/>" + kTicketEnd);
+    IXMLDOMDocument2 *ticket = LoadDocument(
+        kTicketStart + Parameter(u"PageGapHeight", u"3000") + Parameter(u"PageHorizontalOffset", u"-1500") +
+        Parameter(u"PageVerticalOffset", u"2500") + Parameter(u"PageAfterPrint", u"many") +
+        u"<psf:ParameterInit name=\"p:PageGapOffset\"/>" + kTicketEnd);
     ASSERT_NE(ticket, nullptr);
     OEMDEV record = Record(0);
     record.Gappara[1] = 9;
@@ -217,7 +214,8 @@ TEST_F(ToTicketTest, PrinterSettingsGoIntoTheTicket)
     EXPECT_TRUE(Contains(xml, "<psf:Option name=\"ns0000:Landspace\"")) << xml;
     EXPECT_TRUE(Contains(xml, "name=\"ns0000:Option5\"")) << xml;
     EXPECT_TRUE(Contains(xml, "name=\"ns0000:Option6\"")) << "density 5";
-    EXPECT_TRUE(Contains(xml, "<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value xsi:type=\"xsd:integer\">3000</psf:Value>"))
+    EXPECT_TRUE(Contains(
+        xml, "<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value xsi:type=\"xsd:integer\">3000</psf:Value>"))
         << xml;
     EXPECT_TRUE(Contains(xml, ">-2000</psf:Value>"));
     EXPECT_TRUE(Contains(xml, "name=\"ns0000:Standard\"")) << "the resolution is the extended model's only";
@@ -234,10 +232,10 @@ TEST_F(ToTicketTest, ExistingParameterTakesTheNewValue)
     // The ticket's own ParameterInit, under the core's prefix or another one
     // bound to the private namespace, with a comment before its value.
     for (const std::u16string &prefix : {std::u16string(u"ns0000"), std::u16string(u"q")}) {
-        std::u16string xml16 = kCoreTicketStart + u"<psf:ParameterInit name=\"" + prefix + u":PageGapHeight\"" +
-                               (prefix == u"q" ? u" xmlns:q=\"" PT_PRIVATE u"\"" : u"") +
-                               u"><!-- old --><psf:Value xsi:type=\"xsd:integer\">1000</psf:Value></psf:ParameterInit>" +
-                               kTicketEnd;
+        std::u16string xml16 =
+            kCoreTicketStart + u"<psf:ParameterInit name=\"" + prefix + u":PageGapHeight\"" +
+            (prefix == u"q" ? u" xmlns:q=\"" PT_PRIVATE u"\"" : u"") +
+            u"><!-- old --><psf:Value xsi:type=\"xsd:integer\">1000</psf:Value></psf:ParameterInit>" + kTicketEnd;
         IXMLDOMDocument2 *ticket = LoadDocument(xml16);
         ASSERT_NE(ticket, nullptr);
         OEMDEV record = Record(0);
@@ -295,15 +293,17 @@ TEST_F(ToTicketTest, InvalidRecordGivesTheDefaultsWithoutRepair)
 TEST_F(ToTicketTest, OptionNamesFollowTheTicketsBinding)
 {
     Bind(u"KestrelBT");
-    IXMLDOMDocument2 *own = LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:lbl=\"" PT_PRIVATE
-                                         u"\">" + FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
+    IXMLDOMDocument2 *own =
+        LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:lbl=\"" PT_PRIVATE u"\">" +
+                     FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
     OEMDEV record = Record(0);
     ASSERT_EQ(ToTicket(own, &record), S_OK);
     EXPECT_TRUE(Contains(DocumentXml(own), "<psf:Option name=\"lbl:Landspace180\""));
 
     IXMLDOMDocument2 *foreign = LoadDocument(
-        u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"urn:somebody-else\" xmlns:lbl=\"" PT_PRIVATE
-        u"\">" + FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
+        u"<psf:PrintTicket "
+        u"version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"urn:somebody-else\" xmlns:lbl=\"" PT_PRIVATE u"\">" +
+        FeatureXml(u"lbl:DocumentOEMRotate", u"lbl:Porital") + kTicketEnd);
     ASSERT_EQ(ToTicket(foreign, &record), S_OK);
     std::string xml = DocumentXml(foreign);
     EXPECT_FALSE(Contains(xml, "name=\"ns0000:Landspace180\"")) << xml;
@@ -328,7 +328,8 @@ TEST_F(ToTicketTest, ValuesWithoutAnOptionOrTooLargeAreLeftOut)
     OEMDEV record = Record(0);
     ASSERT_EQ(ToTicket(ticket, &record), S_OK);
     std::string xml = DocumentXml(ticket);
-    EXPECT_TRUE(Contains(xml, "<psf:Feature name=\"ns0000:DocumentOEMPrintSpeed\"><psf:Option name=\"ns0000:Option1\"/>"));
+    EXPECT_TRUE(
+        Contains(xml, "<psf:Feature name=\"ns0000:DocumentOEMPrintSpeed\"><psf:Option name=\"ns0000:Option1\"/>"));
     EXPECT_FALSE(Contains(xml, "PageHorizontalOffset"));
     EXPECT_TRUE(Contains(Debug(), "UI:  changeFeatureNode: DocumentOEMPrintSpeed has no option for 5, left as it was"));
     ticket->Release();

@@ -95,9 +95,9 @@ TEST_F(DomHelperTest, NameAttributes)
 TEST_F(DomHelperTest, ValuesAndParameters)
 {
     Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
-    ASSERT_EQ(dom.CreateParameterInitNode(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), VALUE_INTEGER,
-                                          TEXT("3000")),
-              S_OK);
+    ASSERT_EQ(
+        dom.CreateParameterInitNode(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), VALUE_INTEGER, TEXT("3000")),
+        S_OK);
     EXPECT_NE(DocumentXml(document).find("<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value "
                                          "xsi:type=\"xsd:integer\">3000</psf:Value></psf:ParameterInit>"),
               std::string::npos)

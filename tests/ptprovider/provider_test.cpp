@@ -13,11 +13,10 @@ protected:
     {
         PluginTest::SetUp();
         IClassFactory *factory = nullptr;
-        ASSERT_EQ(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
-                  S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
-                                          reinterpret_cast<void **>(&provider)),
-                  S_OK);
+        ASSERT_EQ(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
+        ASSERT_EQ(
+            factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider)),
+            S_OK);
         factory->Release();
         ClearDebug();
     }

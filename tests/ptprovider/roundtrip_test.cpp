@@ -151,14 +151,17 @@ TEST_F(CapabilitiesTest, EveryValueSurvivesARoundTrip)
                 CopyTicketFieldsToSettings(wanted, stored);
                 StoreRecord(model, &stored, sizeof(stored));
 
-                IXMLDOMDocument2 *ticket = LoadDocument(
-                    u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
-                    FeatureXml(u"psk:PageResolution", u"ns0000:Standard") + [] {
-                        std::u16string all;
-                        for (const TicketFeature &feature : kPrivateFeatures)
-                            all += FeatureXml(u"ns0000:" + std::u16string(feature.name), u"ns0000:Option1");
-                        return all;
-                    }() + u"</psf:PrintTicket>");
+                IXMLDOMDocument2 *ticket =
+                    LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
+                                 FeatureXml(u"psk:PageResolution", u"ns0000:Standard") +
+                                 [] {
+                                     std::u16string all;
+                                     for (const TicketFeature &feature : kPrivateFeatures)
+                                         all +=
+                                             FeatureXml(u"ns0000:" + std::u16string(feature.name), u"ns0000:Option1");
+                                     return all;
+                                 }() +
+                                 u"</psf:PrintTicket>");
                 ASSERT_NE(ticket, nullptr);
                 OEMDEV record;
                 SetDefaultOEMDev(&record);
@@ -221,10 +224,9 @@ TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
         provider->PublishPrintTicketHelperInterface(&core);
         w.ok = true;
         for (int round = 0; round < 20 && w.ok; ++round) {
-            IXMLDOMDocument2 *ticket = LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES
-                                                    u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
-                                                    FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") +
-                                                    u"</psf:PrintTicket>");
+            IXMLDOMDocument2 *ticket =
+                LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
+                             FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") + u"</psf:PrintTicket>");
             OEMDEV record;
             SetDefaultOEMDev(&record);
             DEVMODEW devmode = {};
@@ -235,9 +237,10 @@ TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
                    record.Density == w.density;
             OEMDEV back;
             SetDefaultOEMDev(&back);
-            w.ok = w.ok && provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(back),
-                                                                  &back) == S_OK &&
-                   back.Density == w.density;
+            w.ok =
+                w.ok &&
+                provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(back), &back) == S_OK &&
+                back.Density == w.density;
             if (ticket != nullptr)
                 ticket->Release();
         }
@@ -267,11 +270,12 @@ TEST_F(CapabilitiesTest, ATicketAtTheSizeLimitConvertsInLinearWork)
     Bind(u"KestrelBT");
     const TicketFeature &feature = kPrivateFeatures[0];
     ASSERT_GE(feature.options->readCount, 2);
-    std::u16string xml = u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE
-                         u"\" xmlns:oth=\"urn:other-vendor\">";
-    std::u16string tail = FeatureXml(u"ns0000:" + std::u16string(feature.name),
-                                     u"ns0000:" + std::u16string(feature.options->names[1])) +
-                          u"</psf:PrintTicket>";
+    std::u16string xml =
+        u"<psf:PrintTicket "
+        u"version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\" xmlns:oth=\"urn:other-vendor\">";
+    std::u16string tail =
+        FeatureXml(u"ns0000:" + std::u16string(feature.name), u"ns0000:" + std::u16string(feature.options->names[1])) +
+        u"</psf:PrintTicket>";
     const std::u16string pad(880, u'x');
     const size_t limit = 10000000;
     size_t foreign = 0;

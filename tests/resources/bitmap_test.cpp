@@ -17,7 +17,6 @@
 
 #include <unistd.h>
 
-
 namespace {
 
 struct Expected {
@@ -78,34 +77,38 @@ struct Dib {
     const uint8_t *rows() const { return palette() + 4 * colours(); }
     std::vector<uint8_t> pixels() const { return std::vector<uint8_t>(rows(), rows() + stride() * size_t(height())); }
     // The grey level (0..255) of pixel (x, y), y counted from the top.
-    int Grey(int x, int y) const {
+    int Grey(int x, int y) const
+    {
         const uint8_t *row = rows() + stride() * size_t(height() - 1 - y);
         const uint8_t *c = bits() == 8 ? palette() + 4 * row[x] : row + 3 * x;
         return (c[0] + c[1] + c[2]) / 3;
     }
-    double MeanGrey() const {
+    double MeanGrey() const
+    {
         double sum = 0;
         for (int y = 0; y < height(); ++y)
-            for (int x = 0; x < width(); ++x) sum += Grey(x, y);
+            for (int x = 0; x < width(); ++x)
+                sum += Grey(x, y);
         return sum / (width() * height());
     }
 };
 
 class BitmapTest : public standin_testing::LeakCheckTest {
 protected:
-    static void SetUpTestSuite() {
-        module_ = RegisterPluginResources();
-    }
+    static void SetUpTestSuite() { module_ = RegisterPluginResources(); }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_NE(module_, nullptr);
         LeakCheckTest::SetUp();
     }
 
-    static Dib Load(int id) {
+    static Dib Load(int id)
+    {
         Dib dib;
         HRSRC res = FindResourceW(module_, MAKEINTRESOURCEW(id), RT_BITMAP);
-        if (!res) return dib;
+        if (!res)
+            return dib;
         dib.data = static_cast<const uint8_t *>(LockResource(LoadResource(module_, res)));
         dib.size = SizeofResource(module_, res);
         return dib;
@@ -114,7 +117,8 @@ protected:
 };
 HINSTANCE BitmapTest::module_ = nullptr;
 
-TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat) {
+TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat)
+{
     for (const Expected &e : kBitmaps) {
         SCOPED_TRACE("bitmap " + std::to_string(e.id));
         Dib dib = Load(e.id);
@@ -127,7 +131,7 @@ TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat) {
         EXPECT_EQ(U32(dib.data), 40u);  // biSize: a BITMAPINFOHEADER
         EXPECT_EQ(dib.width(), e.width);
         EXPECT_EQ(dib.height(), e.height);  // positive: bottom-up rows
-        EXPECT_EQ(U16(dib.data + 12), 1);    // biPlanes
+        EXPECT_EQ(U16(dib.data + 12), 1);   // biPlanes
         EXPECT_EQ(dib.bits(), e.bits);
         EXPECT_EQ(U32(dib.data + 16), 0u);  // BI_RGB
         if (e.bits == 8) {
@@ -140,12 +144,14 @@ TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat) {
         if (e.bits == 8) {
             auto px = dib.pixels();
             for (int y = 0; y < e.height; ++y)
-                for (int x = 0; x < e.width; ++x) ASSERT_LT(px[dib.stride() * y + x], dib.colours());
+                for (int x = 0; x < e.width; ++x)
+                    ASSERT_LT(px[dib.stride() * y + x], dib.colours());
         }
     }
 }
 
-TEST_F(BitmapTest, IdsThePagesDoNotUseAreAbsent) {
+TEST_F(BitmapTest, IdsThePagesDoNotUseAreAbsent)
+{
     for (int id : {183, 225}) {
         SetLastError(0xDEADBEEF);
         EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(id), RT_BITMAP), nullptr) << id;
@@ -154,17 +160,20 @@ TEST_F(BitmapTest, IdsThePagesDoNotUseAreAbsent) {
 }
 
 // Each picture stands for one choice: no two of the same size are alike.
-TEST_F(BitmapTest, PicturesAreAllDifferent) {
+TEST_F(BitmapTest, PicturesAreAllDifferent)
+{
     for (size_t i = 0; i < std::size(kBitmaps); ++i)
         for (size_t j = i + 1; j < std::size(kBitmaps); ++j) {
             Dib a = Load(kBitmaps[i].id), b = Load(kBitmaps[j].id);
-            if (a.width() != b.width() || a.height() != b.height()) continue;
+            if (a.width() != b.width() || a.height() != b.height())
+                continue;
             EXPECT_NE(a.pixels(), b.pixels()) << kBitmaps[i].id << " and " << kBitmaps[j].id;
         }
 }
 
 // The renderings are black and white dots; low is the darkest, high the lightest.
-TEST_F(BitmapTest, RenderingsAreDotsFromDarkToLight) {
+TEST_F(BitmapTest, RenderingsAreDotsFromDarkToLight)
+{
     const int levels[][3] = {{IDB_DITHER_NONE_LOW, IDB_DITHER_NONE_MIDDLE, IDB_DITHER_NONE_HIGH},
                              {IDB_DITHER_ORDERED_LOW, IDB_DITHER_ORDERED_MIDDLE, IDB_DITHER_ORDERED_HIGH},
                              {IDB_DITHER_DIFFUSION_LOW, IDB_DITHER_DIFFUSION_MIDDLE, IDB_DITHER_DIFFUSION_HIGH}};
@@ -192,19 +201,22 @@ TEST_F(BitmapTest, RenderingsAreDotsFromDarkToLight) {
 }
 
 // The brightness preview is a colour picture, not grey.
-TEST_F(BitmapTest, EffectSampleHasColour) {
+TEST_F(BitmapTest, EffectSampleHasColour)
+{
     Dib dib = Load(IDB_EFFECT_SAMPLE);
     ASSERT_NE(dib.data, nullptr);
     int coloured = 0;
     for (int y = 0; y < dib.height(); ++y) {
         const uint8_t *row = dib.rows() + dib.stride() * size_t(y);
-        for (int x = 0; x < dib.width(); ++x) coloured += row[3 * x] != row[3 * x + 1] || row[3 * x + 1] != row[3 * x + 2];
+        for (int x = 0; x < dib.width(); ++x)
+            coloured += row[3 * x] != row[3 * x + 1] || row[3 * x + 1] != row[3 * x + 2];
     }
     EXPECT_GT(coloured, dib.width() * dib.height() / 2);
 }
 
 // A fresh run of the generator writes the very bytes the build embedded.
-TEST_F(BitmapTest, GeneratorIsDeterministic) {
+TEST_F(BitmapTest, GeneratorIsDeterministic)
+{
     char dir[] = "/tmp/bmpgen_test_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string command = std::string("'") + ORVOUI_BMPGEN + "' '" + dir + "'";

@@ -36,18 +36,14 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 // Styles (the published values) that the checks look at.
-constexpr uint32_t kWsPopup = 0x80000000u, kWsChild = 0x40000000u, kWsVisible = 0x10000000u,
-                   kWsDisabled = 0x08000000u, kWsCaption = 0x00C00000u, kWsSysMenu = 0x00080000u,
-                   kWsGroup = 0x00020000u;
+constexpr uint32_t kWsPopup = 0x80000000u, kWsChild = 0x40000000u, kWsVisible = 0x10000000u, kWsDisabled = 0x08000000u,
+                   kWsCaption = 0x00C00000u, kWsSysMenu = 0x00080000u, kWsGroup = 0x00020000u;
 constexpr uint32_t kDsSetFont = 0x40, kDsModalFrame = 0x80, kDsControl = 0x400, kDsShellFont = 0x48;
-constexpr uint32_t kBsTypeMask = 0xF, kBsPush = 0, kBsDefPush = 1, kBsAutoCheck = 3, kBsGroupBox = 7,
-                   kBsAutoRadio = 9;
-constexpr uint32_t kSsTypeMask = 0x1F, kSsLeft = 0, kSsCenter = 1, kSsRight = 2, kSsBitmap = 0xE,
-                   kSsEtchedHorz = 0x10;
+constexpr uint32_t kBsTypeMask = 0xF, kBsPush = 0, kBsDefPush = 1, kBsAutoCheck = 3, kBsGroupBox = 7, kBsAutoRadio = 9;
+constexpr uint32_t kSsTypeMask = 0x1F, kSsLeft = 0, kSsCenter = 1, kSsRight = 2, kSsBitmap = 0xE, kSsEtchedHorz = 0x10;
 constexpr uint32_t kCbsTypeMask = 3, kCbsDropDownList = 3, kCbsSort = 0x100;
 constexpr uint32_t kUdsAlignRight = 0x4, kUdsAutoBuddy = 0x10, kUdsArrowKeys = 0x20, kUdsSetBuddyInt = 0x2;
 constexpr uint32_t kTbsAutoTicks = 0x1, kTbsVert = 0x2, kTbsBoth = 0x8, kTbsNoTicks = 0x10;
@@ -59,10 +55,9 @@ struct Language {
     const char *tag;
 };
 const Language kLanguages[] = {
-    {0x0804, "zh-CN"}, {0x0409, "en-US"}, {0x0404, "zh-TW"}, {0x0411, "ja-JP"}, {0x0412, "ko-KR"},
-    {0x0407, "de-DE"}, {0x040C, "fr-FR"}, {0x0C0A, "es-ES"}, {0x0410, "it-IT"}, {0x0416, "pt-BR"},
-    {0x0419, "ru-RU"}, {0x0415, "pl-PL"}, {0x0413, "nl-NL"}, {0x041F, "tr-TR"}, {0x0405, "cs-CZ"},
-    {0x041E, "th-TH"}, {0x042A, "vi-VN"},
+    {0x0804, "zh-CN"}, {0x0409, "en-US"}, {0x0404, "zh-TW"}, {0x0411, "ja-JP"}, {0x0412, "ko-KR"}, {0x0407, "de-DE"},
+    {0x040C, "fr-FR"}, {0x0C0A, "es-ES"}, {0x0410, "it-IT"}, {0x0416, "pt-BR"}, {0x0419, "ru-RU"}, {0x0415, "pl-PL"},
+    {0x0413, "nl-NL"}, {0x041F, "tr-TR"}, {0x0405, "cs-CZ"}, {0x041E, "th-TH"}, {0x042A, "vi-VN"},
 };
 constexpr WORD kChineseSimplified = 0x0804, kEnglishUs = 0x0409;
 
@@ -73,10 +68,10 @@ struct Item {
     uint32_t style = 0, exStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;
     int32_t id = 0;
-    std::u16string cls;    // class name, or empty when it is an ordinal
-    int clsOrdinal = -1;   // predefined class, or -1
-    std::u16string title;  // text, or empty when it is an ordinal
-    int titleOrdinal = -1; // resource ordinal (picture), or -1
+    std::u16string cls;     // class name, or empty when it is an ordinal
+    int clsOrdinal = -1;    // predefined class, or -1
+    std::u16string title;   // text, or empty when it is an ordinal
+    int titleOrdinal = -1;  // resource ordinal (picture), or -1
 };
 
 struct Template {
@@ -91,30 +86,39 @@ class Reader {
 public:
     Reader(const uint8_t *data, size_t size) : data_(data), size_(size) {}
     bool ok() const { return ok_; }
-    uint16_t U16() {
-        if (pos_ + 2 > size_) return Fail(), 0;
+    uint16_t U16()
+    {
+        if (pos_ + 2 > size_)
+            return Fail(), 0;
         uint16_t v = uint16_t(data_[pos_] | data_[pos_ + 1] << 8);
         pos_ += 2;
         return v;
     }
-    uint32_t U32() {
+    uint32_t U32()
+    {
         uint32_t lo = U16();
         return lo | uint32_t(U16()) << 16;
     }
     int S16() { return int16_t(U16()); }
-    uint8_t U8() {
-        if (pos_ + 1 > size_) return Fail(), 0;
+    uint8_t U8()
+    {
+        if (pos_ + 1 > size_)
+            return Fail(), 0;
         return data_[pos_++];
     }
-    std::u16string Str() {
+    std::u16string Str()
+    {
         std::u16string s;
-        for (uint16_t c; ok_ && (c = U16()) != 0;) s += char16_t(c);
+        for (uint16_t c; ok_ && (c = U16()) != 0;)
+            s += char16_t(c);
         return s;
     }
     // A sz_Or_Ord: returns the ordinal, or -1 with the string in *s.
-    int SzOrOrd(std::u16string *s) {
+    int SzOrOrd(std::u16string *s)
+    {
         s->clear();
-        if (pos_ + 2 > size_) return Fail(), -1;
+        if (pos_ + 2 > size_)
+            return Fail(), -1;
         uint16_t first = uint16_t(data_[pos_] | data_[pos_ + 1] << 8);
         if (first == 0xFFFF) {
             pos_ += 2;
@@ -123,8 +127,10 @@ public:
         *s = Str();
         return -1;
     }
-    void Skip(size_t n) {
-        if (pos_ + n > size_) return Fail();
+    void Skip(size_t n)
+    {
+        if (pos_ + n > size_)
+            return Fail();
         pos_ += n;
     }
     void Align4() { pos_ = std::min(size_, (pos_ + 3) & ~size_t(3)); }
@@ -136,11 +142,13 @@ private:
     bool ok_ = true;
 };
 
-std::optional<Template> Parse(const uint8_t *data, size_t size) {
+std::optional<Template> Parse(const uint8_t *data, size_t size)
+{
     Reader r(data, size);
     Template t;
-    if (r.U16() != 1 || r.U16() != 0xFFFF) return std::nullopt;  // a DLGTEMPLATEEX
-    r.U32();                                                     // helpID
+    if (r.U16() != 1 || r.U16() != 0xFFFF)
+        return std::nullopt;  // a DLGTEMPLATEEX
+    r.U32();                  // helpID
     t.exStyle = r.U32();
     t.style = r.U32();
     int count = r.U16();
@@ -169,15 +177,18 @@ std::optional<Template> Parse(const uint8_t *data, size_t size) {
         r.Skip(r.U16());  // creation data
         t.items.push_back(it);
     }
-    if (!r.ok()) return std::nullopt;
+    if (!r.ok())
+        return std::nullopt;
     return t;
 }
 
-std::string Utf8(const std::u16string &s) {
+std::string Utf8(const std::u16string &s)
+{
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size()) c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
         if (c < 0x80) {
             out += char(c);
         } else if (c < 0x800) {
@@ -192,7 +203,8 @@ std::string Utf8(const std::u16string &s) {
     return out;
 }
 
-std::u16string U16(const char *utf8) {
+std::u16string U16(const char *utf8)
+{
     std::u16string out;
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(utf8); *p;) {
         uint32_t c;
@@ -224,21 +236,26 @@ std::u16string U16(const char *utf8) {
 // Thai letter is 5 and a Thai or Latin combining mark takes no room. Text
 // lines are 8 units high.
 
-bool IsCombining(char16_t c) {
-    return (c >= 0x0300 && c <= 0x036F) || c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) ||
-           (c >= 0x0E47 && c <= 0x0E4E);
+bool IsCombining(char16_t c)
+{
+    return (c >= 0x0300 && c <= 0x036F) || c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) || (c >= 0x0E47 && c <= 0x0E4E);
 }
-bool IsWide(char16_t c) {
+bool IsWide(char16_t c)
+{
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
            (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
            (c >= 0xFFE0 && c <= 0xFFE6);
 }
 bool IsThai(char16_t c) { return c >= 0x0E00 && c <= 0x0E7F; }
 
-int CharWidth(char16_t c) {
-    if (IsCombining(c)) return 0;
-    if (IsWide(c)) return 8;
-    if (IsThai(c)) return 5;
+int CharWidth(char16_t c)
+{
+    if (IsCombining(c))
+        return 0;
+    if (IsWide(c))
+        return 8;
+    if (IsThai(c))
+        return 5;
     if (c == u'm' || c == u'w' || c == u'M' || c == u'W' || c == u'Ш' || c == u'Щ' || c == u'Ж' || c == u'ш' ||
         c == u'щ' || c == u'ж' || c == u'Ю' || c == u'ю' || c == u'Ы' || c == u'ы' || c == u'м' || c == u'М')
         return 6;
@@ -246,18 +263,23 @@ int CharWidth(char16_t c) {
         c == u';' || c == u'\'' || c == u'!' || c == u'|' || c == u'·' || c == u'í' || c == u'ì' || c == u'ï' ||
         c == u'î' || c == u'ı' || c == u'İ')
         return 2;
-    if (c == 0x2026 || c == 0x2014) return 8;  // ellipsis, em dash
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE) || (c >= 0x0410 && c <= 0x042F)) return 5;
+    if (c == 0x2026 || c == 0x2014)
+        return 8;  // ellipsis, em dash
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE) || (c >= 0x0410 && c <= 0x042F))
+        return 5;
     return 4;
 }
 
 // The text as shown: "&&" is one '&', a single '&' marks the mnemonic.
-std::u16string Shown(const std::u16string &s, bool prefix) {
-    if (!prefix) return s;
+std::u16string Shown(const std::u16string &s, bool prefix)
+{
+    if (!prefix)
+        return s;
     std::u16string out;
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == u'&') {
-            if (i + 1 < s.size() && s[i + 1] == u'&') out += u'&', ++i;
+            if (i + 1 < s.size() && s[i + 1] == u'&')
+                out += u'&', ++i;
             continue;
         }
         out += s[i];
@@ -265,9 +287,11 @@ std::u16string Shown(const std::u16string &s, bool prefix) {
     return out;
 }
 
-int TextWidth(const std::u16string &s) {
+int TextWidth(const std::u16string &s)
+{
     int w = 0;
-    for (char16_t c : s) w += CharWidth(c);
+    for (char16_t c : s)
+        w += CharWidth(c);
     return w;
 }
 
@@ -275,7 +299,8 @@ int TextWidth(const std::u16string &s) {
 // wraps: at blanks, and between any two CJK or Thai characters (Thai is
 // written without blanks between words); a word wider than the line is
 // broken where it overflows.
-int LinesNeeded(const std::u16string &s, int width) {
+int LinesNeeded(const std::u16string &s, int width)
+{
     // Split into unbreakable pieces, each with the blanks that follow it.
     struct Piece {
         int word, trailing;
@@ -290,18 +315,22 @@ int LinesNeeded(const std::u16string &s, int width) {
             inBlanks = true;
             continue;
         }
-        bool breakBefore = inBlanks || (i > 0 && !IsCombining(c) && (IsWide(c) || IsWide(s[i - 1]) ||
-                                                                     (IsThai(c) && IsThai(s[i - 1]))));
-        if (breakBefore && (cur.word || cur.trailing)) pieces.push_back(cur), cur = {0, 0};
+        bool breakBefore = inBlanks || (i > 0 && !IsCombining(c) &&
+                                        (IsWide(c) || IsWide(s[i - 1]) || (IsThai(c) && IsThai(s[i - 1]))));
+        if (breakBefore && (cur.word || cur.trailing))
+            pieces.push_back(cur), cur = {0, 0};
         inBlanks = false;
         cur.word += CharWidth(c);
     }
-    if (cur.word || cur.trailing) pieces.push_back(cur);
+    if (cur.word || cur.trailing)
+        pieces.push_back(cur);
     int lines = 1, used = 0;
     for (const Piece &p : pieces) {
-        if (used > 0 && used + p.word > width) ++lines, used = 0;
+        if (used > 0 && used + p.word > width)
+            ++lines, used = 0;
         int word = p.word;
-        while (word > width) ++lines, word -= width;  // broken inside
+        while (word > width)
+            ++lines, word -= width;  // broken inside
         used += word + p.trailing;
     }
     return lines;
@@ -310,7 +339,22 @@ int LinesNeeded(const std::u16string &s, int width) {
 // ---------------------------------------------------------------------------
 // What the templates must hold.
 
-enum class Kind { Push, DefPush, Check, Radio, GroupBox, Text, Picture, Etched, Combo, Edit, UpDown, Trackbar, ListView, Progress };
+enum class Kind {
+    Push,
+    DefPush,
+    Check,
+    Radio,
+    GroupBox,
+    Text,
+    Picture,
+    Etched,
+    Combo,
+    Edit,
+    UpDown,
+    Trackbar,
+    ListView,
+    Progress
+};
 
 struct Control {
     int id;
@@ -330,9 +374,15 @@ struct Dialog {
     std::vector<const char *> labels;  // English texts of the controls without an id
 };
 
-const std::vector<Dialog> &Dialogs() {
+const std::vector<Dialog> &Dialogs()
+{
     static const std::vector<Dialog> dialogs = {
-        {IDD_PAGE_SETUP, true, true, 345, 256, "Page Setup",
+        {IDD_PAGE_SETUP,
+         true,
+         true,
+         345,
+         256,
+         "Page Setup",
          {{IDC_PAPER_LIST, Kind::Combo, nullptr, kCbsSort},
           {IDC_PAPER_NEW, Kind::Push, "New"},
           {IDC_PAPER_EDIT, Kind::Push, "Edit"},
@@ -346,7 +396,12 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_AUTO_CUT, Kind::Check, "Auto Cut"},
           {IDC_SPECIAL_TAPE, Kind::Check, "Special Tape(No Cut)"}},
          {"Settings", "Paper Name:", "Rotate", "Option"}},
-        {IDD_PAGE_SETUP_EX, true, true, 349, 306, "Page Setup",
+        {IDD_PAGE_SETUP_EX,
+         true,
+         true,
+         349,
+         306,
+         "Page Setup",
          {{IDC_PAPER_LIST, Kind::Combo, nullptr, kCbsSort},
           {IDC_PAPER_NEW, Kind::Push, "New"},
           {IDC_PAPER_EDIT, Kind::Push, "Edit"},
@@ -364,7 +419,12 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_DISTRIBUTED, Kind::Check, "Distributed Printing"},
           {IDC_SETTING_VALUE, Kind::Push, "Setting Value"}},
          {"Paper Name", "Print Direction", "Printing method", "Print quality"}},
-        {IDD_GRAPHICS, true, true, 345, 269, "Graphics",
+        {IDD_GRAPHICS,
+         true,
+         true,
+         345,
+         269,
+         "Graphics",
          {{IDC_DITHER_NONE, Kind::Radio, "None", kWsGroup},
           {IDC_DITHER_ORDERED, Kind::Radio, "Ordered"},
           {IDC_DITHER_DIFFUSION, Kind::Radio, "Error Diffusion"},
@@ -382,14 +442,24 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_BRIGHTNESS_LABEL, Kind::Text, "Light"},
           {IDC_CONTRAST_LABEL, Kind::Text, "Contrast"}},
          {" Dithering", " Original", " Rendering"}},
-        {IDD_OTHER, true, true, 305, 164, "Other",
+        {IDD_OTHER,
+         true,
+         true,
+         305,
+         164,
+         "Other",
          {{IDC_UNIT_MM, Kind::Radio, "mm", kWsGroup},
           {IDC_UNIT_INCH, Kind::Radio, "inch"},
           {IDC_SELF_TEST_GROUP, Kind::GroupBox, ""},
           {IDC_SELF_TEST_LABEL, Kind::Text, "Printer detection page"},
           {IDC_SELF_TEST_PRINT, Kind::Push, "Printing"}},
          {"Unit:", ""}},
-        {IDD_PAPER_STOCK, true, false, 246, 154, "Stock",
+        {IDD_PAPER_STOCK,
+         true,
+         false,
+         246,
+         154,
+         "Stock",
          {{IDC_STOCK_NAME, Kind::Edit, nullptr},
           {IDC_STOCK_TYPE, Kind::Combo, nullptr, kCbsSort},
           {IDC_STOCK_WIDTH, Kind::Combo, nullptr},
@@ -405,7 +475,12 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_STOCK_OK, Kind::DefPush, "Ok"},
           {2, Kind::Push, "Cancel"}},
          {"Paper config", "Name:", "Type:", "Width:", "Length:", "Left margin:", "Right margin:"}},
-        {IDD_DISTRIBUTED_PRINTING, true, false, 400, 222, "- Distributed Printing Settings",
+        {IDD_DISTRIBUTED_PRINTING,
+         true,
+         false,
+         400,
+         222,
+         "- Distributed Printing Settings",
          {{IDC_DISTRIBUTED_LIST, Kind::ListView, nullptr},
           {IDC_CHECK_RIBBON, Kind::DefPush, "Check Current Ribbon Information (C)…"},
           {1, Kind::Push, "OK"},
@@ -413,7 +488,12 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_DISTRIBUTED_APPLY, Kind::Push, "Apply", kWsDisabled}},
          {"Specify the printer for distributed printing and ribbon size settings",
           "· Select a printer and right-click to change settings"}},
-        {IDD_RIBBON_WIDTH, true, false, 260, 154, nullptr,
+        {IDD_RIBBON_WIDTH,
+         true,
+         false,
+         260,
+         154,
+         nullptr,
          {{IDC_RIBBON_SET_WIDTH, Kind::Combo, nullptr, kCbsSort},
           {IDC_RIBBON_CURRENT_WIDTH, Kind::Text, ""},
           {IDC_RIBBON_TYPE, Kind::Text, ""},
@@ -421,9 +501,14 @@ const std::vector<Dialog> &Dialogs() {
           {IDC_RIBBON_COMMENT, Kind::Edit, nullptr},
           {1, Kind::DefPush, "OK"},
           {2, Kind::Push, "Cancel"}},
-         {"Select the ribbon width that can be used for distributed printing", "Set Width(S): ",
-          "Printer Settings:", "Current Width:", "Ribbon Type:", "Port Name:", "Comments:"}},
-        {IDD_ABOUT, false, true, 324, 218, "关于",  // Simplified Chinese only
+         {"Select the ribbon width that can be used for distributed printing",
+          "Set Width(S): ", "Printer Settings:", "Current Width:", "Ribbon Type:", "Port Name:", "Comments:"}},
+        {IDD_ABOUT,
+         false,
+         true,
+         324,
+         218,
+         "关于",  // Simplified Chinese only
          {{IDC_ABOUT_COPYRIGHT, Kind::Text, nullptr, kSsCenter}, {IDC_ABOUT_VERSION, Kind::Text, nullptr, kSsCenter}},
          {}},
         {IDD_RIBBON_QUERY, false, false, 200, 34, nullptr, {{IDC_RIBBON_PROGRESS, Kind::Progress, nullptr}}, {}},
@@ -431,45 +516,64 @@ const std::vector<Dialog> &Dialogs() {
     return dialogs;
 }
 
-bool ClassIs(const Item &it, int ordinal, const char16_t *name) {
-    if (it.clsOrdinal == ordinal) return true;
-    if (it.clsOrdinal != -1) return false;
+bool ClassIs(const Item &it, int ordinal, const char16_t *name)
+{
+    if (it.clsOrdinal == ordinal)
+        return true;
+    if (it.clsOrdinal != -1)
+        return false;
     std::u16string a = it.cls, b = name;
     auto lower = [](std::u16string s) {
         for (auto &c : s)
-            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+            if (c >= u'A' && c <= u'Z')
+                c = char16_t(c + 32);
         return s;
     };
     return lower(a) == lower(b);
 }
 
-std::optional<Kind> KindOf(const Item &it) {
+std::optional<Kind> KindOf(const Item &it)
+{
     if (ClassIs(it, 0x80, u"Button")) {
         switch (it.style & kBsTypeMask) {
-            case kBsPush: return Kind::Push;
-            case kBsDefPush: return Kind::DefPush;
-            case kBsAutoCheck: return Kind::Check;
-            case kBsAutoRadio: return Kind::Radio;
-            case kBsGroupBox: return Kind::GroupBox;
+        case kBsPush:
+            return Kind::Push;
+        case kBsDefPush:
+            return Kind::DefPush;
+        case kBsAutoCheck:
+            return Kind::Check;
+        case kBsAutoRadio:
+            return Kind::Radio;
+        case kBsGroupBox:
+            return Kind::GroupBox;
         }
         return std::nullopt;
     }
     if (ClassIs(it, 0x82, u"Static")) {
         switch (it.style & kSsTypeMask) {
-            case kSsLeft:
-            case kSsCenter:
-            case kSsRight: return Kind::Text;
-            case kSsBitmap: return Kind::Picture;
-            case kSsEtchedHorz: return Kind::Etched;
+        case kSsLeft:
+        case kSsCenter:
+        case kSsRight:
+            return Kind::Text;
+        case kSsBitmap:
+            return Kind::Picture;
+        case kSsEtchedHorz:
+            return Kind::Etched;
         }
         return std::nullopt;
     }
-    if (ClassIs(it, 0x81, u"Edit")) return Kind::Edit;
-    if (ClassIs(it, 0x85, u"ComboBox")) return Kind::Combo;
-    if (ClassIs(it, -2, u"msctls_updown32")) return Kind::UpDown;
-    if (ClassIs(it, -2, u"msctls_trackbar32")) return Kind::Trackbar;
-    if (ClassIs(it, -2, u"SysListView32")) return Kind::ListView;
-    if (ClassIs(it, -2, u"msctls_progress32")) return Kind::Progress;
+    if (ClassIs(it, 0x81, u"Edit"))
+        return Kind::Edit;
+    if (ClassIs(it, 0x85, u"ComboBox"))
+        return Kind::Combo;
+    if (ClassIs(it, -2, u"msctls_updown32"))
+        return Kind::UpDown;
+    if (ClassIs(it, -2, u"msctls_trackbar32"))
+        return Kind::Trackbar;
+    if (ClassIs(it, -2, u"SysListView32"))
+        return Kind::ListView;
+    if (ClassIs(it, -2, u"msctls_progress32"))
+        return Kind::Progress;
     return std::nullopt;
 }
 
@@ -479,32 +583,42 @@ std::optional<Kind> KindOf(const Item &it) {
 struct Rect {
     int left, top, right, bottom;
 };
-Rect Extent(const Item &it) {
+Rect Extent(const Item &it)
+{
     int cy = KindOf(it) == Kind::Combo ? std::min(it.cy, 14) : it.cy;
     return {it.x, it.y, it.x + it.cx, it.y + cy};
 }
-bool Intersect(const Rect &a, const Rect &b) {
+bool Intersect(const Rect &a, const Rect &b)
+{
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
-bool Contains(const Rect &outer, const Rect &inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+bool Contains(const Rect &outer, const Rect &inner)
+{
+    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 // Room a text has in its control: the box and gap of a check box or radio
 // button, the frame of a push button and the indent of a group box title
 // are taken off the width.
-int TextRoom(Kind kind, int cx) {
+int TextRoom(Kind kind, int cx)
+{
     switch (kind) {
-        case Kind::Check:
-        case Kind::Radio: return cx - 14;
-        case Kind::Push:
-        case Kind::DefPush: return cx - 8;
-        case Kind::GroupBox: return cx - 14;
-        default: return cx;
+    case Kind::Check:
+    case Kind::Radio:
+        return cx - 14;
+    case Kind::Push:
+    case Kind::DefPush:
+        return cx - 8;
+    case Kind::GroupBox:
+        return cx - 14;
+    default:
+        return cx;
     }
 }
 
-std::string Describe(const Item &it) {
+std::string Describe(const Item &it)
+{
     return "control " + std::to_string(it.id) + " \"" + Utf8(it.title) + "\" at " + std::to_string(it.x) + "," +
            std::to_string(it.y) + " " + std::to_string(it.cx) + "x" + std::to_string(it.cy);
 }
@@ -512,8 +626,10 @@ std::string Describe(const Item &it) {
 // Checks that a text fits a rectangle of the given room and height: one
 // line for buttons and group boxes, as many lines as the height holds for a
 // static text.
-void ExpectFits(const std::u16string &text, Kind kind, int room, int cy, const std::string &what) {
-    if (text.empty()) return;
+void ExpectFits(const std::u16string &text, Kind kind, int room, int cy, const std::string &what)
+{
+    if (text.empty())
+        return;
     if (kind == Kind::Text && cy >= 16) {
         int lines = cy / 8;
         EXPECT_LE(LinesNeeded(text, room), lines)
@@ -525,49 +641,60 @@ void ExpectFits(const std::u16string &text, Kind kind, int room, int cy, const s
 
 class DialogTest : public standin_testing::LeakCheckTest {
 protected:
-    static void SetUpTestSuite() {
-        module_ = RegisterPluginResources();
-    }
+    static void SetUpTestSuite() { module_ = RegisterPluginResources(); }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_NE(module_, nullptr);
         LeakCheckTest::SetUp();
     }
 
-    static std::optional<Template> Load(int id, WORD lang) {
+    static std::optional<Template> Load(int id, WORD lang)
+    {
         HRSRC res = FindResourceExW(module_, RT_DIALOG, MAKEINTRESOURCEW(id), lang);
-        if (!res) return std::nullopt;
+        if (!res)
+            return std::nullopt;
         const void *p = LockResource(LoadResource(module_, res));
-        if (!p) return std::nullopt;
+        if (!p)
+            return std::nullopt;
         return Parse(static_cast<const uint8_t *>(p), SizeofResource(module_, res));
     }
     // A string of the string table in exactly one language.
-    static std::u16string String(UINT id, WORD lang) {
+    static std::u16string String(UINT id, WORD lang)
+    {
         HRSRC res = FindResourceExW(module_, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), lang);
-        if (!res) return {};
+        if (!res)
+            return {};
         const uint8_t *p = static_cast<const uint8_t *>(LockResource(LoadResource(module_, res)));
-        for (UINT i = 0; i < id % 16; ++i) p += 2 + 2 * size_t(p[0] | p[1] << 8);
+        for (UINT i = 0; i < id % 16; ++i)
+            p += 2 + 2 * size_t(p[0] | p[1] << 8);
         size_t n = size_t(p[0] | p[1] << 8);
         std::u16string s;
-        for (size_t i = 0; i < n; ++i) s += char16_t(p[2 + 2 * i] | p[3 + 2 * i] << 8);
+        for (size_t i = 0; i < n; ++i)
+            s += char16_t(p[2 + 2 * i] | p[3 + 2 * i] << 8);
         return s;
     }
-    static std::vector<WORD> LanguagesOf(const Dialog &d) {
+    static std::vector<WORD> LanguagesOf(const Dialog &d)
+    {
         std::vector<WORD> langs;
         for (const Language &l : kLanguages)
-            if (d.everyLanguage || l.id == kChineseSimplified) langs.push_back(l.id);
+            if (d.everyLanguage || l.id == kChineseSimplified)
+                langs.push_back(l.id);
         return langs;
     }
-    static const char *Tag(WORD lang) {
+    static const char *Tag(WORD lang)
+    {
         for (const Language &l : kLanguages)
-            if (l.id == lang) return l.tag;
+            if (l.id == lang)
+                return l.tag;
         return "?";
     }
     static HINSTANCE module_;
 };
 HINSTANCE DialogTest::module_ = nullptr;
 
-TEST_F(DialogTest, EveryTemplateIsInItsLanguages) {
+TEST_F(DialogTest, EveryTemplateIsInItsLanguages)
+{
     for (const Dialog &d : Dialogs()) {
         SCOPED_TRACE("dialog " + std::to_string(d.id));
         WORD langs[32] = {};
@@ -578,15 +705,22 @@ TEST_F(DialogTest, EveryTemplateIsInItsLanguages) {
             SetLastError(0);
             HRSRC res = FindResourceExW(module_, RT_DIALOG, MAKEINTRESOURCEW(d.id), l.id);
             EXPECT_EQ(res != nullptr, expected) << l.tag;
-            if (!expected) { EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)) << l.tag; }
-            if (expected) { EXPECT_TRUE(Load(d.id, l.id).has_value()) << l.tag << ": not a DLGTEMPLATEEX"; }
+            if (!expected) {
+                EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)) << l.tag;
+            }
+            if (expected) {
+                EXPECT_TRUE(Load(d.id, l.id).has_value()) << l.tag << ": not a DLGTEMPLATEEX";
+            }
         }
         // Any user's language finds a template of the one-language dialogs.
-        if (!d.everyLanguage) { EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(d.id), RT_DIALOG), nullptr); }
+        if (!d.everyLanguage) {
+            EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(d.id), RT_DIALOG), nullptr);
+        }
     }
 }
 
-TEST_F(DialogTest, StylesSizesAndFonts) {
+TEST_F(DialogTest, StylesSizesAndFonts)
+{
     for (const Dialog &d : Dialogs())
         for (WORD lang : LanguagesOf(d)) {
             SCOPED_TRACE("dialog " + std::to_string(d.id) + " " + Tag(lang));
@@ -608,11 +742,14 @@ TEST_F(DialogTest, StylesSizesAndFonts) {
                 // The progress dialog has no close box: the query ends it.
                 EXPECT_EQ((t->style & kWsSysMenu) != 0, d.id != IDD_RIBBON_QUERY);
             }
-            if (!d.caption) { EXPECT_TRUE(t->title.empty()); }
+            if (!d.caption) {
+                EXPECT_TRUE(t->title.empty());
+            }
         }
 }
 
-TEST_F(DialogTest, EveryControlWithItsIdKindAndStyle) {
+TEST_F(DialogTest, EveryControlWithItsIdKindAndStyle)
+{
     for (const Dialog &d : Dialogs())
         for (WORD lang : LanguagesOf(d)) {
             SCOPED_TRACE("dialog " + std::to_string(d.id) + " " + Tag(lang));
@@ -622,7 +759,8 @@ TEST_F(DialogTest, EveryControlWithItsIdKindAndStyle) {
                 SCOPED_TRACE("control " + std::to_string(c.id));
                 std::vector<const Item *> found;
                 for (const Item &it : t->items)
-                    if (it.id == c.id) found.push_back(&it);
+                    if (it.id == c.id)
+                        found.push_back(&it);
                 ASSERT_EQ(found.size(), 1u);
                 const Item &it = *found[0];
                 auto kind = KindOf(it);
@@ -633,7 +771,9 @@ TEST_F(DialogTest, EveryControlWithItsIdKindAndStyle) {
                 EXPECT_TRUE(it.style & kWsVisible);
                 if (c.kind == Kind::Picture) {
                     EXPECT_EQ(it.titleOrdinal, c.bitmap > 0 ? c.bitmap : -1);
-                    if (c.bitmap > 0) { EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(c.bitmap), RT_BITMAP), nullptr); }
+                    if (c.bitmap > 0) {
+                        EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(c.bitmap), RT_BITMAP), nullptr);
+                    }
                 }
                 if (c.kind == Kind::Combo) {
                     EXPECT_EQ(it.style & kCbsTypeMask, kCbsDropDownList);
@@ -647,43 +787,62 @@ TEST_F(DialogTest, EveryControlWithItsIdKindAndStyle) {
                     ASSERT_GT(index, 0u);
                     EXPECT_EQ(KindOf(t->items[index - 1]), Kind::Edit);
                 }
-                if (c.kind == Kind::Trackbar) { EXPECT_EQ(it.style & kTbsVert, 0u); }
-                if (c.kind == Kind::ListView) { EXPECT_EQ(it.style & kLvsTypeMask, kLvsReport); }
+                if (c.kind == Kind::Trackbar) {
+                    EXPECT_EQ(it.style & kTbsVert, 0u);
+                }
+                if (c.kind == Kind::ListView) {
+                    EXPECT_EQ(it.style & kLvsTypeMask, kLvsReport);
+                }
                 // Only what is said to start disabled does.
-                if (!(c.style & kWsDisabled)) { EXPECT_EQ(it.style & kWsDisabled, 0u); }
+                if (!(c.style & kWsDisabled)) {
+                    EXPECT_EQ(it.style & kWsDisabled, 0u);
+                }
             }
             // One default push button at most.
             int defaults = 0;
-            for (const Item &it : t->items) defaults += KindOf(it) == Kind::DefPush;
+            for (const Item &it : t->items)
+                defaults += KindOf(it) == Kind::DefPush;
             EXPECT_LE(defaults, 1);
         }
     // The sorted and unsorted lists.
     auto ex = Load(IDD_PAGE_SETUP_EX, kEnglishUs);
     ASSERT_TRUE(ex);
     for (const Item &it : ex->items)
-        if (it.id == IDC_QUALITY_LIST) { EXPECT_EQ(it.style & kCbsSort, 0u); }
+        if (it.id == IDC_QUALITY_LIST) {
+            EXPECT_EQ(it.style & kCbsSort, 0u);
+        }
     auto stock = Load(IDD_PAPER_STOCK, kEnglishUs);
     ASSERT_TRUE(stock);
     for (const Item &it : stock->items)
-        if (it.id == IDC_STOCK_WIDTH) { EXPECT_EQ(it.style & kCbsSort, 0u); }
+        if (it.id == IDC_STOCK_WIDTH) {
+            EXPECT_EQ(it.style & kCbsSort, 0u);
+        }
 }
 
-TEST_F(DialogTest, EnglishTexts) {
+TEST_F(DialogTest, EnglishTexts)
+{
     for (const Dialog &d : Dialogs()) {
-        if (!d.everyLanguage) continue;
+        if (!d.everyLanguage)
+            continue;
         SCOPED_TRACE("dialog " + std::to_string(d.id));
         auto t = Load(d.id, kEnglishUs);
         ASSERT_TRUE(t);
-        if (d.caption) { EXPECT_EQ(Utf8(t->title), d.caption); }
+        if (d.caption) {
+            EXPECT_EQ(Utf8(t->title), d.caption);
+        }
         for (const Control &c : d.controls) {
-            if (!c.english) continue;
+            if (!c.english)
+                continue;
             for (const Item &it : t->items)
-                if (it.id == c.id) { EXPECT_EQ(Utf8(it.title), c.english) << "control " << c.id; }
+                if (it.id == c.id) {
+                    EXPECT_EQ(Utf8(it.title), c.english) << "control " << c.id;
+                }
         }
         // The labels without an id, in any order; etched lines have no text.
         std::vector<std::string> labels, expected(d.labels.begin(), d.labels.end());
         for (const Item &it : t->items)
-            if (it.id == -1 && KindOf(it) != Kind::Etched) labels.push_back(Utf8(it.title));
+            if (it.id == -1 && KindOf(it) != Kind::Etched)
+                labels.push_back(Utf8(it.title));
         std::sort(labels.begin(), labels.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(labels, expected);
@@ -692,9 +851,11 @@ TEST_F(DialogTest, EnglishTexts) {
 
 // One layout for every language: the same controls in the same places, in
 // the same order; only the texts and the font differ.
-TEST_F(DialogTest, OneLayoutForEveryLanguage) {
+TEST_F(DialogTest, OneLayoutForEveryLanguage)
+{
     for (const Dialog &d : Dialogs()) {
-        if (!d.everyLanguage) continue;
+        if (!d.everyLanguage)
+            continue;
         auto base = Load(d.id, kChineseSimplified);
         ASSERT_TRUE(base);
         for (WORD lang : LanguagesOf(d)) {
@@ -718,7 +879,8 @@ TEST_F(DialogTest, OneLayoutForEveryLanguage) {
     }
 }
 
-TEST_F(DialogTest, ControlsInsideAndApart) {
+TEST_F(DialogTest, ControlsInsideAndApart)
+{
     for (const Dialog &d : Dialogs())
         for (WORD lang : LanguagesOf(d)) {
             SCOPED_TRACE("dialog " + std::to_string(d.id) + " " + Tag(lang));
@@ -733,18 +895,23 @@ TEST_F(DialogTest, ControlsInsideAndApart) {
             for (size_t i = 0; i < t->items.size(); ++i)
                 for (size_t j = i + 1; j < t->items.size(); ++j) {
                     const Item &a = t->items[i], &b = t->items[j];
-                    if (!(a.style & kWsVisible) || !(b.style & kWsVisible)) continue;
+                    if (!(a.style & kWsVisible) || !(b.style & kWsVisible))
+                        continue;
                     Rect ra = Extent(a), rb = Extent(b);
-                    if (!Intersect(ra, rb)) continue;
+                    if (!Intersect(ra, rb))
+                        continue;
                     // A group box holds controls wholly inside it.
-                    if (KindOf(a) == Kind::GroupBox && Contains(ra, rb)) continue;
-                    if (KindOf(b) == Kind::GroupBox && Contains(rb, ra)) continue;
+                    if (KindOf(a) == Kind::GroupBox && Contains(ra, rb))
+                        continue;
+                    if (KindOf(b) == Kind::GroupBox && Contains(rb, ra))
+                        continue;
                     ADD_FAILURE() << Describe(a) << " overlaps " << Describe(b);
                 }
         }
 }
 
-TEST_F(DialogTest, EveryTextFitsInEveryLanguage) {
+TEST_F(DialogTest, EveryTextFitsInEveryLanguage)
+{
     for (const Dialog &d : Dialogs())
         for (WORD lang : LanguagesOf(d)) {
             SCOPED_TRACE("dialog " + std::to_string(d.id) + " " + Tag(lang));
@@ -753,7 +920,8 @@ TEST_F(DialogTest, EveryTextFitsInEveryLanguage) {
             for (const Item &it : t->items) {
                 auto kind = KindOf(it);
                 ASSERT_TRUE(kind) << Describe(it);
-                if (it.titleOrdinal >= 0) continue;
+                if (it.titleOrdinal >= 0)
+                    continue;
                 bool prefix = *kind != Kind::Text || !(it.style & 0x80);  // SS_NOPREFIX
                 ExpectFits(Shown(it.title, prefix), *kind, TextRoom(*kind, it.cx), it.cy, Describe(it));
             }
@@ -764,7 +932,8 @@ TEST_F(DialogTest, EveryTextFitsInEveryLanguage) {
 // template for every language) shows the copyright line and the version
 // line of the user's language; the unit labels of the stock dialog show
 // "mm" or "in".
-TEST_F(DialogTest, TextsSetAtRunTimeFit) {
+TEST_F(DialogTest, TextsSetAtRunTimeFit)
+{
     auto about = Load(IDD_ABOUT, kChineseSimplified);
     ASSERT_TRUE(about);
     for (const Language &l : kLanguages) {
@@ -773,8 +942,12 @@ TEST_F(DialogTest, TextsSetAtRunTimeFit) {
         std::u16string version = String(IDS_VERSION_PREFIX, l.id) + u"65535.65535.65535";
         EXPECT_FALSE(copyright.empty());
         for (const Item &it : about->items) {
-            if (it.id == IDC_ABOUT_COPYRIGHT) { ExpectFits(copyright, Kind::Text, it.cx, it.cy, Describe(it)); }
-            if (it.id == IDC_ABOUT_VERSION) { ExpectFits(version, Kind::Text, it.cx, it.cy, Describe(it)); }
+            if (it.id == IDC_ABOUT_COPYRIGHT) {
+                ExpectFits(copyright, Kind::Text, it.cx, it.cy, Describe(it));
+            }
+            if (it.id == IDC_ABOUT_VERSION) {
+                ExpectFits(version, Kind::Text, it.cx, it.cy, Describe(it));
+            }
         }
     }
     auto stock = Load(IDD_PAPER_STOCK, kChineseSimplified);
@@ -790,7 +963,8 @@ TEST_F(DialogTest, TextsSetAtRunTimeFit) {
 // columns 1 to 6 of widths 160, 100, 100, 100, 100 and 100 pixels) fit their
 // columns: a header item keeps 6 pixels either side of its text, and in the
 // 8-point shell font a dialog unit is 1.5 pixels wide at 96 dpi.
-TEST_F(DialogTest, ColumnHeadersFitTheirColumns) {
+TEST_F(DialogTest, ColumnHeadersFitTheirColumns)
+{
     const int widths[] = {160, 100, 100, 100, 100, 100};
     for (const Language &l : kLanguages)
         for (int i = 0; i < 6; ++i) {
@@ -804,7 +978,8 @@ TEST_F(DialogTest, ColumnHeadersFitTheirColumns) {
 // The estimate itself.
 using TextEstimate = standin_testing::LeakCheckTest;
 
-TEST_F(TextEstimate, WidthsAndLines) {
+TEST_F(TextEstimate, WidthsAndLines)
+{
     EXPECT_EQ(TextWidth(u"Edit"), 5 + 4 + 2 + 4);
     EXPECT_EQ(TextWidth(U16("打印")), 16);
     EXPECT_EQ(TextWidth(U16("ที่")), 5);  // a consonant with two marks above

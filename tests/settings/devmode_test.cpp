@@ -203,7 +203,9 @@ TEST_F(DevModeTest, VerboseTraceOfADefault)
                            "\tdmOEMExtra.dwVersion   = 0x3\r\n"
                            "\tdwDriverData           = 0\r\n"
                            "pOemDMParam:\r\n"
-                           "\tcbSize = " + std::to_string(sizeof(OEMDMPARAM)) + "\r\n"
+                           "\tcbSize = " +
+                           std::to_string(sizeof(OEMDMPARAM)) +
+                           "\r\n"
                            "\tpdriverobj = 0\r\n";
     EXPECT_EQ(Debug().substr(0, expected.size()), expected);
     EXPECT_NE(Debug().find("\tcbBufSize = 108\r\n"), std::string::npos);

@@ -147,9 +147,12 @@ TEST_F(PrinterTest, ModelTestsCompareTheWholeName)
         BOOL condor;
     };
     const Case cases[] = {
-        {u"FalconBT", TRUE, FALSE},           {u"falconbt", FALSE, FALSE},
-        {u"FalconBT PRO", FALSE, FALSE},      {u"Condor Printer", FALSE, TRUE},
-        {u"Condor printer", FALSE, FALSE},    {u"Condor Printer ", FALSE, FALSE},
+        {u"FalconBT", TRUE, FALSE},
+        {u"falconbt", FALSE, FALSE},
+        {u"FalconBT PRO", FALSE, FALSE},
+        {u"Condor Printer", FALSE, TRUE},
+        {u"Condor printer", FALSE, FALSE},
+        {u"Condor Printer ", FALSE, FALSE},
         {u"", FALSE, FALSE},
     };
     for (const Case &c : cases) {

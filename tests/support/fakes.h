@@ -29,8 +29,7 @@ public:
     {
         return E_NOTIMPL;
     }
-    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **,
-                                DWORD *) override
+    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
     {
         return E_NOTIMPL;
     }

@@ -14,17 +14,17 @@
 class CoreHelper : public FakeCoreHelper {
 public:
     STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD context, REFIID iid,
-                                            LPVOID *ppv) override
+                                             LPVOID *ppv) override
     {
         return CoCreateInstance(clsid, outer, context != 0 ? context : CLSCTX_INPROC_SERVER, iid, ppv);
     }
 };
 
 // The namespaces as the core driver binds them on a ticket's root.
-#define PT_NAMESPACES                                                                   \
-    u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\"" \
-    u" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""  \
-    u" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""                                  \
+#define PT_NAMESPACES                                                                                                  \
+    u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\""                       \
+    u" xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""                        \
+    u" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""                                                        \
     u" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
 #define PT_PRIVATE u"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private"
 

@@ -12,13 +12,15 @@ namespace report {
 inline int passed;
 inline int failed;
 
-inline void check(bool ok, const char *what) {
+inline void check(bool ok, const char *what)
+{
     ++(ok ? passed : failed);
     std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
 }
 
 // As check(), with the observed values in the failure line.
-__attribute__((format(printf, 3, 4))) inline void checkf(bool ok, const char *what, const char *fmt, ...) {
+__attribute__((format(printf, 3, 4))) inline void checkf(bool ok, const char *what, const char *fmt, ...)
+{
     if (ok) {
         ++passed;
         std::printf("ok   %s\n", what);
@@ -34,14 +36,16 @@ __attribute__((format(printf, 3, 4))) inline void checkf(bool ok, const char *wh
 }
 
 // Prints the closing line; the program's exit code.
-inline int finish() {
+inline int finish()
+{
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }
 
 // Text for a report line: ASCII as is, anything else as \uXXXX, so the line
 // does not depend on the console's code page.
-inline std::string printable(const std::wstring &s) {
+inline std::string printable(const std::wstring &s)
+{
     std::string out;
     for (wchar_t c : s) {
         if (c >= 0x20 && c < 0x7F) {

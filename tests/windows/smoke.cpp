@@ -38,7 +38,8 @@ using report::check;
 using report::checkf;
 using report::printable;
 
-void checkHr(HRESULT got, HRESULT want, const char *what) {
+void checkHr(HRESULT got, HRESULT want, const char *what)
+{
     checkf(got == want, what, "hr 0x%08lX, expected 0x%08lX", (unsigned long)got, (unsigned long)want);
 }
 
@@ -92,14 +93,16 @@ _orvo_call_stdcall:
 )");
 #endif
 
-SlotResult callSlot(void *object, int slot, std::initializer_list<uintptr_t> args) {
+SlotResult callSlot(void *object, int slot, std::initializer_list<uintptr_t> args)
+{
     void *fn = (*static_cast<void ***>(object))[slot];
     SlotResult r{E_UNEXPECTED, 0};
 #if defined(__i386__)
     uint32_t raw[16];
     int n = 0;
     raw[n++] = reinterpret_cast<uint32_t>(object);
-    for (uintptr_t a : args) raw[n++] = static_cast<uint32_t>(a);
+    for (uintptr_t a : args)
+        raw[n++] = static_cast<uint32_t>(a);
     int32_t left = -1;
     r.hr = orvo_call_stdcall(fn, raw, n, &left);
     r.stackLeft = left;
@@ -107,7 +110,8 @@ SlotResult callSlot(void *object, int slot, std::initializer_list<uintptr_t> arg
     // x64 has one calling convention; every argument takes a 64-bit slot.
     uintptr_t a[10] = {};
     size_t n = 0;
-    for (uintptr_t v : args) a[n++] = v;
+    for (uintptr_t v : args)
+        a[n++] = v;
     typedef HRESULT (*F)(void *, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
                          uintptr_t, uintptr_t);
     r.hr = reinterpret_cast<F>(fn)(object, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
@@ -115,36 +119,42 @@ SlotResult callSlot(void *object, int slot, std::initializer_list<uintptr_t> arg
     return r;
 }
 
-void checkSlot(void *object, int slot, std::initializer_list<uintptr_t> args, HRESULT want, const char *what) {
+void checkSlot(void *object, int slot, std::initializer_list<uintptr_t> args, HRESULT want, const char *what)
+{
     SlotResult r = callSlot(object, slot, args);
     checkf(r.hr == want && r.stackLeft == 0, what, "hr 0x%08lX (expected 0x%08lX), %d bytes left on the stack",
            (unsigned long)r.hr, (unsigned long)want, r.stackLeft);
 }
 
 template <typename T>
-uintptr_t P(T *p) {
+uintptr_t P(T *p)
+{
     return reinterpret_cast<uintptr_t>(p);
 }
 
 // ---------------------------------------------------------------------------
 
-IClassFactory *getFactory(REFCLSID clsid) {
+IClassFactory *getFactory(REFCLSID clsid)
+{
     void *pv = kSentinel;
     HRESULT hr = pDllGetClassObject(clsid, IID_IClassFactory, &pv);
-    if (FAILED(hr) || pv == nullptr || pv == kSentinel) return nullptr;
+    if (FAILED(hr) || pv == nullptr || pv == kSentinel)
+        return nullptr;
     return static_cast<IClassFactory *>(pv);
 }
 
 bool unloadable() { return pDllCanUnloadNow() == S_OK; }
 
-void testClassObjects() {
+void testClassObjects()
+{
     IClassFactory *cf = getFactory(CLSID_OEMUI);
     check(cf != nullptr, "DllGetClassObject(CLSID_OEMUI, IID_IClassFactory)");
     if (cf) {
         void *pv = kSentinel;
         checkHr(cf->QueryInterface(IID_IUnknown, &pv), S_OK, "factory QueryInterface(IID_IUnknown)");
         check(pv == cf, "factory QueryInterface(IID_IUnknown) returns the factory");
-        if (pv == cf) check(cf->Release() == 1, "factory Release after QueryInterface leaves one reference");
+        if (pv == cf)
+            check(cf->Release() == 1, "factory Release after QueryInterface leaves one reference");
         pv = kSentinel;
         checkHr(cf->QueryInterface(IID_IPrintOemUI, &pv), E_NOINTERFACE, "factory QueryInterface(IID_IPrintOemUI)");
         check(pv == nullptr, "factory QueryInterface failure nulls the result");
@@ -155,13 +165,15 @@ void testClassObjects() {
 
     cf = getFactory(CLSID_OEMPTPROVIDER);
     check(cf != nullptr, "DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory)");
-    if (cf) cf->Release();
+    if (cf)
+        cf->Release();
 
     void *pv = kSentinel;
     HRESULT hr = pDllGetClassObject(CLSID_OEMUI, IID_IUnknown, &pv);
     checkf(hr == S_OK && pv != nullptr && pv != kSentinel, "DllGetClassObject(CLSID_OEMUI, IID_IUnknown)", "hr 0x%08lX",
            (unsigned long)hr);
-    if (hr == S_OK && pv && pv != kSentinel) static_cast<IUnknown *>(pv)->Release();
+    if (hr == S_OK && pv && pv != kSentinel)
+        static_cast<IUnknown *>(pv)->Release();
 
     pv = kSentinel;
     checkHr(pDllGetClassObject(CLSID_Unknown, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE,
@@ -174,15 +186,18 @@ void testClassObjects() {
 }
 
 // Creates an object through a fresh factory of the given class.
-HRESULT create(REFCLSID clsid, REFIID iid, void **ppv) {
+HRESULT create(REFCLSID clsid, REFIID iid, void **ppv)
+{
     IClassFactory *cf = getFactory(clsid);
-    if (!cf) return E_UNEXPECTED;
+    if (!cf)
+        return E_UNEXPECTED;
     HRESULT hr = cf->CreateInstance(nullptr, iid, ppv);
     cf->Release();
     return hr;
 }
 
-void testCreateInstance() {
+void testCreateInstance()
+{
     struct Case {
         const CLSID *clsid;
         const IID *iid;
@@ -208,10 +223,12 @@ void testCreateInstance() {
         IUnknown *unk = static_cast<IUnknown *>(pv);
         void *probe = nullptr;
         bool servesUi = unk->QueryInterface(IID_IPrintOemUI, &probe) == S_OK;
-        if (probe) static_cast<IUnknown *>(probe)->Release();
+        if (probe)
+            static_cast<IUnknown *>(probe)->Release();
         probe = nullptr;
         bool servesPt = unk->QueryInterface(IID_IPrintOemPrintTicketProvider, &probe) == S_OK;
-        if (probe) static_cast<IUnknown *>(probe)->Release();
+        if (probe)
+            static_cast<IUnknown *>(probe)->Release();
         checkf(servesUi == c.isUi && servesPt == !c.isUi, what.c_str(), "got %s",
                servesUi   ? "the UI object"
                : servesPt ? "the ticket provider"
@@ -247,15 +264,18 @@ void testCreateInstance() {
     }
 }
 
-void testUiObject(IPrintOemUI *ui) {
+void testUiObject(IPrintOemUI *ui)
+{
     // QueryInterface and reference counting.
     void *pv = kSentinel;
     check(ui->QueryInterface(IID_IUnknown, &pv) == S_OK && pv == ui, "IOemUI QueryInterface(IID_IUnknown) is itself");
-    if (pv == ui) ui->Release();
+    if (pv == ui)
+        ui->Release();
     pv = kSentinel;
     check(ui->QueryInterface(IID_IPrintOemUI, &pv) == S_OK && pv == ui,
           "IOemUI QueryInterface(IID_IPrintOemUI) is itself");
-    if (pv == ui) ui->Release();
+    if (pv == ui)
+        ui->Release();
     const IID *refused[] = {&IID_IPrintOemUI2, &IID_IPrintOemPrintTicketProvider, &IID_IClassFactory};
     bool allRefused = true;
     for (const IID *iid : refused) {
@@ -347,9 +367,20 @@ void testUiObject(IPrintOemUI *ui) {
 
 // The private devmode record needs no spooler: size, default, convert and
 // merge through the real calling convention. Fields by 32-bit index.
-void testDevMode(IPrintOemUI *ui) {
-    enum { kSize = 0, kSignature = 1, kVersion = 2, kDriverData = 3, kPaperChoose = 4, kSpeed = 7, kDensity = 8,
-           kRotate = 11, kMirror = 22, kFields = 27 };
+void testDevMode(IPrintOemUI *ui)
+{
+    enum {
+        kSize = 0,
+        kSignature = 1,
+        kVersion = 2,
+        kDriverData = 3,
+        kPaperChoose = 4,
+        kSpeed = 7,
+        kDensity = 8,
+        kRotate = 11,
+        kMirror = 22,
+        kFields = 27
+    };
     OEMDMPARAM param = {};
     param.cbSize = sizeof param;
     HRESULT hr = ui->DevMode(OEMDM_SIZE, &param);
@@ -378,8 +409,7 @@ void testDevMode(IPrintOemUI *ui) {
     param.pOEMDMIn = older;
     param.pOEMDMOut = merged;
     hr = ui->DevMode(OEMDM_MERGE, &param);
-    check(hr == S_OK && merged[kSize] == 108 && merged[kSpeed] == 2 && merged[kMirror] == 0 &&
-              merged[kDriverData] == 0,
+    check(hr == S_OK && merged[kSize] == 108 && merged[kSpeed] == 2 && merged[kMirror] == 0 && merged[kDriverData] == 0,
           "DevMode(OEMDM_MERGE) of a 64-byte record keeps its bytes and bounds the selection");
 
     older[kSignature] = 0x12345678;
@@ -395,7 +425,8 @@ void testDevMode(IPrintOemUI *ui) {
     checkSlot(ui, 4, {OEMDM_SIZE, P(&param)}, S_OK, "slot 4 DevMode");
 }
 
-void testProvider(IPrintOemPrintTicketProvider *pt) {
+void testProvider(IPrintOemPrintTicketProvider *pt)
+{
     INT *versions = nullptr;
     INT count = -1;
     HRESULT hr = pt->GetSupportedVersions(nullptr, &versions, &count);
@@ -425,7 +456,8 @@ void testProvider(IPrintOemPrintTicketProvider *pt) {
 
     SlotResult r = callSlot(pt, 3, {0, P(&versions), P(&count)});
     check(r.hr == S_OK && r.stackLeft == 0 && count == 1, "provider slot 3 GetSupportedVersions");
-    if (r.hr == S_OK) CoTaskMemFree(versions);
+    if (r.hr == S_OK)
+        CoTaskMemFree(versions);
     checkSlot(pt, 4, {1, 1, 0, 0, 0}, E_POINTER, "provider slot 4 BindPrinter (no outputs)");
     checkSlot(pt, 5, {0}, E_INVALIDARG, "provider slot 5 PublishPrintTicketHelperInterface (null)");
     checkSlot(pt, 6, {0}, E_POINTER, "provider slot 6 QueryDeviceDefaultNamespace (null)");
@@ -438,7 +470,8 @@ void testProvider(IPrintOemPrintTicketProvider *pt) {
     BSTR replaced = SysAllocString(L"caller's");
     BSTR slot = replaced;
     hr = pt->QueryDeviceDefaultNamespace(&slot);
-    check(hr == S_OK && slot != replaced && slot && wcscmp(slot, L"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private") == 0,
+    check(hr == S_OK && slot != replaced && slot &&
+              wcscmp(slot, L"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private") == 0,
           "QueryDeviceDefaultNamespace replaces the caller's string with the private namespace");
     SysFreeString(slot);
     SysFreeString(replaced);
@@ -455,25 +488,33 @@ void testProvider(IPrintOemPrintTicketProvider *pt) {
 // The core driver's helper as far as the conversions use it: the MSXML
 // objects come from the system's MSXML 6.
 struct SmokeCoreHelper : public IPrintCoreHelperUni {
-    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override {
+    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override
+    {
         *ppv = (iid == IID_IUnknown || iid == IID_IPrintCoreHelper || iid == IID_IPrintCoreHelperUni) ? this : nullptr;
         return *ppv ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override {
+    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override
+    {
         return E_NOTIMPL;
     }
-    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override {
+    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
+    {
         return E_NOTIMPL;
     }
     STDMETHODIMP EnumFeatures(PCSTR **, DWORD *) override { return E_NOTIMPL; }
     STDMETHODIMP EnumOptions(PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
     STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD ctx, REFIID iid, LPVOID *ppv) override {
+    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD ctx, REFIID iid,
+                                             LPVOID *ppv) override
+    {
         return CoCreateInstance(clsid, outer, ctx != 0 ? ctx : static_cast<DWORD>(CLSCTX_INPROC_SERVER), iid, ppv);
     }
     STDMETHODIMP CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) override { return E_NOTIMPL; }
@@ -481,7 +522,8 @@ struct SmokeCoreHelper : public IPrintCoreHelperUni {
 };
 
 // Capabilities completed on the platform's own DOM, where MSXML 6 is there.
-void testCapabilities(IPrintOemPrintTicketProvider *pt) {
+void testCapabilities(IPrintOemPrintTicketProvider *pt)
+{
     IXMLDOMDocument2 *caps = nullptr;
     if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
                                 reinterpret_cast<void **>(&caps)))) {
@@ -505,7 +547,8 @@ void testCapabilities(IPrintOemPrintTicketProvider *pt) {
     std::wstring out = text ? text : L"";
     SysFreeString(text);
     size_t defs = 0;
-    for (size_t at = out.find(L"<psf:ParameterDef"); at != std::wstring::npos; at = out.find(L"<psf:ParameterDef", at + 1))
+    for (size_t at = out.find(L"<psf:ParameterDef"); at != std::wstring::npos;
+         at = out.find(L"<psf:ParameterDef", at + 1))
         ++defs;
     check(GetFileAttributesW(L"C:\\Users\\Public\\capability.xml") != INVALID_FILE_ATTRIBUTES,
           "CompletePrintCapabilities leaves its debug file");
@@ -517,7 +560,8 @@ void testCapabilities(IPrintOemPrintTicketProvider *pt) {
         IXMLDOMElement *root = nullptr;
         caps->get_documentElement(&root);
         scoped = root && manager->pushNodeContext(root, VARIANT_TRUE) != E_NOTIMPL;
-        if (root) root->Release();
+        if (root)
+            root->Release();
         manager->Release();
     }
     if (scoped)
@@ -559,9 +603,11 @@ class TemplateReader {
 public:
     TemplateReader(const BYTE *data, size_t size) : data_(data), size_(size) {}
 
-    bool read(DialogTemplate *t, std::string *error) {
+    bool read(DialogTemplate *t, std::string *error)
+    {
         WORD version = word(), signature = word();
-        if (!ok_ || version != 1 || signature != 0xFFFF) return fail(error, "not a DLGTEMPLATEEX");
+        if (!ok_ || version != 1 || signature != 0xFFFF)
+            return fail(error, "not a DLGTEMPLATEEX");
         dword();  // helpID
         dword();  // exStyle
         t->styleOffset = pos_;
@@ -575,7 +621,8 @@ public:
         if (t->style & DS_SETFONT) {
             pos_ += 6;  // pointsize, weight, italic, charset
             std::wstring face;
-            if (!string(&face)) return fail(error, "font block runs past the resource");
+            if (!string(&face))
+                return fail(error, "font block runs past the resource");
         }
         for (WORD i = 0; i < count; ++i) {
             pos_ = (pos_ + 3) & ~size_t(3);
@@ -588,31 +635,33 @@ public:
             std::wstring title;
             WORD classOrdinal = 0;
             bool classIsOrdinal = false;
-            if (!szOrOrd(&item.className, &classIsOrdinal, &classOrdinal) ||
-                !szOrOrd(&title, &item.bitmapTitle))
+            if (!szOrOrd(&item.className, &classIsOrdinal, &classOrdinal) || !szOrOrd(&title, &item.bitmapTitle))
                 return fail(error, "item " + std::to_string(i) + " runs past the resource");
             if (classIsOrdinal) {
-                static const wchar_t *const kPredefined[] = {L"Button", L"Edit", L"Static",
+                static const wchar_t *const kPredefined[] = {L"Button",  L"Edit",      L"Static",
                                                              L"ListBox", L"ScrollBar", L"ComboBox"};
                 if (classOrdinal < 0x80 || classOrdinal > 0x85)
-                    return fail(error, "item " + std::to_string(i) + " has class ordinal " +
-                                           std::to_string(classOrdinal));
+                    return fail(error,
+                                "item " + std::to_string(i) + " has class ordinal " + std::to_string(classOrdinal));
                 item.className = kPredefined[classOrdinal - 0x80];
             }
             WORD extra = word();
             pos_ += extra;
-            if (!ok_ || pos_ > size_) return fail(error, "item " + std::to_string(i) + " runs past the resource");
+            if (!ok_ || pos_ > size_)
+                return fail(error, "item " + std::to_string(i) + " runs past the resource");
             t->items.push_back(item);
         }
         return true;
     }
 
 private:
-    bool fail(std::string *error, const std::string &what) {
+    bool fail(std::string *error, const std::string &what)
+    {
         *error = what;
         return false;
     }
-    WORD word() {
+    WORD word()
+    {
         if (pos_ + 2 > size_) {
             ok_ = false;
             pos_ = size_;
@@ -623,25 +672,31 @@ private:
         pos_ += 2;
         return v;
     }
-    DWORD dword() {
+    DWORD dword()
+    {
         DWORD lo = word();
         return lo | (DWORD(word()) << 16);
     }
-    bool string(std::wstring *out) {
+    bool string(std::wstring *out)
+    {
         out->clear();
-        for (WORD c = word(); ok_ && c != 0; c = word()) *out += static_cast<wchar_t>(c);
+        for (WORD c = word(); ok_ && c != 0; c = word())
+            *out += static_cast<wchar_t>(c);
         return ok_;
     }
-    bool szOrOrd(std::wstring *text, bool *isOrdinal, WORD *ordinal = nullptr) {
+    bool szOrOrd(std::wstring *text, bool *isOrdinal, WORD *ordinal = nullptr)
+    {
         *isOrdinal = false;
         text->clear();
-        if (pos_ + 2 > size_) return ok_ = false;
+        if (pos_ + 2 > size_)
+            return ok_ = false;
         WORD first;
         std::memcpy(&first, data_ + pos_, 2);
         if (first == 0xFFFF) {
             pos_ += 2;
             WORD v = word();
-            if (ordinal) *ordinal = v;
+            if (ordinal)
+                *ordinal = v;
             *isOrdinal = true;
             return ok_;
         }
@@ -656,18 +711,21 @@ private:
 
 INT_PTR CALLBACK plainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
 
-BOOL CALLBACK collectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
+BOOL CALLBACK collectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
+{
     // A named (string) resource goes in as 0, which no expectation has.
     reinterpret_cast<std::vector<WORD> *>(param)->push_back(IS_INTRESOURCE(name) ? LOWORD(name) : 0);
     return TRUE;
 }
 
-BOOL CALLBACK collectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
+BOOL CALLBACK collectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param)
+{
     reinterpret_cast<std::set<LANGID> *>(param)->insert(language);
     return TRUE;
 }
 
-std::vector<WORD> resourceIds(HMODULE dll, LPCWSTR type) {
+std::vector<WORD> resourceIds(HMODULE dll, LPCWSTR type)
+{
     std::vector<WORD> ids;
     EnumResourceNamesW(dll, type, collectName, reinterpret_cast<LONG_PTR>(&ids));
     return ids;
@@ -675,16 +733,19 @@ std::vector<WORD> resourceIds(HMODULE dll, LPCWSTR type) {
 
 // Creates one (id, language) template hidden, as a child of host, and checks
 // it against its own item list. Returns "" or what went wrong.
-std::string checkDialog(HMODULE dll, HWND host, WORD id, LANGID language) {
+std::string checkDialog(HMODULE dll, HWND host, WORD id, LANGID language)
+{
     HRSRC found = FindResourceExW(dll, RT_DIALOG, MAKEINTRESOURCEW(id), language);
     HGLOBAL loaded = found ? LoadResource(dll, found) : nullptr;
     const void *data = loaded ? LockResource(loaded) : nullptr;
     DWORD size = found ? SizeofResource(dll, found) : 0;
-    if (!data || size == 0) return "FindResourceExW/LoadResource/LockResource failed";
+    if (!data || size == 0)
+        return "FindResourceExW/LoadResource/LockResource failed";
 
     DialogTemplate t;
     std::string error;
-    if (!TemplateReader(static_cast<const BYTE *>(data), size).read(&t, &error)) return error;
+    if (!TemplateReader(static_cast<const BYTE *>(data), size).read(&t, &error))
+        return error;
 
     // A DWORD-aligned copy without WS_VISIBLE: the dialog manager aligns the
     // items on absolute 4-byte boundaries.
@@ -694,14 +755,16 @@ std::string checkDialog(HMODULE dll, HWND host, WORD id, LANGID language) {
     std::memcpy(reinterpret_cast<BYTE *>(copy.data()) + t.styleOffset, &hidden, sizeof hidden);
 
     SetLastError(0);
-    HWND dlg = CreateDialogIndirectParamW(dll, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), host, plainDialogProc, 0);
+    HWND dlg =
+        CreateDialogIndirectParamW(dll, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), host, plainDialogProc, 0);
     if (!dlg || !IsWindow(dlg))
         return "CreateDialogIndirectParamW failed, error " + std::to_string(GetLastError());
 
     std::string problems;
     auto problem = [&problems](const std::string &what) { problems += (problems.empty() ? "" : "; ") + what; };
     for (const TemplateItem &item : t.items) {
-        if (item.id == 0xFFFFFFFF || item.id == 0xFFFF) continue;
+        if (item.id == 0xFFFFFFFF || item.id == 0xFFFF)
+            continue;
         std::string name = "control " + std::to_string(item.id);
         HWND control = GetDlgItem(dlg, static_cast<int>(item.id));
         if (!control) {
@@ -719,18 +782,21 @@ std::string checkDialog(HMODULE dll, HWND host, WORD id, LANGID language) {
     }
     std::wstring caption(static_cast<size_t>(GetWindowTextLengthW(dlg)) + 1, L'\0');
     caption.resize(static_cast<size_t>(GetWindowTextW(dlg, &caption[0], static_cast<int>(caption.size()))));
-    if (caption != t.title) problem("caption \"" + printable(caption) + "\", template \"" + printable(t.title) + "\"");
-    if (!DestroyWindow(dlg) || IsWindow(dlg)) problem("DestroyWindow failed");
+    if (caption != t.title)
+        problem("caption \"" + printable(caption) + "\", template \"" + printable(t.title) + "\"");
+    if (!DestroyWindow(dlg) || IsWindow(dlg))
+        problem("DestroyWindow failed");
     return problems;
 }
 
-void testDialogs(HMODULE dll) {
+void testDialogs(HMODULE dll)
+{
     // The 17 languages; 108 and 240 exist in Simplified Chinese only.
     const std::set<LANGID> all = {0x0804, 0x0409, 0x0404, 0x0411, 0x0412, 0x0407, 0x040C, 0x0C0A, 0x0410,
                                   0x0416, 0x0419, 0x0415, 0x0413, 0x041F, 0x0405, 0x041E, 0x042A};
     const std::set<LANGID> chineseOnly = {0x0804};
     const std::map<WORD, std::set<LANGID>> expected = {
-        {108, chineseOnly}, {109, all}, {110, all}, {111, all}, {112, all},
+        {108, chineseOnly}, {109, all}, {110, all}, {111, all},         {112, all},
         {113, all},         {217, all}, {238, all}, {240, chineseOnly},
     };
 
@@ -740,11 +806,12 @@ void testDialogs(HMODULE dll) {
 
     // The pages are child dialogs and need a parent; the modal ones get an owner.
     SetLastError(0);
-    HWND host = CreateWindowExW(0, L"Static", L"orvoui-smoke", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND host = CreateWindowExW(0, L"Static", L"orvoui-smoke", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     checkf(host != nullptr, "a hidden top-level window is created (the window system works)", "error %lu",
            (unsigned long)GetLastError());
-    if (!host) return;
+    if (!host)
+        return;
 
     std::map<WORD, std::set<LANGID>> found;
     size_t pairs = 0;
@@ -792,19 +859,22 @@ void testDialogs(HMODULE dll) {
     }
 
     size_t wantPairs = 0;
-    for (const auto &entry : expected) wantPairs += entry.second.size();
+    for (const auto &entry : expected)
+        wantPairs += entry.second.size();
     std::string idList;
-    for (const auto &entry : found) idList += " " + std::to_string(entry.first);
-    checkf(found.size() == expected.size() && pairs == wantPairs &&
-               std::equal(found.begin(), found.end(), expected.begin(),
-                          [](const auto &a, const auto &b) { return a.first == b.first; }),
-           ("RT_DIALOG: dialogs 108-113, 217, 238, 240, " + std::to_string(wantPairs) + " (id, language) pairs")
-               .c_str(),
-           "%u pairs, ids%s", (unsigned)pairs, idList.c_str());
+    for (const auto &entry : found)
+        idList += " " + std::to_string(entry.first);
+    checkf(
+        found.size() == expected.size() && pairs == wantPairs &&
+            std::equal(found.begin(), found.end(), expected.begin(),
+                       [](const auto &a, const auto &b) { return a.first == b.first; }),
+        ("RT_DIALOG: dialogs 108-113, 217, 238, 240, " + std::to_string(wantPairs) + " (id, language) pairs").c_str(),
+        "%u pairs, ids%s", (unsigned)pairs, idList.c_str());
     DestroyWindow(host);
 }
 
-void testBitmaps(HMODULE dll) {
+void testBitmaps(HMODULE dll)
+{
     std::vector<WORD> ids = resourceIds(dll, RT_BITMAP);
     std::string bad;
     for (WORD id : ids) {
@@ -812,8 +882,10 @@ void testBitmaps(HMODULE dll) {
         BITMAP bm = {};
         bool ok = image && GetObjectW(image, sizeof bm, &bm) == sizeof bm && bm.bmWidth > 0 && bm.bmHeight > 0 &&
                   bm.bmBits != nullptr;
-        if (!ok) bad += " " + std::to_string(id);
-        if (image) DeleteObject(image);
+        if (!ok)
+            bad += " " + std::to_string(id);
+        if (image)
+            DeleteObject(image);
     }
     checkf(ids.size() == 33 && bad.empty(), "RT_BITMAP: 33 bitmaps, each loads as a DIB section with a size",
            "%u bitmaps, failing ids:%s", (unsigned)ids.size(), bad.empty() ? " none" : bad.c_str());
@@ -824,14 +896,17 @@ struct SheetRecorder {
     std::vector<PROPSHEETPAGEW> pages;
 };
 
-LONG_PTR CALLBACK recordPage(HANDLE sheet, UINT function, LPARAM page, LPARAM) {
+LONG_PTR CALLBACK recordPage(HANDLE sheet, UINT function, LPARAM page, LPARAM)
+{
     auto *recorder = reinterpret_cast<SheetRecorder *>(sheet);
-    if (function != CPSFUNC_ADD_PROPSHEETPAGEW || page == 0) return 0;
+    if (function != CPSFUNC_ADD_PROPSHEETPAGEW || page == 0)
+        return 0;
     recorder->pages.push_back(*reinterpret_cast<const PROPSHEETPAGEW *>(page));
     return static_cast<LONG_PTR>(recorder->pages.size());
 }
 
-LRESULT notifyPage(HWND page, HWND sheet, UINT code) {
+LRESULT notifyPage(HWND page, HWND sheet, UINT code)
+{
     PSHNOTIFY notify = {};
     notify.hdr.hwndFrom = sheet;
     notify.hdr.code = code;
@@ -845,7 +920,8 @@ bool shown(HWND page, int id) { return (GetWindowLongW(GetDlgItem(page, id), GWL
 // The sheets as the driver asks for them, with no printer behind them (the
 // printer's data cannot be read), and their pages made by the real window
 // system with the plug-in's own procedures.
-void testSheets(IPrintOemUI *ui, HMODULE dll) {
+void testSheets(IPrintOemUI *ui, HMODULE dll)
+{
     HANDLE heap = HeapCreate(0, 0, 0);
     HWND sheet = CreateWindowExW(0, L"Static", L"sheet", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
@@ -856,7 +932,8 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
 
     // The driver's items: the plug-in hides those its pages replace.
     char paperSize[] = "PaperSize", orientation[] = "Orientation", oemItem[] = "OEMSpeed";
-    USERDATA data[3] = {{sizeof(USERDATA), 0, paperSize, {}}, {sizeof(USERDATA), 1, orientation, {}},
+    USERDATA data[3] = {{sizeof(USERDATA), 0, paperSize, {}},
+                        {sizeof(USERDATA), 1, orientation, {}},
                         {sizeof(USERDATA), 2, oemItem, {}}};
     OPTITEM items[3] = {};
     for (int i = 0; i < 3; ++i) {
@@ -886,8 +963,15 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
     param.hModule = dll;
     param.pOEMDM = record;
     SheetRecorder recorder;
-    PROPSHEETUI_INFO info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT,
-                             reinterpret_cast<HANDLE>(&recorder), recordPage, reinterpret_cast<LPARAM>(&param), 0, 0};
+    PROPSHEETUI_INFO info = {sizeof(info),
+                             PROPSHEETUI_INFO_VERSION,
+                             0,
+                             PROPSHEETUI_REASON_INIT,
+                             reinterpret_cast<HANDLE>(&recorder),
+                             recordPage,
+                             reinterpret_cast<LPARAM>(&param),
+                             0,
+                             0};
     hr = ui->DocumentPropertySheets(&info, 0);
     bool pagesOk = recorder.pages.size() == 3;
     const WORD want[] = {110, 111, 112};
@@ -917,17 +1001,18 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
             // changes the option picture, and special tape locks chain and cut.
             bool pictures = true;
             for (int id : {1039, 1040, 1041, 1071, 1072}) {
-                HANDLE before = reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                HANDLE before =
+                    reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
                 SendDlgItemMessageW(window, id, BM_CLICK, 0, 0);
-                HANDLE after = reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                HANDLE after =
+                    reinterpret_cast<HANDLE>(SendDlgItemMessageW(window, 1074, STM_GETIMAGE, IMAGE_BITMAP, 0));
                 if (id != 1071 && id != 1072)
                     pictures = pictures && after != nullptr && after != before;
             }
             check(pictures, "Page Setup page: chain, mirror and auto cut clicks change the option picture");
             SendDlgItemMessageW(window, 1084, BM_CLICK, 0, 0);
             check(IsDlgButtonChecked(window, 1084) == BST_CHECKED && !IsWindowEnabled(GetDlgItem(window, 1039)) &&
-                      !IsWindowEnabled(GetDlgItem(window, 1041)) &&
-                      IsDlgButtonChecked(window, 1039) == BST_UNCHECKED,
+                      !IsWindowEnabled(GetDlgItem(window, 1041)) && IsDlgButtonChecked(window, 1039) == BST_UNCHECKED,
                   "Page Setup page: special tape clears and disables chain and auto cut");
             SendDlgItemMessageW(window, 1084, BM_CLICK, 0, 0);
             check(IsWindowEnabled(GetDlgItem(window, 1039)) && IsWindowEnabled(GetDlgItem(window, 1041)),
@@ -953,15 +1038,22 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
     check(ui->DocumentPropertySheets(&info, 0) == S_OK && info.Result == TRUE, "document sheet destroyed");
 
     recorder.pages.clear();
-    info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT, reinterpret_cast<HANDLE>(&recorder),
-            recordPage, reinterpret_cast<LPARAM>(&param), 0, 0};
+    info = {sizeof(info),
+            PROPSHEETUI_INFO_VERSION,
+            0,
+            PROPSHEETUI_REASON_INIT,
+            reinterpret_cast<HANDLE>(&recorder),
+            recordPage,
+            reinterpret_cast<LPARAM>(&param),
+            0,
+            0};
     hr = ui->DevicePropertySheets(&info, 0);
     WCHAR title[64] = L"";
     LoadStringW(dll, 17, title, 64);
     bool about = hr == S_OK && recorder.pages.size() == 1 &&
                  reinterpret_cast<ULONG_PTR>(recorder.pages[0].pszTemplate) == 108 &&
-                 (recorder.pages[0].dwFlags & PSP_USETITLE) && recorder.pages[0].pszTitle != nullptr &&
-                 title[0] != 0 && lstrcmpW(recorder.pages[0].pszTitle, title) == 0;
+                 (recorder.pages[0].dwFlags & PSP_USETITLE) && recorder.pages[0].pszTitle != nullptr && title[0] != 0 &&
+                 lstrcmpW(recorder.pages[0].pszTitle, title) == 0;
     check(about, "device sheet: the About page, titled with string 17");
     if (about) {
         HWND window = CreateDialogParamW(dll, recorder.pages[0].pszTemplate, sheet, recorder.pages[0].pfnDlgProc,
@@ -970,7 +1062,8 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
         GetDlgItemTextW(window, 1082, placeholder, 64);
         check(window != nullptr && placeholder[0] != 0,
               "About page made; its placeholder stays without the driver's data");
-        if (window) DestroyWindow(window);
+        if (window)
+            DestroyWindow(window);
     }
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     check(ui->DevicePropertySheets(&info, 0) == S_OK && info.UserData == 0, "device sheet frees its context");
@@ -981,7 +1074,8 @@ void testSheets(IPrintOemUI *ui, HMODULE dll) {
 // Printers of the models in Wine's own spooler, on a driver that is only a
 // name (a dummy file): the plug-in reads their driver names as on Windows;
 // their paper lists stay empty, as Wine cannot ask the dummy driver.
-HANDLE addModelPrinter(const wchar_t *model, std::wstring &name) {
+HANDLE addModelPrinter(const wchar_t *model, std::wstring &name)
+{
     WCHAR dir[MAX_PATH] = L"";
     DWORD needed = 0;
     if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(dir), sizeof(dir), &needed))
@@ -1014,7 +1108,8 @@ HANDLE addModelPrinter(const wchar_t *model, std::wstring &name) {
 // option and the extended model, made by Wine's window system with the
 // plug-in's procedures over printers of Wine's spooler: created, notified,
 // each option box clicked, applied and destroyed without a crash.
-void testModelSheets(IPrintOemUI *ui, HMODULE dll) {
+void testModelSheets(IPrintOemUI *ui, HMODULE dll)
+{
     HWND sheet = CreateWindowExW(0, L"Static", L"sheet", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     for (const wchar_t *model : {L"KestrelBT", L"Heron", L"HeronBT PRO", L"Osprey", L"Plover", L"FalconBT"}) {
@@ -1043,8 +1138,14 @@ void testModelSheets(IPrintOemUI *ui, HMODULE dll) {
         param.hPrinter = printer;
         param.pOEMDM = record;
         SheetRecorder recorder;
-        PROPSHEETUI_INFO info = {sizeof(info), PROPSHEETUI_INFO_VERSION, 0, PROPSHEETUI_REASON_INIT,
-                                 reinterpret_cast<HANDLE>(&recorder), recordPage, reinterpret_cast<LPARAM>(&param), 0,
+        PROPSHEETUI_INFO info = {sizeof(info),
+                                 PROPSHEETUI_INFO_VERSION,
+                                 0,
+                                 PROPSHEETUI_REASON_INIT,
+                                 reinterpret_cast<HANDLE>(&recorder),
+                                 recordPage,
+                                 reinterpret_cast<LPARAM>(&param),
+                                 0,
                                  0};
         HRESULT hr = ui->DocumentPropertySheets(&info, 0);
         bool extended = lstrcmpW(model, L"FalconBT") == 0;
@@ -1052,8 +1153,8 @@ void testModelSheets(IPrintOemUI *ui, HMODULE dll) {
         WORD setup = extended ? 113 : 110;
         bool ok = hr == S_OK && !recorder.pages.empty() &&
                   reinterpret_cast<ULONG_PTR>(recorder.pages[0].pszTemplate) == setup;
-        checkf(ok, "document sheet of the model's printer starts with its Page Setup page", "%s: hr 0x%08lX",
-               label, (unsigned long)hr);
+        checkf(ok, "document sheet of the model's printer starts with its Page Setup page", "%s: hr 0x%08lX", label,
+               (unsigned long)hr);
         for (size_t i = 0; ok && i < recorder.pages.size(); ++i) {
             PROPSHEETPAGEW &page = recorder.pages[i];
             HWND window = CreateDialogParamW(page.hInstance, page.pszTemplate, sheet, page.pfnDlgProc,
@@ -1091,7 +1192,8 @@ void testModelSheets(IPrintOemUI *ui, HMODULE dll) {
     DestroyWindow(sheet);
 }
 
-std::wstring defaultDllPath() {
+std::wstring defaultDllPath()
+{
     WCHAR exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring path(exe, n);
@@ -1102,7 +1204,8 @@ std::wstring defaultDllPath() {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::wstring path;
     if (argc > 1) {

@@ -17,13 +17,13 @@ interface IBidiRequest : public IUnknown {
     STDMETHOD(SetSchema)(const LPCWSTR pszSchema) PURE;
     STDMETHOD(SetInputData)(const DWORD dwType, const BYTE *pData, const UINT uSize) PURE;
     STDMETHOD(GetResult)(HRESULT *phr) PURE;
-    STDMETHOD(GetOutputData)(const DWORD dwIndex, LPWSTR *ppszSchema, DWORD *pdwType, BYTE **ppData,
-                             ULONG *uSize) PURE;
+    STDMETHOD(GetOutputData)(const DWORD dwIndex, LPWSTR *ppszSchema, DWORD *pdwType, BYTE **ppData, ULONG *uSize) PURE;
     STDMETHOD(GetEnumCount)(DWORD *pdwTotal) PURE;
 };
 
 // Only named by IBidiSpl::MultiSendRecv; the stand-in has no container class.
-interface IBidiRequestContainer : public IUnknown {};
+interface IBidiRequestContainer : public IUnknown {
+};
 
 interface IBidiSpl : public IUnknown {
     STDMETHOD(BindDevice)(const LPCWSTR pszDeviceName, const DWORD dwAccess) PURE;

@@ -256,22 +256,32 @@ void emitField(Sink<Ch> &out, const Spec &spec, const std::string &prefix, size_
 int64_t readSigned(Args &a, Size size)
 {
     switch (size) {
-    case Size::Char: return static_cast<signed char>(va_arg(a.ap, int));
-    case Size::Short: return static_cast<short>(va_arg(a.ap, int));
-    case Size::Int64: return va_arg(a.ap, long long);
-    case Size::Pointer: return va_arg(a.ap, ptrdiff_t);
-    default: return va_arg(a.ap, int);
+    case Size::Char:
+        return static_cast<signed char>(va_arg(a.ap, int));
+    case Size::Short:
+        return static_cast<short>(va_arg(a.ap, int));
+    case Size::Int64:
+        return va_arg(a.ap, long long);
+    case Size::Pointer:
+        return va_arg(a.ap, ptrdiff_t);
+    default:
+        return va_arg(a.ap, int);
     }
 }
 
 uint64_t readUnsigned(Args &a, Size size)
 {
     switch (size) {
-    case Size::Char: return static_cast<unsigned char>(va_arg(a.ap, unsigned));
-    case Size::Short: return static_cast<unsigned short>(va_arg(a.ap, unsigned));
-    case Size::Int64: return va_arg(a.ap, unsigned long long);
-    case Size::Pointer: return va_arg(a.ap, size_t);
-    default: return va_arg(a.ap, unsigned);
+    case Size::Char:
+        return static_cast<unsigned char>(va_arg(a.ap, unsigned));
+    case Size::Short:
+        return static_cast<unsigned short>(va_arg(a.ap, unsigned));
+    case Size::Int64:
+        return va_arg(a.ap, unsigned long long);
+    case Size::Pointer:
+        return va_arg(a.ap, size_t);
+    default:
+        return va_arg(a.ap, unsigned);
     }
 }
 
@@ -413,8 +423,8 @@ template <typename Ch>
 void formatFloat(Sink<Ch> &out, const Spec &spec, Args &a)
 {
     std::string format = "%";
-    for (auto [on, flag] : {std::pair{spec.left, '-'}, {spec.plus, '+'}, {spec.space, ' '}, {spec.alt, '#'},
-                            {spec.zero, '0'}})
+    for (auto [on, flag] :
+         {std::pair{spec.left, '-'}, {spec.plus, '+'}, {spec.space, ' '}, {spec.alt, '#'}, {spec.zero, '0'}})
         if (on)
             format += flag;
     format += spec.size == Size::LongDouble ? "*.*L" : "*.*";
@@ -455,12 +465,20 @@ const Ch *parseSize(const Ch *p, Size &size)
     case 'l':
         size = p[1] == 'l' ? Size::Int64 : Size::Long;
         return p + (p[1] == 'l' ? 2 : 1);
-    case 'w': size = Size::Wide; return p + 1;
-    case 'L': size = Size::LongDouble; return p + 1;
+    case 'w':
+        size = Size::Wide;
+        return p + 1;
+    case 'L':
+        size = Size::LongDouble;
+        return p + 1;
     case 'j':
-    case 'q': size = Size::Int64; return p + 1;
+    case 'q':
+        size = Size::Int64;
+        return p + 1;
     case 'z':
-    case 't': size = Size::Pointer; return p + 1;
+    case 't':
+        size = Size::Pointer;
+        return p + 1;
     case 'I':
         if (p[1] == '6' && p[2] == '4') {
             size = Size::Int64;
@@ -472,7 +490,8 @@ const Ch *parseSize(const Ch *p, Size &size)
         }
         size = Size::Pointer;
         return p + 1;
-    default: return p;
+    default:
+        return p;
     }
 }
 
@@ -524,15 +543,44 @@ template <typename Ch>
 void formatOne(Sink<Ch> &out, const Spec &spec, Args &a)
 {
     switch (spec.conv) {
-    case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': formatInteger(out, spec, a); break;
-    case 'p': formatPointer(out, spec, a); break;
-    case 'c': case 'C': formatChar(out, spec, a); break;
-    case 's': case 'S': formatString(out, spec, a); break;
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': formatFloat(out, spec, a); break;
-    case '%': out.put('%'); break;
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
+        formatInteger(out, spec, a);
+        break;
+    case 'p':
+        formatPointer(out, spec, a);
+        break;
+    case 'c':
+    case 'C':
+        formatChar(out, spec, a);
+        break;
+    case 's':
+    case 'S':
+        formatString(out, spec, a);
+        break;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+        formatFloat(out, spec, a);
+        break;
+    case '%':
+        out.put('%');
+        break;
     // %n is disabled, as in MSVC: its pointer is passed over and nothing is stored.
-    case 'n': (void)va_arg(a.ap, void *); break;
-    default: break;  // an invalid conversion writes nothing
+    case 'n':
+        (void)va_arg(a.ap, void *);
+        break;
+    default:
+        break;  // an invalid conversion writes nothing
     }
 }
 
@@ -931,9 +979,9 @@ struct CaseRange {
     char16_t first, last, step, delta;
 };
 constexpr CaseRange kUpperRanges[] = {
-    {0x41, 0x5A, 1, 32},     {0xC0, 0xD6, 1, 32},     {0xD8, 0xDE, 1, 32},     {0x100, 0x12E, 2, 1},
-    {0x132, 0x136, 2, 1},    {0x139, 0x147, 2, 1},    {0x14A, 0x176, 2, 1},    {0x179, 0x17D, 2, 1},
-    {0x391, 0x3A1, 1, 32},   {0x3A3, 0x3AB, 1, 32},   {0x400, 0x40F, 1, 80},   {0x410, 0x42F, 1, 32},
+    {0x41, 0x5A, 1, 32},   {0xC0, 0xD6, 1, 32},   {0xD8, 0xDE, 1, 32},   {0x100, 0x12E, 2, 1},
+    {0x132, 0x136, 2, 1},  {0x139, 0x147, 2, 1},  {0x14A, 0x176, 2, 1},  {0x179, 0x17D, 2, 1},
+    {0x391, 0x3A1, 1, 32}, {0x3A3, 0x3AB, 1, 32}, {0x400, 0x40F, 1, 80}, {0x410, 0x42F, 1, 32},
 };
 constexpr WCHAR kUpperYDiaeresis = 0x178, kLowerYDiaeresis = 0xFF;
 

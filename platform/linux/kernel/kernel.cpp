@@ -34,8 +34,8 @@ thread_local DWORD tLastError = ERROR_SUCCESS;
 Counters gCounters{};
 
 constexpr long Counters::*kCounterFields[] = {
-    &Counters::heapBlocks, &Counters::heaps,      &Counters::globalBlocks,
-    &Counters::threads,    &Counters::taskBlocks, &Counters::bstrs,
+    &Counters::heapBlocks, &Counters::heaps,          &Counters::globalBlocks,
+    &Counters::threads,    &Counters::taskBlocks,     &Counters::bstrs,
     &Counters::comObjects, &Counters::printerHandles, &Counters::gdiObjects,
 };
 
@@ -647,9 +647,8 @@ size_t DebugCaptureCount()
 
 const char *DebugCaptureLine(size_t index)
 {
-    return withCapture([&](DebugCapture &capture) {
-        return index < capture.lines.size() ? capture.lines[index].c_str() : "";
-    });
+    return withCapture(
+        [&](DebugCapture &capture) { return index < capture.lines.size() ? capture.lines[index].c_str() : ""; });
 }
 
 void DebugEcho(bool on)

@@ -81,7 +81,11 @@ typedef WORD LANGID;
 typedef DWORD LCID;
 typedef WORD ATOM;
 
-#define DECLARE_HANDLE(name) struct name##__ { int unused; }; typedef struct name##__ *name
+#define DECLARE_HANDLE(name)                                                                                           \
+    struct name##__ {                                                                                                  \
+        int unused;                                                                                                    \
+    };                                                                                                                 \
+    typedef struct name##__ *name
 typedef void *HANDLE;
 typedef HANDLE *PHANDLE, *LPHANDLE;
 DECLARE_HANDLE(HINSTANCE);
@@ -115,9 +119,10 @@ typedef HICON HCURSOR;
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                                                 \
+    ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-#define PRIMARYLANGID(l) ((WORD)(l) & 0x3ff)
+#define PRIMARYLANGID(l) ((WORD)(l)&0x3ff)
 #define SUBLANGID(l) ((WORD)(l) >> 10)
 #define LANG_NEUTRAL 0x00
 #define SUBLANG_NEUTRAL 0x00
@@ -143,10 +148,10 @@ typedef HICON HCURSOR;
 #define RPC_E_CHANGED_MODE _HRESULT_TYPEDEF_(0x80010106L)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
-#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define HRESULT_CODE(hr) ((hr)&0xFFFF)
 #define FACILITY_WIN32 7
-#define HRESULT_FROM_WIN32(x) \
-    ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000)))
+#define HRESULT_FROM_WIN32(x)                                                                                          \
+    ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000)))
 
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
@@ -224,8 +229,8 @@ STANDIN_API LONG WINAPI InterlockedCompareExchange(LONG volatile *Destination, L
 typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
 typedef void *LPSECURITY_ATTRIBUTES;
 STANDIN_API HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
-                                       LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
-                                       DWORD dwCreationFlags, LPDWORD lpThreadId);
+                                       LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
+                                       LPDWORD lpThreadId);
 STANDIN_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 STANDIN_API BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 STANDIN_API BOOL WINAPI CloseHandle(HANDLE hObject);
@@ -300,15 +305,15 @@ STANDIN_API void ClearFaults();
 STANDIN_API int PlannedSkips(const char *api);
 
 struct Counters {
-    long heapBlocks;     // live blocks of all heaps
-    long heaps;          // heaps made by HeapCreate and not destroyed
-    long globalBlocks;   // live GlobalAlloc and LocalAlloc blocks
-    long threads;        // thread handles not closed
-    long taskBlocks;     // live CoTaskMemAlloc blocks
-    long bstrs;          // live system strings
-    long comObjects;     // live COM objects of the stand-in
-    long printerHandles; // open printer handles
-    long gdiObjects;     // live GDI objects
+    long heapBlocks;      // live blocks of all heaps
+    long heaps;           // heaps made by HeapCreate and not destroyed
+    long globalBlocks;    // live GlobalAlloc and LocalAlloc blocks
+    long threads;         // thread handles not closed
+    long taskBlocks;      // live CoTaskMemAlloc blocks
+    long bstrs;           // live system strings
+    long comObjects;      // live COM objects of the stand-in
+    long printerHandles;  // open printer handles
+    long gdiObjects;      // live GDI objects
 };
 STANDIN_API Counters GetCounters();
 // Lets the other stand-in parts keep their counts in the one table.

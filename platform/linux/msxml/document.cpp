@@ -283,9 +283,10 @@ public:
             kind = type.iVal;
         else if (type.vt == VT_BSTR && type.bstrVal != nullptr) {
             std::u16string text(type.bstrVal);
-            kind = text == u"element" ? NODE_ELEMENT : text == u"attribute" ? NODE_ATTRIBUTE
-                                                   : text == u"text"      ? NODE_TEXT
-                                                                          : -1;
+            kind = text == u"element"     ? NODE_ELEMENT
+                   : text == u"attribute" ? NODE_ATTRIBUTE
+                   : text == u"text"      ? NODE_TEXT
+                                          : -1;
         }
         if (kind == NODE_TEXT) {
             IXMLDOMText *text = nullptr;
@@ -448,8 +449,8 @@ public:
         if (n == u"SelectionLanguage" || n == u"SelectionNamespaces" || n == u"NewParser" ||
             n == u"ServerHTTPRequest" || n == u"AllowDocumentFunction" || n == u"AllowXsltScript" ||
             n == u"ResolveExternals" || n == u"ValidateOnParse" || n == u"MaxElementDepth" ||
-            n == u"MultipleErrorMessages" || n == u"UseInlineSchema" || n == u"ForcedResync" ||
-            n == u"MaxXMLSize" || n == u"NormalizeAttributeValues")
+            n == u"MultipleErrorMessages" || n == u"UseInlineSchema" || n == u"ForcedResync" || n == u"MaxXMLSize" ||
+            n == u"NormalizeAttributeValues")
             return S_OK;
         (void)value;
         return E_INVALIDARG;
@@ -532,8 +533,8 @@ private:
         int options = XML_PARSE_NONET | XML_PARSE_NOCDATA;
         if (!preserveSpace_)
             options |= XML_PARSE_NOBLANKS;
-        xmlDocPtr tree = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
-                                           options);
+        xmlDocPtr tree =
+            xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding, options);
         bool good = tree != nullptr && ctxt->wellFormed && !state.dtd && tree->intSubset == nullptr &&
                     tree->extSubset == nullptr && xmlDocGetRootElement(tree) != nullptr;
         xmlFreeParserCtxt(ctxt);
@@ -553,8 +554,8 @@ private:
     {
         *out = nullptr;
         std::string qname = ToUtf8(name), uri = ToUtf8(namespaceURI);
-        if (qname.empty() || qname.find_first_of(" \t\r\n<>&\"'") != std::string::npos ||
-            qname.front() == ':' || qname.back() == ':')
+        if (qname.empty() || qname.find_first_of(" \t\r\n<>&\"'") != std::string::npos || qname.front() == ':' ||
+            qname.back() == ':')
             return E_FAIL;
         std::string prefix, local = qname;
         size_t colon = qname.find(':');

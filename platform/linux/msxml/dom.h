@@ -44,7 +44,7 @@ private:
 // attribute but libxml2 keeps apart.
 struct NodeRef {
     xmlNodePtr node = nullptr;
-    xmlNsPtr decl = nullptr;     // set for a declaration; node is its element
+    xmlNsPtr decl = nullptr;  // set for a declaration; node is its element
 };
 
 std::u16string ToUtf16(const xmlChar *s);

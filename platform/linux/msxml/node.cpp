@@ -935,10 +935,10 @@ HRESULT InsertChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, xmlNod
     xmlNodePtr node = ref.node;
     if (node->doc != parent->doc || (before != nullptr && before->parent != parent))
         return E_INVALIDARG;
-    bool container = parent->type == XML_ELEMENT_NODE || parent->type == XML_DOCUMENT_NODE ||
-                     parent->type == XML_DOCUMENT_FRAG_NODE;
-    bool movable = node->type != XML_ATTRIBUTE_NODE && node->type != XML_DOCUMENT_NODE &&
-                   node->type != XML_DOCUMENT_FRAG_NODE;
+    bool container =
+        parent->type == XML_ELEMENT_NODE || parent->type == XML_DOCUMENT_NODE || parent->type == XML_DOCUMENT_FRAG_NODE;
+    bool movable =
+        node->type != XML_ATTRIBUTE_NODE && node->type != XML_DOCUMENT_NODE && node->type != XML_DOCUMENT_FRAG_NODE;
     if (!container || !movable || IsAncestorOrSelf(node, parent))
         return E_FAIL;  // hierarchy error
     if (parent->type == XML_DOCUMENT_NODE) {

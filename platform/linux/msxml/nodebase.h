@@ -197,10 +197,19 @@ public:
     }
     STDMETHODIMP get_nodeTypeString(BSTR *s) override
     {
-        static const char16_t *const names[] = {u"",        u"element", u"attribute", u"text",
-                                                u"cdatasection", u"entityreference", u"entity",
-                                                u"processinginstruction", u"comment", u"document",
-                                                u"documenttype", u"documentfragment", u"notation"};
+        static const char16_t *const names[] = {u"",
+                                                u"element",
+                                                u"attribute",
+                                                u"text",
+                                                u"cdatasection",
+                                                u"entityreference",
+                                                u"entity",
+                                                u"processinginstruction",
+                                                u"comment",
+                                                u"document",
+                                                u"documenttype",
+                                                u"documentfragment",
+                                                u"notation"};
         return ReturnString(std::u16string(names[TypeOf(Ref())]), s);
     }
     STDMETHODIMP get_text(BSTR *text) override { return ReturnText(Ref(), text); }

@@ -138,9 +138,21 @@ BSTR copyBstr(BSTR s) { return s ? allocBstr(s, SysStringByteLen(s)) : nullptr; 
 bool knownVariantType(VARTYPE vt)
 {
     switch (vt) {
-    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R8: case VT_BSTR: case VT_DISPATCH:
-    case VT_BOOL: case VT_UNKNOWN: case VT_UI4: case VT_INT: case VT_UINT: return true;
-    default: return false;
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I2:
+    case VT_I4:
+    case VT_R8:
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_BOOL:
+    case VT_UNKNOWN:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+        return true;
+    default:
+        return false;
     }
 }
 

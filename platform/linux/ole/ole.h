@@ -60,7 +60,8 @@ interface IClassFactory : public IUnknown {
 typedef IClassFactory *LPCLASSFACTORY;
 
 // Only named by interfaces the plug-in implements; never called by it.
-interface IStream : public IUnknown {};
+interface IStream : public IUnknown {
+};
 
 typedef WCHAR OLECHAR;
 typedef OLECHAR *LPOLESTR;
@@ -139,8 +140,9 @@ interface IDispatch : public IUnknown {
     STDMETHOD(GetTypeInfoCount)(UINT *pctinfo) PURE;
     STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) PURE;
     STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) PURE;
-    STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
-                      VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
+    STDMETHOD(Invoke)
+    (DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams, VARIANT *pVarResult,
+     EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
 };
 typedef IDispatch *LPDISPATCH;
 

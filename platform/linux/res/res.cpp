@@ -29,13 +29,15 @@ namespace {
 constexpr size_t kMinHeaderSize = 32;  // sizes, two ordinals, the 16 fixed bytes
 constexpr WORD kEnglishUS = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-WORD Read16(const BYTE *p) {
+WORD Read16(const BYTE *p)
+{
     WORD v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-DWORD Read32(const BYTE *p) {
+DWORD Read32(const BYTE *p)
+{
     DWORD v;
     std::memcpy(&v, p, sizeof v);
     return v;
@@ -52,15 +54,18 @@ struct ResId {
     std::u16string name;
 
     bool IsOrdinal() const { return name.empty(); }
-    bool operator<(const ResId &o) const {
-        if (IsOrdinal() != o.IsOrdinal()) return IsOrdinal();
+    bool operator<(const ResId &o) const
+    {
+        if (IsOrdinal() != o.IsOrdinal())
+            return IsOrdinal();
         return IsOrdinal() ? ordinal < o.ordinal : name < o.name;
     }
     bool operator==(const ResId &o) const { return ordinal == o.ordinal && name == o.name; }
 };
 
 // What a caller passes: MAKEINTRESOURCE(n), "#n" or a name.
-ResId IdFromArg(LPCWSTR arg) {
+ResId IdFromArg(LPCWSTR arg)
+{
     ResId id;
     if (IS_INTRESOURCE(arg)) {
         id.ordinal = LOWORD(reinterpret_cast<ULONG_PTR>(arg));
@@ -69,13 +74,15 @@ ResId IdFromArg(LPCWSTR arg) {
     if (arg[0] == u'#') {
         DWORD n = 0;
         const WCHAR *p = arg + 1;
-        for (; *p >= u'0' && *p <= u'9' && n <= 0xFFFF; ++p) n = n * 10 + DWORD(*p - u'0');
+        for (; *p >= u'0' && *p <= u'9' && n <= 0xFFFF; ++p)
+            n = n * 10 + DWORD(*p - u'0');
         if (*p == 0 && p != arg + 1 && n <= 0xFFFF) {
             id.ordinal = WORD(n);
             return id;
         }
     }
-    for (const WCHAR *p = arg; *p; ++p) id.name.push_back(UpperAscii(*p));
+    for (const WCHAR *p = arg; *p; ++p)
+        id.name.push_back(UpperAscii(*p));
     return id;
 }
 
@@ -93,9 +100,11 @@ struct Module {
     std::set<ResId> types;
     std::map<std::pair<ResId, ResId>, std::vector<size_t>> index;  // (type, name) -> entries
 
-    bool Owns(const Entry *e) const {
+    bool Owns(const Entry *e) const
+    {
         std::less<const Entry *> before;
-        if (entries.empty() || before(e, entries.data()) || !before(e, entries.data() + entries.size())) return false;
+        if (entries.empty() || before(e, entries.data()) || !before(e, entries.data() + entries.size()))
+            return false;
         auto offset = reinterpret_cast<uintptr_t>(e) - reinterpret_cast<uintptr_t>(entries.data());
         return offset % sizeof(Entry) == 0;
     }
@@ -105,79 +114,99 @@ std::mutex gMutex;
 std::vector<std::unique_ptr<Module>> gModules;  // in the order of registration
 
 // Reads a type or name field that must end before `end`.
-bool ReadId(const BYTE *image, size_t &pos, size_t end, ResId &id) {
-    if (end - pos < 2) return false;
+bool ReadId(const BYTE *image, size_t &pos, size_t end, ResId &id)
+{
+    if (end - pos < 2)
+        return false;
     if (Read16(image + pos) == 0xFFFF) {
-        if (end - pos < 4) return false;
+        if (end - pos < 4)
+            return false;
         id.ordinal = Read16(image + pos + 2);
         pos += 4;
         return true;
     }
     for (;;) {
-        if (end - pos < 2) return false;  // no terminator inside the header
+        if (end - pos < 2)
+            return false;  // no terminator inside the header
         WCHAR c = Read16(image + pos);
         pos += 2;
-        if (c == 0) break;
+        if (c == 0)
+            break;
         id.name.push_back(UpperAscii(c));
     }
     return !id.name.empty();
 }
 
 // A string table block is 16 strings, each a WORD length and that many units.
-bool StringBlockIsWellFormed(const Entry &e) {
+bool StringBlockIsWellFormed(const Entry &e)
+{
     size_t pos = 0;
     for (int i = 0; i < 16; ++i) {
-        if (e.size - pos < 2) return false;
+        if (e.size - pos < 2)
+            return false;
         size_t units = Read16(e.data + pos);
         pos += 2;
-        if ((e.size - pos) / 2 < units) return false;
+        if ((e.size - pos) / 2 < units)
+            return false;
         pos += units * 2;
     }
     return true;
 }
 
-bool Parse(const BYTE *image, size_t size, Module &m) {
+bool Parse(const BYTE *image, size_t size, Module &m)
+{
     std::vector<std::pair<ResId, ResId>> keys;
     size_t pos = 0;
     bool first = true;
     while (pos < size) {
-        if (size - pos < 8) return false;
+        if (size - pos < 8)
+            return false;
         DWORD dataSize = Read32(image + pos);
         DWORD headerSize = Read32(image + pos + 4);
-        if (headerSize < kMinHeaderSize || headerSize % 4 != 0 || headerSize > size - pos) return false;
+        if (headerSize < kMinHeaderSize || headerSize % 4 != 0 || headerSize > size - pos)
+            return false;
         size_t headerEnd = pos + headerSize;
-        if (dataSize > size - headerEnd) return false;
+        if (dataSize > size - headerEnd)
+            return false;
 
         ResId type, name;
         size_t q = pos + 8;
-        if (!ReadId(image, q, headerEnd, type) || !ReadId(image, q, headerEnd, name)) return false;
+        if (!ReadId(image, q, headerEnd, type) || !ReadId(image, q, headerEnd, name))
+            return false;
         q = Align4(q);
-        if (q > headerEnd || headerEnd - q < 16) return false;
+        if (q > headerEnd || headerEnd - q < 16)
+            return false;
         WORD language = Read16(image + q + 6);
 
         bool empty = type.IsOrdinal() && type.ordinal == 0 && name.IsOrdinal() && name.ordinal == 0 && dataSize == 0;
         if (first) {
-            if (!empty || headerSize != kMinHeaderSize) return false;  // not a 32-bit .res file
+            if (!empty || headerSize != kMinHeaderSize)
+                return false;  // not a 32-bit .res file
             first = false;
         } else if (!empty) {
-            if (type.IsOrdinal() && type.ordinal == 0) return false;
+            if (type.IsOrdinal() && type.ordinal == 0)
+                return false;
             m.entries.push_back(Entry{image + headerEnd, dataSize, language});
             keys.emplace_back(std::move(type), std::move(name));
         }
         // The last record's padding may be missing at the end of the file.
         pos = std::min(Align4(headerEnd + dataSize), size);
     }
-    if (first) return false;
+    if (first)
+        return false;
 
     for (size_t i = 0; i < m.entries.size(); ++i) {
         const auto &key = keys[i];
         if (key.first == ResId{LOWORD(reinterpret_cast<ULONG_PTR>(RT_STRING)), {}}) {
-            if (!key.second.IsOrdinal() || key.second.ordinal == 0 || key.second.ordinal > 4096) return false;
-            if (!StringBlockIsWellFormed(m.entries[i])) return false;
+            if (!key.second.IsOrdinal() || key.second.ordinal == 0 || key.second.ordinal > 4096)
+                return false;
+            if (!StringBlockIsWellFormed(m.entries[i]))
+                return false;
         }
         auto &langs = m.index[key];
         for (size_t j : langs)
-            if (m.entries[j].language == m.entries[i].language) return false;  // the same resource twice
+            if (m.entries[j].language == m.entries[i].language)
+                return false;  // the same resource twice
         langs.push_back(i);
         m.types.insert(key.first);
     }
@@ -186,7 +215,8 @@ bool Parse(const BYTE *image, size_t size, Module &m) {
 
 // The module a handle names; a null handle is the first module, as it is the
 // process's own image on the platform. Called with gMutex held.
-Module *FindModule(HMODULE h, DWORD errorIfUnknown) {
+Module *FindModule(HMODULE h, DWORD errorIfUnknown)
+{
     if (!h) {
         if (gModules.empty()) {
             SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
@@ -195,18 +225,22 @@ Module *FindModule(HMODULE h, DWORD errorIfUnknown) {
         return gModules.front().get();
     }
     for (auto &m : gModules)
-        if (reinterpret_cast<HMODULE>(m.get()) == h) return m.get();
+        if (reinterpret_cast<HMODULE>(m.get()) == h)
+            return m.get();
     SetLastError(errorIfUnknown);
     return nullptr;
 }
 
 // The module that holds an HRSRC (and matches hModule unless it is null).
-const Entry *FindEntry(HMODULE hModule, HRSRC hResInfo) {
+const Entry *FindEntry(HMODULE hModule, HRSRC hResInfo)
+{
     const Entry *e = reinterpret_cast<const Entry *>(hResInfo);
     if (e) {
         for (auto &m : gModules) {
-            if (!m->Owns(e)) continue;
-            if (hModule && reinterpret_cast<HMODULE>(m.get()) != hModule) break;
+            if (!m->Owns(e))
+                continue;
+            if (hModule && reinterpret_cast<HMODULE>(m.get()) != hModule)
+                break;
             return e;
         }
     }
@@ -217,8 +251,10 @@ const Entry *FindEntry(HMODULE hModule, HRSRC hResInfo) {
 // For Chinese the closest other form is the one with the same script, not
 // whichever comes first: Singapore reads Simplified, Hong Kong and Macao
 // read Traditional.
-LANGID SameScript(LANGID lang) {
-    if (PRIMARYLANGID(lang) != LANG_CHINESE) return 0;
+LANGID SameScript(LANGID lang)
+{
+    if (PRIMARYLANGID(lang) != LANG_CHINESE)
+        return 0;
     switch (SUBLANGID(lang)) {
     case 0x00:  // zh-Hans
     case 0x02:  // PRC
@@ -235,37 +271,49 @@ LANGID SameScript(LANGID lang) {
     }
 }
 
-const Entry *SelectLanguage(const Module &m, const std::vector<size_t> &list) {
+const Entry *SelectLanguage(const Module &m, const std::vector<size_t> &list)
+{
     auto exact = [&](LANGID lang) -> const Entry * {
         for (size_t i : list)
-            if (m.entries[i].language == lang) return &m.entries[i];
+            if (m.entries[i].language == lang)
+                return &m.entries[i];
         return nullptr;
     };
     auto family = [&](LANGID lang) -> const Entry * {
         WORD primary = PRIMARYLANGID(lang);
-        if (primary == LANG_NEUTRAL) return nullptr;  // no language set
-        if (const Entry *e = exact(lang)) return e;
-        if (const Entry *e = exact(MAKELANGID(primary, SUBLANG_NEUTRAL))) return e;
+        if (primary == LANG_NEUTRAL)
+            return nullptr;  // no language set
+        if (const Entry *e = exact(lang))
+            return e;
+        if (const Entry *e = exact(MAKELANGID(primary, SUBLANG_NEUTRAL)))
+            return e;
         if (LANGID script = SameScript(lang))
-            if (const Entry *e = exact(script)) return e;
+            if (const Entry *e = exact(script))
+                return e;
         for (size_t i : list)
-            if (PRIMARYLANGID(m.entries[i].language) == primary) return &m.entries[i];
+            if (PRIMARYLANGID(m.entries[i].language) == primary)
+                return &m.entries[i];
         return nullptr;
     };
     LANGID thread = GetThreadUILanguage();
-    if (const Entry *e = family(thread)) return e;
+    if (const Entry *e = family(thread))
+        return e;
     LANGID user = GetUserDefaultUILanguage();
     if (user != thread)
-        if (const Entry *e = family(user)) return e;
-    if (const Entry *e = exact(kEnglishUS)) return e;
+        if (const Entry *e = family(user))
+            return e;
+    if (const Entry *e = exact(kEnglishUS))
+        return e;
     return &m.entries[list.front()];
 }
 
 // The languages to try, or one exact language (lang != 0). Called with
 // gMutex held.
-const Entry *Find(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD lang, bool anyLanguage) {
+const Entry *Find(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD lang, bool anyLanguage)
+{
     Module *m = FindModule(hModule, ERROR_INVALID_HANDLE);
-    if (!m) return nullptr;
+    if (!m)
+        return nullptr;
     ResId type = IdFromArg(lpType);
     if (!m->types.count(type)) {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
@@ -276,22 +324,26 @@ const Entry *Find(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD lang, bo
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
-    if (anyLanguage) return SelectLanguage(*m, it->second);
+    if (anyLanguage)
+        return SelectLanguage(*m, it->second);
     for (size_t i : it->second)
-        if (m->entries[i].language == lang) return &m->entries[i];
+        if (m->entries[i].language == lang)
+            return &m->entries[i];
     SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
     return nullptr;
 }
 
 // The string `id` in the language FindResourceW would choose for its block;
 // null (with the last error set) when it is missing or empty.
-const WCHAR *FindString(HINSTANCE hInstance, UINT id, int &length) {
+const WCHAR *FindString(HINSTANCE hInstance, UINT id, int &length)
+{
     std::lock_guard<std::mutex> lock(gMutex);
-    const Entry *block =
-        Find(hInstance, RT_STRING, MAKEINTRESOURCEW((LOWORD(id) >> 4) + 1), 0, true);
-    if (!block) return nullptr;
+    const Entry *block = Find(hInstance, RT_STRING, MAKEINTRESOURCEW((LOWORD(id) >> 4) + 1), 0, true);
+    if (!block)
+        return nullptr;
     size_t pos = 0;
-    for (UINT i = 0; i < (id & 15); ++i) pos += 2 + size_t(Read16(block->data + pos)) * 2;
+    for (UINT i = 0; i < (id & 15); ++i)
+        pos += 2 + size_t(Read16(block->data + pos)) * 2;
     length = Read16(block->data + pos);
     if (length == 0) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
@@ -300,15 +352,19 @@ const WCHAR *FindString(HINSTANCE hInstance, UINT id, int &length) {
     return reinterpret_cast<const WCHAR *>(block->data + pos + 2);
 }
 
-bool EqualNoCase(const std::u16string &a, const std::u16string &b) {
+bool EqualNoCase(const std::u16string &a, const std::u16string &b)
+{
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](WCHAR x, WCHAR y) { return UpperAscii(x) == UpperAscii(y); });
 }
 
-std::u16string Widen(const char *s) {
-    if (!s || !*s) return {};
+std::u16string Widen(const char *s)
+{
+    if (!s || !*s)
+        return {};
     int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
-    if (n <= 1) return {};
+    if (n <= 1)
+        return {};
     std::u16string w(size_t(n), u'\0');
     MultiByteToWideChar(CP_UTF8, 0, s, -1, &w[0], n);
     w.resize(size_t(n - 1));
@@ -317,13 +373,18 @@ std::u16string Widen(const char *s) {
 
 // GetModuleHandleW's comparison: the full name or the file's name, with
 // ".dll" understood when the asked name has no extension.
-bool NameMatches(const std::u16string &asked, const std::u16string &full) {
-    if (EqualNoCase(asked, full)) return true;
-    if (asked.find_first_of(u"/\\") != std::u16string::npos) return false;
+bool NameMatches(const std::u16string &asked, const std::u16string &full)
+{
+    if (EqualNoCase(asked, full))
+        return true;
+    if (asked.find_first_of(u"/\\") != std::u16string::npos)
+        return false;
     size_t slash = full.find_last_of(u"/\\");
     std::u16string base = slash == std::u16string::npos ? full : full.substr(slash + 1);
-    if (EqualNoCase(asked, base)) return true;
-    if (!asked.empty() && asked.back() == u'.') return EqualNoCase(asked.substr(0, asked.size() - 1), base);
+    if (EqualNoCase(asked, base))
+        return true;
+    if (!asked.empty() && asked.back() == u'.')
+        return EqualNoCase(asked.substr(0, asked.size() - 1), base);
     return asked.find(u'.') == std::u16string::npos && EqualNoCase(asked + u".dll", base);
 }
 
@@ -331,21 +392,26 @@ bool NameMatches(const std::u16string &asked, const std::u16string &full) {
 
 extern "C" {
 
-HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
-    if (standin::ShouldFail("FindResourceW")) return nullptr;
+HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType)
+{
+    if (standin::ShouldFail("FindResourceW"))
+        return nullptr;
     std::lock_guard<std::mutex> lock(gMutex);
     return reinterpret_cast<HRSRC>(const_cast<Entry *>(Find(hModule, lpType, lpName, 0, true)));
 }
 
-HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage) {
-    if (standin::ShouldFail("FindResourceExW")) return nullptr;
+HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage)
+{
+    if (standin::ShouldFail("FindResourceExW"))
+        return nullptr;
     std::lock_guard<std::mutex> lock(gMutex);
     // The neutral language asks for the thread's languages, as FindResourceW.
     bool anyLanguage = wLanguage == MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
     return reinterpret_cast<HRSRC>(const_cast<Entry *>(Find(hModule, lpType, lpName, wLanguage, anyLanguage)));
 }
 
-HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
+{
     std::lock_guard<std::mutex> lock(gMutex);
     const Entry *e = FindEntry(hModule, hResInfo);
     return e ? const_cast<BYTE *>(e->data) : nullptr;
@@ -353,7 +419,8 @@ HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
 
 LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
 
-DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
+{
     std::lock_guard<std::mutex> lock(gMutex);
     const Entry *e = FindEntry(hModule, hResInfo);
     return e ? e->size : 0;
@@ -362,9 +429,11 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 // Resources live as long as their module; there is nothing to free.
 BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; }
 
-int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
+int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax)
+{
     if (standin::ShouldFail("LoadStringW")) {
-        if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = 0;
+        if (lpBuffer && cchBufferMax > 0)
+            lpBuffer[0] = 0;
         return 0;
     }
     if (!lpBuffer || cchBufferMax < 0) {
@@ -374,7 +443,8 @@ int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBu
     int length = 0;
     const WCHAR *text = FindString(hInstance, uID, length);
     if (!text) {
-        if (cchBufferMax > 0) lpBuffer[0] = 0;
+        if (cchBufferMax > 0)
+            lpBuffer[0] = 0;
         return 0;
     }
     if (cchBufferMax == 0) {
@@ -388,9 +458,11 @@ int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBu
     return n;
 }
 
-int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
+int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
+{
     if (standin::ShouldFail("LoadStringA")) {
-        if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = 0;
+        if (lpBuffer && cchBufferMax > 0)
+            lpBuffer[0] = 0;
         return 0;
     }
     if (!lpBuffer || cchBufferMax <= 0) {
@@ -400,20 +472,24 @@ int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBuf
     lpBuffer[0] = 0;
     int length = 0;
     const WCHAR *text = FindString(hInstance, uID, length);
-    if (!text) return 0;
+    if (!text)
+        return 0;
     int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return 0;
+    if (bytes <= 0)
+        return 0;
     std::string narrow(size_t(bytes), '\0');
     WideCharToMultiByte(CP_ACP, 0, text, length, &narrow[0], bytes, nullptr, nullptr);
     // Cut where a character begins, never inside one.
     int n = std::min(bytes, cchBufferMax - 1);
-    while (n > 0 && n < bytes && (static_cast<unsigned char>(narrow[size_t(n)]) & 0xC0) == 0x80) --n;
+    while (n > 0 && n < bytes && (static_cast<unsigned char>(narrow[size_t(n)]) & 0xC0) == 0x80)
+        --n;
     std::memcpy(lpBuffer, narrow.data(), size_t(n));
     lpBuffer[n] = 0;
     return n;
 }
 
-HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
+HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName)
+{
     std::lock_guard<std::mutex> lock(gMutex);
     if (!lpModuleName) {
         if (gModules.empty()) {
@@ -424,18 +500,21 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
     }
     std::u16string asked(lpModuleName);
     for (auto &m : gModules)
-        if (NameMatches(asked, m->name)) return reinterpret_cast<HMODULE>(m.get());
+        if (NameMatches(asked, m->name))
+            return reinterpret_cast<HMODULE>(m.get());
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
 
 // The platform's newer form: a name that does not fit is cut, terminated,
 // and reported with nSize and ERROR_INSUFFICIENT_BUFFER.
-DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
+DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
+{
     std::lock_guard<std::mutex> lock(gMutex);
     Module *m = FindModule(hModule, ERROR_MOD_NOT_FOUND);
     if (!m) {
-        if (!hModule) SetLastError(ERROR_MOD_NOT_FOUND);
+        if (!hModule)
+            SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
     if (nSize == 0 || !lpFilename) {
@@ -458,7 +537,8 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
 
 namespace standin {
 
-HINSTANCE RegisterModule(const void *resImage, size_t size, const char *name) {
+HINSTANCE RegisterModule(const void *resImage, size_t size, const char *name)
+{
     if (!resImage) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -482,24 +562,31 @@ HINSTANCE RegisterModule(const void *resImage, size_t size, const char *name) {
     return reinterpret_cast<HINSTANCE>(gModules.back().get());
 }
 
-void UnregisterModule(HINSTANCE module) {
+void UnregisterModule(HINSTANCE module)
+{
     std::unique_ptr<Module> gone;  // destroyed after the lock is released
     std::lock_guard<std::mutex> lock(gMutex);
-    auto it = std::find_if(gModules.begin(), gModules.end(),
-                           [&](const std::unique_ptr<Module> &m) { return reinterpret_cast<HINSTANCE>(m.get()) == module; });
-    if (it == gModules.end()) return;
+    auto it = std::find_if(gModules.begin(), gModules.end(), [&](const std::unique_ptr<Module> &m) {
+        return reinterpret_cast<HINSTANCE>(m.get()) == module;
+    });
+    if (it == gModules.end())
+        return;
     gone = std::move(*it);
     gModules.erase(it);
 }
 
-size_t ResourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name, WORD *langs, size_t maxLangs) {
+size_t ResourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name, WORD *langs, size_t maxLangs)
+{
     std::lock_guard<std::mutex> lock(gMutex);
     Module *m = FindModule(module, ERROR_INVALID_HANDLE);
-    if (!m) return 0;
+    if (!m)
+        return 0;
     auto it = m->index.find({IdFromArg(type), IdFromArg(name)});
-    if (it == m->index.end()) return 0;
+    if (it == m->index.end())
+        return 0;
     const auto &list = it->second;
-    for (size_t i = 0; i < list.size() && i < maxLangs; ++i) langs[i] = m->entries[list[i]].language;
+    for (size_t i = 0; i < list.size() && i < maxLangs; ++i)
+        langs[i] = m->entries[list[i]].language;
     return list.size();
 }
 

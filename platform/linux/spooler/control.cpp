@@ -117,7 +117,8 @@ bool uniqueNames(const std::vector<T> &items, const std::u16string &(*name)(cons
                  std::string &error)
 {
     size_t i = 0, j = 0;
-    if (firstDuplicate<T, std::u16string>(items, [name](const T &item) { return FoldName(name(item)); }, i, j))
+    if (firstDuplicate<T, std::u16string>(
+            items, [name](const T &item) { return FoldName(name(item)); }, i, j))
         return refuse(error, std::string("two ") + what + " named \"" + utf8(name(items[j])) + "\"");
     return true;
 }
@@ -175,8 +176,8 @@ bool ValidDevMode(const std::vector<BYTE> &devmode, std::string &error)
     if (size != sizeof(DEVMODEW))
         return refuse(error, "DEVMODE dmSize is " + std::to_string(size) + ", not 220");
     if (devmode.size() != size + size_t(extra))
-        return refuse(error, "DEVMODE has " + std::to_string(devmode.size()) + " bytes, its dmSize and dmDriverExtra say " +
-                                 std::to_string(size + extra));
+        return refuse(error, "DEVMODE has " + std::to_string(devmode.size()) +
+                                 " bytes, its dmSize and dmDriverExtra say " + std::to_string(size + extra));
     return true;
 }
 
@@ -240,7 +241,8 @@ bool ValidState(const State &state, std::string &error)
     if (!uniqueNames(state.forms, formName, "forms", error))
         return false;
     size_t i = 0, j = 0;
-    if (firstDuplicate<FormConfig, WORD>(state.forms, [](const FormConfig &f) { return f.paper; }, i, j))
+    if (firstDuplicate<FormConfig, WORD>(
+            state.forms, [](const FormConfig &f) { return f.paper; }, i, j))
         return refuse(error, "forms \"" + utf8(state.forms[i].name) + "\" and \"" + utf8(state.forms[j].name) +
                                  "\" have the same paper number");
     std::unordered_set<std::u16string> drivers;

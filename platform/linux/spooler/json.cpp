@@ -69,7 +69,7 @@ Json driverJson(const DriverConfig &d)
 Json formJson(const FormConfig &f)
 {
     const RECTL &a = f.imageableArea;
-    return {{"name", utf8(f.name)}, {"flags", f.flags},  {"paper", f.paper},
+    return {{"name", utf8(f.name)}, {"flags", f.flags},    {"paper", f.paper},
             {"width", f.size.cx},   {"length", f.size.cy}, {"imageableArea", {a.left, a.top, a.right, a.bottom}}};
 }
 
@@ -106,8 +106,9 @@ Json stateJson(const State &state)
         forms.push_back(formJson(f));
     for (const PrinterConfig &p : state.printers)
         printers.push_back(printerJson(p));
-    return {{"format", kFormat},  {"version", kFormatVersion}, {"nextPaperNumber", state.nextPaper},
-            {"drivers", drivers}, {"forms", forms},            {"printers", printers}};
+    return {
+        {"format", kFormat}, {"version", kFormatVersion}, {"nextPaperNumber", state.nextPaper}, {"drivers", drivers},
+        {"forms", forms},    {"printers", printers}};
 }
 
 // ---- Reading --------------------------------------------------------------

@@ -28,7 +28,7 @@ static_assert(sizeof(kPluginDefaults) == kPluginRecordBytes, "the plug-in's reco
 
 // The printer settings record the plug-in stores when a printer is
 // installed ("OrvoPrinterData", version 5, 116 bytes).
-constexpr int32_t kSettingsDefaults[29] = {5, 4, 5, 0, 0, 2, 0, 3, 0, 0, 0, 0, 0, 2, 6,
+constexpr int32_t kSettingsDefaults[29] = {5, 4, 5, 0,  0, 2, 0, 3, 0, 0, 0, 0, 0, 2, 6,
                                            0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 static_assert(sizeof(kSettingsDefaults) == 116, "the settings record is 116 bytes");
 
@@ -82,13 +82,13 @@ std::vector<FormConfig> sampleForms()
         LONG cx, cy, margin;
     };
     const Label labels[] = {
-        {u"50 x 70mm", FORM_PRINTER, 50000, 70000, 0},  {u"18 x 100mm", FORM_PRINTER, 18000, 100000, 0},
-        {u"3.5 x 30mm", FORM_USER, 3500, 30000, 0},     {u"6 x 30mm", FORM_USER, 6000, 30000, 0},
-        {u"9 x 40mm", FORM_USER, 9000, 40000, 0},       {u"12 x 40mm", FORM_USER, 12000, 40000, 1000},
-        {u"12 x 80mm", FORM_USER, 12000, 80000, 0},     {u"12.5 x 40mm", FORM_USER, 12500, 40000, 0},
-        {u"13 x 40mm", FORM_USER, 13000, 40000, 0},     {u"14 x 50mm", FORM_USER, 14000, 50000, 0},
-        {u"15 x 50mm", FORM_USER, 15000, 50000, 0},     {u"18 x 50mm", FORM_USER, 18000, 50000, 0},
-        {u"18 x 100 mm", FORM_USER, 18000, 100000, 0},  {u"24 x 60mm", FORM_USER, 24000, 60000, 0},
+        {u"50 x 70mm", FORM_PRINTER, 50000, 70000, 0}, {u"18 x 100mm", FORM_PRINTER, 18000, 100000, 0},
+        {u"3.5 x 30mm", FORM_USER, 3500, 30000, 0},    {u"6 x 30mm", FORM_USER, 6000, 30000, 0},
+        {u"9 x 40mm", FORM_USER, 9000, 40000, 0},      {u"12 x 40mm", FORM_USER, 12000, 40000, 1000},
+        {u"12 x 80mm", FORM_USER, 12000, 80000, 0},    {u"12.5 x 40mm", FORM_USER, 12500, 40000, 0},
+        {u"13 x 40mm", FORM_USER, 13000, 40000, 0},    {u"14 x 50mm", FORM_USER, 14000, 50000, 0},
+        {u"15 x 50mm", FORM_USER, 15000, 50000, 0},    {u"18 x 50mm", FORM_USER, 18000, 50000, 0},
+        {u"18 x 100 mm", FORM_USER, 18000, 100000, 0}, {u"24 x 60mm", FORM_USER, 24000, 60000, 0},
         {u"36 x 80mm", FORM_USER, 36000, 80000, 0},
     };
     WORD paper = kFirstUserPaper;

@@ -20,9 +20,8 @@ namespace {
 // The data types the local print processor takes.
 bool knownDatatype(const std::u16string &type)
 {
-    static const char16_t *const kTypes[] = {u"RAW",          u"RAW [FF appended]", u"RAW [FF auto]",
-                                             u"NT EMF 1.003", u"NT EMF 1.006",      u"NT EMF 1.007",
-                                             u"NT EMF 1.008", u"TEXT"};
+    static const char16_t *const kTypes[] = {u"RAW",          u"RAW [FF appended]", u"RAW [FF auto]", u"NT EMF 1.003",
+                                             u"NT EMF 1.006", u"NT EMF 1.007",      u"NT EMF 1.008",  u"TEXT"};
     for (const char16_t *known : kTypes)
         if (SameName(type, known))
             return true;

@@ -19,19 +19,19 @@ namespace standin_testing {
 constexpr DWORD kMagicDead = 0xDEADBEEF;
 
 // Wine's way of pinning a failure: a sentinel before, the exact error after.
-#define EXPECT_FAILS_WITH(call, error)                                                   \
-    do {                                                                                 \
-        SetLastError(::standin_testing::kMagicDead);                                     \
-        EXPECT_FALSE(call);                                                              \
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call;                   \
+#define EXPECT_FAILS_WITH(call, error)                                                                                 \
+    do {                                                                                                               \
+        SetLastError(::standin_testing::kMagicDead);                                                                   \
+        EXPECT_FALSE(call);                                                                                            \
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call;                                                 \
     } while (0)
 
 // The same for calls that answer with a value: the value and the last error.
-#define EXPECT_RESULT_AND_ERROR(call, result, error)                                     \
-    do {                                                                                 \
-        SetLastError(::standin_testing::kMagicDead);                                     \
-        EXPECT_EQ(call, result) << #call;                                                \
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call;                   \
+#define EXPECT_RESULT_AND_ERROR(call, result, error)                                                                   \
+    do {                                                                                                               \
+        SetLastError(::standin_testing::kMagicDead);                                                                   \
+        EXPECT_EQ(call, result) << #call;                                                                              \
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call;                                                 \
     } while (0)
 
 class LeakCheckTest : public ::testing::Test {

@@ -217,8 +217,8 @@ void DescribeControl(HWND c, const std::string &indent, std::ostringstream &out)
         DescribeList(c, indent, Marks(c), out);
         return;
     case Kind::Trackbar:
-        out << head << "trackbar " << SendMessageW(c, TBM_GETPOS, 0, 0) << " (" << SendMessageW(c, TBM_GETRANGEMIN, 0, 0)
-            << ".." << SendMessageW(c, TBM_GETRANGEMAX, 0, 0) << ")";
+        out << head << "trackbar " << SendMessageW(c, TBM_GETPOS, 0, 0) << " ("
+            << SendMessageW(c, TBM_GETRANGEMIN, 0, 0) << ".." << SendMessageW(c, TBM_GETRANGEMAX, 0, 0) << ")";
         break;
     case Kind::UpDown: {
         int low = 0, high = 0;
@@ -231,8 +231,8 @@ void DescribeControl(HWND c, const std::string &indent, std::ostringstream &out)
         break;
     }
     case Kind::Progress:
-        out << head << "progress " << SendMessageW(c, PBM_GETPOS, 0, 0) << " (" << SendMessageW(c, PBM_GETRANGE, TRUE, 0)
-            << ".." << SendMessageW(c, PBM_GETRANGE, FALSE, 0) << ")";
+        out << head << "progress " << SendMessageW(c, PBM_GETPOS, 0, 0) << " ("
+            << SendMessageW(c, PBM_GETRANGE, TRUE, 0) << ".." << SendMessageW(c, PBM_GETRANGE, FALSE, 0) << ")";
         break;
     case Kind::Dialog:
         DescribeWindow(c, indent, false, out);

@@ -41,7 +41,7 @@ STANDIN_API void SetStallTimeout(unsigned milliseconds);
 // from another thread that the window's thread did not take within ten
 // stall periods (on the platform a deadlock): it failed with ERROR_TIMEOUT.
 STANDIN_API std::vector<int> Stalls();
-STANDIN_API void ResetAutomation();     // scripts, answers, records, stall timeout
+STANDIN_API void ResetAutomation();  // scripts, answers, records, stall timeout
 
 // Acting as a user: each sends what the platform sends for the user's action
 // (focus changes included), and fails (false) when the control is missing,
@@ -49,12 +49,13 @@ STANDIN_API void ResetAutomation();     // scripts, answers, records, stall time
 // is `dialog`'s child with that id (or a deeper descendant when no child has
 // it); it must be visible up to `dialog`, and it and all its ancestors must be
 // enabled, as a disabled owner blocks input while a modal dialog is up.
-STANDIN_API bool Click(HWND dialog, int id);                            // buttons: push, radio, check box
-STANDIN_API bool Type(HWND dialog, int id, const std::u16string &text);  // edit: select all and type, respecting the limit
-STANDIN_API bool Choose(HWND dialog, int id, int index);                 // combo box entry
+STANDIN_API bool Click(HWND dialog, int id);  // buttons: push, radio, check box
+STANDIN_API bool Type(HWND dialog, int id,
+                      const std::u16string &text);        // edit: select all and type, respecting the limit
+STANDIN_API bool Choose(HWND dialog, int id, int index);  // combo box entry
 STANDIN_API bool ChooseText(HWND dialog, int id, const std::u16string &text);  // the entry with exactly this text
-STANDIN_API bool Slide(HWND dialog, int id, int position);               // trackbar drag and release
-STANDIN_API bool Spin(HWND dialog, int id, int delta);                   // up-down arrow press(es): > 0 up, < 0 down
+STANDIN_API bool Slide(HWND dialog, int id, int position);                     // trackbar drag and release
+STANDIN_API bool Spin(HWND dialog, int id, int delta);  // up-down arrow press(es): > 0 up, < 0 down
 // A click on a list view cell (item -1: below the rows). NM_DBLCLK is the
 // whole double click, so the parent sees NM_CLICK first, as on the platform.
 // In the item's own column the click lands past the check box (on the image

@@ -173,7 +173,8 @@ bool ColumnSpan(const ListViewState &s, int subItem, int *left, int *width)
     std::vector<const Column *> byOrder;
     for (const Column &c : s.columns)
         byOrder.push_back(&c);
-    std::stable_sort(byOrder.begin(), byOrder.end(), [](const Column *a, const Column *b) { return a->order < b->order; });
+    std::stable_sort(byOrder.begin(), byOrder.end(),
+                     [](const Column *a, const Column *b) { return a->order < b->order; });
     int x = 0;
     for (const Column *c : byOrder) {
         if (c->subItem == subItem) {
@@ -670,21 +671,30 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     int count = int(s->rows.size());
     auto valid = [&](WPARAM i) { return int(i) >= 0 && int(i) < count; };
     switch (msg) {
-    case WM_CREATE: s->share = StyleOf(hwnd) & LVS_SHAREIMAGELISTS; return 0;
+    case WM_CREATE:
+        s->share = StyleOf(hwnd) & LVS_SHAREIMAGELISTS;
+        return 0;
     case WM_STYLECHANGED:
         if (wParam == WPARAM(GWL_STYLE))
             s->share = reinterpret_cast<STYLESTRUCT *>(lParam)->styleNew & LVS_SHAREIMAGELISTS;
         return 0;
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case LVM_GETITEMCOUNT: return count;
-    case LVM_INSERTITEMW: return InsertItem(hwnd, s, reinterpret_cast<const LVITEMW *>(lParam));
+    case WM_SETFONT:
+        s->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->font);
+    case LVM_GETITEMCOUNT:
+        return count;
+    case LVM_INSERTITEMW:
+        return InsertItem(hwnd, s, reinterpret_cast<const LVITEMW *>(lParam));
     case LVM_SETITEMW: {
         auto *item = reinterpret_cast<const LVITEMW *>(lParam);
         return item ? SetItem(hwnd, s, item->iItem, item, item->mask) : FALSE;
     }
-    case LVM_GETITEMW: return GetItem(*s, reinterpret_cast<LVITEMW *>(lParam));
-    case LVM_SETITEMTEXTW: return SetItem(hwnd, s, int(wParam), reinterpret_cast<const LVITEMW *>(lParam), LVIF_TEXT);
+    case LVM_GETITEMW:
+        return GetItem(*s, reinterpret_cast<LVITEMW *>(lParam));
+    case LVM_SETITEMTEXTW:
+        return SetItem(hwnd, s, int(wParam), reinterpret_cast<const LVITEMW *>(lParam), LVIF_TEXT);
     case LVM_GETITEMTEXTW: {
         auto *item = reinterpret_cast<LVITEMW *>(lParam);
         if (!item)
@@ -718,10 +728,9 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case LVM_GETNEXTITEM: {
-        UINT flags = LOWORD(lParam), want = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0) |
-                                            (flags & LVNI_FOCUSED ? LVIS_FOCUSED : 0) |
-                                            (flags & LVNI_CUT ? LVIS_CUT : 0) |
-                                            (flags & LVNI_DROPHILITED ? LVIS_DROPHILITED : 0);
+        UINT flags = LOWORD(lParam),
+             want = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (flags & LVNI_FOCUSED ? LVIS_FOCUSED : 0) |
+                    (flags & LVNI_CUT ? LVIS_CUT : 0) | (flags & LVNI_DROPHILITED ? LVIS_DROPHILITED : 0);
         int start = int(wParam);
         bool back = flags & (LVNI_ABOVE | LVNI_TOLEFT);
         for (int i = back ? start - 1 : start + 1; i >= 0 && i < count; i += back ? -1 : 1)
@@ -742,7 +751,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return valid(wParam) && SetItemState(hwnd, s, int(wParam), item->state, item->stateMask);
     }
-    case LVM_GETITEMSTATE: return valid(wParam) ? LRESULT(s->rows[wParam].state & UINT(lParam)) : 0;
+    case LVM_GETITEMSTATE:
+        return valid(wParam) ? LRESULT(s->rows[wParam].state & UINT(lParam)) : 0;
     case LVM_SETEXTENDEDLISTVIEWSTYLE: {
         DWORD mask = wParam ? DWORD(wParam) : 0xFFFFFFFFu, old = s->ex;
         s->ex = (old & ~mask) | (DWORD(lParam) & mask);
@@ -750,7 +760,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             SetCheckBoxes(hwnd, s, s->ex & LVS_EX_CHECKBOXES);
         return old;
     }
-    case LVM_GETEXTENDEDLISTVIEWSTYLE: return s->ex;
+    case LVM_GETEXTENDEDLISTVIEWSTYLE:
+        return s->ex;
     case LVM_SETIMAGELIST: {
         if (wParam > LVSIL_STATE)
             return 0;
@@ -761,7 +772,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         return reinterpret_cast<LRESULT>(old);
     }
-    case LVM_GETIMAGELIST: return wParam <= LVSIL_STATE ? reinterpret_cast<LRESULT>(s->lists[wParam]) : 0;
+    case LVM_GETIMAGELIST:
+        return wParam <= LVSIL_STATE ? reinterpret_cast<LRESULT>(s->lists[wParam]) : 0;
     case LVM_INSERTCOLUMNW: {
         auto *col = reinterpret_cast<const LVCOLUMNW *>(lParam);
         if (!col || int(wParam) < 0)
@@ -794,7 +806,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (col->mask & LVCF_WIDTH)
             get ? void(col->cx = c.cx) : void(c.cx = col->cx);
         if (col->mask & LVCF_TEXT)
-            get ? void(CopyText(c.text, col->pszText, col->cchTextMax)) : void(c.text = col->pszText ? col->pszText : u"");
+            get ? void(CopyText(c.text, col->pszText, col->cchTextMax))
+                : void(c.text = col->pszText ? col->pszText : u"");
         if (col->mask & LVCF_SUBITEM)
             get ? void(col->iSubItem = c.subItem) : void(c.subItem = col->iSubItem);
         if (col->mask & LVCF_IMAGE)
@@ -819,9 +832,12 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
     }
-    case LVM_GETCOLUMNWIDTH: return wParam < s->columns.size() ? s->columns[wParam].cx : 0;
-    case LVM_HITTEST: return HitTest(hwnd, *s, reinterpret_cast<LVHITTESTINFO *>(lParam), false);
-    case LVM_SUBITEMHITTEST: return HitTest(hwnd, *s, reinterpret_cast<LVHITTESTINFO *>(lParam), true);
+    case LVM_GETCOLUMNWIDTH:
+        return wParam < s->columns.size() ? s->columns[wParam].cx : 0;
+    case LVM_HITTEST:
+        return HitTest(hwnd, *s, reinterpret_cast<LVHITTESTINFO *>(lParam), false);
+    case LVM_SUBITEMHITTEST:
+        return HitTest(hwnd, *s, reinterpret_cast<LVHITTESTINFO *>(lParam), true);
     case LVM_GETITEMRECT: {
         auto *r = reinterpret_cast<RECT *>(lParam);
         if (!r || !valid(wParam))
@@ -833,7 +849,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         *r = RECT{0, top, width, top + RowHeight(*s)};
         return TRUE;
     }
-    case LVM_ENSUREVISIBLE: return valid(wParam);
+    case LVM_ENSUREVISIBLE:
+        return valid(wParam);
     case WM_SETFOCUS: {
         NMHDR nm{};
         NotifyHeader(hwnd, &nm, NM_SETFOCUS);
@@ -852,7 +869,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return ToggleCheck(hwnd, s, args->a);
         return FALSE;
     }
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -864,11 +882,17 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     auto changed = [&] { InvalidateRect(hwnd, nullptr, TRUE); };
     switch (msg) {
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case TBM_GETPOS: return s->pos;
-    case TBM_GETRANGEMIN: return s->min;
-    case TBM_GETRANGEMAX: return s->max;
+    case WM_SETFONT:
+        s->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->font);
+    case TBM_GETPOS:
+        return s->pos;
+    case TBM_GETRANGEMIN:
+        return s->min;
+    case TBM_GETRANGEMAX:
+        return s->max;
     case TBM_SETPOS:
         // Clamped into the range; no notification.
         s->pos = std::clamp(LONG(lParam), s->min, s->max);
@@ -886,16 +910,25 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ClampTrack(s);
         changed();
         return 0;
-    case TBM_SETRANGEMIN: s->min = LONG(lParam), ClampTrack(s), changed(); return 0;
-    case TBM_SETRANGEMAX: s->max = LONG(lParam), ClampTrack(s), changed(); return 0;
-    case TBM_SETTICFREQ: s->frequency = std::max<LONG>(LONG(wParam), 1); return 0;
+    case TBM_SETRANGEMIN:
+        s->min = LONG(lParam), ClampTrack(s), changed();
+        return 0;
+    case TBM_SETRANGEMAX:
+        s->max = LONG(lParam), ClampTrack(s), changed();
+        return 0;
+    case TBM_SETTICFREQ:
+        s->frequency = std::max<LONG>(LONG(wParam), 1);
+        return 0;
     case TBM_SETTIC:
         if (LONG(lParam) < s->min || LONG(lParam) > s->max)
             return FALSE;
         s->tics.push_back(LONG(lParam));
         return TRUE;
-    case TBM_GETTIC: return wParam < s->tics.size() ? s->tics[wParam] : -1;
-    case TBM_CLEARTICS: s->tics.clear(); return 0;
+    case TBM_GETTIC:
+        return wParam < s->tics.size() ? s->tics[wParam] : -1;
+    case TBM_CLEARTICS:
+        s->tics.clear();
+        return 0;
     case TBM_GETNUMTICS: {
         DWORD style = StyleOf(hwnd);
         if (style & TBS_NOTICKS)
@@ -912,26 +945,39 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         s->pageSet = true;
         return old;
     }
-    case TBM_GETPAGESIZE: return s->page;
+    case TBM_GETPAGESIZE:
+        return s->page;
     case TBM_SETLINESIZE: {
         LONG old = s->line;
         s->line = LONG(lParam);
         return old;
     }
-    case TBM_GETLINESIZE: return s->line;
-    case TBM_SETSEL: s->selStart = short(LOWORD(lParam)), s->selEnd = short(HIWORD(lParam)); return 0;
-    case TBM_SETSELSTART: s->selStart = LONG(lParam); return 0;
-    case TBM_SETSELEND: s->selEnd = LONG(lParam); return 0;
-    case TBM_GETSELSTART: return s->selStart;
-    case TBM_GETSELEND: return s->selEnd;
-    case TBM_CLEARSEL: s->selStart = s->selEnd = 0; return 0;
+    case TBM_GETLINESIZE:
+        return s->line;
+    case TBM_SETSEL:
+        s->selStart = short(LOWORD(lParam)), s->selEnd = short(HIWORD(lParam));
+        return 0;
+    case TBM_SETSELSTART:
+        s->selStart = LONG(lParam);
+        return 0;
+    case TBM_SETSELEND:
+        s->selEnd = LONG(lParam);
+        return 0;
+    case TBM_GETSELSTART:
+        return s->selStart;
+    case TBM_GETSELEND:
+        return s->selEnd;
+    case TBM_CLEARSEL:
+        s->selStart = s->selEnd = 0;
+        return 0;
     case TBM_SETBUDDY: {
         HWND &slot = s->buddies[wParam ? 0 : 1];
         HWND old = slot;
         slot = reinterpret_cast<HWND>(lParam);
         return reinterpret_cast<LRESULT>(old);
     }
-    case TBM_GETBUDDY: return reinterpret_cast<LRESULT>(s->buddies[wParam ? 0 : 1]);
+    case TBM_GETBUDDY:
+        return reinterpret_cast<LRESULT>(s->buddies[wParam ? 0 : 1]);
     case WM_KEYDOWN: {
         // The arrow keys move by the line size, Page Up and Page Down by the
         // page size, Home and End to the ends.
@@ -939,14 +985,27 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         WORD code;
         switch (wParam) {
         case VK_LEFT:
-        case VK_UP: target -= s->line, code = TB_LINEUP; break;
+        case VK_UP:
+            target -= s->line, code = TB_LINEUP;
+            break;
         case VK_RIGHT:
-        case VK_DOWN: target += s->line, code = TB_LINEDOWN; break;
-        case VK_PRIOR: target -= s->page, code = TB_PAGEUP; break;
-        case VK_NEXT: target += s->page, code = TB_PAGEDOWN; break;
-        case VK_HOME: target = s->min, code = TB_TOP; break;
-        case VK_END: target = s->max, code = TB_BOTTOM; break;
-        default: return 0;
+        case VK_DOWN:
+            target += s->line, code = TB_LINEDOWN;
+            break;
+        case VK_PRIOR:
+            target -= s->page, code = TB_PAGEUP;
+            break;
+        case VK_NEXT:
+            target += s->page, code = TB_PAGEDOWN;
+            break;
+        case VK_HOME:
+            target = s->min, code = TB_TOP;
+            break;
+        case VK_END:
+            target = s->max, code = TB_BOTTOM;
+            break;
+        default:
+            return 0;
         }
         s->pos = std::clamp(target, s->min, s->max);
         changed();
@@ -974,7 +1033,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         TrackNotify(hwnd, TB_ENDTRACK, 0);
         return TRUE;
     }
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -989,14 +1049,18 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (StyleOf(hwnd) & UDS_AUTOBUDDY)
             AttachBuddy(hwnd, s, GetWindow(hwnd, GW_HWNDPREV));
         return 0;
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
+    case WM_SETFONT:
+        s->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->font);
     case UDM_SETRANGE:
         s->max = short(LOWORD(lParam));
         s->min = short(HIWORD(lParam));
         s->pos = std::clamp(s->pos, Low(*s), High(*s));
         return 0;
-    case UDM_GETRANGE: return MAKELRESULT(WORD(s->max), WORD(s->min));
+    case UDM_GETRANGE:
+        return MAKELRESULT(WORD(s->max), WORD(s->min));
     case UDM_SETRANGE32:
         s->min = int(wParam);
         s->max = int(lParam);
@@ -1038,7 +1102,8 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         AttachBuddy(hwnd, s, reinterpret_cast<HWND>(wParam));
         return reinterpret_cast<LRESULT>(old);
     }
-    case UDM_GETBUDDY: return reinterpret_cast<LRESULT>(s->buddy);
+    case UDM_GETBUDDY:
+        return reinterpret_cast<LRESULT>(s->buddy);
     case UDM_SETBASE: {
         if (wParam != 10 && wParam != 16)
             return 0;
@@ -1046,7 +1111,8 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         s->base = int(wParam);
         return old;
     }
-    case UDM_GETBASE: return s->base;
+    case UDM_GETBASE:
+        return s->base;
     case UDM_SETACCEL: {
         auto *accel = reinterpret_cast<const UDACCEL *>(lParam);
         if (!accel || wParam == 0)
@@ -1073,7 +1139,8 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             Press(hwnd, s, delta > 0);
         return TRUE;
     }
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -1090,22 +1157,28 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return LRESULT(old);
     };
     switch (msg) {
-    case PBM_SETRANGE: return SetProgressRange(hwnd, s, LOWORD(lParam), HIWORD(lParam));  // unsigned 16-bit
-    case PBM_SETRANGE32: return SetProgressRange(hwnd, s, int(wParam), int(lParam));
+    case PBM_SETRANGE:
+        return SetProgressRange(hwnd, s, LOWORD(lParam), HIWORD(lParam));  // unsigned 16-bit
+    case PBM_SETRANGE32:
+        return SetProgressRange(hwnd, s, int(wParam), int(lParam));
     case PBM_GETRANGE: {
         if (auto *range = reinterpret_cast<PBRANGE *>(lParam))
             *range = PBRANGE{s->min, s->max};
         return wParam ? s->min : s->max;
     }
-    case PBM_SETPOS: return move(int(wParam));
-    case PBM_DELTAPOS: return move(s->pos + int(wParam));
-    case PBM_GETPOS: return s->pos;
+    case PBM_SETPOS:
+        return move(int(wParam));
+    case PBM_DELTAPOS:
+        return move(s->pos + int(wParam));
+    case PBM_GETPOS:
+        return s->pos;
     case PBM_SETSTEP: {
         int old = s->step;
         s->step = int(wParam);
         return old;
     }
-    case PBM_GETSTEP: return s->step;
+    case PBM_GETSTEP:
+        return s->step;
     case PBM_STEPIT: {
         // Past the end the bar starts over from the beginning: the position
         // wraps round the range (0..100, 80 + 40 gives 20).
@@ -1128,10 +1201,15 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         s->state = int(wParam);
         return old;
     }
-    case PBM_GETSTATE: return s->state;
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    default: break;
+    case PBM_GETSTATE:
+        return s->state;
+    case WM_SETFONT:
+        s->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->font);
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -46,16 +46,22 @@ bool ClickButton(HWND hwnd, ButtonState *s)
 {
     DWORD type = StyleOf(hwnd) & BS_TYPEMASK;
     switch (type) {
-    case BS_GROUPBOX: return false;
-    case BS_AUTOCHECKBOX: SendMessageW(hwnd, BM_SETCHECK, s->check ? BST_UNCHECKED : BST_CHECKED, 0); break;
-    case BS_AUTO3STATE: SendMessageW(hwnd, BM_SETCHECK, WPARAM((s->check + 1) % 3), 0); break;
+    case BS_GROUPBOX:
+        return false;
+    case BS_AUTOCHECKBOX:
+        SendMessageW(hwnd, BM_SETCHECK, s->check ? BST_UNCHECKED : BST_CHECKED, 0);
+        break;
+    case BS_AUTO3STATE:
+        SendMessageW(hwnd, BM_SETCHECK, WPARAM((s->check + 1) % 3), 0);
+        break;
     case BS_AUTORADIOBUTTON:
         for (HWND other : GroupOf(hwnd))
             if (other != hwnd && KindOf(other) == Kind::Button && (StyleOf(other) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
                 SendMessageW(other, BM_SETCHECK, BST_UNCHECKED, 0);
         SendMessageW(hwnd, BM_SETCHECK, BST_CHECKED, 0);
         break;
-    default: break;
+    default:
+        break;
     }
     NotifyCommand(hwnd, BN_CLICKED);
     return true;
@@ -84,11 +90,15 @@ bool ImageTypeFits(DWORD style, WPARAM type)
 {
     DWORD kind = style & SS_TYPEMASK;
     switch (type) {
-    case IMAGE_BITMAP: return kind == SS_BITMAP;
+    case IMAGE_BITMAP:
+        return kind == SS_BITMAP;
     case IMAGE_ICON:
-    case IMAGE_CURSOR: return kind == SS_ICON;
-    case IMAGE_ENHMETAFILE: return kind == SS_ENHMETAFILE;
-    default: return false;
+    case IMAGE_CURSOR:
+        return kind == SS_ICON;
+    case IMAGE_ENHMETAFILE:
+        return kind == SS_ENHMETAFILE;
+    default:
+        return false;
     }
 }
 
@@ -128,7 +138,8 @@ void EditChanged(HWND hwnd)
 bool ReplaceSelection(HWND hwnd, EditState *s, std::u16string with)
 {
     std::u16string text = TextOf(hwnd);
-    size_t a = std::min({s->selStart, s->selEnd, text.size()}), b = std::min(std::max(s->selStart, s->selEnd), text.size());
+    size_t a = std::min({s->selStart, s->selEnd, text.size()}),
+           b = std::min(std::max(s->selStart, s->selEnd), text.size());
     size_t kept = text.size() - (b - a);
     size_t room = s->limit > kept ? s->limit - kept : 0;
     if (with.size() > room) {
@@ -258,7 +269,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return result;
     DWORD style = StyleOf(hwnd), type = style & BS_TYPEMASK;
     switch (msg) {
-    case BM_GETCHECK: return Checkable(type) ? s->check : BST_UNCHECKED;
+    case BM_GETCHECK:
+        return Checkable(type) ? s->check : BST_UNCHECKED;
     case BM_SETCHECK: {
         if (!Checkable(type))
             return 0;
@@ -270,11 +282,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    case BM_GETSTATE: return LRESULT(UINT(s->check) | s->state);
+    case BM_GETSTATE:
+        return LRESULT(UINT(s->check) | s->state);
     case BM_SETSTATE:
         s->state = wParam ? (s->state | BST_PUSHED) : (s->state & ~UINT(BST_PUSHED));
         return 0;
-    case BM_SETSTYLE: ChangeStyle(hwnd, DWORD(wParam) & BS_TYPEMASK, BS_TYPEMASK); return 0;
+    case BM_SETSTYLE:
+        ChangeStyle(hwnd, DWORD(wParam) & BS_TYPEMASK, BS_TYPEMASK);
+        return 0;
     case BM_CLICK:
         if (IsWindowEnabled(hwnd))
             ClickButton(hwnd, s);
@@ -285,7 +300,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         return reinterpret_cast<LRESULT>(previous);
     }
-    case BM_GETIMAGE: return reinterpret_cast<LRESULT>(s->image);
+    case BM_GETIMAGE:
+        return reinterpret_cast<LRESULT>(s->image);
     case kActionMessage:
         if (Action(wParam) != Action::Click || type == BS_GROUPBOX)
             return FALSE;
@@ -303,11 +319,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_PAINT:
         PaintControl(hwnd, type <= BS_DEFPUSHBUTTON || type == BS_OWNERDRAW || type == BS_PUSHBOX ? WM_CTLCOLORBTN
-                                                                                                   : WM_CTLCOLORSTATIC);
+                                                                                                  : WM_CTLCOLORSTATIC);
         return 0;
     case WM_SETTEXT:
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); break;
-    default: break;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -343,13 +362,21 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         return reinterpret_cast<LRESULT>(previous);
     }
-    case STM_GETIMAGE: return ImageTypeFits(StyleOf(hwnd), wParam) ? reinterpret_cast<LRESULT>(s->image) : 0;
-    case STM_SETICON: return StaticProc(hwnd, STM_SETIMAGE, IMAGE_ICON, LPARAM(wParam));
-    case STM_GETICON: return StaticProc(hwnd, STM_GETIMAGE, IMAGE_ICON, 0);
-    case WM_PAINT: PaintControl(hwnd, WM_CTLCOLORSTATIC); return 0;
+    case STM_GETIMAGE:
+        return ImageTypeFits(StyleOf(hwnd), wParam) ? reinterpret_cast<LRESULT>(s->image) : 0;
+    case STM_SETICON:
+        return StaticProc(hwnd, STM_SETIMAGE, IMAGE_ICON, LPARAM(wParam));
+    case STM_GETICON:
+        return StaticProc(hwnd, STM_GETIMAGE, IMAGE_ICON, 0);
+    case WM_PAINT:
+        PaintControl(hwnd, WM_CTLCOLORSTATIC);
+        return 0;
     case WM_SETTEXT:
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); break;
-    default: break;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -375,7 +402,9 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         else
             InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
-    case WM_CHAR: TypeChar(hwnd, s, WCHAR(wParam)); return 0;
+    case WM_CHAR:
+        TypeChar(hwnd, s, WCHAR(wParam));
+        return 0;
     case WM_KEYDOWN: {
         size_t length = TextOf(hwnd).size();
         switch (wParam) {
@@ -386,11 +415,20 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 ++s->selEnd;
             ReplaceSelection(hwnd, s, u"");
             break;
-        case VK_HOME: s->selStart = s->selEnd = 0; break;
-        case VK_END: s->selStart = s->selEnd = length; break;
-        case VK_LEFT: s->selStart = s->selEnd = std::min(s->selStart, s->selEnd) > 0 ? std::min(s->selStart, s->selEnd) - 1 : 0; break;
-        case VK_RIGHT: s->selStart = s->selEnd = std::min(std::max(s->selStart, s->selEnd) + 1, length); break;
-        default: break;
+        case VK_HOME:
+            s->selStart = s->selEnd = 0;
+            break;
+        case VK_END:
+            s->selStart = s->selEnd = length;
+            break;
+        case VK_LEFT:
+            s->selStart = s->selEnd = std::min(s->selStart, s->selEnd) > 0 ? std::min(s->selStart, s->selEnd) - 1 : 0;
+            break;
+        case VK_RIGHT:
+            s->selStart = s->selEnd = std::min(std::max(s->selStart, s->selEnd) + 1, length);
+            break;
+        default:
+            break;
         }
         return 0;
     }
@@ -414,14 +452,20 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             *reinterpret_cast<DWORD *>(lParam) = to;
         return (from > 0xFFFF || to > 0xFFFF) ? -1 : MAKELRESULT(from, to);
     }
-    case EM_REPLACESEL: ReplaceSelection(hwnd, s, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u""); return 0;
+    case EM_REPLACESEL:
+        ReplaceSelection(hwnd, s, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
+        return 0;
     case EM_LIMITTEXT:
         // 0 asks for the platform's largest limit.
         s->limit = wParam ? size_t(wParam) : ((style & ES_MULTILINE) ? 0xFFFFFFFFu : 0x7FFFFFFEu);
         return 0;
-    case EM_GETLIMITTEXT: return LRESULT(s->limit);
-    case EM_GETMODIFY: return s->modified;
-    case EM_SETMODIFY: s->modified = wParam != 0; return 0;
+    case EM_GETLIMITTEXT:
+        return LRESULT(s->limit);
+    case EM_GETMODIFY:
+        return s->modified;
+    case EM_SETMODIFY:
+        s->modified = wParam != 0;
+        return 0;
     case EM_SETREADONLY:
         ChangeStyle(hwnd, wParam ? ES_READONLY : 0, wParam ? 0 : ES_READONLY);
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -431,13 +475,20 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return (style & ES_MULTILINE) ? 1 + std::count(text.begin(), text.end(), u'\n') : 1;
     }
     case EM_CANUNDO:
-    case EM_UNDO: return FALSE;
-    case WM_SETFOCUS: NotifyCommand(hwnd, EN_SETFOCUS); return 0;
-    case WM_KILLFOCUS: NotifyCommand(hwnd, EN_KILLFOCUS); return 0;
+    case EM_UNDO:
+        return FALSE;
+    case WM_SETFOCUS:
+        NotifyCommand(hwnd, EN_SETFOCUS);
+        return 0;
+    case WM_KILLFOCUS:
+        NotifyCommand(hwnd, EN_KILLFOCUS);
+        return 0;
     case WM_PAINT:
         PaintControl(hwnd, (style & (ES_READONLY | WS_DISABLED)) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
         return 0;
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     case kActionMessage: {
         if (Action(wParam) != Action::Type || (style & ES_READONLY))
             return FALSE;
@@ -450,7 +501,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             SendMessageW(hwnd, WM_CHAR, c, 1);
         return TRUE;
     }
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -472,16 +524,17 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         s->font = reinterpret_cast<HFONT>(wParam);
         SetComboHeight(hwnd, s);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->font);
     case CB_ADDSTRING: {
         // Sorted lists insert after the entries that compare lower or equal,
         // case-insensitively as the platform's locale comparison does.
         int at = count;
         if (style & CBS_SORT) {
             LPCWSTR text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
-            auto it = std::upper_bound(s->items.begin(), s->items.end(), text, [](LPCWSTR t, const ComboState::Item &i) {
-                return lstrcmpiW(t, i.text.c_str()) < 0;
-            });
+            auto it =
+                std::upper_bound(s->items.begin(), s->items.end(), text,
+                                 [](LPCWSTR t, const ComboState::Item &i) { return lstrcmpiW(t, i.text.c_str()) < 0; });
             at = int(it - s->items.begin());
         }
         return InsertItem(s, at, reinterpret_cast<LPCWSTR>(lParam));
@@ -505,8 +558,10 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         s->items.clear();
         SelectItem(hwnd, s, -1);
         return CB_OKAY;
-    case CB_GETCOUNT: return count;
-    case CB_GETCURSEL: return s->selected;
+    case CB_GETCOUNT:
+        return count;
+    case CB_GETCURSEL:
+        return s->selected;
     case CB_SETCURSEL:
         // No notification: only the user's choice sends CBN_SELCHANGE.
         if (!valid(wParam)) {
@@ -515,10 +570,14 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         SelectItem(hwnd, s, int(wParam));
         return int(wParam);
-    case CB_GETLBTEXT: return valid(wParam) ? CopyItemText(s->items[wParam].text, lParam) : CB_ERR;
-    case CB_GETLBTEXTLEN: return valid(wParam) ? LRESULT(s->items[wParam].text.size()) : CB_ERR;
-    case CB_FINDSTRING: return FindItem(*s, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
-    case CB_FINDSTRINGEXACT: return FindItem(*s, wParam, reinterpret_cast<LPCWSTR>(lParam), true);
+    case CB_GETLBTEXT:
+        return valid(wParam) ? CopyItemText(s->items[wParam].text, lParam) : CB_ERR;
+    case CB_GETLBTEXTLEN:
+        return valid(wParam) ? LRESULT(s->items[wParam].text.size()) : CB_ERR;
+    case CB_FINDSTRING:
+        return FindItem(*s, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
+    case CB_FINDSTRINGEXACT:
+        return FindItem(*s, wParam, reinterpret_cast<LPCWSTR>(lParam), true);
     case CB_SELECTSTRING: {
         int found = FindItem(*s, wParam, reinterpret_cast<LPCWSTR>(lParam), false);
         if (found != CB_ERR)
@@ -530,14 +589,16 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return CB_ERR;
         s->items[wParam].data = lParam;
         return TRUE;
-    case CB_GETITEMDATA: return valid(wParam) ? s->items[wParam].data : CB_ERR;
+    case CB_GETITEMDATA:
+        return valid(wParam) ? s->items[wParam].data : CB_ERR;
     case CB_SHOWDROPDOWN:
         if (bool(wParam) != s->dropped) {
             s->dropped = wParam != 0;
             NotifyCommand(hwnd, s->dropped ? CBN_DROPDOWN : CBN_CLOSEUP);
         }
         return TRUE;
-    case CB_GETDROPPEDSTATE: return s->dropped;
+    case CB_GETDROPPEDSTATE:
+        return s->dropped;
     case CB_GETDROPPEDCONTROLRECT: {
         auto *r = reinterpret_cast<RECT *>(lParam);
         if (!r)
@@ -546,7 +607,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         r->bottom = r->top + s->droppedHeight;
         return TRUE;
     }
-    case CB_LIMITTEXT: return TRUE;
+    case CB_LIMITTEXT:
+        return TRUE;
     case WM_SETTEXT:
         if (IsList(style)) {
             // A drop-down list shows only its entries: the text selects one.
@@ -572,10 +634,18 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return LRESULT(n);
         }
         break;
-    case WM_SETFOCUS: NotifyCommand(hwnd, CBN_SETFOCUS); return 0;
-    case WM_KILLFOCUS: NotifyCommand(hwnd, CBN_KILLFOCUS); return 0;
-    case WM_PAINT: PaintControl(hwnd, WM_CTLCOLOREDIT); return 0;
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_SETFOCUS:
+        NotifyCommand(hwnd, CBN_SETFOCUS);
+        return 0;
+    case WM_KILLFOCUS:
+        NotifyCommand(hwnd, CBN_KILLFOCUS);
+        return 0;
+    case WM_PAINT:
+        PaintControl(hwnd, WM_CTLCOLOREDIT);
+        return 0;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     case kActionMessage: {
         // The user opens the list and clicks an entry: CBN_DROPDOWN, then with
         // the entry selected CBN_SELENDOK, CBN_CLOSEUP and CBN_SELCHANGE
@@ -593,7 +663,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         NotifyCommand(hwnd, CBN_SELCHANGE);
         return TRUE;
     }
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

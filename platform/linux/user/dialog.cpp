@@ -164,13 +164,20 @@ bool Parse(const BYTE *data, size_t size, DialogTemplate &t)
 const char16_t *PredefinedClass(WORD ordinal)
 {
     switch (ordinal) {
-    case 0x80: return WC_BUTTONW;
-    case 0x81: return WC_EDITW;
-    case 0x82: return WC_STATICW;
-    case 0x83: return WC_LISTBOXW;
-    case 0x84: return WC_SCROLLBARW;
-    case 0x85: return WC_COMBOBOXW;
-    default: return nullptr;
+    case 0x80:
+        return WC_BUTTONW;
+    case 0x81:
+        return WC_EDITW;
+    case 0x82:
+        return WC_STATICW;
+    case 0x83:
+        return WC_LISTBOXW;
+    case 0x84:
+        return WC_SCROLLBARW;
+    case 0x85:
+        return WC_COMBOBOXW;
+    default:
+        return nullptr;
     }
 }
 
@@ -272,13 +279,13 @@ HWND BuildDialog(HINSTANCE instance, const BYTE *data, size_t size, HWND parent,
     for (const ItemTemplate &it : t.items) {
         const char16_t *name = it.cls.empty() ? PredefinedClass(it.clsOrdinal) : it.cls.c_str();
         WCHAR ordinalTitle[3] = {0xFFFF, it.titleOrdinal, 0};
-        HWND control = name ? CreateWindowInternal(it.exStyle | WS_EX_NOPARENTNOTIFY, name,
-                                                   it.titleIsOrdinal ? ordinalTitle : it.title.c_str(),
-                                                   it.style | WS_CHILD, mapX(it.x), mapY(it.y), mapX(it.cx),
-                                                   mapY(it.cy), dialog,
-                                                   reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)), instance,
-                                                   const_cast<BYTE *>(it.data))
-                            : nullptr;
+        HWND control = name
+                           ? CreateWindowInternal(it.exStyle | WS_EX_NOPARENTNOTIFY, name,
+                                                  it.titleIsOrdinal ? ordinalTitle : it.title.c_str(),
+                                                  it.style | WS_CHILD, mapX(it.x), mapY(it.y), mapX(it.cx), mapY(it.cy),
+                                                  dialog, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)),
+                                                  instance, const_cast<BYTE *>(it.data))
+                           : nullptr;
         if (!control) {
             if (!name)
                 SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -498,8 +505,8 @@ HWND DefaultButton(HWND dialog)
 int MessageBoxAnswer(UINT type)
 {
     static const std::vector<int> kButtons[] = {
-        {IDOK}, {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO},
-        {IDRETRY, IDCANCEL}, {IDCANCEL, IDTRYAGAIN, IDCONTINUE},
+        {IDOK},        {IDOK, IDCANCEL},    {IDABORT, IDRETRY, IDIGNORE},       {IDYES, IDNO, IDCANCEL},
+        {IDYES, IDNO}, {IDRETRY, IDCANCEL}, {IDCANCEL, IDTRYAGAIN, IDCONTINUE},
     };
     UINT kind = type & MB_TYPEMASK;
     const std::vector<int> &buttons = kButtons[kind < 7 ? kind : 0];
@@ -646,7 +653,8 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
         DialogData *d = DialogOf(hDlg);
         return d ? reinterpret_cast<LRESULT>(d->font) : 0;
     }
-    case WM_SETFONT: return 0;
+    case WM_SETFONT:
+        return 0;
     case DM_GETDEFID: {
         HWND button = DefaultButton(hDlg);
         return button ? MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID) : 0;
@@ -671,7 +679,8 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
-    default: return DefWindowProcW(hDlg, Msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hDlg, Msg, wParam, lParam);
     }
 }
 

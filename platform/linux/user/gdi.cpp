@@ -119,12 +119,18 @@ DWORD ReadRaw(Object &b, int x, int y)
 {
     const BYTE *r = Row(b, y);
     switch (b.bpp) {
-    case 1: return (r[x / 8] >> (7 - x % 8)) & 1;
-    case 4: return (r[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
-    case 8: return r[x];
-    case 16: return DWORD(r[2 * x] | r[2 * x + 1] << 8);
-    case 24: return DWORD(r[3 * x] | r[3 * x + 1] << 8 | r[3 * x + 2] << 16);
-    default: return DWORD(r[4 * x] | r[4 * x + 1] << 8 | r[4 * x + 2] << 16 | DWORD(r[4 * x + 3]) << 24);
+    case 1:
+        return (r[x / 8] >> (7 - x % 8)) & 1;
+    case 4:
+        return (r[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
+    case 8:
+        return r[x];
+    case 16:
+        return DWORD(r[2 * x] | r[2 * x + 1] << 8);
+    case 24:
+        return DWORD(r[3 * x] | r[3 * x + 1] << 8 | r[3 * x + 2] << 16);
+    default:
+        return DWORD(r[4 * x] | r[4 * x + 1] << 8 | r[4 * x + 2] << 16 | DWORD(r[4 * x + 3]) << 24);
     }
 }
 
@@ -132,12 +138,24 @@ void WriteRaw(Object &b, int x, int y, DWORD v)
 {
     BYTE *r = Row(b, y);
     switch (b.bpp) {
-    case 1: r[x / 8] = BYTE((r[x / 8] & ~(0x80 >> (x % 8))) | ((v & 1) << (7 - x % 8))); break;
-    case 4: r[x / 2] = BYTE(x % 2 ? (r[x / 2] & 0xF0) | (v & 0xF) : (r[x / 2] & 0x0F) | (v & 0xF) << 4); break;
-    case 8: r[x] = BYTE(v); break;
-    case 16: r[2 * x] = BYTE(v), r[2 * x + 1] = BYTE(v >> 8); break;
-    case 24: r[3 * x] = BYTE(v), r[3 * x + 1] = BYTE(v >> 8), r[3 * x + 2] = BYTE(v >> 16); break;
-    default: std::memcpy(r + 4 * x, &v, 4); break;
+    case 1:
+        r[x / 8] = BYTE((r[x / 8] & ~(0x80 >> (x % 8))) | ((v & 1) << (7 - x % 8)));
+        break;
+    case 4:
+        r[x / 2] = BYTE(x % 2 ? (r[x / 2] & 0xF0) | (v & 0xF) : (r[x / 2] & 0x0F) | (v & 0xF) << 4);
+        break;
+    case 8:
+        r[x] = BYTE(v);
+        break;
+    case 16:
+        r[2 * x] = BYTE(v), r[2 * x + 1] = BYTE(v >> 8);
+        break;
+    case 24:
+        r[3 * x] = BYTE(v), r[3 * x + 1] = BYTE(v >> 8), r[3 * x + 2] = BYTE(v >> 16);
+        break;
+    default:
+        std::memcpy(r + 4 * x, &v, 4);
+        break;
     }
 }
 
@@ -250,7 +268,8 @@ ObjectPtr FromPackedDib(const BYTE *data, size_t size, bool dibSection)
     } else {
         return nullptr;
     }
-    if (width <= 0 || height == 0 || height == INT32_MIN || !ValidDepth(bpp) || width > 32768 || std::abs(height) > 32768)
+    if (width <= 0 || height == 0 || height == INT32_MIN || !ValidDepth(bpp) || width > 32768 ||
+        std::abs(height) > 32768)
         return nullptr;
     if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bpp == 16 || bpp == 32)))
         return nullptr;  // run-length encoded resources are not read
@@ -454,15 +473,25 @@ COLORREF Rop(DWORD rop, COLORREF src, COLORREF dst, COLORREF pattern, bool *ok)
 {
     *ok = true;
     switch (rop) {
-    case SRCCOPY: return src;
-    case NOTSRCCOPY: return ~src & 0xFFFFFF;
-    case SRCAND: return src & dst;
-    case SRCPAINT: return src | dst;
-    case SRCINVERT: return (src ^ dst) & 0xFFFFFF;
-    case PATCOPY: return pattern;
-    case BLACKNESS: return RGB(0, 0, 0);
-    case WHITENESS: return RGB(255, 255, 255);
-    default: *ok = false; return dst;
+    case SRCCOPY:
+        return src;
+    case NOTSRCCOPY:
+        return ~src & 0xFFFFFF;
+    case SRCAND:
+        return src & dst;
+    case SRCPAINT:
+        return src | dst;
+    case SRCINVERT:
+        return (src ^ dst) & 0xFFFFFF;
+    case PATCOPY:
+        return pattern;
+    case BLACKNESS:
+        return RGB(0, 0, 0);
+    case WHITENESS:
+        return RGB(255, 255, 255);
+    default:
+        *ok = false;
+        return dst;
     }
 }
 
@@ -524,12 +553,24 @@ struct FaceMetrics {
 // wide and 1.2 em high, Segoe UI 0.6 by 1.25, and the CJK UI faces 0.58 by
 // 1.4; other faces count as Latin. An em is the point size at 96 DPI.
 const FaceMetrics kFaces[] = {
-    {u"MS Shell Dlg", 0.55, 1.2},  {u"MS Shell Dlg 2", 0.55, 1.2},     {u"MS Sans Serif", 0.55, 1.2},
-    {u"Microsoft Sans Serif", 0.55, 1.2}, {u"Tahoma", 0.55, 1.2},      {u"Arial", 0.55, 1.2},
-    {u"Segoe UI", 0.6, 1.25},      {u"Microsoft YaHei UI", 0.58, 1.4}, {u"Microsoft YaHei", 0.58, 1.4},
-    {u"Microsoft JhengHei UI", 0.58, 1.4}, {u"Microsoft JhengHei", 0.58, 1.4}, {u"Meiryo UI", 0.58, 1.4},
-    {u"Meiryo", 0.58, 1.4},        {u"Malgun Gothic", 0.58, 1.4},      {u"MS UI Gothic", 0.58, 1.4},
-    {u"SimSun", 0.58, 1.4},        {u"PMingLiU", 0.58, 1.4},           {u"Gulim", 0.58, 1.4},
+    {u"MS Shell Dlg", 0.55, 1.2},
+    {u"MS Shell Dlg 2", 0.55, 1.2},
+    {u"MS Sans Serif", 0.55, 1.2},
+    {u"Microsoft Sans Serif", 0.55, 1.2},
+    {u"Tahoma", 0.55, 1.2},
+    {u"Arial", 0.55, 1.2},
+    {u"Segoe UI", 0.6, 1.25},
+    {u"Microsoft YaHei UI", 0.58, 1.4},
+    {u"Microsoft YaHei", 0.58, 1.4},
+    {u"Microsoft JhengHei UI", 0.58, 1.4},
+    {u"Microsoft JhengHei", 0.58, 1.4},
+    {u"Meiryo UI", 0.58, 1.4},
+    {u"Meiryo", 0.58, 1.4},
+    {u"Malgun Gothic", 0.58, 1.4},
+    {u"MS UI Gothic", 0.58, 1.4},
+    {u"SimSun", 0.58, 1.4},
+    {u"PMingLiU", 0.58, 1.4},
+    {u"Gulim", 0.58, 1.4},
 };
 
 void EmUnits(const std::u16string &face, int em, int *cx, int *cy)
@@ -650,9 +691,17 @@ int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv)
         }
         DIBSECTION ds{};
         ds.dsBm = bm;
-        ds.dsBmih = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), o->width, o->topDown ? -o->height : o->height, 1,
-                                     WORD(o->bpp), o->compression, DWORD(o->bits.size()), 0, 0,
-                                     DWORD(o->colors.size()), 0};
+        ds.dsBmih = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER),
+                                     o->width,
+                                     o->topDown ? -o->height : o->height,
+                                     1,
+                                     WORD(o->bpp),
+                                     o->compression,
+                                     DWORD(o->bits.size()),
+                                     0,
+                                     0,
+                                     DWORD(o->colors.size()),
+                                     0};
         if (o->bpp == 16 || o->bpp == 32)
             DefaultMasks(*o, ds.dsBitfields);
         std::memcpy(pv, &ds, sizeof ds);
@@ -674,7 +723,8 @@ int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv)
         std::memcpy(pv, &o->font, size_t(std::max(n, 0)));
         return std::max(n, 0);
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -686,13 +736,20 @@ DWORD WINAPI GetObjectType(HGDIOBJ h)
         return 0;
     }
     switch (o->type) {
-    case Type::Bitmap: return OBJ_BITMAP;
-    case Type::Brush: return OBJ_BRUSH;
-    case Type::Pen: return OBJ_PEN;
-    case Type::Font: return OBJ_FONT;
-    case Type::Dc: return OBJ_DC;
-    case Type::MemDc: return OBJ_MEMDC;
-    case Type::Palette: return OBJ_PAL;
+    case Type::Bitmap:
+        return OBJ_BITMAP;
+    case Type::Brush:
+        return OBJ_BRUSH;
+    case Type::Pen:
+        return OBJ_PEN;
+    case Type::Font:
+        return OBJ_FONT;
+    case Type::Dc:
+        return OBJ_DC;
+    case Type::MemDc:
+        return OBJ_MEMDC;
+    case Type::Palette:
+        return OBJ_PAL;
     }
     return 0;
 }
@@ -814,7 +871,8 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO *pbmi, UINT usage, void **
     const BITMAPINFOHEADER &h = pbmi->bmiHeader;
     if (h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > 32768 || std::abs(h.biHeight) > 32768 ||
         !ValidDepth(h.biBitCount) ||
-        (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)))) {
+        (h.biCompression != BI_RGB &&
+         !(h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -900,10 +958,18 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h)
         }
         slot = 0;
         break;
-    case Type::Brush: slot = 1; break;
-    case Type::Pen: slot = 2; break;
-    case Type::Font: slot = 3; break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+    case Type::Brush:
+        slot = 1;
+        break;
+    case Type::Pen:
+        slot = 2;
+        break;
+    case Type::Font:
+        slot = 3;
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
     HGDIOBJ old = d->selected[slot];
     if (ObjectPtr previous = FindLocked(old))
@@ -916,13 +982,19 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h)
 int WINAPI GetDeviceCaps(HDC, int index)
 {
     switch (index) {
-    case HORZRES: return 1920;
-    case VERTRES: return 1080;
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
+    case HORZRES:
+        return 1920;
+    case VERTRES:
+        return 1080;
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    default: return 0;
+    case LOGPIXELSY:
+        return 96;
+    default:
+        return 0;
     }
 }
 

@@ -109,8 +109,8 @@ struct State {
 };
 State &St();
 
-WindowPtr Find(HWND hwnd);        // takes the lock
-WindowPtr FindLocked(HWND hwnd);  // with the lock held
+WindowPtr Find(HWND hwnd);         // takes the lock
+WindowPtr FindLocked(HWND hwnd);   // with the lock held
 std::shared_ptr<Queue> MyQueue();  // the calling thread's queue, made on first use
 bool IsMine(const Window &w);
 
@@ -196,8 +196,8 @@ bool BitmapPixels(HBITMAP bitmap, int x, int y, int width, int height, std::vect
 // dialog base units of a template's font.
 void FaceUnits(const std::u16string &face, int pointSize, int *cx, int *cy);
 void FontUnits(HFONT font, int *cx, int *cy);  // of a font made by CreateFontIndirectW
-HFONT MakeFont(const LOGFONTW &font);           // CreateFontIndirectW without the fault plan
-HDC MakeWindowDC(HWND hwnd);                    // a counted DC for BeginPaint and GetDC
+HFONT MakeFont(const LOGFONTW &font);          // CreateFontIndirectW without the fault plan
+HDC MakeWindowDC(HWND hwnd);                   // a counted DC for BeginPaint and GetDC
 // The resource ids of an image list's images (0 for one not from a
 // resource), for Describe.
 std::vector<int> ImageListIds(HIMAGELIST list);

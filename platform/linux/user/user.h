@@ -1473,7 +1473,7 @@ STANDIN_API HFONT WINAPI CreateFontIndirectW(const LOGFONTW *lplf);
 STANDIN_API HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const void *lpBits);
 STANDIN_API HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 STANDIN_API HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, void **ppvBits,
-                                           HANDLE hSection, DWORD offset);
+                                            HANDLE hSection, DWORD offset);
 STANDIN_API UINT WINAPI GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD *prgbq);
 STANDIN_API HDC WINAPI CreateCompatibleDC(HDC hdc);
 STANDIN_API BOOL WINAPI DeleteDC(HDC hdc);
@@ -1507,7 +1507,10 @@ inline BOOL ListView_SetItem(HWND hwnd, const LVITEMW *pitem)
 {
     return (BOOL)SendMessageW(hwnd, LVM_SETITEMW, 0, (LPARAM)pitem);
 }
-inline BOOL ListView_GetItem(HWND hwnd, LVITEMW *pitem) { return (BOOL)SendMessageW(hwnd, LVM_GETITEMW, 0, (LPARAM)pitem); }
+inline BOOL ListView_GetItem(HWND hwnd, LVITEMW *pitem)
+{
+    return (BOOL)SendMessageW(hwnd, LVM_GETITEMW, 0, (LPARAM)pitem);
+}
 inline int ListView_InsertColumn(HWND hwnd, int iCol, const LVCOLUMNW *pcol)
 {
     return (int)SendMessageW(hwnd, LVM_INSERTCOLUMNW, (WPARAM)iCol, (LPARAM)pcol);
@@ -1557,7 +1560,10 @@ inline UINT ListView_GetItemState(HWND hwnd, int i, UINT mask)
 }
 // 1 when checked, 0 when unchecked, -1 (as the platform's macro gives it) when
 // the item has no check box.
-inline UINT ListView_GetCheckState(HWND hwnd, int i) { return (ListView_GetItemState(hwnd, i, LVIS_STATEIMAGEMASK) >> 12) - 1; }
+inline UINT ListView_GetCheckState(HWND hwnd, int i)
+{
+    return (ListView_GetItemState(hwnd, i, LVIS_STATEIMAGEMASK) >> 12) - 1;
+}
 inline void ListView_SetCheckState(HWND hwnd, int i, BOOL fCheck)
 {
     ListView_SetItemState(hwnd, i, INDEXTOSTATEIMAGEMASK(fCheck ? 2 : 1), LVIS_STATEIMAGEMASK);
@@ -1649,7 +1655,7 @@ inline int ListView_SubItemHitTest(HWND hwnd, LVHITTESTINFO *pinfo)
 #define LoadBitmap LoadBitmapW
 #define GetObject GetObjectW
 #define CreateFontIndirect CreateFontIndirectW
-#define CreateWindowW(cls, name, style, x, y, w, h, parent, menu, inst, param) \
+#define CreateWindowW(cls, name, style, x, y, w, h, parent, menu, inst, param)                                         \
     CreateWindowExW(0L, cls, name, style, x, y, w, h, parent, menu, inst, param)
 #define CreateDialogW(inst, tmpl, parent, proc) CreateDialogParamW(inst, tmpl, parent, proc, 0L)
 #define DialogBoxW(inst, tmpl, parent, proc) DialogBoxParamW(inst, tmpl, parent, proc, 0L)

@@ -343,12 +343,23 @@ LONG_PTR WindowLong(HWND hwnd, int index, bool set, LONG_PTR value, size_t size)
     LONG_PTR proc = reinterpret_cast<LONG_PTR>(w->proc), instance = reinterpret_cast<LONG_PTR>(w->instance);
     LONG_PTR relative = reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
     switch (index) {
-    case GWLP_ID: field = &w->id; break;
-    case GWLP_USERDATA: field = &w->userData; break;
-    case GWLP_WNDPROC: field = narrow ? nullptr : &proc; break;
-    case GWLP_HINSTANCE: field = narrow ? nullptr : &instance; break;
-    case GWLP_HWNDPARENT: field = narrow ? nullptr : &relative; break;
-    default: break;
+    case GWLP_ID:
+        field = &w->id;
+        break;
+    case GWLP_USERDATA:
+        field = &w->userData;
+        break;
+    case GWLP_WNDPROC:
+        field = narrow ? nullptr : &proc;
+        break;
+    case GWLP_HINSTANCE:
+        field = narrow ? nullptr : &instance;
+        break;
+    case GWLP_HWNDPARENT:
+        field = narrow ? nullptr : &relative;
+        break;
+    default:
+        break;
     }
     if (index >= 0) {
         LONG_PTR old = ReadExtra(*w, index, size);
@@ -729,8 +740,9 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW *wc)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    WNDCLASSEXW ex{sizeof(WNDCLASSEXW), wc->style, wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra, wc->hInstance,
-                   wc->hIcon, wc->hCursor, wc->hbrBackground, wc->lpszMenuName, wc->lpszClassName, nullptr};
+    WNDCLASSEXW ex{sizeof(WNDCLASSEXW), wc->style,        wc->lpfnWndProc,   wc->cbClsExtra,
+                   wc->cbWndExtra,      wc->hInstance,    wc->hIcon,         wc->hCursor,
+                   wc->hbrBackground,   wc->lpszMenuName, wc->lpszClassName, nullptr};
     return RegisterClassExW(&ex);
 }
 
@@ -780,8 +792,8 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
 {
     if (standin::ShouldFail("CreateWindowExW"))
         return nullptr;
-    return CreateWindowInternal(dwExStyle, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight, hWndParent,
-                                hMenu, hInstance, lpParam);
+    return CreateWindowInternal(dwExStyle, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight, hWndParent, hMenu,
+                                hInstance, lpParam);
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd)
@@ -860,11 +872,17 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd)
     const auto &c = p->children;
     auto at = std::find(c.begin(), c.end(), hWnd);
     switch (uCmd) {
-    case GW_HWNDFIRST: return c.front();
-    case GW_HWNDLAST: return c.back();
-    case GW_HWNDNEXT: return at + 1 < c.end() ? *(at + 1) : nullptr;
-    case GW_HWNDPREV: return at != c.begin() ? *(at - 1) : nullptr;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+    case GW_HWNDFIRST:
+        return c.front();
+    case GW_HWNDLAST:
+        return c.back();
+    case GW_HWNDNEXT:
+        return at + 1 < c.end() ? *(at + 1) : nullptr;
+    case GW_HWNDPREV:
+        return at != c.begin() ? *(at - 1) : nullptr;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
 }
 
@@ -928,8 +946,11 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         buffer[n] = 0;
         return LRESULT(n);
     }
-    case WM_GETTEXTLENGTH: return LRESULT(TextOf(hWnd).size());
-    case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_GETTEXTLENGTH:
+        return LRESULT(TextOf(hWnd).size());
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(hWnd, &ps);
@@ -982,16 +1003,21 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
             SendMessageW(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
         return 0;
     }
-    case WM_NOTIFYFORMAT: return NFR_UNICODE;
+    case WM_NOTIFYFORMAT:
+        return NFR_UNICODE;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE)
             SendMessageW(hWnd, WM_CLOSE, 0, 0);
         return 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
-LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) { return WindowLong(hWnd, nIndex, false, 0, sizeof(LONG_PTR)); }
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex)
+{
+    return WindowLong(hWnd, nIndex, false, 0, sizeof(LONG_PTR));
+}
 LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong)
 {
     return WindowLong(hWnd, nIndex, true, dwNewLong, sizeof(LONG_PTR));
@@ -1371,25 +1397,37 @@ BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint)
 int WINAPI GetSystemMetrics(int nIndex)
 {
     switch (nIndex) {
-    case SM_CXSCREEN: return 1920;
-    case SM_CYSCREEN: return 1080;
+    case SM_CXSCREEN:
+        return 1920;
+    case SM_CYSCREEN:
+        return 1080;
     case SM_CXVSCROLL:
-    case SM_CYHSCROLL: return 17;
-    case SM_CYCAPTION: return 23;
+    case SM_CYHSCROLL:
+        return 17;
+    case SM_CYCAPTION:
+        return 23;
     case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
+    case SM_CYBORDER:
+        return 1;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return 3;
+    case SM_CYDLGFRAME:
+        return 3;
     case SM_CXFRAME:
-    case SM_CYFRAME: return 8;
+    case SM_CYFRAME:
+        return 8;
     case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
+    case SM_CYEDGE:
+        return 2;
     case SM_CXICON:
-    case SM_CYICON: return 32;
+    case SM_CYICON:
+        return 32;
     case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CMONITORS: return 1;
-    default: return 0;
+    case SM_CYSMICON:
+        return 16;
+    case SM_CMONITORS:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -1401,18 +1439,28 @@ DWORD WINAPI GetSysColor(int nIndex)
     case COLOR_HIGHLIGHTTEXT:
     case COLOR_BTNHIGHLIGHT:
     case COLOR_MENU:
-    case COLOR_INFOBK: return RGB(255, 255, 255);
+    case COLOR_INFOBK:
+        return RGB(255, 255, 255);
     case COLOR_BTNFACE:
-    case COLOR_MENUBAR: return RGB(240, 240, 240);
-    case COLOR_BTNSHADOW: return RGB(160, 160, 160);
-    case COLOR_3DDKSHADOW: return RGB(105, 105, 105);
-    case COLOR_3DLIGHT: return RGB(227, 227, 227);
-    case COLOR_GRAYTEXT: return RGB(109, 109, 109);
+    case COLOR_MENUBAR:
+        return RGB(240, 240, 240);
+    case COLOR_BTNSHADOW:
+        return RGB(160, 160, 160);
+    case COLOR_3DDKSHADOW:
+        return RGB(105, 105, 105);
+    case COLOR_3DLIGHT:
+        return RGB(227, 227, 227);
+    case COLOR_GRAYTEXT:
+        return RGB(109, 109, 109);
     case COLOR_HIGHLIGHT:
-    case COLOR_HOTLIGHT: return RGB(0, 120, 215);
-    case COLOR_ACTIVECAPTION: return RGB(153, 180, 209);
-    case COLOR_APPWORKSPACE: return RGB(171, 171, 171);
-    default: return RGB(0, 0, 0);
+    case COLOR_HOTLIGHT:
+        return RGB(0, 120, 215);
+    case COLOR_ACTIVECAPTION:
+        return RGB(153, 180, 209);
+    case COLOR_APPWORKSPACE:
+        return RGB(171, 171, 171);
+    default:
+        return RGB(0, 0, 0);
     }
 }
 

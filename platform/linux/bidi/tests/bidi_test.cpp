@@ -116,8 +116,7 @@ TEST_F(BidiTest, ClassesServeTheirInterfacesInThePlatformsSlotOrder)
     EXPECT_EQ(spl->QueryInterface(IID_IBidiRequest, &other), E_NOINTERFACE);
     EXPECT_EQ(other, nullptr);
     EXPECT_EQ(request->QueryInterface(IID_IBidiSpl, &other), E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, &other),
-              E_NOINTERFACE);
+    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, &other), E_NOINTERFACE);
     EXPECT_EQ(CoCreateInstance(CLSID_BidiRequestContainer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &other),
               REGDB_E_CLASSNOTREG);
 
@@ -154,7 +153,9 @@ TEST_F(BidiTest, SampleFalconPrintersReportTheirRibbons)
     struct Case {
         const char16_t *printer;
         BYTE type, width;
-    } cases[] = {{u"FalconBT", 1, 24}, {u"FalconBT (2)", 0, 36}, {u"FalconBT (12 mm)", 2, 12},
+    } cases[] = {{u"FalconBT", 1, 24},
+                 {u"FalconBT (2)", 0, 36},
+                 {u"FalconBT (12 mm)", 2, 12},
                  {u"FalconBT (lower-case file)", 1, 9}};
     for (const Case &c : cases) {
         ASSERT_EQ(Ask(c.printer), S_OK);
@@ -306,9 +307,9 @@ TEST_F(BidiTest, FaultsFailTheCallsThatMakeSomething)
                                reinterpret_cast<void **>(&request)),
               E_OUTOFMEMORY);
     EXPECT_EQ(request, nullptr);
-    ASSERT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
-                               reinterpret_cast<void **>(&spl)),
-              S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl, reinterpret_cast<void **>(&spl)),
+        S_OK);
     standin::FailNext("CoCreateInstance(BidiSpl)", 1, E_ACCESSDENIED);
     EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
                                reinterpret_cast<void **>(&object)),

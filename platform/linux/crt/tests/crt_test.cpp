@@ -234,7 +234,11 @@ TEST_F(CrtCodePages, MultiByteToWideCharSizeProtocol)
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, buffer, 8), 8);
     EXPECT_EQ(std::u16string(buffer), u"caf\u00e9 \U0001F600");
 
-    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xff" "b", 3, buffer, 8), 3);
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0,
+                                  "a\xff"
+                                  "b",
+                                  3, buffer, 8),
+              3);
     EXPECT_EQ(buffer[1], 0xFFFD);
     SetLastError(kMagicDead);
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xff", 2, buffer, 8), 0);

@@ -147,7 +147,6 @@ protected:
 
     Ptr<IXMLDOMDocument2> doc;
     Ptr<IMXNamespaceManager> ns;
-
 };
 
 size_t Count(const std::u16string &text, const std::u16string &what)
@@ -688,7 +687,8 @@ TEST_F(MsxmlTest, FaultInjection)
     Root(root);
     Ptr<IXMLDOMNode> node;
     standin::FailNext("IXMLDOMDocument::createNode", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY), doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"x"), Bstr(u""), &node));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY),
+              doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"x"), Bstr(u""), &node));
     EXPECT_EQ(nullptr, node.p);
     ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"x"), Bstr(u""), &node));
     standin::FailNext("IXMLDOMNode::appendChild");
@@ -708,8 +708,8 @@ TEST_F(MsxmlTest, DocumentsOnEightThreads)
         threads.emplace_back([t, &good, folder] {
             for (int round = 0; round < 20; ++round) {
                 IXMLDOMDocument2 *d = nullptr;
-                if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER,
-                                            msxml6::IID_Document2, reinterpret_cast<void **>(&d))))
+                if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
+                                            reinterpret_cast<void **>(&d))))
                     return;
                 BSTR text = SysAllocString(kTicket);
                 VARIANT_BOOL ok = VARIANT_FALSE;

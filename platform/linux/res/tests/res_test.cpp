@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace {
 
 constexpr DWORD kSentinel = 0xDEADBEEF;
@@ -25,33 +24,37 @@ const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30,
 
 class ResTest : public standin_testing::LeakCheckTest {
 protected:
-    static void SetUpTestSuite() {
-        module_ = RegisterPluginResources();
-    }
+    static void SetUpTestSuite() { module_ = RegisterPluginResources(); }
     static void TearDownTestSuite() { standin::UnregisterModule(module_); }
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_NE(module_, nullptr);
         LeakCheckTest::SetUp();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         SetThreadUILanguage(0);  // follow the user's language again
         unsetenv("STANDIN_UI_LANGUAGE");
         LeakCheckTest::TearDown();
     }
 
-    static std::u16string Load(UINT id, HINSTANCE module = module_) {
+    static std::u16string Load(UINT id, HINSTANCE module = module_)
+    {
         WCHAR buffer[260];
         int n = LoadStringW(module, id, buffer, 260);
         return std::u16string(buffer, size_t(n > 0 ? n : 0));
     }
     // The string in exactly one language, read through the block resource,
     // so that a language that is missing is not hidden by the fallback.
-    static std::u16string Exact(LANGID lang, UINT id) {
+    static std::u16string Exact(LANGID lang, UINT id)
+    {
         HRSRC block = FindResourceExW(module_, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), lang);
-        if (!block) return u"<no block>";
+        if (!block)
+            return u"<no block>";
         auto *p = static_cast<const WCHAR *>(LockResource(LoadResource(module_, block)));
         const WCHAR *end = p + SizeofResource(module_, block) / 2;
-        for (UINT i = 0; i < id % 16 && p < end; ++i) p += 1 + *p;
+        for (UINT i = 0; i < id % 16 && p < end; ++i)
+            p += 1 + *p;
         return p < end ? std::u16string(p + 1, *p) : u"<bad block>";
     }
 
@@ -59,17 +62,31 @@ protected:
 };
 HINSTANCE ResTest::module_ = nullptr;
 
-TEST_F(ResTest, EnglishTextsAreTheQuotedOnes) {
-    const std::pair<UINT, const char16_t *> quoted[] = {
-        {11, u"Label"}, {12, u"Are you sure to delete this form?"}, {13, u"Printable Height: "},
-        {14, u"Invalid margin value: beyond the valid paper range."}, {15, u"Ver:Build_"}, {17, u"About"},
-        {18, u"Standard"}, {19, u"High Quality"}, {20, u"High Resolution"}, {21, u"High Speed"},
-        {28, u"Printer Name"}, {29, u"Set Width"}, {30, u"Current Width"}, {31, u"Ribbon Type"},
-        {32, u"Port Name"}, {33, u"Comments"}, {34, u" - Distributed Printing Settings"}};
-    for (auto &[id, text] : quoted) EXPECT_EQ(Exact(0x0409, id), text) << "id " << id;
+TEST_F(ResTest, EnglishTextsAreTheQuotedOnes)
+{
+    const std::pair<UINT, const char16_t *> quoted[] = {{11, u"Label"},
+                                                        {12, u"Are you sure to delete this form?"},
+                                                        {13, u"Printable Height: "},
+                                                        {14, u"Invalid margin value: beyond the valid paper range."},
+                                                        {15, u"Ver:Build_"},
+                                                        {17, u"About"},
+                                                        {18, u"Standard"},
+                                                        {19, u"High Quality"},
+                                                        {20, u"High Resolution"},
+                                                        {21, u"High Speed"},
+                                                        {28, u"Printer Name"},
+                                                        {29, u"Set Width"},
+                                                        {30, u"Current Width"},
+                                                        {31, u"Ribbon Type"},
+                                                        {32, u"Port Name"},
+                                                        {33, u"Comments"},
+                                                        {34, u" - Distributed Printing Settings"}};
+    for (auto &[id, text] : quoted)
+        EXPECT_EQ(Exact(0x0409, id), text) << "id " << id;
 }
 
-TEST_F(ResTest, EveryLanguageHasEveryText) {
+TEST_F(ResTest, EveryLanguageHasEveryText)
+{
     WORD langs[32];
     ASSERT_EQ(standin::ResourceLanguages(module_, RT_STRING, MAKEINTRESOURCEW(2), langs, 32), 17u);
     for (LANGID lang : kLanguages) {
@@ -93,23 +110,26 @@ TEST_F(ResTest, EveryLanguageHasEveryText) {
     }
 }
 
-TEST_F(ResTest, NumbersAreTheSameInEveryLanguage) {
+TEST_F(ResTest, NumbersAreTheSameInEveryLanguage)
+{
     for (LANGID lang : kLanguages) {
         for (UINT id = IDS_NUMBER_FIRST; id <= IDS_SMALL_NUMBER_LAST; ++id) {
             std::string n = std::to_string(int(id) - (id <= IDS_NUMBER_LAST ? IDS_NUMBER_BASE : IDS_SMALL_NUMBER_BASE));
-            ASSERT_EQ(Exact(lang, id), std::u16string(n.begin(), n.end())) << std::hex << lang << std::dec << " id " << id;
+            ASSERT_EQ(Exact(lang, id), std::u16string(n.begin(), n.end()))
+                << std::hex << lang << std::dec << " id " << id;
         }
     }
     SetThreadUILanguage(0x0804);
     EXPECT_EQ(Load(300) + Load(555) + Load(655) + Load(656) + Load(666), u"-100155255010");
 }
 
-TEST_F(ResTest, LanguageFollowsTheThread) {
+TEST_F(ResTest, LanguageFollowsTheThread)
+{
     // en-AU and es-MX find another form of their language; zh-SG reads
     // Simplified and zh-HK Traditional; Afrikaans is not there at all.
-    const std::pair<LANGID, std::u16string> cases[] = {
-        {0x0409, u"About"}, {0x0804, u"关于"}, {0x0404, u"關於"}, {0x0C09, u"About"}, {0x1004, u"关于"},
-        {0x0C04, u"關於"}, {0x080A, u"Acerca de"}, {0x0816, u"Sobre"}, {0x0436, u"About"}};
+    const std::pair<LANGID, std::u16string> cases[] = {{0x0409, u"About"},     {0x0804, u"关于"},  {0x0404, u"關於"},
+                                                       {0x0C09, u"About"},     {0x1004, u"关于"},  {0x0C04, u"關於"},
+                                                       {0x080A, u"Acerca de"}, {0x0816, u"Sobre"}, {0x0436, u"About"}};
     for (auto &[lang, text] : cases) {
         SetThreadUILanguage(lang);
         EXPECT_EQ(Load(IDS_ABOUT), text) << std::hex << lang;
@@ -120,7 +140,8 @@ TEST_F(ResTest, LanguageFollowsTheThread) {
     EXPECT_EQ(Load(IDS_ABOUT), u"À propos");
 }
 
-TEST_F(ResTest, LoadStringWBufferProtocol) {
+TEST_F(ResTest, LoadStringWBufferProtocol)
+{
     SetThreadUILanguage(0x0409);
     WCHAR buffer[8];
     std::fill(buffer, buffer + 8, u'#');
@@ -152,7 +173,8 @@ TEST_F(ResTest, LoadStringWBufferProtocol) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(ResTest, LoadStringAGivesUtf8CutAtCharacters) {
+TEST_F(ResTest, LoadStringAGivesUtf8CutAtCharacters)
+{
     SetThreadUILanguage(0x0804);
     char buffer[16];
     EXPECT_EQ(LoadStringA(module_, IDS_ABOUT, buffer, 16), 6);
@@ -166,7 +188,8 @@ TEST_F(ResTest, LoadStringAGivesUtf8CutAtCharacters) {
     EXPECT_STREQ(buffer, "Printable Heigh");
 }
 
-TEST_F(ResTest, FaultsAndLookupErrors) {
+TEST_F(ResTest, FaultsAndLookupErrors)
+{
     WCHAR buffer[8] = u"#";
     standin::FailNext("LoadStringW", 1, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(LoadStringW(module_, IDS_ABOUT, buffer, 8), 0);
@@ -205,15 +228,30 @@ struct Image {
     std::vector<size_t> ends;  // where the image may end: after each record, with or without padding
 
     Image() : bytes{0, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0}, ends{32} { bytes.resize(32); }
-    void Put16(unsigned v) { bytes.insert(bytes.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)}); }
-    void Put32(size_t at, unsigned v) { for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i)); }
-    void PutId(const std::u16string &id) {
-        if (id[0] == u'#') { Put16(0xFFFF); Put16(unsigned(std::stoi(std::string(id.begin() + 1, id.end())))); return; }
-        for (char16_t c : id) Put16(c);
+    void Put16(unsigned v)
+    {
+        bytes.insert(bytes.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)});
+    }
+    void Put32(size_t at, unsigned v)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    }
+    void PutId(const std::u16string &id)
+    {
+        if (id[0] == u'#') {
+            Put16(0xFFFF);
+            Put16(unsigned(std::stoi(std::string(id.begin() + 1, id.end()))));
+            return;
+        }
+        for (char16_t c : id)
+            Put16(c);
         Put16(0);
     }
     // Returns the record's offset.
-    size_t Add(const std::u16string &type, const std::u16string &name, WORD lang, const std::vector<unsigned char> &data) {
+    size_t Add(const std::u16string &type, const std::u16string &name, WORD lang,
+               const std::vector<unsigned char> &data)
+    {
         size_t at = bytes.size();
         bytes.resize(at + 8);
         PutId(type), PutId(name);
@@ -222,22 +260,26 @@ struct Image {
         bytes[bytes.size() - 10] = LOBYTE(lang), bytes[bytes.size() - 9] = static_cast<unsigned char>(lang >> 8);
         Put32(at, unsigned(data.size())), Put32(at + 4, unsigned(bytes.size() - at));
         bytes.insert(bytes.end(), data.begin(), data.end());
-        for (size_t end = bytes.size(); end <= ((bytes.size() + 3) & ~size_t(3)); ++end) ends.push_back(end);
+        for (size_t end = bytes.size(); end <= ((bytes.size() + 3) & ~size_t(3)); ++end)
+            ends.push_back(end);
         bytes.resize((bytes.size() + 3) & ~size_t(3));
         return at;
     }
-    static std::vector<unsigned char> Strings(UINT index, const std::u16string &text) {
+    static std::vector<unsigned char> Strings(UINT index, const std::u16string &text)
+    {
         std::vector<unsigned char> block;
         for (UINT i = 0; i < 16; ++i) {
             std::u16string s = i == index ? text : u"";
             block.insert(block.end(), {static_cast<unsigned char>(s.size()), 0});
-            for (char16_t c : s) block.insert(block.end(), {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8)});
+            for (char16_t c : s)
+                block.insert(block.end(), {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8)});
         }
         return block;
     }
 };
 
-Image Sample() {
+Image Sample()
+{
     Image image;
     image.Add(u"#6", u"#2", 0x0405, Image::Strings(1, u"O aplikaci"));
     image.Add(u"#6", u"#2", 0x0411, Image::Strings(1, u"バージョン情報"));
@@ -247,7 +289,8 @@ Image Sample() {
 
 using ResImageTest = standin_testing::LeakCheckTest;
 
-TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment) {
+TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment)
+{
     Image image = Sample();
     std::vector<unsigned char> shifted(image.bytes.size() + 1);
     std::copy(image.bytes.begin(), image.bytes.end(), shifted.begin() + 1);
@@ -279,11 +322,13 @@ TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment) {
     EXPECT_EQ(GetModuleFileNameW(modules[0], name, 8), 8u);
     EXPECT_EQ(std::u16string(name), u"/opt/or");
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
-    for (HINSTANCE m : modules) standin::UnregisterModule(m);
+    for (HINSTANCE m : modules)
+        standin::UnregisterModule(m);
     EXPECT_EQ(GetModuleHandleW(u"sample.dll"), nullptr);
 }
 
-TEST_F(ResImageTest, TruncatedImagesAreRejected) {
+TEST_F(ResImageTest, TruncatedImagesAreRejected)
+{
     // Every prefix is read from a block of exactly its size, so that a read
     // past the end shows under AddressSanitizer.
     Image image = Sample();
@@ -292,11 +337,13 @@ TEST_F(ResImageTest, TruncatedImagesAreRejected) {
         HINSTANCE m = standin::RegisterModule(prefix.data(), size, "prefix.dll");
         bool boundary = std::find(image.ends.begin(), image.ends.end(), size) != image.ends.end();
         EXPECT_EQ(m != nullptr, boundary) << size;
-        if (m) standin::UnregisterModule(m);
+        if (m)
+            standin::UnregisterModule(m);
     }
 }
 
-TEST_F(ResImageTest, MalformedImagesAreRejected) {
+TEST_F(ResImageTest, MalformedImagesAreRejected)
+{
     Image base;
     size_t strings = base.Add(u"#6", u"#2", 0x0409, Image::Strings(1, u"About"));
     size_t named = base.Add(u"PNG", u"LOGO", 0x0409, {1, 2, 3});
@@ -311,7 +358,10 @@ TEST_F(ResImageTest, MalformedImagesAreRejected) {
         {"string runs past its block", [&](Image &i) { i.bytes[strings + 32 + 2] = 200; }},
         {"string block 0", [&](Image &i) { i.bytes[strings + 14] = 0; }},
         {"the same resource twice", [](Image &i) { i.Add(u"#6", u"#2", 0x0409, Image::Strings(1, u"Again")); }},
-        {"trailing bytes", [](Image &i) { i.bytes.insert(i.bytes.end(), {0, 0, 0, 0}); }},
+        {"trailing bytes",
+         [](Image &i) {
+             i.bytes.insert(i.bytes.end(), {0, 0, 0, 0});
+         }},
     };
     ASSERT_NE(standin::RegisterModule(base.bytes.data(), base.bytes.size(), "base.dll"), nullptr);
     standin::UnregisterModule(GetModuleHandleW(u"base.dll"));
@@ -324,7 +374,8 @@ TEST_F(ResImageTest, MalformedImagesAreRejected) {
     }
 }
 
-TEST_F(ResImageTest, RegistrationIsThreadSafe) {
+TEST_F(ResImageTest, RegistrationIsThreadSafe)
+{
     Image image = Sample();
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
@@ -336,7 +387,8 @@ TEST_F(ResImageTest, RegistrationIsThreadSafe) {
                 standin::UnregisterModule(m);
             }
         });
-    for (auto &t : threads) t.join();
+    for (auto &t : threads)
+        t.join();
 }
 
 }  // namespace

@@ -48,10 +48,7 @@ bool Offers(const Papers &papers, const std::u16string &name)
     return std::find(papers.names.begin(), papers.names.end(), name) != papers.names.end();
 }
 
-FORM_INFO_1W Label(const char16_t *name, LONG cx, LONG cy)
-{
-    return {FORM_USER, W(name), {cx, cy}, {0, 0, cx, cy}};
-}
+FORM_INFO_1W Label(const char16_t *name, LONG cx, LONG cy) { return {FORM_USER, W(name), {cx, cy}, {0, 0, cx, cy}}; }
 
 }  // namespace
 
@@ -250,10 +247,10 @@ TEST_F(SpoolerTest, GetPrinterDriverReportsTheVersion)
     Printer p(u"FalconBT (2)", PRINTER_ACCESS_USE);
     DWORD needed = 0;
     EXPECT_FAILS_WITH(GetPrinterDriverW(p.get(), nullptr, 2, nullptr, 0, &needed), ERROR_INVALID_LEVEL);
-    EXPECT_FAILS_WITH(GetPrinterDriverW(p.get(), W(u"Windows 4.0"), 8, nullptr, 0, &needed),
-                      ERROR_INVALID_ENVIRONMENT);
+    EXPECT_FAILS_WITH(GetPrinterDriverW(p.get(), W(u"Windows 4.0"), 8, nullptr, 0, &needed), ERROR_INVALID_ENVIRONMENT);
 
-    Reply reply = Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterDriverW(p.get(), nullptr, 8, b, cb, n); });
+    Reply reply =
+        Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterDriverW(p.get(), nullptr, 8, b, cb, n); });
     auto *info = reinterpret_cast<const DRIVER_INFO_8W *>(reply.data());
     EXPECT_EQ(info->cVersion, 3u);
     EXPECT_EQ(Str(info->pName), u"FalconBT");
@@ -265,7 +262,8 @@ TEST_F(SpoolerTest, GetPrinterDriverReportsTheVersion)
         list += std::u16string(list).size() + 1;
     EXPECT_TRUE(reply.Inside(list));
 
-    Reply three = Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterDriverW(p.get(), nullptr, 3, b, cb, n); });
+    Reply three =
+        Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterDriverW(p.get(), nullptr, 3, b, cb, n); });
     EXPECT_EQ(Str(reinterpret_cast<const DRIVER_INFO_3W *>(three.data())->pName), u"FalconBT");
     EXPECT_LT(three.size, reply.size);
 
@@ -375,7 +373,8 @@ TEST_F(SpoolerTest, GetFormPacksAndComparesNamesWithoutCase)
     EXPECT_FAILS_WITH(GetFormW(p.get(), W(u"18 x 100"), 1, nullptr, 0, &needed), ERROR_INVALID_FORM_NAME);
     EXPECT_FAILS_WITH(GetFormW(p.get(), W(u"A4"), 2, nullptr, 0, &needed), ERROR_INVALID_LEVEL);
 
-    Reply reply = Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetFormW(p.get(), W(u"18 X 100MM"), 1, b, cb, n); });
+    Reply reply =
+        Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetFormW(p.get(), W(u"18 X 100MM"), 1, b, cb, n); });
     auto *form = reinterpret_cast<const FORM_INFO_1W *>(reply.data());
     EXPECT_TRUE(reply.Inside(form->pName));
     EXPECT_EQ(Str(form->pName), u"18 x 100mm");
@@ -384,7 +383,8 @@ TEST_F(SpoolerTest, GetFormPacksAndComparesNamesWithoutCase)
     EXPECT_EQ(form->Size.cy, 100000);
 
     // One blank apart is another form.
-    Reply spaced = Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetFormW(p.get(), W(u"18 x 100 mm"), 1, b, cb, n); });
+    Reply spaced =
+        Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetFormW(p.get(), W(u"18 x 100 mm"), 1, b, cb, n); });
     EXPECT_EQ(Str(reinterpret_cast<const FORM_INFO_1W *>(spaced.data())->pName), u"18 x 100 mm");
     EXPECT_EQ(reinterpret_cast<const FORM_INFO_1W *>(spaced.data())->Flags, DWORD(FORM_USER));
 }
@@ -417,7 +417,8 @@ TEST_F(SpoolerTest, FormStoreRules)
     EXPECT_FAILS_WITH(SetFormW(other.get(), W(u"A4"), 1, bytes(longer)), ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(SetFormW(other.get(), W(u"12 X 33MM"), 1, bytes(longer)));
     std::vector<sp::FormConfig> forms = sp::Forms();
-    auto found = std::find_if(forms.begin(), forms.end(), [](const sp::FormConfig &f) { return f.name == u"12 x 33mm"; });
+    auto found =
+        std::find_if(forms.begin(), forms.end(), [](const sp::FormConfig &f) { return f.name == u"12 x 33mm"; });
     ASSERT_NE(found, forms.end());
     EXPECT_EQ(found->size.cy, 50000);
     EXPECT_EQ(found->flags, DWORD(FORM_USER));
@@ -453,7 +454,8 @@ TEST_F(SpoolerTest, PapersFollowTheModelsWidths)
     // Each number is the form's own, paired by index with its name.
     std::vector<sp::FormConfig> forms = sp::Forms();
     for (size_t i = 0; i < falcon.names.size(); ++i) {
-        auto form = std::find_if(forms.begin(), forms.end(), [&](const sp::FormConfig &f) { return f.name == falcon.names[i]; });
+        auto form = std::find_if(forms.begin(), forms.end(),
+                                 [&](const sp::FormConfig &f) { return f.name == falcon.names[i]; });
         ASSERT_NE(form, forms.end());
         EXPECT_EQ(falcon.numbers[i], form->paper);
     }
@@ -478,8 +480,8 @@ TEST_F(SpoolerTest, ADriverNamingManyPapersOffersEachOnce)
 {
     sp::DriverConfig driver = sp::ModelDriver(u"Wren");
     driver.name = u"Wren Many";
-    driver.papers = {u"A4",        u"letter",   u"15 X 50MM", u"No such form", u"A5",       u"Legal",
-                     u"50 x 70mm", u"a4",       u"9 x 40mm",  u"12 x 80mm",    u"LETTER"};
+    driver.papers = {u"A4",        u"letter", u"15 X 50MM", u"No such form", u"A5",    u"Legal",
+                     u"50 x 70mm", u"a4",     u"9 x 40mm",  u"12 x 80mm",    u"LETTER"};
     ASSERT_TRUE(sp::AddDriver(driver));
     sp::PrinterConfig printer;
     ASSERT_TRUE(sp::GetPrinter(u"Wren", printer));
@@ -488,8 +490,8 @@ TEST_F(SpoolerTest, ADriverNamingManyPapersOffersEachOnce)
     ASSERT_TRUE(sp::AddPrinter(printer));
 
     Papers many = PapersOf(u"Wren Many");
-    const std::vector<std::u16string> own = {u"A4",        u"Letter",   u"15 x 50mm", u"A5",
-                                             u"Legal",     u"50 x 70mm", u"9 x 40mm",  u"12 x 80mm"};
+    const std::vector<std::u16string> own = {u"A4",    u"Letter",    u"15 x 50mm", u"A5",
+                                             u"Legal", u"50 x 70mm", u"9 x 40mm",  u"12 x 80mm"};
     ASSERT_GT(many.names.size(), own.size());
     EXPECT_EQ(std::vector<std::u16string>(many.names.begin(), many.names.begin() + own.size()), own);
     std::vector<std::u16string> rest(many.names.begin() + own.size(), many.names.end());
@@ -557,7 +559,8 @@ TEST_F(SpoolerTest, EveryCallCanBeMadeToFail)
         {"OpenPrinterW", [&] { return !OpenPrinterW(W(u"FalconBT"), &opened, nullptr); }},
         {"GetPrinterW", [&] { return !GetPrinterW(p.get(), 2, buf, sizeof buf, &needed); }},
         {"SetPrinterW", [&] { return !SetPrinterW(p.get(), 2, buf, 0); }},
-        {"EnumPrintersW", [&] { return !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buf, sizeof buf, &needed, &count); }},
+        {"EnumPrintersW",
+         [&] { return !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buf, sizeof buf, &needed, &count); }},
         {"GetPrinterDriverW", [&] { return !GetPrinterDriverW(p.get(), nullptr, 8, buf, sizeof buf, &needed); }},
         {"GetPrinterDataW",
          [&] { return GetPrinterDataW(p.get(), W(u"OrvoPrinterData"), nullptr, buf, 116, &needed) == 0x4321; }},
@@ -571,7 +574,8 @@ TEST_F(SpoolerTest, EveryCallCanBeMadeToFail)
         {"AddFormW", [&] { return !AddFormW(p.get(), 1, reinterpret_cast<LPBYTE>(&form)); }},
         {"SetFormW", [&] { return !SetFormW(p.get(), W(u"12 x 11mm"), 1, reinterpret_cast<LPBYTE>(&form)); }},
         {"DeleteFormW", [&] { return !DeleteFormW(p.get(), W(u"12 x 11mm")); }},
-        {"DeviceCapabilitiesW", [&] { return DeviceCapabilitiesW(u"FalconBT", nullptr, DC_PAPERS, nullptr, nullptr) == -1; }},
+        {"DeviceCapabilitiesW",
+         [&] { return DeviceCapabilitiesW(u"FalconBT", nullptr, DC_PAPERS, nullptr, nullptr) == -1; }},
     };
     // GetPrinterW runs before SetPrinterW and leaves a PRINTER_INFO_2 in buf.
     for (const Case &c : cases) {

@@ -64,8 +64,9 @@ protected:
 
 TEST_F(StateTest, SampleHasEveryModel)
 {
-    const char16_t *models[] = {u"KestrelBT", u"KestrelBT PRO", u"MerlinBT", u"Osprey", u"Heron",         u"HeronBT PRO",
-                                u"Plover",    u"Wren",          u"Robin",    u"FalconBT", u"Condor Printer"};
+    const char16_t *models[] = {u"KestrelBT", u"KestrelBT PRO", u"MerlinBT",      u"Osprey",
+                                u"Heron",     u"HeronBT PRO",   u"Plover",        u"Wren",
+                                u"Robin",     u"FalconBT",      u"Condor Printer"};
     for (const char16_t *model : models) {
         sp::PrinterConfig printer;
         ASSERT_TRUE(sp::GetPrinter(model, printer)) << U8(model);

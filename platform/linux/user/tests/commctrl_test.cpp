@@ -379,8 +379,8 @@ TEST_F(CommctrlTest, UpDownDeltaPosCanBeRefusedAndTheBuddyShowsThePosition)
     EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {2, 1}}));
     EXPECT_EQ(SendMessageW(spin, UDM_GETPOS32, 0, 0), 2);
     EXPECT_EQ(standin::ui::Text(edit), u"2");
-    EXPECT_EQ(Codes(WM_VSCROLL), (std::vector<UINT>{SB_THUMBPOSITION, SB_ENDSCROLL, SB_THUMBPOSITION, SB_ENDSCROLL,
-                                                    SB_ENDSCROLL}));
+    EXPECT_EQ(Codes(WM_VSCROLL),
+              (std::vector<UINT>{SB_THUMBPOSITION, SB_ENDSCROLL, SB_THUMBPOSITION, SB_ENDSCROLL, SB_ENDSCROLL}));
     Rec().handler = nullptr;
 
     // The buddy's text is read back, thousands separators and all.

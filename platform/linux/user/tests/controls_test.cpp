@@ -100,8 +100,8 @@ TEST_F(ControlsTest, OnlyTheUsersChoiceSendsSelChange)
         return FALSE;
     };
     EXPECT_TRUE(ChooseText(dlg, 10, u"B"));
-    EXPECT_EQ(Codes(WM_COMMAND), (std::vector<UINT>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP,
-                                                    CBN_SELCHANGE}));
+    EXPECT_EQ(Codes(WM_COMMAND),
+              (std::vector<UINT>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
     EXPECT_EQ(standin::ui::Text(combo), u"B");
     EXPECT_FALSE(ChooseText(dlg, 10, u"b")) << "exactly this text";
     EXPECT_FALSE(Choose(dlg, 10, 3));
@@ -238,7 +238,7 @@ TEST_F(ControlsTest, GetDlgItemIntAllowsBlanksOnly)
         UINT value;
     } cases[] = {
         {u" 42 ", FALSE, TRUE, 42}, {u"-7", TRUE, TRUE, UINT(-7)}, {u"-7", FALSE, FALSE, 0},
-        {u"12a", TRUE, FALSE, 0},   {u"", TRUE, FALSE, 0},          {u"4294967296", FALSE, FALSE, 0},
+        {u"12a", TRUE, FALSE, 0},   {u"", TRUE, FALSE, 0},         {u"4294967296", FALSE, FALSE, 0},
     };
     for (const Case &c : cases) {
         SetDlgItemTextW(dlg, 20, c.text);

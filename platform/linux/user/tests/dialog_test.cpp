@@ -51,7 +51,7 @@ std::vector<TemplateItem> ReadItems(int templateId, WORD language, bool *present
     pos = 12;  // version, signature, help id, extended style
     DWORD style = u32();
     int count = u16();
-    pos += 8;  // x, y, cx, cy
+    pos += 8;                // x, y, cx, cy
     skip(), skip(), skip();  // menu, class, title
     if (style & DS_SETFONT) {
         pos += 6;  // point size, weight, italic, charset
@@ -84,7 +84,7 @@ protected:
     std::unique_ptr<Template> sheetTemplate_;
 };
 
-const int kTemplates[] = {IDD_ABOUT,        IDD_PAPER_STOCK,           IDD_PAGE_SETUP,   IDD_GRAPHICS, IDD_OTHER,
+const int kTemplates[] = {IDD_ABOUT,         IDD_PAPER_STOCK,          IDD_PAGE_SETUP,   IDD_GRAPHICS,    IDD_OTHER,
                           IDD_PAGE_SETUP_EX, IDD_DISTRIBUTED_PRINTING, IDD_RIBBON_WIDTH, IDD_RIBBON_QUERY};
 
 TEST_F(DialogTest, EveryTemplateBuildsInSeveralLanguagesWithCoherentGeometry)
@@ -93,11 +93,13 @@ TEST_F(DialogTest, EveryTemplateBuildsInSeveralLanguagesWithCoherentGeometry)
     // the CJK languages as in the Latin ones.
     const std::pair<WORD, std::pair<int, int>> languages[] = {
         {0x0409, {6, 13}}, {0x0407, {6, 13}}, {0x0804, {6, 13}}, {0x0411, {6, 13}}};
-    const std::map<std::pair<int, int>, int> pictures = {
-        {{IDD_PAGE_SETUP, IDC_DIRECTION_PICTURE}, IDB_LANDSCAPE}, {{IDD_PAGE_SETUP, IDC_OPTION_PICTURE}, IDB_OPTION_NONE},
-        {{IDD_PAGE_SETUP_EX, IDC_DIRECTION_PICTURE}, IDB_PORTRAIT}, {{IDD_PAGE_SETUP_EX, IDC_OPTION_PICTURE}, IDB_OPTION_HALFCUT},
-        {{IDD_GRAPHICS, IDC_SAMPLE_PICTURE}, IDB_SAMPLE_ORIGINAL}, {{IDD_GRAPHICS, IDC_EFFECT_PICTURE}, IDB_EFFECT_SAMPLE},
-        {{IDD_GRAPHICS, IDC_RENDERING_PICTURE}, 0}};
+    const std::map<std::pair<int, int>, int> pictures = {{{IDD_PAGE_SETUP, IDC_DIRECTION_PICTURE}, IDB_LANDSCAPE},
+                                                         {{IDD_PAGE_SETUP, IDC_OPTION_PICTURE}, IDB_OPTION_NONE},
+                                                         {{IDD_PAGE_SETUP_EX, IDC_DIRECTION_PICTURE}, IDB_PORTRAIT},
+                                                         {{IDD_PAGE_SETUP_EX, IDC_OPTION_PICTURE}, IDB_OPTION_HALFCUT},
+                                                         {{IDD_GRAPHICS, IDC_SAMPLE_PICTURE}, IDB_SAMPLE_ORIGINAL},
+                                                         {{IDD_GRAPHICS, IDC_EFFECT_PICTURE}, IDB_EFFECT_SAMPLE},
+                                                         {{IDD_GRAPHICS, IDC_RENDERING_PICTURE}, 0}};
     int built = 0;
     HWND sheet = Sheet();
     for (auto &[language, units] : languages) {
@@ -333,8 +335,7 @@ TEST_F(DialogTest, AWorkerTalksToAListUnderAModalDialogAndEndsIt)
             range = int(SendDlgItemMessageW(h, IDC_RIBBON_PROGRESS, PBM_GETPOS, 0, 0));
         return FALSE;
     };
-    EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_RIBBON_QUERY), distributed, RecordingProc,
-                              LPARAM(&query)),
+    EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_RIBBON_QUERY), distributed, RecordingProc, LPARAM(&query)),
               0);
     ASSERT_NE(worker, nullptr);
     EXPECT_EQ(WaitForSingleObject(worker, 5000), DWORD(WAIT_OBJECT_0));

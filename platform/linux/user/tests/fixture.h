@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-
 namespace usertest {
 
 constexpr DWORD kMagic = 0xDEADBEEF;
@@ -88,19 +87,25 @@ inline INT_PTR CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 {
     Event e{hwnd, msg, 0, 0, wParam, lParam, GetCurrentThreadId()};
     switch (msg) {
-    case WM_COMMAND: e.code = HIWORD(wParam), e.id = LOWORD(wParam); break;
+    case WM_COMMAND:
+        e.code = HIWORD(wParam), e.id = LOWORD(wParam);
+        break;
     case WM_NOTIFY:
         e.code = reinterpret_cast<NMHDR *>(lParam)->code;
         e.id = int(reinterpret_cast<NMHDR *>(lParam)->idFrom);
         break;
     case WM_HSCROLL:
-    case WM_VSCROLL: e.code = LOWORD(wParam), e.id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam)); break;
+    case WM_VSCROLL:
+        e.code = LOWORD(wParam), e.id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        break;
     case WM_INITDIALOG:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_ERASEBKGND:
-    case WM_APP: break;
-    default: return Rec().handler ? Rec().handler(hwnd, msg, wParam, lParam) : FALSE;
+    case WM_APP:
+        break;
+    default:
+        return Rec().handler ? Rec().handler(hwnd, msg, wParam, lParam) : FALSE;
     }
     {
         std::lock_guard<std::mutex> lock(Rec().lock);

@@ -103,7 +103,7 @@ TEST_F(WindowTest, DestroyGoesDownWithWmDestroyAndBackUpWithWmNcDestroy)
 
     ASSERT_TRUE(DestroyWindow(top));
     std::vector<std::pair<HWND, UINT>> expected = {
-        {owned, WM_DESTROY},       {owned, WM_NCDESTROY},      {top, WM_DESTROY}, {child, WM_DESTROY},
+        {owned, WM_DESTROY},      {owned, WM_NCDESTROY},      {top, WM_DESTROY},     {child, WM_DESTROY},
         {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY},
     };
     std::vector<std::pair<HWND, UINT>> seen;
