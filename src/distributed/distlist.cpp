@@ -3,6 +3,7 @@
 // stored list "DISTRIBUTEDLIST" of the sheet's printer that says which of them
 // take part.
 #include "src/distributed/distlist.h"
+#include "src/distributed/listview.h"
 
 #include "resources/resource.h"
 #include "src/base/debug.h"
@@ -12,89 +13,12 @@
 
 namespace {
 
-enum Column : int {
-    COL_CHECK = 0,
-    COL_PRINTER = 1,
-    COL_SET_WIDTH = 2,
-    COL_CURRENT_WIDTH = 3,
-    COL_RIBBON_TYPE = 4,
-    COL_PORT = 5,
-    COL_COMMENT = 6,
-    COLUMN_COUNT = 7,
-};
+constexpr int COLUMN_COUNT = 7;
 constexpr int kColumnWidths[COLUMN_COUNT] = {20, 160, 100, 100, 100, 100, 100};
 
-// Small-image list of the rows: the warning sign beside an unknown ribbon
-// width, a blank in every row's first column.
-constexpr int IMAGE_WARNING = 0;
-constexpr int IMAGE_BLANK = 1;
-constexpr UINT CHECK_OFF = 1;  // state images of the check boxes
-constexpr UINT CHECK_ON = 2;
-
-constexpr WCHAR kUnknown[] = TEXT("\x2014\x2014");
 constexpr DWORD CAPTION_UNITS = DIST_NAME_UNITS + 128;
 
-// The operations on the list view's rows and cells, by the dialog's window.
 HWND List(HWND hDlg) { return GetDlgItem(hDlg, IDC_DISTRIBUTED_LIST); }
-
-int InsertRow(HWND hDlg, int row, PCWSTR pText)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.pszText = const_cast<LPWSTR>(pText);
-    item.iImage = IMAGE_BLANK;
-    return static_cast<int>(SendMessageW(List(hDlg), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetCellText(HWND hDlg, int row, int column, PCWSTR pText)
-{
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<LPWSTR>(pText);
-    SendMessageW(List(hDlg), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void SetCellTextAndImage(HWND hDlg, int row, int column, PCWSTR pText, int image)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<LPWSTR>(pText);
-    item.iImage = image;
-    SendMessageW(List(hDlg), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void GetCellText(HWND hDlg, int row, int column, WCHAR *pText, int units)
-{
-    pText[0] = 0;
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = pText;
-    item.cchTextMax = units;
-    SendMessageW(List(hDlg), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-UINT CheckImage(HWND hDlg, int row)
-{
-    return static_cast<UINT>(
-               SendMessageW(List(hDlg), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)) >>
-           12;
-}
-
-bool IsChecked(HWND hDlg, int row) { return CheckImage(hDlg, row) == CHECK_ON; }
-
-void SetChecked(HWND hDlg, int row, bool checked)
-{
-    WARNING(TEXT("UI:  set check %d"), checked ? 1 : 0);
-    LVITEMW item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? CHECK_ON : CHECK_OFF);
-    SendMessageW(List(hDlg), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-int RowCount(HWND hDlg) { return static_cast<int>(SendMessageW(List(hDlg), LVM_GETITEMCOUNT, 0, 0)); }
 
 PCWSTR SheetPrinter(HWND hDlg)
 {
@@ -132,8 +56,8 @@ void SetUpList(HWND hDlg)
     AttachImages(list);
     for (int column = 0; column < COLUMN_COUNT; ++column) {
         WCHAR header[DIST_NAME_UNITS] = {};
-        if (column != COL_CHECK)
-            LoadStringW(ghInstance, IDS_COLUMN_PRINTER_NAME + column - COL_PRINTER, header, DIST_NAME_UNITS);
+        if (column != COLUMN_CHECK)
+            LoadStringW(ghInstance, IDS_COLUMN_PRINTER_NAME + column - COLUMN_PRINTER, header, DIST_NAME_UNITS);
         LVCOLUMNW col = {};
         col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         col.fmt = LVCFMT_LEFT;
@@ -155,7 +79,7 @@ void ShowSetWidth(HWND hDlg, int row, HANDLE hPrinter, const PRINTER_INFO_2W &in
     PCWSTR name = paper[0] != 0 ? paper : kFallbackRibbonPaper;
     WCHAR width[RIBBON_TEXT_UNITS] = {};
     if (FormWidthText(hPrinter, name, width, RIBBON_TEXT_UNITS))
-        SetCellText(hDlg, row, COL_SET_WIDTH, width);
+        SetCellText(List(hDlg), row, COLUMN_SET_WIDTH, width);
 }
 
 void AddPrinterRow(HWND hDlg, PCWSTR pPrinterName, const StoredList &saved)
@@ -168,14 +92,14 @@ void AddPrinterRow(HWND hDlg, PCWSTR pPrinterName, const StoredList &saved)
     if (info == nullptr || !SameText(info->pDriverName, kFalconModel))
         return;
 
-    int row = InsertRow(hDlg, RowCount(hDlg), TEXT(""));
+    int row = InsertRow(List(hDlg), RowCount(List(hDlg)), TEXT(""));
     if (row < 0)
         return;
-    SetCellText(hDlg, row, COL_PRINTER, info->pPrinterName);
+    SetCellText(List(hDlg), row, COLUMN_PRINTER, info->pPrinterName);
     ShowSetWidth(hDlg, row, printer.get(), *info);
-    SetCellTextAndImage(hDlg, row, COL_CURRENT_WIDTH, kUnknown, IMAGE_WARNING);
-    SetCellText(hDlg, row, COL_RIBBON_TYPE, kUnknown);
-    SetCellText(hDlg, row, COL_PORT, info->pPortName != nullptr ? info->pPortName : TEXT(""));
+    SetCellTextAndImage(List(hDlg), row, COLUMN_CURRENT_WIDTH, kNoRibbonText, IMAGE_WARNING);
+    SetCellText(List(hDlg), row, COLUMN_RIBBON_TYPE, kNoRibbonText);
+    SetCellText(List(hDlg), row, COLUMN_PORT, info->pPortName != nullptr ? info->pPortName : TEXT(""));
 
     const DISTRIBUTEDENTRY *entry = saved.Find(info->pPrinterName);
     if (entry == nullptr)
@@ -183,9 +107,9 @@ void AddPrinterRow(HWND hDlg, PCWSTR pPrinterName, const StoredList &saved)
     // The stored comment may fill its field without a terminator.
     WCHAR comment[DIST_NAME_UNITS + 1] = {};
     CopyMemory(comment, entry->Comment, sizeof(entry->Comment));
-    SetCellText(hDlg, row, COL_COMMENT, comment);
+    SetCellText(List(hDlg), row, COLUMN_COMMENT, comment);
     if (entry->Checked != 0)
-        SetChecked(hDlg, row, true);
+        SetRowChecked(List(hDlg), row, true);
 }
 
 void FillList(HWND hDlg, const StoredList &saved)
@@ -227,10 +151,10 @@ void InitDistributedPrinting(HWND hDlg, LPARAM lParam)
 void StoreRows(HWND hDlg, bool checkedOnly)
 {
     PCWSTR sheetPrinter = SheetPrinter(hDlg);
-    int rows = RowCount(hDlg);
+    int rows = RowCount(List(hDlg));
     LONG count = 0;
     for (int row = 0; row < rows; ++row) {
-        if (!checkedOnly || IsChecked(hDlg, row))
+        if (!checkedOnly || IsRowChecked(List(hDlg), row))
             ++count;
     }
     DistributedRecord record;
@@ -238,13 +162,13 @@ void StoreRows(HWND hDlg, bool checkedOnly)
         return;
     LONG at = 0;
     for (int row = 0; row < rows && at < count; ++row) {
-        bool checked = IsChecked(hDlg, row);
+        bool checked = IsRowChecked(List(hDlg), row);
         if (checkedOnly && !checked)
             continue;
         DISTRIBUTEDENTRY *entry = record.Entry(at++);
         entry->Checked = checked ? 1 : 0;
-        GetCellText(hDlg, row, COL_PRINTER, entry->PrinterName, DIST_NAME_UNITS);
-        GetCellText(hDlg, row, COL_COMMENT, entry->Comment, DIST_NAME_UNITS);
+        GetCellText(List(hDlg), row, COLUMN_PRINTER, entry->PrinterName, DIST_NAME_UNITS);
+        GetCellText(List(hDlg), row, COLUMN_COMMENT, entry->Comment, DIST_NAME_UNITS);
     }
     WriteDistributedList(sheetPrinter, record);
 }
@@ -255,18 +179,18 @@ void OnClick(HWND hDlg, const NMITEMACTIVATE &one)
 {
     OutputDebugStringW(TEXT("one click"));
     WARNING(TEXT("UI:  item is %d and one->iSubItem %d"), one.iItem, one.iSubItem);
-    if (one.iItem < 0 || one.iItem >= RowCount(hDlg))
+    if (one.iItem < 0 || one.iItem >= RowCount(List(hDlg)))
         return;
     LVHITTESTINFO hit = {};
     hit.pt = one.ptAction;
     SendMessageW(List(hDlg), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     bool onBox = hit.iItem == one.iItem && (hit.flags & LVHT_ONITEMSTATEICON) != 0;
 
-    UINT now = CheckImage(hDlg, one.iItem);
+    UINT now = RowCheckImage(List(hDlg), one.iItem);
     UINT old = onBox ? (now == CHECK_ON ? CHECK_OFF : CHECK_ON) : now;
     if (!onBox) {
-        SetChecked(hDlg, one.iItem, now != CHECK_ON);
-        now = CheckImage(hDlg, one.iItem);
+        SetRowChecked(List(hDlg), one.iItem, now != CHECK_ON);
+        now = RowCheckImage(List(hDlg), one.iItem);
     }
     WARNING(TEXT("UI:  old %x and  new %x"), INDEXTOSTATEIMAGEMASK(old), INDEXTOSTATEIMAGEMASK(now));
     EnableApply(hDlg, true);
@@ -275,21 +199,21 @@ void OnClick(HWND hDlg, const NMITEMACTIVATE &one)
 // Right-click or double-click: the ribbon width dialog for the row.
 void EditRow(HWND hDlg, int row)
 {
-    if (row < 0 || row >= RowCount(hDlg))
+    if (row < 0 || row >= RowCount(List(hDlg)))
         return;
     RIBBONPARAM param = {};
-    GetCellText(hDlg, row, COL_PRINTER, param.PrinterName, DIST_NAME_UNITS);
-    GetCellText(hDlg, row, COL_CURRENT_WIDTH, param.CurrentWidth, RIBBON_TEXT_UNITS);
-    GetCellText(hDlg, row, COL_RIBBON_TYPE, param.RibbonType, RIBBON_TEXT_UNITS);
-    GetCellText(hDlg, row, COL_COMMENT, param.Comment, DIST_NAME_UNITS);
+    GetCellText(List(hDlg), row, COLUMN_PRINTER, param.PrinterName, DIST_NAME_UNITS);
+    GetCellText(List(hDlg), row, COLUMN_CURRENT_WIDTH, param.CurrentWidth, RIBBON_TEXT_UNITS);
+    GetCellText(List(hDlg), row, COLUMN_RIBBON_TYPE, param.RibbonType, RIBBON_TEXT_UNITS);
+    GetCellText(List(hDlg), row, COLUMN_COMMENT, param.Comment, DIST_NAME_UNITS);
     INT_PTR returned = DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_WIDTH), hDlg, RibbonWidthProc,
                                        reinterpret_cast<LPARAM>(&param));
     WARNING(TEXT("UI:  returnData is %d"), static_cast<int>(returned));
     if (returned == 0 || returned == -1)
         return;
     EnableApply(hDlg, true);
-    SetCellText(hDlg, row, COL_COMMENT, param.Comment);
-    SetCellText(hDlg, row, COL_SET_WIDTH, param.SetWidth);
+    SetCellText(List(hDlg), row, COLUMN_COMMENT, param.Comment);
+    SetCellText(List(hDlg), row, COLUMN_SET_WIDTH, param.SetWidth);
 }
 
 void OnListNotify(HWND hDlg, const NMHDR &header)

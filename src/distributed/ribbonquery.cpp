@@ -5,6 +5,7 @@
 // control happens on the dialog's thread, which serves them from the
 // progress dialog's modal loop.
 #include "src/distributed/distributed.h"
+#include "src/distributed/listview.h"
 
 #include "resources/resource.h"
 #include "src/base/debug.h"
@@ -31,45 +32,6 @@ constexpr size_t kRibbonWidthAt = 15;
 constexpr BYTE kRibbonTypeBnz = 1;
 
 constexpr WCHAR kFilePort[] = TEXT("FILE:");
-constexpr WCHAR kNoAnswer[] = TEXT("\u2014\u2014");
-
-// The distributed printing list's columns and images.
-constexpr int kColumnPrinter = 1;
-constexpr int kColumnCurrentWidth = 3;
-constexpr int kColumnRibbonType = 4;
-constexpr int kImageWarning = 0;
-constexpr int kImageNone = -1;
-
-void GetCellText(HWND list, int row, int column, WCHAR *text, int units)
-{
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = units;
-    text[0] = 0;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void SetCell(HWND list, int row, int column, const WCHAR *text, int image)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<LPWSTR>(text);
-    item.iImage = image;
-    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void SetCellText(HWND list, int row, int column, const WCHAR *text)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<LPWSTR>(text);
-    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
 
 void FreeReply(BYTE *reply)
 {
@@ -104,11 +66,11 @@ void QueryRow(HWND list, int row, PCWSTR pPrinterName)
     if (Accepted(reply, size)) {
         WCHAR width[RIBBON_TEXT_UNITS];
         _snwprintf_s(width, RIBBON_TEXT_UNITS, _TRUNCATE, TEXT("%d mm"), reply[kRibbonWidthAt]);
-        SetCell(list, row, kColumnCurrentWidth, width, kImageNone);
-        SetCellText(list, row, kColumnRibbonType, reply[kRibbonTypeAt] == kRibbonTypeBnz ? TEXT("BNZ") : TEXT("BZ"));
+        SetCellTextAndImage(list, row, COLUMN_CURRENT_WIDTH, width, IMAGE_NONE);
+        SetCellText(list, row, COLUMN_RIBBON_TYPE, reply[kRibbonTypeAt] == kRibbonTypeBnz ? TEXT("BNZ") : TEXT("BZ"));
     } else {
-        SetCell(list, row, kColumnCurrentWidth, kNoAnswer, kImageWarning);
-        SetCellText(list, row, kColumnRibbonType, kNoAnswer);
+        SetCellTextAndImage(list, row, COLUMN_CURRENT_WIDTH, kNoRibbonText, IMAGE_WARNING);
+        SetCellText(list, row, COLUMN_RIBBON_TYPE, kNoRibbonText);
     }
     FreeReply(reply);
 }
@@ -118,7 +80,7 @@ void QueryRow(HWND list, int row, PCWSTR pPrinterName)
 void VisitRow(HWND list, int row)
 {
     WCHAR name[DIST_NAME_UNITS];
-    GetCellText(list, row, kColumnPrinter, name, DIST_NAME_UNITS);
+    GetCellText(list, row, COLUMN_PRINTER, name, DIST_NAME_UNITS);
     unique_printer printer(OpenPrinterAllAccess(name));
     if (!printer)
         return;

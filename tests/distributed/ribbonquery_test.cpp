@@ -58,7 +58,7 @@ struct ListWatch {
 
 LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == LVM_SETITEMW) {
+    if (message == LVM_SETITEMW || message == LVM_SETITEMTEXTW) {
         ++gList.setItems;
         if (GetCurrentThreadId() != gList.ownerThread)
             ++gList.fromOtherThreads;
