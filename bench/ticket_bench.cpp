@@ -5,6 +5,7 @@
 // many installed features writes them: a conversion should cost the same
 // multiple of the floor whatever their number. The debug files go to the
 // folder the drive root names: a disk folder, then a memory one.
+#include "host/ptcore.h"
 #include "src/core/intrface.h"
 #include "src/ptprovider/oemptprovider.h"
 #include "src/ptprovider/vocabulary.h"
@@ -82,42 +83,10 @@ std::string Utf8(const std::u16string &text)
     return out;
 }
 
-class Helper : public IPrintCoreHelperUni {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override
-    {
-        *ppv = (iid == IID_IUnknown || iid == IID_IPrintCoreHelperUni) ? this : nullptr;
-        return *ppv != nullptr ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP EnumFeatures(PCSTR **, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumOptions(PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD, REFIID iid, LPVOID *ppv) override
-    {
-        return CoCreateInstance(clsid, outer, CLSCTX_INPROC_SERVER, iid, ppv);
-    }
-    STDMETHODIMP CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateDefaultGDLSnapshot(DWORD, IStream **) override { return E_NOTIMPL; }
-};
-
+// The provider bound to a printer, with the host's core helper (it makes
+// the stand-in's MSXML objects).
 struct Session {
-    Helper helper;
+    host::CorePrintHelper *helper = host::CorePrintHelper::Create();
     IPrintOemPrintTicketProvider *provider = nullptr;
     HANDLE printer = nullptr;
 
@@ -137,11 +106,12 @@ struct Session {
         provider->BindPrinter(printer, 1, &options, &count, &namespaces);
         SysFreeString(namespaces[0]);
         CoTaskMemFree(namespaces);
-        provider->PublishPrintTicketHelperInterface(&helper);
+        provider->PublishPrintTicketHelperInterface(helper);
     }
     ~Session()
     {
         provider->Release();
+        helper->Release();
         ClosePrinter(printer);
         CoUninitialize();
     }

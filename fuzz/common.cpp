@@ -5,6 +5,7 @@
 #include "resources/res_blob.h"
 #include "src/base/debug.h"
 #include "src/base/module.h"
+#include "host/ptcore.h"
 #include "src/core/intrface.h"
 #include "src/records/records.h"
 
@@ -103,49 +104,11 @@ std::u16string Widen(const uint8_t *data, size_t size)
     return text;
 }
 
-// The core driver's helper as far as the conversions use it.
-class CoreHelper : public IPrintCoreHelperUni {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IPrintCoreHelperUni) {
-            *ppv = static_cast<IPrintCoreHelperUni *>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetOption(const DEVMODEW *, DWORD, PCSTR, PCSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetOptions(PDEVMODEW, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, DWORD *, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR, const PRINT_FEATURE_OPTION **, DWORD *) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP EnumFeatures(PCSTR **, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumOptions(PCSTR, PCSTR **, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP GetFontSubstitution(PCWSTR, PCWSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetFontSubstitution(PCWSTR, PCWSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateInstanceOfMSXMLObject(REFCLSID clsid, IUnknown *outer, DWORD context, REFIID iid,
-                                             LPVOID *ppv) override
-    {
-        return CoCreateInstance(clsid, outer, context != 0 ? context : CLSCTX_INPROC_SERVER, iid, ppv);
-    }
-    STDMETHODIMP CreateGDLSnapshot(PDEVMODEW, DWORD, DWORD, IStream **) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateDefaultGDLSnapshot(DWORD, IStream **) override { return E_NOTIMPL; }
-};
-
 BoundProvider::BoundProvider(const std::u16string &name)
 {
-    static CoreHelper core;
+    // The host's core helper: it makes the stand-in's MSXML objects. One for
+    // the process, as the core driver keeps one.
+    static host::CorePrintHelper *core = host::CorePrintHelper::Create();
     IClassFactory *factory = nullptr;
     Require(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)) == S_OK,
             "no class factory for the provider");
@@ -162,7 +125,7 @@ BoundProvider::BoundProvider(const std::u16string &name)
     for (INT i = 0; i < count; ++i)
         SysFreeString(namespaces[i]);
     CoTaskMemFree(namespaces);
-    Require(provider_->PublishPrintTicketHelperInterface(&core) == S_OK, "helper refused");
+    Require(provider_->PublishPrintTicketHelperInterface(core) == S_OK, "helper refused");
 }
 
 BoundProvider::~BoundProvider()
