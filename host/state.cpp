@@ -1,5 +1,7 @@
 #include "host/state.h"
 
+#include "host/files.h"
+
 #include "host/output.h"
 #include "host/records.h"
 #include "host/text.h"
@@ -74,23 +76,14 @@ std::string CheckStateFile(const std::string &path, const struct stat &link)
 
 bool ReadAll(int fd, std::string &text, std::string &error)
 {
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof(chunk));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            error = Reason(errno);
-            return false;
-        }
-        if (got == 0)
-            return true;
-        if (text.size() + static_cast<size_t>(got) > static_cast<size_t>(kMaxStateBytes)) {
-            error = "it is larger than a state can be (16 MB)";
-            return false;
-        }
-        text.append(chunk, static_cast<size_t>(got));
+    bool tooLarge = false;
+    if (!ReadToEnd(fd, kMaxStateBytes, text, tooLarge, error))
+        return false;
+    if (tooLarge) {
+        error = "it is larger than a state can be (16 MB)";
+        return false;
     }
+    return true;
 }
 
 // Opens and locks the state file, waiting for a command that holds it. A

@@ -1,5 +1,7 @@
 #include "host/ticketfile.h"
 
+#include "host/files.h"
+
 #include "host/text.h"
 
 #include <libxml/parser.h>
@@ -191,23 +193,15 @@ bool ReadTicketFile(const std::string &path, std::string &xml, std::string &erro
     }
     std::string bytes;
     bytes.reserve(static_cast<size_t>(info.st_size));
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof(chunk));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            error = "cannot read " + shown + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (got == 0)
-            break;
-        bytes.append(chunk, static_cast<size_t>(got));
-        if (static_cast<long long>(bytes.size()) > kMaxTicketBytes)
-            break;  // grew while read: refused below
-    }
+    // A file that grew while read is refused by its size below.
+    bool tooLarge = false;
+    std::string reason;
+    bool read = ReadToEnd(fd, kMaxTicketBytes, bytes, tooLarge, reason);
     ::close(fd);
+    if (!read) {
+        error = "cannot read " + shown + ": " + reason;
+        return false;
+    }
     return DecodeTicket(bytes, shown, xml, error);
 }
 

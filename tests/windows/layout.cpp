@@ -29,6 +29,7 @@
 
 #include "platform/win32.h"
 #include "resources/resource.h"
+#include "tests/windows/dllpath.h"
 #include "tests/windows/report.h"
 
 namespace {
@@ -480,16 +481,6 @@ int show(LANGID language, WORD id)
     header.nPages = 1;
     header.ppsp = &page;
     return PropertySheetW(&header) == -1;
-}
-
-std::wstring defaultDllPath()
-{
-    WCHAR exe[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n);
-    size_t slash = path.find_last_of(L"\\/");
-    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
-    return path + L"orvoui.dll";
 }
 
 }  // namespace

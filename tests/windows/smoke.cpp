@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/windows/dllpath.h"
 #include "tests/windows/report.h"
 
 namespace {
@@ -917,6 +918,53 @@ LRESULT notifyPage(HWND page, HWND sheet, UINT code)
 
 bool shown(HWND page, int id) { return (GetWindowLongW(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// What the driver hands the sheet functions: its two parameter blocks over
+// one OEM heap and job record, and a sheet info whose page additions are
+// recorded.
+struct SheetCall {
+    OEMCUIPPARAM uiParam = {};
+    OEMUIPSPARAM param = {};
+    SheetRecorder recorder;
+    PROPSHEETUI_INFO info = {};
+
+    SheetCall(HANDLE heap, HMODULE dll, HANDLE printer, void *record)
+    {
+        uiParam.cbSize = sizeof(uiParam);
+        uiParam.hOEMHeap = heap;
+        uiParam.hModule = dll;
+        uiParam.hPrinter = printer;
+        uiParam.pOEMDM = record;
+        param.cbSize = sizeof(param);
+        param.hOEMHeap = heap;
+        param.hModule = dll;
+        param.hPrinter = printer;
+        param.pOEMDM = record;
+        Restart();
+    }
+    SheetCall(const SheetCall &) = delete;
+    SheetCall &operator=(const SheetCall &) = delete;
+
+    // A new INIT, with no page recorded yet.
+    void Restart()
+    {
+        recorder.pages.clear();
+        info = {sizeof(info),
+                PROPSHEETUI_INFO_VERSION,
+                0,
+                PROPSHEETUI_REASON_INIT,
+                reinterpret_cast<HANDLE>(&recorder),
+                recordPage,
+                reinterpret_cast<LPARAM>(&param),
+                0,
+                0};
+    }
+};
+
+// The job's private record, 27 DWORDs, with no driver selection pending.
+struct JobRecord {
+    DWORD words[27] = {108, 0x4D534654, 3, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+};
+
 // The sheets as the driver asks for them, with no printer behind them (the
 // printer's data cannot be read), and their pages made by the real window
 // system with the plug-in's own procedures.
@@ -941,13 +989,11 @@ void testSheets(IPrintOemUI *ui, HMODULE dll)
         items[i].UserData = reinterpret_cast<ULONG_PTR>(&data[i]);
         items[i].Flags = OPTIF_CALLBACK;
     }
-    // The job's private record, 27 DWORDs, with no driver selection pending.
-    DWORD record[27] = {108, 0x4D534654, 3, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-    OEMCUIPPARAM uiParam = {};
-    uiParam.cbSize = sizeof(uiParam);
-    uiParam.hOEMHeap = heap;
-    uiParam.hModule = dll;
-    uiParam.pOEMDM = record;
+    JobRecord record;
+    SheetCall call(heap, dll, nullptr, record.words);
+    OEMCUIPPARAM &uiParam = call.uiParam;
+    SheetRecorder &recorder = call.recorder;
+    PROPSHEETUI_INFO &info = call.info;
     uiParam.pDrvOptItems = items;
     uiParam.cDrvOptItems = 3;
     HRESULT hr = ui->CommonUIProp(OEMCUIP_DOCPROP, &uiParam);
@@ -957,21 +1003,6 @@ void testSheets(IPrintOemUI *ui, HMODULE dll)
            "hr 0x%08lX, flags %lu %lu %lu", (unsigned long)hr, (unsigned long)items[0].Flags,
            (unsigned long)items[1].Flags, (unsigned long)items[2].Flags);
 
-    OEMUIPSPARAM param = {};
-    param.cbSize = sizeof(param);
-    param.hOEMHeap = heap;
-    param.hModule = dll;
-    param.pOEMDM = record;
-    SheetRecorder recorder;
-    PROPSHEETUI_INFO info = {sizeof(info),
-                             PROPSHEETUI_INFO_VERSION,
-                             0,
-                             PROPSHEETUI_REASON_INIT,
-                             reinterpret_cast<HANDLE>(&recorder),
-                             recordPage,
-                             reinterpret_cast<LPARAM>(&param),
-                             0,
-                             0};
     hr = ui->DocumentPropertySheets(&info, 0);
     bool pagesOk = recorder.pages.size() == 3;
     const WORD want[] = {110, 111, 112};
@@ -1037,16 +1068,7 @@ void testSheets(IPrintOemUI *ui, HMODULE dll)
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     check(ui->DocumentPropertySheets(&info, 0) == S_OK && info.Result == TRUE, "document sheet destroyed");
 
-    recorder.pages.clear();
-    info = {sizeof(info),
-            PROPSHEETUI_INFO_VERSION,
-            0,
-            PROPSHEETUI_REASON_INIT,
-            reinterpret_cast<HANDLE>(&recorder),
-            recordPage,
-            reinterpret_cast<LPARAM>(&param),
-            0,
-            0};
+    call.Restart();
     hr = ui->DevicePropertySheets(&info, 0);
     WCHAR title[64] = L"";
     LoadStringW(dll, 17, title, 64);
@@ -1123,30 +1145,11 @@ void testModelSheets(IPrintOemUI *ui, HMODULE dll)
             continue;
         }
         HANDLE heap = HeapCreate(0, 0, 0);
-        DWORD record[27] = {108, 0x4D534654, 3, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-        OEMCUIPPARAM uiParam = {};
-        uiParam.cbSize = sizeof(uiParam);
-        uiParam.hOEMHeap = heap;
-        uiParam.hModule = dll;
-        uiParam.hPrinter = printer;
-        uiParam.pOEMDM = record;
-        ui->CommonUIProp(OEMCUIP_DOCPROP, &uiParam);
-        OEMUIPSPARAM param = {};
-        param.cbSize = sizeof(param);
-        param.hOEMHeap = heap;
-        param.hModule = dll;
-        param.hPrinter = printer;
-        param.pOEMDM = record;
-        SheetRecorder recorder;
-        PROPSHEETUI_INFO info = {sizeof(info),
-                                 PROPSHEETUI_INFO_VERSION,
-                                 0,
-                                 PROPSHEETUI_REASON_INIT,
-                                 reinterpret_cast<HANDLE>(&recorder),
-                                 recordPage,
-                                 reinterpret_cast<LPARAM>(&param),
-                                 0,
-                                 0};
+        JobRecord record;
+        SheetCall call(heap, dll, printer, record.words);
+        SheetRecorder &recorder = call.recorder;
+        PROPSHEETUI_INFO &info = call.info;
+        ui->CommonUIProp(OEMCUIP_DOCPROP, &call.uiParam);
         HRESULT hr = ui->DocumentPropertySheets(&info, 0);
         bool extended = lstrcmpW(model, L"FalconBT") == 0;
         bool allOptions = !extended && lstrcmpW(model, L"KestrelBT") != 0;
@@ -1190,16 +1193,6 @@ void testModelSheets(IPrintOemUI *ui, HMODULE dll)
         ClosePrinter(printer);
     }
     DestroyWindow(sheet);
-}
-
-std::wstring defaultDllPath()
-{
-    WCHAR exe[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n);
-    size_t slash = path.find_last_of(L"\\/");
-    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
-    return path + L"orvoui.dll";
 }
 
 }  // namespace
