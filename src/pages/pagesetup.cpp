@@ -279,12 +279,6 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
             settings.Distributed = Checked(hDlg, IDC_DISTRIBUTED) ? 1 : 0;
             EnableWindow(GetDlgItem(hDlg, IDC_SETTING_VALUE), settings.Distributed != 0 ? TRUE : FALSE);
             break;
-        case IDC_SPECIAL_TAPE:
-            settings.SpecialTape = Checked(hDlg, IDC_SPECIAL_TAPE) ? 1 : 0;
-            LockCutOptions(hDlg, settings.SpecialTape != 0);
-            ShowOptionPicture(hDlg, settings);
-            id = 0;  // nothing more of the standard page's handling
-            break;
         default:
             break;
         }
@@ -332,7 +326,9 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
         break;
     case IDC_SPECIAL_TAPE:
         settings.SpecialTape = Checked(hDlg, IDC_SPECIAL_TAPE) ? 1 : 0;
-        if (settings.SpecialTape != 0) {
+        if (extended) {
+            LockCutOptions(hDlg, settings.SpecialTape != 0);
+        } else if (settings.SpecialTape != 0) {
             ApplySpecialTape(hDlg, settings);
         } else {
             EnableWindow(GetDlgItem(hDlg, IDC_CHAIN), TRUE);
