@@ -158,51 +158,68 @@ TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
     EXPECT_EQ(gszCurrentPaper, std::u16string(u"12 x 40mm"));
 }
 
-TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndItsEntry)
+TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplied)
 {
     HWND page = OpenPage(u"KestrelBT");
     LRESULT count = Count(page);
+    // "18 x 50mm" is the default paper of "KestrelBT PRO" and "Heron".
     ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
     LRESULT index = SelectedIndex(page);
     ASSERT_GT(index, 0);
+    std::u16string before = Entry(page, index - 1);
     gPendingPages = 0;
 
-    // Cancelled: nothing goes, but the sheet counts as changed.
-    ui::AnswerMessageBox(IDCANCEL);
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_TRUE(HasForm(u"18 x 50mm"));
-    EXPECT_EQ(Count(page), count);
-    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
-    ASSERT_EQ(ui::MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui::MessageBoxes()[0].text, u"Are you sure to delete this form?");
-    EXPECT_EQ(ui::MessageBoxes()[0].caption, u"18 x 50mm");
+    // Cancelled at either question: nothing goes, but the sheet counts as
+    // changed. The second names one printer that uses it, and how many more.
+    struct Round {
+        std::vector<int> answers;
+        bool deleted;
+    } rounds[] = {{{IDCANCEL}, false}, {{IDOK, IDNO}, false}, {{IDOK, IDYES}, true}};
+    for (const Round &round : rounds) {
+        size_t shown = ui::MessageBoxes().size();
+        for (int answer : round.answers)
+            ui::AnswerMessageBox(answer);
+        ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+        ASSERT_EQ(ui::MessageBoxes().size(), shown + round.answers.size());
+        EXPECT_EQ(HasForm(u"18 x 50mm"), !round.deleted);
+        EXPECT_EQ(Count(page), round.deleted ? count - 1 : count);
+        EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+    }
+    const auto &boxes = ui::MessageBoxes();
+    EXPECT_EQ(boxes[0].text, u"Are you sure to delete this form?");
+    EXPECT_EQ(boxes[0].caption, u"18 x 50mm");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(boxes[2].text, u"This form is the default paper of the printer “KestrelBT PRO” and of 1 more printers. "
+                             u"Delete it anyway?");
+    EXPECT_EQ(boxes[2].owner, page);
 
-    // Confirmed: the form and its entry go; the one before is selected.
-    std::u16string before = Entry(page, index - 1);
-    ui::AnswerMessageBox(IDOK);
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_FALSE(HasForm(u"18 x 50mm"));
-    EXPECT_EQ(Count(page), count - 1);
+    // The entry before is selected and is the paper that Apply stores.
     EXPECT_EQ(Selected(page), before);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), before);
+    ASSERT_TRUE(sheet->Apply());
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), before);
 
-    // The first entry: the new first is selected.
+    // The first entry: the new first is selected, and is current.
     ASSERT_TRUE(ui::Choose(page, IDC_PAPER_LIST, 0));
     std::u16string second = Entry(page, 1);
     ui::AnswerMessageBox(IDOK);
+    ui::AnswerMessageBox(IDYES);
     ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
     EXPECT_EQ(SelectedIndex(page), 0);
     EXPECT_EQ(Selected(page), second);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), second);
 }
 
 TEST_F(PageSetupTest, RefusedDeletionKeepsTheEntry)
 {
     HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
     LRESULT count = Count(page);
     LRESULT index = SelectedIndex(page);
     ui::AnswerMessageBox(IDOK);
     standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
     ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_TRUE(HasForm(u"12 x 40mm"));
+    EXPECT_TRUE(HasForm(u"12 x 80mm"));
     EXPECT_EQ(Count(page), count) << "the form is still there, so is its entry";
     EXPECT_EQ(SelectedIndex(page), index);
     EXPECT_NE(Debug().find("UI:  DeleteForm fail and error code is 5"), std::string::npos) << Debug();

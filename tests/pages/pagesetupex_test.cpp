@@ -135,14 +135,19 @@ TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog
     std::u16string initial = Selected(page);
     ASSERT_FALSE(initial.empty());
     ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
-    std::u16string picked(gszCurrentPaper);
 
     ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
     gPendingPages = 0;
     ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
     EXPECT_EQ(Selected(page), initial);
-    EXPECT_EQ(std::u16string(gszCurrentPaper), picked) << "the current paper stays the user's pick";
+    EXPECT_EQ(std::u16string(gszCurrentPaper), initial) << "the paper shown is the one Apply stores";
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+    // The printer's own paper is not the user's to change or delete.
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_EDIT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_DELETE)));
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
+    EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
 }
 
 TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)
