@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "src/base/unique.h"
 #include "src/pages/pagesetup.h"
+#include "src/settings/settings.h"
 #include "tests/support/sheet.h"
 
 #include <cstring>
@@ -150,12 +151,17 @@ TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
     EXPECT_NE(Debug().find("UI:  pdm->dmPaperSize is " + std::to_string(paper)), std::string::npos) << Debug();
     ASSERT_EQ(Selected(page), u"Builtin 12");
     EXPECT_FALSE(Enabled(page, IDC_PAPER_DELETE));
+    EXPECT_FALSE(Enabled(page, IDC_PAPER_EDIT));
     EXPECT_NE(Debug().find("UI:  pform->Flags is 2"), std::string::npos);
 
-    // Picking a user form makes Delete available again.
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 40mm"));
-    EXPECT_TRUE(Enabled(page, IDC_PAPER_DELETE));
-    EXPECT_EQ(gszCurrentPaper, std::u16string(u"12 x 40mm"));
+    // Picking a user form makes Edit and Delete available again, a printer
+    // or standard form takes them away.
+    for (auto [paper, user] : {std::pair<const char16_t *, bool>{u"12 x 40mm", true}, {u"50 x 70mm", false}}) {
+        ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, paper));
+        EXPECT_EQ(Enabled(page, IDC_PAPER_DELETE), user) << Utf8(paper);
+        EXPECT_EQ(Enabled(page, IDC_PAPER_EDIT), user) << Utf8(paper);
+        EXPECT_EQ(gszCurrentPaper, std::u16string(paper));
+    }
 }
 
 TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplied)
@@ -357,6 +363,47 @@ TEST_F(PageSetupTest, ApplyWithAnotherPagePendingWritesNoRecord)
     ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
     EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 0);
     gPendingPages = 0;
+}
+
+TEST_F(PageSetupTest, ARecordThePrinterDoesNotTakeIsSaidAndApplyCanBeTriedAgain)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+    std::vector<BYTE> before = StoredRecord(u"KestrelBT");
+    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(sheet->Apply());
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), before);
+    ASSERT_EQ(ui::MessageBoxes().size(), 1u);
+    EXPECT_EQ(Utf8(ui::MessageBoxes()[0].text),
+              "The settings could not be saved to the printer. Press Apply to try again. Error code: 5");
+    EXPECT_EQ(ui::MessageBoxes()[0].owner, page);
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP) << "the page stays changed";
+
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> after = StoredRecord(u"KestrelBT");
+    ASSERT_EQ(after.size(), sizeof(REGSTRUCT));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(after.data())->Mirror, 1);
+    EXPECT_EQ(ui::MessageBoxes().size(), 1u);
+}
+
+// New with the longest name a DEVMODE carries: the form is selected and
+// becomes the printer's default paper as typed; a longer name cannot be typed.
+TEST_F(PageSetupTest, ANewFormOfTheLongestNameIsSelectedAndStoredWhole)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    std::u16string longest(CCHFORMNAME - 1, u'n');
+    ui::OnDialog(IDD_PAPER_STOCK, [&](HWND dialog) {
+        EXPECT_TRUE(ui::Type(dialog, IDC_STOCK_NAME, longest + u"xyz"));
+        ui::Click(dialog, IDC_STOCK_OK);
+    });
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_NEW));
+    EXPECT_TRUE(HasForm(longest));
+    EXPECT_EQ(Selected(page), longest);
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"KestrelBT");
+    const auto *dm = reinterpret_cast<const DEVMODEW *>(devmode.data());
+    EXPECT_EQ(std::u16string(dm->dmFormName), longest);
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), longest);
 }
 
 TEST_F(PageSetupTest, CancelledPaperStockLeavesTheListButMarksTheSheet)

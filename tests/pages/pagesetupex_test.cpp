@@ -150,6 +150,26 @@ TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog
     EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
 }
 
+// A paper and a print quality applied in one sheet are what the next sheet
+// shows, with the driver's items started from the DEVMODE as the core does.
+TEST_F(ExtendedPageTest, PaperAndQualityAppliedComeBackInTheNextSheet)
+{
+    PropertySheet &first = Open(u"FalconBT");
+    ASSERT_TRUE(first.ActivateTemplate(IDD_PAGE_SETUP_EX));
+    HWND page = first.ActiveWindow();
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
+    ASSERT_TRUE(first.Apply());
+    sheet.reset();
+
+    PropertySheet &next = Open(u"FalconBT");
+    ASSERT_TRUE(next.ActivateTemplate(IDD_PAGE_SETUP_EX));
+    page = next.ActiveWindow();
+    EXPECT_EQ(Selected(page), u"24 x 60mm");
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
+}
+
 TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)
 {
     std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");

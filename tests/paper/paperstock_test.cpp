@@ -444,6 +444,13 @@ TEST_F(PaperStockTest, RefusedTypingRestoresTheLastValue)
         EXPECT_EQ(Boxes().size(), 1u);
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"abc"));
         EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "60.00");
+        // The rewrite keeps the caret where the user was typing: "-" is
+        // refused in front of the value, the "1" and "5" that follow go on
+        // from there instead of in front of it.
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"-1"));
+        SendDlgItemMessageW(d, IDC_STOCK_LEFT, WM_CHAR, u'5', 1);
+        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "015.00");
+        EXPECT_EQ(Boxes().size(), 1u);
         ui::Click(d, IDCANCEL);
     });
 }
