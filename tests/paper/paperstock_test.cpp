@@ -248,6 +248,9 @@ TEST_F(PaperStockTest, EditShowsTheFormInMillimetres)
             EXPECT_EQ(Text(d, id), "mm");
         for (int id : {IDC_STOCK_LENGTH, IDC_STOCK_LEFT, IDC_STOCK_RIGHT})
             EXPECT_EQ(SendDlgItemMessageW(d, id, EM_GETLIMITTEXT, 0, 0), 8);
+        EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_NAME, EM_GETLIMITTEXT, 0, 0), CCHFORMNAME - 1);
+        for (int id : {IDC_STOCK_LENGTH_SPIN, IDC_STOCK_LEFT_SPIN, IDC_STOCK_RIGHT_SPIN})
+            EXPECT_EQ(static_cast<DWORD>(SendDlgItemMessageW(d, id, UDM_GETRANGE, 0, 0)), MAKELONG(100, -100)) << id;
         EXPECT_TRUE(ui::Click(d, IDCANCEL));
     });
     EXPECT_EQ(result, 0);
