@@ -166,6 +166,7 @@ TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
 
 TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplied)
 {
+    AddPrinter(u"No DEVMODE", u"KestrelBT");  // a printer that names no paper at all
     HWND page = OpenPage(u"KestrelBT");
     LRESULT count = Count(page);
     // "18 x 50mm" is the default paper of "KestrelBT PRO" and "Heron".
@@ -351,6 +352,8 @@ TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
             ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
             int changed = sheet->changedCount;
             ui::OnDialog(IDD_PAPER_STOCK, [close, button = button](HWND dialog) {
+                // The dialog is for the model: KestrelBT's four widths.
+                EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETCOUNT, 0, 0), 4);
                 if (button == IDC_PAPER_NEW)
                     ui::Type(dialog, IDC_STOCK_NAME, u"Made here");
                 ui::Click(dialog, close);

@@ -176,7 +176,15 @@ TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)
     ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
     reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = 9999;
     ASSERT_TRUE(sp::SetDefaultDevMode(u"FalconBT", devmode));
+    REGSTRUCT stored = Defaults();
+    stored.Distributed = 1;
+    StoreSettings(stored);
     HWND page = OpenPage();
+    EXPECT_EQ(Selected(page), u"18 x 100mm");
+    // The same after the distributed printing dialog.
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
+    ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
     EXPECT_EQ(Selected(page), u"18 x 100mm");
 }
 

@@ -166,27 +166,6 @@ TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
 
 // ---- The parameter block ----------------------------------------------------------
 
-TEST(PaperStockParam, LayoutIsTheOneThePagesAllocate)
-{
-    struct Field {
-        size_t offset, expected;
-        const char *name;
-    } fields[] = {
-        {offsetof(STOCKPARAM, Mode), 0, "Mode"},
-        {offsetof(STOCKPARAM, FormName), 4, "FormName"},
-        {offsetof(STOCKPARAM, Unit), 516, "Unit"},
-        {offsetof(STOCKPARAM, WidthCount), 520, "WidthCount"},
-        {offsetof(STOCKPARAM, MinLength), 528, "MinLength"},
-        {offsetof(STOCKPARAM, MaxLength), 536, "MaxLength"},
-        {offsetof(STOCKPARAM, MinWidth), 544, "MinWidth"},
-        {offsetof(STOCKPARAM, MaxWidth), 552, "MaxWidth"},
-        {offsetof(STOCKPARAM, ModelName), 560, "ModelName"},
-    };
-    for (const Field &f : fields)
-        EXPECT_EQ(f.offset, f.expected) << f.name;
-    EXPECT_EQ(sizeof(STOCKPARAM), 1072u);
-}
-
 TEST(PaperStockParam, LimitsFollowTheModelAndTheUnit)
 {
     struct Row {
@@ -305,6 +284,14 @@ TEST_F(PaperStockTest, InchesShowTheInchLabelsAndKeepWhatTheUserDidNotTouch)
     EXPECT_EQ(form.imageableArea.right, 11000);
     EXPECT_EQ(form.imageableArea.bottom, 40000);
     EXPECT_EQ(Utf8(param.FormName), "12 mm margins");
+    // Another form that shows the same inches keeps its own length.
+    AddMarginForm(u"39.9 long", 12000, 39900, 1000, 1000);
+    param = Param(u"Wren", u"39.9 long", STOCK_EDIT, 1);
+    Run(param, [&](HWND d) {
+        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "1.57");
+        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
+    });
+    EXPECT_EQ(Form(u"39.9 long").size.cy, 39900);
 
     // Only the fields the user changed are taken from their text; a width
     // picked is the table's millimetres, not 0.49 x 25.4.

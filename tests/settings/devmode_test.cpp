@@ -134,6 +134,20 @@ TEST_F(DevModeTest, ForeignRecordGivesTheDefaults)
     }
 }
 
+// An older, shorter record keeps the defaults in its missing tail and comes
+// out as a whole record of today's size.
+TEST_F(DevModeTest, AShorterRecordIsConvertedToAWholeOne)
+{
+    OEMDEV in = UserRecord();
+    in.dmOEMExtra.dwSize = offsetof(OEMDEV, Density);
+    for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
+        OEMDEV out = DefaultRecord();
+        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
+        EXPECT_EQ(out.dmOEMExtra.dwSize, sizeof(OEMDEV)) << mode;
+        EXPECT_EQ(out.Density, DefaultRecord().Density) << mode;
+    }
+}
+
 TEST_F(DevModeTest, MergeBoundsTheOptionItemSelection)
 {
     struct Case {
