@@ -10,6 +10,7 @@ records the verdict:
   timeout       the tests ran longer than the limit (counted as killed)
   survived      the build succeeded and every test passed
   build-failed  the mutant does not compile (discarded, not counted)
+  missing       (--replay) the mutant's original lines are no longer in the file
 
 Kinds of change:
   boundary  a comparison's boundary: < <=, > >=, == !=
@@ -27,6 +28,7 @@ never mutated.
 
   python3 tools/mutate.py --files 'src/pages/*.cpp' 'src/paper/*.cpp' --count 24 --seed 1 --out run.json
   python3 tools/mutate.py --files 'src/pages/*.cpp' --count 10 --list      # the sample only
+  python3 tools/mutate.py --replay old.json --out new.json                  # the same mutants again
   python3 tools/mutate.py --compare old.json new.json                       # killed before, not now
 
 --count is spread evenly over the --files patterns (quote them: the tool
@@ -223,11 +225,17 @@ def lone_call(c):
 ASSIGNMENT = re.compile(r"^\s*([\w.\[\]>*-]+?)\s*=(?!=)\s*(.*);\s*$")
 
 
+def pure(expr):
+    """No call in it but sizeof, casts and upper-case macros."""
+    return all(name in ("sizeof", "static_cast", "reinterpret_cast", "const_cast") or re.fullmatch(r"[A-Z][A-Z0-9_]*", name)
+               for name in re.findall(r"([A-Za-z_]\w*)\s*[(<]", expr) if name not in ("if",))
+
+
 def independent(a, b):
     """Two plain assignments that neither read nor write what the other writes:
     swapping them changes nothing."""
     ma, mb = ASSIGNMENT.match(a), ASSIGNMENT.match(b)
-    if not ma or not mb or "(" in ma.group(2) + mb.group(2):
+    if not ma or not mb or not pure(ma.group(2)) or not pure(mb.group(2)):
         return False
     la, lb = ma.group(1), mb.group(1)
     return la != lb and la not in mb.group(2) and lb not in ma.group(2)
@@ -348,8 +356,30 @@ def sample(groups, count, seed):
                     picked.append(by_kind[k].pop())
         if len(picked) < quota:
             print(f"note: {pattern}: only {len(picked)} sites", file=sys.stderr)
-        chosen.extend(sorted(picked, key=lambda s: (s["file"], s["line"], s["kind"])))
-    return chosen
+        chosen.append(sorted(picked, key=lambda s: (s["file"], s["line"], s["kind"])))
+    # Run the groups interleaved, so that a run cut short is still spread.
+    return [g[k] for k in range(max(map(len, chosen), default=0)) for g in chosen if k < len(g)]
+
+
+def replay(path):
+    """The mutants of an earlier run, found again in the sources as they are
+    now: at their line, else at the one place their original lines are."""
+    with open(path) as f:
+        old = json.load(f)
+    mutants = []
+    for r in old["mutants"]:
+        m = {k: r[k] for k in ("file", "line", "kind", "original", "mutated")}
+        m["span"] = r["original"].count("\n") + 1
+        try:
+            with open(r["file"], encoding="utf-8", newline="") as f:
+                lines = f.read().split("\n")
+        except FileNotFoundError:
+            lines = []
+        at = [i for i in range(len(lines)) if "\n".join(lines[i:i + m["span"]]) == r["original"]]
+        if m["line"] - 1 not in at:
+            m["line"] = at[0] + 1 if len(at) == 1 else None
+        mutants.append(m)
+    return old, mutants
 
 
 # ----------------------------------------------------------------------------
@@ -423,6 +453,7 @@ class Runner:
                 while True:
                     rcs = [p.poll() for p in procs]
                     if any(rc not in (None, 0) for rc in rcs):
+                        time.sleep(0.5)  # let a shard that is printing its failure finish
                         self.kill_all()
                         return "fail"
                     if all(rc == 0 for rc in rcs):
@@ -435,12 +466,26 @@ class Runner:
         return "pass"
 
 
+def failed_tests(logpath):
+    """The tests a run reported failed (gtest's '[  FAILED  ] Suite.Name' lines)."""
+    names = []
+    try:
+        with open(logpath, errors="replace") as f:
+            for line in f:
+                m = re.match(r"\[  FAILED  \] (\S+)", line)
+                if m and "." in m.group(1) and m.group(1) not in names:
+                    names.append(m.group(1))
+    except FileNotFoundError:
+        pass
+    return names
+
+
 def verdict_counts(results):
     c = collections.Counter(r["verdict"] for r in results)
     killed = c["killed"] + c["timeout"]
     valid = killed + c["survived"]
     return {"sampled": len(results), "valid": valid, "killed": killed, "timeout": c["timeout"],
-            "survived": c["survived"], "build_failed": c["build-failed"],
+            "survived": c["survived"], "build_failed": c["build-failed"], "missing": c["missing"],
             "kill_rate": round(killed / valid, 4) if valid else None}
 
 
@@ -470,19 +515,23 @@ def print_summary(summary, out=sys.stdout):
         rate = "-" if c["kill_rate"] is None else f"{100 * c['kill_rate']:.0f}%"
         print(f"  {name:20} sampled {c['sampled']:3}  valid {c['valid']:3}  killed {c['killed']:3}"
               f" (timeout {c['timeout']})  survived {c['survived']:3}  build-failed {c['build_failed']:3}"
-              f"  kill rate {rate}", file=out)
+              f"{'  missing ' + str(c['missing']) if c.get('missing') else ''}  kill rate {rate}", file=out)
     for folder, c in summary["per_folder"].items():
         row(folder, c)
     row("total", summary["total"])
 
 
 def save(path, meta, results):
-    data = dict(meta, mutants=results, summary=summarize(results))
+    data = dict(meta, mutants=sorted(results, key=site_order), summary=summarize(results))
     tmp = path + ".tmp"
     with open(tmp, "w") as f:
         json.dump(data, f, indent=1)
         f.write("\n")
     os.replace(tmp, path)
+
+
+def site_order(r):
+    return (r["file"], r["line"] or 0, r["kind"], r["mutated"])
 
 
 def key(r):
@@ -495,12 +544,17 @@ def compare(old_path, new_path):
     with open(new_path) as f:
         new = json.load(f)
     new_by_key = {key(r): r for r in new["mutants"]}
+    moved = collections.defaultdict(list)  # the same change at another line
+    for r in new["mutants"]:
+        moved[(r["file"], r["kind"], r["original"], r["mutated"])].append(r)
     lost, absent = [], []
     for r in old["mutants"]:
         if r["verdict"] not in ("killed", "timeout"):
             continue
         n = new_by_key.get(key(r))
-        if n is None or n["verdict"] == "build-failed":
+        if n is None and len(moved[(r["file"], r["kind"], r["original"], r["mutated"])]) == 1:
+            n = moved[(r["file"], r["kind"], r["original"], r["mutated"])][0]
+        if n is None or n["verdict"] in ("build-failed", "missing"):
             absent.append(r)
         elif n["verdict"] == "survived":
             lost.append(r)
@@ -523,6 +577,7 @@ def main():
     ap.add_argument("--count", type=int, default=40, help="mutants to sample, spread over the patterns (default 40)")
     ap.add_argument("--seed", default="1", help="sampling seed (default 1)")
     ap.add_argument("--out", help="JSON results file (rewritten after every mutant)")
+    ap.add_argument("--replay", metavar="OLD", help="run the mutants of an earlier run's JSON again (the sources may have moved)")
     ap.add_argument("--list", action="store_true", help="print the sample and stop (no build, no change)")
     ap.add_argument("--compare", nargs=2, metavar=("OLD", "NEW"), help="mutants killed in OLD but not in NEW")
     ap.add_argument("--build-dir", default="build/linux", help="configured linux preset build (default build/linux)")
@@ -536,14 +591,14 @@ def main():
 
     if args.compare:
         sys.exit(compare(*args.compare))
-    if not args.files:
-        ap.error("--files is required")
+    if not args.files and not args.replay:
+        ap.error("--files or --replay is required")
 
     repo = subprocess.run(["git", "rev-parse", "--show-toplevel"], capture_output=True, text=True,
                           cwd=os.path.dirname(os.path.abspath(__file__))).stdout.strip()
     os.chdir(repo)
     groups = []
-    for pattern in args.files:
+    for pattern in ([] if args.replay else args.files):
         paths = sorted(p for p in glob.glob(pattern, recursive=True) if os.path.isfile(p))
         if not paths:
             sys.exit(f"mutate: no file matches {pattern}")
@@ -552,10 +607,14 @@ def main():
             with open(p, encoding="utf-8", newline="") as f:
                 sites.extend(find_sites(os.path.relpath(p, repo), f.read()))
         groups.append((pattern, sites))
-    mutants = sample(groups, args.count, args.seed)
+    if args.replay:
+        old, mutants = replay(args.replay)
+        args.files, args.count, args.seed = old["files"], len(mutants), old["seed"]
+    else:
+        mutants = sample(groups, args.count, args.seed)
 
     if args.list:
-        print_table(mutants)
+        print_table(sorted(mutants, key=site_order))
         print(f"{len(mutants)} mutants from {sum(len(s) for _, s in groups)} sites")
         return 0
 
@@ -575,6 +634,8 @@ def main():
     meta = {"tool": "tools/mutate.py", "commit": runner.git("rev-parse", "HEAD").stdout.strip(),
             "files": args.files, "count": args.count, "seed": args.seed, "targets": targets,
             "started": time.strftime("%Y-%m-%d %H:%M:%S")}
+    if args.replay:
+        meta["replay_of"] = args.replay
     results = []
     print(f"clean build of {' '.join(targets)} ...", flush=True)
     t0 = time.monotonic()
@@ -594,6 +655,12 @@ def main():
     try:
         for n, m in enumerate(mutants, 1):
             path = m["file"]
+            if m["line"] is None:  # replayed, and its lines are gone
+                r = {k: m[k] for k in ("file", "line", "kind", "original", "mutated")}
+                r.update(verdict="missing", seconds=0)
+                results.append(r)
+                print(f"[{n}/{len(mutants)}] {path} {m['kind']} missing", flush=True)
+                continue
             if path not in originals:
                 with open(path, "rb") as f:
                     originals[path] = f.read()
@@ -604,14 +671,17 @@ def main():
                 sys.exit(f"mutate: {path}:{m['line']} changed since sampling")
             lines[i:i + m["span"]] = m["mutated"].split("\n")
             started = time.monotonic()
+            failed = []
             try:
                 with open(path, "wb") as f:
                     f.write("\n".join(lines).encode("utf-8"))
                 if not runner.build(targets, os.path.join(logdir, "mutant-build.log")):
                     verdict = "build-failed"
                 else:
-                    outcome = runner.run_tests(binaries, os.path.join(logdir, f"mutant-{n}-tests.log"), timeout)
+                    testlog = os.path.join(logdir, f"mutant-{n}-tests.log")
+                    outcome = runner.run_tests(binaries, testlog, timeout)
                     verdict = {"pass": "survived", "fail": "killed", "timeout": "timeout"}[outcome]
+                    failed = failed_tests(testlog) if outcome == "fail" else []
             finally:
                 runner.kill_all()
                 with open(path, "wb") as f:
@@ -626,6 +696,8 @@ def main():
                     pass
             r = {k: m[k] for k in ("file", "line", "kind", "original", "mutated")}
             r.update(verdict=verdict, seconds=round(time.monotonic() - started, 1))
+            if failed:
+                r["failed"] = failed
             results.append(r)
             print(f"[{n}/{len(mutants)}] {path}:{m['line']} {m['kind']} {verdict} ({r['seconds']:.0f} s)", flush=True)
             if args.out:
@@ -650,7 +722,7 @@ def main():
     if args.out:
         save(args.out, meta, results)
     print()
-    print_table(results)
+    print_table(sorted(results, key=site_order))
     print()
     print_summary(summarize(results))
     return 130 if interrupted else 0
