@@ -44,6 +44,7 @@ import json
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -439,15 +440,29 @@ class Runner:
             sys.exit(f"mutate: test programs not found in {self.build_dir}: {' '.join(missing)}")
         return [found[t] for t in targets]
 
-    def run_tests(self, binaries, logpath, timeout):
+    def private_env(self, k, **extra):
+        """An environment with a temporary folder of its own: the stand-in maps
+        C:\\ paths under $TMPDIR, which other runs on this machine share."""
+        tmp = os.path.join(self.build_dir, "mutate", f"tmp{k}")
+        shutil.rmtree(tmp, ignore_errors=True)
+        os.makedirs(tmp)
+        env = dict(os.environ, TMPDIR=tmp, **extra)
+        env.pop("STANDIN_DRIVE_ROOT", None)
+        return env
+
+    def run_tests(self, binaries, logpath, timeout, only=None):
         """'pass', 'fail' or 'timeout'. Each program runs in --shards parallel
-        shards; the first failure stops everything."""
+        shards; the first failure stops everything. only: a gtest filter, run
+        in one process."""
         deadline = time.monotonic() + timeout
-        with open(logpath, "w") as log:
+        with open(logpath, "a" if only else "w") as log:
             for binary in binaries:
                 procs = []
-                for k in range(self.args.shards):
-                    env = dict(os.environ, GTEST_TOTAL_SHARDS=str(self.args.shards), GTEST_SHARD_INDEX=str(k))
+                if only:
+                    procs.append(self.spawn([binary, "--gtest_brief=1", "--gtest_filter=" + only],
+                                            os.path.dirname(binary), log, self.private_env(0)))
+                for k in range(0 if only else self.args.shards):
+                    env = self.private_env(k, GTEST_TOTAL_SHARDS=str(self.args.shards), GTEST_SHARD_INDEX=str(k))
                     procs.append(self.spawn([binary, "--gtest_brief=1", "--gtest_fail_fast"],
                                             os.path.dirname(binary), log, env))
                 while True:
@@ -672,6 +687,7 @@ def main():
             lines[i:i + m["span"]] = m["mutated"].split("\n")
             started = time.monotonic()
             failed = []
+            flaky = []
             try:
                 with open(path, "wb") as f:
                     f.write("\n".join(lines).encode("utf-8"))
@@ -682,6 +698,13 @@ def main():
                     outcome = runner.run_tests(binaries, testlog, timeout)
                     verdict = {"pass": "survived", "fail": "killed", "timeout": "timeout"}[outcome]
                     failed = failed_tests(testlog) if outcome == "fail" else []
+                    if failed and runner.run_tests(binaries, testlog, timeout, only=":".join(failed)) == "pass":
+                        # The failure did not come again: a flaky test, not
+                        # the mutant. The whole suite decides once more.
+                        flaky = failed
+                        outcome = runner.run_tests(binaries, testlog, timeout)
+                        verdict = {"pass": "survived", "fail": "killed", "timeout": "timeout"}[outcome]
+                        failed = failed_tests(testlog) if outcome == "fail" else []
             finally:
                 runner.kill_all()
                 with open(path, "wb") as f:
@@ -698,6 +721,8 @@ def main():
             r.update(verdict=verdict, seconds=round(time.monotonic() - started, 1))
             if failed:
                 r["failed"] = failed
+            if flaky:
+                r["flaky"] = flaky
             results.append(r)
             print(f"[{n}/{len(mutants)}] {path}:{m['line']} {m['kind']} {verdict} ({r['seconds']:.0f} s)", flush=True)
             if args.out:
