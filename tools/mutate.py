@@ -641,6 +641,8 @@ def main():
                                else ALL_TEST_TARGETS)
     logdir = os.path.join(runner.build_dir, "mutate")
     os.makedirs(logdir, exist_ok=True)
+    for old_log in glob.glob(os.path.join(logdir, "mutant-*-tests.log")):
+        os.remove(old_log)
 
     def on_term(_sig, _frame):
         raise KeyboardInterrupt
