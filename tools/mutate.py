@@ -630,7 +630,8 @@ def main():
 
     if args.list:
         print_table(sorted(mutants, key=site_order))
-        print(f"{len(mutants)} mutants from {sum(len(s) for _, s in groups)} sites")
+        print(f"{len(mutants)} mutants " + (f"of {args.replay}" if args.replay else
+                                             f"from {sum(len(s) for _, s in groups)} sites"))
         return 0
 
     runner = Runner(args, repo)
