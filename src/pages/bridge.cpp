@@ -133,7 +133,9 @@ void SyncDrvOptItemsToPage(HWND hDlg, PPAGECONTEXT pContext)
     POEMCUIPPARAM pOEMUIParam = pContext != nullptr ? pContext->pOEMUIParam : nullptr;
     if (pOEMUIParam == nullptr || pOEMUIParam->pOEMDM == nullptr)
         return;
-    auto *pOEMDev = static_cast<OEMDEV *>(pOEMUIParam->pOEMDM);
+    // The job's record, at whatever address the driver's DEVMODE holds it.
+    RecordAt<OEMDEV> record(pOEMUIParam->pOEMDM);
+    OEMDEV *pOEMDev = record.get();
     REGSTRUCT *pSettings = gpCurrentSettings != nullptr ? gpCurrentSettings : &pContext->Settings;
 
     for (DWORD i = 0; pOEMUIParam->pDrvOptItems != nullptr && i < pOEMUIParam->cDrvOptItems; ++i) {
