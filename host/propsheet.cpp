@@ -1,6 +1,9 @@
 #include "host/propsheet.h"
 
 #include "host/text.h"
+#include "platform/linux/spooler/server.h"
+#include "platform/linux/user/automation.h"
+#include "resources/resource.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -318,12 +321,24 @@ HRESULT PropertySheet::CallSheets(WORD reason, LPARAM lParam)
                                         : ui_->DevicePropertySheets(&info_, lParam);
 }
 
+void GuardRibbonQuery()
+{
+    standin::ui::SetStallPeriod(IDD_RIBBON_QUERY, [](HWND dialog) {
+        constexpr unsigned kExchangesPerRow = 2;  // a second when the first brings no ribbon block
+        constexpr unsigned kMarginMs = 2000;
+        HWND list = GetDlgItem(GetParent(dialog), IDC_DISTRIBUTED_LIST);
+        auto rows = static_cast<unsigned>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        return rows * kExchangesPerRow * standin::spooler::BidiTimeout() + kMarginMs;
+    });
+}
+
 bool PropertySheet::Open(std::string &error)
 {
     if (open_) {
         error = "the sheet is open already";
         return false;
     }
+    GuardRibbonQuery();
     // The printer's own sheet gets the handle an administrator's would have
     // where the user may manage the printer; the document sheet a user's.
     PRINTER_DEFAULTSW manage = {nullptr, nullptr, PRINTER_ALL_ACCESS};

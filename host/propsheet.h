@@ -78,6 +78,12 @@ private:
 
 enum class SheetKind { Document, Device };
 
+// The stall guard's bound for the ribbon query's progress dialog, which is
+// quiet while its worker waits on the ports: per row of the list two bidi
+// exchanges, each bounded by the spooler's bidi timeout, and the common
+// stall period on top. A sheet's Open sets it.
+void GuardRibbonQuery();
+
 class PropertySheet {
 public:
     struct Page {
