@@ -160,19 +160,26 @@ STDMETHODIMP IOEMPTProvider::ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrin
 
     SaveDocument(pPrintTicket, kPtToDevIn);
     CXmlDomHelper dom;
+    HRESULT hr = S_OK;
     if (SUCCEEDED(dom.Initialize(pPrintTicket, m_pCoreHelper))) {
         RecordAt<OEMDEV> record(PrivateRecord(cbDrvPrivateSize, pPrivateDevmode));
         if (!record) {
             OutputDebugStringA("oemdev is null");
         } else {
-            ReadTicketSettings(dom, record.get());
-            // A ticket changes the printer-wide settings too.
-            StoreTicketSettings(m_hPrinter, *record);
+            // A ticket that could not be read whole changes nothing: neither
+            // the record nor the printer's settings get some of its rows.
+            OEMDEV read = *record;
+            hr = ReadTicketSettings(dom, &read);
+            if (SUCCEEDED(hr)) {
+                *record = read;
+                // A ticket changes the printer-wide settings too.
+                StoreTicketSettings(m_hPrinter, read);
+            }
         }
     }
     INFO(TEXT("UI:  IOEMPTProvider::ConvertPrintTicketToDevMode: end.\r\n"));
     dom.Clear();
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
