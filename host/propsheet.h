@@ -7,6 +7,7 @@
 #include "platform/win32.h"
 #include "src/records/records.h"
 
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -134,7 +135,15 @@ public:
     DriverOptionItems &DriverItems() { return driverItems_; }
     DriverUiHelper &Helper() { return *helper_; }
     const std::vector<std::u16string> &Papers() const { return papers_; }
-    const OEMDEV &JobRecord() const { return *reinterpret_cast<const OEMDEV *>(jobRecord_); }
+    // The plug-in's record in the job's DEVMODE, which puts it at any
+    // address: read and written as a copy.
+    OEMDEV JobRecord() const
+    {
+        OEMDEV record;
+        std::memcpy(&record, jobRecord_, sizeof(record));
+        return record;
+    }
+    void SetJobRecord(const OEMDEV &record) { std::memcpy(jobRecord_, &record, sizeof(record)); }
     const OEMCUIPPARAM &UiParam() const { return uiParam_; }
     const PROPSHEETUI_INFO &SheetInfo() const { return info_; }
     POPTITEM OemItems() { return oemItems_.empty() ? nullptr : oemItems_.data(); }
