@@ -26,7 +26,12 @@ namespace {
 
 std::string Narrow(const WCHAR *text) { return fuzz::Narrow(std::u16string(text)); }
 
-bool NameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+// Names of ASCII letters, digits, '.', '-', '_' and any non-ASCII character
+// (UTF-8 bytes from 0x80): those every reader takes for the same name.
+bool NameStart(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
 bool NameChar(char c) { return NameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-'; }
 bool NcName(const std::string &s)
 {
@@ -39,7 +44,7 @@ bool NcName(const std::string &s)
 }
 
 // A name attribute's text: its prefix and local part, and whether it is a
-// plain QName of ASCII names, which every reader splits and resolves alike.
+// plain QName, which every reader splits and resolves alike.
 struct Name {
     std::string prefix, local, loose;  // loose: the local part without blanks
     bool plain = false;
