@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     --size;
     // A block that ends where the input does, so a read past it is seen.
     std::vector<BYTE> inBlock(skew + size);
-    std::memcpy(inBlock.data() + skew, data, size);
+    if (size != 0)
+        std::memcpy(inBlock.data() + skew, data, size);
     BYTE *in = inBlock.data() + skew;
     if (size >= sizeof(OEM_DMEXTRAHEADER)) {
         DWORD length = static_cast<DWORD>(size);
