@@ -1,6 +1,7 @@
 // The driver's DevMode calls on any private record: the first byte is the
-// mode (unknown ones included), the rest the input record, as long as the
-// driver says it is (Unidrv hands each plug-in a section of the size its
+// mode (unknown ones included, its value modulo 6) and the address the
+// records start at past an aligned one (its value / 6, modulo 4), the rest
+// the input record, as long as the driver says it is (Unidrv hands each plug-in a section of the size its
 // header gives). The output is always a valid record of this plug-in, its
 // option item selection at most 100 after a merge, and the input is only
 // read.
@@ -24,30 +25,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     standin::DebugCaptureClear();
     fuzz::Counts counts;
     DWORD mode = data[0] % 6;  // 0 and 5 are no modes of the driver
+    // The driver's records follow the public DEVMODE and other plug-ins'
+    // parts: nothing promises their alignment.
+    size_t skew = (data[0] / 6) % 4;
     ++data;
     --size;
-    // A block of exactly the input's size, so a read past it is seen.
-    std::vector<BYTE> in(data, data + size);
+    // A block that ends where the input does, so a read past it is seen.
+    std::vector<BYTE> inBlock(skew + size);
+    if (size != 0)
+        std::memcpy(inBlock.data() + skew, data, size);
+    BYTE *in = inBlock.data() + skew;
     if (size >= sizeof(OEM_DMEXTRAHEADER)) {
         DWORD length = static_cast<DWORD>(size);
-        std::memcpy(&in[0] + offsetof(OEM_DMEXTRAHEADER, dwSize), &length, sizeof(length));
+        std::memcpy(in + offsetof(OEM_DMEXTRAHEADER, dwSize), &length, sizeof(length));
     }
-    std::vector<BYTE> inCopy = in;
+    std::vector<BYTE> inCopy = inBlock;
 
     DEVMODEW publicIn = {}, publicOut = {};
     publicIn.dmSize = publicOut.dmSize = sizeof(DEVMODEW);
-    OEMDEV out;
-    SetDefaultOEMDev(&out);
+    OEMDEV defaults;
+    SetDefaultOEMDev(&defaults);
+    std::vector<BYTE> outBlock(skew + sizeof(OEMDEV));
+    std::memcpy(outBlock.data() + skew, &defaults, sizeof(OEMDEV));
     OEMDMPARAM param = {};
     param.cbSize = sizeof(param);
     param.pPublicDMIn = &publicIn;
     param.pPublicDMOut = &publicOut;
-    param.pOEMDMIn = size >= sizeof(OEM_DMEXTRAHEADER) ? in.data() : nullptr;
-    param.pOEMDMOut = &out;
+    param.pOEMDMIn = size >= sizeof(OEM_DMEXTRAHEADER) ? in : nullptr;
+    param.pOEMDMOut = outBlock.data() + skew;
     param.cbBufSize = sizeof(OEMDEV);
     HRESULT hr = hrOEMDevMode(mode, &param);
 
-    fuzz::Require(in == inCopy, "the input record was written");
+    fuzz::Require(inBlock == inCopy, "the input record was written");
+    OEMDEV out;
+    std::memcpy(&out, outBlock.data() + skew, sizeof(OEMDEV));
     if (mode == OEMDM_SIZE) {
         fuzz::Require(hr == S_OK && param.cbBufSize == sizeof(OEMDEV), "wrong record size");
     } else if (mode >= OEMDM_DEFAULT && mode <= OEMDM_MERGE && (mode == OEMDM_DEFAULT || param.pOEMDMIn != nullptr)) {

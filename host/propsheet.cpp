@@ -2,6 +2,8 @@
 
 #include "host/text.h"
 #include "platform/linux/spooler/server.h"
+#include "platform/linux/user/automation.h"
+#include "resources/resource.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -401,12 +403,24 @@ HRESULT PropertySheet::CallSheets(WORD reason, LPARAM lParam)
                                         : ui_->DevicePropertySheets(&info_, lParam);
 }
 
+void GuardRibbonQuery()
+{
+    standin::ui::SetStallPeriod(IDD_RIBBON_QUERY, [](HWND dialog) {
+        constexpr unsigned kExchangesPerRow = 2;  // a second when the first brings no ribbon block
+        constexpr unsigned kMarginMs = 2000;
+        HWND list = GetDlgItem(GetParent(dialog), IDC_DISTRIBUTED_LIST);
+        auto rows = static_cast<unsigned>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        return rows * kExchangesPerRow * standin::spooler::BidiTimeout() + kMarginMs;
+    });
+}
+
 bool PropertySheet::Open(std::string &error)
 {
     if (open_) {
         error = "the sheet is open already";
         return false;
     }
+    GuardRibbonQuery();
     // The printer's own sheet gets the handle an administrator's would have
     // where the user may manage the printer; the document sheet a user's.
     PRINTER_DEFAULTSW manage = {nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -633,9 +647,15 @@ void PropertySheet::KeepPreferences()
         return;
     DEVMODEW head;
     std::memcpy(&head, stored.data(), sizeof(head));
-    // The default paper is the plug-in's to set (its Page Setup page does on
-    // Apply, with forms made after the items were).
+    // The default paper and orientation are the plug-in's to set (its Page
+    // Setup page does on Apply, with forms made after the items were): the
+    // core keeps the resolution.
+    DWORD fields = head.dmFields;
+    short orientation = head.dmOrientation;
     driverItems_.Store(head, false);
+    head.dmFields = (head.dmFields & (DM_PRINTQUALITY | DM_YRESOLUTION)) | (fields & ~DM_ORIENTATION) |
+                    (fields & DM_ORIENTATION);
+    head.dmOrientation = orientation;
     std::memcpy(stored.data(), &head, sizeof(head));
     standin::spooler::SetDefaultDevMode(printer_, stored);
 }

@@ -7,6 +7,7 @@
 #include "platform/win32.h"
 #include "src/records/records.h"
 
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -90,6 +91,12 @@ private:
 
 enum class SheetKind { Document, Device };
 
+// The stall guard's bound for the ribbon query's progress dialog, which is
+// quiet while its worker waits on the ports: per row of the list two bidi
+// exchanges, each bounded by the spooler's bidi timeout, and the common
+// stall period on top. A sheet's Open sets it.
+void GuardRibbonQuery();
+
 class PropertySheet {
 public:
     struct Page {
@@ -140,7 +147,15 @@ public:
     DriverOptionItems &DriverItems() { return driverItems_; }
     DriverUiHelper &Helper() { return *helper_; }
     const std::vector<std::u16string> &Papers() const { return papers_; }
-    const OEMDEV &JobRecord() const { return *reinterpret_cast<const OEMDEV *>(jobRecord_); }
+    // The plug-in's record in the job's DEVMODE, which puts it at any
+    // address: read and written as a copy.
+    OEMDEV JobRecord() const
+    {
+        OEMDEV record;
+        std::memcpy(&record, jobRecord_, sizeof(record));
+        return record;
+    }
+    void SetJobRecord(const OEMDEV &record) { std::memcpy(jobRecord_, &record, sizeof(record)); }
     const OEMCUIPPARAM &UiParam() const { return uiParam_; }
     const PROPSHEETUI_INFO &SheetInfo() const { return info_; }
     POPTITEM OemItems() { return oemItems_.empty() ? nullptr : oemItems_.data(); }

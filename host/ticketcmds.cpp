@@ -41,7 +41,7 @@ struct DevModeCopy {
     ULONG size = 0;
     ULONG privateSize = 0;
     DEVMODEW *devmode = nullptr;
-    OEMDEV *record = nullptr;
+    void *record = nullptr;  // the plug-in's record, at whatever address the DEVMODE puts it
 };
 
 bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
@@ -60,7 +60,7 @@ bool CopyDefaultDevMode(const PrinterConfig &printer, DevModeCopy &copy)
     copy.size = head.dmSize + head.dmDriverExtra;
     copy.privateSize = head.dmDriverExtra;
     copy.devmode = reinterpret_cast<DEVMODEW *>(copy.bytes.data());
-    copy.record = reinterpret_cast<OEMDEV *>(copy.bytes.data() + copy.size - sizeof(OEMDEV));
+    copy.record = copy.bytes.data() + copy.size - sizeof(OEMDEV);
     return true;
 }
 
@@ -130,7 +130,9 @@ int TicketToDevMode(const HostOptions &options, const PrinterConfig &printer, Ti
     Print("ConvertPrintTicketToDevMode %s\n", HresultText(hr).c_str());
     if (FAILED(hr))
         return 1;
-    Print("OEMDEV:\n%s", DescribeOEMDev(*devmode.record).c_str());
+    OEMDEV record;
+    std::memcpy(&record, devmode.record, sizeof(record));
+    Print("OEMDEV:\n%s", DescribeOEMDev(record).c_str());
     Print("settings  %s\n", StoredSettings(printer.name).c_str());
     return 0;
 }

@@ -4,6 +4,7 @@
 # ThreadSanitizer), runs the fuzz targets for a bounded time (tools/fuzz.sh),
 # cross-builds both Windows DLLs, checks them, and runs the Windows smoke
 # test and the dialog layout check under Wine.
+# Test suites run two at a time: each test process has its own drive folder.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,15 +30,15 @@ preset() { cmake --preset "$1" && cmake --build --preset "$1" -j2; }
 
 stage "dependencies" bash tools/deps.sh
 stage "linux build" preset linux
-stage "linux tests" ctest --preset linux
+stage "linux tests" ctest --preset linux -j2
 stage "linux-asan build" preset linux-asan
-stage "linux-asan tests" ctest --preset linux-asan
+stage "linux-asan tests" ctest --preset linux-asan -j2
 # The whole suite under ThreadSanitizer takes about a minute on top of its
 # build: the threaded parts (the kernel's threads and cross-thread messages,
 # the bidi port, the ribbon query's worker, the concurrent conversions) with
 # everything they call.
 stage "linux-tsan build" preset linux-tsan
-stage "linux-tsan tests" ctest --preset linux-tsan
+stage "linux-tsan tests" ctest --preset linux-tsan -j2
 stage "fuzz" bash tools/fuzz.sh
 stage "windows-x86 build" preset windows-x86
 stage "windows-x64 build" preset windows-x64

@@ -43,7 +43,9 @@ struct RIBBONPARAM {
     WCHAR Comment[DIST_NAME_UNITS];         // in and out
 };
 
-// What the ribbon query's progress dialog and its worker share.
+// What the distributed printing dialog hands the ribbon query's progress
+// dialog; the dialog names itself in it. The worker gets a copy of its own
+// that outlives the dialog if need be (ribbonquery.cpp).
 struct RIBBONQUERY {
     HWND Owner;     // the distributed printing dialog
     int ListId;     // its list view
@@ -54,8 +56,10 @@ struct RIBBONQUERY {
 INT_PTR CALLBACK DistributedPrintingProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam);
 // Template 238, run with a RIBBONPARAM.
 INT_PTR CALLBACK RibbonWidthProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam);
-// Template 240, run with a RIBBONQUERY; ends when its worker is done.
+// Template 240, run with a RIBBONQUERY; ends when its worker is done. Ended
+// from outside before that, it has the worker stop before its next printer.
 INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam);
+// The worker the progress dialog starts, with the state the two share.
 DWORD WINAPI GetRibbonDataThread(LPVOID lpParameter);
 // One bidi exchange with the schema "\Printer.WR": the reply's length, 0
 // without one; a nonempty reply is copied to *ppReply (process heap; the

@@ -13,6 +13,8 @@
 #include "src/base/unique.h"
 #include "src/settings/printer.h"
 
+#include <new>
+
 namespace {
 
 // Posted by the worker after its last row; the dialog ends itself on it, as
@@ -52,9 +54,40 @@ bool MayAsk(const PRINTER_INFO_2W *info)
     return !SameText(info->pPortName, kFilePort);
 }
 
+// What the progress dialog and its worker share: a copy of the caller's
+// query, held by each of them and freed by the last one to let go, and the
+// dialog's word that the worker is to stop.
+class RibbonRun {
+public:
+    static RibbonRun *Start(const RIBBONQUERY &query)
+    {
+        void *memory = HeapAlloc(GetProcessHeap(), 0, sizeof(RibbonRun));
+        return memory != nullptr ? new (memory) RibbonRun(query) : nullptr;
+    }
+    void AddRef() { InterlockedIncrement(&refs_); }
+    void Release()
+    {
+        if (InterlockedDecrement(&refs_) == 0) {
+            this->~RibbonRun();
+            HeapFree(GetProcessHeap(), 0, this);
+        }
+    }
+    void Stop() { InterlockedExchange(&stop_, 1); }
+    bool Stopped() { return InterlockedCompareExchange(&stop_, 0, 0) != 0; }
+    const RIBBONQUERY &Query() const { return query_; }
+
+private:
+    explicit RibbonRun(const RIBBONQUERY &query) : query_(query) {}
+
+    const RIBBONQUERY query_;
+    LONG volatile refs_ = 1;
+    LONG volatile stop_ = 0;
+};
+
 // Asks one printer, once more when the first answer is missing or not a
-// ribbon status block, and shows what it said.
-void QueryRow(HWND list, int row, PCWSTR pPrinterName)
+// ribbon status block, and shows what it said, unless the dialog has gone
+// meanwhile.
+void QueryRow(RibbonRun &run, HWND list, int row, PCWSTR pPrinterName)
 {
     BYTE *reply = nullptr;
     DWORD size = BidiCmdtoPrinter(pPrinterName, kRibbonCommand, sizeof kRibbonCommand, &reply);
@@ -62,6 +95,10 @@ void QueryRow(HWND list, int row, PCWSTR pPrinterName)
         FreeReply(reply);
         reply = nullptr;
         size = BidiCmdtoPrinter(pPrinterName, kRibbonCommand, sizeof kRibbonCommand, &reply);
+    }
+    if (run.Stopped()) {
+        FreeReply(reply);
+        return;
     }
     if (Accepted(reply, size)) {
         WCHAR width[RIBBON_TEXT_UNITS];
@@ -77,7 +114,7 @@ void QueryRow(HWND list, int row, PCWSTR pPrinterName)
 
 // A printer that cannot be opened or read, or is not to be asked, keeps
 // its cells.
-void VisitRow(HWND list, int row)
+void VisitRow(RibbonRun &run, HWND list, int row)
 {
     WCHAR name[DIST_NAME_UNITS];
     GetCellText(list, row, COLUMN_PRINTER, name, DIST_NAME_UNITS);
@@ -87,13 +124,15 @@ void VisitRow(HWND list, int row)
     SpoolerBlock info = FetchPrinterInfo2(printer.get());
     const auto *pi2 = info.As<PRINTER_INFO_2W>();
     if (pi2 != nullptr && MayAsk(pi2))
-        QueryRow(list, row, name);
+        QueryRow(run, list, row, name);
 }
 
-// The exchange proper, inside BidiCmdtoPrinter's COM initialisation. The
-// objects go in reverse order of making: unbound, then released.
+// The exchange proper, inside BidiCmdtoPrinter's COM initialisation. What
+// it made goes in this order: the binding, the spooler object, the request
+// (the locals are destroyed in the reverse order of their declaration).
 DWORD Exchange(PCWSTR pPrinterName, const BYTE *pRequest, DWORD cbRequest, BYTE **ppReply)
 {
+    com_ptr<IBidiRequest> request;
     com_ptr<IBidiSpl> spl;
     HRESULT hr = CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl, spl.put_void());
     if (FAILED(hr)) {
@@ -107,7 +146,6 @@ DWORD Exchange(PCWSTR pPrinterName, const BYTE *pRequest, DWORD cbRequest, BYTE 
         ~Unbind() { spl->UnbindDevice(); }
     } unbind{spl.get()};
 
-    com_ptr<IBidiRequest> request;
     hr = CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, request.put_void());
     if (FAILED(hr)) {
         WARNING(TEXT("UI:  create pIReq error and return %x"), hr);
@@ -152,7 +190,6 @@ INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM lPar
     switch (uMessage) {
     case WM_INITDIALOG: {
         auto *query = reinterpret_cast<RIBBONQUERY *>(lParam);
-        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
         if (query == nullptr) {
             EndDialog(hDlg, 0);
             return TRUE;
@@ -166,10 +203,21 @@ INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM lPar
         SendMessageW(bar, PBM_SETPOS, 0, 0);
         WARNING(TEXT("UI:  GetRibbonData init end  %d"), rows);
 
-        HANDLE worker = CreateThread(nullptr, kWorkerStackBytes, GetRibbonDataThread, query, 0, nullptr);
+        // The caller's block lives as long as this dialog runs, no longer:
+        // the worker gets a copy that the two of them share.
+        RibbonRun *run = RibbonRun::Start(*query);
+        if (run == nullptr) {
+            WARNING(TEXT("UI:  no memory for the ribbon query"));
+            EndDialog(hDlg, 0);
+            return TRUE;
+        }
+        SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
+        run->AddRef();
+        HANDLE worker = CreateThread(nullptr, kWorkerStackBytes, GetRibbonDataThread, run, 0, nullptr);
         if (worker == nullptr) {
             // Nothing would ever end the dialog: it goes at once, the list as it was.
             WARNING(TEXT("UI:  CreateThread error code is %d"), GetLastError());
+            run->Release();
             EndDialog(hDlg, 0);
             return TRUE;
         }
@@ -177,8 +225,7 @@ INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM lPar
         return TRUE;
     }
     case WM_RIBBON_QUERY_DONE: {
-        // The worker posts this as its last call; once it has ended, nothing
-        // refers to the query block any more.
+        // The worker posts this as its last call: it is ending.
         auto worker = reinterpret_cast<HANDLE>(SetWindowLongPtrW(hDlg, GWLP_USERDATA, 0));
         if (worker != nullptr) {
             WaitForSingleObject(worker, kWorkerEndWaitMs);
@@ -186,6 +233,20 @@ INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM lPar
         }
         EndDialog(hDlg, 0);
         return TRUE;
+    }
+    case WM_DESTROY: {
+        // Also when the dialog was ended from outside before its worker was
+        // done: the worker stops before its next printer and frees the
+        // shared block if it is the last to hold it.
+        auto worker = reinterpret_cast<HANDLE>(SetWindowLongPtrW(hDlg, GWLP_USERDATA, 0));
+        if (worker != nullptr)
+            CloseHandle(worker);
+        auto *run = reinterpret_cast<RibbonRun *>(SetWindowLongPtrW(hDlg, DWLP_USER, 0));
+        if (run != nullptr) {
+            run->Stop();
+            run->Release();
+        }
+        return FALSE;
     }
     case WM_COMMAND:
         // OK, Cancel and Esc: the user waits for the query.
@@ -197,17 +258,21 @@ INT_PTR CALLBACK GetRibbonDataProc(HWND hDlg, UINT uMessage, WPARAM, LPARAM lPar
 
 DWORD WINAPI GetRibbonDataThread(LPVOID lpParameter)
 {
-    auto *query = static_cast<RIBBONQUERY *>(lpParameter);
-    HWND list = GetDlgItem(query->Owner, query->ListId);
-    HWND bar = GetDlgItem(query->Progress, IDC_RIBBON_PROGRESS);
+    auto *run = static_cast<RibbonRun *>(lpParameter);
+    const RIBBONQUERY &query = run->Query();
+    HWND list = GetDlgItem(query.Owner, query.ListId);
+    HWND bar = GetDlgItem(query.Progress, IDC_RIBBON_PROGRESS);
     int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < rows; ++row) {
-        VisitRow(list, row);
+    for (int row = 0; row < rows && !run->Stopped(); ++row) {
+        VisitRow(*run, list, row);
         // Every row is a step, asked or passed over.
-        SendMessageW(bar, PBM_STEPIT, 0, 0);
+        if (!run->Stopped())
+            SendMessageW(bar, PBM_STEPIT, 0, 0);
     }
     WARNING(TEXT("UI:  GetRibbonDataThread end"));
-    PostMessageW(query->Progress, WM_RIBBON_QUERY_DONE, 0, 0);
+    if (!run->Stopped())
+        PostMessageW(query.Progress, WM_RIBBON_QUERY_DONE, 0, 0);
+    run->Release();
     return 0;
 }
 

@@ -31,8 +31,9 @@ PCWSTR OptionText(const OPTITEM &item, LONG index)
     return item.pOptType->pOptParam[index].pData;
 }
 
-// The paper picked on the driver's page is shown, and is then the current
-// paper, so that Apply stores the paper the list shows.
+// The paper picked on the driver's page is shown; one that changes what the
+// list showed is then the current paper, so that Apply stores the paper the
+// list shows (and nothing when the list already showed it).
 void SelectPaper(HWND hDlg, PPAGECONTEXT pContext, const OPTITEM &item, LONG index)
 {
     PCWSTR name = OptionText(item, index);
@@ -41,7 +42,8 @@ void SelectPaper(HWND hDlg, PPAGECONTEXT pContext, const OPTITEM &item, LONG ind
     lstrcpynW(gszDrvPaperName, name, NAME_UNITS);
     LRESULT found =
         SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(gszDrvPaperName));
-    if (found == CB_ERR)
+    LRESULT shownBefore = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
+    if (found == CB_ERR || found == shownBefore)
         return;
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
     WCHAR shown[NAME_UNITS] = {};
@@ -144,7 +146,9 @@ void SyncDrvOptItemsToPage(HWND hDlg, PPAGECONTEXT pContext)
     POEMCUIPPARAM pOEMUIParam = pContext != nullptr ? pContext->pOEMUIParam : nullptr;
     if (pOEMUIParam == nullptr || pOEMUIParam->pOEMDM == nullptr)
         return;
-    auto *pOEMDev = static_cast<OEMDEV *>(pOEMUIParam->pOEMDM);
+    // The job's record, at whatever address the driver's DEVMODE holds it.
+    RecordAt<OEMDEV> record(pOEMUIParam->pOEMDM);
+    OEMDEV *pOEMDev = record.get();
     REGSTRUCT *pSettings = gpCurrentSettings != nullptr ? gpCurrentSettings : &pContext->Settings;
 
     for (DWORD i = 0; pOEMUIParam->pDrvOptItems != nullptr && i < pOEMUIParam->cDrvOptItems; ++i) {

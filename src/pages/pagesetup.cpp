@@ -237,8 +237,12 @@ void RunDistributedPrinting(HWND hDlg, PPAGECONTEXT context)
     if (info == nullptr || info->pDevMode == nullptr)
         return;
     WCHAR slot[PAPER_NAME_UNITS + 1] = {};
+    LRESULT shownBefore = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
     SelectPaperByName(hDlg, DefaultPaperName(*info, true, slot), true);
-    TakeShownPaper(hDlg, context);
+    // A list that shows another paper now has a new current paper; one that
+    // shows the same leaves it as it was.
+    if (SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0) != shownBefore)
+        TakeShownPaper(hDlg, context);
 }
 
 // Other printers whose default paper the form is would be left pointing

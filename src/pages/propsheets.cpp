@@ -223,7 +223,9 @@ LONG APIENTRY OEMDocUICallBack(PCPSUICBPARAM pCallbackParam, POEMCUIPPARAM pOEMU
     if (pCallbackParam == nullptr || pOEMUIParam == nullptr)
         return CPSUICB_ACTION_NONE;
     VERBOSE(TEXT("UI:  OEMDocUICallBack() entry, Reason is %d.\r\n"), pCallbackParam->Reason);
-    auto *pOEMDev = static_cast<OEMDEV *>(pOEMUIParam->pOEMDM);
+    // The job's record, at whatever address the driver's DEVMODE holds it.
+    RecordAt<OEMDEV> record(pOEMUIParam->pOEMDM);
+    OEMDEV *pOEMDev = record.get();
     switch (pCallbackParam->Reason) {
     case CPSUICB_REASON_APPLYNOW:
         if (gpCurrentSettings != nullptr && gpCurrentSettings->Version == REGSTRUCT_VERSION) {

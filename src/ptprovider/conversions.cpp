@@ -75,14 +75,17 @@ void CopySettingsToTicketFields(const REGSTRUCT &settings, OEMDEV &record)
 ////////////////////////////////////////////////////////////////////////////////
 // PrintTicket to DEVMODE
 
-void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record)
+// Each read answers S_OK when the ticket had the row or not, and the failure
+// when the ticket could not be read: a row that could not be read is not
+// taken for one the ticket lacks.
+HRESULT ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record)
 {
     NarrowName name(parameter.name);
     com_ptr<IXMLDOMElement> init;
     HRESULT hr = dom.FindParameterInit(nullptr, kPrivateNamespace, parameter.name, init.put());
     if (hr != S_OK || !init) {
         WARNING(TEXT("get init %S node fail and hr is %x"), name.text, hr);
-        return;
+        return FAILED(hr) ? hr : S_OK;
     }
     // The value is the Value element, whatever comments or processing
     // instructions come before it; a ParameterInit without one is left as
@@ -91,13 +94,16 @@ void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEM
     hr = dom.FindChildElement(init.get(), kFrameworkNamespace, kValue, value.put());
     if (FAILED(hr)) {
         WARNING(TEXT("get init %S node child fail and hr is %x"), name.text, hr);
-        return;
+        return hr;
     }
     if (hr != S_OK || !value)
-        return;
+        return S_OK;
     unique_bstr text;
-    if (FAILED(value->get_text(text.put())) || !text)
-        return;
+    hr = value->get_text(text.put());
+    if (FAILED(hr))
+        return hr;
+    if (!text)
+        return S_OK;
     // Microns to whole millimetres, truncated toward zero.
     LONG &field = FieldOf(record, parameter.field);
     field = _wtoi(text.get()) / 1000;
@@ -105,29 +111,34 @@ void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEM
     WARNING(TEXT("UI:  %d"), field);
     // A parameter read is a parameter consumed: the ticket no longer carries it.
     dom.DeleteNode(nullptr, init.get());
+    return S_OK;
 }
 
-void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record)
+HRESULT readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record)
 {
     OutputDebugStringA("readFeatureNode entry");
     OutputDebugStringW(feature.name);
 
     com_ptr<IXMLDOMElement> node, option;
-    if (dom.FindFeature(nullptr, feature.nameNamespace, feature.name, node.put()) != S_OK || !node)
+    HRESULT hr = dom.FindFeature(nullptr, feature.nameNamespace, feature.name, node.put());
+    if (hr != S_OK || !node)
         OutputDebugStringA("readFeatureNode:get feature node fail");
-    if (!node || dom.FindOption(node.get(), option.put()) != S_OK || !option) {
+    if (SUCCEEDED(hr) && node)
+        hr = dom.FindOption(node.get(), option.put());
+    if (FAILED(hr) || !node || hr != S_OK || !option) {
         OutputDebugStringA("readFeatureNode::get Option node fail");
-        return;
+        return FAILED(hr) ? hr : S_OK;
     }
     unique_bstr optionNamespace, optionName;
-    if (dom.GetNameAttribute(option.get(), optionNamespace.put(), optionName.put()) != S_OK || !optionNamespace) {
+    hr = dom.GetNameAttribute(option.get(), optionNamespace.put(), optionName.put());
+    if (hr != S_OK || !optionNamespace) {
         OutputDebugStringA("readFeatureNode::get attribute fail");
-        return;
+        return FAILED(hr) ? hr : S_OK;
     }
     if (!SameText(optionNamespace.get(), kPrivateNamespace)) {
         OutputDebugStringA("readFeatureNode:unknown namespace");
         OutputDebugStringW(optionNamespace.get());
-        return;
+        return S_OK;
     }
     const OptionList &list = *feature.options;
     for (INT i = 0; i < list.readCount; ++i) {
@@ -135,25 +146,35 @@ void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &r
             FieldOf(record, feature.field) = i;
             OutputDebugStringA("find");
             OutputDebugStringW(optionName.get());
-            return;
+            return S_OK;
         }
     }
+    return S_OK;
 }
 
-void ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev)
+HRESULT ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev)
 {
     WARNING(TEXT("change devmode entry"));
     if (pOEMDev == nullptr) {
         OutputDebugStringA("pOemdev is null");
-        return;
+        return E_POINTER;
     }
+    HRESULT hr = S_OK;
     for (const TicketParameter &parameter : kTicketParameters)
-        ReadParameterInit(dom, parameter, *pOEMDev);
+        if (SUCCEEDED(hr))
+            hr = ReadParameterInit(dom, parameter, *pOEMDev);
     for (const TicketFeature &feature : kPrivateFeatures)
-        readFeatureNode(dom, feature, *pOEMDev);
-    readFeatureNode(dom, kResolutionFeature, *pOEMDev);
+        if (SUCCEEDED(hr))
+            hr = readFeatureNode(dom, feature, *pOEMDev);
+    if (SUCCEEDED(hr))
+        hr = readFeatureNode(dom, kResolutionFeature, *pOEMDev);
+    if (FAILED(hr)) {
+        WARNING(TEXT("UI:  the ticket could not be read, error %x"), hr);
+        return hr;
+    }
     WARNING(TEXT("read ticket params:"));
     DumpOEMDevFields(pOEMDev);
+    return S_OK;
 }
 
 void StoreTicketSettings(HANDLE hPrinter, const OEMDEV &record)

@@ -9,9 +9,11 @@
 
 // PrintTicket to DEVMODE: the ticket's parameters and features into the
 // record, then the record's settings into the printer's stored settings.
-void ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev);
-void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record);
-void readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record);
+// The reads answer the failure of a ticket that could not be read (the
+// record may then hold some of its rows), S_OK otherwise.
+HRESULT ReadTicketSettings(CXmlDomHelper &dom, OEMDEV *pOEMDev);
+HRESULT ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record);
+HRESULT readFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, OEMDEV &record);
 void StoreTicketSettings(HANDLE hPrinter, const OEMDEV &record);
 
 // DEVMODE to PrintTicket.

@@ -135,8 +135,9 @@ STDMETHODIMP IOEMPTProvider::QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri
 namespace {
 
 // The plug-in's record in the private DEVMODE the core hands over; null
-// when there is none or it is too small to be one.
-OEMDEV *PrivateRecord(ULONG cbDrvPrivateSize, PVOID pPrivateDevmode)
+// when there is none or it is too small to be one. The record may sit at
+// any address: the conversions work on an aligned copy.
+PVOID PrivateRecord(ULONG cbDrvPrivateSize, PVOID pPrivateDevmode)
 {
     if (pPrivateDevmode == nullptr)
         return nullptr;
@@ -144,7 +145,7 @@ OEMDEV *PrivateRecord(ULONG cbDrvPrivateSize, PVOID pPrivateDevmode)
         WARNING(TEXT("UI:  private devmode of %d bytes is too small, not used\r\n"), cbDrvPrivateSize);
         return nullptr;
     }
-    return static_cast<OEMDEV *>(pPrivateDevmode);
+    return pPrivateDevmode;
 }
 
 }  // namespace
@@ -159,19 +160,26 @@ STDMETHODIMP IOEMPTProvider::ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrin
 
     SaveDocument(pPrintTicket, kPtToDevIn);
     CXmlDomHelper dom;
+    HRESULT hr = S_OK;
     if (SUCCEEDED(dom.Initialize(pPrintTicket, m_pCoreHelper))) {
-        OEMDEV *record = PrivateRecord(cbDrvPrivateSize, pPrivateDevmode);
-        if (record == nullptr) {
+        RecordAt<OEMDEV> record(PrivateRecord(cbDrvPrivateSize, pPrivateDevmode));
+        if (!record) {
             OutputDebugStringA("oemdev is null");
         } else {
-            ReadTicketSettings(dom, record);
-            // A ticket changes the printer-wide settings too.
-            StoreTicketSettings(m_hPrinter, *record);
+            // A ticket that could not be read whole changes nothing: neither
+            // the record nor the printer's settings get some of its rows.
+            OEMDEV read = *record;
+            hr = ReadTicketSettings(dom, &read);
+            if (SUCCEEDED(hr)) {
+                *record = read;
+                // A ticket changes the printer-wide settings too.
+                StoreTicketSettings(m_hPrinter, read);
+            }
         }
     }
     INFO(TEXT("UI:  IOEMPTProvider::ConvertPrintTicketToDevMode: end.\r\n"));
     dom.Clear();
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
@@ -182,7 +190,7 @@ STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMO
         return E_INVALIDARG;
 
     // The printer's settings, not the DEVMODE's, are what the ticket gets.
-    OEMDEV *record = PrivateRecord(cbDrvPrivateSize, pPrivateDevmode);
+    RecordAt<OEMDEV> record(PrivateRecord(cbDrvPrivateSize, pPrivateDevmode));
     REGSTRUCT settings = {};
     SettingsRead read = ReadStoredSettings(m_hPrinter, &settings);
     if (read.state != StoredSettings::Valid) {
@@ -194,15 +202,15 @@ STDMETHODIMP IOEMPTProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMO
                 REGSTRUCT_SIZE);
         SetDefaultSettings(&settings);
     }
-    if (record != nullptr)
+    if (record)
         CopySettingsToTicketFields(settings, *record);
 
     SaveDocument(pPrintTicket, kDevToPtIn);
     CXmlDomHelper dom;
     HRESULT hr = dom.Initialize(pPrintTicket, m_pCoreHelper);
     if (SUCCEEDED(hr)) {
-        WriteTicketSettings(dom, record);
-        if (record != nullptr && IsFalconPrinter(m_hPrinter))
+        WriteTicketSettings(dom, record.get());
+        if (record && IsFalconPrinter(m_hPrinter))
             changeFeatureNode(dom, kResolutionFeature, record->iQuality);
     }
     SaveDocument(pPrintTicket, kDevToPtOut);

@@ -170,31 +170,32 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
     if (FAILED(hr))
         return hr;
 
-    HRESULT last = S_FALSE;
+    // A child that cannot be read may be the one asked for: its failure is
+    // the answer, not "none", so that a caller never takes a failed read
+    // for an absent element.
     for (LONG i = 0; i < count; ++i) {
         com_ptr<IXMLDOMElement> element;
-        last = ChildElement(children.get(), i, element.put());
-        if (FAILED(last))
-            continue;
+        HRESULT hr = ChildElement(children.get(), i, element.put());
+        if (hr == E_NOINTERFACE)
+            continue;  // not an element
+        if (FAILED(hr))
+            return hr;
         unique_bstr baseName, namespaceUri;
-        last = element->get_baseName(baseName.put());
-        if (FAILED(last))
-            continue;
+        hr = element->get_baseName(baseName.put());
+        if (FAILED(hr))
+            return hr;
         // The namespace is read only for an element the base name matches.
-        if (!Equal(baseName.get(), pLocalName)) {
-            last = S_FALSE;
+        if (!Equal(baseName.get(), pLocalName))
             continue;
-        }
-        last = element->get_namespaceURI(namespaceUri.put());
-        if (FAILED(last) || !namespaceUri)
-            continue;
-        if (Equal(namespaceUri.get(), pNamespace)) {
+        hr = element->get_namespaceURI(namespaceUri.put());
+        if (FAILED(hr))
+            return hr;
+        if (namespaceUri && Equal(namespaceUri.get(), pNamespace)) {
             *ppElement = element.Take();
             return S_OK;
         }
-        last = S_FALSE;
     }
-    return FAILED(last) ? last : S_FALSE;
+    return S_FALSE;
 }
 
 HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElementNamespace, PCWSTR pElementName,
@@ -210,24 +211,39 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
             return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal, ppElement);
     }
     com_ptr<IXMLDOMNodeList> children;
-    if (FAILED(pParent->get_childNodes(children.put())) || !children)
-        return S_FALSE;
+    HRESULT hr = pParent->get_childNodes(children.put());
+    if (FAILED(hr) || !children)
+        return FAILED(hr) ? hr : S_FALSE;
     LONG count = 0;
-    if (FAILED(children->get_length(&count)))
-        return S_FALSE;
+    hr = children->get_length(&count);
+    if (FAILED(hr))
+        return hr;
 
+    // As in FindChildElement, a child that cannot be read gives its failure.
     for (LONG i = 0; i < count; ++i) {
         com_ptr<IXMLDOMElement> element;
-        if (FAILED(ChildElement(children.get(), i, element.put())))
+        hr = ChildElement(children.get(), i, element.put());
+        if (hr == E_NOINTERFACE)
             continue;
+        if (FAILED(hr))
+            return hr;
         unique_bstr baseName, namespaceUri;
-        if (FAILED(element->get_baseName(baseName.put())) || !Equal(baseName.get(), pElementName))
+        hr = element->get_baseName(baseName.put());
+        if (FAILED(hr))
+            return hr;
+        if (!Equal(baseName.get(), pElementName))
             continue;
-        if (FAILED(element->get_namespaceURI(namespaceUri.put())) || !Equal(namespaceUri.get(), pElementNamespace))
+        hr = element->get_namespaceURI(namespaceUri.put());
+        if (FAILED(hr))
+            return hr;
+        if (!Equal(namespaceUri.get(), pElementNamespace))
             continue;
         unique_bstr nameNamespace, nameLocal;
-        if (GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put()) != S_OK)
-            continue;
+        hr = GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put());
+        if (FAILED(hr))
+            return hr;
+        if (hr != S_OK)
+            continue;  // no name, or its prefix is not bound there
         if (Equal(nameNamespace.get(), pNameNamespace) && Equal(nameLocal.get(), pNameLocal)) {
             *ppElement = element.Take();
             return S_OK;
@@ -249,11 +265,13 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
     std::unique_ptr<RootIndex> index(new (std::nothrow) RootIndex);
     if (!index)
         return nullptr;
-    // Out of memory, the finds walk the children instead; no exception
-    // leaves the plug-in.
+    // Out of memory, or a child that cannot be read, the finds walk the
+    // children instead (and meet the failure there); no exception leaves the
+    // plug-in.
     try {
         index->children.reserve(static_cast<size_t>(count));
-        AddChildren(*index, children.get(), count);
+        if (!AddChildren(*index, children.get(), count))
+            return nullptr;
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
@@ -261,22 +279,27 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
     return m_index.get();
 }
 
-void CXmlDomHelper::AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count)
+bool CXmlDomHelper::AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count)
 {
     for (LONG i = 0; i < count; ++i) {
-        // A child that cannot be read can never be found, as in the walk.
         RootIndex::Child child;
-        if (FAILED(ChildElement(pChildren, i, child.element.put())))
-            continue;
-        if (FAILED(child.element->get_baseName(child.baseName.put())) ||
+        HRESULT hr = ChildElement(pChildren, i, child.element.put());
+        if (hr == E_NOINTERFACE)
+            continue;  // not an element
+        if (FAILED(hr) || FAILED(child.element->get_baseName(child.baseName.put())) ||
             FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
-            continue;
-        if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
-            FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
-            continue;
+            return false;
+        hr = NameText(child.element.get(), child.nameText.put());
+        if (FAILED(hr))
+            return false;
+        if (hr != S_OK)
+            continue;  // no name: never found
+        if (FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
+            return false;
         index.byNameLocal[WideView(child.nameLocal.get())].push_back(index.children.size());
         index.children.push_back(std::move(child));
     }
+    return true;
 }
 
 void CXmlDomHelper::DropIndex()
@@ -378,8 +401,11 @@ HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNames
         // The local part matches by the index; the prefix is resolved where
         // the element stands, as the walk does.
         unique_bstr nameNamespace;
-        if (ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put()) != S_OK || !nameNamespace)
-            continue;
+        HRESULT hr = ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put());
+        if (FAILED(hr))
+            return hr;
+        if (hr != S_OK || !nameNamespace)
+            continue;  // its prefix is not bound there
         if (Equal(nameNamespace.get(), pNameNamespace)) {
             child.element->AddRef();
             *ppElement = child.element.get();

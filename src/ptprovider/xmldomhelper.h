@@ -52,7 +52,7 @@ private:
     // The root's children as the finds compare them, read once and kept
     // until the helper changes the tree; null when they cannot be read.
     RootIndex *Index();
-    void AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count);
+    bool AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count);
     void DropIndex();
     // After pChild left pParent: struck from the index, or the index dropped.
     void ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild);

@@ -7,6 +7,7 @@
 #include "platform/win32.h"
 
 #include <cstddef>
+#include <cstring>
 
 constexpr DWORD OEMDEV_SIGNATURE = 0x4D534654;
 constexpr DWORD OEMDEV_VERSION = 3;
@@ -107,6 +108,42 @@ static_assert(offsetof(DEVMODEW, dmPanningHeight) == 216, "DEVMODEW layout");
 
 // The printer data value that holds a printer's REGSTRUCT.
 constexpr WCHAR kSettingsValueName[] = TEXT("OrvoPrinterData");
+
+// A record in bytes the caller hands over, at whatever address they give it
+// (a DEVMODE's private area follows the public part and other plug-ins'
+// parts, so nothing promises the record's alignment): worked on in an
+// aligned copy, written back when the copy goes unless it was only read.
+template <typename Record>
+class RecordAt {
+public:
+    explicit RecordAt(void *at) : at_(static_cast<BYTE *>(at)) { Load(); }
+    explicit RecordAt(const void *at) : at_(nullptr), from_(static_cast<const BYTE *>(at)) { Load(); }
+    ~RecordAt()
+    {
+        if (at_ != nullptr)
+            std::memcpy(at_, &copy_, sizeof(Record));
+    }
+    RecordAt(const RecordAt &) = delete;
+    RecordAt &operator=(const RecordAt &) = delete;
+
+    Record *get() { return from_ != nullptr ? &copy_ : nullptr; }
+    Record *operator->() { return &copy_; }
+    Record &operator*() { return copy_; }
+    explicit operator bool() const { return from_ != nullptr; }
+
+private:
+    void Load()
+    {
+        if (at_ != nullptr)
+            from_ = at_;
+        if (from_ != nullptr)
+            std::memcpy(&copy_, from_, sizeof(Record));
+    }
+
+    BYTE *at_;
+    const BYTE *from_ = nullptr;
+    Record copy_{};
+};
 
 void SetDefaultOEMDev(OEMDEV *pOEMDev);
 void SetDefaultSettings(REGSTRUCT *pSettings);

@@ -5,6 +5,8 @@
 #include "src/sheet/sheetstate.h"
 #include "src/settings/printer.h"
 
+#include <cstring>
+
 HRESULT hrOEMDevMode(DWORD dwMode, POEMDMPARAM pOemDMParam)
 {
     bool known = dwMode >= OEMDM_SIZE && dwMode <= OEMDM_MERGE;
@@ -18,24 +20,33 @@ HRESULT hrOEMDevMode(DWORD dwMode, POEMDMPARAM pOemDMParam)
         return E_FAIL;
     }
 
-    auto *in = static_cast<const OEMDEV *>(pOemDMParam->pOEMDMIn);
-    auto *out = static_cast<OEMDEV *>(pOemDMParam->pOEMDMOut);
+    // The driver's records sit wherever the DEVMODE puts them: read and
+    // written through aligned copies. The input is read only as far as its
+    // header says it reaches.
+    const void *in = pOemDMParam->pOEMDMIn;
     switch (dwMode) {
     case OEMDM_SIZE:
         pOemDMParam->cbBufSize = sizeof(OEMDEV);
         break;
-    case OEMDM_DEFAULT:
-        SetDefaultOEMDev(out);
+    case OEMDM_DEFAULT: {
+        RecordAt<OEMDEV> out(pOemDMParam->pOEMDMOut);
+        SetDefaultOEMDev(out.get());
         VERBOSE(TEXT("UI:  pOEMDevOut after setting default values:\r\n"));
-        DumpOEMDevHeader(out);
+        DumpOEMDevHeader(out.get());
         break;
+    }
     case OEMDM_CONVERT:
-        ConvertOEMDevmode(in, out);
+    case OEMDM_MERGE: {
+        if (pOemDMParam->pOEMDMOut == nullptr) {
+            ConvertOEMDevmode(static_cast<const OEMDEV *>(in), nullptr);
+            break;
+        }
+        RecordAt<OEMDEV> out(pOemDMParam->pOEMDMOut);
+        ConvertOEMDevmode(static_cast<const OEMDEV *>(in), out.get());
+        if (dwMode == OEMDM_MERGE)
+            MakeOEMDevmodeValid(out.get());
         break;
-    case OEMDM_MERGE:
-        ConvertOEMDevmode(in, out);
-        MakeOEMDevmodeValid(out);
-        break;
+    }
     }
     DumpOEMDMParam(pOemDMParam);
     return S_OK;
@@ -47,7 +58,12 @@ BOOL ConvertOEMDevmode(const OEMDEV *pOEMDevIn, OEMDEV *pOEMDevOut)
         ERR(TEXT("ERROR UI:  ConvertOEMDevmode() invalid parameters.\r\n"));
         return FALSE;
     }
-    if (pOEMDevIn->dmOEMExtra.dwSignature != pOEMDevOut->dmOEMExtra.dwSignature) {
+    // The input is the driver's: at any address, and possibly shorter than
+    // a whole record. Its header comes first, then what its size covers.
+    const auto *bytes = reinterpret_cast<const BYTE *>(pOEMDevIn);
+    OEM_DMEXTRAHEADER header;
+    std::memcpy(&header, bytes, sizeof(header));
+    if (header.dwSignature != pOEMDevOut->dmOEMExtra.dwSignature) {
         WARNING(TEXT("UI:  Unknown DEVMODE signature, pOEMDMIn ignored.\r\n"));
         SetDefaultOEMDev(pOEMDevOut);
         return TRUE;
@@ -55,12 +71,12 @@ BOOL ConvertOEMDevmode(const OEMDEV *pOEMDevIn, OEMDEV *pOEMDevOut)
 
     VERBOSE(TEXT("UI:  Converting private OEM Devmode.\r\n"));
     VERBOSE(TEXT("UI:  pOEMDevIn:\r\n"));
-    DumpOEMDevHeader(pOEMDevIn);
-    SetDefaultOEMDev(pOEMDevOut);
     // An older, shorter record keeps the defaults in its missing tail; a
     // longer one is cut.
-    DWORD take = pOEMDevIn->dmOEMExtra.dwSize < sizeof(OEMDEV) ? pOEMDevIn->dmOEMExtra.dwSize : sizeof(OEMDEV);
-    MoveMemory(pOEMDevOut, pOEMDevIn, take);
+    DWORD take = header.dwSize < sizeof(OEMDEV) ? header.dwSize : sizeof(OEMDEV);
+    SetDefaultOEMDev(pOEMDevOut);
+    MoveMemory(pOEMDevOut, bytes, take);
+    DumpOEMDevHeader(pOEMDevOut);  // the input's header, as far as it reaches
     pOEMDevOut->dmOEMExtra.dwSize = sizeof(OEMDEV);
     pOEMDevOut->dmOEMExtra.dwVersion = OEMDEV_VERSION;
     return TRUE;
@@ -108,14 +124,18 @@ BOOL UpdateDefaultOEMDev(PCWSTR pPrinterName)
     size_t offset = static_cast<size_t>(reinterpret_cast<BYTE *>(devmode) - static_cast<BYTE *>(block.get()));
     if (offset >= blockSize)
         return FALSE;
-    OEMDEV *oemDev = FindOEMDevInDevmode(devmode, blockSize - offset);
-    if (oemDev == nullptr)
+    OEMDEV *at = FindOEMDevInDevmode(devmode, blockSize - offset);
+    if (at == nullptr)
         return FALSE;
 
     if (gpCurrentSettings == nullptr || gpCurrentSettings->Version != REGSTRUCT_VERSION)
         return FALSE;
     WARNING(TEXT("UI:  default oemDev change"));
-    CopySettingsToOEMDev(gpCurrentSettings, oemDev);
+    {
+        // An odd dmDriverExtra puts the record at an odd address.
+        RecordAt<OEMDEV> oemDev(static_cast<void *>(at));
+        CopySettingsToOEMDev(gpCurrentSettings, oemDev.get());
+    }
     return SetPrinterInfo2(info);
 }
 

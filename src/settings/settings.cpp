@@ -33,11 +33,21 @@ void ReadSettings(HANDLE hPrinter, PPAGECONTEXT pContext)
         ++pContext->nReads;
         return;
     }
+    // An earlier page's read failed and the user has changed the copy since:
+    // the printer's settings read now would replace the user's changes, and
+    // a store would then keep some of them and lose others. The copy stays
+    // unread, so nothing of it is stored or copied into a DEVMODE.
+    if (pContext->bReadFailed && gPendingPages != 0) {
+        WARNING(TEXT("UI:  settings not read after changes to an unread copy; they will not be stored\r\n"));
+        return;
+    }
     // Read into a copy: a failed read leaves the context's copy untouched.
     REGSTRUCT settings = pContext->Settings;
     SettingsRead read = ReadStoredSettings(hPrinter, &settings);
-    if (read.state == StoredSettings::Unreadable)
+    if (read.state == StoredSettings::Unreadable) {
+        pContext->bReadFailed = TRUE;
         return;
+    }
     if (read.state == StoredSettings::Replaceable) {
         SetDefaultSettings(&settings);
         StoreSettings(hPrinter, settings);
@@ -87,14 +97,16 @@ DWORD ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite)
         return ERROR_SUCCESS;
 
     SpoolerBlock info = FetchPrinterInfo2(pContext->hPrinter);
-    if (!info.fetched)
-        return bWrite ? FailureOfLastCall() : ERROR_SUCCESS;
-
     // The sheet's own handle may be read-only; the data goes through one
     // opened with full access.
-    unique_printer printer(OpenPrinterAllAccess(info.As<PRINTER_INFO_2W>()->pPrinterName));
-    if (!printer)
-        return bWrite ? FailureOfLastCall() : ERROR_SUCCESS;
+    unique_printer printer(info.fetched ? OpenPrinterAllAccess(info.As<PRINTER_INFO_2W>()->pPrinterName) : nullptr);
+    if (!printer) {
+        if (bWrite)
+            return FailureOfLastCall();
+        if (pContext->nReads == 0)
+            pContext->bReadFailed = TRUE;
+        return ERROR_SUCCESS;
+    }
 
     if (bWrite)
         return StoreSettingsRetrying(printer.get(), pContext->Settings);

@@ -13,6 +13,7 @@ struct PAGECONTEXT {
     HANDLE hPrinter;  // the driver's handle of the sheet's printer
     HANDLE hHeap;     // the OEM heap the block came from
     DWORD nReads;     // 0 until Settings has been read from the printer
+    BOOL bReadFailed; // a read of Settings failed while nReads was 0
     REGSTRUCT Settings;
     POEMCUIPPARAM pOEMUIParam;
     IPrintOemDriverUI *pOEMHelp;

@@ -210,7 +210,7 @@ TEST_F(DistListTest, StoredEntriesSetRowsApplyKeepsEveryRowOkTheCheckedOnes)
     Store(Record({{0, u"Second", u"first entry"},
                   {1, u"Gone", u"not listed"},
                   {1, u"Second", u"second entry"},
-                  {1, u"Third", u"third"},
+                  {2, u"Third", u"third"},  // any flag but 0 checks the row
                   {1, u"third", u"other case"}},
                  5));
 
@@ -219,7 +219,7 @@ TEST_F(DistListTest, StoredEntriesSetRowsApplyKeepsEveryRowOkTheCheckedOnes)
     EXPECT_FALSE(rows[0].checked);
     EXPECT_FALSE(rows[1].checked) << "the first entry of a name sets the row";
     EXPECT_TRUE(rows[1].cells[6] == u"first entry");
-    EXPECT_TRUE(rows[2].checked);
+    EXPECT_TRUE(rows[2].checked) << "a stored flag of 2";
     EXPECT_TRUE(rows[2].cells[6] == u"third");
     EXPECT_EQ(Lines("UI:  saveList->Count 5"), 1u);
 
@@ -231,6 +231,7 @@ TEST_F(DistListTest, StoredEntriesSetRowsApplyKeepsEveryRowOkTheCheckedOnes)
         EXPECT_FALSE(ApplyEnabled(dialog));
         ui::Click(dialog, IDCANCEL);
     });
+    // The flag of 2 is written back as 1.
     ExpectEntries({{1, u"Sheet", u""}, {0, u"Second", u"first entry"}, {1, u"Third", u"third"}});
 
     // OK drops the unchecked row and its comment.

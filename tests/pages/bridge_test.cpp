@@ -89,7 +89,6 @@ protected:
         ASSERT_TRUE(sheet->ActivateTemplate(111));  // away from Page Setup
         setup = sheet->Pages()[1].window;
         ASSERT_EQ(ui::TemplateId(setup), 110);
-        record = const_cast<OEMDEV *>(&sheet->JobRecord());
         // The page filled its paper list with the driver's papers.
         ASSERT_EQ(SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_GETCOUNT, 0, 0),
                   static_cast<LRESULT>(sheet->Papers().size()));
@@ -99,7 +98,6 @@ protected:
     LRESULT SelectedPaper() const { return SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0); }
 
     HWND setup = nullptr;
-    OEMDEV *record = nullptr;
 };
 
 TEST_F(BridgeTest, PendingDriverSelectionsMoveIntoThePage)
@@ -121,9 +119,9 @@ TEST_F(BridgeTest, PendingDriverSelectionsMoveIntoThePage)
     EXPECT_EQ(IsDlgButtonChecked(setup, IDC_LANDSCAPE), static_cast<UINT>(BST_CHECKED));
     EXPECT_EQ(IsDlgButtonChecked(setup, IDC_PORTRAIT), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(standin::GetCounters().gdiObjects, gdi) << "the picture replaced, the old one deleted";
-    EXPECT_EQ(record->standardPaperSizeChoose, -1);
-    EXPECT_EQ(record->standardOrientationChoose, -1);
-    EXPECT_EQ(record->standardResolutionChoose, -1);
+    EXPECT_EQ(sheet->JobRecord().standardPaperSizeChoose, -1);
+    EXPECT_EQ(sheet->JobRecord().standardOrientationChoose, -1);
+    EXPECT_EQ(sheet->JobRecord().standardResolutionChoose, -1);
 }
 
 TEST_F(BridgeTest, AMatchingOrientationOnlyClearsThePending)
@@ -134,7 +132,7 @@ TEST_F(BridgeTest, AMatchingOrientationOnlyClearsThePending)
     ASSERT_TRUE(sheet->SetDriverSelection("Orientation", 0));
     gpCurrentSettings->Rotate = 7;
     ASSERT_TRUE(sheet->ActivateTemplate(110));
-    EXPECT_EQ(record->standardOrientationChoose, -1);
+    EXPECT_EQ(sheet->JobRecord().standardOrientationChoose, -1);
     EXPECT_EQ(gpCurrentSettings->Rotate, 7);
     EXPECT_EQ(
         reinterpret_cast<HANDLE>(SendDlgItemMessageW(setup, IDC_DIRECTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)),
@@ -152,13 +150,15 @@ TEST_F(BridgeTest, UnknownPendingValuesChangeNothing)
     SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_SETCURSEL, 0, 0);
     std::vector<int> seen;
     for (LONG pending : {1L, 500L, -7L}) {
-        record->standardPaperSizeChoose = pending;
-        record->standardOrientationChoose = 2;
+        OEMDEV record = sheet->JobRecord();
+        record.standardPaperSizeChoose = pending;
+        record.standardOrientationChoose = 2;
+        sheet->SetJobRecord(record);
         gpCurrentSettings->Rotate = 0;
         ASSERT_TRUE(sheet->ActivateTemplate(110));
         EXPECT_EQ(SelectedPaper(), 0);
-        EXPECT_EQ(record->standardPaperSizeChoose, -1);
-        EXPECT_EQ(record->standardOrientationChoose, -1);
+        EXPECT_EQ(sheet->JobRecord().standardPaperSizeChoose, -1);
+        EXPECT_EQ(sheet->JobRecord().standardOrientationChoose, -1);
         EXPECT_EQ(gpCurrentSettings->Rotate, 0);
         ASSERT_TRUE(sheet->ActivateTemplate(111));
     }

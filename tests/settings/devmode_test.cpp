@@ -115,6 +115,18 @@ TEST_F(DevModeTest, MergeTakesWhatTheInputHas)
     EXPECT_EQ(outRecord->dmOEMExtra.dwVersion, 3u);
     EXPECT_EQ(outRecord->Mirror, 1);
     EXPECT_EQ(outBuffer[sizeof(OEMDEV)], 0xEE) << "nothing written past the record";
+
+    // Records at odd addresses, as other plug-ins' parts before ours leave
+    // them: the same bytes come through.
+    alignas(8) BYTE inBytes[sizeof(OEMDEV) + 3], outBytes[sizeof(OEMDEV) + 3];
+    in = UserRecord();
+    std::memcpy(inBytes + 1, &in, sizeof(in));
+    OEMDEV defaults = DefaultRecord();
+    std::memcpy(outBytes + 3, &defaults, sizeof(defaults));
+    ASSERT_EQ(CallDevMode(OEMDM_MERGE, reinterpret_cast<const OEMDEV *>(inBytes + 1),
+                          reinterpret_cast<OEMDEV *>(outBytes + 3)),
+              S_OK);
+    EXPECT_EQ(std::memcmp(outBytes + 3, &in, sizeof(in)), 0);
 }
 
 TEST_F(DevModeTest, ForeignRecordGivesTheDefaults)

@@ -3,6 +3,8 @@
 #include "tests/support/spooler.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -193,34 +195,39 @@ protected:
 
 TEST_F(DefaultDevModeTest, OnlyTheCopiedFieldsChange)
 {
-    std::vector<BYTE> before = Devmode(300);
-    ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", before));
     SetDefaultSettings(&settings);
     settings.Speed = 1;
     settings.Mirror = 1;
     settings.iQuality = 3;
     settings.BlackLevel = 5;  // not one of the copied fields
     gpCurrentSettings = &settings;
-
-    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
-    std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
-    ASSERT_EQ(after.size(), before.size());
-    const size_t record = 412;
-    const size_t copied[] = {28, 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 84, 88, 92, 96, 100, 104};
-    for (size_t i = 0; i < after.size(); ++i) {
-        bool inCopied = false;
-        for (size_t field : copied)
-            inCopied |= i >= record + field && i < record + field + 4;
-        if (!inCopied) {
-            EXPECT_EQ(after[i], before[i]) << "byte " << i << " changed";
+    // The record ends the private area: an odd size puts it at an odd address.
+    for (WORD driverExtra : {300, 301, 303}) {
+        ClearDebug();
+        std::vector<BYTE> before = Devmode(driverExtra);
+        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", before));
+        EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+        std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+        ASSERT_EQ(after.size(), before.size());
+        const size_t record = 220 + driverExtra - sizeof(OEMDEV);
+        const size_t copied[] = {28, 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 84, 88, 92, 96, 100, 104};
+        for (size_t i = 0; i < after.size(); ++i) {
+            bool inCopied = false;
+            for (size_t field : copied)
+                inCopied |= i >= record + field && i < record + field + 4;
+            if (!inCopied)
+                EXPECT_EQ(after[i], before[i]) << "byte " << i << " changed, dmDriverExtra " << driverExtra;
         }
+        OEMDEV oemDev;
+        std::memcpy(&oemDev, after.data() + record, sizeof(oemDev));
+        EXPECT_EQ(oemDev.Speed, 1);
+        EXPECT_EQ(oemDev.Mirror, 1);
+        EXPECT_EQ(oemDev.iQuality, 3);
+        EXPECT_EQ(oemDev.Density, 5);
+        EXPECT_NE(Debug().find("UI:  dmsize 220 dmDriverExtra " + std::to_string(driverExtra) +
+                               "UI:  default oemDev change"),
+                  std::string::npos);
     }
-    auto *oemDev = reinterpret_cast<const OEMDEV *>(after.data() + record);
-    EXPECT_EQ(oemDev->Speed, 1);
-    EXPECT_EQ(oemDev->Mirror, 1);
-    EXPECT_EQ(oemDev->iQuality, 3);
-    EXPECT_EQ(oemDev->Density, 5);
-    EXPECT_NE(Debug().find("UI:  dmsize 220 dmDriverExtra 300UI:  default oemDev change"), std::string::npos);
 }
 
 TEST_F(DefaultDevModeTest, NothingWrittenWithoutRoomOrSettings)

@@ -14,19 +14,55 @@
 #include <unordered_set>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// The folder drive paths live under: $STANDIN_DRIVE_ROOT, else one of the
+// user's own, "orvoui-drives" in $XDG_RUNTIME_DIR or else in the user's
+// cache folder ($XDG_CACHE_HOME, else ~/.cache): never one that every user
+// of the machine shares, where one user's debug dumps would meet another's.
 std::string driveRoot()
 {
     const char *root = std::getenv("STANDIN_DRIVE_ROOT");
     if (root != nullptr && *root != '\0')
         return root;
-    const char *tmp = std::getenv("TMPDIR");
-    std::string base = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    return base + "/orvoui-drives";
+    for (const char *variable : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
+        const char *folder = std::getenv(variable);
+        if (folder != nullptr && folder[0] == '/')
+            return std::string(folder) + "/orvoui-drives";
+    }
+    std::string home;
+    if (const char *value = std::getenv("HOME"); value != nullptr && value[0] == '/')
+        home = value;
+    else if (const passwd *user = ::getpwuid(::geteuid()); user != nullptr && user->pw_dir != nullptr)
+        home = user->pw_dir;
+    return home.empty() ? std::string() : home + "/.cache/orvoui-drives";
+}
+
+// Whether drive paths may go under the root: a folder of this user's, made
+// (private) with the folders above it when missing. One that another user
+// owns is refused: what it holds or receives is not this user's. A root
+// once found good is not looked at again.
+bool ownRoot(const std::string &root)
+{
+    static std::mutex lock;
+    static std::unordered_set<std::string> good;
+    std::lock_guard<std::mutex> guard(lock);
+    if (root.empty() || root[0] != '/')
+        return false;
+    if (good.count(root) != 0)
+        return true;
+    for (size_t slash = root.find('/', 1); slash != std::string::npos; slash = root.find('/', slash + 1))
+        ::mkdir(root.substr(0, slash).c_str(), 0700);
+    ::mkdir(root.c_str(), 0700);
+    struct stat st;
+    if (::stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    good.insert(root);
+    return true;
 }
 
 // mkdir -p of every parent of path (not path itself).
@@ -88,6 +124,8 @@ DWORD missingError(const std::string &path)
 
 DWORD lastErrorFromErrno(const std::string &path)
 {
+    if (path.empty())
+        return ERROR_ACCESS_DENIED;  // a drive path under a root that is not the user's
     int error = errno;
     return error == ENOENT ? missingError(path) : errorFromErrno(error);
 }
@@ -116,7 +154,10 @@ std::string MapWindowsPath(const WCHAR *path)
     std::string rest = utf8.substr(2);
     if (rest.empty() || rest[0] != '/')
         rest.insert(rest.begin(), '/');
-    std::string mapped = driveRoot() + "/" + letter + rest;
+    std::string root = driveRoot();
+    if (!ownRoot(root))
+        return std::string();
+    std::string mapped = root + "/" + letter + rest;
     makeParentsOnce(mapped);
     return mapped;
 }

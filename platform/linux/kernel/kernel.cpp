@@ -45,6 +45,7 @@ struct FaultPlan {
     int skip;
     int count;  // negative: every call
     DWORD error;
+    bool afterWriting;  // the call does its work, then fails
 };
 
 struct FaultTable {
@@ -266,6 +267,7 @@ std::shared_ptr<ThreadObject> findThread(HANDLE handle)
 
 std::atomic<DWORD> gNextThreadId{1};
 thread_local DWORD tThreadId = 0;
+std::atomic<long> gRunningThreads{0};
 
 void runThread(std::shared_ptr<ThreadObject> thread, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD id)
 {
@@ -275,6 +277,7 @@ void runThread(std::shared_ptr<ThreadObject> thread, LPTHREAD_START_ROUTINE star
     thread->exitCode = code;
     thread->finished = true;
     thread->ended.notify_all();
+    gRunningThreads.fetch_sub(1);
 }
 
 // ---- Debugger output ------------------------------------------------------
@@ -508,9 +511,11 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwSt
     }
     auto thread = std::make_shared<ThreadObject>();
     DWORD id = gNextThreadId.fetch_add(1);
+    gRunningThreads.fetch_add(1);
     try {
         thread->worker = std::thread(runThread, thread, lpStartAddress, lpParameter, id);
     } catch (const std::system_error &) {
+        gRunningThreads.fetch_sub(1);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -627,6 +632,9 @@ void WINAPI DebugBreak(void) { std::raise(SIGTRAP); }
 
 namespace standin {
 
+long RunningThreads() { return gRunningThreads.load(); }
+
+
 void DebugCaptureClear()
 {
     withCapture([](DebugCapture &capture) {
@@ -656,7 +664,9 @@ void DebugEcho(bool on)
     withCapture([&](DebugCapture &capture) { capture.echo = on; });
 }
 
-void FailNext(const char *api, int count, DWORD lastError, int skip)
+namespace {
+
+void plan(const char *api, int count, DWORD lastError, int skip, bool afterWriting)
 {
     if (api == nullptr)
         return;
@@ -665,11 +675,11 @@ void FailNext(const char *api, int count, DWORD lastError, int skip)
     if (count == 0)
         table.plans.erase(api);
     else
-        table.plans[api] = FaultPlan{std::max(skip, 0), count, lastError};
+        table.plans[api] = FaultPlan{std::max(skip, 0), count, lastError, afterWriting};
     table.any = !table.plans.empty();
 }
 
-bool ShouldFail(const char *api)
+bool consult(const char *api, bool afterWriting)
 {
     FaultTable &table = faults();
     if (api == nullptr || !table.any.load())
@@ -678,7 +688,7 @@ bool ShouldFail(const char *api)
     {
         std::lock_guard<std::mutex> guard(table.lock);
         auto it = table.plans.find(std::string_view(api));
-        if (it == table.plans.end())
+        if (it == table.plans.end() || it->second.afterWriting != afterWriting)
             return false;
         FaultPlan &plan = it->second;
         if (plan.skip > 0) {
@@ -693,6 +703,16 @@ bool ShouldFail(const char *api)
     SetLastError(error);
     return true;
 }
+
+}  // namespace
+
+void FailNext(const char *api, int count, DWORD lastError, int skip) { plan(api, count, lastError, skip, false); }
+void FailAfterWriting(const char *api, int count, DWORD lastError, int skip)
+{
+    plan(api, count, lastError, skip, true);
+}
+bool ShouldFail(const char *api) { return consult(api, false); }
+bool ShouldFailAfterWriting(const char *api) { return consult(api, true); }
 
 int PlannedSkips(const char *api)
 {

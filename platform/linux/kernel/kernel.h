@@ -299,6 +299,15 @@ STANDIN_API void FailNext(const char *api, int count = 1, DWORD lastError = ERRO
 // Whether the call should fail now; the call counts against the plan. The
 // stand-in parts call it at their top; it sets the last error when it says so.
 STANDIN_API bool ShouldFail(const char *api);
+// A write that reports failure after writing: the next `count` calls of a
+// writing api (SetPrinterDataW, SetPrinterW, AddFormW, SetFormW,
+// DeleteFormW) that succeed, after `skip` such calls, change the server and
+// then fail with the given last error, as a spooler whose reply is lost.
+// Replaces a FailNext plan for the api, and is replaced by one.
+STANDIN_API void FailAfterWriting(const char *api, int count = 1, DWORD lastError = ERROR_NOT_ENOUGH_MEMORY,
+                                  int skip = 0);
+// Called by those apis once their change is made.
+STANDIN_API bool ShouldFailAfterWriting(const char *api);
 STANDIN_API void ClearFaults();
 // The calls of `api` its plan still lets succeed before it fails; -1 when no
 // plan for it is left (none was made, or its faults were all injected). A
@@ -317,14 +326,20 @@ struct Counters {
     long gdiObjects;      // live GDI objects
 };
 STANDIN_API Counters GetCounters();
+// Threads made by CreateThread that have not returned yet, whether or not
+// their handles are still open.
+STANDIN_API long RunningThreads();
 // Lets the other stand-in parts keep their counts in the one table.
 STANDIN_API void CountAdd(long Counters::*field, long delta);
 
 // The POSIX path for a Windows path. A drive path "X:\a\b" becomes
-// "<root>/x/a/b", where <root> is $STANDIN_DRIVE_ROOT or else
-// "<temp dir>/orvoui-drives"; the parent directories are created the first
-// time a path of their folder is mapped. Relative and POSIX paths are kept
-// (backslashes become slashes). Empty for null.
+// "<root>/x/a/b", where <root> is $STANDIN_DRIVE_ROOT, else "orvoui-drives"
+// in $XDG_RUNTIME_DIR, else in the user's cache folder ($XDG_CACHE_HOME or
+// ~/.cache); the root is made private when missing, and the parent
+// directories the first time a path of their folder is mapped. A root that
+// is not a folder of this user's is refused: the path is empty, and file
+// calls on it fail with ERROR_ACCESS_DENIED. Relative and POSIX paths are
+// kept (backslashes become slashes). Empty for null.
 STANDIN_API std::string MapWindowsPath(const WCHAR *path);
 // After an open or rename of a mapped drive path failed with errno ENOENT:
 // makes its parent directories again (they were removed since mapping first

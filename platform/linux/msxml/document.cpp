@@ -535,8 +535,10 @@ private:
             options |= XML_PARSE_NOBLANKS;
         xmlDocPtr tree =
             xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding, options);
-        bool good = tree != nullptr && ctxt->wellFormed && !state.dtd && tree->intSubset == nullptr &&
-                    tree->extSubset == nullptr && xmlDocGetRootElement(tree) != nullptr;
+        // MSXML refuses what libxml2 only warns of: a prefix no declaration
+        // binds, a malformed declaration.
+        bool good = tree != nullptr && ctxt->wellFormed && ctxt->nsWellFormed && !state.dtd &&
+                    tree->intSubset == nullptr && tree->extSubset == nullptr && xmlDocGetRootElement(tree) != nullptr;
         xmlFreeParserCtxt(ctxt);
         if (!good) {
             if (tree != nullptr)

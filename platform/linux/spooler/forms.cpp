@@ -175,7 +175,7 @@ BOOL WINAPI AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm)
     if (s.nextPaper > kLastPaper)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);  // every paper number has been given out
     s.forms.push_back({name, info->Flags, info->Size, info->ImageableArea, s.nextPaper++});
-    return TRUE;
+    return !standin::ShouldFailAfterWriting("AddFormW");
 }
 
 // Changes size and imageable area. The form keeps its name (pName of the
@@ -200,7 +200,7 @@ BOOL WINAPI SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pFor
         return Fail(ERROR_INVALID_PARAMETER);
     form->size = info->Size;
     form->imageableArea = info->ImageableArea;
-    return TRUE;
+    return !standin::ShouldFailAfterWriting("SetFormW");
 }
 
 // Its paper number is not given out again.
@@ -220,7 +220,7 @@ BOOL WINAPI DeleteFormW(HANDLE hPrinter, LPWSTR pFormName)
     if (form->flags != FORM_USER)
         return Fail(ERROR_INVALID_PARAMETER);
     s.forms.erase(s.forms.begin() + (form - s.forms.data()));
-    return TRUE;
+    return !standin::ShouldFailAfterWriting("DeleteFormW");
 }
 
 // The papers of the printer named pDevice, from its driver and the form

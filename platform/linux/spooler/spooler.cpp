@@ -364,7 +364,7 @@ BOOL WINAPI SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Com
     take(info->pDatatype, next.datatype);
     next.attributes = info->Attributes;
     p->config = std::move(next);
-    return TRUE;
+    return !standin::ShouldFailAfterWriting("SetPrinterW");
 }
 
 // Only this machine's printers, in the order they were added: no other
@@ -483,15 +483,22 @@ DWORD WINAPI SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPB
         return ERROR_INVALID_PARAMETER;
     std::u16string name = FromWide(pValueName);
     std::vector<BYTE> bytes(pData, pData + cbData);
+    bool found = false;
     for (auto &value : p->config.data) {
         if (SameName(value.name, name)) {
             value.type = Type;
             value.bytes = std::move(bytes);
-            return ERROR_SUCCESS;
+            found = true;
+            break;
         }
     }
-    p->config.data.push_back({name, Type, std::move(bytes)});
-    return ERROR_SUCCESS;
+    if (!found)
+        p->config.data.push_back({name, Type, std::move(bytes)});
+    if (!standin::ShouldFailAfterWriting("SetPrinterDataW"))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    SetLastError(saved);
+    return error;
 }
 
 // The job's data type: the document's, else the handle's default, else the

@@ -1,9 +1,9 @@
 // The base of every test suite, the stand-in's and the plug-in's: a test
-// starts with no planned faults and ends with every heap block, heap,
-// global block, thread handle, task block, system string, COM object,
-// printer handle, window and GDI object it made given back. A suite with
-// counts of its own (the plug-in's live objects) adds them through
-// ExtraCount.
+// starts with no planned faults and ends with every thread it started
+// returned and every heap block, heap, global block, thread handle, task
+// block, system string, COM object, printer handle, window and GDI object
+// it made given back. A suite with counts of its own (the plug-in's live
+// objects) adds them through ExtraCount.
 #pragma once
 
 #include "platform/win32.h"
@@ -12,11 +12,38 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
+#include <ftw.h>
+#include <stdio.h>
+
 namespace standin_testing {
 
 // A last error no call sets by itself: set before a call whose last error
 // its contract fixes, so a call that forgets to set one is seen.
 constexpr DWORD kMagicDead = 0xDEADBEEF;
+
+// Each test process maps the Windows drives into a folder of its own, made
+// when its first test starts and removed when it exits: suites run side by
+// side (ctest -j) and runs of two checkouts at once never meet in one.
+inline const std::string &OwnDriveRoot()
+{
+    // Never destroyed: the removal at exit still needs the name.
+    static const std::string *root = [] {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/orvoui-drives.XXXXXX";
+        if (mkdtemp(&pattern[0]) == nullptr)
+            return new std::string();
+        setenv("STANDIN_DRIVE_ROOT", pattern.c_str(), 1);
+        std::atexit([] {
+            auto removeOne = [](const char *path, const struct stat *, int, struct FTW *) { return remove(path); };
+            nftw(OwnDriveRoot().c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS);
+        });
+        return new std::string(pattern);
+    }();
+    return *root;
+}
 
 // Wine's way of pinning a failure: a sentinel before, the exact error after.
 #define EXPECT_FAILS_WITH(call, error)                                                                                 \
@@ -38,8 +65,10 @@ class LeakCheckTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_FALSE(OwnDriveRoot().empty()) << "no drive folder of the test's own";
         standin::ClearFaults();
         before_ = standin::GetCounters();
+        runningBefore_ = standin::RunningThreads();
         windowsBefore_ = standin::ui::WindowCount();
         extraBefore_ = ExtraCount();
     }
@@ -47,6 +76,15 @@ protected:
     void TearDown() override
     {
         standin::ClearFaults();
+        // A worker on its way out gets a few seconds, the messages it may
+        // send to this thread served meanwhile.
+        for (int wait = 0; wait < 500 && standin::RunningThreads() > runningBefore_; ++wait) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(10);
+        }
+        EXPECT_EQ(runningBefore_, standin::RunningThreads()) << "threads still running";
         standin::Counters after = standin::GetCounters();
         EXPECT_EQ(before_.heapBlocks, after.heapBlocks) << "heap blocks leaked";
         EXPECT_EQ(before_.heaps, after.heaps) << "heaps leaked";
@@ -67,6 +105,7 @@ protected:
 
 private:
     standin::Counters before_{};
+    long runningBefore_ = 0;
     long windowsBefore_ = 0;
     long extraBefore_ = 0;
 };

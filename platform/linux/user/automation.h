@@ -37,11 +37,16 @@ STANDIN_API std::vector<MessageBoxCall> MessageBoxes();  // every box shown sinc
 // WM_COMMAND (like Esc); after as long again it is ended with -1 and its
 // template id is recorded. Default 2000 ms.
 STANDIN_API void SetStallTimeout(unsigned milliseconds);
+// The stall period of dialog `templateId` instead, asked on its thread once
+// it has started (after WM_INITDIALOG and its script): a dialog that is
+// quiet by design while work of a known bound goes on, as a progress dialog
+// over its worker, is given that bound. Null removes it; so does a reset.
+STANDIN_API void SetStallPeriod(int templateId, std::function<unsigned(HWND dialog)> period);
 // Template ids of modal dialogs ended for stalling; -1 for a SendMessageW
 // from another thread that the window's thread did not take within ten
 // stall periods (on the platform a deadlock): it failed with ERROR_TIMEOUT.
 STANDIN_API std::vector<int> Stalls();
-STANDIN_API void ResetAutomation();  // scripts, answers, records, stall timeout
+STANDIN_API void ResetAutomation();  // scripts, answers, records, stall timeout and periods
 
 // Acting as a user: each sends what the platform sends for the user's action
 // (focus changes included), and fails (false) when the control is missing,

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -330,6 +331,7 @@ struct Automation {
     std::vector<standin::ui::MessageBoxCall> boxes;
     std::vector<int> stalls;
     unsigned stallMs = 2000;
+    std::map<int, std::function<unsigned(HWND)>> periods;
 };
 
 Automation &Auto()
@@ -353,6 +355,21 @@ void RecordStall(int templateId)
 }
 
 namespace {
+
+// The stall period of this dialog: its own bound, asked once it has
+// started, else the common one.
+unsigned StallPeriodOf(HWND dialog, int templateId)
+{
+    std::function<unsigned(HWND)> period;
+    {
+        std::lock_guard<std::mutex> lock(Auto().lock);
+        auto it = Auto().periods.find(templateId);
+        if (it == Auto().periods.end())
+            return Auto().stallMs;
+        period = it->second;
+    }
+    return period(dialog);
+}
 
 standin::ui::DialogScript TakeScript(int templateId)
 {
@@ -418,6 +435,7 @@ INT_PTR RunModal(HWND dialog, int templateId, standin::ui::DialogScript script)
     quit = !pump(&active);
     if (script && !quit && !Ended(dialog, &result))
         script(dialog);
+    const unsigned stallMs = Ended(dialog, &result) ? 0 : StallPeriodOf(dialog, templateId);
     auto idleSince = Clock::now();
     bool cancelled = false;
     while (!quit && !Ended(dialog, &result)) {
@@ -429,7 +447,7 @@ INT_PTR RunModal(HWND dialog, int templateId, standin::ui::DialogScript script)
             idleSince = Clock::now();
             continue;
         }
-        auto deadline = idleSince + std::chrono::milliseconds(StallTimeout());
+        auto deadline = idleSince + std::chrono::milliseconds(stallMs);
         {
             std::unique_lock<std::mutex> lock(St().lock);
             WindowPtr w = FindLocked(dialog);
@@ -918,6 +936,15 @@ void SetStallTimeout(unsigned milliseconds)
     Auto().stallMs = milliseconds;
 }
 
+void SetStallPeriod(int templateId, std::function<unsigned(HWND dialog)> period)
+{
+    std::lock_guard<std::mutex> lock(Auto().lock);
+    if (period)
+        Auto().periods[templateId] = std::move(period);
+    else
+        Auto().periods.erase(templateId);
+}
+
 std::vector<int> Stalls()
 {
     std::lock_guard<std::mutex> lock(Auto().lock);
@@ -933,6 +960,7 @@ void ResetAutomation()
     a.boxes.clear();
     a.stalls.clear();
     a.stallMs = 2000;
+    a.periods.clear();
 }
 
 int TemplateId(HWND dialog)

@@ -5,7 +5,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -200,6 +204,49 @@ TEST_F(KernelTest, WaitTimesOutWhileTheThreadRuns)
     EXPECT_EQ(InterlockedExchange(&flag, 1), 0);
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_TRUE(CloseHandle(thread));
+}
+
+// Tests map the drives into a folder of the process's own; otherwise they
+// go into one of the user's own, made private, and a root that another
+// user owns is refused.
+TEST_F(KernelTest, DrivesMapIntoAFolderOfTheUsersOwn)
+{
+    const std::string base = standin_testing::OwnDriveRoot();
+    const char *names[] = {"STANDIN_DRIVE_ROOT", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"};
+    std::string saved[4];
+    for (int i = 0; i < 4; ++i) {
+        const char *value = std::getenv(names[i]);
+        saved[i] = value != nullptr ? value : "";
+        unsetenv(names[i]);
+    }
+    const WCHAR *file = u"C:\\Users\\Public\\PtToDev_in.xml";
+    struct Case {
+        const char *variable, *value, *root;
+    } cases[] = {{"HOME", "/home", "/home/.cache/orvoui-drives"},
+                 {"XDG_CACHE_HOME", "/cache", "/cache/orvoui-drives"},
+                 {"XDG_RUNTIME_DIR", "/run", "/run/orvoui-drives"}};
+    for (const Case &c : cases) {
+        setenv(c.variable, (base + c.value).c_str(), 1);
+        EXPECT_EQ(standin::MapWindowsPath(file), base + c.root + "/c/Users/Public/PtToDev_in.xml");
+        struct stat info = {};
+        EXPECT_EQ(stat((base + c.root).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << c.root;
+    }
+    std::string theirs = base + "/theirs";
+    ASSERT_EQ(mkdir(theirs.c_str(), 0755), 0);
+    if (chown(theirs.c_str(), 65534, 65534) == 0) {
+        setenv("STANDIN_DRIVE_ROOT", theirs.c_str(), 1);
+        EXPECT_EQ(standin::MapWindowsPath(file), "");
+        SetLastError(kMagicDead);
+        EXPECT_EQ(GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (saved[i].empty())
+            unsetenv(names[i]);
+        else
+            setenv(names[i], saved[i].c_str(), 1);
+    }
 }
 
 TEST_F(KernelTest, DebugOutputIsCapturedAsUtf8)

@@ -643,6 +643,9 @@ TEST_F(MsxmlTest, HostileInputIsRefused)
     ExpectRefused(u"<a><b>cut");
     ExpectRefused(u"");
     ExpectRefused(u"<a/><b/>");
+    // Names that are not namespace-well-formed, as MSXML refuses them.
+    ExpectRefused(u"<psf:a/>");
+    ExpectRefused(u"<a xmlns:p:=\"urn:x\"><p:b/></a>");
 
     std::u16string deep;
     for (int i = 0; i < 100000; ++i)

@@ -594,6 +594,48 @@ TEST_F(SpoolerTest, EveryCallCanBeMadeToFail)
     EXPECT_TRUE(ClosePrinter(h)) << "a failed close leaves the handle open";
 }
 
+// A write that reports failure after writing: the server has changed, the
+// caller hears of a failure.
+TEST_F(SpoolerTest, AWriteCanFailAfterWriting)
+{
+    Printer p(u"FalconBT");
+    BYTE data = 7;
+    FORM_INFO_1W form = Label(u"12 x 11mm", 12000, 11000);
+    Reply info = FetchInfo2(p.get());
+    reinterpret_cast<PRINTER_INFO_2W *>(info.data())->pComment = W(u"written");
+    auto hasForm = [] {
+        std::vector<sp::FormConfig> forms = sp::Forms();
+        return std::any_of(forms.begin(), forms.end(), [](const sp::FormConfig &f) { return f.name == u"12 x 11mm"; });
+    };
+    const struct {
+        const char *api;
+        std::function<bool()> call;     // true when it failed
+        std::function<bool()> written;  // the change is there
+    } cases[] = {
+        {"SetPrinterDataW", [&] { return SetPrinterDataW(p.get(), W(u"V"), REG_BINARY, &data, 1) == 0x4321; },
+         [] {
+             sp::DataValue v;
+             return sp::GetData(u"FalconBT", u"V", v) && v.bytes == std::vector<BYTE>{7};
+         }},
+        {"SetPrinterW", [&] { return !SetPrinterW(p.get(), 2, info.data(), 0); },
+         [&] {
+             Reply after = FetchInfo2(p.get());
+             return Str(Info2(after)->pComment) == u"written";
+         }},
+        {"AddFormW", [&] { return !AddFormW(p.get(), 1, reinterpret_cast<LPBYTE>(&form)); }, hasForm},
+        {"DeleteFormW", [&] { return !DeleteFormW(p.get(), W(u"12 x 11mm")); }, [&] { return !hasForm(); }},
+    };
+    for (const auto &c : cases) {
+        standin::FailAfterWriting(c.api, 1, 0x4321);
+        SetLastError(kMagicDead);
+        EXPECT_TRUE(c.call()) << c.api << " did not fail";
+        if (std::string(c.api) != "SetPrinterDataW")
+            EXPECT_EQ(GetLastError(), 0x4321u) << c.api;
+        EXPECT_TRUE(c.written()) << c.api << " did not write";
+        EXPECT_EQ(standin::PlannedSkips(c.api), -1) << "the plan is spent";
+    }
+}
+
 TEST_F(SpoolerTest, CallsFromManyThreads)
 {
     sp::ClearJobs();
