@@ -324,4 +324,19 @@ std::string StoredSettings(const std::u16string &printer)
     return DescribeSettings(value.bytes, value.type);
 }
 
+std::string StoredListAndItem(const std::u16string &printer)
+{
+    std::string out;
+    standin::spooler::DataValue value;
+    if (standin::spooler::GetData(printer, u"DISTRIBUTEDLIST", value)) {
+        std::vector<std::string> lines = DescribeDistributedList(value.bytes, value.type);
+        out += "  list      " + lines[0] + "\n";
+        for (size_t i = 1; i < lines.size(); ++i)
+            out += "    " + lines[i] + "\n";
+    }
+    if (standin::spooler::GetData(printer, u"OEMUI_VALUE", value))
+        out += "  item      " + DescribeItemValue(value.bytes, value.type) + "\n";
+    return out;
+}
+
 }  // namespace host
