@@ -257,16 +257,21 @@ void TakeDevMode(const RegValue *value, PrinterConfig &config, std::vector<std::
     lines.push_back(text + (record ? ", the plug-in's record last" : ", no record of the plug-in at its end"));
 }
 
-// What the plug-in makes of a printer data value it reads.
-std::string DataMeaning(const DataValue &value)
+// What the plug-in makes of a printer data value it reads; `odd` when the
+// value is not one of its kind (the describers then say why not).
+std::string DataMeaning(const DataValue &value, bool &odd)
 {
+    std::string text;
     if (SameRegName(value.name, u"OrvoPrinterData"))
-        return DescribeSettings(value.bytes, value.type);
-    if (SameRegName(value.name, u"OEMUI_VALUE"))
-        return "item " + DescribeItemValue(value.bytes, value.type);
-    if (SameRegName(value.name, u"DISTRIBUTEDLIST"))
-        return DescribeDistributedList(value.bytes, value.type)[0];
-    return {};
+        text = DescribeSettings(value.bytes, value.type);
+    else if (SameRegName(value.name, u"OEMUI_VALUE"))
+        text = DescribeItemValue(value.bytes, value.type);
+    else if (SameRegName(value.name, u"DISTRIBUTEDLIST"))
+        text = DescribeDistributedList(value.bytes, value.type)[0];
+    odd = text.compare(0, 4, "not ") == 0 || text.compare(0, 6, "Count ") == 0;
+    if (!odd && SameRegName(value.name, u"OEMUI_VALUE"))
+        text = "item " + text;
+    return text;
 }
 
 void TakeData(const Values &values, PrinterConfig &config, std::vector<std::string> &lines)
@@ -280,8 +285,10 @@ void TakeData(const Values &values, PrinterConfig &config, std::vector<std::stri
             continue;
         }
         config.data.push_back({value->name, value->type, value->bytes});
-        std::string meaning = DataMeaning(config.data.back());
-        lines.push_back("  data      " + name + " " + Kind(*value) + (meaning.empty() ? "" : ": " + meaning));
+        bool odd = false;
+        std::string meaning = DataMeaning(config.data.back(), odd);
+        lines.push_back("  data      " + name + " " + Kind(*value) + (meaning.empty() ? "" : ": " + meaning) +
+                        (odd ? "; kept as it is" : ""));
     }
 }
 
