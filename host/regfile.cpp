@@ -221,6 +221,7 @@ private:
         if (found == index_.end()) {
             found = index_.emplace(folded, out_.keys.size()).first;
             out_.keys.push_back({std::u16string(path), lines_.Number(), {}});
+            valueIndex_.emplace_back();
         }
         key_ = found->second;
         keepKey_ = keep_(out_.keys[key_].path);
@@ -316,13 +317,11 @@ private:
             return Refuse("the value " + name + " holds " + std::to_string(value.bytes.size()) +
                           " bytes, more than a value of the print keys can (1 MB)");
         std::vector<RegValue> &values = out_.keys[key_].values;
-        for (RegValue &old : values) {
-            if (SameRegName(old.name, value.name)) {
-                old = std::move(value);
-                return true;
-            }
-        }
-        values.push_back(std::move(value));
+        auto known = valueIndex_[key_].emplace(Fold(value.name), values.size());
+        if (known.second)
+            values.push_back(std::move(value));
+        else
+            values[known.first->second] = std::move(value);
         return true;
     }
 
@@ -400,6 +399,8 @@ private:
     const std::function<bool(const std::u16string &)> &keep_;
     RegExport &out_;
     std::unordered_map<std::u16string, size_t> index_;  // folded path -> key
+    // Per key: folded value name -> value, so a key of many values reads in linear time.
+    std::vector<std::unordered_map<std::u16string, size_t>> valueIndex_;
     size_t key_ = kNoKey;
     bool keepKey_ = false;
     std::string why_;

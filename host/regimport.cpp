@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,11 @@ const char16_t *const kModels[] = {u"KestrelBT", u"KestrelBT PRO", u"MerlinBT", 
 
 constexpr size_t kMaxPrinterName = 220;  // the platform's MAX_PRINTER_NAME
 constexpr size_t kFormValueBytes = 32;
+// A print server keeps far fewer; the bound keeps an import's time and the
+// state it makes (at most 16 MB, as every state) small.
+constexpr size_t kMaxPrinters = 4096;
+constexpr size_t kMaxForms = 4096;
+constexpr size_t kShownSubkeys = 8;
 constexpr DWORD kRecordSignature = 0x4D534654;  // "TFSM", the plug-in's record in a DEVMODE
 
 enum class Place { Other, PrintersKey, Printer, PrinterData, PrinterSubkey, Forms, FormsSubkey };
@@ -88,33 +94,34 @@ std::u16string Fold(const std::u16string &name)
 }
 
 // A key's values by name, those of a later section replacing earlier ones.
-using Values = std::vector<const RegValue *>;
+struct Values {
+    std::vector<const RegValue *> list;
+    std::unordered_map<std::u16string, size_t> index;  // folded name -> list
+};
 
 void Merge(Values &into, const RegKey &key)
 {
     for (const RegValue &value : key.values) {
-        auto same =
-            std::find_if(into.begin(), into.end(), [&](const RegValue *v) { return SameRegName(v->name, value.name); });
-        if (same != into.end())
-            *same = &value;
+        auto at = into.index.emplace(Fold(value.name), into.list.size());
+        if (at.second)
+            into.list.push_back(&value);
         else
-            into.push_back(&value);
+            into.list[at.first->second] = &value;
     }
 }
 
 const RegValue *Find(const Values &values, const char16_t *name)
 {
-    for (const RegValue *value : values)
-        if (SameRegName(value->name, name))
-            return value;
-    return nullptr;
+    auto at = values.index.find(Fold(name));
+    return at == values.index.end() ? nullptr : values.list[at->second];
 }
 
 struct FoundPrinter {
     std::u16string name;
     Values values;                        // of the printer's key
     Values data;                          // of its PrinterDriverData key
-    std::vector<std::u16string> subkeys;  // its other keys, not read
+    std::vector<std::u16string> subkeys;  // its other keys, not read: the first few names
+    bool moreSubkeys = false;
 };
 
 std::string Quoted(const std::u16string &text) { return "\"" + Printable(Utf8(text)) + "\""; }
@@ -196,18 +203,40 @@ void TakeText(const Values &values, const char16_t *name, const char *label, std
                     (field == text ? "" : " (unpaired surrogates replaced)"));
 }
 
-const FormConfig *FormNamed(const std::vector<FormConfig> &forms, const std::u16string &name)
-{
-    for (const FormConfig &form : forms)
-        if (SameRegName(form.name, name))
-            return &form;
-    return nullptr;
-}
+// The server's forms by name (without regard to case).
+class FormIndex {
+public:
+    FormIndex() { Reload(); }
+    void Reload()
+    {
+        forms_ = standin::spooler::Forms();
+        byName_.clear();
+        for (size_t i = 0; i < forms_.size(); ++i)
+            byName_.emplace(Fold(forms_[i].name), i);
+    }
+    const FormConfig *Find(const std::u16string &name) const
+    {
+        auto at = byName_.find(Fold(name));
+        return at == byName_.end() ? nullptr : &forms_[at->second];
+    }
+    void Put(const FormConfig &form)
+    {
+        auto at = byName_.emplace(Fold(form.name), forms_.size());
+        if (at.second)
+            forms_.push_back(form);
+        else
+            forms_[at.first->second] = form;
+    }
+
+private:
+    std::vector<FormConfig> forms_;
+    std::unordered_map<std::u16string, size_t> byName_;  // folded name -> forms_
+};
 
 // The default DEVMODE when it is one the server can keep. Its paper number
 // is the customer's machine's; the form it names (dmFormName) gives the
 // number the same form has here.
-void TakeDevMode(const RegValue *value, PrinterConfig &config, std::vector<std::string> &lines)
+void TakeDevMode(const RegValue *value, const FormIndex &forms, PrinterConfig &config, std::vector<std::string> &lines)
 {
     if (value == nullptr) {
         lines.push_back("  devmode   none in the export: the printer has no default DEVMODE");
@@ -241,8 +270,7 @@ void TakeDevMode(const RegValue *value, PrinterConfig &config, std::vector<std::
     std::u16string formName(head.dmFormName, head.dmFormName + n);
     std::string paper = std::to_string(head.dmPaperSize);
     std::string text = "  devmode   220 + " + std::to_string(extra) + " bytes, ";
-    std::vector<FormConfig> forms = standin::spooler::Forms();
-    if (const FormConfig *form = FormNamed(forms, formName)) {
+    if (const FormConfig *form = forms.Find(formName)) {
         auto here = static_cast<SHORT>(form->paper);
         std::memcpy(config.devmode.data() + offsetof(DEVMODEW, dmPaperSize), &here, sizeof(here));
         text += "paper " + Quoted(form->name) +
@@ -254,6 +282,8 @@ void TakeDevMode(const RegValue *value, PrinterConfig &config, std::vector<std::
     }
     bool record =
         extra >= sizeof(OEMDEV) && DwordAt(bytes, sizeof(DEVMODEW) + extra - sizeof(OEMDEV) + 4) == kRecordSignature;
+    if ((head.dmFields & DM_FORMNAME) == 0 && !formName.empty())
+        text += " (dmFields does not mark the form name: it may be older than the paper number)";
     lines.push_back(text + (record ? ", the plug-in's record last" : ", no record of the plug-in at its end"));
 }
 
@@ -276,7 +306,7 @@ std::string DataMeaning(const DataValue &value, bool &odd)
 
 void TakeData(const Values &values, PrinterConfig &config, std::vector<std::string> &lines)
 {
-    for (const RegValue *value : values) {
+    for (const RegValue *value : values.list) {
         std::string fault =
             value->name.empty() ? "the key's default value (@) is not printer data" : NameFault(value->name);
         std::string name = value->name.empty() ? "@" : Quoted(value->name);
@@ -299,7 +329,8 @@ bool IsModel(const std::u16string &driver)
 
 // Why the printer is not taken; empty when it is, with `config` made and
 // what was read in `lines`.
-std::string MakePrinter(const FoundPrinter &found, PrinterConfig &config, std::vector<std::string> &lines)
+std::string MakePrinter(const FoundPrinter &found, const FormIndex &forms, PrinterConfig &config,
+                        std::vector<std::string> &lines)
 {
     std::string fault = NameFault(found.name);
     if (!fault.empty())
@@ -338,18 +369,19 @@ std::string MakePrinter(const FoundPrinter &found, PrinterConfig &config, std::v
     TakeText(found.values, u"Location", "location", config.location, lines);
     TakeText(found.values, u"Share Name", "share", config.shareName, lines);
     TakeText(found.values, u"Datatype", "datatype", config.datatype, lines);
-    TakeDevMode(Find(found.values, u"Default DevMode"), config, lines);
+    TakeDevMode(Find(found.values, u"Default DevMode"), forms, config, lines);
     TakeData(found.data, config, lines);
     if (!found.subkeys.empty()) {
         std::string names;
         for (const std::u16string &key : found.subkeys)
             names += (names.empty() ? "" : ", ") + Quoted(key);
-        lines.push_back("  ignored   keys " + names + ": only PrinterDriverData is read");
+        lines.push_back("  ignored   keys " + names + (found.moreSubkeys ? ", ..." : "") +
+                        ": only PrinterDriverData is read");
     }
     return {};
 }
 
-std::string FormFault(const RegValue &value, const std::vector<FormConfig> &forms)
+std::string FormFault(const RegValue &value, const FormIndex &forms)
 {
     if (value.type != REG_BINARY || value.bytes.size() != kFormValueBytes)
         return Kind(value) + " is not a form (REG_BINARY, 32 bytes)";
@@ -362,7 +394,7 @@ std::string FormFault(const RegValue &value, const std::vector<FormConfig> &form
         return "its flags " + std::to_string(flags) + " are not a kind of form";
     if (static_cast<LONG>(DwordAt(value.bytes, 0)) <= 0 || static_cast<LONG>(DwordAt(value.bytes, 4)) <= 0)
         return "its size is not positive";
-    const FormConfig *same = FormNamed(forms, value.name);
+    const FormConfig *same = forms.Find(value.name);
     if (same != nullptr && same->flags != FORM_USER)
         return "the server's " + std::string(same->flags == FORM_BUILTIN ? "built-in" : "printer") +
                " form of that name stays";
@@ -370,11 +402,17 @@ std::string FormFault(const RegValue &value, const std::vector<FormConfig> &form
 }
 
 // The forms key's user forms, made or replaced; a replaced form keeps its
-// paper number, so what names it here still does.
-bool TakeForms(const Values &values, ImportReport &report, std::string &error)
+// paper number, so what names it here still does. `forms` ends as the
+// server's forms.
+bool TakeForms(const Values &values, FormIndex &forms, ImportReport &report, std::string &error)
 {
-    for (const RegValue *value : values) {
-        std::vector<FormConfig> forms = standin::spooler::Forms();
+    struct Taken {
+        size_t line;  // its report line, to end with the paper number
+        std::u16string name;
+        std::string rest;  // what follows the number
+    };
+    std::vector<Taken> taken;
+    for (const RegValue *value : values.list) {
         std::string who = value->name.empty() ? "form @" : "form " + Quoted(value->name);
         std::string fault = value->name.empty() ? "the key's default value is not a form" : NameFault(value->name);
         if (fault.empty())
@@ -386,7 +424,7 @@ bool TakeForms(const Values &values, ImportReport &report, std::string &error)
         const std::vector<BYTE> &b = value->bytes;
         auto field = [&](size_t i) { return static_cast<LONG>(DwordAt(b, 4 * i)); };
         FormConfig form{value->name, FORM_USER, {field(0), field(1)}, {field(2), field(3), field(4), field(5)}, 0};
-        const FormConfig *old = FormNamed(forms, value->name);
+        const FormConfig *old = forms.Find(value->name);
         if (old != nullptr) {
             form.paper = old->paper;
             standin::spooler::RemoveForm(old->name);
@@ -395,16 +433,20 @@ bool TakeForms(const Values &values, ImportReport &report, std::string &error)
             error = "the server cannot take " + who + ": no paper number is left";
             return false;
         }
-        forms = standin::spooler::Forms();
-        const FormConfig *added = FormNamed(forms, form.name);
         const RECTL &area = form.imageableArea;
         bool inside = area.left >= 0 && area.top >= 0 && area.left <= area.right && area.top <= area.bottom &&
                       area.right <= form.size.cx && area.bottom <= form.size.cy;
         report.lines.push_back(who + ": taken" + (old != nullptr ? ", replacing the server's" : "") + ": " +
-                               DescribeForm(*added) + ", paper " + std::to_string(added->paper) +
-                               (inside ? "" : "; its printable area reaches outside it, kept as it is"));
+                               DescribeForm(form) + ", paper ");
+        taken.push_back({report.lines.size() - 1, form.name,
+                         inside ? "" : "; its printable area reaches outside it, kept as it is"});
+        forms.Put(form);
         ++report.forms;
     }
+    // The paper numbers the server gave.
+    forms.Reload();
+    for (const Taken &form : taken)
+        report.lines[form.line] += std::to_string(forms.Find(form.name)->paper) + form.rest;
     return true;
 }
 
@@ -432,13 +474,22 @@ bool Import(const RegExport &reg, const std::vector<std::u16string> &only, Impor
             Merge(printer.values, key);
         else if (where.place == Place::PrinterData)
             Merge(printer.data, key);
-        else if (std::none_of(printer.subkeys.begin(), printer.subkeys.end(),
-                              [&](const std::u16string &k) { return SameRegName(k, where.subkey); }))
+        else if (std::any_of(printer.subkeys.begin(), printer.subkeys.end(),
+                             [&](const std::u16string &k) { return SameRegName(k, where.subkey); }))
+            continue;
+        else if (printer.subkeys.size() < kShownSubkeys)
             printer.subkeys.push_back(where.subkey);
+        else
+            printer.moreSubkeys = true;
     }
     if (!printKeys) {
         error = "it holds neither the printers key nor the forms key (HKEY_LOCAL_MACHINE\\SYSTEM\\"
                 "CurrentControlSet\\Control\\Print\\Printers or ...\\Print\\Forms)";
+        return false;
+    }
+    if (printers.size() > kMaxPrinters || forms.list.size() > kMaxForms) {
+        error = "it holds " + std::to_string(printers.size()) + " printers and " + std::to_string(forms.list.size()) +
+                " forms; an import takes at most " + std::to_string(kMaxPrinters) + " of each";
         return false;
     }
     for (const std::u16string &name : only) {
@@ -448,7 +499,8 @@ bool Import(const RegExport &reg, const std::vector<std::u16string> &only, Impor
         }
     }
 
-    if (!TakeForms(forms, report, error))
+    FormIndex formIndex;
+    if (!TakeForms(forms, formIndex, report, error))
         return false;
     for (const FoundPrinter &found : printers) {
         std::string who = "printer " + Quoted(found.name);
@@ -459,7 +511,7 @@ bool Import(const RegExport &reg, const std::vector<std::u16string> &only, Impor
         }
         PrinterConfig config;
         std::vector<std::string> lines;
-        std::string fault = MakePrinter(found, config, lines);
+        std::string fault = MakePrinter(found, formIndex, config, lines);
         if (!fault.empty()) {
             report.lines.push_back(who + ": skipped: " + fault);
             continue;

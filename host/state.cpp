@@ -294,6 +294,12 @@ bool SaveServer(const std::string &stateFile)
     if (text == g_loaded.json)
         return true;  // nothing changed: nothing written
     std::string error;
+    if (static_cast<off_t>(text.size()) > kMaxStateBytes) {
+        // It would not load again.
+        PrintError("orvoui-host: cannot save %s: the server would be larger than a state can be (16 MB)\n",
+                   Printable(stateFile).c_str());
+        return false;
+    }
     bool saved = g_loaded.existed ? ReplaceLoaded(text, error) : CreateNew(stateFile, text, error);
     if (!saved) {
         PrintError("orvoui-host: cannot save %s: %s\n", Printable(stateFile).c_str(), error.c_str());
