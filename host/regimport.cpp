@@ -124,7 +124,14 @@ struct FoundPrinter {
     bool moreSubkeys = false;
 };
 
-std::string Quoted(const std::u16string &text) { return "\"" + Printable(Utf8(text)) + "\""; }
+// A name or text as the export writes it: quoted, with \\ and \" escaped.
+std::string Quoted(const std::u16string &text)
+{
+    std::string escaped;
+    for (char c : Utf8(text))
+        escaped += c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+    return "\"" + Printable(escaped) + "\"";
+}
 
 std::string Kind(const RegValue &value)
 {
