@@ -1,6 +1,7 @@
 #include "host/propsheet.h"
 
 #include "host/text.h"
+#include "platform/linux/spooler/server.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -108,15 +109,90 @@ STDMETHODIMP DriverUiHelper::DrvUpdateUISetting(PVOID pci, PVOID pOptItem, DWORD
 
 // ---- The driver's option items ----------------------------------------------
 
+namespace {
+
+// A resolution option: its text and the DEVMODE's fields for it.
+struct Resolution {
+    const char16_t *text;
+    short x, y;
+};
+const Resolution kStandardResolutions[] = {{u"203 x 203 dots per inch", 203, 203},
+                                           {u"300 x 300 dots per inch", 300, 300}};
+// The extended model: one per print quality, in the plug-in's order.
+const Resolution kQualityResolutions[] = {{u"300 x 300 dots per inch", 300, 300},
+                                          {u"300 x 600 dots per inch", 300, 600},
+                                          {u"600 x 600 dots per inch", 600, 600},
+                                          {u"150 x 150 dots per inch", 150, 150}};
+
+template <size_t N>
+std::vector<std::u16string> ResolutionTexts(const Resolution (&table)[N])
+{
+    std::vector<std::u16string> texts;
+    for (const Resolution &r : table)
+        texts.emplace_back(r.text);
+    return texts;
+}
+
+}  // namespace
+
 void DriverOptionItems::Add(Item item) { specs_.push_back(std::move(item)); }
 
-void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const DEVMODEW &devmode)
+void DriverOptionItems::Store(DEVMODEW &devmode, bool paperToo) const
+{
+    auto *self = const_cast<DriverOptionItems *>(this);
+    if (const OPTITEM *paper = paperToo ? self->Find("PaperSize") : nullptr; paper != nullptr && paper->Sel >= 0 &&
+                                                        static_cast<size_t>(paper->Sel) < papers_.size()) {
+        size_t i = static_cast<size_t>(paper->Sel);
+        ZeroMemory(devmode.dmFormName, sizeof(devmode.dmFormName));
+        devmode.dmFields &= ~static_cast<DWORD>(DM_FORMNAME);
+        if (papers_[i].size() < CCHFORMNAME) {
+            std::copy(papers_[i].begin(), papers_[i].end(), devmode.dmFormName);
+            devmode.dmFields |= DM_FORMNAME;
+        }
+        if (i < numbers_.size()) {
+            devmode.dmPaperSize = static_cast<short>(numbers_[i]);
+            devmode.dmFields |= DM_PAPERSIZE;
+        }
+    }
+    if (const OPTITEM *orientation = self->Find("Orientation"); orientation != nullptr && orientation->Sel >= 0) {
+        devmode.dmOrientation = orientation->Sel == 1 ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+        devmode.dmFields |= DM_ORIENTATION;
+    }
+    const Resolution *table = qualityResolutions_ ? kQualityResolutions : kStandardResolutions;
+    size_t resolutions = qualityResolutions_ ? std::size(kQualityResolutions) : std::size(kStandardResolutions);
+    if (const OPTITEM *resolution = self->Find("Resolution");
+        resolution != nullptr && resolution->Sel >= 0 && static_cast<size_t>(resolution->Sel) < resolutions) {
+        devmode.dmPrintQuality = table[resolution->Sel].x;
+        devmode.dmYResolution = table[resolution->Sel].y;
+        devmode.dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+    }
+}
+
+
+void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const std::vector<WORD> &numbers,
+                              const DEVMODEW &devmode, bool qualityResolutions)
 {
     specs_.clear();
+    papers_ = papers;
+    numbers_ = numbers;
+    qualityResolutions_ = qualityResolutions;
+    // The form name decides when the DEVMODE says it carries one; the paper
+    // number otherwise.
     LONG paper = 0;
+    std::u16string formName(devmode.dmFormName, std::find(devmode.dmFormName, devmode.dmFormName + CCHFORMNAME, u'\0'));
     for (size_t i = 0; i < papers.size(); ++i) {
-        if (papers[i] == std::u16string(devmode.dmFormName))
+        bool byName = (devmode.dmFields & DM_FORMNAME) != 0 && papers[i] == formName;
+        bool byNumber = (devmode.dmFields & DM_FORMNAME) == 0 && (devmode.dmFields & DM_PAPERSIZE) != 0 &&
+                        i < numbers.size() && numbers[i] == static_cast<WORD>(devmode.dmPaperSize);
+        if (byName || byNumber)
             paper = static_cast<LONG>(i);
+    }
+    LONG resolution = 0;
+    size_t resolutions = qualityResolutions ? std::size(kQualityResolutions) : std::size(kStandardResolutions);
+    const Resolution *table = qualityResolutions ? kQualityResolutions : kStandardResolutions;
+    for (size_t i = 0; i < resolutions && (devmode.dmFields & DM_PRINTQUALITY) != 0; ++i) {
+        if (table[i].x == devmode.dmPrintQuality && table[i].y == devmode.dmYResolution)
+            resolution = static_cast<LONG>(i);
     }
     Add({"", u"Document Options", {}, 0, DMPUB_NONE});
     Add({"PaperSize", u"Paper Size", papers, paper, DMPUB_FORMNAME});
@@ -128,8 +204,8 @@ void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const D
     Add({"", u"Copy Count", {}, 1, DMPUB_COPIES_COLLATE});
     Add({"Resolution",
          u"Print Quality",
-         {u"203 x 203 dots per inch", u"300 x 300 dots per inch"},
-         0,
+         qualityResolutions ? ResolutionTexts(kQualityResolutions) : ResolutionTexts(kStandardResolutions),
+         resolution,
          DMPUB_PRINTQUALITY});
     Add({"InputBin", u"Paper Source", {u"Automatically Select", u"Tape Cassette"}, 0, DMPUB_DEFSOURCE});
     Add({"OEMPrintSpeed", u"Print Speed", {u"1", u"2", u"3", u"4"}, 1, DMPUB_NONE});
@@ -243,6 +319,13 @@ bool PropertySheet::PrepareJobDevmode(std::string &error)
             papers_.emplace_back(slot, std::find(slot, slot + 64, u'\0'));
         }
     }
+    paperNumbers_.assign(papers_.size(), 0);
+    if (!papers_.empty() &&
+        DeviceCapabilitiesW(pi2->pPrinterName, pi2->pPortName, DC_PAPERS, nullptr, nullptr) ==
+            static_cast<int>(papers_.size()))
+        DeviceCapabilitiesW(pi2->pPrinterName, pi2->pPortName, DC_PAPERS,
+                            reinterpret_cast<LPWSTR>(paperNumbers_.data()), nullptr);
+    bool qualityResolutions = pi2->pDriverName != nullptr && std::u16string(pi2->pDriverName) == u"FalconBT";
 
     // The job's DEVMODE starts as the printer's default; a record the
     // plug-in does not find there is made by the plug-in's defaults.
@@ -271,7 +354,7 @@ bool PropertySheet::PrepareJobDevmode(std::string &error)
     }
     jobRecord_ = devmode_.data() + devmode_.size() - sizeof(OEMDEV);
     std::memcpy(jobRecord_, &fresh, sizeof(OEMDEV));
-    driverItems_.Build(papers_, *reinterpret_cast<DEVMODEW *>(devmode_.data()));
+    driverItems_.Build(papers_, paperNumbers_, *reinterpret_cast<DEVMODEW *>(devmode_.data()), qualityResolutions);
     return true;
 }
 
@@ -536,7 +619,25 @@ bool PropertySheet::Apply()
     result.Result = CPSUI_OK;
     CallSheets(PROPSHEETUI_REASON_SET_RESULT, reinterpret_cast<LPARAM>(&result));
     changedCount = 0;
+    if (kind_ == SheetKind::Document)
+        KeepPreferences();
     return true;
+}
+
+void PropertySheet::KeepPreferences()
+{
+    if (devmode_.size() >= sizeof(DEVMODEW))
+        driverItems_.Store(*reinterpret_cast<DEVMODEW *>(devmode_.data()), true);
+    std::vector<BYTE> stored = standin::spooler::DefaultDevMode(printer_);
+    if (stored.size() < sizeof(DEVMODEW))
+        return;
+    DEVMODEW head;
+    std::memcpy(&head, stored.data(), sizeof(head));
+    // The default paper is the plug-in's to set (its Page Setup page does on
+    // Apply, with forms made after the items were).
+    driverItems_.Store(head, false);
+    std::memcpy(stored.data(), &head, sizeof(head));
+    standin::spooler::SetDefaultDevMode(printer_, stored);
 }
 
 void PropertySheet::Cancel()

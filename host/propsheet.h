@@ -49,7 +49,16 @@ private:
 // and items without a keyword, as Unidrv builds them from its description.
 class DriverOptionItems {
 public:
-    void Build(const std::vector<std::u16string> &papers, const DEVMODEW &devmode);
+    // The items as the Unidrv core makes them from a DEVMODE: the paper by
+    // the precedence of its fields (the form name when DM_FORMNAME is set,
+    // else the paper number), the orientation, and the resolution among the
+    // model's (the extended model has one per print quality).
+    void Build(const std::vector<std::u16string> &papers, const std::vector<WORD> &numbers, const DEVMODEW &devmode,
+               bool qualityResolutions);
+    // The items' selections written back into a DEVMODE, as the core does
+    // when the sheet is applied: paper (number and form name, when paperToo),
+    // orientation and resolution.
+    void Store(DEVMODEW &devmode, bool paperToo) const;
     POPTITEM Items() { return items_.empty() ? nullptr : items_.data(); }
     DWORD Count() const { return static_cast<DWORD>(items_.size()); }
     POPTITEM Find(const std::string &keyword);
@@ -74,6 +83,9 @@ private:
     std::deque<OPTTYPE> types_;
     std::deque<USERDATA> userData_;
     std::vector<OPTITEM> items_;
+    std::vector<std::u16string> papers_;
+    std::vector<WORD> numbers_;
+    bool qualityResolutions_ = false;
 };
 
 enum class SheetKind { Document, Device };
@@ -143,6 +155,11 @@ public:
     static LONG_PTR CALLBACK ComPropSheet(HANDLE hComPropSheet, UINT function, LPARAM lParam1, LPARAM lParam2);
 
 private:
+    // After an applied document sheet the core keeps the user's printing
+    // preferences: the items' paper, orientation and resolution go into the
+    // job's DEVMODE, orientation and resolution into the printer's default
+    // DEVMODE, so the next sheet starts from them.
+    void KeepPreferences();
     static LRESULT CALLBACK SheetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LONG_PTR AddPage(const PROPSHEETPAGEW *psp);
     bool MakePageWindow(Page &page);
@@ -173,6 +190,7 @@ private:
     DriverUiHelper *helper_;
     HMODULE module_;
     std::vector<std::u16string> papers_;
+    std::vector<WORD> paperNumbers_;
     std::deque<Page> pages_;
     size_t active_ = 0;
     bool open_ = false;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace host {
 
@@ -175,14 +176,33 @@ std::string DescribeOEMDev(const OEMDEV &record)
     return out;
 }
 
+namespace {
+
+// Thousandths of a millimetre as millimetres, exact: "39.878", "1000", "0.5".
+std::string Millimetres(long long value)
+{
+    std::string text = value < 0 ? "-" : "";
+    unsigned long long magnitude = static_cast<unsigned long long>(value < 0 ? -value : value);
+    text += std::to_string(magnitude / 1000);
+    unsigned fraction = static_cast<unsigned>(magnitude % 1000);
+    if (fraction != 0) {
+        char digits[8];
+        std::snprintf(digits, sizeof(digits), ".%03u", fraction);
+        std::string part = digits;
+        part.erase(part.find_last_not_of('0') + 1);
+        text += part;
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string DescribeForm(const standin::spooler::FormConfig &form)
 {
-    char text[160];
-    std::snprintf(text, sizeof(text), "%.3g x %.3g mm, margins %.3g / %.3g mm%s", form.size.cx / 1000.0,
-                  form.size.cy / 1000.0, form.imageableArea.left / 1000.0,
-                  (form.size.cx - form.imageableArea.right) / 1000.0,
-                  form.flags == FORM_PRINTER ? " (printer form)" : "");
-    return text;
+    LONGLONG right = static_cast<LONGLONG>(form.size.cx) - form.imageableArea.right;
+    return Millimetres(form.size.cx) + " x " + Millimetres(form.size.cy) + " mm, margins " +
+           Millimetres(form.imageableArea.left) + " / " + Millimetres(right) + " mm" +
+           (form.flags == FORM_PRINTER ? " (printer form)" : "");
 }
 
 }  // namespace host

@@ -440,6 +440,21 @@ void ShowOtherPaperChanges(const std::map<std::u16string, std::string> &before, 
 
 // What an Apply stored. The job's record only where there is a job: the
 // printer's own sheet works on the printer, not on a document.
+// A message box's answer as the button the user pressed.
+std::string AnswerName(int answer)
+{
+    static const struct {
+        int id;
+        const char *name;
+    } kButtons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDABORT, "Abort"}, {IDRETRY, "Retry"},
+                    {IDIGNORE, "Ignore"}, {IDYES, "Yes"}, {IDNO, "No"}};
+    for (const auto &button : kButtons) {
+        if (button.id == answer)
+            return button.name;
+    }
+    return std::to_string(answer);
+}
+
 void ShowStored(const std::u16string &printer, const std::vector<BYTE> &devmodeBefore, SheetKind kind,
                 const OEMDEV &jobRecord)
 {
@@ -531,8 +546,8 @@ int RunSheet(const HostOptions &options)
             if (open)
                 ShowAllPages(sheet);
             for (const ui::MessageBoxCall &box : ui::MessageBoxes())
-                Print("message box \"%s\": \"%s\", answered %d\n", Utf8(box.caption).c_str(), Utf8(box.text).c_str(),
-                      box.answer);
+                Print("message box \"%s\": \"%s\", answered %s\n", Utf8(box.caption).c_str(), Utf8(box.text).c_str(),
+                      AnswerName(box.answer).c_str());
             for (int stalled : ui::Stalls())
                 Print("dialog %d stalled and was ended\n", stalled);
             Print("events:\n");

@@ -25,6 +25,10 @@
 #define IDS_COLUMN_COMMENTS 33
 #define IDS_DISTRIBUTED_CAPTION_SUFFIX 34 // put after the printer name; begins with a blank
 #define IDS_FORM_NOT_SAVED 35            // stock dialog, the spooler took the form neither way; the error number follows
+#define IDS_FORM_EXISTS 36               // stock dialog, New over a name the store has; captioned with the name
+#define IDS_DEFAULT_PAPER_OF_ONE 37      // Delete of another printer's default paper: the printer's name (%s)
+#define IDS_DEFAULT_PAPER_OF_MORE 38     // the same for several: the first printer's name (%s), how many more (%d)
+#define IDS_SETTINGS_NOT_SAVED 39        // Apply could not store the settings; the error number follows
 
 // Numbers as text, the same in every language (resources/strings_numbers.rc):
 // id IDS_NUMBER_BASE + n holds n for -100 <= n <= 255, and

@@ -4,6 +4,7 @@
 #include "src/base/debug.h"
 #include "src/base/text.h"
 #include "src/pages/pagecommon.h"
+#include "src/pages/pagesetup.h"
 #include "src/records/records.h"
 
 #include <cstring>
@@ -30,7 +31,9 @@ PCWSTR OptionText(const OPTITEM &item, LONG index)
     return item.pOptType->pOptParam[index].pData;
 }
 
-void SelectPaper(HWND hDlg, const OPTITEM &item, LONG index)
+// The paper picked on the driver's page is shown, and is then the current
+// paper, so that Apply stores the paper the list shows.
+void SelectPaper(HWND hDlg, PPAGECONTEXT pContext, const OPTITEM &item, LONG index)
 {
     PCWSTR name = OptionText(item, index);
     if (name == nullptr)
@@ -38,8 +41,16 @@ void SelectPaper(HWND hDlg, const OPTITEM &item, LONG index)
     lstrcpynW(gszDrvPaperName, name, NAME_UNITS);
     LRESULT found =
         SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(gszDrvPaperName));
-    if (found != CB_ERR)
-        SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    if (found == CB_ERR)
+        return;
+    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    WCHAR shown[NAME_UNITS] = {};
+    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(found), 0);
+    if (units == CB_ERR || units >= static_cast<LRESULT>(NAME_UNITS))
+        return;
+    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(found), reinterpret_cast<LPARAM>(shown));
+    lstrcpynW(gszCurrentPaper, shown, NAME_UNITS);
+    UpdateFormButtons(hDlg, pContext, gszCurrentPaper, false);
 }
 
 void SyncOrientation(HWND hDlg, OEMDEV *pOEMDev, REGSTRUCT *pSettings)
@@ -141,7 +152,7 @@ void SyncDrvOptItemsToPage(HWND hDlg, PPAGECONTEXT pContext)
         if (DriverItemKeyword(item) == nullptr)
             continue;
         if (IsKeyword(item, "PaperSize") && pOEMDev->standardPaperSizeChoose != kNothingPending) {
-            SelectPaper(hDlg, item, pOEMDev->standardPaperSizeChoose);
+            SelectPaper(hDlg, pContext, item, pOEMDev->standardPaperSizeChoose);
             pOEMDev->standardPaperSizeChoose = kNothingPending;
         } else if (IsKeyword(item, "Resolution") && pOEMDev->standardResolutionChoose != kNothingPending) {
             pSettings->iQuality = pOEMDev->standardResolutionChoose;

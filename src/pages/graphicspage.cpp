@@ -277,10 +277,8 @@ INT_PTR CALLBACK GraphicsPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARA
     case WM_NOTIFY:
         if (PPAGECONTEXT context = PageContextOf(hDlg)) {
             MakeCurrentContext(context);
-            if (reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-                gPendingPages &= static_cast<BYTE>(~PENDING_GRAPHICS);
-                ReadWriteSettings(context, TRUE);
-            }
+            if (reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_APPLY))
+                return ApplyPageSettings(hDlg, context, PENDING_GRAPHICS);
         }
         break;
     default:

@@ -110,8 +110,7 @@ INT_PTR CALLBACK OtherPageProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM l
     if (uMessage == WM_COMMAND) {
         OnOtherCommand(hDlg, context, wParam);
     } else if (reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-        gPendingPages &= static_cast<BYTE>(~PENDING_OTHER);
-        ReadWriteSettings(context, TRUE);
+        return ApplyPageSettings(hDlg, context, PENDING_OTHER);
     }
     return FALSE;
 }

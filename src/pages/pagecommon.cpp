@@ -1,7 +1,9 @@
 #include "src/pages/pagecommon.h"
 
 #include "src/base/module.h"
+#include "resources/resource.h"
 #include "src/base/unique.h"
+#include "src/settings/settings.h"
 
 PPAGECONTEXT TakePageContext(HWND hDlg, LPARAM initParam)
 {
@@ -30,6 +32,23 @@ void AttachDocumentSheet(PPAGECONTEXT pContext)
 }
 
 void MarkSheetChanged(HWND hDlg) { SendMessageW(GetParent(hDlg), PSM_CHANGED, reinterpret_cast<WPARAM>(hDlg), 0); }
+
+INT_PTR ApplyPageSettings(HWND hDlg, PPAGECONTEXT pContext, BYTE pendingBit)
+{
+    gPendingPages &= static_cast<BYTE>(~pendingBit);
+    DWORD error = ReadWriteSettings(pContext, TRUE);
+    if (error == ERROR_SUCCESS)
+        return FALSE;
+    WCHAR prefix[260] = {};
+    LoadStringW(ghInstance, IDS_SETTINGS_NOT_SAVED, prefix, ARRAYSIZE(prefix));
+    WCHAR message[300];
+    _snwprintf_s(message, ARRAYSIZE(message), _TRUNCATE, TEXT("%s%u"), prefix, static_cast<unsigned>(error));
+    MessageBoxW(hDlg, message, TEXT(""), MB_OK | MB_ICONERROR);
+    gPendingPages |= pendingBit;
+    MarkSheetChanged(hDlg);
+    SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
+    return TRUE;
+}
 
 void SetPicture(HWND hDlg, int pictureId, WORD bitmapId)
 {

@@ -18,6 +18,12 @@ void MakeCurrentContext(PPAGECONTEXT pContext);
 void AttachDocumentSheet(PPAGECONTEXT pContext);
 // Tells the sheet that the page has unapplied changes.
 void MarkSheetChanged(HWND hDlg);
+// PSN_APPLY of a document page: its pending bit goes and the settings
+// record is stored once no page is pending. A record the printer did not
+// take is said in a message box with the error, and the page stays changed
+// (its bit, PSM_CHANGED, the apply refused) so that Apply can be tried
+// again. Returns what the page's procedure returns for the notification.
+INT_PTR ApplyPageSettings(HWND hDlg, PPAGECONTEXT pContext, BYTE pendingBit);
 // Puts a resource bitmap into a picture control and deletes the one it
 // showed before.
 void SetPicture(HWND hDlg, int pictureId, WORD bitmapId);

@@ -162,7 +162,7 @@ void SelectDefaultPaper(HWND hDlg, const PRINTER_INFO_2W &info, bool extended)
     WCHAR slot[PAPER_NAME_UNITS + 1] = {};
     PCWSTR name = DefaultPaperName(info, extended, slot);
     SelectPaperByName(hDlg, name, true);
-    UpdateDeleteButton(hDlg, PageContextOf(hDlg), name, true);
+    UpdateFormButtons(hDlg, PageContextOf(hDlg), name, true);
 }
 
 void InitPageSetup(HWND hDlg, LPARAM lParam, bool extended)
@@ -193,6 +193,34 @@ void InitPageSetup(HWND hDlg, LPARAM lParam, bool extended)
         LayOutOptions(hDlg, info->pDriverName);
 }
 
+// The selected entry's text, empty without a selection.
+LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[LIST_TEXT_UNITS])
+{
+    text[0] = 0;
+    LRESULT index = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR)
+        return CB_ERR;
+    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (units == CB_ERR || units >= LIST_TEXT_UNITS)
+        return CB_ERR;
+    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return index;
+}
+
+// The entry the list shows after the page changed the selection itself is
+// the current paper, as if the user had picked it: the Apply that follows
+// makes the paper the user sees the default paper, never one that is gone.
+void TakeShownPaper(HWND hDlg, PPAGECONTEXT context)
+{
+    WCHAR name[LIST_TEXT_UNITS];
+    SelectedPaper(hDlg, name);
+    lstrcpynW(gszCurrentPaper, name, NAME_UNITS);
+    if (name[0] == 0)
+        return;
+    UpdateFormButtons(hDlg, context, gszCurrentPaper, false);
+    SetOEMCommonDataIntoOptItem(context, "PaperSize", gszCurrentPaper);
+}
+
 // The distributed printing dialog, then the printer's default paper again:
 // its ribbon width dialog may have changed it.
 void RunDistributedPrinting(HWND hDlg, PPAGECONTEXT context)
@@ -210,23 +238,26 @@ void RunDistributedPrinting(HWND hDlg, PPAGECONTEXT context)
         return;
     WCHAR slot[PAPER_NAME_UNITS + 1] = {};
     SelectPaperByName(hDlg, DefaultPaperName(*info, true, slot), true);
+    TakeShownPaper(hDlg, context);
 }
 
-// The selected entry's text, empty without a selection.
-LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[LIST_TEXT_UNITS])
+// Other printers whose default paper the form is would be left pointing
+// at nothing: the user is told which and asked again.
+bool ConfirmOthersDefault(HWND hDlg, PCWSTR name)
 {
-    text[0] = 0;
-    LRESULT index = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
-        return CB_ERR;
-    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (units == CB_ERR || units >= LIST_TEXT_UNITS)
-        return CB_ERR;
-    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-    return index;
+    WCHAR first[NAME_UNITS];
+    DWORD users = CountPrintersUsingPaper(name, gszCurrentPrinter, first);
+    if (users == 0)
+        return true;
+    WCHAR format[LIST_TEXT_UNITS] = {};
+    LoadStringW(ghInstance, users == 1 ? IDS_DEFAULT_PAPER_OF_ONE : IDS_DEFAULT_PAPER_OF_MORE, format,
+                LIST_TEXT_UNITS);
+    WCHAR question[2 * LIST_TEXT_UNITS + NAME_UNITS];
+    _snwprintf_s(question, ARRAYSIZE(question), _TRUNCATE, format, first, static_cast<int>(users - 1));
+    return MessageBoxW(hDlg, question, name, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-void DeleteSelectedForm(HWND hDlg)
+void DeleteSelectedForm(HWND hDlg, PPAGECONTEXT context)
 {
     WCHAR name[LIST_TEXT_UNITS];
     LRESULT index = SelectedPaper(hDlg, name);
@@ -236,6 +267,8 @@ void DeleteSelectedForm(HWND hDlg)
     LoadStringW(ghInstance, IDS_CONFIRM_DELETE_FORM, question, LIST_TEXT_UNITS);
     if (MessageBoxW(nullptr, question, name, MB_OKCANCEL) != IDOK)
         return;
+    if (!ConfirmOthersDefault(hDlg, name))
+        return;
     // A form the spooler keeps stays in the list, selected as it was.
     if (!DeletePaperForm(name)) {
         WARNING(TEXT("UI:  DeleteForm fail and error code is %d"), GetLastError());
@@ -243,6 +276,7 @@ void DeleteSelectedForm(HWND hDlg)
     }
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(index > 0 ? index - 1 : 0), 0);
+    TakeShownPaper(hDlg, context);
 }
 
 // The print quality as decimal text for the driver's "Resolution" item.
@@ -255,7 +289,7 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
     REGSTRUCT &settings = context->Settings;
     if (code == kCodeClick) {
         if (id == IDC_PAPER_DELETE)
-            DeleteSelectedForm(hDlg);
+            DeleteSelectedForm(hDlg, context);
         else if (id == IDC_PAPER_NEW || id == IDC_PAPER_EDIT)
             RunPaperStock(hDlg, context, id == IDC_PAPER_NEW ? STOCK_NEW : STOCK_EDIT, extended);
         else if (extended && id == IDC_SETTING_VALUE)
@@ -288,7 +322,7 @@ void OnPageSetupCommand(HWND hDlg, PPAGECONTEXT context, WORD id, WORD code, boo
         WCHAR name[LIST_TEXT_UNITS];
         SelectedPaper(hDlg, name);
         lstrcpynW(gszCurrentPaper, name, NAME_UNITS);
-        UpdateDeleteButton(hDlg, context, gszCurrentPaper, false);
+        UpdateFormButtons(hDlg, context, gszCurrentPaper, false);
         keyword = "PaperSize";
         value = gszCurrentPaper;
         break;
@@ -412,7 +446,7 @@ void SelectPaperByName(HWND hDlg, PCWSTR pName, bool trace)
     }
 }
 
-void UpdateDeleteButton(HWND hDlg, PPAGECONTEXT pContext, PCWSTR pFormName, bool initial)
+void UpdateFormButtons(HWND hDlg, PPAGECONTEXT pContext, PCWSTR pFormName, bool initial)
 {
     if (pContext == nullptr)
         return;
@@ -422,15 +456,15 @@ void UpdateDeleteButton(HWND hDlg, PPAGECONTEXT pContext, PCWSTR pFormName, bool
         WARNING(TEXT("UI:  GetForm fail and error code is %d"), GetLastError());
         return;
     }
-    // The printer's own forms cannot be deleted.
-    bool printerForm = (info->Flags & FORM_PRINTER) != 0;
-    if (initial) {
+    // The printer's own forms and the standard ones are not the user's to
+    // change or delete.
+    bool userForm = (info->Flags & (FORM_PRINTER | FORM_BUILTIN)) == 0;
+    if (initial)
         WARNING(TEXT("UI:  pform->Flags is %d"), info->Flags);
-        if (printerForm)
-            EnableWindow(GetDlgItem(hDlg, IDC_PAPER_DELETE), FALSE);
-    } else {
-        EnableWindow(GetDlgItem(hDlg, IDC_PAPER_DELETE), printerForm ? FALSE : TRUE);
-    }
+    if (initial && userForm)
+        return;
+    for (int id : {IDC_PAPER_DELETE, IDC_PAPER_EDIT})
+        EnableWindow(GetDlgItem(hDlg, id), userForm ? TRUE : FALSE);
 }
 
 void RunPaperStock(HWND hDlg, PPAGECONTEXT pContext, DWORD mode, bool extendedPage)
@@ -458,6 +492,7 @@ void RunPaperStock(HWND hDlg, PPAGECONTEXT pContext, DWORD mode, bool extendedPa
         SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_RESETCONTENT, 0, 0);
         FillPaperList(hDlg, info->pPrinterName, info->pPortName);
         SelectPaperByName(hDlg, param->FormName, false);
+        TakeShownPaper(hDlg, pContext);
     }
     if (mode == STOCK_EDIT)
         MarkSheetChanged(hDlg);
@@ -495,9 +530,7 @@ INT_PTR PageSetupProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam, bo
     case PSN_APPLY:
         // The paper first, then the record once no page is pending.
         ChangeDefaultPaper(gszCurrentPrinter, gszCurrentPaper);
-        gPendingPages &= static_cast<BYTE>(~PENDING_PAGESETUP);
-        ReadWriteSettings(context, TRUE);
-        break;
+        return ApplyPageSettings(hDlg, context, PENDING_PAGESETUP);
     case PSN_SETACTIVE:
         SyncDrvOptItemsToPage(hDlg, context);
         break;

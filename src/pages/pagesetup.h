@@ -18,9 +18,10 @@ void FillPaperList(HWND hDlg, PCWSTR pPrinterName, PCWSTR pPortName);
 // Selects every entry that equals the name exactly; with trace, each match
 // goes to the debugger output.
 void SelectPaperByName(HWND hDlg, PCWSTR pName, bool trace);
-// Delete is unavailable for the printer's own forms. At initialisation
-// only a printer form changes the button; later a user form enables it.
-void UpdateDeleteButton(HWND hDlg, PPAGECONTEXT pContext, PCWSTR pFormName, bool initial);
+// Edit and Delete are for the user's own forms only. At initialisation only
+// a form that is not a user form changes the buttons; later a user form
+// enables them.
+void UpdateFormButtons(HWND hDlg, PPAGECONTEXT pContext, PCWSTR pFormName, bool initial);
 // New or Edit: the paper stock dialog for the selected form; after a save
 // the list is filled again and the saved form selected.
 void RunPaperStock(HWND hDlg, PPAGECONTEXT pContext, DWORD mode, bool extendedPage);

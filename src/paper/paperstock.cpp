@@ -15,12 +15,16 @@
 #include "src/paper/stockvalues.h"
 #include "src/sheet/sheetstate.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
 constexpr int kEditLimit = 8;
+// The longest name a DEVMODE's form name carries whole: a longer form could
+// not be selected, shown and stored as typed.
+constexpr int kFormNameLimit = CCHFORMNAME - 1;
 constexpr int kEditUnits = kEditLimit + 1;
 constexpr int kLabelUnits = 32;
 constexpr int kMaxWidths = 7;
@@ -81,24 +85,22 @@ int NearestWidthIndex(const WidthGroup &group, double widthMm)
 }
 
 // What the Page Setup pages hand the dialog for a model: minimum and maximum
-// length, minimum and maximum tape width, in millimetres and in inches.
+// length, minimum and maximum tape width, in millimetres. In inches they
+// are the same lengths, not rounded: a form at a limit is accepted in
+// either unit.
 struct StockLimits {
     PCWSTR model;  // null: every other model
     LONG widthCount;
     double mm[4];
-    double inch[4];
 };
 
 const StockLimits kStandardLimits[] = {
-    {TEXT("Wren"), 5, {10, 1000, 12, 15}, {0.39, 39.37, 0.47, 0.59}},
-    {TEXT("Robin"), 3, {10, 1000, 12, 15}, {0.39, 39.37, 0.47, 0.59}},
-    {TEXT("KestrelBT"), 4, {5, 1000, 0, 18}, {0.2, 39.37, 0, 0.7}},
-    {TEXT("KestrelBT PRO"), 4, {5, 1000, 0, 18}, {0.2, 39.37, 0, 0.7}},
-    {TEXT("MerlinBT"), 5, {25, 1000, 0, 24}, {0.99, 39.37, 0, 0.94}},
-    {nullptr, 5, {24, 1000, 0, 24}, {0.94, 39.37, 0, 0.94}},
+    {TEXT("Wren"), 5, {10, 1000, 12, 15}},     {TEXT("Robin"), 3, {10, 1000, 12, 15}},
+    {TEXT("KestrelBT"), 4, {5, 1000, 0, 18}},  {TEXT("KestrelBT PRO"), 4, {5, 1000, 0, 18}},
+    {TEXT("MerlinBT"), 5, {25, 1000, 0, 24}},  {nullptr, 5, {24, 1000, 0, 24}},
 };
 // The extended page serves one model.
-const StockLimits kExtendedLimits = {TEXT("FalconBT"), 7, {24, 1000, 0, 36}, {0.94, 39.37, 0, 1.42}};
+const StockLimits kExtendedLimits = {TEXT("FalconBT"), 7, {24, 1000, 0, 36}};
 
 // The current values, in the display unit, kept from one opening to the
 // next: a field whose text is no number falls back to its current value.
@@ -113,14 +115,56 @@ double gCurrentRight = 0;
 // by its own text, and each rewrite would start the next one.
 int gRewritingEdit = 0;
 
+// What the dialog itself last wrote into each number edit, with the exact
+// length in thousandths of a millimetre that the text stands for. A text
+// the user left as the dialog wrote it keeps that length at OK: two
+// decimals of an inch are not the form's size.
+struct ShownValue {
+    int id;
+    WCHAR text[kNumberUnits];
+    LONG thousandths;
+    bool known;
+};
+ShownValue gShown[] = {{IDC_STOCK_LENGTH, {}, 0, false}, {IDC_STOCK_LEFT, {}, 0, false}, {IDC_STOCK_RIGHT, {}, 0, false}};
+
+// The form the dialog opened with: an untouched width or a margin the
+// dialog has no field for stays as the form has it.
+struct OpenedForm {
+    bool read;
+    int widthIndex;
+    SIZEL size;
+    RECTL area;
+};
+OpenedForm gOpened = {};
+
+ShownValue *ShownOf(int id)
+{
+    for (ShownValue &shown : gShown) {
+        if (shown.id == id)
+            return &shown;
+    }
+    return nullptr;
+}
+
 STOCKPARAM *ParamOf(HWND hDlg) { return reinterpret_cast<STOCKPARAM *>(GetWindowLongPtrW(hDlg, DWLP_USER)); }
 
 bool Inches(const STOCKPARAM *param) { return param->Unit == 1; }
 
-void ShowNumber(HWND hDlg, int id, double value)
+double MillimetresPerUnit(const STOCKPARAM *param) { return Inches(param) ? kMillimetresPerInch : 1.0; }
+
+// Shows a value of the display unit that stands for `thousandths`. A text
+// that reads as the one already shown keeps the length that one stood for.
+void ShowNumber(HWND hDlg, int id, double value, LONG thousandths)
 {
     WCHAR text[kNumberUnits];
     FormatNumber(value, text);
+    if (ShownValue *shown = ShownOf(id)) {
+        if (!shown->known || !SameText(shown->text, text)) {
+            CopyMemory(shown->text, text, sizeof(text));
+            shown->thousandths = thousandths;
+            shown->known = true;
+        }
+    }
     SetDlgItemTextW(hDlg, id, text);
 }
 
@@ -130,25 +174,44 @@ void ReadEdit(HWND hDlg, int id, WCHAR (&text)[kEditUnits])
     GetDlgItemTextW(hDlg, id, text, kEditUnits);
 }
 
-void RewriteEdit(HWND hDlg, int id, double value)
+// The value of an edit at OK, in thousandths of a millimetre: the exact
+// length of a text the dialog wrote and the user left, else the text's
+// number converted.
+LONG ThousandthsOf(HWND hDlg, int id, const STOCKPARAM *param)
 {
+    WCHAR text[kEditUnits];
+    ReadEdit(hDlg, id, text);
+    const ShownValue *shown = ShownOf(id);
+    if (shown != nullptr && shown->known && SameText(shown->text, text))
+        return shown->thousandths;
+    return Thousandths(_wtof(text) * MillimetresPerUnit(param));
+}
+
+// Replaces the text of an edit by a value the dialog bounded. The caret and
+// the selection stay where the user was typing, not at the start, where
+// the next key would go in front of the value.
+void RewriteEdit(HWND hDlg, int id, double value, LONG thousandths)
+{
+    DWORD from = 0, to = 0;
+    SendDlgItemMessageW(hDlg, id, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     int outer = gRewritingEdit;
     gRewritingEdit = id;
-    ShowNumber(hDlg, id, value);
+    ShowNumber(hDlg, id, value, thousandths);
     gRewritingEdit = outer;
+    SendDlgItemMessageW(hDlg, id, EM_SETSEL, from, to);
     InvalidateRect(hDlg, nullptr, TRUE);
 }
 
 // Parse-and-clamp of one edit; a text that was refused or bounded is
 // replaced by the value kept.
-void ClampEdit(HWND hDlg, int id, double low, double high, double &current)
+void ClampEdit(HWND hDlg, int id, double low, double high, double &current, const STOCKPARAM *param)
 {
     if (id == gRewritingEdit)
         return;
     WCHAR text[kEditUnits];
     ReadEdit(hDlg, id, text);
     if (ParseAndClamp(text, low, high, current))
-        RewriteEdit(hDlg, id, current);
+        RewriteEdit(hDlg, id, current, Thousandths(current * MillimetresPerUnit(param)));
 }
 
 // The selected width entry; with none, the group's widest.
@@ -171,9 +234,9 @@ void OnEditChange(HWND hDlg, int id)
     if (param == nullptr)
         return;
     if (id == IDC_STOCK_LENGTH)
-        ClampEdit(hDlg, id, 0, param->MaxLength, gCurrentLength);
+        ClampEdit(hDlg, id, 0, param->MaxLength, gCurrentLength, param);
     else
-        ClampEdit(hDlg, id, 0, param->MaxWidth, id == IDC_STOCK_LEFT ? gCurrentLeft : gCurrentRight);
+        ClampEdit(hDlg, id, 0, param->MaxWidth, id == IDC_STOCK_LEFT ? gCurrentLeft : gCurrentRight, param);
 
     // The margins must stay inside the tape, in the display unit.
     const WidthGroup &group = GroupOf(param->ModelName);
@@ -211,14 +274,20 @@ void OnSpin(HWND hDlg, const NMUPDOWN *change)
     WARNING(TEXT("UI:  %d,%d"), change->iPos, change->iDelta);
     WCHAR text[kEditUnits];
     ReadEdit(hDlg, editId, text);
-    ShowNumber(hDlg, editId, _wtof(text) + change->iDelta / 100.0);
+    double value = _wtof(text) + change->iDelta / 100.0;
+    const STOCKPARAM *param = ParamOf(hDlg);
+    ShowNumber(hDlg, editId, value, param != nullptr ? Thousandths(value * MillimetresPerUnit(param)) : 0);
 }
 
 void InitPaperStock(HWND hDlg, STOCKPARAM *param)
 {
     for (int id : {IDC_STOCK_LEFT, IDC_STOCK_LENGTH, IDC_STOCK_RIGHT})
         SendDlgItemMessageW(hDlg, id, EM_LIMITTEXT, kEditLimit, 0);
+    SendDlgItemMessageW(hDlg, IDC_STOCK_NAME, EM_LIMITTEXT, kFormNameLimit, 0);
     SetWindowLongPtrW(hDlg, DWLP_USER, reinterpret_cast<LONG_PTR>(param));
+    gOpened = {};
+    for (ShownValue &shown : gShown)
+        shown.known = false;
     if (param == nullptr)
         return;
 
@@ -265,34 +334,76 @@ void InitPaperStock(HWND hDlg, STOCKPARAM *param)
     gCurrentLength = form->Size.cy / 1000.0;
     gCurrentLeft = form->ImageableArea.left / 1000.0;
     gCurrentRight = gCurrentWidth - form->ImageableArea.right / 1000.0;
-    SendDlgItemMessageW(hDlg, IDC_STOCK_WIDTH, CB_SETCURSEL, NearestWidthIndex(group, gCurrentWidth), 0);
+    gOpened.read = true;
+    gOpened.widthIndex = NearestWidthIndex(group, gCurrentWidth);
+    gOpened.size = form->Size;
+    gOpened.area = form->ImageableArea;
+    SendDlgItemMessageW(hDlg, IDC_STOCK_WIDTH, CB_SETCURSEL, gOpened.widthIndex, 0);
     if (inches) {
         gCurrentLength /= kMillimetresPerInch;
         gCurrentLeft /= kMillimetresPerInch;
         gCurrentRight /= kMillimetresPerInch;
     }
     // Each text passes the edit-change handling as it is set.
-    ShowNumber(hDlg, IDC_STOCK_LENGTH, gCurrentLength);
-    ShowNumber(hDlg, IDC_STOCK_LEFT, gCurrentLeft);
-    ShowNumber(hDlg, IDC_STOCK_RIGHT, gCurrentRight);
+    LONGLONG rightMargin = static_cast<LONGLONG>(form->Size.cx) - form->ImageableArea.right;
+    ShowNumber(hDlg, IDC_STOCK_LENGTH, gCurrentLength, form->Size.cy);
+    ShowNumber(hDlg, IDC_STOCK_LEFT, gCurrentLeft, form->ImageableArea.left);
+    ShowNumber(hDlg, IDC_STOCK_RIGHT, gCurrentRight, static_cast<LONG>(rightMargin));
 }
 
-// The length at OK must lie within the model's limits; one that does not is
-// corrected and the limits are shown.
-bool CheckLength(HWND hDlg, const STOCKPARAM *param)
+// The length at OK, in thousandths, must lie within the model's limits,
+// compared in thousandths so that a limit holds alike in either unit. A
+// length that does not is corrected and the limits are shown, rounded
+// outward so that the text never excludes a length they allow.
+bool CheckLength(HWND hDlg, const STOCKPARAM *param, LONG &length)
 {
+    double perUnit = MillimetresPerUnit(param);
+    LONG low = Thousandths(param->MinLength * perUnit), high = Thousandths(param->MaxLength * perUnit);
     WCHAR text[kEditUnits];
     ReadEdit(hDlg, IDC_STOCK_LENGTH, text);
-    if (!ParseAndClamp(text, param->MinLength, param->MaxLength, gCurrentLength))
+    bool marked = !IsNumberText(text);
+    length = marked ? Thousandths(gCurrentLength * perUnit) : ThousandthsOf(hDlg, IDC_STOCK_LENGTH, param);
+    if (length < low) {
+        length = low;
+        marked = true;
+    } else if (length > high) {
+        length = high;
+        marked = true;
+    }
+    if (!marked)
         return true;
-    RewriteEdit(hDlg, IDC_STOCK_LENGTH, gCurrentLength);
+    gCurrentLength = length / 1000.0 / perUnit;
+    RewriteEdit(hDlg, IDC_STOCK_LENGTH, gCurrentLength, length);
     char prefix[260] = {};
     LoadStringA(ghInstance, IDS_PRINTABLE_HEIGHT, prefix, ARRAYSIZE(prefix));
     char message[400];
-    std::snprintf(message, sizeof(message), "%s%.2f~%.2f %s", prefix, param->MinLength, param->MaxLength,
-                  Inches(param) ? "in" : "mm");
+    std::snprintf(message, sizeof(message), "%s%.2f~%.2f %s", prefix, std::floor(param->MinLength * 100 + 1e-6) / 100,
+                  std::ceil(param->MaxLength * 100 - 1e-6) / 100, Inches(param) ? "in" : "mm");
     MessageBoxA(hDlg, message, "", MB_OK);
     return false;
+}
+
+// New with the name of a form the store has (its names compare without
+// regard to case) replaces that form only when the user says so. No leaves
+// the dialog open with the name selected for another; Yes keeps the stored
+// form's own name, which the page then selects.
+bool ConfirmReplace(HWND hDlg, HANDLE printer, WCHAR (&name)[STOCK_NAME_UNITS])
+{
+    SpoolerBlock existing = FetchForm1(printer, name);
+    const FORM_INFO_1W *form = existing.As<FORM_INFO_1W>();
+    if (form == nullptr)
+        return true;
+    WCHAR question[260] = {};
+    LoadStringW(ghInstance, IDS_FORM_EXISTS, question, ARRAYSIZE(question));
+    if (MessageBoxW(hDlg, question, name, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        HWND edit = GetDlgItem(hDlg, IDC_STOCK_NAME);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return false;
+    }
+    if (form->pName != nullptr)
+        lstrcpynW(name, form->pName, STOCK_NAME_UNITS);
+    return true;
 }
 
 // The spooler took the form neither as a change nor as a new form. The
@@ -321,28 +432,34 @@ void OnOk(HWND hDlg)
     GetDlgItemTextW(hDlg, IDC_STOCK_NAME, name, STOCK_NAME_UNITS);
     CopyMemory(param->FormName, name, sizeof(param->FormName));
 
-    // The width saved is the entry's millimetres, whatever unit is shown.
+    // The width saved is the entry's millimetres, whatever unit is shown;
+    // the entry the form opened with keeps the form's own width.
     const WidthGroup &group = GroupOf(param->ModelName);
-    double widthMm = EntryValue(group, SelectedWidthIndex(hDlg, group), false);
+    int widthIndex = SelectedWidthIndex(hDlg, group);
+    LONG width = gOpened.read && widthIndex == gOpened.widthIndex
+                     ? gOpened.size.cx
+                     : Thousandths(EntryValue(group, widthIndex, false));
 
-    if (!CheckLength(hDlg, param))
+    LONG length = 0;
+    if (!CheckLength(hDlg, param, length))
         return;
-    double length = gCurrentLength;
-    WCHAR text[kEditUnits];
-    ReadEdit(hDlg, IDC_STOCK_LEFT, text);
-    double left = _wtof(text);
-    ReadEdit(hDlg, IDC_STOCK_RIGHT, text);
-    double right = _wtof(text);
-    if (Inches(param)) {
-        length *= kMillimetresPerInch;
-        left *= kMillimetresPerInch;
-        right *= kMillimetresPerInch;
-    }
+    if (param->Mode == STOCK_NEW && !ConfirmReplace(hDlg, printer, name))
+        return;
+    CopyMemory(param->FormName, name, sizeof(param->FormName));
 
     FORM_INFO_1W form = {};
     form.Flags = FORM_USER;
     form.pName = name;
-    BuildFormSize(widthMm, length, left, right, &form);
+    BuildFormArea(width, length, ThousandthsOf(hDlg, IDC_STOCK_LEFT, param),
+                  ThousandthsOf(hDlg, IDC_STOCK_RIGHT, param), &form);
+    // The top and bottom margins have no field: they stay as they were.
+    if (gOpened.read) {
+        LONGLONG bottomMargin = static_cast<LONGLONG>(gOpened.size.cy) - gOpened.area.bottom;
+        if (gOpened.area.top >= 0 && gOpened.area.top <= length)
+            form.ImageableArea.top = gOpened.area.top;
+        if (bottomMargin > 0 && bottomMargin <= length - form.ImageableArea.top)
+            form.ImageableArea.bottom = static_cast<LONG>(length - bottomMargin);
+    }
     // The form store changes only through a printer opened to manage it, as
     // a deletion does; the sheet's own handle is often opened for printing
     // alone.
@@ -384,12 +501,12 @@ void FillStockLimits(STOCKPARAM *pParam, PCWSTR pModelName, bool extendedPage)
             }
         }
     }
-    const double *values = pParam->Unit == 1 ? limits->inch : limits->mm;
+    double perUnit = pParam->Unit == 1 ? kMillimetresPerInch : 1.0;
     pParam->WidthCount = limits->widthCount;
-    pParam->MinLength = values[0];
-    pParam->MaxLength = values[1];
-    pParam->MinWidth = values[2];
-    pParam->MaxWidth = values[3];
+    pParam->MinLength = limits->mm[0] / perUnit;
+    pParam->MaxLength = limits->mm[1] / perUnit;
+    pParam->MinWidth = limits->mm[2] / perUnit;
+    pParam->MaxWidth = limits->mm[3] / perUnit;
 }
 
 INT_PTR CALLBACK PaperStockProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
@@ -424,6 +541,9 @@ INT_PTR CALLBACK PaperStockProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM 
 
 void ResetPaperStockState()
 {
+    gOpened = {};
+    for (ShownValue &shown : gShown)
+        shown.known = false;
     gCurrentWidth = 0;
     gCurrentLength = 0;
     gCurrentLeft = 0;

@@ -69,14 +69,19 @@ LONG Thousandths(double millimetres)
 
 void BuildFormSize(double width, double length, double left, double right, FORM_INFO_1W *form)
 {
-    form->Size.cx = Thousandths(width);
-    form->Size.cy = Thousandths(length);
-    form->ImageableArea.left = Thousandths(left);
+    BuildFormArea(Thousandths(width), Thousandths(length), Thousandths(left), Thousandths(right), form);
+}
+
+void BuildFormArea(LONG width, LONG length, LONG left, LONG right, FORM_INFO_1W *form)
+{
+    form->Size.cx = width;
+    form->Size.cy = length;
+    form->ImageableArea.left = left;
     form->ImageableArea.top = 0;
     // From the width as stored, so that the form's own width minus the
     // right margin is what the spooler gets.
-    LONGLONG edge = static_cast<LONGLONG>(form->Size.cx) - Thousandths(right);
+    LONGLONG edge = static_cast<LONGLONG>(width) - right;
     constexpr LONGLONG low = std::numeric_limits<LONG>::min(), high = std::numeric_limits<LONG>::max();
     form->ImageableArea.right = static_cast<LONG>(edge < low ? low : (edge > high ? high : edge));
-    form->ImageableArea.bottom = form->Size.cy;
+    form->ImageableArea.bottom = length;
 }

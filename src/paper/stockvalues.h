@@ -28,3 +28,5 @@ LONG Thousandths(double millimetres);
 // Size and imageable area of a form, all in millimetres: the margins are
 // taken from the left edge and from the right edge of the tape.
 void BuildFormSize(double width, double length, double left, double right, FORM_INFO_1W *form);
+// The same from lengths already in thousandths.
+void BuildFormArea(LONG width, LONG length, LONG left, LONG right, FORM_INFO_1W *form);

@@ -146,14 +146,51 @@ BOOL ChangeDefaultPaper(PCWSTR pPrinterName, PCWSTR pPaperName)
     if (paper == -1 || info->pDevMode == nullptr)
         return FALSE;
 
-    // The paper alone decides the page: the old field mask goes.
+    // The paper alone decides the page: the old field mask goes. The form
+    // name goes beside the number, unless it would be cut: a cut name would
+    // name another form or none.
     DEVMODEW *devmode = info->pDevMode;
     devmode->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+    ZeroMemory(devmode->dmFormName, sizeof(devmode->dmFormName));
+    if (wcsnlen(pPaperName, CCHFORMNAME) < CCHFORMNAME) {
+        lstrcpynW(devmode->dmFormName, pPaperName, CCHFORMNAME);
+        devmode->dmFields |= DM_FORMNAME;
+    }
     devmode->dmPaperSize = paper;
     devmode->dmPaperWidth = 0;
     devmode->dmPaperLength = 0;
     devmode->dmOrientation = DMORIENT_PORTRAIT;
     return SetPrinterInfo2(info);
+}
+
+DWORD CountPrintersUsingPaper(PCWSTR pPaperName, PCWSTR pExcept, WCHAR (&first)[NAME_UNITS])
+{
+    first[0] = 0;
+    DWORD returned = 0;
+    SpoolerBlock printers = FetchSpoolerBlock([&returned](LPBYTE buffer, DWORD size, DWORD *needed) {
+        return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, &returned);
+    });
+    const PRINTER_INFO_2W *list = printers.As<PRINTER_INFO_2W>();
+    DWORD count = 0;
+    for (DWORD i = 0; list != nullptr && i < returned; ++i) {
+        const PRINTER_INFO_2W &printer = list[i];
+        const DEVMODEW *devmode = printer.pDevMode;
+        if (printer.pPrinterName == nullptr || devmode == nullptr || SameText(printer.pPrinterName, pExcept))
+            continue;
+        bool uses;
+        if ((devmode->dmFields & DM_FORMNAME) != 0) {
+            uses = SameText(devmode->dmFormName, pPaperName, CCHFORMNAME);
+        } else {
+            WCHAR name[PAPER_NAME_UNITS + 1] = {};
+            GetPaperNameById(printer.pPrinterName, printer.pPortName, devmode->dmPaperSize, name);
+            uses = name[0] != 0 && SameText(name, pPaperName, PAPER_NAME_UNITS);
+        }
+        if (!uses)
+            continue;
+        if (count++ == 0)
+            lstrcpynW(first, printer.pPrinterName, NAME_UNITS);
+    }
+    return count;
 }
 
 BOOL DeletePaperForm(PCWSTR pFormName)

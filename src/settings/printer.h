@@ -3,6 +3,7 @@
 
 #include "platform/win32.h"
 #include "src/base/unique.h"
+#include "src/sheet/sheetstate.h"
 
 constexpr DWORD PAPER_NAME_UNITS = 64;
 constexpr WCHAR kCondorModel[] = TEXT("Condor Printer");
@@ -76,8 +77,15 @@ SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName);
 // when there is none. A 64-unit name fills the slot unterminated, as the
 // driver's own list has it: read it with wcsnlen(..., 64).
 void GetPaperNameById(PCWSTR pDevice, PCWSTR pPort, SHORT paperId, WCHAR *pDest);
-// Makes the paper the printer's default paper (portrait, no explicit size).
+// Makes the paper the printer's default paper (portrait, no explicit size):
+// its number and, when it fits whole, its form name, so that the paper
+// sticks whichever of the two a driver reads.
 BOOL ChangeDefaultPaper(PCWSTR pPrinterName, PCWSTR pPaperName);
+// The printers of this machine, other than pExcept, whose default paper is
+// the named paper: by the form name when their DEVMODE carries one, by the
+// paper number otherwise. Returns how many; the first one's name goes to
+// first (empty when there is none).
+DWORD CountPrintersUsingPaper(PCWSTR pPaperName, PCWSTR pExcept, WCHAR (&first)[NAME_UNITS]);
 // Deletes a form through the current printer.
 BOOL DeletePaperForm(PCWSTR pFormName);
 

@@ -8,15 +8,23 @@ namespace {
 
 // A spooler that keeps refusing must not hold the property sheet: the
 // store is retried a few times, then given up and traced.
-void StoreSettingsRetrying(HANDLE hPrinter, const REGSTRUCT &settings)
+DWORD StoreSettingsRetrying(HANDLE hPrinter, const REGSTRUCT &settings)
 {
     DWORD result = ERROR_SUCCESS;
     for (int attempt = 0; attempt < SETTINGS_WRITE_ATTEMPTS; ++attempt) {
         result = StoreSettings(hPrinter, settings);
         if (result == ERROR_SUCCESS)
-            return;
+            return result;
     }
     WARNING(TEXT("UI:  SetPrinterData OrvoPrinterData failed, error code is %d\r\n"), result);
+    return result;
+}
+
+// The error of a spooler call that failed, never ERROR_SUCCESS.
+DWORD FailureOfLastCall()
+{
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
 void ReadSettings(HANDLE hPrinter, PPAGECONTEXT pContext)
@@ -69,28 +77,27 @@ DWORD StoreSettings(HANDLE hPrinter, const REGSTRUCT &settings)
                            reinterpret_cast<LPBYTE>(&stored), sizeof(REGSTRUCT));
 }
 
-void ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite)
+DWORD ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite)
 {
     if (pContext == nullptr)
-        return;
-    // A copy that was never read would store zeros over the printer's settings.
-    if (bWrite && pContext->nReads == 0)
-        return;
+        return ERROR_SUCCESS;
+    // A copy that was never read would store zeros over the printer's
+    // settings; another page still pending stores them later.
+    if (bWrite && (pContext->nReads == 0 || gPendingPages != 0))
+        return ERROR_SUCCESS;
 
     SpoolerBlock info = FetchPrinterInfo2(pContext->hPrinter);
     if (!info.fetched)
-        return;
+        return bWrite ? FailureOfLastCall() : ERROR_SUCCESS;
 
     // The sheet's own handle may be read-only; the data goes through one
     // opened with full access.
     unique_printer printer(OpenPrinterAllAccess(info.As<PRINTER_INFO_2W>()->pPrinterName));
     if (!printer)
-        return;
+        return bWrite ? FailureOfLastCall() : ERROR_SUCCESS;
 
-    if (bWrite) {
-        if (gPendingPages == 0)
-            StoreSettingsRetrying(printer.get(), pContext->Settings);
-    } else {
-        ReadSettings(printer.get(), pContext);
-    }
+    if (bWrite)
+        return StoreSettingsRetrying(printer.get(), pContext->Settings);
+    ReadSettings(printer.get(), pContext);
+    return ERROR_SUCCESS;
 }

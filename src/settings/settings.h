@@ -35,5 +35,7 @@ DWORD StoreSettings(HANDLE hPrinter, const REGSTRUCT &settings);
 // record into its Settings, replacing a missing or damaged one by the
 // defaults; a passing failure leaves the copy unread and the value alone.
 // Later calls only count. Write: stores Settings, but only once no page has
-// unapplied changes left, and only a copy that was read.
-void ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite);
+// unapplied changes left, and only a copy that was read. Returns
+// ERROR_SUCCESS, or for a write that was due the error that kept the record
+// from the printer (after the bounded retries).
+DWORD ReadWriteSettings(PPAGECONTEXT pContext, BOOL bWrite);

@@ -109,7 +109,7 @@ TEST_F(RibbonWidthTest, OkHandsBackTheWidthAndCommentAndSetsThatPrintersPaper)
     EXPECT_TRUE(std::u16string(param.CurrentWidth) == u"24 mm");
     DEVMODEW dm = DefaultDevMode(u"Falcon");
     EXPECT_EQ(dm.dmPaperSize, SHORT(PaperOf(u"12.5 x 40mm")));
-    EXPECT_EQ(dm.dmFields, DWORD(DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH));
+    EXPECT_EQ(dm.dmFields, DWORD(DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_FORMNAME));
     EXPECT_EQ(DefaultDevMode(u"Sheet").dmPaperSize, SHORT(PaperOf(u"24 x 60mm"))) << "only the row's printer";
     EXPECT_EQ(Lines("ok"), 1u);
 

@@ -149,7 +149,7 @@ namespace {
 TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
 {
     HostRun run = RunHost("sheet --printer KestrelBT --state " + state_ +
-                          " --do page:110 --do msgbox:ok --do click:1051 --do 'choosetext:1014=18 x 50mm' --do apply");
+                          " --do page:110 --do msgbox:ok --do msgbox:yes --do click:1051 --do 'choosetext:1014=18 x 50mm' --do apply");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("forms:\n  deleted 12 x 40mm: 12 x 40 mm, margins 1 / 1 mm\n"), std::string::npos)
         << run.out;

@@ -115,6 +115,7 @@ TEST_F(BridgeTest, PendingDriverSelectionsMoveIntoThePage)
                                            reinterpret_cast<LPARAM>(sheet->Papers()[3].c_str()));
     EXPECT_EQ(SelectedPaper(), expected);
     EXPECT_EQ(std::u16string(gszDrvPaperName), sheet->Papers()[3]);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), sheet->Papers()[3]) << "the paper shown is the one Apply stores";
     EXPECT_EQ(gpCurrentSettings->iQuality, 1) << "the standard page keeps the quality without a list";
     EXPECT_EQ(gpCurrentSettings->Rotate, 2);
     EXPECT_EQ(IsDlgButtonChecked(setup, IDC_LANDSCAPE), static_cast<UINT>(BST_CHECKED));

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "src/base/unique.h"
 #include "src/pages/pagesetup.h"
+#include "src/settings/settings.h"
 #include "tests/support/sheet.h"
 
 #include <cstring>
@@ -150,59 +151,81 @@ TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
     EXPECT_NE(Debug().find("UI:  pdm->dmPaperSize is " + std::to_string(paper)), std::string::npos) << Debug();
     ASSERT_EQ(Selected(page), u"Builtin 12");
     EXPECT_FALSE(Enabled(page, IDC_PAPER_DELETE));
+    EXPECT_FALSE(Enabled(page, IDC_PAPER_EDIT));
     EXPECT_NE(Debug().find("UI:  pform->Flags is 2"), std::string::npos);
 
-    // Picking a user form makes Delete available again.
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 40mm"));
-    EXPECT_TRUE(Enabled(page, IDC_PAPER_DELETE));
-    EXPECT_EQ(gszCurrentPaper, std::u16string(u"12 x 40mm"));
+    // Picking a user form makes Edit and Delete available again, a printer
+    // or standard form takes them away.
+    for (auto [paper, user] : {std::pair<const char16_t *, bool>{u"12 x 40mm", true}, {u"50 x 70mm", false}}) {
+        ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, paper));
+        EXPECT_EQ(Enabled(page, IDC_PAPER_DELETE), user) << Utf8(paper);
+        EXPECT_EQ(Enabled(page, IDC_PAPER_EDIT), user) << Utf8(paper);
+        EXPECT_EQ(gszCurrentPaper, std::u16string(paper));
+    }
 }
 
-TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndItsEntry)
+TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplied)
 {
     HWND page = OpenPage(u"KestrelBT");
     LRESULT count = Count(page);
+    // "18 x 50mm" is the default paper of "KestrelBT PRO" and "Heron".
     ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
     LRESULT index = SelectedIndex(page);
     ASSERT_GT(index, 0);
+    std::u16string before = Entry(page, index - 1);
     gPendingPages = 0;
 
-    // Cancelled: nothing goes, but the sheet counts as changed.
-    ui::AnswerMessageBox(IDCANCEL);
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_TRUE(HasForm(u"18 x 50mm"));
-    EXPECT_EQ(Count(page), count);
-    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
-    ASSERT_EQ(ui::MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui::MessageBoxes()[0].text, u"Are you sure to delete this form?");
-    EXPECT_EQ(ui::MessageBoxes()[0].caption, u"18 x 50mm");
+    // Cancelled at either question: nothing goes, but the sheet counts as
+    // changed. The second names one printer that uses it, and how many more.
+    struct Round {
+        std::vector<int> answers;
+        bool deleted;
+    } rounds[] = {{{IDCANCEL}, false}, {{IDOK, IDNO}, false}, {{IDOK, IDYES}, true}};
+    for (const Round &round : rounds) {
+        size_t shown = ui::MessageBoxes().size();
+        for (int answer : round.answers)
+            ui::AnswerMessageBox(answer);
+        ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
+        ASSERT_EQ(ui::MessageBoxes().size(), shown + round.answers.size());
+        EXPECT_EQ(HasForm(u"18 x 50mm"), !round.deleted);
+        EXPECT_EQ(Count(page), round.deleted ? count - 1 : count);
+        EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+    }
+    const auto &boxes = ui::MessageBoxes();
+    EXPECT_EQ(boxes[0].text, u"Are you sure to delete this form?");
+    EXPECT_EQ(boxes[0].caption, u"18 x 50mm");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(boxes[2].text, u"This form is the default paper of the printer “KestrelBT PRO” and of 1 more printers. "
+                             u"Delete it anyway?");
+    EXPECT_EQ(boxes[2].owner, page);
 
-    // Confirmed: the form and its entry go; the one before is selected.
-    std::u16string before = Entry(page, index - 1);
-    ui::AnswerMessageBox(IDOK);
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_FALSE(HasForm(u"18 x 50mm"));
-    EXPECT_EQ(Count(page), count - 1);
+    // The entry before is selected and is the paper that Apply stores.
     EXPECT_EQ(Selected(page), before);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), before);
+    ASSERT_TRUE(sheet->Apply());
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), before);
 
-    // The first entry: the new first is selected.
+    // The first entry: the new first is selected, and is current.
     ASSERT_TRUE(ui::Choose(page, IDC_PAPER_LIST, 0));
     std::u16string second = Entry(page, 1);
     ui::AnswerMessageBox(IDOK);
+    ui::AnswerMessageBox(IDYES);
     ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
     EXPECT_EQ(SelectedIndex(page), 0);
     EXPECT_EQ(Selected(page), second);
+    EXPECT_EQ(std::u16string(gszCurrentPaper), second);
 }
 
 TEST_F(PageSetupTest, RefusedDeletionKeepsTheEntry)
 {
     HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
     LRESULT count = Count(page);
     LRESULT index = SelectedIndex(page);
     ui::AnswerMessageBox(IDOK);
     standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
     ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_TRUE(HasForm(u"12 x 40mm"));
+    EXPECT_TRUE(HasForm(u"12 x 80mm"));
     EXPECT_EQ(Count(page), count) << "the form is still there, so is its entry";
     EXPECT_EQ(SelectedIndex(page), index);
     EXPECT_NE(Debug().find("UI:  DeleteForm fail and error code is 5"), std::string::npos) << Debug();
@@ -248,25 +271,96 @@ TEST_F(PageSetupTest, SpecialTapeClearsAndLocksChainAndAutoCut)
     EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_SPECIAL_TAPE_MIRROR);
 }
 
-TEST_F(PageSetupTest, MostModelsShowMirrorAloneWhereAutoCutWas)
+// The page as it opens, for every model of the standard page and every
+// stored direction: the radio button and picture of the direction, and the
+// option boxes the model shows (Mirror alone, in Auto Cut's place, but for
+// four models).
+TEST_F(PageSetupTest, OpensWithTheStoredDirectionAndTheModelsOptions)
+{
+    RECT autoCut = {};
+    bool measured = false;
+    const char16_t *models[] = {u"KestrelBT", u"KestrelBT PRO", u"MerlinBT", u"Osprey", u"Heron",
+                                u"HeronBT PRO", u"Plover", u"Wren", u"Robin", u"Condor Printer"};
+    for (const char16_t *model : models) {
+        std::u16string name = model;
+        bool allFour = name == u"Heron" || name == u"HeronBT PRO" || name == u"Osprey" || name == u"Plover";
+        static const struct {
+            LONG rotate;
+            int checked;  // 0: neither
+            int picture;
+        } kDirections[] = {{0, IDC_PORTRAIT, IDB_PORTRAIT},   {1, IDC_PORTRAIT, IDB_PORTRAIT},
+                           {2, IDC_LANDSCAPE, IDB_LANDSCAPE}, {3, IDC_LANDSCAPE, IDB_LANDSCAPE},
+                           {4, 0, IDB_LANDSCAPE},             {-1, 0, IDB_LANDSCAPE}};
+        for (const auto &direction : kDirections) {
+            SCOPED_TRACE(Utf8(model) + " Rotate " + std::to_string(direction.rotate));
+            REGSTRUCT stored = Defaults();
+            stored.Rotate = direction.rotate;
+            StoreRecord(model, &stored, sizeof(stored));
+            HWND page = OpenPage(model);
+            EXPECT_EQ(Checked(page, IDC_PORTRAIT), direction.checked == IDC_PORTRAIT);
+            EXPECT_EQ(Checked(page, IDC_LANDSCAPE), direction.checked == IDC_LANDSCAPE);
+            EXPECT_EQ(Picture(page, IDC_DIRECTION_PICTURE), direction.picture);
+            EXPECT_EQ(gpCurrentSettings->Rotate, direction.rotate);
+            EXPECT_TRUE(Visible(page, IDC_MIRROR));
+            for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_SPECIAL_TAPE})
+                EXPECT_EQ(Visible(page, id), allFour) << id;
+            RECT where = {}, pageRect = {};
+            GetWindowRect(GetDlgItem(page, allFour ? IDC_AUTO_CUT : IDC_MIRROR), &where);
+            GetWindowRect(page, &pageRect);
+            where.left -= pageRect.left;
+            where.top -= pageRect.top;
+            if (!measured && allFour) {
+                autoCut = where;
+                measured = true;
+            }
+            if (measured) {
+                EXPECT_EQ(where.left, autoCut.left);
+                EXPECT_EQ(where.top, autoCut.top);
+            }
+            sheet.reset();
+        }
+    }
+    EXPECT_TRUE(measured);
+}
+
+// The notification codes of WM_COMMAND the page takes (a click, a new
+// selection, the driver's own 0x300) and those it leaves alone.
+TEST_F(PageSetupTest, TakesOnlyItsCommandCodes)
 {
     HWND page = OpenPage(u"Heron");
-    for (int id : {IDC_CHAIN, IDC_MIRROR, IDC_AUTO_CUT, IDC_SPECIAL_TAPE})
-        EXPECT_TRUE(Visible(page, id)) << id;
-    RECT autoCut = {};
-    GetWindowRect(GetDlgItem(page, IDC_AUTO_CUT), &autoCut);
-    sheet.reset();
+    for (WORD code : {0, 1, 0x300, 2, 3, 5, 0x400}) {
+        bool taken = code == 0 || code == 1 || code == 0x300;
+        gPendingPages = 0;
+        int changed = sheet->changedCount;
+        CheckDlgButton(page, IDC_MIRROR, gpCurrentSettings->Mirror ? BST_UNCHECKED : BST_CHECKED);
+        LONG before = gpCurrentSettings->Mirror;
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_MIRROR, code), reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MIRROR)));
+        EXPECT_EQ(gpCurrentSettings->Mirror != before, taken) << code;
+        EXPECT_EQ(sheet->changedCount - changed, taken ? 1 : 0) << code;
+        EXPECT_EQ(gPendingPages, taken ? PENDING_PAGESETUP : 0) << code;
+    }
+}
 
-    page = OpenPage(u"KestrelBT");
-    EXPECT_TRUE(Visible(page, IDC_MIRROR));
-    for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_SPECIAL_TAPE})
-        EXPECT_FALSE(Visible(page, id)) << id;
-    RECT mirror = {}, pageRect = {};
-    GetWindowRect(GetDlgItem(page, IDC_MIRROR), &mirror);
-    GetWindowRect(page, &pageRect);
-    RECT heronPage = pageRect;  // both pages sit at the same place in their sheets
-    EXPECT_EQ(mirror.left - pageRect.left, autoCut.left - heronPage.left);
-    EXPECT_EQ(mirror.top - pageRect.top, autoCut.top - heronPage.top);
+// New marks the sheet changed once, Edit twice, whether the dialog saved or
+// not; a saved form is then the one selected.
+TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    for (auto [button, times] : {std::pair<int, int>{IDC_PAPER_NEW, 1}, {IDC_PAPER_EDIT, 2}})
+        for (int close : {IDCANCEL, IDC_STOCK_OK}) {
+            ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
+            int changed = sheet->changedCount;
+            ui::OnDialog(IDD_PAPER_STOCK, [close, button = button](HWND dialog) {
+                if (button == IDC_PAPER_NEW)
+                    ui::Type(dialog, IDC_STOCK_NAME, u"Made here");
+                ui::Click(dialog, close);
+            });
+            ASSERT_TRUE(ui::Click(page, button));
+            EXPECT_EQ(sheet->changedCount - changed, times) << button << " " << close;
+            bool made = button == IDC_PAPER_NEW && close == IDC_STOCK_OK;
+            EXPECT_EQ(Selected(page), made ? u"Made here" : u"12 x 80mm");
+            EXPECT_EQ(std::u16string(gszCurrentPaper), made ? u"Made here" : u"12 x 80mm");
+        }
 }
 
 TEST_F(PageSetupTest, OptionPictureOfEveryCombination)
@@ -340,6 +434,52 @@ TEST_F(PageSetupTest, ApplyWithAnotherPagePendingWritesNoRecord)
     ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
     EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 0);
     gPendingPages = 0;
+}
+
+TEST_F(PageSetupTest, ARecordThePrinterDoesNotTakeIsSaidAndApplyCanBeTriedAgain)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
+    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+    std::vector<BYTE> before = StoredRecord(u"KestrelBT");
+    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS, ERROR_ACCESS_DENIED);
+    ClearDebug();
+    EXPECT_FALSE(sheet->Apply());
+    EXPECT_EQ(StoredRecord(u"KestrelBT"), before);
+    // The paper goes first, the record after it.
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), u"12 x 80mm");
+    EXPECT_LT(Debug().find("KestrelBT12 x 80mm"), Debug().find("SetPrinterData OrvoPrinterData failed"));
+    ASSERT_EQ(ui::MessageBoxes().size(), 1u);
+    EXPECT_EQ(Utf8(ui::MessageBoxes()[0].text),
+              "The settings could not be saved to the printer. Press Apply to try again. Error code: 5");
+    EXPECT_EQ(ui::MessageBoxes()[0].owner, page);
+    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP) << "the page stays changed";
+
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> after = StoredRecord(u"KestrelBT");
+    ASSERT_EQ(after.size(), sizeof(REGSTRUCT));
+    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(after.data())->Mirror, 1);
+    EXPECT_EQ(ui::MessageBoxes().size(), 1u);
+}
+
+// New with the longest name a DEVMODE carries: the form is selected and
+// becomes the printer's default paper as typed; a longer name cannot be typed.
+TEST_F(PageSetupTest, ANewFormOfTheLongestNameIsSelectedAndStoredWhole)
+{
+    HWND page = OpenPage(u"KestrelBT");
+    std::u16string longest(CCHFORMNAME - 1, u'n');
+    ui::OnDialog(IDD_PAPER_STOCK, [&](HWND dialog) {
+        EXPECT_TRUE(ui::Type(dialog, IDC_STOCK_NAME, longest + u"xyz"));
+        ui::Click(dialog, IDC_STOCK_OK);
+    });
+    ASSERT_TRUE(ui::Click(page, IDC_PAPER_NEW));
+    EXPECT_TRUE(HasForm(longest));
+    EXPECT_EQ(Selected(page), longest);
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"KestrelBT");
+    const auto *dm = reinterpret_cast<const DEVMODEW *>(devmode.data());
+    EXPECT_EQ(std::u16string(dm->dmFormName), longest);
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), longest);
 }
 
 TEST_F(PageSetupTest, CancelledPaperStockLeavesTheListButMarksTheSheet)

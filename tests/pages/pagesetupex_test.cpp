@@ -135,14 +135,39 @@ TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog
     std::u16string initial = Selected(page);
     ASSERT_FALSE(initial.empty());
     ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
-    std::u16string picked(gszCurrentPaper);
 
     ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
     gPendingPages = 0;
     ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
     EXPECT_EQ(Selected(page), initial);
-    EXPECT_EQ(std::u16string(gszCurrentPaper), picked) << "the current paper stays the user's pick";
+    EXPECT_EQ(std::u16string(gszCurrentPaper), initial) << "the paper shown is the one Apply stores";
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+    // The printer's own paper is not the user's to change or delete.
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_EDIT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_DELETE)));
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
+    EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
+}
+
+// A paper and a print quality applied in one sheet are what the next sheet
+// shows, with the driver's items started from the DEVMODE as the core does.
+TEST_F(ExtendedPageTest, PaperAndQualityAppliedComeBackInTheNextSheet)
+{
+    PropertySheet &first = Open(u"FalconBT");
+    ASSERT_TRUE(first.ActivateTemplate(IDD_PAGE_SETUP_EX));
+    HWND page = first.ActiveWindow();
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
+    ASSERT_TRUE(first.Apply());
+    sheet.reset();
+
+    PropertySheet &next = Open(u"FalconBT");
+    ASSERT_TRUE(next.ActivateTemplate(IDD_PAGE_SETUP_EX));
+    page = next.ActiveWindow();
+    EXPECT_EQ(Selected(page), u"24 x 60mm");
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
 }
 
 TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)

@@ -193,31 +193,32 @@ TEST(PaperStockParam, LimitsFollowTheModelAndTheUnit)
         const char16_t *model;
         bool extended;
         LONG count;
-        double mm[4], inch[4];
+        double mm[4];
     } rows[] = {
-        {u"Wren", false, 5, {10, 1000, 12, 15}, {0.39, 39.37, 0.47, 0.59}},
-        {u"Robin", false, 3, {10, 1000, 12, 15}, {0.39, 39.37, 0.47, 0.59}},
-        {u"KestrelBT", false, 4, {5, 1000, 0, 18}, {0.2, 39.37, 0, 0.7}},
-        {u"KestrelBT PRO", false, 4, {5, 1000, 0, 18}, {0.2, 39.37, 0, 0.7}},
-        {u"MerlinBT", false, 5, {25, 1000, 0, 24}, {0.99, 39.37, 0, 0.94}},
-        {u"Heron", false, 5, {24, 1000, 0, 24}, {0.94, 39.37, 0, 0.94}},
-        {u"wren", false, 5, {24, 1000, 0, 24}, {0.94, 39.37, 0, 0.94}},  // names compare exactly
-        {u"KestrelBT PRO ", false, 5, {24, 1000, 0, 24}, {0.94, 39.37, 0, 0.94}},
-        {u"FalconBT", false, 5, {24, 1000, 0, 24}, {0.94, 39.37, 0, 0.94}},  // not on the standard page
-        {u"FalconBT", true, 7, {24, 1000, 0, 36}, {0.94, 39.37, 0, 1.42}},
+        {u"Wren", false, 5, {10, 1000, 12, 15}},
+        {u"Robin", false, 3, {10, 1000, 12, 15}},
+        {u"KestrelBT", false, 4, {5, 1000, 0, 18}},
+        {u"KestrelBT PRO", false, 4, {5, 1000, 0, 18}},
+        {u"MerlinBT", false, 5, {25, 1000, 0, 24}},
+        {u"Heron", false, 5, {24, 1000, 0, 24}},
+        {u"wren", false, 5, {24, 1000, 0, 24}},  // names compare exactly
+        {u"KestrelBT PRO ", false, 5, {24, 1000, 0, 24}},
+        {u"FalconBT", false, 5, {24, 1000, 0, 24}},  // not on the standard page
+        {u"FalconBT", true, 7, {24, 1000, 0, 36}},
     };
     for (const Row &r : rows) {
         for (DWORD unit : {0u, 1u}) {
             STOCKPARAM param = {};
             param.Unit = unit;
             FillStockLimits(&param, r.model, r.extended);
-            const double *v = unit == 1 ? r.inch : r.mm;
+            // Inches are the same lengths, not rounded.
+            double perUnit = unit == 1 ? 25.4 : 1;
             SCOPED_TRACE(Utf8(r.model) + (unit ? " in" : " mm") + (r.extended ? " extended" : ""));
             EXPECT_EQ(param.WidthCount, r.count);
-            EXPECT_EQ(param.MinLength, v[0]);
-            EXPECT_EQ(param.MaxLength, v[1]);
-            EXPECT_EQ(param.MinWidth, v[2]);
-            EXPECT_EQ(param.MaxWidth, v[3]);
+            EXPECT_DOUBLE_EQ(param.MinLength, r.mm[0] / perUnit);
+            EXPECT_DOUBLE_EQ(param.MaxLength, r.mm[1] / perUnit);
+            EXPECT_DOUBLE_EQ(param.MinWidth, r.mm[2] / perUnit);
+            EXPECT_DOUBLE_EQ(param.MaxWidth, r.mm[3] / perUnit);
         }
     }
     FillStockLimits(nullptr, u"Wren", false);  // nothing to fill
@@ -247,6 +248,9 @@ TEST_F(PaperStockTest, EditShowsTheFormInMillimetres)
             EXPECT_EQ(Text(d, id), "mm");
         for (int id : {IDC_STOCK_LENGTH, IDC_STOCK_LEFT, IDC_STOCK_RIGHT})
             EXPECT_EQ(SendDlgItemMessageW(d, id, EM_GETLIMITTEXT, 0, 0), 8);
+        EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_NAME, EM_GETLIMITTEXT, 0, 0), CCHFORMNAME - 1);
+        for (int id : {IDC_STOCK_LENGTH_SPIN, IDC_STOCK_LEFT_SPIN, IDC_STOCK_RIGHT_SPIN})
+            EXPECT_EQ(static_cast<DWORD>(SendDlgItemMessageW(d, id, UDM_GETRANGE, 0, 0)), MAKELONG(100, -100)) << id;
         EXPECT_TRUE(ui::Click(d, IDCANCEL));
     });
     EXPECT_EQ(result, 0);
@@ -278,7 +282,7 @@ TEST_F(PaperStockTest, WidthsTakeTheNearestEntryAndTheWiderOnAMidpoint)
     }
 }
 
-TEST_F(PaperStockTest, InchesShowTheInchLabelsAndSaveTheMillimetreWidth)
+TEST_F(PaperStockTest, InchesShowTheInchLabelsAndKeepWhatTheUserDidNotTouch)
 {
     UsePrinter(u"Wren");
     AddMarginForm(u"12 mm margins", 12000, 40000, 1000, 1000);
@@ -294,12 +298,53 @@ TEST_F(PaperStockTest, InchesShowTheInchLabelsAndSaveTheMillimetreWidth)
     });
     EXPECT_EQ(result, 1);
     auto form = Form(u"12 mm margins");
-    EXPECT_EQ(form.size.cx, 12000) << "the table's millimetres, not 0.47 x 25.4";
-    EXPECT_EQ(form.size.cy, 39878);
-    EXPECT_EQ(form.imageableArea.left, 1016);
-    EXPECT_EQ(form.imageableArea.right, 12000 - 1016);
-    EXPECT_EQ(form.imageableArea.bottom, 39878);
+    // Nothing touched: the form stays as it was, not two decimals of an inch.
+    EXPECT_EQ(form.size.cx, 12000);
+    EXPECT_EQ(form.size.cy, 40000);
+    EXPECT_EQ(form.imageableArea.left, 1000);
+    EXPECT_EQ(form.imageableArea.right, 11000);
+    EXPECT_EQ(form.imageableArea.bottom, 40000);
     EXPECT_EQ(Utf8(param.FormName), "12 mm margins");
+
+    // Only the fields the user changed are taken from their text; a width
+    // picked is the table's millimetres, not 0.49 x 25.4.
+    param = Param(u"Wren", u"12 mm margins", STOCK_EDIT, 1);
+    Run(param, [&](HWND d) {
+        EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 1));
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.1"));
+        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
+    });
+    form = Form(u"12 mm margins");
+    EXPECT_EQ(form.size.cx, 12500);
+    EXPECT_EQ(form.size.cy, 40000);
+    EXPECT_EQ(form.imageableArea.left, 2540);
+    EXPECT_EQ(form.imageableArea.right, 12500 - 1000);
+}
+
+TEST_F(PaperStockTest, AMillimetreLimitHoldsInInches)
+{
+    UsePrinter(u"MerlinBT");
+    AddMarginForm(u"24 x 25mm", 24000, 25000, 0, 0);
+    STOCKPARAM param = Param(u"MerlinBT", u"24 x 25mm", STOCK_EDIT, 1);
+    INT_PTR result = Run(param, [&](HWND d) {
+        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "0.98");
+        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Form(u"24 x 25mm").size.cy, 25000);
+
+    // Below it the limits are said rounded outward: 25 mm is 0.984 in.
+    param = Param(u"MerlinBT", u"24 x 25mm", STOCK_EDIT, 1);
+    Run(param, [&](HWND d) {
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"0.97"));
+        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
+        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "0.98");
+        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
+    });
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Utf8(Boxes()[0].text), "Printable Height: 0.98~39.38 in");
+    EXPECT_EQ(Form(u"24 x 25mm").size.cy, 25000);
 }
 
 TEST_F(PaperStockTest, WholeInchValuesAreStoredExactly)
@@ -402,6 +447,13 @@ TEST_F(PaperStockTest, RefusedTypingRestoresTheLastValue)
         EXPECT_EQ(Boxes().size(), 1u);
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"abc"));
         EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "60.00");
+        // The rewrite keeps the caret where the user was typing: "-" is
+        // refused in front of the value, the "1" and "5" that follow go on
+        // from there instead of in front of it.
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"-1"));
+        SendDlgItemMessageW(d, IDC_STOCK_LEFT, WM_CHAR, u'5', 1);
+        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "015.00");
+        EXPECT_EQ(Boxes().size(), 1u);
         ui::Click(d, IDCANCEL);
     });
 }
@@ -438,7 +490,7 @@ TEST_F(PaperStockTest, AnEmptyLengthIsCorrectedAtOkAndTheDialogStays)
         ui::Click(d, IDCANCEL);
     });
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Utf8(Boxes()[0].text), "Printable Height: 0.39~39.37 in");
+    EXPECT_EQ(Utf8(Boxes()[0].text), "Printable Height: 0.39~39.38 in");
 }
 
 TEST_F(PaperStockTest, SpinStepsAHundredthAndLogsEachStep)
@@ -568,26 +620,41 @@ TEST_F(PaperStockTest, NewAddsTheFormAndMakesItTheCurrentPaper)
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(PaperStockTest, NewWithAnExistingNameChangesThatForm)
+TEST_F(PaperStockTest, NewWithAnExistingNameAsksBeforeReplacingThatForm)
 {
     UsePrinter(u"Wren");
     lstrcpynW(gszCurrentPaper, u"12.5 x 40mm", NAME_UNITS);
     size_t forms = standin::spooler::Forms().size();
-    WORD paper = Form(u"13 x 40mm").paper;
+    auto old = Form(u"13 x 40mm");
     STOCKPARAM param = Param(u"Wren", u"12.5 x 40mm", STOCK_NEW);
+    // Names compare as the spooler compares them: in any letter case.
+    ui::AnswerMessageBox(IDNO);
+    ui::AnswerMessageBox(IDYES);
     INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_NAME, u"13 x 40mm"));
+        EXPECT_TRUE(ui::Type(d, IDC_STOCK_NAME, u"13 X 40MM"));
         EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 2));
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"45"));
         ui::Click(d, IDC_STOCK_OK);
+        // No: the dialog stays, the name selected for another, the form as it was.
+        EXPECT_EQ(Form(u"13 x 40mm").size.cy, old.size.cy);
+        DWORD from = 0, to = 0;
+        SendDlgItemMessageW(d, IDC_STOCK_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                            reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, 0u);
+        EXPECT_EQ(to, 9u);
+        ui::Click(d, IDC_STOCK_OK);
     });
     EXPECT_EQ(result, 1);
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[0].text, u"A form with this name already exists. Replace it?");
+    EXPECT_EQ(Utf8(Boxes()[0].caption), "13 X 40MM");
+    // Yes: the form keeps its name, which goes back for the page to select.
+    EXPECT_EQ(Utf8(param.FormName), "13 x 40mm");
     EXPECT_EQ(Utf8(gszCurrentPaper), "12.5 x 40mm") << "only an added form becomes the current paper";
     EXPECT_EQ(standin::spooler::Forms().size(), forms);
     auto form = Form(u"13 x 40mm");
     EXPECT_EQ(form.size.cy, 45000);
-    EXPECT_EQ(form.paper, paper);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(form.paper, old.paper);
 }
 
 TEST_F(PaperStockTest, WithoutAPrinterOkEndsAndSavesNothing)

@@ -92,8 +92,9 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
 
     EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
     DEVMODEW changed = PublicPart(u"Shop KestrelBT");
-    EXPECT_EQ(changed.dmFields, 0x0000000Fu);
+    EXPECT_EQ(changed.dmFields, 0x0000000Fu | DM_FORMNAME);
     EXPECT_EQ(changed.dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
+    EXPECT_EQ(std::u16string(changed.dmFormName), u"18 x 100mm");
     EXPECT_EQ(changed.dmOrientation, DMORIENT_PORTRAIT);
     EXPECT_EQ(changed.dmPaperWidth, 0);
     EXPECT_EQ(changed.dmPaperLength, 0);

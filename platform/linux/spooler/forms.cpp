@@ -5,11 +5,12 @@
 // any handle of it reaches every form. Names compare without regard to
 // case, as the platform compares them. Changing the store needs a handle
 // with the right to manage the printer (PRINTER_ACCESS_ADMINISTER, part of
-// PRINTER_ALL_ACCESS). Standard (builtin) forms cannot be changed or
-// deleted, a driver's own (printer) forms cannot be deleted; the platform
-// only documents that such calls fail, and the stand-in answers them with
-// ERROR_INVALID_PARAMETER, the default of the print protocol for a request
-// it does not accept.
+// PRINTER_ALL_ACCESS). Only user forms can be changed or deleted: the
+// standard (builtin) forms are the server's, a driver's own (printer) forms
+// the driver's. The platform documents no error for such calls (the print
+// protocol leaves further validation to the server); the stand-in answers
+// them with ERROR_INVALID_PARAMETER, the print protocol's answer to a form
+// request it does not accept.
 #include "platform/linux/spooler/pack.h"
 #include "platform/linux/spooler/state.h"
 
@@ -195,7 +196,7 @@ BOOL WINAPI SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pFor
     if (form == nullptr)
         return Fail(ERROR_INVALID_FORM_NAME);
     const auto *info = reinterpret_cast<const FORM_INFO_1W *>(pForm);
-    if (info == nullptr || !validSize(*info) || (form->flags & FORM_BUILTIN) != 0)
+    if (info == nullptr || !validSize(*info) || form->flags != FORM_USER)
         return Fail(ERROR_INVALID_PARAMETER);
     form->size = info->Size;
     form->imageableArea = info->ImageableArea;

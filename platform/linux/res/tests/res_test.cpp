@@ -20,7 +20,7 @@ constexpr DWORD kSentinel = 0xDEADBEEF;
 // The languages of the string tables, Simplified Chinese first.
 const LANGID kLanguages[] = {0x0804, 0x0409, 0x0404, 0x0411, 0x0412, 0x0407, 0x040C, 0x0C0A, 0x0410,
                              0x0416, 0x0419, 0x0415, 0x0413, 0x041F, 0x0405, 0x041E, 0x042A};
-const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30, 31, 32, 33, 34, 35};
+const UINT kTextIds[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39};
 
 class ResTest : public standin_testing::LeakCheckTest {
 protected:
@@ -99,11 +99,20 @@ TEST_F(ResTest, EveryLanguageHasEveryText)
         std::u16string height = Exact(lang, 13);
         EXPECT_TRUE(!height.empty() && height.back() == u' ') << std::hex << lang;
         EXPECT_EQ(Exact(lang, 34).substr(0, 3), u" - ") << std::hex << lang;
+        // Texts that are formats take the printer's name, then a count.
+        for (auto [id, count] : {std::pair<UINT, bool>{37, false}, {38, true}}) {
+            std::u16string format = Exact(lang, id);
+            size_t name = format.find(u"%s"), number = format.find(u"%d");
+            EXPECT_NE(name, std::u16string::npos) << std::hex << lang << std::dec << " id " << id;
+            EXPECT_EQ(number != std::u16string::npos && number > name, count) << std::hex << lang << " id " << id;
+            size_t percents = std::count(format.begin(), format.end(), u'%');
+            EXPECT_EQ(percents, count ? 2u : 1u) << std::hex << lang << std::dec << " id " << id;
+        }
         if (lang != 0x0409) {
             EXPECT_NE(Exact(lang, 12), Exact(0x0409, 12)) << "untranslated in " << std::hex << lang;
         }
         // Only the ids that are used exist.
-        for (UINT id : {1u, 10u, 22u, 27u, 36u, 299u, 667u}) {
+        for (UINT id : {1u, 10u, 22u, 27u, 40u, 299u, 667u}) {
             std::u16string text = Exact(lang, id);
             EXPECT_TRUE(text.empty() || text[0] == u'<') << std::hex << lang << std::dec << " id " << id;
         }

@@ -415,6 +415,7 @@ TEST_F(SpoolerTest, FormStoreRules)
     EXPECT_FAILS_WITH(SetFormW(other.get(), W(u"nope"), 1, bytes(longer)), ERROR_INVALID_FORM_NAME);
     EXPECT_FAILS_WITH(SetFormW(user.get(), W(u"12 x 33mm"), 1, bytes(longer)), ERROR_ACCESS_DENIED);
     EXPECT_FAILS_WITH(SetFormW(other.get(), W(u"A4"), 1, bytes(longer)), ERROR_INVALID_PARAMETER);
+    EXPECT_FAILS_WITH(SetFormW(other.get(), W(u"50 x 70mm"), 1, bytes(longer)), ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(SetFormW(other.get(), W(u"12 X 33MM"), 1, bytes(longer)));
     std::vector<sp::FormConfig> forms = sp::Forms();
     auto found =
