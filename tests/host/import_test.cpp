@@ -80,6 +80,7 @@ TEST_F(HostImport, ACustomersMachineReplays)
     HostRun falcon = RunHost("--state " + state_ + " sheet --printer 'Shipping FalconBT'");
     ASSERT_EQ(falcon.status, 0) << falcon.out;
     EXPECT_TRUE(Has(falcon, "1014 combo \"Shop 24 x 60\" [3]: \"18 x 100mm\", \"Shop 12 x 30\", \"Shop 24 x 60\"*"));
+    EXPECT_TRUE(Has(falcon, "1015 combo \"High Quality\"")) << falcon.out;
     EXPECT_TRUE(Has(falcon, "1041 check [x] \"Auto Cut\"")) << falcon.out;
     EXPECT_TRUE(Has(falcon, "1086 check [x] \"Distributed Printing\"")) << falcon.out;
     HostRun ticket = RunHost("--state " + state_ + " ticket --printer 'Shipping FalconBT'");

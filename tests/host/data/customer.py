@@ -46,13 +46,13 @@ def form(width, length, area, place):
     return struct.pack("<8i", width, length, *area, place, 0)
 
 
-def devmode(printer, paper, form_name, width, length, record):
+def devmode(printer, paper, form_name, width, length, record, dpi=(203, 203)):
     extra = bytes((i * 7 + 3) & 0xFF for i in range(192)) + struct.pack("<27i", *record)
     # orientation, paper size, length and width, copies, quality, y resolution, form name
     fields = 0x1 | 0x2 | 0x4 | 0x8 | 0x100 | 0x400 | 0x2000 | 0x10000
     public = (utf16(printer, 32) + struct.pack("<HHHHI", 0x401, 0x0100, 220, len(extra), fields) +
-              struct.pack("<8h", 1, paper, length // 100, width // 100, 100, 1, 0, 203) +
-              struct.pack("<5h", 0, 0, 203, 0, 0) + utf16(form_name, 32) + bytes(54))
+              struct.pack("<8h", 1, paper, length // 100, width // 100, 100, 1, 0, dpi[0]) +
+              struct.pack("<5h", 0, 0, dpi[1], 0, 0) + utf16(form_name, 32) + bytes(54))
     assert len(public) == 220
     return public + extra
 
@@ -104,7 +104,7 @@ def main():
              "[%s\\Printers]" % KEY, string("DefaultSpoolDirectory", r"C:\Windows\system32\spool\PRINTERS"), ""]
     lines += printer("Shipping FalconBT", "FalconBT", "USB001", 0xA40, 'Dock 3 "left" printer',
                      r"Warehouse\Dock 3", devmode("Shipping FalconBT", 119, "Shop 24 x 60", 24000, 60000,
-                                                  oemdev(Density=7, AutoCut=1, iQuality=1)),
+                                                  oemdev(Density=7, AutoCut=1, iQuality=1), (300, 600)),
                      [hex_value("OrvoPrinterData", settings(Density=7, AutoCut=1, Distributed=1, iQuality=1)),
                       hex_value("DISTRIBUTEDLIST", distributed([(1, "Shipping FalconBT", "Dock 3"),
                                                                 (1, "Front Desk Wren", "Reception")])),
