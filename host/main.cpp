@@ -39,12 +39,15 @@ void Usage()
         "              dialog:ID=ACTION;...    what to do when dialog ID opens\n"
         "              msgbox:ok|cancel|yes|no the answer to the next message box\n"
         "              apply  ok  cancel  show\n"
+        "  import    a customer's printers and forms from a registry export (--reg FILE and\n"
+        "            --state FILE; --printer NAME, repeated, to take only those printers)\n"
         "options:\n"
         "  --printer NAME the printer to work on\n"
         "  --state FILE   a saved print server (the sample when missing; saved back when changed)\n"
         "  --in FILE      ticket: the PrintTicket to convert to a DEVMODE\n"
         "  --base FILE    ticket: the base PrintTicket to convert the DEVMODE onto\n"
         "  --out FILE     ticket, caps: write the resulting document to FILE\n"
+        "  --reg FILE     import: the registry export (reg export of the print system's keys)\n"
         "  --module PATH  the plug-in shared object (default: $ORVOUI_MODULE or the built one)\n"
         "  --debug        also show the plug-in's debugger output, each line marked \"debug| \"\n"
         "  --lang TAG     the user's UI language for the run (default: en-US or $STANDIN_UI_LANGUAGE), one of:\n";
@@ -76,6 +79,8 @@ int RunCommand(const std::string &command, const HostOptions &options)
         return RunCaps(options);
     if (command == "sheet")
         return RunSheet(options);
+    if (command == "import")
+        return RunImport(options);
     if (command.empty())
         PrintError("orvoui-host: no command given\n");
     else
@@ -96,12 +101,15 @@ int main(int argc, char **argv)
             options.modulePath = argv[++i];
         } else if (std::strcmp(argv[i], "--printer") == 0 && i + 1 < argc) {
             options.printer = argv[++i];
+            options.printers.push_back(options.printer);
         } else if (std::strcmp(argv[i], "--state") == 0 && i + 1 < argc) {
             options.stateFile = argv[++i];
         } else if (std::strcmp(argv[i], "--in") == 0 && i + 1 < argc) {
             options.inFile = argv[++i];
         } else if (std::strcmp(argv[i], "--base") == 0 && i + 1 < argc) {
             options.baseFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--reg") == 0 && i + 1 < argc) {
+            options.regFile = argv[++i];
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             options.outFile = argv[++i];
         } else if (std::strcmp(argv[i], "--do") == 0 && i + 1 < argc) {

@@ -61,7 +61,7 @@ int RunPrinters(const HostOptions &options)
             Print("  access    printing only (full access refused)\n");
         if (printer.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE)
             Print("  status    offline\n");
-        Print("  settings  %s\n", StoredSettings(name).c_str());
+        Print("  settings  %s\n%s", StoredSettings(name).c_str(), StoredListAndItem(name).c_str());
     }
     // The forms users made (the printers' own sizes are the drivers').
     bool heading = false;

@@ -1,5 +1,9 @@
 #include "host/records.h"
 
+#include "host/text.h"
+#include "src/distributed/distributed.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -107,6 +111,54 @@ std::string DescribeSettings(const std::vector<BYTE> &bytes, DWORD type)
         out += text;
     }
     return out.empty() ? "defaults" : out + " (the rest at the defaults)";
+}
+
+std::vector<std::string> DescribeDistributedList(const std::vector<BYTE> &bytes, DWORD type)
+{
+    char text[160];
+    if (type != REG_BINARY || bytes.size() < sizeof(DISTRIBUTEDHEADER)) {
+        std::snprintf(text, sizeof(text), "not a distributed printing list (type %u, %zu bytes)",
+                      static_cast<unsigned>(type), bytes.size());
+        return {text};
+    }
+    DISTRIBUTEDHEADER header;
+    std::memcpy(&header, bytes.data(), sizeof(header));
+    size_t room = (bytes.size() - sizeof(header)) / sizeof(DISTRIBUTEDENTRY);
+    size_t count = header.Count < 0 ? 0 : std::min(room, static_cast<size_t>(header.Count));
+    if (header.Count >= 0 && static_cast<size_t>(header.Count) == room &&
+        bytes.size() == sizeof(header) + room * sizeof(DISTRIBUTEDENTRY))
+        std::snprintf(text, sizeof(text), "%zu %s", count, count == 1 ? "entry" : "entries");
+    else
+        std::snprintf(text, sizeof(text), "Count %ld in %zu bytes, room for %zu entries: the %zu inside read",
+                      static_cast<long>(header.Count), bytes.size(), room, count);
+    std::vector<std::string> lines = {text};
+    auto name = [](const WCHAR *units) {
+        size_t n = 0;
+        while (n < DIST_NAME_UNITS && units[n] != 0)
+            ++n;
+        return Printable(Utf8(std::u16string(units, n)));
+    };
+    for (size_t i = 0; i < count; ++i) {
+        DISTRIBUTEDENTRY entry;
+        std::memcpy(&entry, bytes.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
+        lines.push_back("[" + std::to_string(i) + "] " + (entry.Checked != 0 ? "checked" : "unchecked") + " \"" +
+                        name(entry.PrinterName) + "\", comment \"" + name(entry.Comment) + "\"");
+    }
+    return lines;
+}
+
+std::string DescribeItemValue(const std::vector<BYTE> &bytes, DWORD type)
+{
+    DWORD number = 0;
+    if (type == REG_DWORD && bytes.size() == sizeof(number)) {
+        std::memcpy(&number, bytes.data(), sizeof(number));
+        if (number <= 100)
+            return std::to_string(number);
+    }
+    std::string why = "type " + std::to_string(type) + ", " + std::to_string(bytes.size()) + " bytes";
+    if (number != 0)
+        why += ", value " + std::to_string(number);
+    return "not a selection of 0 to 100 (" + why + "): shown as 0";
 }
 
 std::string DescribeOEMDev(const OEMDEV &record)

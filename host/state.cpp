@@ -294,6 +294,12 @@ bool SaveServer(const std::string &stateFile)
     if (text == g_loaded.json)
         return true;  // nothing changed: nothing written
     std::string error;
+    if (static_cast<off_t>(text.size()) > kMaxStateBytes) {
+        // It would not load again.
+        PrintError("orvoui-host: cannot save %s: the server would be larger than a state can be (16 MB)\n",
+                   Printable(stateFile).c_str());
+        return false;
+    }
     bool saved = g_loaded.existed ? ReplaceLoaded(text, error) : CreateNew(stateFile, text, error);
     if (!saved) {
         PrintError("orvoui-host: cannot save %s: %s\n", Printable(stateFile).c_str(), error.c_str());
@@ -322,6 +328,21 @@ std::string StoredSettings(const std::u16string &printer)
     if (!standin::spooler::GetData(printer, kSettingsValueName, value))
         return "none stored";
     return DescribeSettings(value.bytes, value.type);
+}
+
+std::string StoredListAndItem(const std::u16string &printer)
+{
+    std::string out;
+    standin::spooler::DataValue value;
+    if (standin::spooler::GetData(printer, u"DISTRIBUTEDLIST", value)) {
+        std::vector<std::string> lines = DescribeDistributedList(value.bytes, value.type);
+        out += "  list      " + lines[0] + "\n";
+        for (size_t i = 1; i < lines.size(); ++i)
+            out += "    " + lines[i] + "\n";
+    }
+    if (standin::spooler::GetData(printer, u"OEMUI_VALUE", value))
+        out += "  item      " + DescribeItemValue(value.bytes, value.type) + "\n";
+    return out;
 }
 
 }  // namespace host

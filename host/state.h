@@ -23,5 +23,9 @@ void ReleaseServer();
 bool FindPrinter(const std::string &name, standin::spooler::PrinterConfig &printer);
 // The printer's stored settings record for a person to read.
 std::string StoredSettings(const std::u16string &printer);
+// The printer's stored distributed printing list and item selection, one
+// "  list ..." or "  item ..." line each and a line per list entry; empty
+// when it stores neither.
+std::string StoredListAndItem(const std::u16string &printer);
 
 }  // namespace host

@@ -18,7 +18,7 @@ cd "$root"
 seconds=${FUZZ_SECONDS:-15}
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(ticket_to_devmode devmode_to_ticket ticket_file devmode_ops stored_values stock_numbers state_json)
+  targets=(ticket_to_devmode devmode_to_ticket ticket_file devmode_ops stored_values stock_numbers state_json reg_import)
 fi
 
 cmake --preset linux-fuzz >/dev/null
