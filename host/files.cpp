@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace host {
@@ -26,6 +28,23 @@ bool ReadToEnd(int fd, long long limit, std::string &bytes, bool &tooLarge, std:
             return true;
         }
     }
+}
+
+int OpenRegularFile(const std::string &path, const std::string &shown, long long &size, std::string &error)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read " + shown + ": " + std::strerror(errno);
+        return -1;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = "cannot read " + shown + ": it is not a regular file";
+        return -1;
+    }
+    size = static_cast<long long>(info.st_size);
+    return fd;
 }
 
 }  // namespace host

@@ -544,19 +544,11 @@ bool Import(const RegExport &reg, const std::vector<std::u16string> &only, Impor
 bool ReadExportFile(const std::string &path, std::string &bytes, std::string &error)
 {
     const std::string shown = Printable(path);
-    // Non-blocking: a FIFO given as the export must not hang the host.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot read " + shown + ": " + std::strerror(errno);
+    long long size = 0;
+    int fd = OpenRegularFile(path, shown, size, error);
+    if (fd < 0)
         return false;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = "cannot read " + shown + ": it is not a regular file";
-        return false;
-    }
-    bool tooLarge = info.st_size > kMaxExportBytes;
+    bool tooLarge = size > kMaxExportBytes;
     std::string reason;
     bool read = tooLarge || ReadToEnd(fd, kMaxExportBytes, bytes, tooLarge, reason);
     ::close(fd);

@@ -380,21 +380,11 @@ void ShowDistributedList(const std::u16string &printer)
     }
     DISTRIBUTEDHEADER header;
     std::memcpy(&header, value.bytes.data(), sizeof(header));
-    size_t room = (value.bytes.size() - sizeof(header)) / sizeof(DISTRIBUTEDENTRY);
     Print("stored DISTRIBUTEDLIST: count %ld, %zu bytes\n", static_cast<long>(header.Count), value.bytes.size());
-    size_t count = header.Count < 0 ? 0 : std::min(room, static_cast<size_t>(header.Count));
-    auto text = [](const WCHAR *units) {
-        size_t n = 0;
-        while (n < DIST_NAME_UNITS && units[n] != 0)
-            ++n;
-        return Printable(Utf8(std::u16string(units, n)));
-    };
-    for (size_t i = 0; i < count; ++i) {
-        DISTRIBUTEDENTRY entry;
-        std::memcpy(&entry, value.bytes.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
-        Print("  [%zu] %s \"%s\", comment \"%s\"\n", i, entry.Checked != 0 ? "checked" : "unchecked",
-              text(entry.PrinterName).c_str(), text(entry.Comment).c_str());
-    }
+    // The entries as the printers list decodes them, after its summary line.
+    std::vector<std::string> lines = DescribeDistributedList(value.bytes, value.type);
+    for (size_t i = 1; i < lines.size(); ++i)
+        Print("  %s\n", lines[i].c_str());
 }
 
 // The bidi exchanges the run made, as each printer's port got them.

@@ -172,27 +172,18 @@ bool DecodeTicket(const std::string &bytes, const std::string &source, std::stri
 bool ReadTicketFile(const std::string &path, std::string &xml, std::string &error)
 {
     const std::string shown = Printable(path);
-    // Non-blocking: a FIFO given as the ticket must not hang the host.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot read " + shown + ": " + std::strerror(errno);
+    long long size = 0;
+    int fd = OpenRegularFile(path, shown, size, error);
+    if (fd < 0)
         return false;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = "cannot read " + shown + ": it is not a regular file";
-        return false;
-    }
     // Refused by its size before a byte is read.
-    if (info.st_size > kMaxTicketBytes) {
+    if (size > kMaxTicketBytes) {
         ::close(fd);
-        error = shown + ": too large: " + std::to_string(static_cast<long long>(info.st_size)) +
-                " bytes, a ticket is at most 16 MB";
+        error = shown + ": too large: " + std::to_string(size) + " bytes, a ticket is at most 16 MB";
         return false;
     }
     std::string bytes;
-    bytes.reserve(static_cast<size_t>(info.st_size));
+    bytes.reserve(static_cast<size_t>(size));
     // A file that grew while read is refused by its size below.
     bool tooLarge = false;
     std::string reason;

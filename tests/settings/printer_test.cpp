@@ -215,8 +215,9 @@ TEST_F(DefaultDevModeTest, OnlyTheCopiedFieldsChange)
             bool inCopied = false;
             for (size_t field : copied)
                 inCopied |= i >= record + field && i < record + field + 4;
-            if (!inCopied)
+            if (!inCopied) {
                 EXPECT_EQ(after[i], before[i]) << "byte " << i << " changed, dmDriverExtra " << driverExtra;
+            }
         }
         OEMDEV oemDev;
         std::memcpy(&oemDev, after.data() + record, sizeof(oemDev));

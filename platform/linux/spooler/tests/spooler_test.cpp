@@ -629,8 +629,9 @@ TEST_F(SpoolerTest, AWriteCanFailAfterWriting)
         standin::FailAfterWriting(c.api, 1, 0x4321);
         SetLastError(kMagicDead);
         EXPECT_TRUE(c.call()) << c.api << " did not fail";
-        if (std::string(c.api) != "SetPrinterDataW")
+        if (std::string(c.api) != "SetPrinterDataW") {
             EXPECT_EQ(GetLastError(), 0x4321u) << c.api;
+        }
         EXPECT_TRUE(c.written()) << c.api << " did not write";
         EXPECT_EQ(standin::PlannedSkips(c.api), -1) << "the plan is spent";
     }
