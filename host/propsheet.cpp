@@ -653,8 +653,7 @@ void PropertySheet::KeepPreferences()
     DWORD fields = head.dmFields;
     short orientation = head.dmOrientation;
     driverItems_.Store(head, false);
-    head.dmFields = (head.dmFields & (DM_PRINTQUALITY | DM_YRESOLUTION)) | (fields & ~DM_ORIENTATION) |
-                    (fields & DM_ORIENTATION);
+    head.dmFields = fields | (head.dmFields & (DM_PRINTQUALITY | DM_YRESOLUTION));
     head.dmOrientation = orientation;
     std::memcpy(stored.data(), &head, sizeof(head));
     standin::spooler::SetDefaultDevMode(printer_, stored);

@@ -46,11 +46,9 @@ void SelectPaper(HWND hDlg, PPAGECONTEXT pContext, const OPTITEM &item, LONG ind
     if (found == CB_ERR || found == shownBefore)
         return;
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-    WCHAR shown[NAME_UNITS] = {};
-    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(found), 0);
-    if (units == CB_ERR || units >= static_cast<LRESULT>(NAME_UNITS))
+    WCHAR shown[NAME_UNITS];
+    if (SelectedPaper(hDlg, shown) == CB_ERR)
         return;
-    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(found), reinterpret_cast<LPARAM>(shown));
     lstrcpynW(gszCurrentPaper, shown, NAME_UNITS);
     UpdateFormButtons(hDlg, pContext, gszCurrentPaper, false);
 }

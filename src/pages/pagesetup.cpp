@@ -193,20 +193,6 @@ void InitPageSetup(HWND hDlg, LPARAM lParam, bool extended)
         LayOutOptions(hDlg, info->pDriverName);
 }
 
-// The selected entry's text, empty without a selection.
-LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[LIST_TEXT_UNITS])
-{
-    text[0] = 0;
-    LRESULT index = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
-        return CB_ERR;
-    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (units == CB_ERR || units >= LIST_TEXT_UNITS)
-        return CB_ERR;
-    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-    return index;
-}
-
 // The entry the list shows after the page changed the selection itself is
 // the current paper, as if the user had picked it: the Apply that follows
 // makes the paper the user sees the default paper, never one that is gone.
@@ -419,6 +405,20 @@ HBITMAP GetOptionBitmap()
         return nullptr;
     return static_cast<HBITMAP>(LoadImageW(ghInstance, MAKEINTRESOURCEW(OptionBitmapId(*gpCurrentSettings)),
                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+// The selected entry's text, empty without a selection.
+LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[NAME_UNITS])
+{
+    text[0] = 0;
+    LRESULT index = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR)
+        return CB_ERR;
+    LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (units == CB_ERR || units >= NAME_UNITS)
+        return CB_ERR;
+    SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return index;
 }
 
 void FillPaperList(HWND hDlg, PCWSTR pPrinterName, PCWSTR pPortName)

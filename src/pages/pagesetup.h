@@ -13,6 +13,8 @@ WORD OptionBitmapId(const REGSTRUCT &settings);
 // deletes it. Null without current settings.
 HBITMAP GetOptionBitmap();
 
+// The selected entry's text, empty without a selection; its index or CB_ERR.
+LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[NAME_UNITS]);
 // Adds the printer's paper names to the page's sorted paper list.
 void FillPaperList(HWND hDlg, PCWSTR pPrinterName, PCWSTR pPortName);
 // Selects every entry that equals the name exactly; with trace, each match
