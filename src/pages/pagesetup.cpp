@@ -415,7 +415,7 @@ LRESULT SelectedPaper(HWND hDlg, WCHAR (&text)[NAME_UNITS])
     if (index == CB_ERR)
         return CB_ERR;
     LRESULT units = SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (units == CB_ERR || units >= NAME_UNITS)
+    if (units == CB_ERR || units >= static_cast<LRESULT>(NAME_UNITS))
         return CB_ERR;
     SendDlgItemMessageW(hDlg, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
     return index;
