@@ -63,3 +63,20 @@ const TicketFeature kResolutionFeature = {TEXT("PageResolution"), kKeywordsNames
 const TicketParameter *const kDeclaredParameters[5] = {
     &kTicketParameters[3], &kTicketParameters[4], &kTicketParameters[0], &kTicketParameters[1], &kTicketParameters[2],
 };
+
+bool IsVocabularyName(const WCHAR *local, size_t units)
+{
+    auto same = [&](const WCHAR *name) {
+        size_t i = 0;
+        while (i < units && name[i] != 0 && name[i] == local[i])
+            ++i;
+        return i == units && name[i] == 0;
+    };
+    for (const TicketParameter &parameter : kTicketParameters)
+        if (same(parameter.name))
+            return true;
+    for (const TicketFeature &feature : kPrivateFeatures)
+        if (same(feature.name))
+            return true;
+    return same(kResolutionFeature.name);
+}

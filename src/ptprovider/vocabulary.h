@@ -41,3 +41,8 @@ extern const TicketFeature kPrivateFeatures[14];
 extern const TicketFeature kResolutionFeature;
 // The parameters in the order they are declared in capabilities.
 extern const TicketParameter *const kDeclaredParameters[5];
+
+// Whether a local name is one the plug-in gives a parameter or feature of
+// its own (the keywords' PageResolution included): the only names its finds
+// from the root ask for.
+bool IsVocabularyName(const WCHAR *local, size_t units);
