@@ -76,11 +76,10 @@ void CopySettingsToTicketFields(const REGSTRUCT &settings, OEMDEV &record)
 
 void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record)
 {
-    NarrowName name(parameter.name);
     com_ptr<IXMLDOMElement> init;
     HRESULT hr = dom.FindParameterInit(nullptr, kPrivateNamespace, parameter.name, init.put());
     if (hr != S_OK || !init) {
-        WARNING(TEXT("get init %S node fail and hr is %x"), name.text, hr);
+        WARNING(TEXT("get init %S node fail and hr is %x"), NarrowName(parameter.name).text, hr);
         return;
     }
     // The value is the Value element, whatever comments or processing
@@ -89,7 +88,7 @@ void ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEM
     com_ptr<IXMLDOMElement> value;
     hr = dom.FindChildElement(init.get(), kFrameworkNamespace, kValue, value.put());
     if (FAILED(hr)) {
-        WARNING(TEXT("get init %S node child fail and hr is %x"), name.text, hr);
+        WARNING(TEXT("get init %S node child fail and hr is %x"), NarrowName(parameter.name).text, hr);
         return;
     }
     if (hr != S_OK || !value)
