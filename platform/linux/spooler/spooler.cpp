@@ -363,6 +363,11 @@ BOOL WINAPI SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Com
     take(info->pLocation, next.location);
     take(info->pDatatype, next.datatype);
     next.attributes = info->Attributes;
+    const PrinterConfig &now = p->config;
+    if (next.devmode != now.devmode || next.port != now.port || next.shareName != now.shareName ||
+        next.comment != now.comment || next.location != now.location || next.datatype != now.datatype ||
+        next.attributes != now.attributes)
+        ++s.changes;
     p->config = std::move(next);
     return TRUE;
 }
@@ -485,12 +490,15 @@ DWORD WINAPI SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPB
     std::vector<BYTE> bytes(pData, pData + cbData);
     for (auto &value : p->config.data) {
         if (SameName(value.name, name)) {
+            if (value.type != Type || value.bytes != bytes)
+                ++s.changes;
             value.type = Type;
             value.bytes = std::move(bytes);
             return ERROR_SUCCESS;
         }
     }
     p->config.data.push_back({name, Type, std::move(bytes)});
+    ++s.changes;
     return ERROR_SUCCESS;
 }
 
