@@ -32,7 +32,7 @@ void Measure(const std::string &name, Work work)
     CALLGRIND_DUMP_STATS_AT(name.c_str());
 }
 
-void Conversions(const char *drives)
+void Conversions(const char *drives, const char *only)
 {
     setenv("STANDIN_DRIVE_ROOT", drives, 1);
     bench::Session session;
@@ -40,6 +40,8 @@ void Conversions(const char *drives)
         for (long foreign : bench::kForeignCounts) {
             std::u16string xml = bench::Input(conversion, foreign);
             std::string part = std::to_string(conversion) + "/" + std::to_string(foreign);
+            if (only != nullptr && part != only)
+                continue;
             unsigned long long calls = 0;
             std::string converted;
             Measure("conversion " + part, [&] {
@@ -89,8 +91,12 @@ void Sheets(const std::string &folder)
 
 int main(int argc, char **argv)
 {
+    // Optionally one part only, "conversion/foreign" (e.g. 2/100), without
+    // the sheets.
     const char *folder = argc > 1 ? argv[1] : "/tmp";
-    Conversions((std::string(folder) + "/drives").c_str());
-    Sheets(folder);
+    const char *only = argc > 2 ? argv[2] : nullptr;
+    Conversions((std::string(folder) + "/drives").c_str(), only);
+    if (only == nullptr)
+        Sheets(folder);
     return 0;
 }

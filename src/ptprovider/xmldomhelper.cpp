@@ -134,6 +134,7 @@ struct CXmlDomHelper::RootIndex {
 
 // A namespace and the prefix the root's scope gives it.
 struct CXmlDomHelper::Prefix {
+    PCWSTR asked = nullptr;  // the text it was asked for: the conversions pass their constants
     std::basic_string<WCHAR> uri;
     std::basic_string<WCHAR> prefix;  // empty: the default namespace
 };
@@ -170,8 +171,8 @@ void CXmlDomHelper::Clear()
 {
     DropIndex();
     m_rootPrefixes.clear();
-    for (BSTR held : m_held)
-        SysFreeString(held);
+    for (const auto &held : m_held)
+        SysFreeString(held.second);
     m_held.clear();
     if (m_pDocument != nullptr) {
         m_pDocument->Release();
@@ -189,14 +190,19 @@ void CXmlDomHelper::Clear()
 
 BSTR CXmlDomHelper::Held(PCWSTR pText)
 {
-    for (BSTR held : m_held)
-        if (wcscmp(held, pText) == 0)
-            return held;
+    // Asked again with the same text where it was asked before (a constant),
+    // then anywhere; a buffer may hold another text at the same address.
+    for (const auto &held : m_held)
+        if (held.first == pText && wcscmp(held.second, pText) == 0)
+            return held.second;
+    for (const auto &held : m_held)
+        if (wcscmp(held.second, pText) == 0)
+            return held.second;
     BSTR copy = SysAllocString(pText);
     if (copy == nullptr)
         return nullptr;
     try {
-        m_held.push_back(copy);
+        m_held.emplace_back(pText, copy);
     } catch (const std::bad_alloc &) {
         SysFreeString(copy);
         return nullptr;
@@ -559,6 +565,13 @@ HRESULT CXmlDomHelper::DeclarePrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR
 
 const CXmlDomHelper::Prefix *CXmlDomHelper::RootPrefix(PCWSTR pNamespace, HRESULT *pResult)
 {
+    // The same constant, then the same text.
+    for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
+        if (known->asked == pNamespace && known->uri == pNamespace) {
+            *pResult = S_OK;
+            return known.get();
+        }
+    }
     for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
         if (known->uri == pNamespace) {
             *pResult = S_OK;
@@ -575,6 +588,7 @@ const CXmlDomHelper::Prefix *CXmlDomHelper::RootPrefix(PCWSTR pNamespace, HRESUL
     std::unique_ptr<Prefix> found(new (std::nothrow) Prefix);
     try {
         if (found) {
+            found->asked = pNamespace;
             found->uri = pNamespace;
             found->prefix = prefix ? prefix.get() : TEXT("");
             m_rootPrefixes.push_back(std::move(found));

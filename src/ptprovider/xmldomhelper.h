@@ -96,7 +96,7 @@ private:
     UINT m_nextPrefix = 0;
     std::unique_ptr<RootIndex> m_index;
     std::vector<std::unique_ptr<Prefix>> m_rootPrefixes;
-    std::vector<BSTR> m_held;
+    std::vector<std::pair<PCWSTR, BSTR>> m_held;  // by the text it was asked for
 };
 
 // Saves a document to a debug file, replacing the file whole: a fresh file in

@@ -38,7 +38,9 @@ public:
     CallScope &operator=(const CallScope &) = delete;
 
 private:
-    static thread_local unsigned depth_;
+    // Initial-exec: the stand-in is loaded with the program, and the count
+    // is read on every call.
+    static thread_local unsigned depth_ __attribute__((tls_model("initial-exec")));
 };
 #define DOM_CALL() ::standin::msxml::CallScope domCall_
 
