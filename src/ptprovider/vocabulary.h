@@ -42,7 +42,8 @@ extern const TicketFeature kResolutionFeature;
 // The parameters in the order they are declared in capabilities.
 extern const TicketParameter *const kDeclaredParameters[5];
 
-// Whether a local name is one the plug-in gives a parameter or feature of
-// its own (the keywords' PageResolution included): the only names its finds
-// from the root ask for.
-bool IsVocabularyName(const WCHAR *local, size_t units);
+// The names the plug-in gives its parameters and features (the keywords'
+// PageResolution included): the only names its finds from the root ask for.
+constexpr size_t kVocabularyNames = 20;
+// The name's place among them, or -1 when it is not one of them.
+int VocabularyIndex(const WCHAR *local, size_t units);

@@ -7,8 +7,7 @@
 
 #include <cstring>
 #include <new>
-#include <string_view>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 #ifndef E_XML_BUFFERTOOSMALL
@@ -46,7 +45,24 @@ VARIANT NodeTypeVariant(LONG type)
     return variant;
 }
 
-bool Equal(BSTR text, PCWSTR expected) { return text != nullptr && wcscmp(text, expected) == 0; }
+bool Equal(const WCHAR *text, PCWSTR expected)
+{
+    if (text == nullptr)
+        return false;
+    while (*text != 0 && *text == *expected) {
+        ++text;
+        ++expected;
+    }
+    return *text == *expected;
+}
+
+// The namespace and name constants the conversions pass: the same address
+// is always the same text.
+bool IsConstant(PCWSTR text)
+{
+    return text == kFrameworkNamespace || text == kKeywordsNamespace || text == kPrivateNamespace ||
+           text == kInstanceNamespace || text == kSchemaNamespace || text == kName;
+}
 
 HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **ppElement)
 {
@@ -66,7 +82,6 @@ bool SameObject(IUnknown *a, IUnknown *b)
     return identityA.get() == identityB.get();
 }
 
-typedef std::basic_string_view<WCHAR> WideView;
 
 // Room for the namespace URIs and prefixes of any ordinary document: an
 // answer that fits takes one call to the namespace manager.
@@ -117,14 +132,13 @@ struct CXmlDomHelper::RootIndex {
         bool removed = false;  // deleted through the helper since
     };
     std::vector<Child> children;
-    std::unordered_map<WideView, std::vector<size_t>> byNameLocal;
+    std::vector<size_t> byName[kVocabularyNames];  // by the local part's place in the vocabulary
 
-    bool Add(Child child)
+    bool Add(Child child, int name)
     {
         try {
-            WideView local(child.nameText.get() + child.localAt);
             children.push_back(std::move(child));
-            byNameLocal[local].push_back(children.size() - 1);
+            byName[name].push_back(children.size() - 1);
         } catch (const std::bad_alloc &) {
             return false;
         }
@@ -192,11 +206,12 @@ BSTR CXmlDomHelper::Held(PCWSTR pText)
 {
     // Asked again with the same text where it was asked before (a constant),
     // then anywhere; a buffer may hold another text at the same address.
+    bool constant = IsConstant(pText);
     for (const auto &held : m_held)
-        if (held.first == pText && wcscmp(held.second, pText) == 0)
+        if (held.first == pText && (constant || Equal(held.second, pText)))
             return held.second;
     for (const auto &held : m_held)
-        if (wcscmp(held.second, pText) == 0)
+        if (Equal(held.second, pText))
             return held.second;
     BSTR copy = SysAllocString(pText);
     if (copy == nullptr)
@@ -217,38 +232,37 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
         return E_INVALIDARG;
     *ppElement = nullptr;
 
-    com_ptr<IXMLDOMNodeList> children;
-    HRESULT hr = pParent->get_childNodes(children.put());
-    if (FAILED(hr) || !children)
-        return FAILED(hr) ? hr : S_FALSE;
-    LONG count = 0;
-    hr = children->get_length(&count);
+    // From sibling to sibling: the element sought is most often the first.
+    com_ptr<IXMLDOMNode> node;
+    HRESULT hr = pParent->get_firstChild(node.put());
     if (FAILED(hr))
         return hr;
-
     HRESULT last = S_FALSE;
-    for (LONG i = 0; i < count; ++i) {
+    while (node) {
         com_ptr<IXMLDOMElement> element;
-        last = ChildElement(children.get(), i, element.put());
-        if (FAILED(last))
-            continue;
-        unique_bstr baseName, namespaceUri;
-        last = element->get_baseName(baseName.put());
-        if (FAILED(last))
-            continue;
-        // The namespace is read only for an element the base name matches.
-        if (!Equal(baseName.get(), pLocalName)) {
-            last = S_FALSE;
-            continue;
+        last = node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(element.put()));
+        if (SUCCEEDED(last)) {
+            unique_bstr baseName, namespaceUri;
+            last = element->get_baseName(baseName.put());
+            // The namespace is read only for an element the base name matches.
+            if (SUCCEEDED(last) && !Equal(baseName.get(), pLocalName)) {
+                last = S_FALSE;
+            } else if (SUCCEEDED(last)) {
+                last = element->get_namespaceURI(namespaceUri.put());
+                if (SUCCEEDED(last) && namespaceUri) {
+                    if (Equal(namespaceUri.get(), pNamespace)) {
+                        *ppElement = element.Take();
+                        return S_OK;
+                    }
+                    last = S_FALSE;
+                }
+            }
         }
-        last = element->get_namespaceURI(namespaceUri.put());
-        if (FAILED(last) || !namespaceUri)
-            continue;
-        if (Equal(namespaceUri.get(), pNamespace)) {
-            *ppElement = element.Take();
-            return S_OK;
-        }
-        last = S_FALSE;
+        com_ptr<IXMLDOMNode> next;
+        hr = node->get_nextSibling(next.put());
+        if (FAILED(hr))
+            return hr;
+        node = std::move(next);
     }
     return FAILED(last) ? last : S_FALSE;
 }
@@ -261,7 +275,7 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         return E_INVALIDARG;
     *ppElement = nullptr;
 
-    if (pParent == m_pRoot && IsVocabularyName(pNameLocal, wcslen(pNameLocal))) {
+    if (pParent == m_pRoot && VocabularyIndex(pNameLocal, wcslen(pNameLocal)) >= 0) {
         if (RootIndex *index = Index())
             return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal, ppElement);
     }
@@ -323,14 +337,15 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
         const WCHAR *colon = wcschr(text, TEXT(':'));
         child.localAt = colon != nullptr ? static_cast<size_t>(colon + 1 - text) : 0;
         // Only names that can be the plug-in's own are ever asked for.
-        if (!IsVocabularyName(text + child.localAt, wcslen(text + child.localAt)))
+        int known = VocabularyIndex(text + child.localAt, SysStringLen(child.nameText.get()) - child.localAt);
+        if (known < 0)
             continue;
         if (FAILED(child.element->get_baseName(child.baseName.put())) ||
             FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
             continue;
         // Out of memory, the finds walk the children instead; no exception
         // leaves the plug-in.
-        if (!index->Add(std::move(child)))
+        if (!index->Add(std::move(child), known))
             return nullptr;
     }
     m_index = std::move(index);
@@ -346,14 +361,15 @@ void CXmlDomHelper::IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalNam
     RootIndex::Child child;
     const WCHAR *colon = wcschr(qname, TEXT(':'));
     child.localAt = colon != nullptr ? static_cast<size_t>(colon + 1 - qname) : 0;
-    if (!IsVocabularyName(qname + child.localAt, wcslen(qname + child.localAt)))
+    int known = VocabularyIndex(qname + child.localAt, wcslen(qname + child.localAt));
+    if (known < 0)
         return;  // never asked for
     child.element.reset(pElement);
     pElement->AddRef();
     child.baseName.reset(NewString(pLocalName));
     child.namespaceUri.reset(NewString(pNamespace));
     child.nameText.reset(NewString(qname));
-    if (!child.baseName || !child.namespaceUri || !child.nameText || !m_index->Add(std::move(child)))
+    if (!child.baseName || !child.namespaceUri || !child.nameText || !m_index->Add(std::move(child), known))
         DropIndex();
 }
 
@@ -388,10 +404,10 @@ HRESULT CXmlDomHelper::RemoveChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
 HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
                                           PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
 {
-    auto candidates = index.byNameLocal.find(WideView(pNameLocal));
-    if (candidates == index.byNameLocal.end())
+    int name = VocabularyIndex(pNameLocal, wcslen(pNameLocal));
+    if (name < 0)
         return S_FALSE;
-    for (size_t at : candidates->second) {
+    for (size_t at : index.byName[name]) {
         RootIndex::Child &child = index.children[at];
         if (child.removed || !Equal(child.baseName.get(), pElementName) ||
             !Equal(child.namespaceUri.get(), pElementNamespace))
@@ -566,14 +582,15 @@ HRESULT CXmlDomHelper::DeclarePrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR
 const CXmlDomHelper::Prefix *CXmlDomHelper::RootPrefix(PCWSTR pNamespace, HRESULT *pResult)
 {
     // The same constant, then the same text.
+    bool constant = IsConstant(pNamespace);
     for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
-        if (known->asked == pNamespace && known->uri == pNamespace) {
+        if (known->asked == pNamespace && (constant || Equal(known->uri.c_str(), pNamespace))) {
             *pResult = S_OK;
             return known.get();
         }
     }
     for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
-        if (known->uri == pNamespace) {
+        if (Equal(known->uri.c_str(), pNamespace)) {
             *pResult = S_OK;
             return known.get();
         }
