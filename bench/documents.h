@@ -97,8 +97,12 @@ struct Session {
     IPrintOemPrintTicketProvider *provider = nullptr;
     HANDLE printer = nullptr;
 
+    // Nobody listens to the debugger output while a session converts, as
+    // on a machine without a debugger or log viewer: the lines are still
+    // made, they go nowhere.
     Session()
     {
+        standin::DebugListen(false);
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         standin::spooler::LoadSample();
         IClassFactory *factory = nullptr;
@@ -117,6 +121,7 @@ struct Session {
     }
     ~Session()
     {
+        standin::DebugListen(true);
         provider->Release();
         helper->Release();
         ClosePrinter(printer);
