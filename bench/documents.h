@@ -179,8 +179,8 @@ public:
     RequiredWork(Conversion conversion, const std::u16string &input, const std::string &converted)
         : input_(Utf8(input)), saves_(kRequiredSaves[conversion])
     {
-        output_ = xmlReadMemory(converted.data(), static_cast<int>(converted.size()), nullptr, "UTF-8",
-                                XML_PARSE_NONET);
+        output_ =
+            xmlReadMemory(converted.data(), static_cast<int>(converted.size()), nullptr, "UTF-8", XML_PARSE_NONET);
         folder_ = standin::MapWindowsPath(u"C:\\Users\\Public");
     }
     ~RequiredWork() { xmlFreeDoc(output_); }

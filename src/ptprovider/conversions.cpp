@@ -374,8 +374,8 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
     // A property that fails does not stop the next; the last one decides.
     for (const Property &property : properties) {
         com_ptr<IXMLDOMElement> node;
-        hr = CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put(),
-                                scope);
+        hr =
+            CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put(), scope);
         const WCHAR *text = property.text;
         if (text == nullptr)
             text = property.name == properties[0].name ? integerType.get() : optional.get();

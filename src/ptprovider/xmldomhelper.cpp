@@ -82,7 +82,6 @@ bool SameObject(IUnknown *a, IUnknown *b)
     return identityA.get() == identityB.get();
 }
 
-
 // Room for the namespace URIs and prefixes of any ordinary document: an
 // answer that fits takes one call to the namespace manager.
 constexpr int kAnswerUnits = 256;
@@ -504,8 +503,7 @@ HRESULT CXmlDomHelper::ResolvePrefix(IXMLDOMNode *pNode, PCWSTR pQualifiedName, 
     // Asked in the node's own scope, which holds every prefix declared on
     // the root as well.
     return AskManager(
-        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getURI(prefix, pNode, buffer, size); },
-        pNamespace);
+        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getURI(prefix, pNode, buffer, size); }, pNamespace);
 }
 
 HRESULT CXmlDomHelper::GetLocalName(PCWSTR pQualifiedName, BSTR *pLocalName)
@@ -529,8 +527,7 @@ HRESULT CXmlDomHelper::GetPrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pP
     if (FAILED(hr))
         return hr;
     hr = AskManager(
-        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getPrefix(pNamespace, 0, buffer, size); },
-        pPrefix);
+        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getPrefix(pNamespace, 0, buffer, size); }, pPrefix);
     m_pNamespaceManager->popContext();
     // No prefix in scope is an answer, not a failure.
     if (hr == S_FALSE || hr == E_FAIL)
@@ -622,8 +619,7 @@ HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR
     return CreateQName(pNode, pNamespace, pLocalName, pQName, ScopeOf(pNode));
 }
 
-HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName,
-                                   Scope scope)
+HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName, Scope scope)
 {
     if (pNamespace == nullptr || pLocalName == nullptr || pQName == nullptr)
         return E_INVALIDARG;

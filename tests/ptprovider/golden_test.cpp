@@ -53,8 +53,9 @@ std::string LocalPrivate(const std::string &xml)
 std::string DefaultFramework(const std::string &xml)
 {
     std::string out = Replace(Replace(xml, "<psf:", "<"), "</psf:", "</");
-    return Replace(out, " xmlns:psf=", " xmlns=\"http://schemas.microsoft.com/windows/2003/08/printing/"
-                                       "printschemaframework\" xmlns:psf=");
+    return Replace(out, " xmlns:psf=",
+                   " xmlns=\"http://schemas.microsoft.com/windows/2003/08/printing/"
+                   "printschemaframework\" xmlns:psf=");
 }
 
 // No schema namespaces on the root; our prefix rebound inside a feature and
@@ -62,13 +63,13 @@ std::string DefaultFramework(const std::string &xml)
 const std::string kReboundTicket =
     "<psf:PrintTicket xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
     "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" xmlns:ns0000=\"" +
-    kPrivate +
-    "\"><psf:Feature name=\"q:DocumentOEMRotate\" xmlns:ns0000=\"urn:not-ours\" xmlns:q=\"" + kPrivate +
+    kPrivate + "\"><psf:Feature name=\"q:DocumentOEMRotate\" xmlns:ns0000=\"urn:not-ours\" xmlns:q=\"" + kPrivate +
     "\"><psf:Option name=\"q:Porital\"/></psf:Feature><psf:Feature name=\"ns0000:DocumentOEMMirror\"><psf:Option "
     "name=\"ns0000:NO\"/></psf:Feature><psf:Feature name=\"psk:PageResolution\"><psf:Option "
     "name=\"ns0000:Standard\"/></psf:Feature><psf:ParameterInit name=\"q:PageGapHeight\" xmlns:q=\"" +
-    kPrivate + "\" xmlns:xsi=\"urn:not-xsi\"><!-- kept --><psf:Value>7000</psf:Value></psf:ParameterInit>"
-               "</psf:PrintTicket>";
+    kPrivate +
+    "\" xmlns:xsi=\"urn:not-xsi\"><!-- kept --><psf:Value>7000</psf:Value></psf:ParameterInit>"
+    "</psf:PrintTicket>";
 const std::string kReboundCapabilities =
     "<psf:PrintCapabilities xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
     "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\"><psf:ParameterDef "
@@ -198,8 +199,8 @@ protected:
             return provider->ConvertPrintTicketToDevMode(d, size, dm, dm->dmDriverExtra, record);
         });
         std::vector<BYTE> stored = StoredRecord(c.printer);
-        dumps["ticket-to-devmode"] += "== record\n" + Hex(record, sizeof(OEMDEV)) + "\n== stored\n" +
-                                      Hex(stored.data(), stored.size()) + "\n";
+        dumps["ticket-to-devmode"] +=
+            "== record\n" + Hex(record, sizeof(OEMDEV)) + "\n== stored\n" + Hex(stored.data(), stored.size()) + "\n";
         dumps["capabilities"] = Run(caps, {kCapabilitiesIn, kCapabilitiesOut}, [&](IXMLDOMDocument2 *d) {
             return provider->CompletePrintCapabilities(nullptr, d);
         });
