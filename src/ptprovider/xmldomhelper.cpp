@@ -412,7 +412,24 @@ HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNames
             !Equal(child.namespaceUri.get(), pElementNamespace))
             continue;
         // The local part matches by the index; the prefix is resolved where
-        // the element stands, as the walk does.
+        // the element stands, as the walk does, into a buffer of the stack
+        // when it fits.
+        if (child.localAt != 0 && child.localAt - 1 < kAnswerUnits && m_pNamespaceManager != nullptr) {
+            WCHAR prefix[kAnswerUnits], uri[kAnswerUnits];
+            memcpy(prefix, child.nameText.get(), (child.localAt - 1) * sizeof(WCHAR));
+            prefix[child.localAt - 1] = 0;
+            int size = kAnswerUnits;
+            HRESULT hr = m_pNamespaceManager->getURI(prefix, child.element.get(), uri, &size);
+            if (hr == S_OK) {
+                if (!Equal(uri, pNameNamespace))
+                    continue;
+                child.element->AddRef();
+                *ppElement = child.element.get();
+                return S_OK;
+            }
+            if (hr != E_XML_BUFFERTOOSMALL)
+                continue;
+        }
         unique_bstr nameNamespace;
         if (ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put()) != S_OK || !nameNamespace)
             continue;
