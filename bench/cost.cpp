@@ -40,7 +40,7 @@ void Conversions(const char *drives, const char *only)
         for (long foreign : bench::kForeignCounts) {
             std::u16string xml = bench::Input(conversion, foreign);
             std::string part = std::to_string(conversion) + "/" + std::to_string(foreign);
-            if (only != nullptr && part != only)
+            if (only != nullptr && std::string(only) != "conversions" && part != only)
                 continue;
             unsigned long long calls = 0;
             std::string converted;
@@ -91,8 +91,8 @@ void Sheets(const std::string &folder)
 
 int main(int argc, char **argv)
 {
-    // Optionally one part only, "conversion/foreign" (e.g. 2/100), without
-    // the sheets.
+    // Optionally one part only, "conversion/foreign" (e.g. 2/100), or all
+    // the conversions ("conversions"), without the sheets.
     const char *folder = argc > 1 ? argv[1] : "/tmp";
     const char *only = argc > 2 ? argv[2] : nullptr;
     Conversions((std::string(folder) + "/drives").c_str(), only);
