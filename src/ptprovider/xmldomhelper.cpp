@@ -99,7 +99,7 @@ HRESULT AskManager(Ask ask, BSTR *pAnswer)
         *pAnswer = SysAllocStringLen(buffer, static_cast<UINT>(size));
         return *pAnswer != nullptr ? S_OK : E_OUTOFMEMORY;
     }
-    if (hr != E_XML_BUFFERTOOSMALL)
+    if (hr != static_cast<HRESULT>(E_XML_BUFFERTOOSMALL))
         return hr;
     int units = 0;
     hr = ask(nullptr, &units);
@@ -427,7 +427,7 @@ HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNames
                 *ppElement = child.element.get();
                 return S_OK;
             }
-            if (hr != E_XML_BUFFERTOOSMALL)
+            if (hr != static_cast<HRESULT>(E_XML_BUFFERTOOSMALL))
                 continue;
         }
         unique_bstr nameNamespace;
