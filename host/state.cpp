@@ -30,7 +30,9 @@ struct LoadedState {
     int fd = -1;            // the locked file
     std::string target;     // the file itself, links followed
     struct stat info = {};  // its mode and owner, kept by the save
-    std::string json;       // the state as loaded, to tell whether it changed
+    // The server's change count after the load: the same count at the
+    // save means the same state, found without serialising it.
+    unsigned long long changes = 0;
 };
 
 LoadedState g_loaded;
@@ -251,7 +253,7 @@ bool LoadServer(const std::string &stateFile)
         standin::spooler::LoadSample();
         Release();
         g_loaded.target = stateFile;
-        g_loaded.json = standin::spooler::ToJson();
+        g_loaded.changes = standin::spooler::Changes();
         return true;
     }
 
@@ -280,7 +282,7 @@ bool LoadServer(const std::string &stateFile)
     g_loaded.target = resolved != nullptr ? resolved : stateFile;
     std::free(resolved);
     g_loaded.info = info;
-    g_loaded.json = standin::spooler::ToJson();
+    g_loaded.changes = standin::spooler::Changes();
     return true;
 }
 
@@ -290,9 +292,10 @@ bool SaveServer(const std::string &stateFile)
 {
     if (stateFile.empty())
         return true;
-    std::string text = standin::spooler::ToJson();
-    if (text == g_loaded.json)
+    unsigned long long changes = standin::spooler::Changes();
+    if (changes == g_loaded.changes)
         return true;  // nothing changed: nothing written
+    std::string text = standin::spooler::ToJson();
     std::string error;
     if (static_cast<off_t>(text.size()) > kMaxStateBytes) {
         // It would not load again.
@@ -305,7 +308,7 @@ bool SaveServer(const std::string &stateFile)
         PrintError("orvoui-host: cannot save %s: %s\n", Printable(stateFile).c_str(), error.c_str());
         return false;
     }
-    g_loaded.json = text;
+    g_loaded.changes = changes;
     return true;
 }
 

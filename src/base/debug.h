@@ -29,10 +29,14 @@ BOOL LogMsgVA(const char *format, va_list args);
 BOOL LogAtW(INT level, const WCHAR *format, ...);
 BOOL LogAtA(INT level, const char *format, ...);
 
-#define VERBOSE(...) LogAtW(DBG_VERBOSE, __VA_ARGS__)
-#define INFO(...) LogAtW(DBG_INFO, __VA_ARGS__)
-#define WARNING(...) LogAtW(DBG_WARNING, __VA_ARGS__)
-#define ERR(...) LogAtW(DBG_ERROR, __VA_ARGS__)
+// The same test made before anything of the line is evaluated: a line
+// below the level costs the comparison, no formatting, no argument and no
+// output.
+#define LOG_AT_W(level, ...) (gDebugLevel <= (level) ? LogMsgW(__VA_ARGS__) : FALSE)
+#define VERBOSE(...) LOG_AT_W(DBG_VERBOSE, __VA_ARGS__)
+#define INFO(...) LOG_AT_W(DBG_INFO, __VA_ARGS__)
+#define WARNING(...) LOG_AT_W(DBG_WARNING, __VA_ARGS__)
+#define ERR(...) LOG_AT_W(DBG_ERROR, __VA_ARGS__)
 
 // Pointers and handles in the trace lines are shown with %#x, which takes a
 // 32-bit value: on a 64-bit build only the low half is shown.

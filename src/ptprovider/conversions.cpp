@@ -22,8 +22,7 @@ HRESULT RemoveChildren(IXMLDOMElement *pElement)
             return hr;
         if (!child)
             return S_OK;
-        com_ptr<IXMLDOMNode> removed;
-        hr = pElement->removeChild(child.get(), removed.put());
+        hr = pElement->removeChild(child.get(), nullptr);
         if (FAILED(hr))
             return hr;
     }
@@ -80,11 +79,10 @@ void CopySettingsToTicketFields(const REGSTRUCT &settings, OEMDEV &record)
 // taken for one the ticket lacks.
 HRESULT ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, OEMDEV &record)
 {
-    NarrowName name(parameter.name);
     com_ptr<IXMLDOMElement> init;
     HRESULT hr = dom.FindParameterInit(nullptr, kPrivateNamespace, parameter.name, init.put());
     if (hr != S_OK || !init) {
-        WARNING(TEXT("get init %S node fail and hr is %x"), name.text, hr);
+        WARNING(TEXT("get init %S node fail and hr is %x"), NarrowName(parameter.name).text, hr);
         return FAILED(hr) ? hr : S_OK;
     }
     // The value is the Value element, whatever comments or processing
@@ -93,7 +91,7 @@ HRESULT ReadParameterInit(CXmlDomHelper &dom, const TicketParameter &parameter, 
     com_ptr<IXMLDOMElement> value;
     hr = dom.FindChildElement(init.get(), kFrameworkNamespace, kValue, value.put());
     if (FAILED(hr)) {
-        WARNING(TEXT("get init %S node child fail and hr is %x"), name.text, hr);
+        WARNING(TEXT("get init %S node child fail and hr is %x"), NarrowName(parameter.name).text, hr);
         return hr;
     }
     if (hr != S_OK || !value)
@@ -313,21 +311,29 @@ bool IsFalconPrinter(HANDLE hPrinter)
 // PrintCapabilities completion
 
 HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
-                           PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+                           PCWSTR pNameLocal, IXMLDOMElement **ppElement, CXmlDomHelper::Scope parentScope)
 {
     if (ppElement != nullptr)
         *ppElement = nullptr;
     IXMLDOMElement *parent = pParent != nullptr ? pParent : dom.Root();
     com_ptr<IXMLDOMElement> element;
-    HRESULT hr = dom.CreateElement(parent, pElementName, kFrameworkNamespace, element.put());
+    HRESULT hr = dom.CreateElement(parent, pElementName, kFrameworkNamespace, element.put(), parentScope);
     unique_bstr qname;
     if (SUCCEEDED(hr))
-        hr = dom.CreateQName(element.get(), pNameNamespace, pNameLocal, qname.put());
+        hr = dom.CreateQName(element.get(), pNameNamespace, pNameLocal, qname.put(), parentScope);
     if (SUCCEEDED(hr))
-        hr = dom.SetAttribute(element.get(), kName, TEXT(""), qname.get());
+        hr = dom.SetNameAttribute(element.get(), qname.get());
     if (SUCCEEDED(hr) && ppElement != nullptr)
         *ppElement = element.Take();
     return hr;
+}
+
+HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
+                           PCWSTR pNameLocal, IXMLDOMElement **ppElement)
+{
+    IXMLDOMElement *parent = pParent != nullptr ? pParent : dom.Root();
+    CXmlDomHelper::Scope scope = parent == dom.Root() ? CXmlDomHelper::Scope::Root : CXmlDomHelper::Scope::Own;
+    return CreatePropertyNode(dom, parent, pElementName, pNameNamespace, pNameLocal, ppElement, scope);
 }
 
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter)
@@ -354,6 +360,9 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
     com_ptr<IXMLDOMElement> definition;
     unique_bstr qname;
     HRESULT hr = S_OK;
+    // A definition the document brought may declare prefixes of its own; a
+    // new one stands in the root's scope.
+    CXmlDomHelper::Scope scope = CXmlDomHelper::Scope::Own;
     if (dom.FindNamedElement(dom.Root(), kFrameworkNamespace, kParameterDef, pNamespace, parameter.name,
                              definition.put()) == S_OK &&
         definition) {
@@ -363,33 +372,36 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
             return hr;
         }
     } else {
-        hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put());
+        scope = CXmlDomHelper::Scope::Root;
+        hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put(), scope);
         if (FAILED(hr))
             WARNING(TEXT("CreateParameterDefNode:create node fail and hr is %x"), hr);
         if (SUCCEEDED(hr))
-            hr = dom.CreateQName(definition.get(), pNamespace, parameter.name, qname.put());
+            hr = dom.CreateQName(definition.get(), pNamespace, parameter.name, qname.put(), scope);
         if (FAILED(hr))
             WARNING(TEXT("CreateParameterDefNode:create qname fail and hr is %x"), hr);
         if (SUCCEEDED(hr))
-            hr = dom.SetAttribute(definition.get(), kName, TEXT(""), qname.get());
+            hr = dom.SetNameAttribute(definition.get(), qname.get());
         if (FAILED(hr)) {
             WARNING(TEXT("CreateParameterDefNode:create attribute fail and hr is %x"), hr);
             return hr;
         }
+        dom.IndexNewRootChild(definition.get(), kParameterDef, kFrameworkNamespace, qname.get());
     }
     unique_bstr integerType, optional;
-    dom.CreateQName(definition.get(), kSchemaNamespace, TEXT("integer"), integerType.put());
-    dom.CreateQName(definition.get(), kKeywordsNamespace, TEXT("Optional"), optional.put());
+    dom.CreateQName(definition.get(), kSchemaNamespace, TEXT("integer"), integerType.put(), scope);
+    dom.CreateQName(definition.get(), kKeywordsNamespace, TEXT("Optional"), optional.put(), scope);
 
     // A property that fails does not stop the next; the last one decides.
     for (const Property &property : properties) {
         com_ptr<IXMLDOMElement> node;
-        hr = CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put());
+        hr =
+            CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put(), scope);
         const WCHAR *text = property.text;
         if (text == nullptr)
             text = property.name == properties[0].name ? integerType.get() : optional.get();
         if (SUCCEEDED(hr) && text != nullptr)
-            dom.CreateValueNode(node.get(), text, property.type, nullptr);
+            dom.CreateValueNode(node.get(), text, property.type, nullptr, scope);
     }
     return hr;
 }

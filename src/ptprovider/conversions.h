@@ -27,6 +27,9 @@ bool IsFalconPrinter(HANDLE hPrinter);
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter);
 HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
                            PCWSTR pNameLocal, IXMLDOMElement **ppElement);
+// The same under a parent whose scope the caller knows.
+HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
+                           PCWSTR pNameLocal, IXMLDOMElement **ppElement, CXmlDomHelper::Scope parentScope);
 
 // The twenty fields a ticket carries, between the two records.
 void CopyTicketFieldsToSettings(const OEMDEV &record, REGSTRUCT &settings);

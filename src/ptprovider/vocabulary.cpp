@@ -2,6 +2,7 @@
 
 #include "src/ptprovider/ptconst.h"
 
+#include <array>
 #include <cstddef>
 
 namespace {
@@ -63,3 +64,41 @@ const TicketFeature kResolutionFeature = {TEXT("PageResolution"), kKeywordsNames
 const TicketParameter *const kDeclaredParameters[5] = {
     &kTicketParameters[3], &kTicketParameters[4], &kTicketParameters[0], &kTicketParameters[1], &kTicketParameters[2],
 };
+
+int VocabularyIndex(const WCHAR *local, size_t units)
+{
+    struct Name {
+        const WCHAR *text;
+        size_t units;
+    };
+    // Built once: every name with its length, so most texts are turned
+    // away by their length or first letter.
+    static const auto names = [] {
+        std::array<Name, kVocabularyNames> all = {};
+        size_t at = 0;
+        auto add = [&](const WCHAR *text) {
+            size_t n = 0;
+            while (text[n] != 0)
+                ++n;
+            all[at++] = {text, n};
+        };
+        for (const TicketParameter &parameter : kTicketParameters)
+            add(parameter.name);
+        for (const TicketFeature &feature : kPrivateFeatures)
+            add(feature.name);
+        add(kResolutionFeature.name);
+        return all;
+    }();
+    if (units == 0 || (local[0] != TEXT('P') && local[0] != TEXT('D')))
+        return -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i].units != units)
+            continue;
+        size_t k = 0;
+        while (k < units && names[i].text[k] == local[k])
+            ++k;
+        if (k == units)
+            return static_cast<int>(i);
+    }
+    return -1;
+}

@@ -41,3 +41,9 @@ extern const TicketFeature kPrivateFeatures[14];
 extern const TicketFeature kResolutionFeature;
 // The parameters in the order they are declared in capabilities.
 extern const TicketParameter *const kDeclaredParameters[5];
+
+// The names the plug-in gives its parameters and features (the keywords'
+// PageResolution included): the only names its finds from the root ask for.
+constexpr size_t kVocabularyNames = 20;
+// The name's place among them, or -1 when it is not one of them.
+int VocabularyIndex(const WCHAR *local, size_t units);

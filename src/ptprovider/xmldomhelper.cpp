@@ -3,12 +3,16 @@
 #include "src/base/debug.h"
 #include "src/base/unique.h"
 #include "src/ptprovider/ptconst.h"
+#include "src/ptprovider/vocabulary.h"
 
 #include <cstring>
 #include <new>
-#include <string_view>
-#include <unordered_map>
+#include <string>
 #include <vector>
+
+#ifndef E_XML_BUFFERTOOSMALL
+#define E_XML_BUFFERTOOSMALL static_cast<HRESULT>(0xC00CE226L)
+#endif
 
 namespace {
 
@@ -41,7 +45,24 @@ VARIANT NodeTypeVariant(LONG type)
     return variant;
 }
 
-bool Equal(BSTR text, PCWSTR expected) { return text != nullptr && wcscmp(text, expected) == 0; }
+bool Equal(const WCHAR *text, PCWSTR expected)
+{
+    if (text == nullptr)
+        return false;
+    while (*text != 0 && *text == *expected) {
+        ++text;
+        ++expected;
+    }
+    return *text == *expected;
+}
+
+// The namespace and name constants the conversions pass: the same address
+// is always the same text.
+bool IsConstant(PCWSTR text)
+{
+    return text == kFrameworkNamespace || text == kKeywordsNamespace || text == kPrivateNamespace ||
+           text == kInstanceNamespace || text == kSchemaNamespace || text == kName;
+}
 
 HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **ppElement)
 {
@@ -50,33 +71,6 @@ HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **pp
     if (hr != S_OK || !node)
         return FAILED(hr) ? hr : E_FAIL;
     return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
-}
-
-// The text of the element's name attribute, as written (a QName).
-HRESULT NameText(IXMLDOMElement *pElement, BSTR *pText)
-{
-    *pText = nullptr;
-    com_ptr<IXMLDOMNamedNodeMap> attributes;
-    HRESULT hr = pElement->get_attributes(attributes.put());
-    if (FAILED(hr) || !attributes)
-        return FAILED(hr) ? hr : S_FALSE;
-    unique_bstr name(NewString(kName));
-    if (!name)
-        return E_OUTOFMEMORY;
-    com_ptr<IXMLDOMNode> node;
-    hr = attributes->getNamedItem(name.get(), node.put());
-    if (hr != S_OK || !node)
-        return hr == S_OK ? S_FALSE : hr;
-    com_ptr<IXMLDOMAttribute> attribute;
-    hr = node->QueryInterface(msxml6::IID_Attribute, reinterpret_cast<void **>(attribute.put()));
-    if (FAILED(hr))
-        return hr;
-    unique_bstr text;
-    hr = attribute->get_text(text.put());
-    if (FAILED(hr) || !text)
-        return FAILED(hr) ? hr : E_FAIL;
-    *pText = text.Take();
-    return S_OK;
 }
 
 bool SameObject(IUnknown *a, IUnknown *b)
@@ -88,25 +82,74 @@ bool SameObject(IUnknown *a, IUnknown *b)
     return identityA.get() == identityB.get();
 }
 
-typedef std::basic_string_view<WCHAR> WideView;
+// Room for the namespace URIs and prefixes of any ordinary document: an
+// answer that fits takes one call to the namespace manager.
+constexpr int kAnswerUnits = 256;
+
+// The namespace manager's answer (getURI or getPrefix, as `ask` makes it)
+// as a new string: into a buffer on the stack, and only when that is too
+// small, asked for its length and again.
+template <typename Ask>
+HRESULT AskManager(Ask ask, BSTR *pAnswer)
+{
+    WCHAR buffer[kAnswerUnits];
+    int size = kAnswerUnits;
+    HRESULT hr = ask(buffer, &size);
+    if (hr == S_OK) {
+        *pAnswer = SysAllocStringLen(buffer, static_cast<UINT>(size));
+        return *pAnswer != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+    if (hr != static_cast<HRESULT>(E_XML_BUFFERTOOSMALL))
+        return hr;
+    int units = 0;
+    hr = ask(nullptr, &units);
+    if (hr != S_OK)
+        return hr;
+    unique_bstr answer(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+    if (!answer)
+        return E_OUTOFMEMORY;
+    size = units + 1;
+    hr = ask(answer.get(), &size);
+    if (hr == S_OK)
+        *pAnswer = answer.Take();
+    return hr;
+}
 
 }  // namespace
 
 // A conversion looks up each of its features and parameters among the
 // root's children, which a ticket may have by the thousand: they are read
-// once, and the children are listed under the local part of their name
-// attribute, in document order, so a find compares only those.
+// once, and only those whose name's local part is one of the plug-in's are
+// kept, so a find compares only those.
 struct CXmlDomHelper::RootIndex {
     struct Child {
         com_ptr<IXMLDOMElement> element;
         unique_bstr baseName;
         unique_bstr namespaceUri;
-        unique_bstr nameText;   // the name attribute as written
-        unique_bstr nameLocal;  // its part after the prefix, a key of byNameLocal
-        bool removed = false;   // deleted through the helper since
+        unique_bstr nameText;  // the name attribute as written
+        size_t localAt = 0;    // where its local part starts
+        bool removed = false;  // deleted through the helper since
     };
     std::vector<Child> children;
-    std::unordered_map<WideView, std::vector<size_t>> byNameLocal;
+    std::vector<size_t> byName[kVocabularyNames];  // by the local part's place in the vocabulary
+
+    bool Add(Child child, int name)
+    {
+        try {
+            children.push_back(std::move(child));
+            byName[name].push_back(children.size() - 1);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
+};
+
+// A namespace and the prefix the root's scope gives it.
+struct CXmlDomHelper::Prefix {
+    PCWSTR asked = nullptr;  // the text it was asked for: the conversions pass their constants
+    std::basic_string<WCHAR> uri;
+    std::basic_string<WCHAR> prefix;  // empty: the default namespace
 };
 
 CXmlDomHelper::CXmlDomHelper() = default;
@@ -140,6 +183,10 @@ HRESULT CXmlDomHelper::Initialize(IXMLDOMDocument2 *pDocument, IPrintCoreHelperU
 void CXmlDomHelper::Clear()
 {
     DropIndex();
+    m_rootPrefixes.clear();
+    for (const auto &held : m_held)
+        SysFreeString(held.second);
+    m_held.clear();
     if (m_pDocument != nullptr) {
         m_pDocument->Release();
         m_pDocument = nullptr;
@@ -154,6 +201,29 @@ void CXmlDomHelper::Clear()
     }
 }
 
+BSTR CXmlDomHelper::Held(PCWSTR pText)
+{
+    // Asked again with the same text where it was asked before (a constant),
+    // then anywhere; a buffer may hold another text at the same address.
+    bool constant = IsConstant(pText);
+    for (const auto &held : m_held)
+        if (held.first == pText && (constant || Equal(held.second, pText)))
+            return held.second;
+    for (const auto &held : m_held)
+        if (Equal(held.second, pText))
+            return held.second;
+    BSTR copy = SysAllocString(pText);
+    if (copy == nullptr)
+        return nullptr;
+    try {
+        m_held.emplace_back(pText, copy);
+    } catch (const std::bad_alloc &) {
+        SysFreeString(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
 HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespace, PCWSTR pLocalName,
                                         IXMLDOMElement **ppElement)
 {
@@ -161,39 +231,40 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
         return E_INVALIDARG;
     *ppElement = nullptr;
 
-    com_ptr<IXMLDOMNodeList> children;
-    HRESULT hr = pParent->get_childNodes(children.put());
-    if (FAILED(hr) || !children)
-        return FAILED(hr) ? hr : S_FALSE;
-    LONG count = 0;
-    hr = children->get_length(&count);
+    // From sibling to sibling: the element sought is most often the first.
+    com_ptr<IXMLDOMNode> node;
+    HRESULT hr = pParent->get_firstChild(node.put());
     if (FAILED(hr))
         return hr;
-
     // A child that cannot be read may be the one asked for: its failure is
     // the answer, not "none", so that a caller never takes a failed read
     // for an absent element.
-    for (LONG i = 0; i < count; ++i) {
+    while (node) {
         com_ptr<IXMLDOMElement> element;
-        HRESULT hr = ChildElement(children.get(), i, element.put());
-        if (hr == E_NOINTERFACE)
-            continue;  // not an element
-        if (FAILED(hr))
+        hr = node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(element.put()));
+        if (FAILED(hr) && hr != E_NOINTERFACE)
             return hr;
-        unique_bstr baseName, namespaceUri;
-        hr = element->get_baseName(baseName.put());
-        if (FAILED(hr))
-            return hr;
-        // The namespace is read only for an element the base name matches.
-        if (!Equal(baseName.get(), pLocalName))
-            continue;
-        hr = element->get_namespaceURI(namespaceUri.put());
-        if (FAILED(hr))
-            return hr;
-        if (namespaceUri && Equal(namespaceUri.get(), pNamespace)) {
-            *ppElement = element.Take();
-            return S_OK;
+        if (SUCCEEDED(hr)) {
+            unique_bstr baseName, namespaceUri;
+            hr = element->get_baseName(baseName.put());
+            if (FAILED(hr))
+                return hr;
+            // The namespace is read only for an element the base name matches.
+            if (Equal(baseName.get(), pLocalName)) {
+                hr = element->get_namespaceURI(namespaceUri.put());
+                if (FAILED(hr))
+                    return hr;
+                if (namespaceUri && Equal(namespaceUri.get(), pNamespace)) {
+                    *ppElement = element.Take();
+                    return S_OK;
+                }
+            }
         }
+        com_ptr<IXMLDOMNode> next;
+        hr = node->get_nextSibling(next.put());
+        if (FAILED(hr))
+            return hr;
+        node = std::move(next);
     }
     return S_FALSE;
 }
@@ -206,7 +277,7 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         return E_INVALIDARG;
     *ppElement = nullptr;
 
-    if (pParent == m_pRoot) {
+    if (pParent == m_pRoot && VocabularyIndex(pNameLocal, wcslen(pNameLocal)) >= 0) {
         if (RootIndex *index = Index())
             return FindIndexedElement(*index, pElementNamespace, pElementName, pNameNamespace, pNameLocal, ppElement);
     }
@@ -256,7 +327,8 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
 {
     if (m_index)
         return m_index.get();
-    if (m_pRoot == nullptr)
+    BSTR nameAttribute = Held(kName);
+    if (m_pRoot == nullptr || nameAttribute == nullptr)
         return nullptr;
     com_ptr<IXMLDOMNodeList> children;
     LONG count = 0;
@@ -268,138 +340,122 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
     // Out of memory, or a child that cannot be read, the finds walk the
     // children instead (and meet the failure there); no exception leaves the
     // plug-in.
-    try {
-        index->children.reserve(static_cast<size_t>(count));
-        if (!AddChildren(*index, children.get(), count))
+    for (LONG i = 0; i < count; ++i) {
+        RootIndex::Child child;
+        HRESULT hr = ChildElement(children.get(), i, child.element.put());
+        if (hr == E_NOINTERFACE)
+            continue;  // not an element
+        if (FAILED(hr))
             return nullptr;
-    } catch (const std::bad_alloc &) {
-        return nullptr;
+        VARIANT name;
+        VariantInit(&name);
+        hr = child.element->getAttribute(nameAttribute, &name);
+        if (FAILED(hr))
+            return nullptr;
+        if (hr != S_OK || V_VT(&name) != VT_BSTR || V_BSTR(&name) == nullptr) {
+            VariantClear(&name);
+            continue;  // no name: never found
+        }
+        child.nameText.reset(V_BSTR(&name));  // the variant's string, now the child's
+        const WCHAR *text = child.nameText.get();
+        const WCHAR *colon = wcschr(text, TEXT(':'));
+        child.localAt = colon != nullptr ? static_cast<size_t>(colon + 1 - text) : 0;
+        // Only names that can be the plug-in's own are ever asked for.
+        int known = VocabularyIndex(text + child.localAt, SysStringLen(child.nameText.get()) - child.localAt);
+        if (known < 0)
+            continue;
+        if (FAILED(child.element->get_baseName(child.baseName.put())) ||
+            FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
+            return nullptr;
+        if (!index->Add(std::move(child), known))
+            return nullptr;
     }
     m_index = std::move(index);
     return m_index.get();
 }
 
-bool CXmlDomHelper::AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count)
-{
-    for (LONG i = 0; i < count; ++i) {
-        RootIndex::Child child;
-        HRESULT hr = ChildElement(pChildren, i, child.element.put());
-        if (hr == E_NOINTERFACE)
-            continue;  // not an element
-        if (FAILED(hr) || FAILED(child.element->get_baseName(child.baseName.put())) ||
-            FAILED(child.element->get_namespaceURI(child.namespaceUri.put())))
-            return false;
-        hr = NameText(child.element.get(), child.nameText.put());
-        if (FAILED(hr))
-            return false;
-        if (hr != S_OK)
-            continue;  // no name: never found
-        if (FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put())))
-            return false;
-        index.byNameLocal[WideView(child.nameLocal.get())].push_back(index.children.size());
-        index.children.push_back(std::move(child));
-    }
-    return true;
-}
+void CXmlDomHelper::DropIndex() { m_index.reset(); }
 
-void CXmlDomHelper::DropIndex()
-{
-    m_index.reset();
-    m_unnamedRootChild = static_cast<size_t>(-1);
-}
-
-void CXmlDomHelper::IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace)
+void CXmlDomHelper::IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname)
 {
     if (!m_index)
         return;
     RootIndex::Child child;
+    const WCHAR *colon = wcschr(qname, TEXT(':'));
+    child.localAt = colon != nullptr ? static_cast<size_t>(colon + 1 - qname) : 0;
+    int known = VocabularyIndex(qname + child.localAt, wcslen(qname + child.localAt));
+    if (known < 0)
+        return;  // never asked for
     child.element.reset(pElement);
     pElement->AddRef();
     child.baseName.reset(NewString(pLocalName));
     child.namespaceUri.reset(NewString(pNamespace));
-    if (!child.baseName || !child.namespaceUri) {
+    child.nameText.reset(NewString(qname));
+    if (!child.baseName || !child.namespaceUri || !child.nameText || !m_index->Add(std::move(child), known))
         DropIndex();
-        return;
-    }
-    try {
-        m_index->children.push_back(std::move(child));
-    } catch (const std::bad_alloc &) {
-        DropIndex();
-        return;
-    }
-    m_unnamedRootChild = m_index->children.size() - 1;
-}
-
-void CXmlDomHelper::AttributeChanged(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace)
-{
-    if (!m_index)
-        return;
-    // Where the element stands, told without node identity (a DOM may hand
-    // out a new object for a node on every call): the root is the element
-    // whose parent is the document.
-    com_ptr<IXMLDOMNode> parent, grandparent;
-    DOMNodeType parentType = NODE_INVALID;
-    if (pElement == m_pRoot || FAILED(pElement->get_parentNode(parent.put())) || !parent ||
-        FAILED(parent->get_nodeType(&parentType)) || parentType == NODE_DOCUMENT) {
-        DropIndex();
-        return;
-    }
-    DOMNodeType grandparentType = NODE_INVALID;
-    if (FAILED(parent->get_parentNode(grandparent.put())) || !grandparent ||
-        FAILED(grandparent->get_nodeType(&grandparentType))) {
-        DropIndex();
-        return;
-    }
-    if (grandparentType != NODE_DOCUMENT)
-        return;  // deeper than the root's children
-    size_t at = m_unnamedRootChild;
-    m_unnamedRootChild = static_cast<size_t>(-1);
-    bool naming = wcscmp(pName, kName) == 0 && pNamespace[0] == 0;
-    if (!naming || at >= m_index->children.size() || m_index->children[at].element.get() != pElement) {
-        DropIndex();
-        return;
-    }
-    RootIndex::Child &child = m_index->children[at];
-    if (NameText(child.element.get(), child.nameText.put()) != S_OK ||
-        FAILED(GetLocalName(child.nameText.get(), child.nameLocal.put()))) {
-        DropIndex();
-        return;
-    }
-    try {
-        m_index->byNameLocal[WideView(child.nameLocal.get())].push_back(at);
-    } catch (const std::bad_alloc &) {
-        DropIndex();
-    }
 }
 
 void CXmlDomHelper::ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
 {
-    if (!m_index)
-        return;
-    if (pParent == m_pRoot) {
-        for (RootIndex::Child &child : m_index->children) {
-            if (!child.removed && SameObject(child.element.get(), pChild)) {
-                child.removed = true;
-                return;
-            }
+    if (!m_index || pParent != m_pRoot)
+        return;  // only the root's children are kept
+    // The conversions delete what the index handed out: the same pointer.
+    for (RootIndex::Child &child : m_index->children) {
+        if (!child.removed && static_cast<IXMLDOMNode *>(child.element.get()) == pChild) {
+            child.removed = true;
+            return;
         }
     }
-    DropIndex();  // a child the index does not know
+    // Another reference to an indexed child, or a child never indexed.
+    for (RootIndex::Child &child : m_index->children) {
+        if (!child.removed && SameObject(child.element.get(), pChild)) {
+            child.removed = true;
+            return;
+        }
+    }
+}
+
+HRESULT CXmlDomHelper::RemoveChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
+{
+    HRESULT hr = pParent->removeChild(pChild, nullptr);
+    if (SUCCEEDED(hr))
+        ForgetChild(pParent, pChild);
+    return hr;
 }
 
 HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName,
                                           PCWSTR pNameNamespace, PCWSTR pNameLocal, IXMLDOMElement **ppElement)
 {
-    auto candidates = index.byNameLocal.find(WideView(pNameLocal));
-    if (candidates == index.byNameLocal.end())
+    int name = VocabularyIndex(pNameLocal, wcslen(pNameLocal));
+    if (name < 0)
         return S_FALSE;
-    for (size_t at : candidates->second) {
+    for (size_t at : index.byName[name]) {
         RootIndex::Child &child = index.children[at];
         if (child.removed || !Equal(child.baseName.get(), pElementName) ||
             !Equal(child.namespaceUri.get(), pElementNamespace))
             continue;
         // The local part matches by the index; the prefix is resolved where
-        // the element stands, as the walk does.
+        // the element stands, as the walk does, into a buffer of the stack
+        // when it fits.
+        if (child.localAt != 0 && child.localAt - 1 < kAnswerUnits && m_pNamespaceManager != nullptr) {
+            WCHAR prefix[kAnswerUnits], uri[kAnswerUnits];
+            memcpy(prefix, child.nameText.get(), (child.localAt - 1) * sizeof(WCHAR));
+            prefix[child.localAt - 1] = 0;
+            int size = kAnswerUnits;
+            HRESULT hr = m_pNamespaceManager->getURI(prefix, child.element.get(), uri, &size);
+            if (hr == S_OK) {
+                if (!Equal(uri, pNameNamespace))
+                    continue;
+                child.element->AddRef();
+                *ppElement = child.element.get();
+                return S_OK;
+            }
+            if (hr != static_cast<HRESULT>(E_XML_BUFFERTOOSMALL)) {
+                if (FAILED(hr))
+                    return hr;  // a prefix that cannot be resolved is not an absent one
+                continue;
+            }
+        }
         unique_bstr nameNamespace;
         HRESULT hr = ResolvePrefix(child.element.get(), child.nameText.get(), nameNamespace.put());
         if (FAILED(hr))
@@ -440,11 +496,18 @@ HRESULT CXmlDomHelper::GetNameAttribute(IXMLDOMElement *pElement, BSTR *pNamespa
         return E_INVALIDARG;
     *pNamespace = nullptr;
     *pLocalName = nullptr;
+    BSTR nameAttribute = Held(kName);
+    if (nameAttribute == nullptr)
+        return E_OUTOFMEMORY;
 
-    unique_bstr text;
-    HRESULT hr = NameText(pElement, text.put());
-    if (hr != S_OK)
-        return hr;
+    VARIANT name;
+    VariantInit(&name);
+    HRESULT hr = pElement->getAttribute(nameAttribute, &name);
+    if (hr != S_OK || V_VT(&name) != VT_BSTR || V_BSTR(&name) == nullptr) {
+        VariantClear(&name);
+        return FAILED(hr) ? hr : S_FALSE;  // no name attribute
+    }
+    unique_bstr text(V_BSTR(&name));
 
     unique_bstr uri, local;
     hr = ResolvePrefix(pElement, text.get(), uri.put());
@@ -472,28 +535,21 @@ HRESULT CXmlDomHelper::ResolvePrefix(IXMLDOMNode *pNode, PCWSTR pQualifiedName, 
     size_t prefixUnits = colon != nullptr ? static_cast<size_t>(colon - pQualifiedName) : 0;
     if (prefixUnits > kMaxNameUnits)
         return E_INVALIDARG;
-    unique_bstr prefix(SysAllocStringLen(pQualifiedName, static_cast<UINT>(prefixUnits)));
-    if (!prefix)
-        return E_OUTOFMEMORY;
-
-    HRESULT hr = m_pNamespaceManager->pushNodeContext(pNode, VARIANT_TRUE);
-    if (FAILED(hr))
-        return hr;
-    int units = 0;
-    hr = m_pNamespaceManager->getURI(prefix.get(), nullptr, nullptr, &units);
-    if (hr == S_OK) {
-        unique_bstr uri(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
-        if (!uri) {
-            hr = E_OUTOFMEMORY;
-        } else {
-            int size = units + 1;
-            hr = m_pNamespaceManager->getURI(prefix.get(), nullptr, uri.get(), &size);
-            if (hr == S_OK)
-                *pNamespace = uri.Take();
-        }
+    WCHAR shortPrefix[64];
+    unique_bstr longPrefix;
+    WCHAR *prefix = shortPrefix;
+    if (prefixUnits >= ARRAYSIZE(shortPrefix)) {
+        longPrefix.reset(SysAllocStringLen(nullptr, static_cast<UINT>(prefixUnits)));
+        if (!longPrefix)
+            return E_OUTOFMEMORY;
+        prefix = longPrefix.get();
     }
-    m_pNamespaceManager->popContext();
-    return hr;
+    memcpy(prefix, pQualifiedName, prefixUnits * sizeof(WCHAR));
+    prefix[prefixUnits] = 0;
+    // Asked in the node's own scope, which holds every prefix declared on
+    // the root as well.
+    return AskManager(
+        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getURI(prefix, pNode, buffer, size); }, pNamespace);
 }
 
 HRESULT CXmlDomHelper::GetLocalName(PCWSTR pQualifiedName, BSTR *pLocalName)
@@ -516,19 +572,8 @@ HRESULT CXmlDomHelper::GetPrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pP
     HRESULT hr = m_pNamespaceManager->pushNodeContext(pNode, VARIANT_TRUE);
     if (FAILED(hr))
         return hr;
-    int units = 0;
-    hr = m_pNamespaceManager->getPrefix(pNamespace, 0, nullptr, &units);
-    if (hr == S_OK) {
-        unique_bstr prefix(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
-        if (!prefix) {
-            hr = E_OUTOFMEMORY;
-        } else {
-            int size = units + 1;
-            hr = m_pNamespaceManager->getPrefix(pNamespace, 0, prefix.get(), &size);
-            if (hr == S_OK)
-                *pPrefix = prefix.Take();
-        }
-    }
+    hr = AskManager(
+        [&](WCHAR *buffer, int *size) { return m_pNamespaceManager->getPrefix(pNamespace, 0, buffer, size); }, pPrefix);
     m_pNamespaceManager->popContext();
     // No prefix in scope is an answer, not a failure.
     if (hr == S_FALSE || hr == E_FAIL)
@@ -568,25 +613,82 @@ HRESULT CXmlDomHelper::DeclarePrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR
     hr = m_pNamespaceManager->declarePrefix(candidate, pNamespace);
     if (FAILED(hr))
         return hr;
+    // A declaration made for a deeper scope may give a namespace the root
+    // already names another prefix for: what the root's scope answers is
+    // asked again.
+    if (pNode != static_cast<IXMLDOMNode *>(m_pRoot))
+        m_rootPrefixes.clear();
     *pPrefix = SysAllocString(candidate);
     return *pPrefix != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+const CXmlDomHelper::Prefix *CXmlDomHelper::RootPrefix(PCWSTR pNamespace, HRESULT *pResult)
+{
+    // The same constant, then the same text.
+    bool constant = IsConstant(pNamespace);
+    for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
+        if (known->asked == pNamespace && (constant || Equal(known->uri.c_str(), pNamespace))) {
+            *pResult = S_OK;
+            return known.get();
+        }
+    }
+    for (const std::unique_ptr<Prefix> &known : m_rootPrefixes) {
+        if (Equal(known->uri.c_str(), pNamespace)) {
+            *pResult = S_OK;
+            return known.get();
+        }
+    }
+    unique_bstr prefix;
+    HRESULT hr = GetPrefix(m_pRoot, pNamespace, prefix.put());
+    if (hr == S_FALSE)
+        hr = DeclarePrefix(m_pRoot, pNamespace, prefix.put());
+    *pResult = hr;
+    if (FAILED(hr))
+        return nullptr;
+    std::unique_ptr<Prefix> found(new (std::nothrow) Prefix);
+    try {
+        if (found) {
+            found->asked = pNamespace;
+            found->uri = pNamespace;
+            found->prefix = prefix ? prefix.get() : TEXT("");
+            m_rootPrefixes.push_back(std::move(found));
+            return m_rootPrefixes.back().get();
+        }
+    } catch (const std::bad_alloc &) {
+    }
+    *pResult = E_OUTOFMEMORY;
+    return nullptr;
+}
+
 HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName)
+{
+    return CreateQName(pNode, pNamespace, pLocalName, pQName, ScopeOf(pNode));
+}
+
+HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName, Scope scope)
 {
     if (pNamespace == nullptr || pLocalName == nullptr || pQName == nullptr)
         return E_INVALIDARG;
     *pQName = nullptr;
 
-    unique_bstr prefix;
-    HRESULT hr = GetPrefix(pNode, pNamespace, prefix.put());
-    if (hr == S_FALSE)
-        hr = DeclarePrefix(pNode, pNamespace, prefix.put());
+    unique_bstr ownPrefix;
+    const WCHAR *prefix = nullptr;
+    HRESULT hr = S_OK;
+    if (scope == Scope::Root && pNode != nullptr) {
+        const Prefix *known = RootPrefix(pNamespace, &hr);
+        if (known != nullptr)
+            prefix = known->prefix.c_str();
+    } else {
+        hr = GetPrefix(pNode, pNamespace, ownPrefix.put());
+        if (hr == S_FALSE)
+            hr = DeclarePrefix(pNode, pNamespace, ownPrefix.put());
+        prefix = ownPrefix.get();
+    }
     if (FAILED(hr))
         return hr;
 
     size_t localUnits = wcsnlen(pLocalName, kMaxNameUnits + 1);
-    size_t prefixUnits = prefix ? wcsnlen(prefix.get(), kMaxNameUnits + 1) : 0;
+    size_t prefixUnits = prefix != nullptr ? wcsnlen(prefix, kMaxNameUnits + 1) : 0;
     if (localUnits > kMaxNameUnits || prefixUnits > kMaxNameUnits)
         return E_INVALIDARG;
 
@@ -599,7 +701,7 @@ HRESULT CXmlDomHelper::CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR
     // "prefix:local", or the local name alone; the BSTR has its terminator.
     WCHAR *at = qname.get();
     if (prefixUnits != 0) {
-        memcpy(at, prefix.get(), prefixUnits * sizeof(WCHAR));
+        memcpy(at, prefix, prefixUnits * sizeof(WCHAR));
         at += prefixUnits;
         *at++ = TEXT(':');
     }
@@ -615,11 +717,11 @@ HRESULT CXmlDomHelper::SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWS
     if (m_pDocument == nullptr)
         return E_UNEXPECTED;
 
-    unique_bstr name(NewString(pName)), ns(NewString(pNamespace));
-    if (!name || !ns)
+    BSTR name = Held(pName), ns = Held(pNamespace);
+    if (name == nullptr || ns == nullptr)
         return E_OUTOFMEMORY;
     com_ptr<IXMLDOMNode> node;
-    HRESULT hr = m_pDocument->createNode(NodeTypeVariant(NODE_ATTRIBUTE), name.get(), ns.get(), node.put());
+    HRESULT hr = m_pDocument->createNode(NodeTypeVariant(NODE_ATTRIBUTE), name, ns, node.put());
     if (FAILED(hr)) {
         WARNING(TEXT("1111  hr is %x"), hr);
         return hr;
@@ -636,15 +738,36 @@ HRESULT CXmlDomHelper::SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWS
     VariantClear(&value);
     if (FAILED(hr))
         return hr;
-    com_ptr<IXMLDOMAttribute> replaced;
-    hr = pElement->setAttributeNode(attribute.get(), replaced.put());
-    // A name or a declaration may have changed.
-    AttributeChanged(pElement, pName, pNamespace);
+    hr = pElement->setAttributeNode(attribute.get(), nullptr);
+    // A new name may make an element below the root one the index should
+    // know: it is read again. A declaration on the root changes no name.
+    if (wcscmp(pName, kName) == 0 && pNamespace[0] == 0 && pElement != m_pRoot)
+        DropIndex();
     return hr;
+}
+
+HRESULT CXmlDomHelper::SetNameAttribute(IXMLDOMElement *pElement, BSTR qname)
+{
+    if (pElement == nullptr || qname == nullptr)
+        return E_INVALIDARG;
+    BSTR name = Held(kName);
+    if (name == nullptr)
+        return E_OUTOFMEMORY;
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = qname;  // lent, not given
+    return pElement->setAttribute(name, value);
 }
 
 HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace,
                                      IXMLDOMElement **ppElement)
+{
+    return CreateElement(pParent, pLocalName, pNamespace, ppElement, ScopeOf(pParent));
+}
+
+HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace,
+                                     IXMLDOMElement **ppElement, Scope parentScope)
 {
     if (pParent == nullptr || pLocalName == nullptr || pNamespace == nullptr || ppElement == nullptr)
         return E_INVALIDARG;
@@ -653,34 +776,33 @@ HRESULT CXmlDomHelper::CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName,
         return E_UNEXPECTED;
 
     unique_bstr qname;
-    HRESULT hr = CreateQName(pParent, pNamespace, pLocalName, qname.put());
+    HRESULT hr = CreateQName(pParent, pNamespace, pLocalName, qname.put(), parentScope);
     if (FAILED(hr))
         return hr;
-    unique_bstr ns(NewString(pNamespace));
-    if (!ns)
+    BSTR ns = Held(pNamespace);
+    if (ns == nullptr)
         return E_OUTOFMEMORY;
     com_ptr<IXMLDOMNode> node;
-    hr = m_pDocument->createNode(NodeTypeVariant(NODE_ELEMENT), qname.get(), ns.get(), node.put());
+    hr = m_pDocument->createNode(NodeTypeVariant(NODE_ELEMENT), qname.get(), ns, node.put());
     if (FAILED(hr))
         return hr;
-    com_ptr<IXMLDOMNode> appended;
-    hr = pParent->appendChild(node.get(), appended.put());
+    hr = pParent->appendChild(node.get(), nullptr);
     if (FAILED(hr)) {
         DropIndex();  // whatever the tree became
         return hr;
     }
-    hr = node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
-    // Only a new child of the root concerns the index.
-    if (pParent == m_pRoot) {
-        if (SUCCEEDED(hr))
-            IndexNewRootChild(*ppElement, pLocalName, pNamespace);
-        else
-            DropIndex();
-    }
-    return hr;
+    // An unnamed child of the root is never found: the index learns of it
+    // when it is named.
+    return node->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppElement));
 }
 
 HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue)
+{
+    return CreateValueNode(pParent, pText, typeCode, ppValue, ScopeOf(pParent));
+}
+
+HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue,
+                                       Scope parentScope)
 {
     if (pParent == nullptr || pText == nullptr)
         return E_INVALIDARG;
@@ -688,18 +810,17 @@ HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, IN
         *ppValue = nullptr;
 
     com_ptr<IXMLDOMElement> value;
-    HRESULT hr = CreateElement(pParent, kValue, kFrameworkNamespace, value.put());
+    HRESULT hr = CreateElement(pParent, kValue, kFrameworkNamespace, value.put(), parentScope);
     if (FAILED(hr))
         return hr;
 
     static const WCHAR *const kTypeNames[] = {TEXT("integer"), TEXT("string"), TEXT("QName")};
     unique_bstr attributeName, typeName;
-    CreateQName(value.get(), kInstanceNamespace, kType, attributeName.put());
+    CreateQName(value.get(), kInstanceNamespace, kType, attributeName.put(), parentScope);
     if (typeCode >= VALUE_INTEGER && typeCode <= VALUE_QNAME)
-        CreateQName(value.get(), kSchemaNamespace, kTypeNames[typeCode], typeName.put());
+        CreateQName(value.get(), kSchemaNamespace, kTypeNames[typeCode], typeName.put(), parentScope);
     if (!attributeName || !typeName) {
-        com_ptr<IXMLDOMNode> removed;
-        pParent->removeChild(value.get(), removed.put());
+        RemoveChild(pParent, value.get());
         return static_cast<HRESULT>(0xFFFFFFFF);
     }
 
@@ -715,8 +836,7 @@ HRESULT CXmlDomHelper::CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, IN
     if (FAILED(hr)) {
         // The element is already under its parent: an empty Value would be
         // read as a value the caller never wrote.
-        com_ptr<IXMLDOMNode> removed;
-        pParent->removeChild(value.get(), removed.put());
+        RemoveChild(pParent, value.get());
         return hr;
     }
     if (ppValue != nullptr)
@@ -730,32 +850,33 @@ HRESULT CXmlDomHelper::CreateParameterInitNode(IXMLDOMElement *pParent, PCWSTR p
     IXMLDOMElement *parent = ParentOrRoot(pParent);
     if (pName != nullptr)
         OutputDebugStringW(pName);
+    Scope scope = ScopeOf(parent);
 
     // Each step runs only after the ones before it; a failure is traced at
     // its step and at every step after it.
     com_ptr<IXMLDOMElement> element;
     unique_bstr qname;
-    HRESULT hr = CreateElement(parent, kParameterInit, kFrameworkNamespace, element.put());
+    HRESULT hr = CreateElement(parent, kParameterInit, kFrameworkNamespace, element.put(), scope);
     if (FAILED(hr))
         WARNING(TEXT("CreateParameterInitNode:create node fail and hr is %x"), hr);
     if (SUCCEEDED(hr))
-        hr = CreateQName(element.get(), pNameNamespace, pName, qname.put());
+        hr = CreateQName(element.get(), pNameNamespace, pName, qname.put(), scope);
     if (FAILED(hr))
         WARNING(TEXT("CreateParameterInitNode:create qname fail and hr is %x"), hr);
     if (SUCCEEDED(hr))
-        hr = SetAttribute(element.get(), kName, TEXT(""), qname.get());
+        hr = SetNameAttribute(element.get(), qname.get());
     if (FAILED(hr))
         WARNING(TEXT("CreateParameterInitNode:create attribute fail and hr is %x"), hr);
+    if (SUCCEEDED(hr) && parent == m_pRoot)
+        IndexNewRootChild(element.get(), kParameterInit, kFrameworkNamespace, qname.get());
     if (SUCCEEDED(hr))
-        hr = CreateValueNode(element.get(), pValue, typeCode, nullptr);
+        hr = CreateValueNode(element.get(), pValue, typeCode, nullptr, scope);
     if (FAILED(hr))
         WARNING(TEXT("CreateParameterInitNode:create child value node fail and hr is %x"), hr);
     // The element is already in the ticket: one left without its name or
     // value would be read as a parameter the caller never wrote.
-    if (FAILED(hr) && element && parent != nullptr) {
-        com_ptr<IXMLDOMNode> removed;
-        parent->removeChild(element.get(), removed.put());
-    }
+    if (FAILED(hr) && element && parent != nullptr)
+        RemoveChild(parent, element.get());
     return hr;
 }
 
@@ -767,10 +888,7 @@ HRESULT CXmlDomHelper::DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
     if (parent == nullptr)
         return E_UNEXPECTED;
     WARNING(TEXT("delete node"));
-    com_ptr<IXMLDOMNode> removed;
-    HRESULT hr = parent->removeChild(pChild, removed.put());
+    HRESULT hr = RemoveChild(parent, pChild);
     WARNING(TEXT("delete node end"));
-    if (SUCCEEDED(hr))
-        ForgetChild(parent, pChild);
     return hr;
 }

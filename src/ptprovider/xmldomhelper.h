@@ -6,9 +6,16 @@
 #include "platform/win32.h"
 
 #include <memory>
+#include <vector>
 
 class CXmlDomHelper {
 public:
+    // Where an element stands for the names made for it. The root, and the
+    // elements the helper creates under an element of the root's scope,
+    // declare nothing of their own: their names take the prefixes looked up
+    // once on the root. Any other element is asked about its own scope.
+    enum class Scope { Own, Root };
+
     CXmlDomHelper();
     CXmlDomHelper(const CXmlDomHelper &) = delete;
     CXmlDomHelper &operator=(const CXmlDomHelper &) = delete;
@@ -36,42 +43,60 @@ public:
     static HRESULT GetLocalName(PCWSTR pQualifiedName, BSTR *pLocalName);
     HRESULT GetPrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pPrefix);
     HRESULT DeclarePrefix(IXMLDOMNode *pNode, PCWSTR pNamespace, BSTR *pPrefix);
+    // The scope is Root for the root itself unless told otherwise.
     HRESULT CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName);
+    HRESULT CreateQName(IXMLDOMNode *pNode, PCWSTR pNamespace, PCWSTR pLocalName, BSTR *pQName, Scope scope);
 
     HRESULT SetAttribute(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace, PCWSTR pValue);
+    // The name attribute (no namespace) of an element the helper created.
+    HRESULT SetNameAttribute(IXMLDOMElement *pElement, BSTR qname);
     HRESULT CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace, IXMLDOMElement **ppElement);
+    HRESULT CreateElement(IXMLDOMElement *pParent, PCWSTR pLocalName, PCWSTR pNamespace, IXMLDOMElement **ppElement,
+                          Scope parentScope);
     HRESULT CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue);
+    HRESULT CreateValueNode(IXMLDOMElement *pParent, PCWSTR pText, INT typeCode, IXMLDOMElement **ppValue,
+                            Scope parentScope);
     HRESULT CreateParameterInitNode(IXMLDOMElement *pParent, PCWSTR pNameNamespace, PCWSTR pName, INT typeCode,
                                     PCWSTR pValue);
     HRESULT DeleteNode(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
+    // A child the caller appended to the root and named (qname) joins the
+    // finds' index.
+    void IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname);
 
 private:
     struct RootIndex;
+    struct Prefix;
 
     IXMLDOMElement *ParentOrRoot(IXMLDOMElement *pParent) const { return pParent != nullptr ? pParent : m_pRoot; }
-    // The root's children as the finds compare them, read once and kept
-    // until the helper changes the tree; null when they cannot be read.
+    Scope ScopeOf(IXMLDOMNode *pNode) const
+    {
+        return pNode != nullptr && pNode == static_cast<IXMLDOMNode *>(m_pRoot) ? Scope::Root : Scope::Own;
+    }
+    // The prefix the root's scope gives the namespace, looked up (or
+    // declared) once per helper; null when neither worked.
+    const Prefix *RootPrefix(PCWSTR pNamespace, HRESULT *pResult);
+    // The children of the root named as the plug-in's own, read once and
+    // kept true as the helper changes the tree; null when they cannot be
+    // read.
     RootIndex *Index();
-    bool AddChildren(RootIndex &index, IXMLDOMNodeList *pChildren, LONG count);
     void DropIndex();
-    // After pChild left pParent: struck from the index, or the index dropped.
+    // After pChild left pParent: struck from the index (the index holds the
+    // elements it hands out, so the pointer tells), or the index dropped.
     void ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
-    // A child the helper appended to the root joins the index at its end,
-    // named once its name attribute is set.
-    void IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace);
-    // Keeps the index true across an attribute change: the root's (a
-    // declaration) drops it, the name of the child just appended names its
-    // entry, another root child's drops it, deeper elements leave it.
-    void AttributeChanged(IXMLDOMElement *pElement, PCWSTR pName, PCWSTR pNamespace);
+    HRESULT RemoveChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild);
     HRESULT FindIndexedElement(RootIndex &index, PCWSTR pElementNamespace, PCWSTR pElementName, PCWSTR pNameNamespace,
                                PCWSTR pNameLocal, IXMLDOMElement **ppElement);
+    // A system string held for the helper's life: namespace URIs and the
+    // attribute name handed to the DOM again and again.
+    BSTR Held(PCWSTR pText);
 
     IXMLDOMDocument2 *m_pDocument = nullptr;
     IXMLDOMElement *m_pRoot = nullptr;
     IMXNamespaceManager *m_pNamespaceManager = nullptr;
     UINT m_nextPrefix = 0;
     std::unique_ptr<RootIndex> m_index;
-    size_t m_unnamedRootChild = static_cast<size_t>(-1);  // the index entry awaiting its name
+    std::vector<std::unique_ptr<Prefix>> m_rootPrefixes;
+    std::vector<std::pair<PCWSTR, BSTR>> m_held;  // by the text it was asked for
 };
 
 // Saves a document to a debug file, replacing the file whole: a fresh file in

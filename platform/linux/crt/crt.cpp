@@ -2,6 +2,7 @@
 // meaning. One printf formatter, a template over the character type, serves
 // the wide and the narrow functions alike.
 #include "platform/linux/crt/crt.h"
+#include "platform/linux/crt/collate.h"
 
 #include "platform/linux/crt/utf.h"
 
@@ -1039,6 +1040,18 @@ int compareWords(const WCHAR *a, const WCHAR *b, bool ignoreCase)
 }
 
 }  // namespace
+
+namespace standin::crt {
+
+std::u32string WordSortKey(const WCHAR *text)
+{
+    std::u32string key;
+    for (size_t i = 0; text != nullptr && text[i] != 0; ++i)
+        key += static_cast<char32_t>(sortWeight(text[i]));
+    return key;
+}
+
+}  // namespace standin::crt
 
 extern "C" {
 

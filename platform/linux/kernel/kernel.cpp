@@ -289,6 +289,15 @@ struct DebugCapture {
     bool echo = false;
 };
 
+// Read without the lock by every write: whether anyone takes the lines.
+std::atomic<bool> gCaptureListens{true};
+std::atomic<bool> gEchoListens{false};
+
+bool listened()
+{
+    return gCaptureListens.load(std::memory_order_relaxed) || gEchoListens.load(std::memory_order_relaxed);
+}
+
 DebugCapture &debugCapture()
 {
     static auto *capture = new DebugCapture;
@@ -309,6 +318,8 @@ void captureLine(std::string line)
     withCapture([&](DebugCapture &capture) {
         if (capture.echo)
             std::fputs(line.c_str(), stderr);
+        if (!gCaptureListens.load(std::memory_order_relaxed))
+            return;
         capture.text += line;
         capture.lines.push_back(std::move(line));
     });
@@ -591,7 +602,7 @@ void WINAPI Sleep(DWORD dwMilliseconds)
 
 void WINAPI OutputDebugStringW(LPCWSTR lpOutputString)
 {
-    if (lpOutputString == nullptr)
+    if (lpOutputString == nullptr || !listened())
         return;
     std::string line;
     standin::utf::AppendUtf8(lpOutputString, std::char_traits<char16_t>::length(lpOutputString), line);
@@ -600,7 +611,7 @@ void WINAPI OutputDebugStringW(LPCWSTR lpOutputString)
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString)
 {
-    if (lpOutputString != nullptr)
+    if (lpOutputString != nullptr && listened())
         captureLine(lpOutputString);
 }
 
@@ -661,8 +672,13 @@ const char *DebugCaptureLine(size_t index)
 
 void DebugEcho(bool on)
 {
-    withCapture([&](DebugCapture &capture) { capture.echo = on; });
+    withCapture([&](DebugCapture &capture) {
+        capture.echo = on;
+        gEchoListens.store(on, std::memory_order_relaxed);
+    });
 }
+
+void DebugListen(bool on) { gCaptureListens.store(on, std::memory_order_relaxed); }
 
 namespace {
 

@@ -287,6 +287,12 @@ STANDIN_API size_t DebugCaptureCount();
 STANDIN_API const char *DebugCaptureLine(size_t index);
 // Also echo every line to stderr as it is written (the host's --debug).
 STANDIN_API void DebugEcho(bool on);
+// Whether the capture listens (from the start: tests and the host read it).
+// With neither the capture nor the echo listening, OutputDebugStringW/A
+// return at once, as on a machine where no debugger or log viewer is
+// attached; a benchmark that measures the plug-in's own work switches it
+// off.
+STANDIN_API void DebugListen(bool on);
 
 // Make the next `count` calls of `api` (its Win32 name, e.g. "HeapAlloc")
 // fail, after `skip` calls that succeed, with the given last error. A

@@ -111,6 +111,7 @@ public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
+        DOM_CALL();
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
@@ -155,6 +156,7 @@ public:
     // IXMLDOMDocument
     STDMETHODIMP get_doctype(IXMLDOMDocumentType **type) override
     {
+        DOM_CALL();
         if (type == nullptr)
             return E_INVALIDARG;
         *type = nullptr;
@@ -162,12 +164,14 @@ public:
     }
     STDMETHODIMP get_implementation(IXMLDOMImplementation **impl) override
     {
+        DOM_CALL();
         if (impl != nullptr)
             *impl = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP get_documentElement(IXMLDOMElement **element) override
     {
+        DOM_CALL();
         if (element == nullptr)
             return E_INVALIDARG;
         *element = nullptr;
@@ -178,6 +182,7 @@ public:
     }
     STDMETHODIMP putref_documentElement(IXMLDOMElement *element) override
     {
+        DOM_CALL();
         if (element == nullptr)
             return E_INVALIDARG;
         xmlNodePtr root = xmlDocGetRootElement(storage_.tree);
@@ -195,6 +200,7 @@ public:
     }
     STDMETHODIMP createElement(BSTR tagName, IXMLDOMElement **element) override
     {
+        DOM_CALL();
         if (element == nullptr)
             return E_INVALIDARG;
         *element = nullptr;
@@ -208,12 +214,14 @@ public:
     }
     STDMETHODIMP createDocumentFragment(IXMLDOMDocumentFragment **frag) override
     {
+        DOM_CALL();
         if (frag != nullptr)
             *frag = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP createTextNode(BSTR data, IXMLDOMText **text) override
     {
+        DOM_CALL();
         if (text == nullptr)
             return E_INVALIDARG;
         *text = nullptr;
@@ -228,24 +236,28 @@ public:
     }
     STDMETHODIMP createComment(BSTR, IXMLDOMComment **comment) override
     {
+        DOM_CALL();
         if (comment != nullptr)
             *comment = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP createCDATASection(BSTR, IXMLDOMCDATASection **cdata) override
     {
+        DOM_CALL();
         if (cdata != nullptr)
             *cdata = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP createProcessingInstruction(BSTR, BSTR, IXMLDOMProcessingInstruction **pi) override
     {
+        DOM_CALL();
         if (pi != nullptr)
             *pi = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP createAttribute(BSTR name, IXMLDOMAttribute **attribute) override
     {
+        DOM_CALL();
         if (attribute == nullptr)
             return E_INVALIDARG;
         *attribute = nullptr;
@@ -259,18 +271,21 @@ public:
     }
     STDMETHODIMP createEntityReference(BSTR, IXMLDOMEntityReference **ref) override
     {
+        DOM_CALL();
         if (ref != nullptr)
             *ref = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP getElementsByTagName(BSTR, IXMLDOMNodeList **list) override
     {
+        DOM_CALL();
         if (list != nullptr)
             *list = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP createNode(VARIANT type, BSTR name, BSTR namespaceURI, IXMLDOMNode **node) override
     {
+        DOM_CALL();
         if (node == nullptr)
             return E_INVALIDARG;
         *node = nullptr;
@@ -300,12 +315,14 @@ public:
     }
     STDMETHODIMP nodeFromID(BSTR, IXMLDOMNode **node) override
     {
+        DOM_CALL();
         if (node != nullptr)
             *node = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP load(VARIANT source, VARIANT_BOOL *ok) override
     {
+        DOM_CALL();
         if (ok != nullptr)
             *ok = VARIANT_FALSE;
         if (source.vt != VT_BSTR || source.bstrVal == nullptr)
@@ -327,6 +344,7 @@ public:
     }
     STDMETHODIMP get_readyState(LONG *value) override
     {
+        DOM_CALL();
         if (value == nullptr)
             return E_INVALIDARG;
         *value = 4;  // complete: loading is synchronous
@@ -334,25 +352,37 @@ public:
     }
     STDMETHODIMP get_parseError(IXMLDOMParseError **error) override
     {
+        DOM_CALL();
         if (error != nullptr)
             *error = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP get_url(BSTR *url) override
     {
+        DOM_CALL();
         if (url != nullptr)
             *url = nullptr;
         return S_FALSE;
     }
-    STDMETHODIMP get_async(VARIANT_BOOL *async) override { return GetFlag(async_, async); }
+    STDMETHODIMP get_async(VARIANT_BOOL *async) override
+    {
+        DOM_CALL();
+        return GetFlag(async_, async);
+    }
     STDMETHODIMP put_async(VARIANT_BOOL async) override
     {
+        DOM_CALL();
         async_ = async != VARIANT_FALSE;
         return S_OK;
     }
-    STDMETHODIMP abort() override { return S_OK; }
+    STDMETHODIMP abort() override
+    {
+        DOM_CALL();
+        return S_OK;
+    }
     STDMETHODIMP loadXML(BSTR xml, VARIANT_BOOL *ok) override
     {
+        DOM_CALL();
         if (ok != nullptr)
             *ok = VARIANT_FALSE;
         if (standin::ShouldFail("IXMLDOMDocument::loadXML"))
@@ -377,6 +407,7 @@ public:
     }
     STDMETHODIMP save(VARIANT destination) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IXMLDOMDocument::save"))
             return FaultResult();
         if (destination.vt != VT_BSTR || destination.bstrVal == nullptr || *destination.bstrVal == 0)
@@ -400,45 +431,83 @@ public:
         written = ::close(fd) == 0 && written;
         return written ? S_OK : E_FAIL;
     }
-    STDMETHODIMP get_validateOnParse(VARIANT_BOOL *v) override { return GetFlag(validate_, v); }
+    STDMETHODIMP get_validateOnParse(VARIANT_BOOL *v) override
+    {
+        DOM_CALL();
+        return GetFlag(validate_, v);
+    }
     STDMETHODIMP put_validateOnParse(VARIANT_BOOL v) override
     {
+        DOM_CALL();
         validate_ = v != VARIANT_FALSE;  // there is no DTD to validate against
         return S_OK;
     }
-    STDMETHODIMP get_resolveExternals(VARIANT_BOOL *v) override { return GetFlag(false, v); }
+    STDMETHODIMP get_resolveExternals(VARIANT_BOOL *v) override
+    {
+        DOM_CALL();
+        return GetFlag(false, v);
+    }
     STDMETHODIMP put_resolveExternals(VARIANT_BOOL v) override
     {
+        DOM_CALL();
         // External resources are never read.
         return v == VARIANT_FALSE ? S_OK : E_NOTIMPL;
     }
-    STDMETHODIMP get_preserveWhiteSpace(VARIANT_BOOL *v) override { return GetFlag(preserveSpace_, v); }
+    STDMETHODIMP get_preserveWhiteSpace(VARIANT_BOOL *v) override
+    {
+        DOM_CALL();
+        return GetFlag(preserveSpace_, v);
+    }
     STDMETHODIMP put_preserveWhiteSpace(VARIANT_BOOL v) override
     {
+        DOM_CALL();
         preserveSpace_ = v != VARIANT_FALSE;
         return S_OK;
     }
-    STDMETHODIMP put_onreadystatechange(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP put_ondataavailable(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP put_ontransformnode(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP put_onreadystatechange(VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP put_ondataavailable(VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP put_ontransformnode(VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
 
     // IXMLDOMDocument2
     STDMETHODIMP get_namespaces(IXMLDOMSchemaCollection **c) override
     {
+        DOM_CALL();
         if (c != nullptr)
             *c = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP get_schemas(VARIANT *) override { return E_NOTIMPL; }
-    STDMETHODIMP putref_schemas(VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_schemas(VARIANT *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP putref_schemas(VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
     STDMETHODIMP validate(IXMLDOMParseError **e) override
     {
+        DOM_CALL();
         if (e != nullptr)
             *e = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP setProperty(BSTR name, VARIANT value) override
     {
+        DOM_CALL();
         if (name == nullptr)
             return E_INVALIDARG;
         std::u16string n(name);
@@ -457,6 +526,7 @@ public:
     }
     STDMETHODIMP getProperty(BSTR name, VARIANT *value) override
     {
+        DOM_CALL();
         if (name == nullptr || value == nullptr)
             return E_INVALIDARG;
         VariantInit(value);

@@ -17,15 +17,47 @@ extern const IID IID_StandinNode;
 
 class Document;
 
+// The work counts behind standin::GetMsxmlWork, added once per call.
+void CountChildSteps(unsigned long long steps);
+void CountScopeSteps(unsigned long long steps);
+void CountCall();
+
+// One call into the DOM or the namespace manager from outside the stand-in,
+// counted at the top of every interface method: only the outermost of
+// nested ones counts, so a method that calls another (or a Release that
+// frees a tree) is one call, as it is one call on the real MSXML.
+class CallScope {
+public:
+    CallScope()
+    {
+        if (depth_++ == 0)
+            CountCall();
+    }
+    ~CallScope() { --depth_; }
+    CallScope(const CallScope &) = delete;
+    CallScope &operator=(const CallScope &) = delete;
+
+private:
+    // Initial-exec: the stand-in is loaded with the program, and the count
+    // is read on every call.
+    static thread_local unsigned depth_ __attribute__((tls_model("initial-exec")));
+};
+#define DOM_CALL() ::standin::msxml::CallScope domCall_
+
 // Reference counting of the stand-in's COM objects: the count starts at one
 // and the object deletes itself when the last reference goes.
 template <class... Interfaces>
 class RefCounted : public Interfaces... {
 public:
     virtual ~RefCounted() = default;
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) AddRef() override
+    {
+        DOM_CALL();
+        return static_cast<ULONG>(InterlockedIncrement(&refs_));
+    }
     STDMETHODIMP_(ULONG) Release() override
     {
+        DOM_CALL();
         LONG refs = InterlockedDecrement(&refs_);
         if (refs == 0)
             delete this;
@@ -89,10 +121,6 @@ public:
     virtual unsigned long Changes() = 0;
     virtual void Changed() = 0;
 };
-
-// The work counts behind standin::GetMsxmlWork, added once per call.
-void CountChildSteps(unsigned long long steps);
-void CountScopeSteps(unsigned long long steps);
 
 // Namespace scope lookups shared by the DOM and the namespace manager. The
 // binding of prefix ("" is the default namespace) in node's scope; null when

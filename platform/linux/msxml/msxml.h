@@ -210,12 +210,16 @@ namespace standin {
 STANDIN_API void RegisterMsxmlClasses();
 
 // How much walking the stand-in has done since the process started: links
-// followed by child lists to reach an item or count them, and namespace
-// bindings visited by the namespace manager. Tests bound the work of a
-// call with the difference of two readings.
+// followed by child lists to reach an item or count them, namespace
+// bindings visited by the namespace manager, and calls made into the DOM
+// and namespace manager objects (any interface method, IUnknown's
+// included; a call the stand-in makes on itself inside one is not
+// counted). Tests and benchmarks bound the work of a call with the
+// difference of two readings.
 struct MsxmlWork {
     unsigned long long childSteps;
     unsigned long long scopeSteps;
+    unsigned long long calls;
 };
 STANDIN_API MsxmlWork GetMsxmlWork();
 

@@ -95,7 +95,12 @@ HRESULT ReturnText(const NodeRef &ref, BSTR *out)
 namespace {
 std::atomic<unsigned long long> gChildSteps{0};
 std::atomic<unsigned long long> gScopeSteps{0};
+std::atomic<unsigned long long> gCalls{0};
 }  // namespace
+
+thread_local unsigned CallScope::depth_ = 0;
+
+void CountCall() { gCalls.fetch_add(1, std::memory_order_relaxed); }
 
 void CountChildSteps(unsigned long long steps)
 {
@@ -140,6 +145,7 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
+        DOM_CALL();
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
@@ -163,7 +169,11 @@ public:
     }
 
     // IXMLDOMElement
-    STDMETHODIMP get_tagName(BSTR *name) override { return get_nodeName(name); }
+    STDMETHODIMP get_tagName(BSTR *name) override
+    {
+        DOM_CALL();
+        return get_nodeName(name);
+    }
     STDMETHODIMP getAttribute(BSTR name, VARIANT *value) override;
     STDMETHODIMP setAttribute(BSTR name, VARIANT value) override;
     STDMETHODIMP removeAttribute(BSTR name) override;
@@ -172,16 +182,26 @@ public:
     STDMETHODIMP removeAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribute **old) override;
     STDMETHODIMP getElementsByTagName(BSTR, IXMLDOMNodeList **list) override
     {
+        DOM_CALL();
         if (list != nullptr)
             *list = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP normalize() override { return E_NOTIMPL; }
+    STDMETHODIMP normalize() override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
 
     // IXMLDOMAttribute
-    STDMETHODIMP get_name(BSTR *name) override { return get_nodeName(name); }
+    STDMETHODIMP get_name(BSTR *name) override
+    {
+        DOM_CALL();
+        return get_nodeName(name);
+    }
     STDMETHODIMP get_value(VARIANT *value) override
     {
+        DOM_CALL();
         if (value == nullptr)
             return E_INVALIDARG;
         VariantInit(value);
@@ -193,6 +213,7 @@ public:
     }
     STDMETHODIMP put_value(VARIANT value) override
     {
+        DOM_CALL();
         if (value.vt != VT_BSTR)
             return E_INVALIDARG;
         return SetTextOf(doc_, ref_, value.bstrVal != nullptr ? value.bstrVal : u"");
@@ -275,6 +296,7 @@ HRESULT Declare(xmlNodePtr element, const std::string &prefix, const std::string
 
 HRESULT DomNode::getAttribute(BSTR name, VARIANT *value)
 {
+    DOM_CALL();
     if (name == nullptr || value == nullptr)
         return E_INVALIDARG;
     VariantInit(value);
@@ -304,6 +326,7 @@ HRESULT DomNode::getAttribute(BSTR name, VARIANT *value)
 
 HRESULT DomNode::setAttribute(BSTR name, VARIANT value)
 {
+    DOM_CALL();
     if (name == nullptr || *name == 0 || value.vt != VT_BSTR)
         return E_INVALIDARG;
     if (!IsElement())
@@ -329,6 +352,7 @@ HRESULT DomNode::setAttribute(BSTR name, VARIANT value)
 
 HRESULT DomNode::removeAttribute(BSTR name)
 {
+    DOM_CALL();
     if (name == nullptr)
         return E_INVALIDARG;
     if (!IsElement())
@@ -359,6 +383,7 @@ HRESULT DomNode::removeAttribute(BSTR name)
 
 HRESULT DomNode::getAttributeNode(BSTR name, IXMLDOMAttribute **attribute)
 {
+    DOM_CALL();
     if (name == nullptr || attribute == nullptr)
         return E_INVALIDARG;
     *attribute = nullptr;
@@ -379,6 +404,7 @@ HRESULT DomNode::getAttributeNode(BSTR name, IXMLDOMAttribute **attribute)
 
 HRESULT DomNode::setAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribute **old)
 {
+    DOM_CALL();
     if (old != nullptr)
         *old = nullptr;
     if (standin::ShouldFail("IXMLDOMElement::setAttributeNode"))
@@ -441,6 +467,7 @@ HRESULT DomNode::setAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribute 
 
 HRESULT DomNode::removeAttributeNode(IXMLDOMAttribute *attribute, IXMLDOMAttribute **old)
 {
+    DOM_CALL();
     if (old != nullptr)
         *old = nullptr;
     Document *d = nullptr;
@@ -473,6 +500,7 @@ public:
     }
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
+        DOM_CALL();
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
@@ -485,19 +513,30 @@ public:
     }
     STDMETHODIMP GetTypeInfoCount(UINT *count) override
     {
+        DOM_CALL();
         if (count == nullptr)
             return E_INVALIDARG;
         *count = 0;
         return S_OK;
     }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
     STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override
     {
+        DOM_CALL();
         return E_NOTIMPL;
     }
     STDMETHODIMP get_item(LONG index, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (item == nullptr)
             return E_INVALIDARG;
         *item = nullptr;
@@ -508,6 +547,7 @@ public:
     }
     STDMETHODIMP get_length(LONG *length) override
     {
+        DOM_CALL();
         if (length == nullptr)
             return E_INVALIDARG;
         *length = Length();
@@ -515,6 +555,7 @@ public:
     }
     STDMETHODIMP nextNode(IXMLDOMNode **item) override
     {
+        DOM_CALL();
         HRESULT hr = get_item(cursor_, item);
         if (hr == S_OK)
             ++cursor_;
@@ -522,11 +563,13 @@ public:
     }
     STDMETHODIMP reset() override
     {
+        DOM_CALL();
         cursor_ = 0;
         return S_OK;
     }
     STDMETHODIMP get__newEnum(IUnknown **unk) override
     {
+        DOM_CALL();
         if (unk != nullptr)
             *unk = nullptr;
         return E_NOTIMPL;
@@ -629,6 +672,7 @@ public:
 
     STDMETHODIMP getNamedItem(BSTR name, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (name == nullptr || item == nullptr)
             return E_INVALIDARG;
         *item = nullptr;
@@ -646,18 +690,21 @@ public:
     }
     STDMETHODIMP setNamedItem(IXMLDOMNode *, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (item != nullptr)
             *item = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP removeNamedItem(BSTR, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (item != nullptr)
             *item = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP getQualifiedItem(BSTR baseName, BSTR namespaceURI, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (baseName == nullptr || item == nullptr)
             return E_INVALIDARG;
         *item = nullptr;
@@ -670,6 +717,7 @@ public:
     }
     STDMETHODIMP removeQualifiedItem(BSTR, BSTR, IXMLDOMNode **item) override
     {
+        DOM_CALL();
         if (item != nullptr)
             *item = nullptr;
         return E_NOTIMPL;
@@ -1096,7 +1144,7 @@ namespace standin {
 MsxmlWork GetMsxmlWork()
 {
     return MsxmlWork{msxml::gChildSteps.load(std::memory_order_relaxed),
-                     msxml::gScopeSteps.load(std::memory_order_relaxed)};
+                     msxml::gScopeSteps.load(std::memory_order_relaxed), msxml::gCalls.load(std::memory_order_relaxed)};
 }
 
 }  // namespace standin

@@ -33,21 +33,36 @@ public:
     // IDispatch: the plug-in only calls the vtable.
     STDMETHODIMP GetTypeInfoCount(UINT *count) override
     {
+        DOM_CALL();
         if (count == nullptr)
             return E_INVALIDARG;
         *count = 0;
         return S_OK;
     }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
     STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override
     {
+        DOM_CALL();
         return E_NOTIMPL;
     }
 
-    STDMETHODIMP get_nodeName(BSTR *name) override { return ReturnString(NodeName(Ref()), name); }
+    STDMETHODIMP get_nodeName(BSTR *name) override
+    {
+        DOM_CALL();
+        return ReturnString(NodeName(Ref()), name);
+    }
     STDMETHODIMP get_nodeValue(VARIANT *value) override
     {
+        DOM_CALL();
         if (value == nullptr)
             return E_INVALIDARG;
         VariantInit(value);
@@ -61,6 +76,7 @@ public:
     }
     STDMETHODIMP put_nodeValue(VARIANT value) override
     {
+        DOM_CALL();
         if (value.vt != VT_BSTR)
             return E_INVALIDARG;
         DOMNodeType type = TypeOf(Ref());
@@ -70,6 +86,7 @@ public:
     }
     STDMETHODIMP get_nodeType(DOMNodeType *type) override
     {
+        DOM_CALL();
         if (type == nullptr)
             return E_INVALIDARG;
         *type = TypeOf(Ref());
@@ -77,6 +94,7 @@ public:
     }
     STDMETHODIMP get_parentNode(IXMLDOMNode **parent) override
     {
+        DOM_CALL();
         NodeRef r = Ref();
         // Attributes have no parent in the DOM.
         xmlNodePtr p = r.decl == nullptr && r.node->type != XML_ATTRIBUTE_NODE ? r.node->parent : nullptr;
@@ -84,30 +102,36 @@ public:
     }
     STDMETHODIMP get_childNodes(IXMLDOMNodeList **list) override
     {
+        DOM_CALL();
         return NewChildList(Doc(), Ref().decl != nullptr ? nullptr : Ref().node, list);
     }
     STDMETHODIMP get_firstChild(IXMLDOMNode **child) override
     {
+        DOM_CALL();
         return WrapNode(Doc(), Ref().decl != nullptr ? nullptr : Ref().node->children, child);
     }
     STDMETHODIMP get_lastChild(IXMLDOMNode **child) override
     {
+        DOM_CALL();
         return WrapNode(Doc(), Ref().decl != nullptr ? nullptr : Ref().node->last, child);
     }
     STDMETHODIMP get_previousSibling(IXMLDOMNode **sibling) override
     {
+        DOM_CALL();
         NodeRef r = Ref();
         bool none = r.decl != nullptr || r.node->type == XML_ATTRIBUTE_NODE;
         return WrapNode(Doc(), none ? nullptr : r.node->prev, sibling);
     }
     STDMETHODIMP get_nextSibling(IXMLDOMNode **sibling) override
     {
+        DOM_CALL();
         NodeRef r = Ref();
         bool none = r.decl != nullptr || r.node->type == XML_ATTRIBUTE_NODE;
         return WrapNode(Doc(), none ? nullptr : r.node->next, sibling);
     }
     STDMETHODIMP get_attributes(IXMLDOMNamedNodeMap **map) override
     {
+        DOM_CALL();
         if (map == nullptr)
             return E_INVALIDARG;
         *map = nullptr;
@@ -118,6 +142,7 @@ public:
     }
     STDMETHODIMP insertBefore(IXMLDOMNode *newChild, VARIANT refChild, IXMLDOMNode **out) override
     {
+        DOM_CALL();
         if (out != nullptr)
             *out = nullptr;
         if (standin::ShouldFail("IXMLDOMNode::insertBefore"))
@@ -140,6 +165,7 @@ public:
     }
     STDMETHODIMP replaceChild(IXMLDOMNode *newChild, IXMLDOMNode *oldChild, IXMLDOMNode **out) override
     {
+        DOM_CALL();
         if (out != nullptr)
             *out = nullptr;
         Document *d = nullptr;
@@ -154,6 +180,7 @@ public:
     }
     STDMETHODIMP removeChild(IXMLDOMNode *child, IXMLDOMNode **out) override
     {
+        DOM_CALL();
         if (out != nullptr)
             *out = nullptr;
         if (standin::ShouldFail("IXMLDOMNode::removeChild"))
@@ -164,6 +191,7 @@ public:
     }
     STDMETHODIMP appendChild(IXMLDOMNode *newChild, IXMLDOMNode **out) override
     {
+        DOM_CALL();
         if (out != nullptr)
             *out = nullptr;
         if (standin::ShouldFail("IXMLDOMNode::appendChild"))
@@ -174,6 +202,7 @@ public:
     }
     STDMETHODIMP hasChildNodes(VARIANT_BOOL *has) override
     {
+        DOM_CALL();
         if (has == nullptr)
             return E_INVALIDARG;
         bool any = Ref().decl == nullptr && Ref().node->children != nullptr;
@@ -182,6 +211,7 @@ public:
     }
     STDMETHODIMP get_ownerDocument(IXMLDOMDocument **doc) override
     {
+        DOM_CALL();
         if (doc == nullptr)
             return E_INVALIDARG;
         *doc = nullptr;
@@ -191,12 +221,14 @@ public:
     }
     STDMETHODIMP cloneNode(VARIANT_BOOL, IXMLDOMNode **clone) override
     {
+        DOM_CALL();
         if (clone != nullptr)
             *clone = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP get_nodeTypeString(BSTR *s) override
     {
+        DOM_CALL();
         static const char16_t *const names[] = {u"",
                                                 u"element",
                                                 u"attribute",
@@ -212,15 +244,21 @@ public:
                                                 u"notation"};
         return ReturnString(std::u16string(names[TypeOf(Ref())]), s);
     }
-    STDMETHODIMP get_text(BSTR *text) override { return ReturnText(Ref(), text); }
+    STDMETHODIMP get_text(BSTR *text) override
+    {
+        DOM_CALL();
+        return ReturnText(Ref(), text);
+    }
     STDMETHODIMP put_text(BSTR text) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IXMLDOMNode::put_text"))
             return FaultResult();
         return SetTextOf(Doc(), Ref(), text != nullptr ? text : u"");
     }
     STDMETHODIMP get_specified(VARIANT_BOOL *specified) override
     {
+        DOM_CALL();
         if (specified == nullptr)
             return E_INVALIDARG;
         *specified = VARIANT_TRUE;
@@ -228,16 +266,34 @@ public:
     }
     STDMETHODIMP get_definition(IXMLDOMNode **node) override
     {
+        DOM_CALL();
         if (node != nullptr)
             *node = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP get_nodeTypedValue(VARIANT *) override { return E_NOTIMPL; }
-    STDMETHODIMP put_nodeTypedValue(VARIANT) override { return E_NOTIMPL; }
-    STDMETHODIMP get_dataType(VARIANT *) override { return E_NOTIMPL; }
-    STDMETHODIMP put_dataType(BSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP get_nodeTypedValue(VARIANT *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP put_nodeTypedValue(VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP get_dataType(VARIANT *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP put_dataType(BSTR) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
     STDMETHODIMP get_xml(BSTR *xml) override
     {
+        DOM_CALL();
         if (xml == nullptr)
             return E_INVALIDARG;
         *xml = nullptr;
@@ -247,30 +303,53 @@ public:
             return hr;
         return ReturnString(text, xml);
     }
-    STDMETHODIMP transformNode(IXMLDOMNode *, BSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP transformNode(IXMLDOMNode *, BSTR *) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
     STDMETHODIMP selectNodes(BSTR, IXMLDOMNodeList **list) override
     {
+        DOM_CALL();
         if (list != nullptr)
             *list = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP selectSingleNode(BSTR, IXMLDOMNode **node) override
     {
+        DOM_CALL();
         if (node != nullptr)
             *node = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP get_parsed(VARIANT_BOOL *parsed) override
     {
+        DOM_CALL();
         if (parsed == nullptr)
             return E_INVALIDARG;
         *parsed = VARIANT_TRUE;
         return S_OK;
     }
-    STDMETHODIMP get_namespaceURI(BSTR *uri) override { return ReturnNamespace(Ref(), uri); }
-    STDMETHODIMP get_prefix(BSTR *prefix) override { return ReturnString(PrefixOf(Ref()), prefix); }
-    STDMETHODIMP get_baseName(BSTR *name) override { return ReturnLocalName(Ref(), name); }
-    STDMETHODIMP transformNodeToObject(IXMLDOMNode *, VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP get_namespaceURI(BSTR *uri) override
+    {
+        DOM_CALL();
+        return ReturnNamespace(Ref(), uri);
+    }
+    STDMETHODIMP get_prefix(BSTR *prefix) override
+    {
+        DOM_CALL();
+        return ReturnString(PrefixOf(Ref()), prefix);
+    }
+    STDMETHODIMP get_baseName(BSTR *name) override
+    {
+        DOM_CALL();
+        return ReturnLocalName(Ref(), name);
+    }
+    STDMETHODIMP transformNodeToObject(IXMLDOMNode *, VARIANT) override
+    {
+        DOM_CALL();
+        return E_NOTIMPL;
+    }
 };
 
 }  // namespace standin::msxml

@@ -227,6 +227,7 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
+        DOM_CALL();
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
@@ -240,11 +241,13 @@ public:
 
     STDMETHODIMP putAllowOverride(VARIANT_BOOL allow) override
     {
+        DOM_CALL();
         allowOverride_ = allow != VARIANT_FALSE;
         return S_OK;
     }
     STDMETHODIMP getAllowOverride(VARIANT_BOOL *allow) override
     {
+        DOM_CALL();
         if (allow == nullptr)
             return E_POINTER;
         *allow = allowOverride_ ? VARIANT_TRUE : VARIANT_FALSE;
@@ -252,6 +255,7 @@ public:
     }
     STDMETHODIMP reset() override
     {
+        DOM_CALL();
         ++stackChanges_;
         stack_.clear();
         stack_.emplace_back();
@@ -259,12 +263,14 @@ public:
     }
     STDMETHODIMP pushContext() override
     {
+        DOM_CALL();
         ++stackChanges_;
         stack_.emplace_back();
         return S_OK;
     }
     STDMETHODIMP pushNodeContext(IXMLDOMNode *contextNode, VARIANT_BOOL deep) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IMXNamespaceManager::pushNodeContext"))
             return FaultResult();
         Document *doc = nullptr;
@@ -284,6 +290,7 @@ public:
     }
     STDMETHODIMP popContext() override
     {
+        DOM_CALL();
         if (stack_.size() <= 1)
             return E_FAIL;  // nothing pushed
         ++stackChanges_;
@@ -292,6 +299,7 @@ public:
     }
     STDMETHODIMP declarePrefix(const WCHAR *prefix, const WCHAR *uri) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IMXNamespaceManager::declarePrefix"))
             return FaultResult();
         if (prefix == nullptr || uri == nullptr)
@@ -330,6 +338,7 @@ public:
     }
     STDMETHODIMP getDeclaredPrefix(LONG index, WCHAR *buffer, int *pcch) override
     {
+        DOM_CALL();
         if (pcch == nullptr)
             return E_POINTER;
         if (index < 0)
@@ -359,6 +368,7 @@ public:
     }
     STDMETHODIMP getPrefix(const WCHAR *uri, LONG index, WCHAR *buffer, int *pcch) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IMXNamespaceManager::getPrefix"))
             return FaultResult();
         if (pcch == nullptr)
@@ -413,6 +423,7 @@ public:
     }
     STDMETHODIMP getURI(const WCHAR *prefix, IXMLDOMNode *contextNode, WCHAR *buffer, int *pcch) override
     {
+        DOM_CALL();
         if (standin::ShouldFail("IMXNamespaceManager::getURI"))
             return FaultResult();
         if (pcch == nullptr)

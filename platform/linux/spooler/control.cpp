@@ -288,6 +288,7 @@ void Install(Server &s, State state)
     s.jobs.clear();
     s.bidiExchanges.clear();
     s.bidiTimeout = kDefaultBidiTimeout;
+    ++s.changes;
 }
 
 }  // namespace detail
@@ -340,6 +341,7 @@ bool AddPrinter(const PrinterConfig &config)
         return false;
     ensureDriver(s, config.driver);
     s.printers.push_back({s.nextPrinterId++, config});
+    ++s.changes;
     return true;
 }
 
@@ -356,6 +358,7 @@ bool UpdatePrinter(const std::u16string &name, const PrinterConfig &config)
         return false;
     ensureDriver(s, config.driver);
     p->config = config;
+    ++s.changes;
     return true;
 }
 
@@ -367,6 +370,7 @@ bool RemovePrinter(const std::u16string &name)
     if (p == nullptr)
         return false;
     s.printers.erase(s.printers.begin() + (p - s.printers.data()));
+    ++s.changes;
     return true;
 }
 
@@ -395,12 +399,15 @@ bool SetData(const std::u16string &printer, const std::u16string &value, DWORD t
     return withPrinter(printer, [&](Printer &p) {
         for (DataValue &v : p.config.data) {
             if (SameName(v.name, value)) {
+                if (v.type != type || v.bytes != bytes)
+                    ++server().changes;
                 v.type = type;
                 v.bytes = bytes;
                 return true;
             }
         }
         p.config.data.push_back({value, type, bytes});
+        ++server().changes;
         return true;
     });
 }
@@ -426,6 +433,7 @@ bool RemoveData(const std::u16string &printer, const std::u16string &value)
         if (it == data.end())
             return false;
         data.erase(it);
+        ++server().changes;
         return true;
     });
 }
@@ -446,6 +454,8 @@ bool SetDefaultDevMode(const std::u16string &printer, const std::vector<BYTE> &d
     if (!ValidDevMode(devmode, error))
         return false;
     return withPrinter(printer, [&](Printer &p) {
+        if (p.config.devmode != devmode)
+            ++server().changes;
         p.config.devmode = devmode;
         return true;
     });
@@ -454,6 +464,8 @@ bool SetDefaultDevMode(const std::u16string &printer, const std::vector<BYTE> &d
 bool SetRefuseFullAccess(const std::u16string &printer, bool refuse)
 {
     return withPrinter(printer, [&](Printer &p) {
+        if (p.config.refuseFullAccess != refuse)
+            ++server().changes;
         p.config.refuseFullAccess = refuse;
         return true;
     });
@@ -469,6 +481,7 @@ bool AddDriver(const DriverConfig &config)
         *existing = config;
     else
         s.drivers.push_back(config);
+    ++s.changes;
     return true;
 }
 
@@ -487,8 +500,10 @@ bool SetDriverVersion(const std::u16string &driver, DWORDLONG version)
     Server &s = server();
     std::lock_guard<std::mutex> guard(s.lock);
     DriverConfig *d = FindDriver(s, driver);
-    if (d != nullptr)
+    if (d != nullptr && d->version != version) {
         d->version = version;
+        ++s.changes;
+    }
     return d != nullptr;
 }
 
@@ -510,6 +525,7 @@ bool AddForm(const FormConfig &form)
     if (added.paper >= s.nextPaper)
         s.nextPaper = static_cast<WORD>(added.paper + 1);
     s.forms.push_back(added);
+    ++s.changes;
     return true;
 }
 
@@ -521,7 +537,15 @@ bool RemoveForm(const std::u16string &name)
     if (f == nullptr)
         return false;
     s.forms.erase(s.forms.begin() + (f - s.forms.data()));
+    ++s.changes;
     return true;
+}
+
+unsigned long long Changes()
+{
+    Server &s = server();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.changes;
 }
 
 std::vector<FormConfig> Forms()
@@ -596,6 +620,7 @@ bool SetBidiReply(const std::u16string &printer, const BidiReply &reply)
 {
     return withPrinter(printer, [&](Printer &p) {
         p.config.bidi = reply;
+        ++server().changes;
         return true;
     });
 }

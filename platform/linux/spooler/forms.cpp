@@ -175,6 +175,7 @@ BOOL WINAPI AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm)
     if (s.nextPaper > kLastPaper)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);  // every paper number has been given out
     s.forms.push_back({name, info->Flags, info->Size, info->ImageableArea, s.nextPaper++});
+    ++s.changes;
     return !standin::ShouldFailAfterWriting("AddFormW");
 }
 
@@ -198,6 +199,10 @@ BOOL WINAPI SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pFor
     const auto *info = reinterpret_cast<const FORM_INFO_1W *>(pForm);
     if (info == nullptr || !validSize(*info) || form->flags != FORM_USER)
         return Fail(ERROR_INVALID_PARAMETER);
+    const RECTL &area = info->ImageableArea, &was = form->imageableArea;
+    if (form->size.cx != info->Size.cx || form->size.cy != info->Size.cy || was.left != area.left ||
+        was.top != area.top || was.right != area.right || was.bottom != area.bottom)
+        ++s.changes;
     form->size = info->Size;
     form->imageableArea = info->ImageableArea;
     return !standin::ShouldFailAfterWriting("SetFormW");
@@ -220,6 +225,7 @@ BOOL WINAPI DeleteFormW(HANDLE hPrinter, LPWSTR pFormName)
     if (form->flags != FORM_USER)
         return Fail(ERROR_INVALID_PARAMETER);
     s.forms.erase(s.forms.begin() + (form - s.forms.data()));
+    ++s.changes;
     return !standin::ShouldFailAfterWriting("DeleteFormW");
 }
 

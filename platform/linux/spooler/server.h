@@ -178,6 +178,13 @@ STANDIN_API void ClearBidiExchanges();
 STANDIN_API void SetBidiTimeout(DWORD milliseconds);
 STANDIN_API DWORD BidiTimeout();
 
+// A number that grows with every change of what ToJson saves: drivers,
+// forms, printers and their data, whether through the winspool calls or
+// these controls (a call that stores what is already there changes
+// nothing). Equal readings mean an equal state, so a caller can tell that
+// the server changed without serialising it.
+STANDIN_API unsigned long long Changes();
+
 // The whole server as JSON text: drivers, forms, printers with their data
 // values and DEVMODE (bytes as hex), the next paper number. Jobs and open
 // handles are not part of it.

@@ -363,6 +363,11 @@ BOOL WINAPI SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Com
     take(info->pLocation, next.location);
     take(info->pDatatype, next.datatype);
     next.attributes = info->Attributes;
+    const PrinterConfig &now = p->config;
+    if (next.devmode != now.devmode || next.port != now.port || next.shareName != now.shareName ||
+        next.comment != now.comment || next.location != now.location || next.datatype != now.datatype ||
+        next.attributes != now.attributes)
+        ++s.changes;
     p->config = std::move(next);
     return !standin::ShouldFailAfterWriting("SetPrinterW");
 }
@@ -486,14 +491,18 @@ DWORD WINAPI SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPB
     bool found = false;
     for (auto &value : p->config.data) {
         if (SameName(value.name, name)) {
+            if (value.type != Type || value.bytes != bytes)
+                ++s.changes;
             value.type = Type;
             value.bytes = std::move(bytes);
             found = true;
             break;
         }
     }
-    if (!found)
+    if (!found) {
         p->config.data.push_back({name, Type, std::move(bytes)});
+        ++s.changes;
+    }
     if (!standin::ShouldFailAfterWriting("SetPrinterDataW"))
         return ERROR_SUCCESS;
     DWORD error = GetLastError();

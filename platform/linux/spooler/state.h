@@ -51,6 +51,8 @@ struct Server {
     std::unordered_set<Handle *> handles;
     std::vector<BidiExchange> bidiExchanges;
     DWORD bidiTimeout = kDefaultBidiTimeout;
+    // Grows with every change of what ToJson saves (see Changes()).
+    unsigned long long changes = 0;
 };
 
 Server &server();

@@ -1,5 +1,6 @@
 // The predefined controls of user32: buttons, statics, edits and combo
 // boxes, with the platform's semantics for what the plug-in's dialogs use.
+#include "platform/linux/crt/collate.h"
 #include "platform/linux/crt/crt.h"
 #include "platform/linux/user/internal.h"
 
@@ -189,6 +190,7 @@ struct ComboState : Control {
     struct Item {
         std::u16string text;
         LPARAM data = 0;
+        std::u32string key;  // the text's word-sort key, for sorted inserts
     };
     std::vector<Item> items;
     int selected = -1;
@@ -229,7 +231,8 @@ void SelectItem(HWND hwnd, ComboState *s, int index)
 
 int InsertItem(ComboState *s, int at, LPCWSTR text)
 {
-    s->items.insert(s->items.begin() + at, ComboState::Item{text ? text : u"", 0});
+    LPCWSTR shown = text ? text : u"";
+    s->items.insert(s->items.begin() + at, ComboState::Item{shown, 0, standin::crt::WordSortKey(shown)});
     if (s->selected >= at)
         ++s->selected;
     return at;
@@ -528,13 +531,13 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(s->font);
     case CB_ADDSTRING: {
         // Sorted lists insert after the entries that compare lower or equal,
-        // case-insensitively as the platform's locale comparison does.
+        // case-insensitively as the platform's locale comparison does: a
+        // binary search over the entries' kept sort keys.
         int at = count;
         if (style & CBS_SORT) {
-            LPCWSTR text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
-            auto it =
-                std::upper_bound(s->items.begin(), s->items.end(), text,
-                                 [](LPCWSTR t, const ComboState::Item &i) { return lstrcmpiW(t, i.text.c_str()) < 0; });
+            std::u32string key = standin::crt::WordSortKey(lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
+            auto it = std::upper_bound(s->items.begin(), s->items.end(), key,
+                                       [](const std::u32string &k, const ComboState::Item &i) { return k < i.key; });
             at = int(it - s->items.begin());
         }
         return InsertItem(s, at, reinterpret_cast<LPCWSTR>(lParam));

@@ -339,3 +339,68 @@ TEST_F(StateTest, NamesWithControlCharactersAreRefusedAndShownEscaped)
     printer.name = u"Wren \u4e2d\U0001F5A8";
     EXPECT_TRUE(sp::AddPrinter(printer));
 }
+
+namespace {
+
+// The change count is what the host saves by: each call that changes what
+// ToJson saves moves it, one that stores what is there already does not,
+// and an equal count means an equal state.
+TEST_F(SpoolerTest, ChangeCountFollowsTheSavedState)
+{
+    Printer printer(u"KestrelBT");
+    ASSERT_TRUE(printer);
+    BYTE one[] = {1, 0, 0, 0};
+    FORM_INFO_1W form = {FORM_USER, W(u"Counted"), {30000, 40000}, {0, 0, 30000, 40000}};
+    sp::PrinterConfig config;
+    ASSERT_TRUE(sp::GetPrinter(u"KestrelBT", config));
+    PRINTER_INFO_2W info = {};
+    info.pDevMode = reinterpret_cast<DEVMODEW *>(config.devmode.data());
+    info.Attributes = config.attributes;
+    struct Step {
+        const char *what;
+        std::function<bool()> call;
+        bool changes;
+    };
+    const Step steps[] = {
+        {"SetPrinterDataW, new value", [&] { return SetPrinterDataW(printer.get(), W(u"V"), REG_BINARY, one, 4) == 0; },
+         true},
+        {"SetPrinterDataW, same bytes",
+         [&] { return SetPrinterDataW(printer.get(), W(u"V"), REG_BINARY, one, 4) == 0; }, false},
+        {"SetPrinterDataW, other type", [&] { return SetPrinterDataW(printer.get(), W(u"V"), REG_DWORD, one, 4) == 0; },
+         true},
+        {"AddFormW", [&] { return AddFormW(printer.get(), 1, reinterpret_cast<LPBYTE>(&form)) != FALSE; }, true},
+        {"SetFormW, same size",
+         [&] { return SetFormW(printer.get(), W(u"Counted"), 1, reinterpret_cast<LPBYTE>(&form)) != FALSE; }, false},
+        {"SetPrinterW, same settings",
+         [&] { return SetPrinterW(printer.get(), 2, reinterpret_cast<LPBYTE>(&info), 0) != FALSE; }, false},
+        {"DeleteFormW", [&] { return DeleteFormW(printer.get(), W(u"Counted")) != FALSE; }, true},
+        {"SetData, same bytes",
+         [&] {
+             return sp::SetData(u"KestrelBT", u"V", REG_DWORD, {1, 0, 0, 0});
+         },
+         false},
+        {"RemoveData", [&] { return sp::RemoveData(u"KestrelBT", u"V"); }, true},
+        {"SetRefuseFullAccess", [&] { return sp::SetRefuseFullAccess(u"Wren", true); }, true},
+        {"AddForm",
+         [&] {
+             return sp::AddForm({u"Counted 2", FORM_USER, {30000, 40000}, {0, 0, 30000, 40000}, 0});
+         },
+         true},
+        {"GetPrinterDataW",
+         [&] {
+             DWORD type, needed;
+             BYTE b[8];
+             return GetPrinterDataW(printer.get(), W(u"X"), &type, b, 8, &needed) != 0;
+         },
+         false},
+    };
+    for (const Step &step : steps) {
+        unsigned long long before = sp::Changes();
+        std::string json = sp::ToJson();
+        EXPECT_TRUE(step.call()) << step.what;
+        EXPECT_EQ(sp::Changes() != before, step.changes) << step.what;
+        EXPECT_EQ(sp::ToJson() != json, step.changes) << step.what;
+    }
+}
+
+}  // namespace
