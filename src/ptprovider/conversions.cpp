@@ -336,24 +336,87 @@ HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR p
     return CreatePropertyNode(dom, parent, pElementName, pNameNamespace, pNameLocal, ppElement, scope);
 }
 
+namespace {
+
+struct DefinitionProperty {
+    const WCHAR *name;
+    INT type;
+};
+// The properties of a parameter definition, in the order they are written.
+// DataType and Mandatory are QNames, written with the prefixes the
+// document binds to the schema and keywords namespaces; MaxValue and
+// MinValue are the parameter's own limits.
+constexpr DefinitionProperty kDefinitionProperties[] = {
+    {TEXT("DataType"), VALUE_QNAME},     {TEXT("UnitType"), VALUE_STRING},    {TEXT("Multiple"), VALUE_INTEGER},
+    {TEXT("MaxValue"), VALUE_INTEGER},   {TEXT("MinValue"), VALUE_INTEGER},   {TEXT("DefaultValue"), VALUE_INTEGER},
+    {TEXT("Mandatory"), VALUE_QNAME},
+};
+constexpr LONG kMaxValueAt = 3;
+constexpr LONG kMinValueAt = 4;
+
+struct Limits {
+    WCHAR maxText[16];
+    WCHAR minText[16];
+    explicit Limits(const TicketParameter &parameter)
+    {
+        _snwprintf_s(maxText, ARRAYSIZE(maxText), _TRUNCATE, TEXT("%d"), parameter.maxValue);
+        _snwprintf_s(minText, ARRAYSIZE(minText), _TRUNCATE, TEXT("%d"), parameter.minValue);
+    }
+};
+
+// The text of the Value of the property at place `at` of a definition.
+HRESULT SetPropertyValue(IXMLDOMNodeList *pProperties, LONG at, PCWSTR pText)
+{
+    com_ptr<IXMLDOMNode> property, value;
+    HRESULT hr = pProperties->get_item(at, property.put());
+    if (hr == S_OK && property)
+        hr = property->get_firstChild(value.put());
+    if (hr != S_OK || !value)
+        return FAILED(hr) ? hr : E_FAIL;
+    unique_bstr text(SysAllocString(pText));
+    if (!text)
+        return E_OUTOFMEMORY;
+    return value->put_text(text.get());
+}
+
+// A copy of a definition made whole, with the parameter's name and limits:
+// the same bytes as one built element by element, for a few DOM calls. It
+// joins the tree only when it is complete.
+HRESULT CopyParameterDef(CXmlDomHelper &dom, IXMLDOMElement *pModel, PCWSTR pNamespace,
+                         const TicketParameter &parameter, const Limits &limits)
+{
+    com_ptr<IXMLDOMElement> copy;
+    HRESULT hr = dom.CloneElement(pModel, copy.put());
+    unique_bstr qname;
+    if (SUCCEEDED(hr))
+        hr = dom.CreateQName(dom.Root(), pNamespace, parameter.name, qname.put(), CXmlDomHelper::Scope::Root);
+    if (SUCCEEDED(hr))
+        hr = dom.SetNameAttribute(copy.get(), qname.get());
+    com_ptr<IXMLDOMNodeList> properties;
+    if (SUCCEEDED(hr))
+        hr = copy->get_childNodes(properties.put());
+    if (SUCCEEDED(hr) && !properties)
+        hr = E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = SetPropertyValue(properties.get(), kMaxValueAt, limits.maxText);
+    if (SUCCEEDED(hr))
+        hr = SetPropertyValue(properties.get(), kMinValueAt, limits.minText);
+    if (SUCCEEDED(hr))
+        hr = dom.AppendToRoot(copy.get(), kParameterDef, kFrameworkNamespace, qname.get());
+    return hr;
+}
+
+}  // namespace
+
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter)
 {
-    WCHAR maxText[16], minText[16];
-    _snwprintf_s(maxText, ARRAYSIZE(maxText), _TRUNCATE, TEXT("%d"), parameter.maxValue);
-    _snwprintf_s(minText, ARRAYSIZE(minText), _TRUNCATE, TEXT("%d"), parameter.minValue);
-    struct Property {
-        const WCHAR *name;
-        INT type;
-        const WCHAR *text;
-    };
-    // The DataType and Mandatory values are QNames: written below with the
-    // prefixes the document binds to the schema and keywords namespaces.
-    const Property properties[] = {
-        {TEXT("DataType"), VALUE_QNAME, nullptr},     {TEXT("UnitType"), VALUE_STRING, TEXT("microns")},
-        {TEXT("Multiple"), VALUE_INTEGER, TEXT("1")}, {TEXT("MaxValue"), VALUE_INTEGER, maxText},
-        {TEXT("MinValue"), VALUE_INTEGER, minText},   {TEXT("DefaultValue"), VALUE_INTEGER, TEXT("0")},
-        {TEXT("Mandatory"), VALUE_QNAME, nullptr},
-    };
+    return CreateParameterDefNode(dom, pNamespace, parameter, nullptr);
+}
+
+HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter,
+                               com_ptr<IXMLDOMElement> *pModel)
+{
+    const Limits limits(parameter);
 
     // Capabilities declare a parameter once: a ParameterDef the document
     // already has is given its properties anew instead of a second one.
@@ -372,6 +435,10 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
             return hr;
         }
     } else {
+        // A copy that cannot be made is built instead, element by element.
+        if (pModel != nullptr && *pModel &&
+            SUCCEEDED(CopyParameterDef(dom, pModel->get(), pNamespace, parameter, limits)))
+            return S_OK;
         scope = CXmlDomHelper::Scope::Root;
         hr = dom.CreateElement(dom.Root(), kParameterDef, kFrameworkNamespace, definition.put(), scope);
         if (FAILED(hr))
@@ -392,16 +459,23 @@ HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const Tick
     dom.CreateQName(definition.get(), kSchemaNamespace, TEXT("integer"), integerType.put(), scope);
     dom.CreateQName(definition.get(), kKeywordsNamespace, TEXT("Optional"), optional.put(), scope);
 
+    const WCHAR *const texts[ARRAYSIZE(kDefinitionProperties)] = {
+        integerType.get(), TEXT("microns"), TEXT("1"), limits.maxText, limits.minText, TEXT("0"), optional.get(),
+    };
+
     // A property that fails does not stop the next; the last one decides.
-    for (const Property &property : properties) {
+    bool whole = true;
+    for (size_t i = 0; i < ARRAYSIZE(kDefinitionProperties); ++i) {
+        const DefinitionProperty &property = kDefinitionProperties[i];
         com_ptr<IXMLDOMElement> node;
         hr =
             CreatePropertyNode(dom, definition.get(), kProperty, kFrameworkNamespace, property.name, node.put(), scope);
-        const WCHAR *text = property.text;
-        if (text == nullptr)
-            text = property.name == properties[0].name ? integerType.get() : optional.get();
-        if (SUCCEEDED(hr) && text != nullptr)
-            dom.CreateValueNode(node.get(), text, property.type, nullptr, scope);
+        bool written = SUCCEEDED(hr) && texts[i] != nullptr &&
+                       SUCCEEDED(dom.CreateValueNode(node.get(), texts[i], property.type, nullptr, scope));
+        whole = whole && written;
     }
+    // Only a definition of the root's scope, complete, is a model.
+    if (pModel != nullptr && !*pModel && whole && scope == CXmlDomHelper::Scope::Root)
+        *pModel = std::move(definition);
     return hr;
 }

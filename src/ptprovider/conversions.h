@@ -4,6 +4,7 @@
 
 #include "platform/win32.h"
 #include "src/ptprovider/vocabulary.h"
+#include "src/base/unique.h"
 #include "src/ptprovider/xmldomhelper.h"
 #include "src/records/records.h"
 
@@ -25,6 +26,11 @@ bool IsFalconPrinter(HANDLE hPrinter);
 
 // PrintCapabilities completion.
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter);
+// The same, given the first definition this completion made whole (null
+// before there is one): a new definition is then a copy of it with its own
+// name and limits, and a definition made whole becomes that model.
+HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter,
+                               com_ptr<IXMLDOMElement> *pModel);
 HRESULT CreatePropertyNode(CXmlDomHelper &dom, IXMLDOMElement *pParent, PCWSTR pElementName, PCWSTR pNameNamespace,
                            PCWSTR pNameLocal, IXMLDOMElement **ppElement);
 // The same under a parent whose scope the caller knows.

@@ -231,8 +231,9 @@ STDMETHODIMP IOEMPTProvider::CompletePrintCapabilities(IXMLDOMDocument2 *, IXMLD
     HRESULT hr = dom.Initialize(pCapabilities, m_pCoreHelper);
     SaveDocument(pCapabilities, kCapabilitiesIn);
     if (SUCCEEDED(hr)) {
+        com_ptr<IXMLDOMElement> model;
         for (const TicketParameter *parameter : kDeclaredParameters)
-            CreateParameterDefNode(dom, kPrivateNamespace, *parameter);
+            CreateParameterDefNode(dom, kPrivateNamespace, *parameter, &model);
     }
     SaveDocument(pCapabilities, kCapabilitiesOut);
     INFO(TEXT("UI:  IOEMPTProvider::CompletePrintCapabilities:end.\r\n"));

@@ -376,6 +376,33 @@ CXmlDomHelper::RootIndex *CXmlDomHelper::Index()
 
 void CXmlDomHelper::DropIndex() { m_index.reset(); }
 
+HRESULT CXmlDomHelper::CloneElement(IXMLDOMElement *pModel, IXMLDOMElement **ppCopy)
+{
+    if (pModel == nullptr || ppCopy == nullptr)
+        return E_INVALIDARG;
+    *ppCopy = nullptr;
+    com_ptr<IXMLDOMNode> copy;
+    HRESULT hr = pModel->cloneNode(VARIANT_TRUE, copy.put());
+    if (FAILED(hr))
+        return hr;
+    if (!copy)
+        return E_FAIL;
+    return copy->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(ppCopy));
+}
+
+HRESULT CXmlDomHelper::AppendToRoot(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname)
+{
+    if (pElement == nullptr || m_pRoot == nullptr)
+        return E_INVALIDARG;
+    HRESULT hr = m_pRoot->appendChild(pElement, nullptr);
+    if (FAILED(hr)) {
+        DropIndex();  // whatever the tree became
+        return hr;
+    }
+    IndexNewRootChild(pElement, pLocalName, pNamespace, qname);
+    return S_OK;
+}
+
 void CXmlDomHelper::IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname)
 {
     if (!m_index)

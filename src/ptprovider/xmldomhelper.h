@@ -62,6 +62,10 @@ public:
     // A child the caller appended to the root and named (qname) joins the
     // finds' index.
     void IndexNewRootChild(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname);
+    // A deep copy of pModel, in no place of the tree yet.
+    HRESULT CloneElement(IXMLDOMElement *pModel, IXMLDOMElement **ppCopy);
+    // pElement, named qname, appended as the root's last child.
+    HRESULT AppendToRoot(IXMLDOMElement *pElement, PCWSTR pLocalName, PCWSTR pNamespace, BSTR qname);
 
 private:
     struct RootIndex;

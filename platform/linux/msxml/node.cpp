@@ -1048,6 +1048,35 @@ HRESULT RemoveChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, IXMLDO
     return S_OK;
 }
 
+HRESULT CloneNode(Document *doc, const NodeRef &ref, bool deep, IXMLDOMNode **out)
+{
+    xmlNodePtr node = ref.node;
+    if (ref.decl != nullptr || (node->type != XML_ELEMENT_NODE && node->type != XML_TEXT_NODE))
+        return E_NOTIMPL;
+    xmlNodePtr copy = xmlDocCopyNode(node, doc->Tree(), deep ? 1 : 2);
+    if (copy == nullptr)
+        return E_OUTOFMEMORY;
+    if (copy->type == XML_ELEMENT_NODE) {
+        // libxml2 declares on the copy the namespaces the original had from
+        // above, after the original's own declarations. Those are not the
+        // clone's: they are kept aside, and the clone's names are bound where
+        // it lands, as a node made by createNode is.
+        xmlNsPtr *link = &copy->nsDef;
+        for (xmlNsPtr own = node->nsDef; own != nullptr && *link != nullptr; own = own->next)
+            link = &(*link)->next;
+        xmlNsPtr borrowed = *link;
+        *link = nullptr;
+        while (borrowed != nullptr) {
+            xmlNsPtr next = borrowed->next;
+            borrowed->next = nullptr;
+            doc->KeepNs(borrowed);
+            borrowed = next;
+        }
+    }
+    doc->Orphan(copy);
+    return WrapNode(doc, copy, out);
+}
+
 // ---- Namespace scope ------------------------------------------------------
 
 const xmlChar *LookupNamespace(xmlNodePtr node, const xmlChar *prefix)

@@ -22,6 +22,9 @@ DOMNodeType TypeOf(const NodeRef &ref);
 // Links child under parent before ref (or last); checks the hierarchy.
 HRESULT InsertChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, xmlNodePtr before, IXMLDOMNode **out);
 HRESULT RemoveChild(Document *doc, xmlNodePtr parent, IXMLDOMNode *child, IXMLDOMNode **out);
+// An element or text copied (an element with its attributes, and with its
+// subtree when deep) into a node of no parent; other kinds are not cloned.
+HRESULT CloneNode(Document *doc, const NodeRef &ref, bool deep, IXMLDOMNode **out);
 HRESULT NewChildList(Document *doc, xmlNodePtr parent, IXMLDOMNodeList **out);
 HRESULT NewAttributeMap(Document *doc, xmlNodePtr element, IXMLDOMNamedNodeMap **out);
 
@@ -219,12 +222,15 @@ public:
             return S_FALSE;
         return Doc()->Interface()->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void **>(doc));
     }
-    STDMETHODIMP cloneNode(VARIANT_BOOL, IXMLDOMNode **clone) override
+    STDMETHODIMP cloneNode(VARIANT_BOOL deep, IXMLDOMNode **clone) override
     {
         DOM_CALL();
-        if (clone != nullptr)
-            *clone = nullptr;
-        return E_NOTIMPL;
+        if (clone == nullptr)
+            return E_INVALIDARG;
+        *clone = nullptr;
+        if (standin::ShouldFail("IXMLDOMNode::cloneNode"))
+            return FaultResult();
+        return CloneNode(Doc(), Ref(), deep != VARIANT_FALSE, clone);
     }
     STDMETHODIMP get_nodeTypeString(BSTR *s) override
     {
