@@ -132,7 +132,8 @@ struct Session {
         IXMLDOMDocument2 *document = nullptr;
         CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
                          reinterpret_cast<void **>(&document));
-        BSTR text = SysAllocString(xml.c_str());
+        // The length is known: the text is not measured again.
+        BSTR text = SysAllocStringLen(xml.data(), static_cast<UINT>(xml.size()));
         VARIANT_BOOL ok;
         document->loadXML(text, &ok);
         SysFreeString(text);

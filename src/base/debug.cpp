@@ -18,11 +18,14 @@ BOOL LogMsgVW(const WCHAR *format, va_list args)
     if (format == nullptr)
         return FALSE;
 
-    unique_heap_block buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kWideLogUnits * sizeof(WCHAR)));
+    unique_heap_block buffer(HeapAlloc(GetProcessHeap(), 0, kWideLogUnits * sizeof(WCHAR)));
     if (!buffer)
         return FALSE;
 
+    // Not zero-filled: the formatting writes the text and its terminator,
+    // and a format it refuses leaves the empty line.
     auto *text = static_cast<WCHAR *>(buffer.get());
+    text[0] = 0;
     // Cut, not rejected: a long line keeps its first 259 units.
     _vsnwprintf_s(text, kWideLogUnits, _TRUNCATE, format, args);
     text[kWideLogUnits - 1] = 0;

@@ -64,6 +64,35 @@ bool IsConstant(PCWSTR text)
            text == kInstanceNamespace || text == kSchemaNamespace || text == kName;
 }
 
+// The length of a text, known without reading it for the namespace
+// constants.
+size_t TextUnits(PCWSTR text)
+{
+    struct Known {
+        PCWSTR text;
+        size_t units;
+    };
+    static constexpr Known kKnown[] = {
+        {kFrameworkNamespace, ARRAYSIZE(kFrameworkNamespace) - 1}, {kKeywordsNamespace, ARRAYSIZE(kKeywordsNamespace) - 1},
+        {kPrivateNamespace, ARRAYSIZE(kPrivateNamespace) - 1},     {kInstanceNamespace, ARRAYSIZE(kInstanceNamespace) - 1},
+        {kSchemaNamespace, ARRAYSIZE(kSchemaNamespace) - 1},
+    };
+    for (const Known &known : kKnown)
+        if (known.text == text)
+            return known.units;
+    return wcslen(text);
+}
+
+// A namespace URI the DOM answered against the one asked for: by length,
+// then all at once. The long URIs share most of their text.
+bool EqualUri(BSTR uri, PCWSTR expected)
+{
+    if (uri == nullptr)
+        return false;
+    size_t units = SysStringLen(uri);
+    return units == TextUnits(expected) && memcmp(uri, expected, units * sizeof(WCHAR)) == 0;
+}
+
 HRESULT ChildElement(IXMLDOMNodeList *pChildren, LONG index, IXMLDOMElement **ppElement)
 {
     com_ptr<IXMLDOMNode> node;
@@ -254,7 +283,7 @@ HRESULT CXmlDomHelper::FindChildElement(IXMLDOMElement *pParent, PCWSTR pNamespa
                 hr = element->get_namespaceURI(namespaceUri.put());
                 if (FAILED(hr))
                     return hr;
-                if (namespaceUri && Equal(namespaceUri.get(), pNamespace)) {
+                if (EqualUri(namespaceUri.get(), pNamespace)) {
                     *ppElement = element.Take();
                     return S_OK;
                 }
@@ -307,7 +336,7 @@ HRESULT CXmlDomHelper::FindNamedElement(IXMLDOMElement *pParent, PCWSTR pElement
         hr = element->get_namespaceURI(namespaceUri.put());
         if (FAILED(hr))
             return hr;
-        if (!Equal(namespaceUri.get(), pElementNamespace))
+        if (!EqualUri(namespaceUri.get(), pElementNamespace))
             continue;
         unique_bstr nameNamespace, nameLocal;
         hr = GetNameAttribute(element.get(), nameNamespace.put(), nameLocal.put());
@@ -459,7 +488,7 @@ HRESULT CXmlDomHelper::FindIndexedElement(RootIndex &index, PCWSTR pElementNames
     for (size_t at : index.byName[name]) {
         RootIndex::Child &child = index.children[at];
         if (child.removed || !Equal(child.baseName.get(), pElementName) ||
-            !Equal(child.namespaceUri.get(), pElementNamespace))
+            !EqualUri(child.namespaceUri.get(), pElementNamespace))
             continue;
         // The local part matches by the index; the prefix is resolved where
         // the element stands, as the walk does, into a buffer of the stack

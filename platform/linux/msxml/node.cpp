@@ -309,8 +309,14 @@ HRESULT DomNode::getAttribute(BSTR name, VARIANT *value)
         xmlNsPtr ns = FindDecl(ref_.node, prefix);
         text = ns != nullptr ? ns->href : nullptr;
     } else if (xmlAttrPtr a = FindAttribute(ref_.node, n)) {
-        owned = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
-        text = owned != nullptr ? owned : U("");
+        // Most values are one text node: read in place, not copied.
+        xmlNodePtr only = a->children;
+        if (only != nullptr && only->next == nullptr && only->type == XML_TEXT_NODE && only->content != nullptr) {
+            text = only->content;
+        } else {
+            owned = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+            text = owned != nullptr ? owned : U("");
+        }
     }
     if (text == nullptr) {
         value->vt = VT_NULL;
