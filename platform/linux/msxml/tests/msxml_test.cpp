@@ -749,4 +749,32 @@ TEST_F(MsxmlTest, DocumentsOnEightThreads)
     EXPECT_EQ(0, std::system(cleanup.c_str()));
 }
 
+// A clone writes as its original wherever it lands: names declared above
+// the original are bound where the clone is put, its own declarations stay.
+TEST_F(MsxmlTest, ClonesWriteAsTheirOriginal)
+{
+    Load(kTicket);
+    Ptr<IXMLDOMElement> root;
+    Root(root);
+    Ptr<IXMLDOMNode> feature, made, deep, shallow, plain;
+    ASSERT_EQ(S_OK, root->get_firstChild(&feature));
+    ASSERT_EQ(S_OK, doc->createNode(IntVariant(NODE_ELEMENT), Bstr(u"q:x"), Bstr(u"urn:q"), &made));
+    ASSERT_EQ(S_OK, feature->appendChild(made, nullptr));
+    ASSERT_EQ(S_OK, feature->cloneNode(VARIANT_TRUE, &deep));
+    ASSERT_EQ(S_OK, feature->cloneNode(VARIANT_FALSE, &shallow));
+    ASSERT_EQ(S_OK, root->appendChild(deep, nullptr));
+    EXPECT_EQ(Xml(feature), Xml(deep));
+    EXPECT_EQ(0u, Count(Xml(deep), u"xmlns:psf"));
+    EXPECT_EQ(u"<psf:Feature name=\"psk:PageMediaSize\"/>", Xml(shallow));  // kept until the document goes
+    Ptr<IXMLDOMNode> attributeClone;
+    Ptr<IXMLDOMAttribute> name;
+    Ptr<IXMLDOMElement> asElement;
+    ASSERT_EQ(S_OK, feature->QueryInterface(msxml6::IID_Element, reinterpret_cast<void **>(&asElement)));
+    ASSERT_EQ(S_OK, asElement->getAttributeNode(Bstr(u"name"), &name));
+    EXPECT_EQ(E_NOTIMPL, name->cloneNode(VARIANT_TRUE, &attributeClone));
+    standin::FailNext("IXMLDOMNode::cloneNode", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(FAILED(feature->cloneNode(VARIANT_TRUE, &plain)));
+    EXPECT_EQ(nullptr, plain.p);
+}
+
 }  // namespace
