@@ -406,9 +406,7 @@ TEST_F(SheetTest, EverySheetStartsWithoutPendingPages)
     ASSERT_TRUE(second.ActivateTemplate(112));
     gpCurrentSettings->Mirror = 1;
     ASSERT_TRUE(second.Apply());
-    std::vector<BYTE> stored = StoredRecord(u"Wren");
-    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 1);
+    EXPECT_EQ(Stored(u"Wren").Mirror, 1);
 }
 
 TEST_F(SheetTest, CallbackAnswersPerReason)
