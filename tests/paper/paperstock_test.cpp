@@ -484,18 +484,6 @@ TEST_F(PaperStockTest, AnEmptyLengthIsCorrectedAtOkAndTheDialogStays)
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Form(u"12.5 x 40mm").size.cy, 40000);
-
-    // In inches the limits are the inch ones.
-    ui::ResetAutomation();
-    param = Param(u"Wren", u"12.5 x 40mm", STOCK_EDIT, 1);
-    Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"0.1"));
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "0.39");
-        ui::Click(d, IDCANCEL);
-    });
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Utf8(Boxes()[0].text), "Printable Height: 0.39~39.38 in");
 }
 
 TEST_F(PaperStockTest, SpinStepsAHundredthAndLogsEachStep)

@@ -571,7 +571,7 @@ TEST_F(DialogTest, EveryTemplateIsInItsLanguages)
     }
 }
 
-TEST_F(DialogTest, StylesSizesAndFonts)
+TEST_F(DialogTest, StylesAndFonts)
 {
     for (const Dialog &d : kDialogs)
         for (WORD lang : LanguagesOf(d)) {
