@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -181,48 +182,22 @@ std::optional<Template> Parse(const uint8_t *data, size_t size)
     return t;
 }
 
+// UTF-8 and UTF-16, converted as the platform converts them.
 std::string Utf8(const std::u16string &s)
 {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | c >> 6), out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | c >> 12), out += char(0x80 | (c >> 6 & 0x3F)), out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | c >> 18), out += char(0x80 | (c >> 12 & 0x3F)), out += char(0x80 | (c >> 6 & 0x3F)),
-                out += char(0x80 | (c & 0x3F));
-        }
-    }
+    std::string out(s.size() * 3, '\0');
+    int n = s.empty()
+                ? 0
+                : WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), &out[0], int(out.size()), nullptr, nullptr);
+    out.resize(size_t(n));
     return out;
 }
 
 std::u16string U16(const char *utf8)
 {
-    std::u16string out;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(utf8); *p;) {
-        uint32_t c;
-        if (*p < 0x80) {
-            c = *p++;
-        } else if (*p < 0xE0) {
-            c = (p[0] & 0x1F) << 6 | (p[1] & 0x3F), p += 2;
-        } else if (*p < 0xF0) {
-            c = (p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F), p += 3;
-        } else {
-            c = (p[0] & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F), p += 4;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += char16_t(0xD800 + (c >> 10)), out += char16_t(0xDC00 + (c & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-    }
+    std::u16string out(std::strlen(utf8), u'\0');
+    int n = out.empty() ? 0 : MultiByteToWideChar(CP_UTF8, 0, utf8, int(out.size()), &out[0], int(out.size()));
+    out.resize(size_t(n));
     return out;
 }
 
