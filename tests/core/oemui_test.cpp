@@ -66,15 +66,6 @@ TEST_F(OemUiTest, GetInfoModes)
                        "UI:  IOemUI::GetInfo() exit pcbNeeded is NULL! ERROR_INVALID_PARAMETER\r\r\n");
 }
 
-TEST_F(OemUiTest, GetInfoTracesAtVerbose)
-{
-    gDebugLevel = DBG_VERBOSE;
-    DWORD value = 0, needed = 0;
-    ASSERT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, &value, 4, &needed), S_OK);
-    EXPECT_EQ(Debug(), "UI:  IOemUI::GetInfo(1) entry.\r\r\n"
-                       "UI:  IOemUI::GetInfo() exit S_OK, (*pBuffer is 0x4d534654).\r\r\n");
-}
-
 TEST_F(OemUiTest, QueryInterface)
 {
     IUnknown *unknown = nullptr;

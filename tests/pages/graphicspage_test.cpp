@@ -88,17 +88,6 @@ TEST_F(GraphicsPictureTest, UnknownModeOrMissingPictureGivesNone)
     EXPECT_EQ(GetDitherBitmap(record), nullptr);
 }
 
-TEST_F(GraphicsPictureTest, TracesTheRecordItChoseFrom)
-{
-    REGSTRUCT record = {};
-    record.Gray = 2;
-    record.Reverse = 1;
-    record.BlackLevel = 3;
-    record.GrayLevel = 4;
-    DeleteObject(GetDitherBitmap(record));
-    EXPECT_EQ(Debug(), "UI:  bmp level is (g,b,g,r)(2,3,4,1)");
-}
-
 // ---- The pixel operation ---------------------------------------------------------
 
 // Two pixels in a row of 6 bytes padded to 8. Means: blue (10 + 21) / 2 =
@@ -256,12 +245,7 @@ protected:
         StoreRecord(printer, &settings, sizeof(settings));
     }
 
-    HWND OpenGraphics(const std::u16string &printer)
-    {
-        PropertySheet &s = Open(printer);
-        EXPECT_TRUE(s.ActivateTemplate(IDD_GRAPHICS));
-        return s.ActiveWindow();
-    }
+    HWND OpenGraphics(const std::u16string &printer) { return OpenPage(printer, IDD_GRAPHICS); }
 
     static HBITMAP Picture(HWND page, int id)
     {
@@ -269,7 +253,6 @@ protected:
     }
     static int PictureId(HWND page, int id) { return ui::BitmapResourceId(Picture(page, id)); }
     static LONG Position(HWND page, int id) { return LONG(SendDlgItemMessageW(page, id, TBM_GETPOS, 0, 0)); }
-    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
     static void Command(HWND page, int id, WORD code)
     {
@@ -278,15 +261,6 @@ protected:
     // A key pressed and released on a trackbar, in two steps.
     static void KeyDown(HWND page, int id, WPARAM key) { SendDlgItemMessageW(page, id, WM_KEYDOWN, key, 0); }
     static void KeyUp(HWND page, int id, WPARAM key) { SendDlgItemMessageW(page, id, WM_KEYUP, key, 0); }
-
-    static REGSTRUCT Stored(const std::u16string &printer)
-    {
-        REGSTRUCT settings = {};
-        std::vector<BYTE> bytes = StoredRecord(printer);
-        EXPECT_EQ(bytes.size(), sizeof(settings));
-        std::memcpy(&settings, bytes.data(), std::min(bytes.size(), sizeof(settings)));
-        return settings;
-    }
 };
 
 TEST_F(GraphicsPageTest, ShowsTheStoredRecord)
@@ -456,35 +430,6 @@ TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
     EXPECT_EQ(gpCurrentSettings->Brightness, -5);
     EXPECT_EQ(gpCurrentSettings->Contrast, 15);
     EXPECT_EQ(sheet->changedCount, 5);
-}
-
-TEST_F(GraphicsPageTest, ApplyStoresOnceNoOtherPageIsPending)
-{
-    StoreGraphics(u"Osprey", 0, 2, 6, 0, 10);
-    HWND page = OpenGraphics(u"Osprey");
-    ASSERT_TRUE(ui::Click(page, IDC_DITHER_DIFFUSION));
-    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 4));
-    ASSERT_TRUE(ui::Slide(page, IDC_BRIGHTNESS_TRACKBAR, -3));
-    ASSERT_TRUE(ui::Slide(page, IDC_CONTRAST_TRACKBAR, 13));
-    EXPECT_EQ(Stored(u"Osprey").Gray, 0) << "nothing stored before Apply";
-
-    // A Page Setup page with changes of its own holds the record back.
-    gPendingPages |= PENDING_PAGESETUP;
-    ASSERT_TRUE(sheet->Apply());
-    EXPECT_EQ(gPendingPages, PENDING_PAGESETUP) << "the Graphics bit is cleared";
-    EXPECT_EQ(Stored(u"Osprey").Gray, 0);
-
-    gPendingPages = 0;
-    ASSERT_TRUE(sheet->Apply());
-    REGSTRUCT stored = Stored(u"Osprey");
-    EXPECT_EQ(stored.Gray, 2);
-    EXPECT_EQ(stored.BlackLevel, 2);
-    EXPECT_EQ(stored.GrayLevel, 4);
-    EXPECT_EQ(stored.Brightness, -3);
-    EXPECT_EQ(stored.Contrast, 13);
-    REGSTRUCT defaults = Defaults();
-    EXPECT_EQ(stored.Unit, defaults.Unit) << "the rest of the record kept";
-    EXPECT_EQ(stored.Speed, defaults.Speed);
 }
 
 TEST_F(GraphicsPageTest, DitheringOutsideItsChoicesShowsNoMode)

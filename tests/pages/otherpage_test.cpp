@@ -3,8 +3,6 @@
 #include "resources/resource.h"
 #include "tests/support/sheet.h"
 
-#include <cstring>
-
 namespace {
 
 namespace ui = standin::ui;
@@ -69,8 +67,6 @@ TEST_F(SheetTest, OtherPageHoldsThePendingBitUntilApply)
     EXPECT_EQ(gPendingPages & PENDING_OTHER, 0);
     ASSERT_TRUE(s.ActivateTemplate(112));
     EXPECT_TRUE(gPendingPages & PENDING_OTHER) << "pending from creation";
-    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_INCH), static_cast<UINT>(BST_CHECKED));
-    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_MM), static_cast<UINT>(BST_UNCHECKED));
 
     // The other pages were never shown: only this page's bit is left to clear.
     ASSERT_TRUE(ui::Click(s.ActiveWindow(), IDC_UNIT_MM));
@@ -78,23 +74,23 @@ TEST_F(SheetTest, OtherPageHoldsThePendingBitUntilApply)
     EXPECT_EQ(StoredRecord(u"MerlinBT")[offsetof(REGSTRUCT, Unit)], 1) << "nothing stored before Apply";
     ASSERT_TRUE(s.Apply());
     EXPECT_EQ(gPendingPages & PENDING_OTHER, 0);
-    std::vector<BYTE> stored = StoredRecord(u"MerlinBT");
-    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
-    REGSTRUCT settings;
-    std::memcpy(&settings, stored.data(), sizeof(settings));
-    EXPECT_EQ(settings.Unit, 0);
-    EXPECT_EQ(settings.Speed, 2) << "the rest of the record kept";
+    EXPECT_EQ(Stored(u"MerlinBT").Unit, 0);
+    EXPECT_EQ(Stored(u"MerlinBT").Speed, 2) << "the rest of the record kept";
 }
 
-TEST_F(SheetTest, UnitOutsideItsChoicesChecksNeither)
+// The unit's buttons for every stored value: one outside the choices
+// checks neither.
+TEST_F(SheetTest, UnitButtonsShowTheStoredUnit)
 {
-    REGSTRUCT settings = Defaults();
-    settings.Unit = 3;
-    StoreRecord(u"KestrelBT", &settings, sizeof(settings));
-    PropertySheet &s = Open(u"KestrelBT");
-    ASSERT_TRUE(s.ActivateTemplate(112));
-    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_MM), static_cast<UINT>(BST_UNCHECKED));
-    EXPECT_EQ(IsDlgButtonChecked(s.ActiveWindow(), IDC_UNIT_INCH), static_cast<UINT>(BST_UNCHECKED));
+    for (LONG unit : {0, 1, 3}) {
+        REGSTRUCT settings = Defaults();
+        settings.Unit = unit;
+        StoreRecord(u"KestrelBT", &settings, sizeof(settings));
+        HWND page = OpenPage(u"KestrelBT", IDD_OTHER);
+        EXPECT_EQ(Checked(page, IDC_UNIT_MM), unit == 0) << unit;
+        EXPECT_EQ(Checked(page, IDC_UNIT_INCH), unit == 1) << unit;
+        sheet.reset();
+    }
 }
 
 }  // namespace

@@ -16,28 +16,7 @@ namespace sp = standin::spooler;
 
 class PageSetupTest : public SheetTest {
 protected:
-    // The page as it opens: without selections left pending on the driver's
-    // page, which would move into it when it is shown.
-    HWND OpenPage(const std::u16string &printer)
-    {
-        PropertySheet &s = Open(printer);
-        // Leaving the driver's page hands its items' selections on.
-        s.DriverItems().Find("PaperSize")->Sel = -1;
-        s.DriverItems().Find("Orientation")->Sel = -1;
-        EXPECT_TRUE(s.ActivateTemplate(IDD_PAGE_SETUP));
-        return s.ActiveWindow();
-    }
-
-    static std::u16string Selected(HWND page)
-    {
-        HWND list = GetDlgItem(page, IDC_PAPER_LIST);
-        LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
-        if (index == CB_ERR)
-            return u"";
-        WCHAR text[260] = {};
-        SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-        return text;
-    }
+    HWND OpenPage(const std::u16string &printer) { return SheetTest::OpenPage(printer, IDD_PAGE_SETUP); }
     static LRESULT SelectedIndex(HWND page) { return SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0); }
     static LRESULT Count(HWND page) { return SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCOUNT, 0, 0); }
     static std::u16string Entry(HWND page, LRESULT index)
@@ -47,15 +26,6 @@ protected:
                             reinterpret_cast<LPARAM>(text));
         return text;
     }
-    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-    static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-    static bool Visible(HWND page, int id) { return IsWindowVisible(GetDlgItem(page, id)) != FALSE; }
-    static int Picture(HWND page, int id)
-    {
-        return ui::BitmapResourceId(
-            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0)));
-    }
-
     // The printer's default DEVMODE names this paper number.
     static void SetDefaultPaper(const std::u16string &printer, SHORT paper)
     {
@@ -280,8 +250,8 @@ TEST_F(PageSetupTest, OpensWithTheStoredDirectionAndTheModelsOptions)
 {
     RECT autoCut = {};
     bool measured = false;
-    const char16_t *models[] = {u"KestrelBT", u"KestrelBT PRO", u"MerlinBT", u"Osprey", u"Heron",
-                                u"HeronBT PRO", u"Plover", u"Wren", u"Robin", u"Condor Printer"};
+    const char16_t *models[] = {u"KestrelBT",   u"KestrelBT PRO", u"MerlinBT", u"Osprey", u"Heron",
+                                u"HeronBT PRO", u"Plover",        u"Wren",     u"Robin",  u"Condor Printer"};
     for (const char16_t *model : models) {
         std::u16string name = model;
         bool allFour = name == u"Heron" || name == u"HeronBT PRO" || name == u"Osprey" || name == u"Plover";
@@ -289,9 +259,9 @@ TEST_F(PageSetupTest, OpensWithTheStoredDirectionAndTheModelsOptions)
             LONG rotate;
             int checked;  // 0: neither
             int picture;
-        } kDirections[] = {{0, IDC_PORTRAIT, IDB_PORTRAIT},   {1, IDC_PORTRAIT, IDB_PORTRAIT},
-                           {2, IDC_LANDSCAPE, IDB_LANDSCAPE}, {3, IDC_LANDSCAPE, IDB_LANDSCAPE},
-                           {4, 0, IDB_LANDSCAPE},             {-1, 0, IDB_LANDSCAPE}};
+        } kDirections[] = {
+            {0, IDC_PORTRAIT, IDB_PORTRAIT},   {1, IDC_PORTRAIT, IDB_PORTRAIT}, {2, IDC_LANDSCAPE, IDB_LANDSCAPE},
+            {3, IDC_LANDSCAPE, IDB_LANDSCAPE}, {4, 0, IDB_LANDSCAPE},           {-1, 0, IDB_LANDSCAPE}};
         for (const auto &direction : kDirections) {
             SCOPED_TRACE(Utf8(model) + " Rotate " + std::to_string(direction.rotate));
             REGSTRUCT stored = Defaults();
@@ -335,7 +305,8 @@ TEST_F(PageSetupTest, TakesOnlyItsCommandCodes)
         int changed = sheet->changedCount;
         CheckDlgButton(page, IDC_MIRROR, gpCurrentSettings->Mirror ? BST_UNCHECKED : BST_CHECKED);
         LONG before = gpCurrentSettings->Mirror;
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_MIRROR, code), reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MIRROR)));
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_MIRROR, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MIRROR)));
         EXPECT_EQ(gpCurrentSettings->Mirror != before, taken) << code;
         EXPECT_EQ(sheet->changedCount - changed, taken ? 1 : 0) << code;
         EXPECT_EQ(gPendingPages, taken ? PENDING_PAGESETUP : 0) << code;
@@ -343,10 +314,12 @@ TEST_F(PageSetupTest, TakesOnlyItsCommandCodes)
 }
 
 // New marks the sheet changed once, Edit twice, whether the dialog saved or
-// not; a saved form is then the one selected.
+// not, and the page pending; a saved form is then the one added and selected,
+// a cancelled dialog leaves the list.
 TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
 {
     HWND page = OpenPage(u"KestrelBT");
+    LRESULT count = Count(page);
     for (auto [button, times] : {std::pair<int, int>{IDC_PAPER_NEW, 1}, {IDC_PAPER_EDIT, 2}})
         for (int close : {IDCANCEL, IDC_STOCK_OK}) {
             ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
@@ -361,6 +334,10 @@ TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
             ASSERT_TRUE(ui::Click(page, button));
             EXPECT_EQ(sheet->changedCount - changed, times) << button << " " << close;
             bool made = button == IDC_PAPER_NEW && close == IDC_STOCK_OK;
+            EXPECT_EQ(Count(page), count + (made ? 1 : 0));
+            count = Count(page);
+            EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+            gPendingPages = 0;
             EXPECT_EQ(Selected(page), made ? u"Made here" : u"12 x 80mm");
             EXPECT_EQ(std::u16string(gszCurrentPaper), made ? u"Made here" : u"12 x 80mm");
         }
@@ -408,35 +385,38 @@ TEST_F(PageSetupTest, DirectionAndPaperReachTheDriversItems)
     EXPECT_EQ(sheet->DriverItems().OptionText(*paper, paper->Sel), u"18 x 50mm");
 }
 
-TEST_F(PageSetupTest, ApplySetsTheDefaultPaperThenTheRecord)
+// Apply on Page Setup and on Graphics: Page Setup's paper becomes the
+// printer's default at once; the page's own pending bit goes, then the
+// record is written whole, unless another page still holds changes.
+TEST_F(PageSetupTest, ApplyStoresThePaperClearsThePageThenWritesTheRecord)
 {
-    HWND page = OpenPage(u"KestrelBT");
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
-    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
-
-    // Another page with unapplied changes keeps the record back, not the paper.
-    ASSERT_TRUE(sheet->ActivateTemplate(IDD_OTHER));
-    ASSERT_TRUE(sheet->Apply());
-    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), u"18 x 50mm");
-    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
-    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 1)
-        << "the Other page applies after Page Setup: the last one writes";
-    EXPECT_EQ(gPendingPages, 0);
-}
-
-TEST_F(PageSetupTest, ApplyWithAnotherPagePendingWritesNoRecord)
-{
-    HWND page = OpenPage(u"KestrelBT");
-    ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
-    gPendingPages |= PENDING_GRAPHICS;  // the Graphics page has not applied
-    NMHDR apply = {GetParent(page), 0, static_cast<UINT>(PSN_APPLY)};
-    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
-    EXPECT_EQ(gPendingPages, PENDING_GRAPHICS);
-    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
-    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 0);
-    gPendingPages = 0;
+    using Bits = decltype(gPendingPages);
+    struct Case {
+        int page;
+        Bits otherPending;
+    } cases[] = {
+        {IDD_PAGE_SETUP, 0}, {IDD_PAGE_SETUP, PENDING_GRAPHICS}, {IDD_GRAPHICS, 0}, {IDD_GRAPHICS, PENDING_OTHER}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE("page " + std::to_string(c.page) + ", pending " + std::to_string(c.otherPending));
+        HWND page = SheetTest::OpenPage(u"KestrelBT", c.page);
+        std::u16string paper = DefaultPaperName(u"KestrelBT");
+        if (c.page == IDD_PAGE_SETUP) {
+            ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
+            ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
+        } else {
+            ASSERT_TRUE(ui::Click(page, IDC_DITHER_DIFFUSION));
+            ASSERT_TRUE(ui::Slide(page, IDC_BRIGHTNESS_TRACKBAR, -3));
+        }
+        REGSTRUCT before = Stored(u"KestrelBT"), shown = *gpCurrentSettings;
+        gPendingPages |= c.otherPending;
+        NMHDR apply = {GetParent(page), 0, static_cast<UINT>(PSN_APPLY)};
+        SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
+        EXPECT_EQ(gPendingPages, c.otherPending);
+        EXPECT_EQ(DefaultPaperName(u"KestrelBT"), c.page == IDD_PAGE_SETUP ? u"18 x 50mm" : paper);
+        EXPECT_EQ(Bytes(Stored(u"KestrelBT")), Bytes(c.otherPending != 0 ? before : shown));
+        gPendingPages = 0;
+        sheet.reset();
+    }
 }
 
 TEST_F(PageSetupTest, ARecordThePrinterDoesNotTakeIsSaidAndApplyCanBeTriedAgain)
@@ -459,9 +439,7 @@ TEST_F(PageSetupTest, ARecordThePrinterDoesNotTakeIsSaidAndApplyCanBeTriedAgain)
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP) << "the page stays changed";
 
     ASSERT_TRUE(sheet->Apply());
-    std::vector<BYTE> after = StoredRecord(u"KestrelBT");
-    ASSERT_EQ(after.size(), sizeof(REGSTRUCT));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(after.data())->Mirror, 1);
+    EXPECT_EQ(Stored(u"KestrelBT").Mirror, 1);
     EXPECT_EQ(ui::MessageBoxes().size(), 1u);
 }
 
@@ -483,19 +461,6 @@ TEST_F(PageSetupTest, ANewFormOfTheLongestNameIsSelectedAndStoredWhole)
     const auto *dm = reinterpret_cast<const DEVMODEW *>(devmode.data());
     EXPECT_EQ(std::u16string(dm->dmFormName), longest);
     EXPECT_EQ(DefaultPaperName(u"KestrelBT"), longest);
-}
-
-TEST_F(PageSetupTest, CancelledPaperStockLeavesTheListButMarksTheSheet)
-{
-    HWND page = OpenPage(u"KestrelBT");
-    LRESULT count = Count(page);
-    std::u16string selected = Selected(page);
-    gPendingPages = 0;
-    ui::OnDialog(IDD_PAPER_STOCK, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_NEW));
-    EXPECT_EQ(Count(page), count);
-    EXPECT_EQ(Selected(page), selected);
-    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
 }
 
 }  // namespace

@@ -12,33 +12,8 @@ namespace sp = standin::spooler;
 
 class ExtendedPageTest : public SheetTest {
 protected:
-    // The page as it opens, with nothing left pending on the driver's page.
-    HWND OpenPage()
-    {
-        PropertySheet &s = Open(u"FalconBT");
-        s.DriverItems().Find("PaperSize")->Sel = -1;
-        s.DriverItems().Find("Orientation")->Sel = -1;
-        s.DriverItems().Find("Resolution")->Sel = -1;
-        EXPECT_TRUE(s.ActivateTemplate(IDD_PAGE_SETUP_EX));
-        return s.ActiveWindow();
-    }
-    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-    static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-    static int Picture(HWND page)
-    {
-        return ui::BitmapResourceId(
-            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, IDC_OPTION_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)));
-    }
-    static std::u16string Selected(HWND page)
-    {
-        LRESULT index = SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
-        if (index == CB_ERR)
-            return u"";
-        WCHAR text[260] = {};
-        SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                            reinterpret_cast<LPARAM>(text));
-        return text;
-    }
+    HWND OpenPage() { return SheetTest::OpenPage(u"FalconBT", IDD_PAGE_SETUP_EX); }
+    static int Picture(HWND page) { return SheetTest::Picture(page, IDC_OPTION_PICTURE); }
     static void StoreSettings(const REGSTRUCT &settings) { StoreRecord(u"FalconBT", &settings, sizeof(settings)); }
 };
 

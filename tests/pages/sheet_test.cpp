@@ -106,24 +106,26 @@ protected:
     PageRecorder recorder;
 };
 
-TEST_F(SheetCallTest, InitWithoutParametersIsRefused)
+// Calls without their parameters or with a block of another version are
+// refused, and add no page.
+TEST_F(SheetCallTest, BadCallsAreRefusedAndAddNothing)
 {
-    info.Reason = PROPSHEETUI_REASON_INIT;
-    info.lParamInit = 0;
-    EXPECT_RESULT_AND_ERROR(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(recorder.pages.empty());
-}
-
-TEST_F(SheetCallTest, InvalidInfoBlocksAddNothing)
-{
-    info.Version = 0x0200;
-    EXPECT_RESULT_AND_ERROR(OEMDocumentPropertySheets(&info, 0, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
+    PROPSHEETUI_INFO noParam = info, oldVersion = info;
+    noParam.Reason = PROPSHEETUI_REASON_INIT;
+    noParam.lParamInit = 0;
+    oldVersion.Version = 0x0200;
+    for (PROPSHEETUI_INFO *bad : {&noParam, &oldVersion}) {
+        EXPECT_RESULT_AND_ERROR(OEMDocumentPropertySheets(bad, 0, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
+        EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(bad, 0), E_FAIL, ERROR_INVALID_PARAMETER);
+        EXPECT_EQ(bad->UserData, 0u);
+    }
     EXPECT_RESULT_AND_ERROR(hrOEMDevicePropertySheets(nullptr, 0), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(recorder.pages.empty());
-    EXPECT_EQ(info.UserData, 0u);
-    EXPECT_NE(Debug().find("ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n"), std::string::npos);
+    OEMCUIPPARAM param = {};
+    param.cbSize = sizeof(param);
+    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(3, &param), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(OEMCUIP_PRNPROP, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(param.OEMCUIPCallback, nullptr);
 }
 
 TEST_F(SheetCallTest, ContextAllocationFailureEndsTheInitialisation)
@@ -273,15 +275,6 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
     EXPECT_EQ(value.bytes[0], 64);
 }
 
-TEST_F(SheetTest, PropertyPageRefusesBadCalls)
-{
-    OEMCUIPPARAM param = {};
-    param.cbSize = sizeof(param);
-    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(3, &param), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_RESULT_AND_ERROR(hrOEMPropertyPage(OEMCUIP_PRNPROP, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(param.OEMCUIPCallback, nullptr);
-}
-
 TEST_F(SheetTest, StringResourcesFitTheirText)
 {
     HANDLE heap = HeapCreate(0, 0, 0);
@@ -406,9 +399,7 @@ TEST_F(SheetTest, EverySheetStartsWithoutPendingPages)
     ASSERT_TRUE(second.ActivateTemplate(112));
     gpCurrentSettings->Mirror = 1;
     ASSERT_TRUE(second.Apply());
-    std::vector<BYTE> stored = StoredRecord(u"Wren");
-    ASSERT_EQ(stored.size(), sizeof(REGSTRUCT));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Mirror, 1);
+    EXPECT_EQ(Stored(u"Wren").Mirror, 1);
 }
 
 TEST_F(SheetTest, CallbackAnswersPerReason)

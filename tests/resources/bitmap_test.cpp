@@ -150,15 +150,6 @@ TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat)
     }
 }
 
-TEST_F(BitmapTest, IdsThePagesDoNotUseAreAbsent)
-{
-    for (int id : {183, 225}) {
-        SetLastError(0xDEADBEEF);
-        EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(id), RT_BITMAP), nullptr) << id;
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)) << id;
-    }
-}
-
 // Each picture stands for one choice: no two of the same size are alike.
 TEST_F(BitmapTest, PicturesAreAllDifferent)
 {

@@ -214,41 +214,6 @@ TEST_F(DevModeTest, InvalidCallsWriteNothing)
     EXPECT_FALSE(MakeOEMDevmodeValid(nullptr));
 }
 
-TEST_F(DevModeTest, VerboseTraceOfADefault)
-{
-    gDebugLevel = DBG_VERBOSE;
-    OEMDEV out = FilledRecord(0);
-    OEMDMPARAM param = {};
-    param.cbSize = sizeof(param);
-    param.pOEMDMOut = &out;
-    param.cbBufSize = 108;
-    ASSERT_EQ(hrOEMDevMode(OEMDM_DEFAULT, &param), S_OK);
-    std::string expected = "UI:  pOEMDevOut after setting default values:\r\n"
-                           "\tdmOEMExtra.dwSize      = 108\r\n"
-                           "\tdmOEMExtra.dwSignature = 0x4d534654\r\n"
-                           "\tdmOEMExtra.dwVersion   = 0x3\r\n"
-                           "\tdwDriverData           = 0\r\n"
-                           "pOemDMParam:\r\n"
-                           "\tcbSize = " +
-                           std::to_string(sizeof(OEMDMPARAM)) +
-                           "\r\n"
-                           "\tpdriverobj = 0\r\n";
-    EXPECT_EQ(Debug().substr(0, expected.size()), expected);
-    EXPECT_NE(Debug().find("\tcbBufSize = 108\r\n"), std::string::npos);
-}
-
-TEST_F(DevModeTest, FieldDumpAtWarning)
-{
-    OEMDEV record = DefaultRecord();
-    DumpOEMDevFields(&record);
-    std::string text = Debug();
-    EXPECT_EQ(text.rfind("\tDensity      = 8\r\n\tGap          = 0\r\n", 0), 0u) << text;
-    EXPECT_NE(text.find("\tReverse      = 0\r\n\ttest address        = "), std::string::npos);
-    ClearDebug();
-    DumpOEMDevFields(nullptr);
-    EXPECT_EQ(Debug(), "ERROR UI:  the test oemdev is null.\r\n");
-}
-
 TEST_F(DevModeTest, RecordInsideAWholeDevmode)
 {
     std::vector<BYTE> buffer(PUBLIC_DEVMODE_SIZE + 300);
@@ -264,26 +229,6 @@ TEST_F(DevModeTest, RecordInsideAWholeDevmode)
     devmode->dmDriverExtra = 108;
     devmode->dmSize = 156;
     EXPECT_EQ(FindOEMDevInDevmode(devmode, buffer.size()), nullptr);
-}
-
-// Through the object, as the driver calls it.
-TEST_F(DevModeTest, ThroughTheUiObject)
-{
-    IClassFactory *factory = nullptr;
-    ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
-    IPrintOemUI *ui = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
-    factory->Release();
-
-    OEMDMPARAM param = {};
-    param.cbSize = sizeof(param);
-    ASSERT_EQ(ui->DevMode(OEMDM_SIZE, &param), S_OK);
-    EXPECT_EQ(param.cbBufSize, 108u);
-    OEMDEV out = FilledRecord(0);
-    param.pOEMDMOut = &out;
-    ASSERT_EQ(ui->DevMode(OEMDM_DEFAULT, &param), S_OK);
-    EXPECT_EQ(out.Density, 8);
-    ui->Release();
 }
 
 }  // namespace

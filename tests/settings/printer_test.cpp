@@ -225,9 +225,9 @@ TEST_F(DefaultDevModeTest, OnlyTheCopiedFieldsChange)
         EXPECT_EQ(oemDev.Mirror, 1);
         EXPECT_EQ(oemDev.iQuality, 3);
         EXPECT_EQ(oemDev.Density, 5);
-        EXPECT_NE(Debug().find("UI:  dmsize 220 dmDriverExtra " + std::to_string(driverExtra) +
-                               "UI:  default oemDev change"),
-                  std::string::npos);
+        EXPECT_NE(
+            Debug().find("UI:  dmsize 220 dmDriverExtra " + std::to_string(driverExtra) + "UI:  default oemDev change"),
+            std::string::npos);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "host/text.h"
 #include "platform/linux/user/automation.h"
 #include "resources/res_blob.h"
+#include "resources/resource.h"
 #include "src/core/intrface.h"
 #include "src/base/module.h"
 #include "tests/support/spooler.h"
@@ -54,6 +55,38 @@ protected:
         std::string error;
         EXPECT_TRUE(sheet->Open(error)) << error;
         return *sheet;
+    }
+
+    // The page of the template as it opens, with nothing left pending on the
+    // driver's page, which would move into it when it is shown.
+    HWND OpenPage(const std::u16string &printer, int templateId)
+    {
+        PropertySheet &s = Open(printer);
+        for (const char *keyword : {"PaperSize", "Orientation", "Resolution"})
+            if (POPTITEM item = s.DriverItems().Find(keyword))
+                item->Sel = -1;
+        EXPECT_TRUE(s.ActivateTemplate(templateId));
+        return s.ActiveWindow();
+    }
+
+    // The page's controls as the user sees them.
+    static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+    static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+    static bool Visible(HWND page, int id) { return IsWindowVisible(GetDlgItem(page, id)) != FALSE; }
+    static int Picture(HWND page, int id)
+    {
+        return standin::ui::BitmapResourceId(
+            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    }
+    // The paper list's selected entry, empty without one.
+    static std::u16string Selected(HWND page)
+    {
+        LRESULT index = SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0);
+        WCHAR text[260] = {};
+        if (index != CB_ERR)
+            SendDlgItemMessageW(page, IDC_PAPER_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                reinterpret_cast<LPARAM>(text));
+        return text;
     }
 
     std::vector<int> Templates() const

@@ -7,6 +7,7 @@
 #include "src/records/records.h"
 #include "tests/support/fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -66,6 +67,16 @@ protected:
         if (!standin::spooler::GetData(printer, u"OrvoPrinterData", value))
             return {};
         return value.bytes;
+    }
+
+    // The printer's stored record, whole.
+    static REGSTRUCT Stored(const std::u16string &printer)
+    {
+        REGSTRUCT settings = {};
+        std::vector<BYTE> bytes = StoredRecord(printer);
+        EXPECT_EQ(bytes.size(), sizeof(settings));
+        std::memcpy(&settings, bytes.data(), std::min(bytes.size(), sizeof(settings)));
+        return settings;
     }
 
     static REGSTRUCT Defaults()
