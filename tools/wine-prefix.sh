@@ -8,10 +8,11 @@
 # wine_prefix GRAPHICS sets up $WINEPREFIX (created on first use) with that
 # display driver (HKCU\Software\Wine\Drivers): "null" makes windows that
 # exist and work without an X server, nothing drawn; "x11" draws them on
-# $DISPLAY. Either way text is measured with real fonts, so the prefix gets
+# $DISPLAY, frames and captions too (not left to a window manager, which a
+# bare X server such as Xvfb has not). Either way text is measured with real fonts, so the prefix gets
 # the faces Windows has built in, as far as Debian packages them: Wine's
-# Tahoma (fonts-wine; the shell font "MS Shell Dlg 2" is Tahoma) copied into
-# the prefix, where Debian's Wine does not look by itself, and Noto Sans CJK
+# Tahoma (fonts-wine; the shell font "MS Shell Dlg 2" is Tahoma) and Marlett
+# (the caption buttons' glyphs) copied into the prefix, where Debian's Wine does not look by itself, and Noto Sans CJK
 # (fonts-noto-cjk) under the names of the CJK UI faces. Tahoma reaches those
 # faces through Wine's font linking for the ideographs and Hangul it lacks.
 #
@@ -43,13 +44,20 @@ wine_prefix() {
     echo "wine: setting Wine's $graphics display driver in $WINEPREFIX"
     timeout 60 $wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$graphics" /f </dev/null >/dev/null 2>&1 ||
       { echo "wine: wine reg add failed" >&2; return 1; }
+    if [[ $graphics == x11 ]]; then
+      local value
+      for value in Managed Decorated; do
+        timeout 60 $wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
+          { echo "wine: wine reg add failed" >&2; return 1; }
+      done
+    fi
     # The desktop process reads the driver when it starts: let this session
     # end (which also writes user.reg) so the next programs start one with it.
     timeout 60 wineserver -w || true
   fi
 
   local fonts=$WINEPREFIX/drive_c/windows/Fonts face
-  for face in tahoma.ttf tahomabd.ttf; do
+  for face in tahoma.ttf tahomabd.ttf marlett.ttf; do
     [[ -f $fonts/$face ]] || cp /usr/share/wine/fonts/$face "$fonts/" ||
       { echo "wine: cannot copy $face (fonts-wine) into the prefix" >&2; return 1; }
   done
