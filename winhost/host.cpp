@@ -36,6 +36,44 @@ void Pump(DWORD milliseconds)
     } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
 
+std::wstring Wide(const char *text)
+{
+    WCHAR buf[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text, -1, buf, MAX_PATH);
+    return buf;
+}
+
+std::wstring BesideProgram(const wchar_t *file)
+{
+    WCHAR exe[MAX_PATH];
+    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    size_t slash = path.find_last_of(L"\\/");
+    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
+    return path + file;
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+bool IsClass(HWND window, const wchar_t *name)
+{
+    WCHAR cls[64] = L"";
+    GetClassNameW(window, cls, 64);
+    return lstrcmpiW(cls, name) == 0;
+}
+
+RECT RectIn(HWND window, HWND parent)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
 namespace {
 
 // {ABCE80D7-9F46-11D1-882A-00C04FB961EC}

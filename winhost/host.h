@@ -73,5 +73,15 @@ private:
 
 // Pumps the thread's messages for a while: what Wine draws, it draws then.
 void Pump(DWORD milliseconds);
+// A command line's text as UTF-16 (the ANSI code page's).
+std::wstring Wide(const char *text);
+// The path of a file beside the running program (orvoui.dll).
+std::wstring BesideProgram(const wchar_t *file);
+
+// For visitors: a window's text, whether it is of a window class (Button,
+// SysListView32), and its rectangle in another's client coordinates.
+std::wstring WindowText(HWND window);
+bool IsClass(HWND window, const wchar_t *name);
+RECT RectIn(HWND window, HWND parent);
 
 }  // namespace winhost

@@ -17,22 +17,6 @@
 
 namespace {
 
-std::wstring Wide(const char *s)
-{
-    WCHAR buf[MAX_PATH] = L"";
-    MultiByteToWideChar(CP_ACP, 0, s, -1, buf, MAX_PATH);
-    return buf;
-}
-
-std::wstring BesideProgram(const wchar_t *file)
-{
-    WCHAR exe[MAX_PATH];
-    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
-    size_t slash = path.find_last_of(L"\\/");
-    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
-    return path + file;
-}
-
 // The window as the screen shows it, frame and all, as a 24-bit BMP file.
 bool WriteShot(HWND window, const std::wstring &file)
 {
@@ -70,14 +54,14 @@ int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     SetProcessDPIAware();
-    std::wstring dll = BesideProgram(L"orvoui.dll"), shots;
+    std::wstring dll = winhost::BesideProgram(L"orvoui.dll"), shots;
     DWORD wait = 0;
     std::vector<const winhost::Language *> languages;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dll") == 0 && i + 1 < argc) {
-            dll = Wide(argv[++i]);
+            dll = winhost::Wide(argv[++i]);
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
-            shots = Wide(argv[++i]);
+            shots = winhost::Wide(argv[++i]);
         } else if (std::strcmp(argv[i], "--wait") == 0 && i + 1 < argc) {
             wait = static_cast<DWORD>(std::atoi(argv[++i]));
         } else if (LANGID id = winhost::LanguageOf(argv[i])) {
@@ -106,7 +90,7 @@ int main(int argc, char **argv)
     for (const winhost::Language *l : languages) {
         host.Run(l->id, [&](const winhost::Shown &shown) {
             std::string name = shown.Name() + "-" + l->tag;
-            bool ok = shots.empty() || WriteShot(shown.frame, shots + L"\\" + Wide(name.c_str()) + L".bmp");
+            bool ok = shots.empty() || WriteShot(shown.frame, shots + L"\\" + winhost::Wide(name.c_str()) + L".bmp");
             failed += ok ? 0 : 1;
             std::printf("%s %s at %d dpi\n", ok ? "shown" : "shot failed:", name.c_str(), dpi);
         });

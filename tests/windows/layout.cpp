@@ -25,7 +25,6 @@
 
 #include "platform/win32.h"
 #include "resources/resource.h"
-#include "tests/windows/dllpath.h"
 #include "tests/windows/report.h"
 #include "winhost/host.h"
 
@@ -42,61 +41,21 @@ int gDpi = 96;
 constexpr int kCheckRoom = 13 + 4, kButtonRoom = 8, kGroupRoom = 16, kHeaderRoom = 12;
 int Scaled(int pixels) { return MulDiv(pixels, gDpi, 96); }
 
-std::wstring windowText(HWND hwnd)
-{
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-bool isClass(HWND hwnd, const wchar_t *name)
-{
-    WCHAR cls[64] = L"";
-    GetClassNameW(hwnd, cls, 64);
-    return lstrcmpiW(cls, name) == 0;
-}
-
 enum class Kind { Text, Push, Check, GroupBox, Other };
 
+// The texts the check measures: those of buttons of every kind and of
+// static texts (not pictures, frames or icons).
 Kind kindOf(HWND control)
 {
-    LONG style = GetWindowLongW(control, GWL_STYLE);
-    if (isClass(control, L"Button")) {
-        switch (style & BS_TYPEMASK) {
-        case BS_PUSHBUTTON:
-        case BS_DEFPUSHBUTTON:
-            return Kind::Push;
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-        case BS_3STATE:
-        case BS_AUTO3STATE:
-        case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON:
-            return Kind::Check;
-        case BS_GROUPBOX:
-            return Kind::GroupBox;
-        }
-    }
-    if (isClass(control, L"Static")) {
-        switch (style & SS_TYPEMASK) {
-        case SS_LEFT:
-        case SS_CENTER:
-        case SS_RIGHT:
-        case SS_SIMPLE:
-        case SS_LEFTNOWORDWRAP:
-            return Kind::Text;
-        }
-    }
-    return Kind::Other;
-}
-
-// The rectangle of a window in the client coordinates of another.
-RECT rectIn(HWND window, HWND parent)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT *>(&r), 2);
-    return r;
+    LONG style = GetWindowLongW(control, GWL_STYLE), type = style & BS_TYPEMASK;
+    if (winhost::IsClass(control, L"Button"))
+        return type <= BS_DEFPUSHBUTTON                              ? Kind::Push
+               : type == BS_GROUPBOX                                 ? Kind::GroupBox
+               : type != BS_USERBUTTON && type <= BS_AUTORADIOBUTTON ? Kind::Check
+                                                                     : Kind::Other;
+    type = style & SS_TYPEMASK;
+    bool text = type <= SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+    return winhost::IsClass(control, L"Static") && text ? Kind::Text : Kind::Other;
 }
 
 bool inside(const RECT &outer, const RECT &inner)
@@ -115,7 +74,7 @@ std::string describe(HWND control, const RECT &r)
     char buf[160];
     std::snprintf(buf, sizeof buf, "control %d \"", GetDlgCtrlID(control));
     // A picture's window text is its bitmap's ordinal, not words.
-    std::string out = buf + (kindOf(control) == Kind::Other ? "" : printable(windowText(control)));
+    std::string out = buf + (kindOf(control) == Kind::Other ? "" : printable(winhost::WindowText(control)));
     std::snprintf(buf, sizeof buf, "\" (%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
     return out + buf;
 }
@@ -142,7 +101,7 @@ HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, 
 // Whether a control's text fits it in the control's font; else the problem.
 std::string textProblem(HWND control, Kind kind)
 {
-    std::wstring text = windowText(control);
+    std::wstring text = winhost::WindowText(control);
     if (text.empty() || kind == Kind::Other)
         return "";
     HFONT font = fontOf(control);
@@ -197,7 +156,7 @@ void headerProblems(HWND list, std::vector<std::string> &problems)
 
 HWND buddyOf(HWND control)
 {
-    if (!isClass(control, UPDOWN_CLASSW))
+    if (!winhost::IsClass(control, UPDOWN_CLASSW))
         return nullptr;
     return reinterpret_cast<HWND>(SendMessageW(control, UDM_GETBUDDY, 0, 0));
 }
@@ -215,7 +174,7 @@ std::vector<std::string> problemsOf(const winhost::Shown &shown)
     if (controls.empty())
         problems.push_back("no control shown");
     for (HWND c : controls) {
-        RECT r = rectIn(c, parent);
+        RECT r = winhost::RectIn(c, parent);
         if (!inside(area, r)) {
             char buf[64];
             std::snprintf(buf, sizeof buf, " is outside the area (%ld,%ld)-(%ld,%ld)", area.left, area.top, area.right,
@@ -225,12 +184,12 @@ std::vector<std::string> problemsOf(const winhost::Shown &shown)
         std::string text = textProblem(c, kindOf(c));
         if (!text.empty())
             problems.push_back(describe(c, r) + text);
-        if (isClass(c, WC_LISTVIEWW))
+        if (winhost::IsClass(c, WC_LISTVIEWW))
             headerProblems(c, problems);
     }
     for (size_t i = 0; i < controls.size(); ++i)
         for (size_t j = i + 1; j < controls.size(); ++j) {
-            RECT a = rectIn(controls[i], parent), b = rectIn(controls[j], parent);
+            RECT a = winhost::RectIn(controls[i], parent), b = winhost::RectIn(controls[j], parent);
             if (!overlap(a, b) || (kindOf(controls[i]) == Kind::GroupBox && inside(a, b)) ||
                 (kindOf(controls[j]) == Kind::GroupBox && inside(b, a)) || buddyOf(controls[i]) == controls[j] ||
                 buddyOf(controls[j]) == controls[i])
@@ -240,52 +199,32 @@ std::vector<std::string> problemsOf(const winhost::Shown &shown)
     return problems;
 }
 
-// A string of the string table in exactly one language.
-std::wstring stringIn(HMODULE dll, UINT id, LANGID language)
-{
-    HRSRC res = FindResourceExW(dll, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
-    const WCHAR *p = res ? static_cast<const WCHAR *>(LockResource(LoadResource(dll, res))) : nullptr;
-    if (!p)
-        return L"";
-    for (UINT i = 0; i < id % 16; ++i)
-        p += 1 + *p;
-    return std::wstring(p + 1, *p);
-}
-
 // The fonts that measure the texts: the shell font, and faces behind it for
-// the scripts it lacks. Without them every check above would measure Wine's
-// fallback glyphs.
+// the scripts it lacks. Two ideographs (打印) and two Hangul syllables (인쇄)
+// take about 1 em each; a Thai consonant (ก) about half an em, and a vowel
+// mark above it (กี) no room at all. Missing glyphs would be boxes, each
+// with an advance of its own, the mark's too.
 void checkFonts()
 {
     HDC dc = GetDC(nullptr);
-    LOGFONTW lf = {};
-    lf.lfHeight = -11;
-    lstrcpyW(lf.lfFaceName, L"Tahoma");
-    HFONT font = CreateFontIndirectW(&lf);
+    HFONT font = CreateFontW(-11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma");
     HGDIOBJ old = SelectObject(dc, font);
     WCHAR face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
-    auto width = [dc](const wchar_t *text) {
+    long width[4] = {};
+    const wchar_t *texts[4] = {L"\x6253\x5370", L"\xC778\xC1C4", L"\x0E01", L"\x0E01\x0E35"};
+    for (int i = 0; i < 4; ++i) {
         SIZE size = {};
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-        return size.cx;
-    };
-    // Two ideographs (打印) and two Hangul syllables (인쇄) take about 1 em
-    // each; a Thai consonant (ก) about half an em, and a vowel mark above it
-    // (กี) no room at all. A face's missing glyphs would be boxes, each with
-    // an advance of its own, the mark's too.
-    long ideographs = width(L"\x6253\x5370"), hangul = width(L"\xC778\xC1C4");
-    long consonant = width(L"\x0E01"), marked = width(L"\x0E01\x0E35");
-    checkf(ideographs >= 19 && ideographs <= 24 && hangul >= 19 && hangul <= 24,
-           "two ideographs and two Hangul syllables take about 2 em in a CJK face",
-           "%ld and %ld pixels at 11 pixels an em", ideographs, hangul);
-    checkf(consonant >= 4 && consonant <= 9 && marked == consonant,
-           "a Thai consonant takes about half an em, a mark above it no room", "%ld pixels, with the mark %ld",
-           consonant, marked);
+        GetTextExtentPoint32W(dc, texts[i], lstrlenW(texts[i]), &size);
+        width[i] = size.cx;
+    }
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);
-    checkf(lstrcmpiW(face, L"Tahoma") == 0, "Tahoma is installed", "face %s", printable(face).c_str());
+    checkf(lstrcmpiW(face, L"Tahoma") == 0 && width[0] >= 19 && width[0] <= 24 && width[1] >= 19 && width[1] <= 24 &&
+               width[2] >= 4 && width[2] <= 9 && width[3] == width[2],
+           "Tahoma, with CJK and Thai faces behind it", "face %s; ideographs %ld, Hangul %ld, Thai %ld and %ld pixels",
+           printable(face).c_str(), width[0], width[1], width[2], width[3]);
 }
 
 }  // namespace
@@ -294,11 +233,7 @@ int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     SetProcessDPIAware();
-    std::wstring path = defaultDllPath();
-    if (argc > 1) {
-        WCHAR buf[MAX_PATH];
-        path = MultiByteToWideChar(CP_ACP, 0, argv[1], -1, buf, MAX_PATH) > 0 ? buf : L"";
-    }
+    std::wstring path = argc > 1 ? winhost::Wide(argv[1]) : winhost::BesideProgram(L"orvoui.dll");
     HDC screen = GetDC(nullptr);
     gDpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -307,7 +242,6 @@ int main(int argc, char **argv)
 
     winhost::Host host;
     checkf(host.Load(path), "the plug-in loads and a printer of each model is added", "%s", host.Error().c_str());
-    HMODULE dll = GetModuleHandleW(L"orvoui.dll");
     // Per window in the order shown: the languages it was shown in and those
     // with problems.
     std::vector<std::string> order;
@@ -315,9 +249,13 @@ int main(int argc, char **argv)
     for (const winhost::Language &l : winhost::kLanguages) {
         host.Run(l.id, [&](const winhost::Shown &shown) {
             if (shown.id == IDD_ABOUT) {
-                SetDlgItemTextW(shown.window, IDC_ABOUT_COPYRIGHT, stringIn(dll, IDS_COPYRIGHT, l.id).c_str());
-                SetDlgItemTextW(shown.window, IDC_ABOUT_VERSION,
-                                (stringIn(dll, IDS_VERSION_PREFIX, l.id) + L"65535.65535.65535").c_str());
+                // The resources follow the language the harness set.
+                WCHAR text[256] = L"";
+                HMODULE dll = GetModuleHandleW(L"orvoui.dll");
+                SetDlgItemTextW(shown.window, IDC_ABOUT_COPYRIGHT,
+                                LoadStringW(dll, IDS_COPYRIGHT, text, 200) ? text : L"");
+                LoadStringW(dll, IDS_VERSION_PREFIX, text, 200);
+                SetDlgItemTextW(shown.window, IDC_ABOUT_VERSION, (std::wstring(text) + L"65535.65535.65535").c_str());
             }
             std::string name = shown.Name();
             if (!results.count(name))
