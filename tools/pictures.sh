@@ -160,7 +160,9 @@ for w in "${windows[@]}"; do
     name=$(basename "$f" .png)
     labels+=(-label "${name#"$w"-}" "$f")
   done
-  montage "${labels[@]}" -tile "$((${#files[@]} < 6 ? ${#files[@]} : 6))x" -geometry +6+6 -font /usr/share/wine/fonts/tahoma.ttf -pointsize 14 "$out/montage/$w.png"
+  # Settings come before the pictures they label; every tile as large as the largest.
+  montage -font /usr/share/wine/fonts/tahoma.ttf -pointsize 14 "${labels[@]}" \
+    -tile "$((${#files[@]} < 6 ? ${#files[@]} : 6))x" -geometry '1x1+6+6<' "$out/montage/$w.png"
 done
 echo "</body></html>" >>"$out/index.html"
 count=$(find "$out/png" -name '*.png' | wc -l)
