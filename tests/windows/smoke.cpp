@@ -211,6 +211,9 @@ void testSheets(const std::wstring &path)
                       if (s.id == IDD_PAGE_SETUP_EX)
                           check(SendDlgItemMessageW(w, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0) == 4,
                                 "extended Page Setup: four print qualities");
+                      if (s.id == IDD_OTHER)
+                          checkf(shown(w, IDC_SELF_TEST_PRINT) == (name != "Heron-112"),
+                                 "Other page: the self-test print where the model has it", "%s", name.c_str());
                       if (s.id == IDD_DISTRIBUTED_PRINTING)
                           check(SendDlgItemMessageW(w, IDC_DISTRIBUTED_LIST, LVM_GETITEMCOUNT, 0, 0) == 1,
                                 "distributed printing lists the one printer of the extended model");
