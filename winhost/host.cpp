@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace winhost {
 
@@ -193,12 +194,26 @@ Opening *gOpening;
 
 void OpenNext(HWND owner, Opening &next);
 
+// The visible window a modal dialog makes: owned by the window it was
+// opened from (its top-level window).
+BOOL CALLBACK FindOwned(HWND window, LPARAM param)
+{
+    auto *find = reinterpret_cast<std::pair<HWND, HWND> *>(param);
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != find->first)
+        return TRUE;
+    find->second = window;
+    return FALSE;
+}
+
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD)
 {
     Opening *o = gOpening;
-    HWND dialog = GetActiveWindow();
-    if (o == nullptr || dialog == nullptr || dialog == o->owner || GetAncestor(o->owner, GA_ROOT) == dialog ||
-        !IsWindowVisible(dialog))
+    if (o == nullptr)
+        return;
+    std::pair<HWND, HWND> find(GetAncestor(o->owner, GA_ROOT), nullptr);
+    EnumThreadWindows(GetCurrentThreadId(), FindOwned, reinterpret_cast<LPARAM>(&find));
+    HWND dialog = find.second;
+    if (dialog == nullptr)
         return;  // not up yet
     KillTimer(nullptr, timer);
     gOpening = nullptr;
