@@ -129,7 +129,7 @@ declare -A title=([108]="About" [109]="paper stock" [110]="Page Setup" [111]="Gr
   echo "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>orvoui pages at $dpi DPI</title>"
   echo "<style>body{font-family:sans-serif} img{border:1px solid #ccc} td{vertical-align:top;padding:4px}</style></head><body>"
   echo "<h1>Every page and dialog at $dpi DPI</h1>"
-  echo "<p>Drawn by Wine $($wine --version 2>/dev/null) on Xvfb with the plug-in's own procedures; see README.md for what Wine cannot show (no paper in the paper lists; captions of CJK and Thai dialogs in boxes; Thai in Loma).</p><ul>"
+  echo "<p>Drawn by Wine $($wine --version 2>/dev/null) on Xvfb with the plug-in's own procedures; see README.md for what Wine cannot show (no paper in the paper lists; captions of Chinese, Japanese and Korean dialogs in boxes; Thai in Loma).</p><ul>"
   for w in "${windows[@]}"; do echo "<li><a href=\"#$w\">$w: ${title[${w#*-}]}</a></li>"; done
   echo "</ul>"
 } >"$out/index.html"

@@ -1,17 +1,11 @@
 // Layout check of the real orvoui.dll with the real window system and real
-// fonts: every page and dialog as the harness brings them up (winhost/host.h:
-// the plug-in's own procedures fill the lists and hide controls per model),
-// in every language, at the DPI the system is set to. For each it checks that
-//   - the page shows controls at all,
-//   - every visible control lies inside the area the sheet gives the page
-//     (for a modal dialog, inside its client area),
-//   - no two visible controls overlap (a group box holding a control wholly
-//     is not an overlap, nor an up-down control on its buddy's edge),
-//   - the text of every static text, push button, check box, radio button
-//     and group box fits its control in the font the control was given,
-//   - every list header fits its column.
-// The About page gets the longest version number and each language's
-// copyright line first: the placeholders are what Wine's spooler leaves.
+// fonts, at the DPI the system is set to: every page and dialog as the
+// harness brings them up (winhost/host.h), in every language. Each shows
+// controls; each visible control lies inside the area it is given and
+// overlaps no other (but a group box holding it, or an up-down control on its
+// buddy's edge); every text fits its control in the control's font; every
+// list header fits its column. The About page gets each language's copyright
+// line and the longest version number first.
 //
 // Usage: orvoui-layout [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
 // Prints one line per problem, one ok/FAIL line per window over all
