@@ -3,7 +3,7 @@
 # Linux build (plain, under AddressSanitizer/UBSan and under
 # ThreadSanitizer), runs the fuzz targets for a bounded time (tools/fuzz.sh),
 # cross-builds both Windows DLLs, checks them, and runs the Windows smoke
-# test and the dialog layout check under Wine.
+# test and the layout check of the pages and dialogs under Wine.
 # Test suites run two at a time: each test process has its own drive folder.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
@@ -46,8 +46,10 @@ stage "windows-x86 dll check" bash tools/check-dll.sh build/windows-x86/src/orvo
 stage "windows-x64 dll check" bash tools/check-dll.sh build/windows-x64/src/orvoui.dll
 stage "wine smoke x86" bash tools/wine-smoke.sh build/windows-x86
 stage "wine smoke x64" bash tools/wine-smoke.sh build/windows-x64
-# Both DLLs carry the same compiled resources and Wine's property sheet is
-# the same code in both: the layout check runs once, on the 32-bit DLL.
+# Every page and dialog as the harness (winhost/) brings them up with the
+# plug-in's own procedures, every language, at 96, 120 and 144 DPI. Both
+# DLLs carry the same compiled resources and procedures: it runs once, on
+# the 32-bit DLL where the machine runs 32-bit programs.
 stage "wine layout x86" bash tools/wine-smoke.sh --layout build/windows-x86
 
 echo

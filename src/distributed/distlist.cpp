@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int COLUMN_COUNT = 7;
+// Column widths in pixels at 96 DPI; the list scales them to its own DPI.
 constexpr int kColumnWidths[COLUMN_COUNT] = {20, 160, 100, 100, 100, 100, 100};
 
 constexpr DWORD CAPTION_UNITS = DIST_NAME_UNITS + 128;
@@ -54,6 +55,12 @@ void SetUpList(HWND hDlg)
     DWORD styles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES;
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
     AttachImages(list);
+    HDC dc = GetDC(list);
+    int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+    if (dc != nullptr)
+        ReleaseDC(list, dc);
+    if (dpi <= 0)
+        dpi = 96;
     for (int column = 0; column < COLUMN_COUNT; ++column) {
         WCHAR header[DIST_NAME_UNITS] = {};
         if (column != COLUMN_CHECK)
@@ -61,7 +68,7 @@ void SetUpList(HWND hDlg)
         LVCOLUMNW col = {};
         col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         col.fmt = LVCFMT_LEFT;
-        col.cx = kColumnWidths[column];
+        col.cx = MulDiv(kColumnWidths[column], dpi, 96);
         col.pszText = header;
         col.iSubItem = column;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));

@@ -9,31 +9,23 @@
 
 namespace report {
 
-inline int passed;
-inline int failed;
+inline int passed, failed;
 
-inline void check(bool ok, const char *what)
-{
-    ++(ok ? passed : failed);
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
-}
-
-// As check(), with the observed values in the failure line.
+// A check's line; a failure's has the observed values after the name.
 __attribute__((format(printf, 3, 4))) inline void checkf(bool ok, const char *what, const char *fmt, ...)
 {
-    if (ok) {
-        ++passed;
-        std::printf("ok   %s\n", what);
+    ++(ok ? passed : failed);
+    std::printf("%s %s%s", ok ? "ok  " : "FAIL", what, ok ? "\n" : ": ");
+    if (ok)
         return;
-    }
-    ++failed;
-    std::printf("FAIL %s: ", what);
     va_list args;
     va_start(args, fmt);
     std::vprintf(fmt, args);
     va_end(args);
     std::printf("\n");
 }
+
+inline void check(bool ok, const char *what) { checkf(ok, what, "%s", "failed"); }
 
 // Prints the closing line; the program's exit code.
 inline int finish()
@@ -47,14 +39,10 @@ inline int finish()
 inline std::string printable(const std::wstring &s)
 {
     std::string out;
+    char buf[8];
     for (wchar_t c : s) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c) & 0xFFFF);
-            out += buf;
-        }
+        std::snprintf(buf, sizeof buf, c >= 0x20 && c < 0x7F ? "%c" : "\\u%04X", static_cast<unsigned>(c) & 0xFFFF);
+        out += buf;
     }
     return out;
 }
