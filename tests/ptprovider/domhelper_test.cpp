@@ -1,5 +1,6 @@
 #include "src/base/unique.h"
 #include "src/ptprovider/xmldomhelper.h"
+#include "tests/host/expect.h"
 #include "tests/support/tickets.h"
 
 namespace {
@@ -38,7 +39,7 @@ TEST_F(DomHelperTest, GeneratedPrefixesAreDeclaredOnTheRoot)
     EXPECT_EQ(std::u16string(second.get()), u"ns0001:b");
     EXPECT_EQ(std::u16string(again.get()), u"ns0000:c") << "a declared prefix is found again";
     std::string xml = DocumentXml(document);
-    EXPECT_NE(xml.find("xmlns:ns0000=\"urn:first\""), std::string::npos) << xml;
+    EXPECT_TRUE(Has(xml, "xmlns:ns0000=\"urn:first\""));
     EXPECT_LT(xml.find("xmlns:ns0001=\"urn:second\""), xml.find("<psf:Feature")) << "on the root element";
 }
 
@@ -123,9 +124,9 @@ TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
             std::string xml = DocumentXml(document);
             if (FAILED(hr)) {
                 EXPECT_TRUE(injected) << api;
-                EXPECT_EQ(xml.find("ParameterInit"), std::string::npos) << api << " " << skip << ": " << xml;
+                EXPECT_TRUE(Lacks(xml, "ParameterInit")) << api << " " << skip << ": ";
             } else {
-                EXPECT_NE(xml.find(">3000</psf:Value></psf:ParameterInit>"), std::string::npos) << xml;
+                EXPECT_TRUE(Has(xml, ">3000</psf:Value></psf:ParameterInit>"));
                 com_ptr<IXMLDOMElement> made;
                 ASSERT_EQ(dom.FindParameterInit(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), made.put()), S_OK);
                 ASSERT_EQ(dom.DeleteNode(nullptr, made.get()), S_OK);

@@ -2,6 +2,7 @@
 // into a ticket and come back unchanged.
 #include "src/ptprovider/conversions.h"
 #include "src/ptprovider/vocabulary.h"
+#include "tests/host/expect.h"
 #include "tests/support/tickets.h"
 
 #include <sys/stat.h>
@@ -45,11 +46,9 @@ TEST_F(CapabilitiesTest, DeclaresTheFiveParameters)
     size_t after = xml.find("name=\"ns0000:PageAfterPrint\"");
     ASSERT_NE(after, std::string::npos) << xml;
     EXPECT_TRUE(gapHeight < gapOffset && gapOffset < horizontal && horizontal < vertical && vertical < after);
-    EXPECT_NE(xml.find("<psf:Property name=\"psf:DataType\"><psf:Value xsi:type=\"xsd:QName\">xsd:integer</psf:Value>"),
-              std::string::npos)
-        << xml;
-    EXPECT_NE(xml.find("<psf:Property name=\"psf:UnitType\"><psf:Value xsi:type=\"xsd:string\">microns</psf:Value>"),
-              std::string::npos);
+    EXPECT_TRUE(
+        Has(xml, "<psf:Property name=\"psf:DataType\"><psf:Value xsi:type=\"xsd:QName\">xsd:integer</psf:Value>"));
+    EXPECT_TRUE(Has(xml, "<psf:Property name=\"psf:UnitType\"><psf:Value xsi:type=\"xsd:string\">microns</psf:Value>"));
     EXPECT_EQ(Count(xml, ">-100000</psf:Value>"), 2u);
     EXPECT_EQ(Count(xml, ">100000</psf:Value>"), 5u);
     EXPECT_EQ(Count(xml, "psk:Optional"), 5u);
@@ -107,7 +106,7 @@ TEST_F(CapabilitiesTest, UnboundPrivateNamespaceIsDeclaredOnTheRoot)
     size_t declared = xml.find("xmlns:ns0000=\"" + Utf8Of(PT_PRIVATE) + "\"");
     ASSERT_NE(declared, std::string::npos) << xml;
     EXPECT_LT(declared, xml.find("<psf:ParameterDef"));
-    EXPECT_NE(xml.find("name=\"ns0000:PageGapHeight\""), std::string::npos);
+    EXPECT_TRUE(Has(xml, "name=\"ns0000:PageGapHeight\""));
     caps->Release();
 
     EXPECT_EQ(provider->CompletePrintCapabilities(nullptr, nullptr), E_INVALIDARG);
