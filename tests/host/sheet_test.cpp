@@ -42,34 +42,24 @@ TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
     ASSERT_TRUE(Ended(printers, 0, "Unit 1"));
 }
 
-TEST_F(SheetCommand, PrinterItemAndSelfTest)
+// The self-test sends its raw job and Cancel then resets the page; the
+// printer sheet stores its item on OK as on Apply; only the document sheet
+// shows a job record.
+TEST_F(SheetCommand, SelfTestPrinterItemAndTheJobRecord)
 {
-    HostRun run = RunHost("sheet --printer MerlinBT --device --do driver:item=55 --do ok");
-    ASSERT_TRUE(Ended(run, 0, "stored OEMUI_VALUE: 55"));
-
-    HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do cancel");
-    ASSERT_TRUE(Ended(test, 0, "PSN_RESET to page 112"));
-}
-
-TEST_F(SheetCommand, SelfTestShowsTheRawJobItSent)
-{
-    HostRun run = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show");
-    ASSERT_TRUE(Ended(run, 0,
+    HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show --do cancel");
+    EXPECT_TRUE(Ended(test, 0,
                       "> click:1070\n  job 1 on KestrelBT: document \"label cmd\", data type RAW, 3 bytes\n"
                       "    1f 11 27\n> show\n"));
+    EXPECT_TRUE(Has(test.out, "PSN_RESET to page 112"));
+    EXPECT_TRUE(Lacks(RunHost("sheet --printer KestrelBT --do page:112 --do show").out, "  job "));
 
-    HostRun noJob = RunHost("sheet --printer KestrelBT --do page:112 --do show");
-    EXPECT_TRUE(Lacks(noJob.out, "  job "));
-}
-
-TEST_F(SheetCommand, OnlyTheDocumentSheetShowsAJobRecord)
-{
+    EXPECT_TRUE(
+        Ended(RunHost("sheet --printer MerlinBT --device --do driver:item=55 --do ok"), 0, "stored OEMUI_VALUE: 55"));
     HostRun device = RunHost("sheet --printer MerlinBT --device --do driver:item=40 --do apply");
-    ASSERT_TRUE(Ended(device, 0, "stored OEMUI_VALUE: 40\nprinter's default DEVMODE, changed fields:\n"));
+    EXPECT_TRUE(Ended(device, 0, "stored OEMUI_VALUE: 40\nprinter's default DEVMODE, changed fields:\n"));
     EXPECT_TRUE(Lacks(device.out, "job OEMDEV"));
-
-    HostRun document = RunHost("sheet --printer MerlinBT --document --do apply");
-    ASSERT_TRUE(Ended(document, 0, "job OEMDEV:\n  dwSize "));
+    EXPECT_TRUE(Ended(RunHost("sheet --printer MerlinBT --document --do apply"), 0, "job OEMDEV:\n  dwSize "));
 }
 
 TEST_F(SheetCommand, DebugLinesAreMarkedOneALineInTheOrderWritten)
@@ -125,10 +115,6 @@ TEST_F(SheetCommand, BadActionsFailClearly)
     EXPECT_EQ(noPrinter.status, 2) << noPrinter.out;
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
 {
     HostRun run = RunHost(
@@ -142,10 +128,6 @@ TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
     ASSERT_EQ(quiet.status, 0) << quiet.out;
     EXPECT_TRUE(Lacks(quiet.out, "forms:"));
 }
-
-}  // namespace
-
-namespace {
 
 // A user's whole Page Setup and Graphics session on a label printer, then
 // what `printers` shows of it.
@@ -185,10 +167,6 @@ TEST_F(SheetCommand, SpecialTapeClearsChainAndAutoCutOnAHeron)
     HostRun printers = RunHost("--state " + state_ + " printers");
     EXPECT_TRUE(Has(printers.out, "settings  Rotate 0, SpecialTape 1 (the rest at the defaults)"));
 }
-
-}  // namespace
-
-namespace {
 
 // Distributed printing from the extended model's page as a user sets it
 // up: the switch, the list, one printer's paper, the ribbon query, Apply.

@@ -402,8 +402,6 @@ std::string SelectedOption(const std::string &xml, const std::string &feature)
 // What follows the result line of a conversion.
 std::string Document(const HostRun &run) { return run.out.substr(run.out.find('\n') + 1); }
 
-bool NotImplemented(const HostRun &run) { return run.out.find("E_NOTIMPL") != std::string::npos; }
-
 // The commands run in the folder, so nothing they leave behind lands in the
 // build tree.
 class TicketCommands : public HostFolderTest {
@@ -429,8 +427,6 @@ TEST_F(TicketCommands, EveryPrinterGetsATicket)
     for (const std::u16string &wide : standin::spooler::PrinterNames()) {
         std::string name(wide.begin(), wide.end());
         HostRun run = RunHost("ticket --printer \"" + name + "\"");
-        if (NotImplemented(run))
-            GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
         ASSERT_EQ(run.status, 0) << name << "\n" << run.out;
         EXPECT_EQ(run.out.rfind("ConvertDevModeToPrintTicket S_OK (0x00000000)\n", 0), 0u) << run.out;
         std::string xml = run.out.substr(run.out.find('\n') + 1);
@@ -444,8 +440,6 @@ TEST_F(TicketCommands, EveryPrinterGetsATicket)
 TEST_F(TicketCommands, TicketCarriesThePrintersStoredSettings)
 {
     HostRun run = RunHost("ticket --printer MerlinBT --out " + Path("merlin.xml"));
-    if (NotImplemented(run))
-        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
     ASSERT_TRUE(Ended(run, 0, "written to " + Path("merlin.xml")));
     XmlDoc doc(ReadFile(Path("merlin.xml")));
     ASSERT_NE(doc.Root(), nullptr);
@@ -459,14 +453,10 @@ TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
 {
     std::string state = Path("server.json");
     HostRun out = RunHost("--state " + state + " ticket --printer MerlinBT --out " + Path("merlin.xml"));
-    if (NotImplemented(out))
-        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
     ASSERT_EQ(out.status, 0) << out.out;
 
     // Merlin's own ticket on Merlin changes nothing.
     HostRun back = RunHost("--state " + state + " ticket --printer MerlinBT --in " + Path("merlin.xml"));
-    if (NotImplemented(back))
-        GTEST_SKIP() << "the provider does not convert tickets to DEVMODEs yet";
     ASSERT_TRUE(Ended(back, 0, "ConvertPrintTicketToDevMode S_OK (0x00000000)"));
     EXPECT_TRUE(Has(back.out, "  Speed                      2\n"));
     EXPECT_TRUE(Has(back.out, "  Mirror                     1\n"));
@@ -510,8 +500,6 @@ TEST_F(TicketCommands, BaseTicketFromAFile)
         file << mirrorless;
     }
     HostRun run = RunHost("ticket --printer MerlinBT --base " + Path("customer.xml"));
-    if (NotImplemented(run))
-        GTEST_SKIP() << "the provider does not convert DEVMODEs to tickets yet";
     ASSERT_TRUE(Ended(run, 0, "ns0000:Customer_label")) << "the file's paper, not Merlin's";
     EXPECT_TRUE(Lacks(run.out, "DocumentOEMMirror"));
     EXPECT_EQ(SelectedOption(Document(run), "ns0000:DocumentOEMPrintSpeed"), "ns0000:Option3") << run.out;
@@ -521,8 +509,6 @@ TEST_F(TicketCommands, BaseTicketFromAFile)
 TEST_F(TicketCommands, CapabilitiesGetThePluginsParameters)
 {
     HostRun run = RunHost("caps --printer FalconBT --out " + Path("caps.xml"));
-    if (NotImplemented(run))
-        GTEST_SKIP() << "the provider does not complete capabilities yet";
     ASSERT_TRUE(Ended(run, 0, "CompletePrintCapabilities S_OK (0x00000000)"));
     XmlDoc doc(ReadFile(Path("caps.xml")));
     ASSERT_NE(doc.Root(), nullptr);
