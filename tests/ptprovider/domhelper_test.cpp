@@ -151,9 +151,11 @@ TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
          {std::pair<std::u16string, std::u16string>{u"PageResolution", u"DocumentOEMMirror"}, {u"A", u"B"}}) {
         SCOPED_TRACE(Utf8Of(a.c_str()));
         auto pa = u"psk:" + a, pb = u"psk:" + b;
+        // Bound on the feature itself, the first still resolves once deleted.
+        std::u16string own = u" xmlns:psk=\"" + std::u16string(kKeywordsNamespace) + u"\"";
         Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:o=\"urn:other\"><psf:Feature name=\"o:" + a +
-              u"\" n=\"other\"/><psf:ParameterInit name=\"" + pa + u"\" n=\"parameter\"/><psf:Feature name=\"" + pa +
-              u"\" n=\"first\"/><psf:Feature name=\"" + pa +
+              u"\" n=\"other\"/><psf:ParameterInit name=\"" + pa + u"\" n=\"parameter\"/><psf:Feature" + own +
+              u" name=\"" + pa + u"\" n=\"first\"/><psf:Feature name=\"" + pa +
               u"\" n=\"second\"/><psf:Feature xmlns:o=\"urn:inner\" name=\"o:" + a +
               u"\" n=\"inner\"/></psf:PrintTicket>");
         auto found = [this](PCWSTR ns, PCWSTR local) {
