@@ -87,12 +87,17 @@ PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName)
 
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo)
 {
+    // A printer that cannot be opened for writing, or that refuses the
+    // block, has not taken it: the caller is told, with the spooler's error.
     unique_printer printer(OpenPrinterAllAccess(pInfo->pPrinterName));
     if (!printer)
+        return FALSE;
+    if (SetPrinterW(printer.get(), 2, reinterpret_cast<LPBYTE>(pInfo), 0))
         return TRUE;
-    if (!SetPrinterW(printer.get(), 2, reinterpret_cast<LPBYTE>(pInfo), 0))
-        WARNING(TEXT("UI:  SetPrinter fail and error code is %d"), GetLastError());
-    return TRUE;
+    DWORD error = GetLastError();
+    WARNING(TEXT("UI:  SetPrinter fail and error code is %d"), error);
+    SetLastError(error);
+    return FALSE;
 }
 
 SHORT GetPaperIdByName(PCWSTR pDevice, PCWSTR pPort, PCWSTR pPaperName)

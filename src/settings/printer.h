@@ -47,8 +47,8 @@ SpoolerBlock FetchDriverInfo8(HANDLE hPrinter);
 // The named printer's PRINTER_INFO_2 in one zero-filled GPTR block, or null.
 // The caller frees it with GlobalFree.
 PRINTER_INFO_2W *GetPrinterInfo2(PCWSTR pPrinterName);
-// Writes the block back to the printer its pPrinterName names. Always TRUE:
-// failures are only traced.
+// Writes the block back to the printer its pPrinterName names. FALSE, with
+// the spooler's last error, when the printer did not take it.
 BOOL SetPrinterInfo2(PRINTER_INFO_2W *pInfo);
 
 // The driver's paper list as DeviceCapabilitiesW reports it: names in

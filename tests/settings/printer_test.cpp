@@ -117,9 +117,10 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
 
 TEST_F(PrinterTest, ChangeDefaultPaperWhenTheSpoolerFails)
 {
-    // A refused write is only traced: the helper still reports success.
+    // A refused write is traced and reported, with the spooler's error.
     standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
     EXPECT_NE(Debug().find("UI:  SetPrinter fail and error code is 5"), std::string::npos);
     EXPECT_NE(PublicPart(u"Shop KestrelBT").dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
 
@@ -262,13 +263,13 @@ TEST_F(DefaultDevModeTest, NothingWrittenWithoutRoomOrSettings)
 
 namespace {
 
-// The second open, the one that writes, failing: the helpers still answer
-// as they do for a refused write, and nothing is left open.
+// The second open, the one that writes, failing: the helpers answer as
+// they do for a refused write, and nothing is left open.
 TEST_F(PrinterTest, WriteSideOpenFailing)
 {
     std::vector<BYTE> before = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
     standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
-    EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
+    EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
     EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
 
     REGSTRUCT settings;
@@ -276,9 +277,9 @@ TEST_F(PrinterTest, WriteSideOpenFailing)
     settings.Mirror = 1;
     gpCurrentSettings = &settings;
     standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
-    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
     standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
     EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
 
     lstrcpynW(gszCurrentPrinter, TEXT("Shop KestrelBT"), NAME_UNITS);
