@@ -117,7 +117,6 @@ DEVMODEW LabelDevMode(const char16_t *form, short widthTenths, short lengthTenth
 // ---- base documents ----
 
 using BaseTicket = standin_testing::LeakCheckTest;
-using BaseCapabilities = standin_testing::LeakCheckTest;
 using CoreHelper = standin_testing::LeakCheckTest;
 using TicketSessionTest = standin_testing::LeakCheckTest;
 using TicketFile = standin_testing::LeakCheckTest;
@@ -153,26 +152,6 @@ TEST_F(BaseTicket, WhatTheSamplePrintersDoNotShow)
     EXPECT_EQ(Attr(media[0], "name"), "ns0000:A___B");
     EXPECT_EQ(Text(Children(media[0], "Property").at(0)), "A & B");
     EXPECT_EQ(FeatureNamed(caps.Root(), "psk:PageResolution"), nullptr);
-}
-
-TEST_F(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
-{
-    standin::spooler::LoadSample();
-    std::vector<TicketPaper> papers;
-    ASSERT_TRUE(ReadPrinterPapers(u"FalconBT", u"USB010", papers));
-    ASSERT_FALSE(papers.empty());
-    bool found = false;
-    for (const TicketPaper &paper : papers) {
-        if (paper.name == u"18 x 100mm") {
-            found = true;
-            EXPECT_EQ(paper.width, 18000);
-            EXPECT_EQ(paper.height, 100000);
-        }
-        EXPECT_GE(paper.width, 3500) << "the Falcon takes 3.5 mm to 36 mm tapes";
-        EXPECT_LE(paper.width, 36000);
-    }
-    EXPECT_TRUE(found);
-    EXPECT_FALSE(ReadPrinterPapers(u"Nobody", u"USB001", papers));
 }
 
 // ---- the core helper and the session ----
@@ -298,22 +277,6 @@ protected:
 
     char cwd_[4096] = {};
 };
-
-TEST_F(TicketCommands, EveryPrinterGetsATicket)
-{
-    standin::spooler::LoadSample();
-    for (const std::u16string &wide : standin::spooler::PrinterNames()) {
-        std::string name(wide.begin(), wide.end());
-        HostRun run = RunHost("ticket --printer \"" + name + "\"");
-        ASSERT_EQ(run.status, 0) << name << "\n" << run.out;
-        EXPECT_EQ(run.out.rfind("ConvertDevModeToPrintTicket S_OK (0x00000000)\n", 0), 0u) << run.out;
-        std::string xml = run.out.substr(run.out.find('\n') + 1);
-        XmlDoc doc(xml);
-        ASSERT_NE(doc.Root(), nullptr) << name << "\n" << xml;
-        EXPECT_TRUE(Is(doc.Root(), kFrameworkUri, "PrintTicket"));
-        EXPECT_EQ(Children(doc.Root(), "ParameterInit").size(), 6u) << name << ": copies and the five offsets";
-    }
-}
 
 TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
 {
