@@ -59,11 +59,6 @@ TEST_F(OemUiTest, GetInfoModes)
     EXPECT_EQ(needed, 4u);
 
     EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
-
-    EXPECT_EQ(Debug(), "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
-                       "UI:  IOemUI::GetInfo() exit mode not supported.\r\r\n"
-                       "UI:  IOemUI::GetInfo() exit insufficient buffer!\r\r\n"
-                       "UI:  IOemUI::GetInfo() exit pcbNeeded is NULL! ERROR_INVALID_PARAMETER\r\r\n");
 }
 
 TEST_F(OemUiTest, QueryInterface)
@@ -76,7 +71,6 @@ TEST_F(OemUiTest, QueryInterface)
     void *object = reinterpret_cast<void *>(1);
     EXPECT_EQ(ui->QueryInterface(IID_IPrintOemUI2, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(Debug(), "UI:  IOemUI::QueryInterface {292515F9-B54B-489B-9275-BAB56821395E} not supported.\r\n");
 }
 
 TEST_F(OemUiTest, QueryColorProfileNeeds32Bytes)
@@ -145,16 +139,10 @@ TEST_F(OemUiTest, DeclinedOperations)
     EXPECT_EQ(ui->UpgradePrinter(1, nullptr), E_NOTIMPL);
     EXPECT_EQ(ui->FontInstallerDlgProc(nullptr, 0, 0, 0), E_NOTIMPL);
     EXPECT_EQ(ui->UpdateExternalFonts(nullptr, nullptr, nullptr), E_NOTIMPL);
-    EXPECT_EQ(Debug(), "");
 
     EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_INITIALIZE, 3, nullptr, 0), S_OK);
     EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_DELETE, 3, nullptr, 0), S_OK);
     EXPECT_EQ(ui->DriverEvent(7, 3, nullptr, 0), S_OK);
-    EXPECT_EQ(Debug(), "UI:  IOemUI:DriverEvent entry.\r\n"
-                       "UI:  DRIVER_EVENT_INITIALIZE"
-                       "UI:  IOemUI:DriverEvent entry.\r\n"
-                       "UI:  DRIVER_EVENT_DELETE"
-                       "UI:  IOemUI:DriverEvent entry.\r\n");
 }
 
 TEST_F(OemUiTest, PrinterEvents)
@@ -195,25 +183,13 @@ TEST_F(OemUiTest, ForwardsToTheSubsystems)
     gDebugLevel = DBG_VERBOSE;
     OEMDMPARAM param = {};
     EXPECT_RESULT_AND_ERROR(ui->DevMode(5, &param), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_NE(Debug().find("ERROR UI:  DevMode() ERROR_INVALID_PARAMETER.\r\nUI:  \tdwMode = 5, pOemDMParam = 0x"),
-              std::string::npos);
-
-    ClearDebug();
     EXPECT_RESULT_AND_ERROR(ui->CommonUIProp(OEMCUIP_DOCPROP, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Debug(), "UI:  IOemUI:CommonUIProp entry.\r\n"
-                       "UI:  hrOEMPropertyPage(1) entry.\r\n"
-                       "ERROR UI:  hrOEMPropertyPage() ERROR_INVALID_PARAMETER.\r\n"
-                       "UI:  \tdwMode = 1, pOEMUIParam = 0.\r\n");
-
     gDebugLevel = DBG_WARNING;
-    ClearDebug();
     PROPSHEETUI_INFO info = {};
     info.cbSize = sizeof(info);
     info.Version = 0x0200;
     EXPECT_RESULT_AND_ERROR(ui->DocumentPropertySheets(&info, 0), E_FAIL, ERROR_INVALID_PARAMETER);
     EXPECT_RESULT_AND_ERROR(ui->DevicePropertySheets(nullptr, 0), E_FAIL, ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Debug(), "ERROR UI:  OEMDocumentPropertySheets() ERROR_INVALID_PARAMETER.\r\n"
-                       "ERROR UI:  hrOEMDevicePropertySheets() ERROR_INVALID_PARAMETER.\r\n");
 
     // The icon request reaches the sheet's code, which answers 0.
     info.Version = PROPSHEETUI_INFO_VERSION;

@@ -5,9 +5,6 @@
 #include "tests/host/expect.h"
 #include "tests/support/fixture.h"
 
-#include <array>
-#include <cstdio>
-#include <memory>
 #include <string>
 
 namespace {
@@ -36,12 +33,7 @@ using HostInfo = standin_testing::LeakCheckTest;
 
 TEST_F(HostInfo, PrintsWhatTheObjectsAnswer)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(ORVOUI_TEST_HOST " info 2>&1", "r"), pclose);
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    std::array<char, 512> chunk{};
-    while (fgets(chunk.data(), chunk.size(), pipe.get()) != nullptr)
-        out += chunk.data();
+    std::string out = RunHost("info").out;
     EXPECT_TRUE(Has(out, "signature  0x4D534654"));
     EXPECT_TRUE(Has(out, "version    0x00000003"));
     EXPECT_TRUE(Has(out, "supported versions: S_OK (0x00000000): 1"));

@@ -114,180 +114,49 @@ DEVMODEW LabelDevMode(const char16_t *form, short widthTenths, short lengthTenth
     return devmode;
 }
 
-void ExpectCoreNamespaces(xmlNode *root)
-{
-    EXPECT_EQ(NamespaceOf(root, "psf"), kFrameworkUri);
-    EXPECT_EQ(NamespaceOf(root, "psk"), kKeywordsUri);
-    EXPECT_EQ(NamespaceOf(root, "xsi"), kXsiUri);
-    EXPECT_EQ(NamespaceOf(root, "xsd"), kXsdUri);
-    EXPECT_EQ(NamespaceOf(root, "ns0000"), kPrivateUri);
-    EXPECT_EQ(Attr(root, "version"), "1");
-}
-
 // ---- base documents ----
 
 using BaseTicket = standin_testing::LeakCheckTest;
-using BaseCapabilities = standin_testing::LeakCheckTest;
 using CoreHelper = standin_testing::LeakCheckTest;
 using TicketSessionTest = standin_testing::LeakCheckTest;
 using TicketFile = standin_testing::LeakCheckTest;
 
-TEST_F(BaseTicket, CarriesTheNamespacesAndTheDevModesPublicSettings)
-{
-    DEVMODEW devmode = LabelDevMode(u"12 x 40mm", 120, 400);
-    devmode.dmCopies = 3;
-    std::string text = MakeBaseTicket(devmode, u"KestrelBT");
-    XmlDoc doc(text);
-    xmlNode *root = doc.Root();
-    ASSERT_NE(root, nullptr) << text;
-    ASSERT_TRUE(Is(root, kFrameworkUri, "PrintTicket"));
-    ExpectCoreNamespaces(root);
-
-    xmlNode *media = FeatureNamed(root, "psk:PageMediaSize");
-    ASSERT_NE(media, nullptr);
-    std::vector<xmlNode *> options = Children(media, "Option");
-    ASSERT_EQ(options.size(), 1u);
-    EXPECT_EQ(Attr(options[0], "name"), "ns0000:Paper12_x_40mm");
-    std::vector<xmlNode *> sizes = Children(options[0], "ScoredProperty");
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(Attr(sizes[0], "name"), "psk:MediaSizeWidth");
-    EXPECT_EQ(Text(sizes[0]), "12000");
-    EXPECT_EQ(Attr(sizes[1], "name"), "psk:MediaSizeHeight");
-    EXPECT_EQ(Text(sizes[1]), "40000");
-
-    xmlNode *orientation = FeatureNamed(root, "psk:PageOrientation");
-    ASSERT_NE(orientation, nullptr);
-    EXPECT_EQ(Attr(Children(orientation, "Option").at(0), "name"), "psk:Portrait");
-
-    std::vector<xmlNode *> inits = Children(root, "ParameterInit");
-    ASSERT_EQ(inits.size(), 1u) << "the plug-in's parameters are its own to add";
-    EXPECT_EQ(Attr(inits[0], "name"), "psk:JobCopiesAllDocuments");
-    std::vector<xmlNode *> values = Children(inits[0], "Value");
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(Text(values[0]), "3");
-    EXPECT_EQ(Attr(values[0], "type"), "xsd:integer");
-
-    EXPECT_EQ(FeatureNamed(root, "psk:PageResolution"), nullptr) << "only the Falcon has a resolution feature";
-}
-
-TEST_F(BaseTicket, PrivateFeaturesSelectTheDriversDefaults)
-{
-    std::string text = MakeBaseTicket(LabelDevMode(u"50 x 70mm", 500, 700), u"Condor Printer");
-    XmlDoc doc(text);
-    ASSERT_NE(doc.Root(), nullptr);
-    ASSERT_EQ(PrivateFeatures().size(), 14u);
-    for (const TicketFeature &feature : PrivateFeatures()) {
-        xmlNode *node = FeatureNamed(doc.Root(), std::string("ns0000:") + feature.name);
-        ASSERT_NE(node, nullptr) << feature.name;
-        std::vector<xmlNode *> options = Children(node, "Option");
-        ASSERT_EQ(options.size(), 1u) << feature.name;
-        EXPECT_EQ(Attr(options[0], "name"), "ns0000:" + feature.options.front()) << feature.name;
-    }
-    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMRotate"), "Option")[0], "name"),
-              "ns0000:Porital");
-    EXPECT_EQ(Children(doc.Root(), "Feature").size(), 16u);
-}
-
-TEST_F(BaseTicket, LandscapeAndTheFalconsResolution)
+// The sample printers' base documents are pinned byte for byte by the golden
+// dumps (they are the conversions' input files); here, what no sample
+// printer has: landscape, copies, a Falcon's name slightly off, awkward
+// paper names.
+TEST_F(BaseTicket, WhatTheSamplePrintersDoNotShow)
 {
     DEVMODEW devmode = LabelDevMode(u"18 x 100mm", 180, 1000);
     devmode.dmOrientation = DMORIENT_LANDSCAPE;
-    std::string text = MakeBaseTicket(devmode, u"FalconBT");
-    XmlDoc doc(text);
+    devmode.dmCopies = 3;
+    XmlDoc doc(MakeBaseTicket(devmode, u"FalconBT"));
     ASSERT_NE(doc.Root(), nullptr);
-    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "psk:PageOrientation"), "Option")[0], "name"), "psk:Landscape");
-    xmlNode *resolution = FeatureNamed(doc.Root(), "psk:PageResolution");
-    ASSERT_NE(resolution, nullptr);
-    EXPECT_EQ(Attr(Children(resolution, "Option")[0], "name"), "ns0000:Standard");
-    EXPECT_EQ(Children(doc.Root(), "Feature").size(), 17u);
-    // A Falcon under another driver name is not a Falcon.
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "psk:PageOrientation"), "Option").at(0), "name"), "psk:Landscape");
+    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "psk:PageResolution"), "Option").at(0), "name"),
+              "ns0000:Standard");
+    std::vector<xmlNode *> inits = Children(doc.Root(), "ParameterInit");
+    ASSERT_EQ(inits.size(), 1u) << "the plug-in's parameters are its own to add";
+    EXPECT_EQ(Text(Children(inits[0], "Value").at(0)), "3");
     EXPECT_EQ(MakeBaseTicket(devmode, u"FalconBT ").find("PageResolution"), std::string::npos);
-}
 
-TEST_F(BaseTicket, SameDevModeSameText)
-{
-    DEVMODEW devmode = LabelDevMode(u"24 x 60mm", 240, 600);
-    EXPECT_EQ(MakeBaseTicket(devmode, u"MerlinBT"), MakeBaseTicket(devmode, u"MerlinBT"));
-}
-
-TEST_F(BaseTicket, PaperNamesBecomeXmlNames)
-{
-    EXPECT_EQ(PaperOptionName(u"12 x 40mm"), "Paper12_x_40mm");
     EXPECT_EQ(PaperOptionName(u"12.5 x 40mm"), "Paper12.5_x_40mm");
     EXPECT_EQ(PaperOptionName(u"A4"), "A4");
     EXPECT_EQ(PaperOptionName(u"Etikett \u00e4 & <x>"), "Etikett______x_");
     EXPECT_EQ(PaperOptionName(u""), "Paper");
-    // An awkward form name still makes a well-formed ticket.
-    XmlDoc doc(MakeBaseTicket(LabelDevMode(u"<&\"> 1", 100, 100), u"Wren"));
-    EXPECT_NE(doc.Root(), nullptr);
-}
-
-TEST_F(BaseCapabilities, EveryFeatureOffersAllItsOptions)
-{
-    std::vector<TicketPaper> papers = {{u"12 x 40mm", 12000, 40000}, {u"A & B", 50000, 70000}};
-    std::string text = MakeBaseCapabilities(u"FalconBT", papers);
-    XmlDoc doc(text);
-    xmlNode *root = doc.Root();
-    ASSERT_NE(root, nullptr) << text;
-    ASSERT_TRUE(Is(root, kFrameworkUri, "PrintCapabilities"));
-    ExpectCoreNamespaces(root);
-
-    for (xmlNode *feature : Children(root, "Feature")) {
-        std::vector<xmlNode *> properties = Children(feature, "Property");
-        ASSERT_EQ(properties.size(), 1u) << Attr(feature, "name");
-        EXPECT_EQ(Attr(properties[0], "name"), "psf:SelectionType");
-        EXPECT_EQ(Text(properties[0]), "psk:PickOne");
-    }
-    for (const TicketFeature &feature : PrivateFeatures()) {
-        xmlNode *node = FeatureNamed(root, std::string("ns0000:") + feature.name);
-        ASSERT_NE(node, nullptr) << feature.name;
-        std::vector<xmlNode *> options = Children(node, "Option");
-        ASSERT_EQ(options.size(), feature.options.size()) << feature.name;
-        for (size_t i = 0; i < options.size(); ++i)
-            EXPECT_EQ(Attr(options[i], "name"), "ns0000:" + feature.options[i]);
-    }
-    EXPECT_EQ(Children(FeatureNamed(root, "ns0000:DocumentOEMBlackLevel"), "Option").size(), 15u);
-    EXPECT_EQ(Children(FeatureNamed(root, "ns0000:DocumentOEMPrintSpeed"), "Option").size(), 5u);
-    EXPECT_EQ(Children(FeatureNamed(root, "psk:PageResolution"), "Option").size(), 4u);
-    EXPECT_EQ(Children(FeatureNamed(root, "psk:PageOrientation"), "Option").size(), 2u);
-
-    std::vector<xmlNode *> media = Children(FeatureNamed(root, "psk:PageMediaSize"), "Option");
-    ASSERT_EQ(media.size(), 2u);
-    EXPECT_EQ(Attr(media[1], "name"), "ns0000:A___B");
-    EXPECT_EQ(Text(Children(media[1], "Property").at(0)), "A & B");
-    EXPECT_EQ(Text(Children(media[0], "ScoredProperty").at(0)), "12000");
-
-    std::vector<xmlNode *> defs = Children(root, "ParameterDef");
-    ASSERT_EQ(defs.size(), 1u);
-    EXPECT_EQ(Attr(defs[0], "name"), "psk:JobCopiesAllDocuments");
-    EXPECT_EQ(Children(defs[0], "Property").size(), 7u);
-
-    EXPECT_EQ(MakeBaseCapabilities(u"Robin", papers).find("PageResolution"), std::string::npos);
-}
-
-TEST_F(BaseCapabilities, PapersAreTheDriversAsDeviceCapabilitiesNamesThem)
-{
-    standin::spooler::LoadSample();
-    std::vector<TicketPaper> papers;
-    ASSERT_TRUE(ReadPrinterPapers(u"FalconBT", u"USB010", papers));
-    ASSERT_FALSE(papers.empty());
-    bool found = false;
-    for (const TicketPaper &paper : papers) {
-        if (paper.name == u"18 x 100mm") {
-            found = true;
-            EXPECT_EQ(paper.width, 18000);
-            EXPECT_EQ(paper.height, 100000);
-        }
-        EXPECT_GE(paper.width, 3500) << "the Falcon takes 3.5 mm to 36 mm tapes";
-        EXPECT_LE(paper.width, 36000);
-    }
-    EXPECT_TRUE(found);
-    EXPECT_FALSE(ReadPrinterPapers(u"Nobody", u"USB001", papers));
+    EXPECT_NE(XmlDoc(MakeBaseTicket(LabelDevMode(u"<&\"> 1", 100, 100), u"Wren")).Root(), nullptr);
+    XmlDoc caps(MakeBaseCapabilities(u"Robin", {{u"A & B", 50000, 70000}}));
+    ASSERT_NE(caps.Root(), nullptr);
+    std::vector<xmlNode *> media = Children(FeatureNamed(caps.Root(), "psk:PageMediaSize"), "Option");
+    ASSERT_EQ(media.size(), 1u);
+    EXPECT_EQ(Attr(media[0], "name"), "ns0000:A___B");
+    EXPECT_EQ(Text(Children(media[0], "Property").at(0)), "A & B");
+    EXPECT_EQ(FeatureNamed(caps.Root(), "psk:PageResolution"), nullptr);
 }
 
 // ---- the core helper and the session ----
 
-TEST_F(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
+TEST_F(CoreHelper, ServesItsThreeInterfacesAndMakesXmlObjects)
 {
     CorePrintHelper *helper = CorePrintHelper::Create();
     long live = CorePrintHelper::LiveCount();
@@ -301,18 +170,6 @@ TEST_F(CoreHelper, ServesItsThreeInterfacesAndOnlyMakesXmlObjects)
     void *out = reinterpret_cast<void *>(1);
     EXPECT_EQ(helper->QueryInterface(IID_IPrintOemPrintTicketProvider, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
-
-    PCSTR *list = nullptr;
-    DWORD count = 0;
-    EXPECT_EQ(helper->EnumFeatures(&list, &count), E_NOTIMPL);
-    EXPECT_EQ(helper->GetOption(nullptr, 0, "PaperSize", nullptr), E_NOTIMPL);
-    EXPECT_EQ(helper->CreateDefaultGDLSnapshot(0, nullptr), E_NOTIMPL);
-
-    IUnknown *unknown = nullptr;
-    static const CLSID kNoSuchClass = {0x12345678, 0x1, 0x2, {0, 1, 2, 3, 4, 5, 6, 7}};
-    EXPECT_TRUE(FAILED(helper->CreateInstanceOfMSXMLObject(kNoSuchClass, nullptr, 0, IID_IUnknown,
-                                                           reinterpret_cast<void **>(&unknown))));
-    EXPECT_EQ(unknown, nullptr);
 
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     IXMLDOMDocument2 *document = nullptr;
@@ -421,39 +278,14 @@ protected:
     char cwd_[4096] = {};
 };
 
-TEST_F(TicketCommands, EveryPrinterGetsATicket)
-{
-    standin::spooler::LoadSample();
-    for (const std::u16string &wide : standin::spooler::PrinterNames()) {
-        std::string name(wide.begin(), wide.end());
-        HostRun run = RunHost("ticket --printer \"" + name + "\"");
-        ASSERT_EQ(run.status, 0) << name << "\n" << run.out;
-        EXPECT_EQ(run.out.rfind("ConvertDevModeToPrintTicket S_OK (0x00000000)\n", 0), 0u) << run.out;
-        std::string xml = run.out.substr(run.out.find('\n') + 1);
-        XmlDoc doc(xml);
-        ASSERT_NE(doc.Root(), nullptr) << name << "\n" << xml;
-        EXPECT_TRUE(Is(doc.Root(), kFrameworkUri, "PrintTicket"));
-        EXPECT_EQ(Children(doc.Root(), "ParameterInit").size(), 6u) << name << ": copies and the five offsets";
-    }
-}
-
-TEST_F(TicketCommands, TicketCarriesThePrintersStoredSettings)
-{
-    HostRun run = RunHost("ticket --printer MerlinBT --out " + Path("merlin.xml"));
-    ASSERT_TRUE(Ended(run, 0, "written to " + Path("merlin.xml")));
-    XmlDoc doc(ReadFile(Path("merlin.xml")));
-    ASSERT_NE(doc.Root(), nullptr);
-    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMPrintSpeed"), "Option").at(0), "name"),
-              "ns0000:Option3");
-    EXPECT_EQ(Attr(Children(FeatureNamed(doc.Root(), "ns0000:DocumentOEMMirror"), "Option").at(0), "name"),
-              "ns0000:YES");
-}
-
 TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
 {
     std::string state = Path("server.json");
     HostRun out = RunHost("--state " + state + " ticket --printer MerlinBT --out " + Path("merlin.xml"));
-    ASSERT_EQ(out.status, 0) << out.out;
+    ASSERT_TRUE(Ended(out, 0, "written to " + Path("merlin.xml")));
+    std::string merlin = ReadFile(Path("merlin.xml"));
+    EXPECT_EQ(SelectedOption(merlin, "ns0000:DocumentOEMPrintSpeed"), "ns0000:Option3");
+    EXPECT_EQ(SelectedOption(merlin, "ns0000:DocumentOEMMirror"), "ns0000:YES");
 
     // Merlin's own ticket on Merlin changes nothing.
     HostRun back = RunHost("--state " + state + " ticket --printer MerlinBT --in " + Path("merlin.xml"));
@@ -547,13 +379,6 @@ TEST_F(TicketCommands, BadRequestsFailClearly)
     }
     HostRun both = RunHost("ticket --printer Wren --in " + Path("bad.xml") + " --base " + Path("bad.xml"));
     EXPECT_EQ(both.status, 2);
-
-    std::string state = Path("server.json");
-    RunHost("--state " + state + " printers");
-    std::string before = ReadFile(state);
-    HostRun failing = RunHost("--state " + state + " ticket --printer Wren --in " + Path("bad.xml"));
-    EXPECT_NE(failing.status, 0);
-    EXPECT_EQ(ReadFile(state), before) << "a failed conversion saves nothing";
 }
 
 // ---- ticket files as XML reads them ----
@@ -609,6 +434,9 @@ TEST_F(TicketFile, RefusalsSayWhatTheyWere)
 {
     std::string ticket = MakeBaseTicket(LabelDevMode(u"12 x 40mm", 120, 400), u"Wren");
     std::string nulAt = "t.xml" + NulAfter(ticket);
+    std::string deep;
+    for (int i = 0; i < 300; ++i)
+        deep += "<a>";
     const struct {
         const char *what;
         std::string bytes;
@@ -622,17 +450,7 @@ TEST_F(TicketFile, RefusalsSayWhatTheyWere)
         {"a DOCTYPE", "<?xml version=\"1.0\"?>\n<!DOCTYPE a [<!ENTITY e \"x\">]>\n<a>&e;</a>",
          "t.xml: DOCTYPE refused (line 2): tickets are read without document type declarations, on purpose"},
         {"an external DOCTYPE", "<!DOCTYPE a SYSTEM \"http://example.com/a.dtd\"><a/>", "DOCTYPE refused"},
-        {"too deep",
-         std::string(300 * 3, ' ')
-                 .replace(0, 900,
-                          [] {
-                              std::string open;
-                              for (int i = 0; i < 300; ++i)
-                                  open += "<a>";
-                              return open;
-                          }()) +
-             std::string("</a>"),
-         "t.xml: too deep: more than 256 nested elements at line 1, column "},
+        {"too deep", deep + "</a>", "t.xml: too deep: more than 256 nested elements at line 1, column "},
         {"tags that do not match", "<a>\n<b></a>", "t.xml: not well-formed at line 2, column "},
         {"empty", "", "t.xml: not well-formed"},
         {"an unknown encoding", "<?xml version=\"1.0\" encoding=\"x-klingon\"?><a/>",
@@ -664,17 +482,6 @@ TEST_F(TicketCommands, TicketFilesAWindowsToolWrote)
     }
     HostRun wide = RunHost("--state " + Path("s.json") + " ticket --printer Wren --in " + Path("merlin16.xml"));
     ASSERT_TRUE(Ended(wide, 0, "settings  Speed 2, Mirror 1 (the rest at the defaults)"));
-
-    // A base ticket that declares Latin-1 keeps its paper's name.
-    std::string base = MakeBaseTicket(LabelDevMode(u"Customer label", 500, 300), u"Heron");
-    base.replace(base.find("Customer_label"), 14, "\xC9tiquette_client");
-    {
-        std::ofstream file(Path("latin1.xml"), std::ios::binary);
-        file << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" << base;
-    }
-    HostRun latin = RunHost("ticket --printer MerlinBT --base " + Path("latin1.xml"));
-    ASSERT_EQ(latin.status, 0) << latin.out;
-    EXPECT_EQ(SelectedOption(Document(latin), "psk:PageMediaSize"), "ns0000:\xC3\x89tiquette_client") << latin.out;
 }
 
 TEST_F(TicketCommands, RefusedTicketsSayWhyAndChangeNothing)
@@ -687,16 +494,9 @@ TEST_F(TicketCommands, RefusedTicketsSayWhyAndChangeNothing)
         std::ofstream file(Path("nul.xml"), std::ios::binary);
         file << ticket << std::string("\0<garbage><<<", 14);
     }
-    {
-        std::ofstream file(Path("doctype.xml"), std::ios::binary);
-        file << "<!DOCTYPE psf:PrintTicket>\n" << ticket;
-    }
     for (const char *option : {"--in", "--base"}) {
         HostRun nul = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("nul.xml"));
         EXPECT_TRUE(Ended(nul, 1, Path("nul.xml") + NulAfter(ticket))) << option;
-        HostRun doctype = RunHost("--state " + state + " ticket --printer Wren " + option + " " + Path("doctype.xml"));
-        EXPECT_TRUE(Ended(doctype, 1, "DOCTYPE refused (line 1)"));
-        EXPECT_TRUE(Has(doctype.out, "on purpose"));
     }
 
     // Refused by its size before it is read: a sparse 50 MB file.

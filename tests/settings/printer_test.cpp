@@ -104,15 +104,9 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
     std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
     EXPECT_TRUE(std::equal(after.begin() + 220, after.end(), bytes.begin() + 220));
     EXPECT_EQ(standin::spooler::DefaultDevMode(u"Back office"), otherBefore);
-    EXPECT_EQ(Debug(), "Shop KestrelBT18 x 100mmUI:  nPaperSize is " + std::to_string(PaperOf(u"18 x 100mm")));
 
-    ClearDebug();
     EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("no such paper")));
     EXPECT_FALSE(ChangeDefaultPaper(TEXT("Nobody"), TEXT("18 x 100mm")));
-    EXPECT_EQ(Debug(), "Shop KestrelBTno such paperUI:  nPaperSize is -1"
-                       "Nobody18 x 100mm"
-                       "UI:  OpenPrinter error code is 1801"
-                       "UI:  ppi2 is null");
 }
 
 TEST_F(PrinterTest, ChangeDefaultPaperWhenTheSpoolerFails)
@@ -121,12 +115,13 @@ TEST_F(PrinterTest, ChangeDefaultPaperWhenTheSpoolerFails)
     standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
     EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
-    EXPECT_NE(Debug().find("UI:  SetPrinter fail and error code is 5"), std::string::npos);
     EXPECT_NE(PublicPart(u"Shop KestrelBT").dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
 
-    for (const char *api : {"GlobalAlloc", "GetPrinterW", "OpenPrinterW"}) {
-        standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY);
-        EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm"))) << api;
+    // The read failing, and the second open, the one that writes.
+    for (auto [api, skip] : {std::pair<const char *, int>{"GlobalAlloc", 0}, {"GetPrinterW", 0}, {"OpenPrinterW", 0},
+                             {"OpenPrinterW", 1}}) {
+        standin::FailNext(api, 1, ERROR_NOT_ENOUGH_MEMORY, skip);
+        EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm"))) << api << skip;
         standin::ClearFaults();
     }
 }
@@ -257,37 +252,10 @@ TEST_F(DefaultDevModeTest, NothingWrittenWithoutRoomOrSettings)
     ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Back office", {}));
     EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Back office")));
     EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Nobody")));
-}
-
-}  // namespace
-
-namespace {
-
-// The second open, the one that writes, failing: the helpers answer as
-// they do for a refused write, and nothing is left open.
-TEST_F(PrinterTest, WriteSideOpenFailing)
-{
-    std::vector<BYTE> before = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
-    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
-    EXPECT_FALSE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
-    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
-
-    REGSTRUCT settings;
-    SetDefaultSettings(&settings);
-    settings.Mirror = 1;
-    gpCurrentSettings = &settings;
-    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED, 1);
-    EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
+    // A printer that refuses the write.
     standin::FailNext("SetPrinterW", 1, ERROR_ACCESS_DENIED);
     EXPECT_FALSE(UpdateDefaultOEMDev(TEXT("Shop KestrelBT")));
-    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), before);
-
-    lstrcpynW(gszCurrentPrinter, TEXT("Shop KestrelBT"), NAME_UNITS);
-    standin::FailNext("OpenPrinterW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm")));
-    standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm")));
-    EXPECT_NE(PaperOf(u"18 x 100mm"), 0) << "the form is still there";
+    EXPECT_EQ(standin::spooler::DefaultDevMode(u"Shop KestrelBT"), whole);
 }
 
 }  // namespace
