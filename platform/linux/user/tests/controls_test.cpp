@@ -140,6 +140,7 @@ TEST_F(ControlsTest, RadioGroupsOfAPageTemplate)
     EnableWindow(Item(page, IDC_AUTO_CUT), FALSE);
     EXPECT_FALSE(Click(page, IDC_AUTO_CUT)) << "disabled";
     EXPECT_FALSE(Click(page, IDC_DIRECTION_PICTURE)) << "a picture is no button";
+    EXPECT_RESULT_AND_ERROR(GetDlgItem(page, 9999), nullptr, ERROR_CONTROL_ID_NOT_FOUND);
     EnableWindow(sheet, FALSE);
     EXPECT_FALSE(Click(page, IDC_CHAIN)) << "a disabled window above blocks the user";
     EnableWindow(sheet, TRUE);
@@ -214,31 +215,6 @@ TEST_F(ControlsTest, PictureOwnershipAndTheGdiCount)
     EXPECT_EQ(standin::GetCounters().gdiObjects, start + 1);
     DeleteObject(portrait);
     EXPECT_EQ(standin::GetCounters().gdiObjects, start);
-}
-
-TEST_F(ControlsTest, GetDlgItemIntAllowsBlanksOnly)
-{
-    Template t(WS_POPUP);
-    t.Add(kEdit, nullptr, 0, 20, u"", 0, 0, 60, 14);
-    HWND dlg = Make(t);
-    BOOL ok;
-    struct Case {
-        const char16_t *text;
-        BOOL signedValue, translated;
-        UINT value;
-    } cases[] = {
-        {u" 42 ", FALSE, TRUE, 42}, {u"-7", TRUE, TRUE, UINT(-7)}, {u"-7", FALSE, FALSE, 0},
-        {u"12a", TRUE, FALSE, 0},   {u"", TRUE, FALSE, 0},         {u"4294967296", FALSE, FALSE, 0},
-    };
-    for (const Case &c : cases) {
-        SetDlgItemTextW(dlg, 20, c.text);
-        EXPECT_EQ(GetDlgItemInt(dlg, 20, &ok, c.signedValue), c.value) << Narrow(c.text);
-        EXPECT_EQ(ok, c.translated) << Narrow(c.text);
-    }
-    SetDlgItemInt(dlg, 20, UINT(-15), TRUE);
-    EXPECT_EQ(standin::ui::Text(Item(dlg, 20)), u"-15");
-    EXPECT_RESULT_AND_ERROR(GetDlgItem(dlg, 21), nullptr, ERROR_CONTROL_ID_NOT_FOUND);
-    DestroyWindow(dlg);
 }
 
 }  // namespace
