@@ -22,17 +22,6 @@
 
 namespace usertest {
 
-constexpr DWORD kMagic = 0xDEADBEEF;
-
-// For failure messages: the text with every unit past ASCII as '?'.
-inline std::string Narrow(const std::u16string &text)
-{
-    std::string out;
-    for (char16_t c : text)
-        out += c < 0x80 ? char(c) : '?';
-    return out;
-}
-
 inline HINSTANCE Module() { return PluginResources(); }
 
 // One message that reached the recording procedure; `code` is the

@@ -66,9 +66,7 @@ TEST_F(GdiTest, TwentyFourBitResourcesAndDeviceBitmaps)
 TEST_F(GdiTest, MissingBitmapsAndFaultsLeaveNothingBehind)
 {
     long start = standin::GetCounters().gdiObjects;
-    SetLastError(kMagic);
-    EXPECT_EQ(Load(999), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)) << "the resource part's error";
+    EXPECT_RESULT_AND_ERROR(Load(999), nullptr, ERROR_RESOURCE_NAME_NOT_FOUND);
     standin::FailNext("LoadImageW", 1, ERROR_OUTOFMEMORY);
     EXPECT_RESULT_AND_ERROR(Load(IDB_PORTRAIT), nullptr, ERROR_OUTOFMEMORY);
     EXPECT_EQ(standin::GetCounters().gdiObjects, start);
@@ -76,9 +74,8 @@ TEST_F(GdiTest, MissingBitmapsAndFaultsLeaveNothingBehind)
     EXPECT_NE(next, nullptr) << "only one call was to fail";
     EXPECT_EQ(standin::GetCounters().gdiObjects, start + 1);
     DeleteObject(next);
-    SetLastError(kMagic);
-    EXPECT_EQ(LoadImageW(Module(), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, 0), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND)) << "the module has no icons";
+    EXPECT_RESULT_AND_ERROR(LoadImageW(Module(), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, 0), nullptr,
+                            ERROR_RESOURCE_TYPE_NOT_FOUND);  // the module has no icons
 }
 
 }  // namespace

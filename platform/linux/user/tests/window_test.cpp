@@ -64,10 +64,9 @@ TEST_F(WindowTest, BadHandlesAndClassesFailWithThePlatformsErrors)
 
     EXPECT_RESULT_AND_ERROR(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
                             nullptr, ERROR_CANNOT_FIND_WND_CLASS);
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateWindowExW(0, u"StandinTraced", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-              nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_TLW_WITH_WSCHILD));
+    EXPECT_RESULT_AND_ERROR(
+        CreateWindowExW(0, u"StandinTraced", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr,
+        ERROR_TLW_WITH_WSCHILD);
 
     WNDCLASSW again{};
     again.lpfnWndProc = TracingProc;
@@ -121,9 +120,9 @@ TEST_F(WindowTest, WindowLongsUseThe64BitDialogOffsets)
     EXPECT_EQ(GetDlgCtrlID(child), 77);
     EXPECT_EQ(GetWindowLongPtrW(child, GWLP_ID), 77);
     // Extra bytes: 16 of them, a LONG_PTR fits at 8 but not at 9.
-    SetLastError(kMagic);
+    SetLastError(standin_testing::kMagicDead);
     EXPECT_EQ(SetWindowLongPtrW(top, 8, 0x1122334455667788), 0);
-    EXPECT_EQ(GetLastError(), kMagic) << "success leaves the last error";
+    EXPECT_EQ(GetLastError(), standin_testing::kMagicDead) << "success leaves the last error";
     EXPECT_EQ(GetWindowLongPtrW(top, 8), 0x1122334455667788);
     EXPECT_EQ(GetWindowLongW(top, 12), 0x11223344);
     EXPECT_EQ(GetWindowLongPtrW(top, 9), 0);
