@@ -16,7 +16,7 @@ Trace gTrace;
 
 LRESULT CALLBACK TracingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_DESTROY || msg == WM_NCDESTROY || msg == WM_APP) {
+    if (msg == WM_DESTROY || msg == WM_NCDESTROY || msg == WM_APP || msg == WM_PAINT || msg == WM_ERASEBKGND) {
         std::lock_guard<std::mutex> lock(gTrace.lock);
         gTrace.seen.emplace_back(hwnd, msg);
     }
@@ -159,6 +159,29 @@ TEST_F(WindowTest, PostedMessagesWaitInTheQueueAndQuitEndsTheLoop)
     PostMessageW(top, WM_APP, 3, 0);
     DestroyWindow(top);
     EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_APP, WM_APP, PM_REMOVE));
+}
+
+// The pages erase their own background: a shown window is painted once,
+// its background erased inside the paint.
+TEST_F(WindowTest, ShownWindowsArePaintedOnceWithAnErase)
+{
+    HWND top = Top(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    MSG m;
+    int paints = 0;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        paints += m.message == WM_PAINT;
+        DispatchMessageW(&m);
+    }
+    EXPECT_EQ(paints, 1);
+    std::vector<UINT> painted;
+    for (auto &s : gTrace.seen)
+        if (s.first == top)
+            painted.push_back(s.second);
+    EXPECT_EQ(painted, (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
+    InvalidateRect(top, nullptr, FALSE);
+    EXPECT_TRUE(UpdateWindow(top));
+    EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << "validated by UpdateWindow";
+    DestroyWindow(top);
 }
 
 TEST_F(WindowTest, SendMessageFromAnotherThreadRunsOnTheOwnersThread)
