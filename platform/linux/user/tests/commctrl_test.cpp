@@ -173,22 +173,8 @@ TEST_F(CommctrlTest, ListViewSubItemsClicksAndItsImageList)
     }
     EXPECT_EQ(ImageList_GetImageCount(images), 2);
     EXPECT_EQ(ListView_SetImageList(list, images, LVSIL_SMALL), nullptr);
-    const char16_t *headers[] = {u"", u"Printer Name", u"Current Width"};
-    for (int c = 0; c < 3; ++c) {
-        LVCOLUMNW col{};
-        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
-        col.pszText = const_cast<LPWSTR>(headers[c]);
-        col.cx = c ? 100 : 20;
-        col.iSubItem = c;
-        EXPECT_EQ(ListView_InsertColumn(list, c, &col), c);
-    }
+    FillList(list, {20, 100, 100}, 2);
     for (int r = 0; r < 2; ++r) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = r;
-        item.pszText = const_cast<LPWSTR>(u"");
-        item.iImage = 1;
-        ListView_InsertItem(list, &item);
         ListView_SetItemText(list, r, 1, r ? u"Second" : u"First");
         LVITEMW cell{};
         cell.mask = LVIF_TEXT | LVIF_IMAGE;
