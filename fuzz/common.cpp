@@ -26,16 +26,17 @@ Counts::Counts() : counters_(standin::GetCounters()), windows_(standin::ui::Wind
 
 void Counts::Check() const
 {
-    standin::Counters now = standin::GetCounters();
-    Require(now.heapBlocks == counters_.heapBlocks, "heap blocks leaked");
-    Require(now.heaps == counters_.heaps, "heaps leaked");
-    Require(now.globalBlocks == counters_.globalBlocks, "global blocks leaked");
-    Require(now.threads == counters_.threads, "thread handles leaked");
-    Require(now.taskBlocks == counters_.taskBlocks, "task memory leaked");
-    Require(now.bstrs == counters_.bstrs, "system strings leaked");
-    Require(now.comObjects == counters_.comObjects, "COM objects leaked");
-    Require(now.printerHandles == counters_.printerHandles, "printer handles leaked");
-    Require(now.gdiObjects == counters_.gdiObjects, "GDI objects leaked");
+    using C = standin::Counters;
+    const std::pair<long C::*, const char *> kinds[] = {
+        {&C::heapBlocks, "heap blocks"},     {&C::heaps, "heaps"},
+        {&C::globalBlocks, "global blocks"}, {&C::threads, "thread handles"},
+        {&C::taskBlocks, "task memory"},     {&C::bstrs, "system strings"},
+        {&C::comObjects, "COM objects"},     {&C::printerHandles, "printer handles"},
+        {&C::gdiObjects, "GDI objects"}};
+    const C now = standin::GetCounters();
+    for (const auto &[count, name] : kinds)
+        if (now.*count != counters_.*count)
+            Fail((std::string(name) + " leaked").c_str());
     Require(standin::ui::WindowCount() == windows_, "windows leaked");
     Require(gcComponents == components_, "plug-in objects still alive");
 }
@@ -70,6 +71,45 @@ void Initialize()
 }
 
 const std::string &SampleJson() { return sampleJson(); }
+
+HANDLE OpenSamplePrinter(const std::u16string &name)
+{
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+    HANDLE printer = nullptr;
+    Require(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults) != FALSE, "printer not there");
+    return printer;
+}
+
+DEVMODEW ConvertedDevMode()
+{
+    DEVMODEW devmode = {};
+    devmode.dmSize = sizeof(DEVMODEW);
+    devmode.dmDriverExtra = sizeof(OEMDEV);
+    return devmode;
+}
+
+LONG FieldAt(const void *record, size_t offset)
+{
+    LONG value;
+    std::memcpy(&value, static_cast<const BYTE *>(record) + offset, sizeof(value));
+    return value;
+}
+
+void SetFieldAt(void *record, size_t offset, LONG value)
+{
+    std::memcpy(static_cast<BYTE *>(record) + offset, &value, sizeof(value));
+}
+
+#define SHARED(field)                                                                                                  \
+    {                                                                                                                  \
+        offsetof(OEMDEV, field), offsetof(REGSTRUCT, field)                                                            \
+    }
+const SharedField kSharedFields[20] = {SHARED(Speed),      SHARED(Density),     SHARED(Reference), SHARED(Reference[1]),
+                                       SHARED(Rotate),     SHARED(Gap),         SHARED(Gappara),   SHARED(Gappara[1]),
+                                       SHARED(Offset),     SHARED(Settear),     SHARED(Gray),      SHARED(Reverse),
+                                       SHARED(BlackLevel), SHARED(GrayLevel),   SHARED(Chain),     SHARED(Mirror),
+                                       SHARED(AutoCut),    SHARED(SpecialTape), SHARED(HalfCut),   SHARED(iQuality)};
+#undef SHARED
 
 std::vector<BYTE> StoredSettings(const std::u16string &printer)
 {
@@ -116,8 +156,7 @@ BoundProvider::BoundProvider(const std::u16string &name)
                 S_OK,
             "no provider");
     factory->Release();
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-    Require(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer_, &defaults) != FALSE, "printer not there");
+    printer_ = OpenSamplePrinter(name);
     OEMPTOPTS options = 0;
     INT count = 0;
     BSTR *namespaces = nullptr;
@@ -152,3 +191,9 @@ IXMLDOMDocument2 *LoadTicket(const std::u16string &text)
 }
 
 }  // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::Initialize();
+    return 0;
+}

@@ -36,9 +36,10 @@ private:
     long components_;
 };
 
-// Once per process: the sample server, debug output kept quiet and its
-// capture small, COM started, the plug-in's resources registered, dumps
-// into a folder of the temporary directory.
+// Once per process (every target's LLVMFuzzerInitialize): the sample
+// server, debug output kept quiet and its capture small, COM started, the
+// plug-in's resources registered, dumps into a folder of the temporary
+// directory.
 void Initialize();
 
 // The sample server as it was loaded.
@@ -52,6 +53,23 @@ void CheckStoredSettings(const std::u16string &printer);
 
 // The bytes as UTF-8 text, widened (invalid sequences become U+FFFD).
 std::u16string Widen(const uint8_t *data, size_t size);
+
+// The printer of the sample server, opened for use; aborts when it is not there.
+HANDLE OpenSamplePrinter(const std::u16string &name);
+
+// A public DEVMODE followed by one private record, as the conversions get it.
+DEVMODEW ConvertedDevMode();
+
+// A LONG field of a record by its offset.
+LONG FieldAt(const void *record, size_t offset);
+void SetFieldAt(void *record, size_t offset, LONG value);
+
+// The fields a ticket reaches and the stored record shares: offsets in
+// OEMDEV and in REGSTRUCT.
+struct SharedField {
+    size_t record, stored;
+};
+extern const SharedField kSharedFields[20];
 
 // A print ticket provider bound to a printer of the sample server, with a
 // core helper that makes the stand-in's MSXML objects.

@@ -12,12 +12,6 @@
 #include <cstring>
 #include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::Initialize();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)

@@ -20,54 +20,23 @@ const std::u16string kPrinter = u"KestrelBT";
 // and within its option list, so each is written and can be read back.
 REGSTRUCT StoredJobSettings()
 {
+    const LONG values[20] = {3, 14, -2, 3, 3, 2, 5, 1, 4, 2, 1, 1, 6, 4, 1, 1, 1, 1, 1, 2};
     REGSTRUCT settings;
     SetDefaultSettings(&settings);
-    settings.Speed = 3;
-    settings.Density = 14;
-    settings.Reference[0] = -2;
-    settings.Reference[1] = 3;
-    settings.Rotate = 3;
-    settings.Gap = 2;
-    settings.Gappara[0] = 5;
-    settings.Gappara[1] = 1;
-    settings.Offset = 4;
-    settings.Settear = 2;
-    settings.Gray = 1;
-    settings.Reverse = 1;
-    settings.BlackLevel = 6;
-    settings.GrayLevel = 4;
-    settings.Chain = 1;
-    settings.Mirror = 1;
-    settings.AutoCut = 1;
-    settings.SpecialTape = 1;
-    settings.HalfCut = 1;
-    settings.iQuality = 2;
+    for (size_t i = 0; i < 20; ++i)
+        fuzz::SetFieldAt(&settings, fuzz::kSharedFields[i].stored, values[i]);
+    const BYTE *bytes = reinterpret_cast<const BYTE *>(&settings);
+    standin::spooler::SetData(kPrinter, kSettingsValueName, REG_BINARY,
+                              std::vector<BYTE>(bytes, bytes + sizeof(settings)));
     return settings;
-}
-
-LONG Get(const OEMDEV &record, size_t offset)
-{
-    LONG value;
-    std::memcpy(&value, reinterpret_cast<const BYTE *>(&record) + offset, sizeof(value));
-    return value;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::Initialize();
-    REGSTRUCT settings = StoredJobSettings();
-    const BYTE *bytes = reinterpret_cast<const BYTE *>(&settings);
-    standin::spooler::SetData(kPrinter, kSettingsValueName, REG_BINARY,
-                              std::vector<BYTE>(bytes, bytes + sizeof(settings)));
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static fuzz::BoundProvider provider(kPrinter);
     static const REGSTRUCT stored = StoredJobSettings();
+    static fuzz::BoundProvider provider(kPrinter);
     standin::DebugCaptureClear();
     fuzz::Counts counts;
     std::u16string text = fuzz::Widen(data, size);
@@ -75,9 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (ticket != nullptr) {
         std::vector<fuzz::TicketField> base = fuzz::ReadTicketFields(fuzz::Narrow(text));
         fuzz::Require(!base.empty(), "MSXML took a ticket that is no document");
-        DEVMODEW devmode = {};
-        devmode.dmSize = sizeof(DEVMODEW);
-        devmode.dmDriverExtra = sizeof(OEMDEV);
+        DEVMODEW devmode = fuzz::ConvertedDevMode();
         OEMDEV record;
         SetDefaultOEMDev(&record);
         record.standardPaperSizeChoose = 3;
@@ -99,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             for (size_t i = 0; i + 1 < written.size(); ++i) {
                 if (base[i].asks == fuzz::Asks::Unclear || (i >= 5 && !base[i].found))
                     continue;
-                if (written[i].asks != fuzz::Asks::Value || written[i].value != Get(record, written[i].field))
+                if (written[i].asks != fuzz::Asks::Value ||
+                    written[i].value != fuzz::FieldAt(&record, written[i].field))
                     fuzz::Fail((std::string(written[i].name) + " does not read back as the record's value").c_str());
             }
         }

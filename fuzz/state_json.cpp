@@ -7,12 +7,6 @@
 
 #include <string>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::Initialize();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     standin::DebugCaptureClear();

@@ -24,17 +24,9 @@ const std::u16string kPrinter = u"KestrelBT";
 // writer uses.
 const DWORD kTypes[] = {REG_NONE, REG_SZ, REG_BINARY, REG_DWORD, 7, 11, 0x12345678};
 
-HANDLE Open()
-{
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-    HANDLE handle = nullptr;
-    fuzz::Require(OpenPrinterW(const_cast<LPWSTR>(kPrinter.c_str()), &handle, &defaults) != FALSE, "no printer");
-    return handle;
-}
-
 void PrinterSettings(DWORD type, const std::vector<BYTE> &bytes)
 {
-    HANDLE printer = Open();
+    HANDLE printer = fuzz::OpenSamplePrinter(kPrinter);
     REGSTRUCT direct = {};
     SettingsRead read = ReadStoredSettings(printer, &direct);
     LONG version = 0;
@@ -60,7 +52,7 @@ void PrinterSettings(DWORD type, const std::vector<BYTE> &bytes)
 
 void OptionItem(DWORD type, const std::vector<BYTE> &bytes)
 {
-    HANDLE printer = Open();
+    HANDLE printer = fuzz::OpenSamplePrinter(kPrinter);
     OPTITEM item = {};
     OEMCUIPPARAM param = {};
     param.cbSize = sizeof(param);
@@ -101,12 +93,6 @@ void DistributedList(const std::vector<BYTE> &bytes)
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::Initialize();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -19,12 +19,6 @@ bool ValidUtf8(const std::string &text)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::Initialize();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::Counts counts;
@@ -39,12 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         fuzz::Require(!xml.empty() && xml.find('\0') == std::string::npos, "an accepted ticket with a NUL");
         fuzz::Require(ValidUtf8(xml), "an accepted ticket that is not UTF-8");
-        IXMLDOMDocument2 *document = fuzz::LoadTicket(fuzz::Widen(reinterpret_cast<const uint8_t *>(xml.data()),
-                                                                  xml.size()));
+        IXMLDOMDocument2 *document =
+            fuzz::LoadTicket(fuzz::Widen(reinterpret_cast<const uint8_t *>(xml.data()), xml.size()));
         fuzz::Require(document != nullptr, "an accepted ticket that MSXML refuses");
         document->Release();
         std::string again, againError;
-        fuzz::Require(host::DecodeTicket(xml, "ticket.xml", again, againError), "an accepted ticket refused when read again");
+        fuzz::Require(host::DecodeTicket(xml, "ticket.xml", again, againError),
+                      "an accepted ticket refused when read again");
         fuzz::Require(again == xml, "an accepted ticket that reads again to another text");
     }
     counts.Check();

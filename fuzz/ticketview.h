@@ -22,8 +22,8 @@ struct TicketField {
     const char *name;
     size_t field;  // offset in OEMDEV
     Asks asks = Asks::Nothing;
-    LONG value = 0;     // with Asks::Value: the option's position, the millimetres
-    bool found = false; // the element (with its Option or Value) is there
+    LONG value = 0;      // with Asks::Value: the option's position, the millimetres
+    bool found = false;  // the element (with its Option or Value) is there
 };
 
 // The five parameters, the fourteen private features and PageResolution, in

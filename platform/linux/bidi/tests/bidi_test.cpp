@@ -57,20 +57,30 @@ protected:
         return hr;
     }
 
-    // Output entry 0 as bytes; the task memory is freed here. Fails the
-    // test when there is none.
-    std::vector<BYTE> Output()
+    // Output entry 0: the call's result; on success the bytes (the task
+    // memory freed here), on failure every output cleared.
+    HRESULT Output(std::vector<BYTE> *bytes)
     {
-        LPWSTR schema = nullptr;
+        LPWSTR schema = reinterpret_cast<LPWSTR>(1);
         DWORD type = BIDI_NULL;
-        BYTE *data = nullptr;
-        ULONG size = 0;
-        EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), S_OK);
+        BYTE *data = reinterpret_cast<BYTE *>(1);
+        ULONG size = 7;
+        HRESULT hr = request->GetOutputData(0, &schema, &type, &data, &size);
+        if (FAILED(hr)) {
+            EXPECT_TRUE(schema == nullptr && data == nullptr && size == 0);
+            return hr;
+        }
         EXPECT_EQ(std::u16string(schema ? schema : u""), kSchema);
         EXPECT_EQ(type, DWORD(BIDI_BLOB));
-        std::vector<BYTE> bytes(data, data + (data ? size : 0));
+        bytes->assign(data, data + (data ? size : 0));
         CoTaskMemFree(schema);
         CoTaskMemFree(data);
+        return hr;
+    }
+    std::vector<BYTE> Output()
+    {
+        std::vector<BYTE> bytes;
+        EXPECT_EQ(Output(&bytes), S_OK);
         return bytes;
     }
 
@@ -171,14 +181,8 @@ TEST_F(BidiTest, SampleFalconPrintersReportTheirRibbons)
     ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
     EXPECT_EQ(Result(), S_OK);
     EXPECT_EQ(Count(), 0u);
-    LPWSTR schema = reinterpret_cast<LPWSTR>(1);
-    DWORD type = 0;
-    BYTE *data = reinterpret_cast<BYTE *>(1);
-    ULONG size = 7;
-    EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), E_INVALIDARG);
-    EXPECT_EQ(schema, nullptr);
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(size, 0u);
+    std::vector<BYTE> none;
+    EXPECT_EQ(Output(&none), E_INVALIDARG);
     EXPECT_EQ(Ask(u"Wren"), S_OK);
     EXPECT_EQ(Count(), 0u);
 
@@ -295,29 +299,26 @@ TEST_F(BidiTest, OnlyABindingToAKnownPrinterCanSend)
 
 TEST_F(BidiTest, FaultsFailTheCallsThatMakeSomething)
 {
-    IUnknown *object = reinterpret_cast<IUnknown *>(1);
-    standin::FailNext("CoCreateInstance", 1, E_OUTOFMEMORY);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
-                               reinterpret_cast<void **>(&object)),
-              E_OUTOFMEMORY);
-    // The classes each have a fault of their own, so one of two creations
-    // can fail.
-    standin::FailNext("CoCreateInstance(BidiRequest)", 1, E_OUTOFMEMORY);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest,
-                               reinterpret_cast<void **>(&request)),
-              E_OUTOFMEMORY);
-    EXPECT_EQ(request, nullptr);
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl, reinterpret_cast<void **>(&spl)),
-        S_OK);
-    standin::FailNext("CoCreateInstance(BidiSpl)", 1, E_ACCESSDENIED);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiSpl,
-                               reinterpret_cast<void **>(&object)),
-              E_ACCESSDENIED);
-    EXPECT_EQ(object, nullptr);
-    ASSERT_EQ(CoCreateInstance(CLSID_BidiRequest, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest,
-                               reinterpret_cast<void **>(&request)),
-              S_OK);
+    // Every creation, and each class's own, so that one of two can fail.
+    const struct {
+        const char *fault;
+        const CLSID &clsid;
+        const IID &iid;
+        HRESULT error;
+    } creations[] = {{"CoCreateInstance", CLSID_BidiSpl, IID_IBidiSpl, E_OUTOFMEMORY},
+                     {"CoCreateInstance(BidiRequest)", CLSID_BidiRequest, IID_IBidiRequest, E_OUTOFMEMORY},
+                     {"CoCreateInstance(BidiSpl)", CLSID_BidiSpl, IID_IBidiSpl, E_ACCESSDENIED}};
+    for (const auto &c : creations) {
+        IUnknown *object = reinterpret_cast<IUnknown *>(1);
+        standin::FailNext(c.fault, 1, static_cast<DWORD>(c.error));
+        EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, c.iid, reinterpret_cast<void **>(&object)),
+                  c.error)
+            << c.fault;
+        if (c.fault != std::string("CoCreateInstance")) {
+            EXPECT_EQ(object, nullptr) << c.fault;
+        }
+    }
+    Create();
 
     standin::FailNext("BindDevice", 1, ERROR_ACCESS_DENIED);
     EXPECT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), E_ACCESSDENIED);
@@ -334,25 +335,13 @@ TEST_F(BidiTest, FaultsFailTheCallsThatMakeSomething)
     // The copies of the output are task memory: counted, and a failed copy
     // leaves nothing behind.
     long blocks = standin::GetCounters().taskBlocks;
+    std::vector<BYTE> bytes;
     for (int skip : {0, 1}) {
         standin::FailNext("CoTaskMemAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, skip);
-        LPWSTR schema = reinterpret_cast<LPWSTR>(1);
-        DWORD type = 0;
-        BYTE *data = reinterpret_cast<BYTE *>(1);
-        ULONG size = 0;
-        EXPECT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), E_OUTOFMEMORY) << skip;
-        EXPECT_EQ(schema, nullptr);
-        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(Output(&bytes), E_OUTOFMEMORY) << skip;
         EXPECT_EQ(standin::GetCounters().taskBlocks, blocks);
     }
-    LPWSTR schema = nullptr;
-    DWORD type = 0;
-    BYTE *data = nullptr;
-    ULONG size = 0;
-    ASSERT_EQ(request->GetOutputData(0, &schema, &type, &data, &size), S_OK);
-    EXPECT_EQ(standin::GetCounters().taskBlocks, blocks + 2);
-    CoTaskMemFree(schema);
-    CoTaskMemFree(data);
+    EXPECT_EQ(Output(), sp::RibbonStatus(1, 24));
     EXPECT_EQ(spl->UnbindDevice(), S_OK);
 }
 

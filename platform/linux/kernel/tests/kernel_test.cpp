@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kMagicDead = 0xDEADBEEF;
+using standin_testing::kMagicDead;
 
 // Every test must give back the blocks, heaps and handles it took.
 class KernelTest : public standin_testing::LeakCheckTest {};
@@ -63,9 +63,7 @@ TEST_F(KernelTest, HeapFreeOfForeignBlocksFailsSafely)
     int onStack = 0;
 
     for (void *p : {fromMalloc, static_cast<void *>(&onStack), freed, ofOther}) {
-        SetLastError(kMagicDead);
-        EXPECT_FALSE(HeapFree(GetProcessHeap(), 0, p));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+        EXPECT_FAILS_WITH(HeapFree(GetProcessHeap(), 0, p), ERROR_INVALID_PARAMETER);
         EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), static_cast<SIZE_T>(-1));
     }
     std::free(fromMalloc);
@@ -83,9 +81,7 @@ TEST_F(KernelTest, HeapDestroyFreesWhatIsLeft)
     EXPECT_EQ(standin::GetCounters().heapBlocks, Before().heapBlocks + 3);
     EXPECT_TRUE(HeapDestroy(heap));
 
-    SetLastError(kMagicDead);
-    EXPECT_FALSE(HeapDestroy(GetProcessHeap()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FAILS_WITH(HeapDestroy(GetProcessHeap()), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(KernelTest, GlobalFixedAndMoveableBlocks)
@@ -103,15 +99,11 @@ TEST_F(KernelTest, GlobalFixedAndMoveableBlocks)
     EXPECT_NE(data, moveable);
     EXPECT_EQ(GlobalLock(moveable), data);
     EXPECT_TRUE(GlobalUnlock(moveable));
-    SetLastError(kMagicDead);
-    EXPECT_FALSE(GlobalUnlock(moveable));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(NO_ERROR));
+    EXPECT_FAILS_WITH(GlobalUnlock(moveable), NO_ERROR);
 
     EXPECT_EQ(GlobalFree(fixed), nullptr);
     EXPECT_EQ(GlobalFree(moveable), nullptr);
-    SetLastError(kMagicDead);
-    EXPECT_EQ(GlobalFree(fixed), fixed);  // already freed: the handle comes back
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_RESULT_AND_ERROR(GlobalFree(fixed), fixed, ERROR_INVALID_HANDLE);  // already freed: the handle comes back
     EXPECT_EQ(LocalFree(LocalAlloc(LPTR, 4)), nullptr);
 }
 
@@ -120,11 +112,8 @@ TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
     standin::FailNext("HeapAlloc", 2, ERROR_OUTOFMEMORY, 1);
     void *first = HeapAlloc(GetProcessHeap(), 0, 8);
     EXPECT_NE(first, nullptr);
-    for (int i = 0; i < 2; ++i) {
-        SetLastError(kMagicDead);
-        EXPECT_EQ(HeapAlloc(GetProcessHeap(), 0, 8), nullptr);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OUTOFMEMORY));
-    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_RESULT_AND_ERROR(HeapAlloc(GetProcessHeap(), 0, 8), nullptr, ERROR_OUTOFMEMORY);
     void *fourth = HeapAlloc(GetProcessHeap(), 0, 8);
     EXPECT_NE(fourth, nullptr);
     HeapFree(GetProcessHeap(), 0, first);
@@ -175,13 +164,9 @@ TEST_F(KernelTest, ThreadsRunWaitAndReportTheirExitCode)
         EXPECT_TRUE(CloseHandle(thread));
     }
     EXPECT_EQ(count, 40000);
-    SetLastError(kMagicDead);
-    EXPECT_FALSE(CloseHandle(threads[0]));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
+    EXPECT_FAILS_WITH(CloseHandle(threads[0]), ERROR_INVALID_HANDLE);
     standin::FailNext("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(CreateThread(nullptr, 0, answer, &count, 0, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_RESULT_AND_ERROR(CreateThread(nullptr, 0, answer, &count, 0, nullptr), nullptr, ERROR_NOT_ENOUGH_MEMORY);
 }
 
 DWORD WINAPI waitForFlag(LPVOID parameter)
@@ -237,9 +222,7 @@ TEST_F(KernelTest, DrivesMapIntoAFolderOfTheUsersOwn)
     if (chown(theirs.c_str(), 65534, 65534) == 0) {
         setenv("STANDIN_DRIVE_ROOT", theirs.c_str(), 1);
         EXPECT_EQ(standin::MapWindowsPath(file), "");
-        SetLastError(kMagicDead);
-        EXPECT_EQ(GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_RESULT_AND_ERROR(GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES, ERROR_ACCESS_DENIED);
     }
     for (int i = 0; i < 4; ++i) {
         if (saved[i].empty())
@@ -266,14 +249,11 @@ TEST_F(KernelTest, DebugOutputIsCapturedAsUtf8)
 
 TEST_F(KernelTest, UiLanguageComesFromTheEnvironmentAndTheThread)
 {
-    unsetenv("STANDIN_UI_LANGUAGE");
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
-    setenv("STANDIN_UI_LANGUAGE", "0x0804", 1);
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0804);
-    setenv("STANDIN_UI_LANGUAGE", "1031", 1);
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0407);
-    setenv("STANDIN_UI_LANGUAGE", "german", 1);
-    EXPECT_EQ(GetUserDefaultUILanguage(), 0x0409);
+    for (auto [value, language] :
+         {std::pair<const char *, LANGID>{nullptr, 0x0409}, {"0x0804", 0x0804}, {"1031", 0x0407}, {"german", 0x0409}}) {
+        value != nullptr ? setenv("STANDIN_UI_LANGUAGE", value, 1) : unsetenv("STANDIN_UI_LANGUAGE");
+        EXPECT_EQ(GetUserDefaultUILanguage(), language) << (value != nullptr ? value : "unset");
+    }
     unsetenv("STANDIN_UI_LANGUAGE");
 
     EXPECT_EQ(SetThreadUILanguage(0x0411), 0x0411);

@@ -22,17 +22,6 @@
 
 namespace usertest {
 
-constexpr DWORD kMagic = 0xDEADBEEF;
-
-// For failure messages: the text with every unit past ASCII as '?'.
-inline std::string Narrow(const std::u16string &text)
-{
-    std::string out;
-    for (char16_t c : text)
-        out += c < 0x80 ? char(c) : '?';
-    return out;
-}
-
 inline HINSTANCE Module() { return PluginResources(); }
 
 // One message that reached the recording procedure; `code` is the
@@ -170,6 +159,33 @@ private:
 };
 
 constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82, kCombo = 0x85;
+
+// Columns of the given widths and as many empty rows.
+inline void FillList(HWND list, std::initializer_list<int> widths, int rows)
+{
+    int c = 0;
+    for (int width : widths) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_WIDTH | LVCF_SUBITEM;
+        col.cx = width;
+        col.iSubItem = c;
+        ListView_InsertColumn(list, c++, &col);
+    }
+    for (int r = 0; r < rows; ++r) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = r;
+        item.pszText = const_cast<LPWSTR>(u"");
+        ListView_InsertItem(list, &item);
+    }
+}
+
+// A key pressed and let go.
+inline void Key(HWND hwnd, WPARAM key)
+{
+    SendMessageW(hwnd, WM_KEYDOWN, key, 0);
+    SendMessageW(hwnd, WM_KEYUP, key, 0);
+}
 
 // Every test gives back the windows, GDI objects and heap blocks it made,
 // and leaves no fault plan, script or message box answer behind.

