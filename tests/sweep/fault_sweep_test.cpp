@@ -162,9 +162,9 @@ struct Flow {
     const char *name;
     std::function<void()> run;
     std::set<std::string> parts;
-    std::string settingsOf;
-    std::set<std::string> fields;
-    std::set<std::string> told;
+    std::string settingsOf = {};
+    std::set<std::string> fields = {};
+    std::set<std::string> told = {};
 };
 
 class FaultSweep : public SheetTest {
