@@ -193,11 +193,11 @@ void STDAPICALLTYPE CoUninitialize(void)
 HRESULT STDAPICALLTYPE CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                         LPVOID *ppv)
 {
-    if (standin::ShouldFail("CoCreateInstance"))
-        return faultResult();
     if (ppv == nullptr)
         return E_POINTER;
-    *ppv = nullptr;
+    *ppv = nullptr;  // a failed creation leaves no pointer, an injected one included
+    if (standin::ShouldFail("CoCreateInstance"))
+        return faultResult();
     if (!comUsable())
         return CO_E_NOTINITIALIZED;
     // Every class of the table is an in-process server.
