@@ -1,0 +1,232 @@
+// Keyboard check of the real orvoui.dll: every page and dialog as the harness
+// brings them up (winhost/host.h), in every language. Every visible enabled
+// control is reached by Tab or by the arrows inside its group; Tab never
+// moves back in reading order (top to bottom, then left to right, a few
+// pixels' tolerance for one row); the arrows stay inside radio groups; no two
+// controls share an access key; a text that shows a key in parentheses
+// carries it, and Alt+key does what a click does (a button is clicked, a
+// label focuses the control after it). On the distributed printing dialog,
+// Space on a row's check box enables Apply and the context-menu key on a row
+// opens the ribbon width dialog.
+//
+// Usage: orvoui-keyboard [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
+// Prints the problems of each window in the first language that has any, one
+// ok/FAIL line per window over all languages and the closing line.
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "resources/resource.h"
+#include "tests/windows/report.h"
+#include "winhost/host.h"
+
+namespace {
+
+using report::printable;
+using Problems = std::vector<std::string>;
+
+WNDPROC gOldProc;
+int gTolerance = 4;  // pixels of one row, at the system's DPI
+int gClicked;        // the last button whose click reached the window (and went no further)
+
+LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && lParam) {
+        gClicked = LOWORD(wParam);
+        return 0;
+    }
+    return CallWindowProcW(gOldProc, window, message, wParam, lParam);
+}
+
+bool Has(HWND c, LONG bits) { return (GetWindowLongW(c, GWL_STYLE) & bits) == bits; }
+LONG ButtonType(HWND c) { return winhost::IsClass(c, L"Button") ? GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK : -1; }
+bool IsLabel(HWND c) { return winhost::IsClass(c, L"Static") || ButtonType(c) == BS_GROUPBOX; }
+bool IsRadio(HWND c) { return ButtonType(c) == BS_RADIOBUTTON || ButtonType(c) == BS_AUTORADIOBUTTON; }
+
+std::string Describe(HWND c)
+{
+    return std::to_string(GetDlgCtrlID(c)) + " \"" + printable(winhost::WindowText(c)) + "\"";
+}
+
+// The access key of a control's text (upper case), or 0.
+wchar_t KeyOf(HWND c)
+{
+    if (winhost::IsClass(c, L"Static") && Has(c, SS_NOPREFIX))
+        return 0;
+    std::wstring t = winhost::WindowText(c);
+    for (size_t i = 0; i + 1 < t.size(); ++i)
+        if (t[i] == L'&' && t[++i] != L'&')
+            return towupper(t[i]);
+    return 0;
+}
+
+// The key a label or button shows at the end of its words, "(C)…" or
+// "(&S):", or 0 (a copyright line's "(C) 2026" is no key).
+wchar_t Advertised(HWND c)
+{
+    std::wstring t = winhost::WindowText(c);
+    for (size_t i = 0; i + 2 < t.size(); ++i) {
+        size_t k = i + 1 + (t[i + 1] == L'&');
+        if (t[i] == L'(' && k + 1 < t.size() && iswalpha(t[k]) && t[k] < 0x80 && t[k + 1] == L')' &&
+            t.find_first_not_of(L":.\x2026\xFF1A ", k + 2) == std::wstring::npos)
+            return towupper(t[k]);
+    }
+    return 0;
+}
+
+// Presses Alt+key as the window system delivers it to a dialog's loop.
+void AltKey(HWND frame, wchar_t key)
+{
+    MSG m = {GetFocus(), WM_SYSKEYDOWN, static_cast<WPARAM>(key), 1 | (1 << 29), 0, {}};
+    if (!IsDialogMessageW(frame, &m))
+        DispatchMessageW(&m);
+    m.message = WM_SYSCHAR;
+    m.wParam = towlower(key);
+    if (!IsDialogMessageW(frame, &m))
+        DispatchMessageW(&m);
+}
+
+void CheckControls(const winhost::Shown &s, Problems &out)
+{
+    HWND w = s.window;
+    std::vector<HWND> all, order;
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (Has(c, WS_VISIBLE))
+            all.push_back(c);
+    std::set<HWND> reached;
+    HWND first = GetNextDlgTabItem(w, nullptr, FALSE);
+    for (HWND c = first; c && order.size() < all.size() && (order.empty() || c != first);
+         c = GetNextDlgTabItem(w, c, FALSE)) {
+        order.push_back(c);
+        for (HWND g = c; reached.insert(g).second;)
+            g = GetNextDlgGroupItem(w, g, FALSE);
+    }
+    for (size_t i = 1; i < order.size(); ++i) {
+        RECT a = winhost::RectIn(order[i - 1], w), b = winhost::RectIn(order[i], w);
+        if (b.top < a.top - gTolerance || (b.top <= a.top + gTolerance && b.left < a.left))
+            out.push_back("Tab goes back from " + Describe(order[i - 1]) + " to " + Describe(order[i]));
+    }
+    std::map<wchar_t, HWND> keys;
+    for (HWND c : all) {
+        if (IsWindowEnabled(c) && !IsLabel(c) && !winhost::IsClass(c, UPDOWN_CLASSW) && !reached.count(c))
+            out.push_back("neither Tab nor the arrows reach " + Describe(c));
+        if (IsRadio(c))
+            for (HWND g = GetNextDlgGroupItem(w, c, FALSE); g && g != c; g = GetNextDlgGroupItem(w, g, FALSE))
+                if (!IsRadio(g)) {
+                    out.push_back("the arrows leave the group of " + Describe(c) + " for " + Describe(g));
+                    break;
+                }
+        wchar_t key = KeyOf(c), shown = Advertised(c);
+        if (key && !keys.emplace(key, c).second)
+            out.push_back(Describe(keys[key]) + " and " + Describe(c) + " share an access key");
+        std::string alt = "Alt+" + std::string(1, static_cast<char>(shown)) + ": ";
+        if (shown && shown != key) {
+            out.push_back(alt + Describe(c) + " shows the key but does not carry it");
+        } else if (shown) {
+            // A label hands the focus to the next control that takes it.
+            HWND next = c;
+            while (IsLabel(c) && (next = GetWindow(next, GW_HWNDNEXT)) && !Has(next, WS_TABSTOP | WS_VISIBLE)) {
+            }
+            SetFocus(first);
+            gClicked = 0;
+            AltKey(s.frame, key);
+            HWND focus = GetFocus();
+            bool done = IsLabel(c) ? next && (focus == next || IsChild(next, focus)) : gClicked == GetDlgCtrlID(c);
+            if (!done)
+                out.push_back(alt + "does not act on " + Describe(c));
+        }
+    }
+}
+
+HWND gOwner, gOpened;
+void CALLBACK CloseOpened(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND found = GetWindow(GetDesktopWindow(), GW_CHILD);
+    for (; found; found = GetWindow(found, GW_HWNDNEXT))
+        if (GetWindow(found, GW_OWNER) == gOwner && IsWindowVisible(found))
+            break;
+    if (found && !gOpened)
+        PostMessageW(gOpened = found, WM_COMMAND, IDCANCEL, 0);
+}
+
+// A row of the distributed printing list from the keyboard: Space on its
+// check box enables Apply; the context-menu key opens the ribbon width dialog.
+void CheckRows(HWND dialog, Problems &out)
+{
+    HWND list = GetDlgItem(dialog, IDC_DISTRIBUTED_LIST), apply = GetDlgItem(dialog, IDC_DISTRIBUTED_APPLY);
+    SetFocus(list);
+    LVITEMW row = {};
+    row.stateMask = row.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&row));
+    UINT before = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK));
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(list, WM_CHAR, L' ', 1);
+    SendMessageW(list, WM_KEYUP, VK_SPACE, 1 | (3u << 30));
+    UINT after = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK));
+    if (before == after || !IsWindowEnabled(apply))
+        out.push_back("Space on the first row's check box " +
+                      std::string(before == after ? "does not change it" : "leaves Apply disabled"));
+    gOwner = dialog;
+    gOpened = nullptr;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOpened);
+    SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    KillTimer(nullptr, timer);
+    if (!gOpened)
+        out.push_back("the context-menu key on a row does not open the ribbon width dialog");
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    SetProcessDPIAware();
+    std::wstring path = argc > 1 ? winhost::Wide(argv[1]) : winhost::BesideProgram(L"orvoui.dll");
+    HDC screen = GetDC(nullptr);
+    gTolerance = MulDiv(4, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    winhost::Host host;
+    report::checkf(host.Load(path), "the plug-in loads and a printer of each model is added", "%s",
+                   host.Error().c_str());
+    std::vector<std::string> order;
+    std::map<std::string, std::pair<int, std::string>> results;  // languages shown in, those failing
+    // English first: its problems are the ones printed.
+    std::vector<winhost::Language> languages(1, {winhost::LanguageOf("en-US"), "en-US"});
+    for (const winhost::Language &l : winhost::kLanguages)
+        if (l.id != languages[0].id)
+            languages.push_back(l);
+    for (const winhost::Language &l : languages) {
+        host.Run(l.id, [&](const winhost::Shown &s) {
+            std::string name = s.Name();
+            if (!results.count(name))
+                order.push_back(name);
+            auto &result = results[name];
+            ++result.first;
+            Problems problems;
+            gOldProc =
+                reinterpret_cast<WNDPROC>(SetWindowLongPtrW(s.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Watch)));
+            CheckControls(s, problems);
+            SetWindowLongPtrW(s.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gOldProc));
+            if (s.id == IDD_DISTRIBUTED_PRINTING)
+                CheckRows(s.window, problems);
+            for (const std::string &p : problems)
+                if (result.second.empty())
+                    std::printf("     %s %s: %s\n", name.c_str(), l.tag, p.c_str());
+            if (!problems.empty())
+                result.second += std::string(" ") + l.tag;
+        });
+    }
+    report::checkf(host.Error().empty(), "every page and dialog was shown", "%s", host.Error().c_str());
+    for (const std::string &name : order) {
+        const auto &result = results[name];
+        std::string what = name + " in " + std::to_string(result.first) +
+                           " languages: Tab and arrows reach all in reading order, keys unique and working";
+        report::checkf(result.first == 17 && result.second.empty(), what.c_str(), "problems in%s",
+                       result.second.c_str());
+    }
+    return report::finish();
+}
