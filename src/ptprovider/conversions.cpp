@@ -408,11 +408,6 @@ HRESULT CopyParameterDef(CXmlDomHelper &dom, IXMLDOMElement *pModel, PCWSTR pNam
 
 }  // namespace
 
-HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter)
-{
-    return CreateParameterDefNode(dom, pNamespace, parameter, nullptr);
-}
-
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter,
                                com_ptr<IXMLDOMElement> *pModel)
 {

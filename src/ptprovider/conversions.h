@@ -25,8 +25,7 @@ void changeFeatureNode(CXmlDomHelper &dom, const TicketFeature &feature, LONG va
 bool IsFalconPrinter(HANDLE hPrinter);
 
 // PrintCapabilities completion.
-HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter);
-// The same, given the first definition this completion made whole (null
+// pModel holds the first definition this completion made whole (null
 // before there is one): a new definition is then a copy of it with its own
 // name and limits, and a definition made whole becomes that model.
 HRESULT CreateParameterDefNode(CXmlDomHelper &dom, PCWSTR pNamespace, const TicketParameter &parameter,

@@ -56,31 +56,33 @@ bool Equal(const WCHAR *text, PCWSTR expected)
     return *text == *expected;
 }
 
-// The namespace and name constants the conversions pass: the same address
-// is always the same text.
-bool IsConstant(PCWSTR text)
+// The namespace and name constants the conversions pass, with their
+// lengths: the same address is always the same text.
+struct KnownText {
+    PCWSTR text;
+    size_t units;
+};
+constexpr KnownText kKnownTexts[] = {
+    {kFrameworkNamespace, ARRAYSIZE(kFrameworkNamespace) - 1}, {kKeywordsNamespace, ARRAYSIZE(kKeywordsNamespace) - 1},
+    {kPrivateNamespace, ARRAYSIZE(kPrivateNamespace) - 1},     {kInstanceNamespace, ARRAYSIZE(kInstanceNamespace) - 1},
+    {kSchemaNamespace, ARRAYSIZE(kSchemaNamespace) - 1},       {kName, ARRAYSIZE(kName) - 1},
+};
+
+const KnownText *Known(PCWSTR text)
 {
-    return text == kFrameworkNamespace || text == kKeywordsNamespace || text == kPrivateNamespace ||
-           text == kInstanceNamespace || text == kSchemaNamespace || text == kName;
+    for (const KnownText &known : kKnownTexts)
+        if (known.text == text)
+            return &known;
+    return nullptr;
 }
 
-// The length of a text, known without reading it for the namespace
-// constants.
+bool IsConstant(PCWSTR text) { return Known(text) != nullptr; }
+
+// The length of a text, known without reading it for the constants.
 size_t TextUnits(PCWSTR text)
 {
-    struct Known {
-        PCWSTR text;
-        size_t units;
-    };
-    static constexpr Known kKnown[] = {
-        {kFrameworkNamespace, ARRAYSIZE(kFrameworkNamespace) - 1}, {kKeywordsNamespace, ARRAYSIZE(kKeywordsNamespace) - 1},
-        {kPrivateNamespace, ARRAYSIZE(kPrivateNamespace) - 1},     {kInstanceNamespace, ARRAYSIZE(kInstanceNamespace) - 1},
-        {kSchemaNamespace, ARRAYSIZE(kSchemaNamespace) - 1},
-    };
-    for (const Known &known : kKnown)
-        if (known.text == text)
-            return known.units;
-    return wcslen(text);
+    const KnownText *known = Known(text);
+    return known != nullptr ? known->units : wcslen(text);
 }
 
 // A namespace URI the DOM answered against the one asked for: by length,

@@ -439,12 +439,6 @@ TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
     EXPECT_EQ(std::vector<BYTE>(reply, reply + 16), sp::RibbonStatus(1, 24));
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, reply));
     EXPECT_EQ(standin::ComInitCount(), 0) << "COM is left as it was found";
-
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
-        lines.push_back(standin::DebugCaptureLine(i));
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"UI:  BidiCmdtoPrinter START", "FalconBT", "UI:  BidiCmdtoPrinter end"}));
     std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].input, kRibbonCommand);
@@ -462,40 +456,22 @@ TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
     BYTE *reply = &sentinel;
     EXPECT_EQ(Send(u"FalconBT (silent)", &reply), 0u);
     EXPECT_EQ(reply, &sentinel);
-    EXPECT_NE(Debug().find("UI:  pIReq->GetOutputData error and return 80070057"), std::string::npos) << Debug();
 
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith({})));
     EXPECT_EQ(Send(u"FalconBT (silent)", &reply), 0u);
     EXPECT_EQ(reply, &sentinel) << "an empty reply is no reply";
 
-    // A printer the spooler does not know: the binding fails, and so does
-    // the exchange.
-    ClearDebug();
-    EXPECT_EQ(Send(u"No Such Printer", &reply), 0u);
+    EXPECT_EQ(Send(u"No Such Printer", &reply), 0u) << "the binding fails";
     EXPECT_EQ(reply, &sentinel);
-    EXPECT_NE(Debug().find("UI:  pIBidiSpl->SendRecv error and return 80070006"), std::string::npos) << Debug();
     EXPECT_EQ(standin::ComInitCount(), 0);
 }
 
-TEST_F(BidiCmdTest, FailuresAreLoggedAndEverythingMadeIsReleased)
+// The bidi objects failing are the fault sweep's; what stays here is the
+// reply's copy failing (no reply rather than a length without one) and
+// a caller's own apartment.
+TEST_F(BidiCmdTest, ANoReplyCopyIsNoReplyAndTheCallersApartmentIsKept)
 {
     BYTE *reply = nullptr;
-    standin::FailNext("CoCreateInstance(BidiSpl)", 1, E_ACCESSDENIED);
-    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
-    EXPECT_NE(Debug().find("UI:  create pIBidiSpl error and return 80070005"), std::string::npos) << Debug();
-    EXPECT_TRUE(sp::BidiExchanges().empty());
-
-    ClearDebug();
-    standin::FailNext("CoCreateInstance(BidiRequest)", 1, E_OUTOFMEMORY);
-    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
-    EXPECT_NE(Debug().find("UI:  create pIReq error and return 8007000e"), std::string::npos) << Debug();
-
-    ClearDebug();
-    standin::FailNext("BindDevice", 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
-    EXPECT_NE(Debug().find("UI:  pIBidiSpl->SendRecv error and return 80070006"), std::string::npos) << Debug();
-
-    // The reply's copy cannot be had: no reply rather than a length without one.
     standin::FailNext("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);  // after the first log line's buffer
     EXPECT_EQ(Send(u"FalconBT", &reply), 0u);
     EXPECT_EQ(reply, nullptr);

@@ -1,5 +1,6 @@
 // A customer's registry export replayed by the host: what import takes, what
 // it refuses, and the customer's printers afterwards in every command.
+#include "tests/host/expect.h"
 #include "tests/support/hostrun.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,8 @@ TEST_F(HostImport, ACustomersMachineReplays)
     for (const char *line : {
              "form \"Shop 24 x 60\": taken: 24 x 60 mm, margins 1 / 1 mm, paper 271\n",
              "printer \"Shipping FalconBT\": taken\n  driver    \"FalconBT\"\n  port      \"USB001\"\n"
-             "  attributes 0x00000A40\n  comment   \"Dock 3 \\\"left\\\" printer\"\n  location  \"Warehouse\\\\Dock 3\"\n",
+             "  attributes 0x00000A40\n  comment   \"Dock 3 \\\"left\\\" printer\"\n  location  \"Warehouse\\\\Dock "
+             "3\"\n",
              "  devmode   220 + 300 bytes, paper \"Shop 24 x 60\" (paper 119 in the export, 271 here), the plug-in's "
              "record last\n",
              "  data      \"DISTRIBUTEDLIST\" REG_BINARY, 2100 bytes: 2 entries\n",

@@ -1,4 +1,5 @@
 // orvoui-host sheet as a support engineer runs it.
+#include "tests/host/expect.h"
 #include "tests/support/hostrun.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,11 @@ TEST_F(SheetCommand, EveryPrinterOfTheSampleOpensBothSheets)
                               "Plover",    "Wren",          "Robin",    "FalconBT", "Condor Printer"};
     for (const char *printer : printers) {
         HostRun document = RunHost(std::string("sheet --printer '") + printer + "' --document");
-        EXPECT_EQ(document.status, 0) << printer << "\n" << document.out;
-        EXPECT_NE(document.out.find("INIT S_OK"), std::string::npos) << document.out;
-        EXPECT_NE(document.out.find("(template 112)"), std::string::npos) << document.out;
-        EXPECT_EQ(document.out.find("(not shown)"), std::string::npos) << "every page is shown\n" << document.out;
+        EXPECT_TRUE(Ended(document, 0, "INIT S_OK")) << printer;
+        EXPECT_TRUE(Has(document.out, "(template 112)"));
+        EXPECT_TRUE(Lacks(document.out, "(not shown)")) << "every page is shown\n";
         HostRun device = RunHost(std::string("sheet --printer '") + printer + "' --device");
-        EXPECT_EQ(device.status, 0) << printer << "\n" << device.out;
-        EXPECT_NE(device.out.find("About (template 108)"), std::string::npos) << device.out;
+        EXPECT_TRUE(Ended(device, 0, "About (template 108)")) << printer;
     }
 }
 
@@ -36,50 +35,31 @@ TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
     size_t stored = run.out.find("stored OrvoPrinterData: ");
     ASSERT_NE(stored, std::string::npos) << run.out;
     EXPECT_NE(run.out.substr(stored, run.out.find('\n', stored) - stored).find("Unit 1"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("PSM_CHANGED from page 112"), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.out, "PSM_CHANGED from page 112"));
 
     // The state file keeps it for the next run.
     HostRun printers = RunHost("printers --state " + state_);
-    ASSERT_EQ(printers.status, 0) << printers.out;
-    EXPECT_NE(printers.out.find("Unit 1"), std::string::npos) << printers.out;
+    ASSERT_TRUE(Ended(printers, 0, "Unit 1"));
 }
 
-TEST_F(SheetCommand, PrinterItemAndSelfTest)
+// The self-test sends its raw job and Cancel then resets the page; the
+// printer sheet stores its item on OK as on Apply; only the document sheet
+// shows a job record.
+TEST_F(SheetCommand, SelfTestPrinterItemAndTheJobRecord)
 {
-    HostRun run = RunHost("sheet --printer MerlinBT --device --do driver:item=55 --do ok");
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("stored OEMUI_VALUE: 55"), std::string::npos) << run.out;
+    HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show --do cancel");
+    EXPECT_TRUE(Ended(test, 0,
+                      "> click:1070\n  job 1 on KestrelBT: document \"label cmd\", data type RAW, 3 bytes\n"
+                      "    1f 11 27\n> show\n"));
+    EXPECT_TRUE(Has(test.out, "PSN_RESET to page 112"));
+    EXPECT_TRUE(Lacks(RunHost("sheet --printer KestrelBT --do page:112 --do show").out, "  job "));
 
-    HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do cancel");
-    ASSERT_EQ(test.status, 0) << test.out;
-    EXPECT_NE(test.out.find("PSN_RESET to page 112"), std::string::npos) << test.out;
-}
-
-TEST_F(SheetCommand, SelfTestShowsTheRawJobItSent)
-{
-    HostRun run = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show");
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("> click:1070\n  job 1 on KestrelBT: document \"label cmd\", data type RAW, 3 bytes\n"
-                           "    1f 11 27\n> show\n"),
-              std::string::npos)
-        << run.out;
-
-    HostRun noJob = RunHost("sheet --printer KestrelBT --do page:112 --do show");
-    EXPECT_EQ(noJob.out.find("  job "), std::string::npos) << noJob.out;
-}
-
-TEST_F(SheetCommand, OnlyTheDocumentSheetShowsAJobRecord)
-{
+    EXPECT_TRUE(
+        Ended(RunHost("sheet --printer MerlinBT --device --do driver:item=55 --do ok"), 0, "stored OEMUI_VALUE: 55"));
     HostRun device = RunHost("sheet --printer MerlinBT --device --do driver:item=40 --do apply");
-    ASSERT_EQ(device.status, 0) << device.out;
-    EXPECT_NE(device.out.find("stored OEMUI_VALUE: 40\nprinter's default DEVMODE, changed fields:\n"),
-              std::string::npos)
-        << device.out;
-    EXPECT_EQ(device.out.find("job OEMDEV"), std::string::npos) << device.out;
-
-    HostRun document = RunHost("sheet --printer MerlinBT --document --do apply");
-    ASSERT_EQ(document.status, 0) << document.out;
-    EXPECT_NE(document.out.find("job OEMDEV:\n  dwSize "), std::string::npos) << document.out;
+    EXPECT_TRUE(Ended(device, 0, "stored OEMUI_VALUE: 40\nprinter's default DEVMODE, changed fields:\n"));
+    EXPECT_TRUE(Lacks(device.out, "job OEMDEV"));
+    EXPECT_TRUE(Ended(RunHost("sheet --printer MerlinBT --document --do apply"), 0, "job OEMDEV:\n  dwSize "));
 }
 
 TEST_F(SheetCommand, DebugLinesAreMarkedOneALineInTheOrderWritten)
@@ -97,73 +77,57 @@ TEST_F(SheetCommand, DebugLinesAreMarkedOneALineInTheOrderWritten)
         ++debugLines;
         EXPECT_EQ(line.rfind("debug| UI:", 0), 0u) << "one plug-in line, marked, on a line of its own: " << line;
         EXPECT_TRUE(headingSeen) << "the plug-in wrote this after the heading: " << line;
-        EXPECT_EQ(line.find('\r'), std::string::npos);
+        EXPECT_TRUE(Lacks(line, "\r"));
     }
     EXPECT_GT(debugLines, 0u) << run.out;
 
     HostRun quiet = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070");
-    EXPECT_EQ(quiet.out.find("debug|"), std::string::npos) << "only with --debug";
+    EXPECT_TRUE(Lacks(quiet.out, "debug|")) << "only with --debug";
 }
 
 TEST_F(SheetCommand, PagesInTheCustomersLanguage)
 {
     HostRun chinese = RunHost("--lang zh-CN sheet --printer KestrelBT");
-    ASSERT_EQ(chinese.status, 0) << chinese.out;
-    EXPECT_NE(chinese.out.find("[1] \xE9\xA1\xB5\xE9\x9D\xA2\xE8\xAE\xBE\xE7\xBD\xAE (template 110)"),
-              std::string::npos)
-        << chinese.out;
+    ASSERT_TRUE(Ended(chinese, 0, "[1] \xE9\xA1\xB5\xE9\x9D\xA2\xE8\xAE\xBE\xE7\xBD\xAE (template 110)"));
     HostRun german = RunHost("sheet --printer KestrelBT --lang de-de");
-    ASSERT_EQ(german.status, 0) << german.out;
-    EXPECT_NE(german.out.find("[1] Seite einrichten (template 110)"), std::string::npos) << german.out;
+    ASSERT_TRUE(Ended(german, 0, "[1] Seite einrichten (template 110)"));
 
     HostRun unknown = RunHost("--lang xx-YY sheet --printer KestrelBT");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.out.find("no UI language 'xx-YY'"), std::string::npos) << unknown.out;
+    EXPECT_TRUE(Ended(unknown, 2, "no UI language 'xx-YY'"));
 
     HostRun help = RunHost("--help");
     EXPECT_EQ(help.status, 0);
     for (const char *tag : {"zh-CN", "zh-TW", "ja-JP", "ko-KR", "en-US", "de-DE", "fr-FR", "it-IT", "es-ES", "pt-BR",
                             "nl-NL", "pl-PL", "cs-CZ", "ru-RU", "tr-TR", "th-TH", "vi-VN"})
-        EXPECT_NE(help.out.find(std::string(" ") + tag), std::string::npos) << tag << "\n" << help.out;
+        EXPECT_TRUE(Has(help.out, std::string(" ") + tag)) << tag << "\n";
 }
 
 TEST_F(SheetCommand, BadActionsFailClearly)
 {
     HostRun hidden = RunHost("sheet --printer Heron --do page:112 --do click:1070");
-    EXPECT_EQ(hidden.status, 1);
-    EXPECT_NE(hidden.out.find("control 1070 cannot take 'click'"), std::string::npos) << hidden.out;
+    EXPECT_TRUE(Ended(hidden, 1, "control 1070 cannot take 'click'"));
 
     HostRun unknown = RunHost("sheet --printer KestrelBT --do page:999 --do wiggle:3");
-    EXPECT_EQ(unknown.status, 1);
-    EXPECT_NE(unknown.out.find("no page '999'"), std::string::npos) << unknown.out;
-    EXPECT_NE(unknown.out.find("unknown or incomplete action 'wiggle'"), std::string::npos) << unknown.out;
+    EXPECT_TRUE(Ended(unknown, 1, "no page '999'"));
+    EXPECT_TRUE(Has(unknown.out, "unknown or incomplete action 'wiggle'"));
 
     HostRun noPrinter = RunHost("sheet --printer Nobody");
     EXPECT_EQ(noPrinter.status, 2) << noPrinter.out;
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)
 {
-    HostRun run = RunHost("sheet --printer KestrelBT --state " + state_ +
-                          " --do page:110 --do msgbox:ok --do msgbox:yes --do click:1051 --do 'choosetext:1014=18 x 50mm' --do apply");
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("forms:\n  deleted 12 x 40mm: 12 x 40 mm, margins 1 / 1 mm\n"), std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("printer's default paper: 18 x 50mm (paper 267)"), std::string::npos) << run.out;
+    HostRun run = RunHost(
+        "sheet --printer KestrelBT --state " + state_ +
+        " --do page:110 --do msgbox:ok --do msgbox:yes --do click:1051 --do 'choosetext:1014=18 x 50mm' --do apply");
+    ASSERT_TRUE(Ended(run, 0, "forms:\n  deleted 12 x 40mm: 12 x 40 mm, margins 1 / 1 mm\n"));
+    EXPECT_TRUE(Has(run.out, "printer's default paper: 18 x 50mm (paper 267)"));
 
     // A run that changes no form says nothing about forms.
     HostRun quiet = RunHost("sheet --printer KestrelBT --state " + state_);
     ASSERT_EQ(quiet.status, 0) << quiet.out;
-    EXPECT_EQ(quiet.out.find("forms:"), std::string::npos) << quiet.out;
+    EXPECT_TRUE(Lacks(quiet.out, "forms:"));
 }
-
-}  // namespace
-
-namespace {
 
 // A user's whole Page Setup and Graphics session on a label printer, then
 // what `printers` shows of it.
@@ -175,24 +139,20 @@ TEST_F(SheetCommand, NewFormMirrorAndErrorDiffusionOnAKestrel)
                           "type:957=1;click:1014'"
                           " --do click:1054 --do click:1040 --do page:111 --do click:1062 --do slide:1057=3"
                           " --do apply");
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, Gray 2, GrayLevel 3, Mirror 1 (the rest at the "
-                           "defaults)"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("printer's default paper: Shop 12 x 40 (paper"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("forms:\n  added Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm\n"), std::string::npos)
-        << run.out;
+    ASSERT_TRUE(Ended(run, 0,
+                      "stored OrvoPrinterData: Rotate 0, Gray 2, GrayLevel 3, Mirror 1 (the rest at the "
+                      "defaults)"));
+    EXPECT_TRUE(Has(run.out, "printer's default paper: Shop 12 x 40 (paper"));
+    EXPECT_TRUE(Has(run.out, "forms:\n  added Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm\n"));
 
     HostRun printers = RunHost("--state " + state_ + " printers");
     ASSERT_EQ(printers.status, 0) << printers.out;
     size_t kestrel = printers.out.find("KestrelBT\n");
     ASSERT_NE(kestrel, std::string::npos);
     std::string block = printers.out.substr(kestrel, printers.out.find("\nKestrelBT PRO") - kestrel);
-    EXPECT_NE(block.find("paper     Shop 12 x 40 (paper"), std::string::npos) << block;
-    EXPECT_NE(block.find("settings  Rotate 0, Gray 2, GrayLevel 3, Mirror 1"), std::string::npos) << block;
-    EXPECT_NE(printers.out.find("  Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm (paper"), std::string::npos)
-        << printers.out;
+    EXPECT_TRUE(Has(block, "paper     Shop 12 x 40 (paper"));
+    EXPECT_TRUE(Has(block, "settings  Rotate 0, Gray 2, GrayLevel 3, Mirror 1"));
+    EXPECT_TRUE(Has(printers.out, "  Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm (paper"));
 }
 
 TEST_F(SheetCommand, SpecialTapeClearsChainAndAutoCutOnAHeron)
@@ -200,21 +160,13 @@ TEST_F(SheetCommand, SpecialTapeClearsChainAndAutoCutOnAHeron)
     HostRun run = RunHost("--state " + state_ +
                           " sheet --printer Heron --do page:110 --do click:1039 --do click:1041 --do click:1084"
                           " --do apply");
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, SpecialTape 1 (the rest at the defaults)"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("1039 check [ ] \"Chain\" disabled"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("1041 check [ ] \"Auto Cut\" disabled"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("1084 check [x] \"Special Tape(No Cut)\""), std::string::npos) << run.out;
+    ASSERT_TRUE(Ended(run, 0, "stored OrvoPrinterData: Rotate 0, SpecialTape 1 (the rest at the defaults)"));
+    EXPECT_TRUE(Has(run.out, "1039 check [ ] \"Chain\" disabled"));
+    EXPECT_TRUE(Has(run.out, "1041 check [ ] \"Auto Cut\" disabled"));
+    EXPECT_TRUE(Has(run.out, "1084 check [x] \"Special Tape(No Cut)\""));
     HostRun printers = RunHost("--state " + state_ + " printers");
-    EXPECT_NE(printers.out.find("settings  Rotate 0, SpecialTape 1 (the rest at the defaults)"), std::string::npos)
-        << printers.out;
+    EXPECT_TRUE(Has(printers.out, "settings  Rotate 0, SpecialTape 1 (the rest at the defaults)"));
 }
-
-}  // namespace
-
-namespace {
 
 // Distributed printing from the extended model's page as a user sets it
 // up: the switch, the list, one printer's paper, the ribbon query, Apply.
@@ -229,32 +181,23 @@ TEST_F(SheetCommand, DistributedPrintingChainOnAFalcon)
     ASSERT_EQ(run.status, 0) << run.out;
     // The rows as the user sees them after the query: each port's ribbon,
     // or the warning where a printer was not or could not be asked.
-    EXPECT_NE(run.out.find("| \"FalconBT\" | \"18 mm\" | \"24 mm\" | \"BNZ\" | \"USB010\" | \"\""), std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("| \"FalconBT (2)\" | \"24 mm\" | \"36 mm\" | \"BZ\" | \"USB011\" | \"Line 2\""),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("| \"FalconBT (silent)\" | \"18 mm\" | \"——\" (img 0) | \"——\""), std::string::npos);
-    EXPECT_NE(run.out.find("stored DISTRIBUTEDLIST: count 2, 2100 bytes\n"
-                           "  [0] checked \"FalconBT\", comment \"\"\n"
-                           "  [1] checked \"FalconBT (2)\", comment \"Line 2\"\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("default paper of FalconBT (2): 36 x 80mm (paper 270) -> 24 x 60mm (paper 269)"),
-              std::string::npos)
-        << run.out;
+    EXPECT_TRUE(Has(run.out, "| \"FalconBT\" | \"18 mm\" | \"24 mm\" | \"BNZ\" | \"USB010\" | \"\""));
+    EXPECT_TRUE(Has(run.out, "| \"FalconBT (2)\" | \"24 mm\" | \"36 mm\" | \"BZ\" | \"USB011\" | \"Line 2\""));
+    EXPECT_TRUE(Has(run.out, "| \"FalconBT (silent)\" | \"18 mm\" | \"——\" (img 0) | \"——\""));
+    EXPECT_TRUE(Has(run.out, "stored DISTRIBUTEDLIST: count 2, 2100 bytes\n"
+                             "  [0] checked \"FalconBT\", comment \"\"\n"
+                             "  [1] checked \"FalconBT (2)\", comment \"Line 2\"\n"));
+    EXPECT_TRUE(Has(run.out, "default paper of FalconBT (2): 36 x 80mm (paper 270) -> 24 x 60mm (paper 269)"));
     // Asked: every listed printer but the offline one and the one on "FILE:";
     // the silent one twice.
-    EXPECT_NE(run.out.find("bidi exchanges:\n"
-                           "  FalconBT: Get \"\\Printer.WR\", 1f 11 3f\n"
-                           "  FalconBT (2): Get \"\\Printer.WR\", 1f 11 3f\n"
-                           "  FalconBT (12 mm): Get \"\\Printer.WR\", 1f 11 3f\n"
-                           "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
-                           "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
-                           "  FalconBT (lower-case file): Get \"\\Printer.WR\", 1f 11 3f\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("stored OrvoPrinterData: Rotate 0, Distributed 1"), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.out, "bidi exchanges:\n"
+                             "  FalconBT: Get \"\\Printer.WR\", 1f 11 3f\n"
+                             "  FalconBT (2): Get \"\\Printer.WR\", 1f 11 3f\n"
+                             "  FalconBT (12 mm): Get \"\\Printer.WR\", 1f 11 3f\n"
+                             "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
+                             "  FalconBT (silent): Get \"\\Printer.WR\", 1f 11 3f\n"
+                             "  FalconBT (lower-case file): Get \"\\Printer.WR\", 1f 11 3f\n"));
+    EXPECT_TRUE(Has(run.out, "stored OrvoPrinterData: Rotate 0, Distributed 1"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // it writes, how it writes, and two commands on one file at once.
 #include "host/state.h"
 #include "platform/linux/spooler/server.h"
+#include "tests/host/expect.h"
 #include "tests/support/hostrun.h"
 
 #include <gtest/gtest.h>
@@ -52,18 +53,15 @@ protected:
 TEST_F(HostState, OnlyARegularFileIsRead)
 {
     HostRun zero = RunHost("--state /dev/zero printers", 20);
-    EXPECT_EQ(zero.status, 1) << zero.out;
-    EXPECT_NE(zero.out.find("cannot read /dev/zero: it is not a regular file"), std::string::npos) << zero.out;
+    EXPECT_TRUE(Ended(zero, 1, "cannot read /dev/zero: it is not a regular file"));
 
     std::string fifo = Path("fifo.json");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     HostRun pipe = RunHost("--state " + fifo + " printers", 20);
-    EXPECT_EQ(pipe.status, 1) << "a FIFO is refused, not waited on\n" << pipe.out;
-    EXPECT_NE(pipe.out.find("it is not a regular file"), std::string::npos) << pipe.out;
+    EXPECT_TRUE(Ended(pipe, 1, "it is not a regular file")) << "a FIFO is refused, not waited on\n";
 
     HostRun folder = RunHost("--state " + dir_ + " printers", 20);
-    EXPECT_EQ(folder.status, 1) << folder.out;
-    EXPECT_NE(folder.out.find("it is not a regular file"), std::string::npos) << folder.out;
+    EXPECT_TRUE(Ended(folder, 1, "it is not a regular file"));
 }
 
 TEST_F(HostState, ALargeFileIsRefusedByItsSize)
@@ -76,34 +74,29 @@ TEST_F(HostState, ALargeFileIsRefusedByItsSize)
     ASSERT_EQ(truncate(big.c_str(), 200L << 20), 0);  // sparse: no disk used
     auto start = std::chrono::steady_clock::now();
     HostRun run = RunHost("--state " + big + " printers", 30);
-    EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_NE(run.out.find("larger than a state can be"), std::string::npos) << run.out;
+    EXPECT_TRUE(Ended(run, 1, "larger than a state can be"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(HostState, OnlyAMissingFileStartsFromTheSample)
 {
     HostRun missing = RunHost("--state " + Path("new.json") + " printers");
-    EXPECT_EQ(missing.status, 0) << missing.out;
-    EXPECT_NE(missing.out.find("MerlinBT\n"), std::string::npos);
+    EXPECT_TRUE(Ended(missing, 0, "MerlinBT\n"));
     EXPECT_NE(access(Path("new.json").c_str(), F_OK), 0) << "reading writes nothing";
 
     ASSERT_EQ(symlink(Path("absent.json").c_str(), Path("dangling.json").c_str()), 0);
     HostRun dangling = RunHost("--state " + Path("dangling.json") + " install --printer MerlinBT");
-    EXPECT_EQ(dangling.status, 1) << dangling.out;
-    EXPECT_NE(dangling.out.find("link to a file that does not exist"), std::string::npos) << dangling.out;
+    EXPECT_TRUE(Ended(dangling, 1, "link to a file that does not exist"));
     EXPECT_NE(access(Path("absent.json").c_str(), F_OK), 0);
 
     ASSERT_EQ(symlink(Path("loop-b.json").c_str(), Path("loop-a.json").c_str()), 0);
     ASSERT_EQ(symlink(Path("loop-a.json").c_str(), Path("loop-b.json").c_str()), 0);
     HostRun looping = RunHost("--state " + Path("loop-a.json") + " printers");
-    EXPECT_EQ(looping.status, 1) << looping.out;
-    EXPECT_NE(looping.out.find("link that loops"), std::string::npos) << looping.out;
+    EXPECT_TRUE(Ended(looping, 1, "link that loops"));
 
     WriteText(Path("plain"), "x");
     HostRun underFile = RunHost("--state " + Path("plain/state.json") + " printers");
-    EXPECT_EQ(underFile.status, 1) << underFile.out;
-    EXPECT_NE(underFile.out.find("Not a directory"), std::string::npos) << underFile.out;
+    EXPECT_TRUE(Ended(underFile, 1, "Not a directory"));
 
     if (geteuid() != 0) {
         ASSERT_EQ(mkdir(Path("closed").c_str(), 0700), 0);
@@ -111,8 +104,7 @@ TEST_F(HostState, OnlyAMissingFileStartsFromTheSample)
         ASSERT_EQ(chmod(Path("closed").c_str(), 0), 0);
         HostRun closed = RunHost("--state " + Path("closed/state.json") + " printers");
         chmod(Path("closed").c_str(), 0700);
-        EXPECT_EQ(closed.status, 1) << closed.out;
-        EXPECT_NE(closed.out.find("Permission denied"), std::string::npos) << closed.out;
+        EXPECT_TRUE(Ended(closed, 1, "Permission denied"));
     }
 }
 
@@ -122,9 +114,9 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
     HostRun run = RunHost("--state " + state_ + " printers");
     EXPECT_EQ(run.status, 1) << run.out;
     EXPECT_EQ(Count(run.out, state_), 1u) << "the path once\n" << run.out;
-    EXPECT_NE(run.out.find("cannot load " + state_ + ": "), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find('\xff'), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.out, "cannot load " + state_ + ": "));
+    EXPECT_TRUE(Lacks(run.out, "\x1b"));
+    EXPECT_TRUE(Lacks(run.out, "\xff"));
 
     ASSERT_EQ(unlink(state_.c_str()), 0);
     MakeState(state_);
@@ -134,10 +126,8 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
     text.replace(name, 18, "\"name\": \"Merlin\\u0000\\u001b[2J\"");
     WriteText(state_, text);
     HostRun control = RunHost("--state " + state_ + " printers");
-    EXPECT_EQ(control.status, 1) << control.out;
-    EXPECT_NE(control.out.find("printer name \"Merlin\\u0000\\u001B[2J\" has a control character"), std::string::npos)
-        << control.out;
-    EXPECT_EQ(control.out.find('\x1b'), std::string::npos) << control.out;
+    EXPECT_TRUE(Ended(control, 1, "printer name \"Merlin\\u0000\\u001B[2J\" has a control character"));
+    EXPECT_TRUE(Lacks(control.out, "\x1b"));
 
     // Other text of a state is shown with its control characters escaped.
     ASSERT_EQ(unlink(state_.c_str()), 0);
@@ -148,9 +138,8 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
     text.replace(port, 16, "\"port\": \"USB\\u001b[2J\"");
     WriteText(state_, text);
     HostRun printers = RunHost("--state " + state_ + " printers");
-    EXPECT_EQ(printers.status, 0) << printers.out;
-    EXPECT_NE(printers.out.find("  port      USB\\x1B[2J\n"), std::string::npos) << printers.out;
-    EXPECT_EQ(printers.out.find('\x1b'), std::string::npos) << printers.out;
+    EXPECT_TRUE(Ended(printers, 0, "  port      USB\\x1B[2J\n"));
+    EXPECT_TRUE(Lacks(printers.out, "\x1b"));
 }
 
 // ---- when and how it is written ----
@@ -207,8 +196,7 @@ TEST_F(HostState, AReadOnlyStateIsNotReplaced)
     ASSERT_EQ(chmod(state_.c_str(), 0444), 0);
     std::string before = ReadFile(state_);
     HostRun run = RunHost("--state " + state_ + kChangeUnit);
-    EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_NE(run.out.find("cannot save " + state_ + ": it is read-only: not replaced"), std::string::npos) << run.out;
+    EXPECT_TRUE(Ended(run, 1, "cannot save " + state_ + ": it is read-only: not replaced"));
     EXPECT_EQ(Count(run.out, state_), 1u) << run.out;
     EXPECT_EQ(ReadFile(state_), before);
     EXPECT_EQ(StatOf(state_).st_mode & 07777, 0444u);
@@ -236,10 +224,9 @@ TEST_F(HostState, ACommandWaitsForTheOneHoldingTheStateAndKeepsItsChange)
     close(held);
     other.join();
 
-    ASSERT_EQ(second.status, 0) << second.out;
-    EXPECT_NE(second.out.find("waiting for another command on " + state_), std::string::npos) << second.out;
+    ASSERT_TRUE(Ended(second, 0, "waiting for another command on " + state_));
     std::string saved = ReadFile(state_);
-    EXPECT_NE(saved.find("changed by the first command"), std::string::npos) << "the first command's change is kept";
+    EXPECT_TRUE(Has(saved, "changed by the first command")) << "the first command's change is kept";
     EXPECT_NE(RunHost("--state " + state_ + " printers").out.find("Unit 1"), std::string::npos)
         << "and the second's is there too";
 }
@@ -272,7 +259,7 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
             EXPECT_TRUE(install.status != 0 || installKept) << "round " << round << "\n" << printers;
             for (const HostRun *run : {&unit, &install}) {
                 if (run->status != 0) {
-                    EXPECT_NE(run->out.find("another command made it meanwhile"), std::string::npos) << run->out;
+                    EXPECT_TRUE(Has(run->out, "another command made it meanwhile"));
                 }
             }
         }

@@ -29,7 +29,10 @@ size_t Count(const std::string &text, const std::string &part)
 
 using CapabilitiesTest = TicketTest;
 
-TEST_F(CapabilitiesTest, DeclaresTheFiveParameters)
+// What a completion declares, and where, the golden dumps pin byte for byte
+// (a private namespace the root does not bind included); here: a second
+// completion declares nothing twice, and no document is refused.
+TEST_F(CapabilitiesTest, ASecondCompletionDeclaresNothingTwice)
 {
     Bind(u"KestrelBT");
     IXMLDOMDocument2 *caps = LoadDocument(kCapabilities);
@@ -38,29 +41,10 @@ TEST_F(CapabilitiesTest, DeclaresTheFiveParameters)
     std::string xml = DocumentXml(caps);
     EXPECT_EQ(Count(xml, "<psf:ParameterDef "), 5u);
     EXPECT_EQ(Count(xml, "<psf:Property "), 35u);
-    size_t gapHeight = xml.find("name=\"ns0000:PageGapHeight\"");
-    size_t gapOffset = xml.find("name=\"ns0000:PageGapOffset\"");
-    size_t horizontal = xml.find("name=\"ns0000:PageHorizontalOffset\"");
-    size_t vertical = xml.find("name=\"ns0000:PageVerticalOffset\"");
-    size_t after = xml.find("name=\"ns0000:PageAfterPrint\"");
-    ASSERT_NE(after, std::string::npos) << xml;
-    EXPECT_TRUE(gapHeight < gapOffset && gapOffset < horizontal && horizontal < vertical && vertical < after);
-    EXPECT_NE(xml.find("<psf:Property name=\"psf:DataType\"><psf:Value xsi:type=\"xsd:QName\">xsd:integer</psf:Value>"),
-              std::string::npos)
-        << xml;
-    EXPECT_NE(xml.find("<psf:Property name=\"psf:UnitType\"><psf:Value xsi:type=\"xsd:string\">microns</psf:Value>"),
-              std::string::npos);
-    EXPECT_EQ(Count(xml, ">-100000</psf:Value>"), 2u);
-    EXPECT_EQ(Count(xml, ">100000</psf:Value>"), 5u);
-    EXPECT_EQ(Count(xml, "psk:Optional"), 5u);
-
-    // A second completion declares nothing twice.
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
-    std::string again = DocumentXml(caps);
-    EXPECT_EQ(Count(again, "<psf:ParameterDef "), 5u);
-    EXPECT_EQ(Count(again, "<psf:Property "), 35u);
-    EXPECT_EQ(again, xml);
+    EXPECT_EQ(DocumentXml(caps), xml);
     caps->Release();
+    EXPECT_EQ(provider->CompletePrintCapabilities(nullptr, nullptr), E_INVALIDARG);
 }
 
 TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
@@ -96,21 +80,6 @@ TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
         EXPECT_EQ(Count(xml, ">" + prefix + ":"), 5u) << prefix << " in " << xml;
     }
     caps->Release();
-}
-
-TEST_F(CapabilitiesTest, UnboundPrivateNamespaceIsDeclaredOnTheRoot)
-{
-    Bind(u"KestrelBT");
-    IXMLDOMDocument2 *caps = LoadDocument(u"<psf:PrintCapabilities version=\"1\"" PT_NAMESPACES u"/>");
-    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
-    std::string xml = DocumentXml(caps);
-    size_t declared = xml.find("xmlns:ns0000=\"" + Utf8Of(PT_PRIVATE) + "\"");
-    ASSERT_NE(declared, std::string::npos) << xml;
-    EXPECT_LT(declared, xml.find("<psf:ParameterDef"));
-    EXPECT_NE(xml.find("name=\"ns0000:PageGapHeight\""), std::string::npos);
-    caps->Release();
-
-    EXPECT_EQ(provider->CompletePrintCapabilities(nullptr, nullptr), E_INVALIDARG);
 }
 
 // Every mapped field and every value it may hold: stored, written into a

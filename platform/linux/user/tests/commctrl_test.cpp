@@ -432,9 +432,7 @@ TEST_F(CommctrlTest, ImageListsCopyTheirImagesAndCountAsOneObject)
 {
     long start = standin::GetCounters().gdiObjects;
     standin::FailNext("ImageList_Create", 1, ERROR_NOT_ENOUGH_MEMORY);
-    SetLastError(kMagic);
-    EXPECT_EQ(ImageList_Create(16, 16, ILC_COLOR24, 2, 0), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_RESULT_AND_ERROR(ImageList_Create(16, 16, ILC_COLOR24, 2, 0), nullptr, ERROR_NOT_ENOUGH_MEMORY);
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
     ASSERT_NE(list, nullptr);
     BITMAPINFO bi{};

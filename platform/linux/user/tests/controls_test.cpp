@@ -247,9 +247,7 @@ TEST_F(ControlsTest, GetDlgItemIntAllowsBlanksOnly)
     }
     SetDlgItemInt(dlg, 20, UINT(-15), TRUE);
     EXPECT_EQ(standin::ui::Text(Item(dlg, 20)), u"-15");
-    SetLastError(kMagic);
-    EXPECT_EQ(GetDlgItem(dlg, 21), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CONTROL_ID_NOT_FOUND));
+    EXPECT_RESULT_AND_ERROR(GetDlgItem(dlg, 21), nullptr, ERROR_CONTROL_ID_NOT_FOUND);
     DestroyWindow(dlg);
 }
 

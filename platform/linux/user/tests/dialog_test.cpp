@@ -389,26 +389,23 @@ TEST_F(DialogTest, FaultsAndMissingTemplatesFailAsThePlatformDoes)
 {
     HWND sheet = Sheet();
     standin::FailNext("CreateDialogParamW", 1, ERROR_NOT_ENOUGH_MEMORY);
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_OTHER), sheet, RecordingProc, 0), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_RESULT_AND_ERROR(CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_OTHER), sheet, RecordingProc, 0), nullptr,
+                            ERROR_NOT_ENOUGH_MEMORY);
     standin::FailNext("DialogBoxParamW", 1, ERROR_OUTOFMEMORY);
     EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_PAPER_STOCK), sheet, RecordingProc, 0), -1);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_OUTOFMEMORY));
     standin::FailNext("CreateWindowExW", 1, ERROR_NOT_ENOUGH_MEMORY);
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateWindowExW(0, WC_BUTTONW, u"x", WS_CHILD, 0, 0, 10, 10, sheet, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_RESULT_AND_ERROR(
+        CreateWindowExW(0, WC_BUTTONW, u"x", WS_CHILD, 0, 0, 10, 10, sheet, nullptr, nullptr, nullptr), nullptr,
+        ERROR_NOT_ENOUGH_MEMORY);
 
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateDialogParamW(Module(), MAKEINTRESOURCEW(999), sheet, RecordingProc, 0), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_RESULT_AND_ERROR(CreateDialogParamW(Module(), MAKEINTRESOURCEW(999), sheet, RecordingProc, 0), nullptr,
+                            ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(999), sheet, RecordingProc, 0), -1);
     HWND stale = Sheet();
     DestroyWindow(stale);
-    SetLastError(kMagic);
-    EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_PAPER_STOCK), stale, RecordingProc, 0), 0);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_RESULT_AND_ERROR(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_PAPER_STOCK), stale, RecordingProc, 0), 0,
+                            ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_TRUE(IsWindowEnabled(sheet));
     DestroyWindow(sheet);
 }
@@ -466,9 +463,7 @@ TEST_F(DialogTest, EndDialogHidesAModelessDialogAndCloseMeansCancel)
     EXPECT_FALSE(IsWindowVisible(dlg));
     EXPECT_TRUE(IsWindow(dlg)) << "a modeless dialog is only hidden";
     HWND plain = CreateWindowExW(0, WC_BUTTONW, u"", WS_CHILD, 0, 0, 1, 1, dlg, nullptr, nullptr, nullptr);
-    SetLastError(kMagic);
-    EXPECT_FALSE(EndDialog(plain, 1));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_FAILS_WITH(EndDialog(plain, 1), ERROR_INVALID_WINDOW_HANDLE);
     DestroyWindow(dlg);
 }
 

@@ -103,9 +103,7 @@ TEST_F(GdiTest, MissingBitmapsAndFaultsLeaveNothingBehind)
     EXPECT_EQ(Load(999), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)) << "the resource part's error";
     standin::FailNext("LoadImageW", 1, ERROR_OUTOFMEMORY);
-    SetLastError(kMagic);
-    EXPECT_EQ(Load(IDB_PORTRAIT), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_OUTOFMEMORY));
+    EXPECT_RESULT_AND_ERROR(Load(IDB_PORTRAIT), nullptr, ERROR_OUTOFMEMORY);
     EXPECT_EQ(standin::GetCounters().gdiObjects, start);
     HBITMAP next = Load(IDB_PORTRAIT);
     EXPECT_NE(next, nullptr) << "only one call was to fail";
@@ -133,9 +131,7 @@ TEST_F(GdiTest, StockObjectsAreNotCountedAndNeverDeleted)
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     EXPECT_EQ(standin::GetCounters().gdiObjects, start + 1);
     EXPECT_TRUE(DeleteObject(red));
-    SetLastError(kMagic);
-    EXPECT_FALSE(DeleteObject(red));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_FAILS_WITH(DeleteObject(red), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(standin::GetCounters().gdiObjects, start);
 }
 

@@ -58,17 +58,12 @@ TEST_F(WindowTest, BadHandlesAndClassesFailWithThePlatformsErrors)
 {
     HWND stale = Top();
     ASSERT_TRUE(DestroyWindow(stale));
-    SetLastError(kMagic);
-    EXPECT_EQ(SendMessageW(stale, WM_GETTEXTLENGTH, 0, 0), 0);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
-    SetLastError(kMagic);
-    EXPECT_FALSE(PostMessageW(stale, WM_APP, 0, 0));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_RESULT_AND_ERROR(SendMessageW(stale, WM_GETTEXTLENGTH, 0, 0), 0, ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FAILS_WITH(PostMessageW(stale, WM_APP, 0, 0), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_FALSE(IsWindow(stale));
 
-    SetLastError(kMagic);
-    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_RESULT_AND_ERROR(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+                            nullptr, ERROR_CANNOT_FIND_WND_CLASS);
     SetLastError(kMagic);
     EXPECT_EQ(CreateWindowExW(0, u"StandinTraced", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
@@ -77,14 +72,10 @@ TEST_F(WindowTest, BadHandlesAndClassesFailWithThePlatformsErrors)
     WNDCLASSW again{};
     again.lpfnWndProc = TracingProc;
     again.lpszClassName = u"standintraced";  // names compare without case
-    SetLastError(kMagic);
-    EXPECT_EQ(RegisterClassW(&again), 0);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_ALREADY_EXISTS));
+    EXPECT_RESULT_AND_ERROR(RegisterClassW(&again), 0, ERROR_CLASS_ALREADY_EXISTS);
 
     HWND alive = Top();
-    SetLastError(kMagic);
-    EXPECT_FALSE(UnregisterClassW(u"StandinTraced", nullptr));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_HAS_WINDOWS));
+    EXPECT_FAILS_WITH(UnregisterClassW(u"StandinTraced", nullptr), ERROR_CLASS_HAS_WINDOWS);
     DestroyWindow(alive);
 }
 
@@ -318,9 +309,7 @@ TEST_F(WindowTest, TheWindowsOfAThreadThatEndsGoWithIt)
     }).join();
     EXPECT_FALSE(IsWindow(left));
     EXPECT_EQ(standin::ui::WindowCount(), before);
-    SetLastError(kMagic);
-    EXPECT_EQ(SendMessageW(left, WM_APP, 0, 0), 0);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_RESULT_AND_ERROR(SendMessageW(left, WM_APP, 0, 0), 0, ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(WindowTest, ADestroyingThreadCannotTakeAnothersWindow)
