@@ -68,7 +68,7 @@ UINT ListCode(const std::string &how)
 }
 
 // One key by name: "Shift+" and "Alt+" before Tab, Space, Enter, Escape,
-// Up, Down, Left, Right, Home, End, Apps, F10, a letter or a digit.
+// Up, Down, Left, Right, Home, End, Apps, F10, a letter, a digit or ".".
 bool ParseKey(std::string name, UINT &key, UINT &shifts)
 {
     static const struct {
@@ -93,6 +93,10 @@ bool ParseKey(std::string name, UINT &key, UINT &shifts)
             key = known.key;
             return true;
         }
+    }
+    if (name == ".") {
+        key = VK_OEM_PERIOD;
+        return true;
     }
     if (name.size() != 1 || !std::isalnum(static_cast<unsigned char>(name[0])))
         return false;

@@ -280,6 +280,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         int most = (type == BS_3STATE || type == BS_AUTO3STATE) ? BST_INDETERMINATE : BST_CHECKED;
         int check = std::min(int(wParam & 3), most);
+        // A radio button is a tab stop while it is checked: Tab reaches a
+        // group at its checked button.
+        if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+            ChangeStyle(hwnd, check ? WS_TABSTOP : 0, check ? 0 : WS_TABSTOP);
         if (check != s->check) {
             s->check = check;
             InvalidateRect(hwnd, nullptr, TRUE);

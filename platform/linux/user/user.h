@@ -272,6 +272,7 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
 #define VK_MENU 0x12
 #define VK_APPS 0x5D
 #define VK_F10 0x79
+#define VK_OEM_PERIOD 0xBE
 
 // WM_GETDLGCODE: what a control takes of the keys the dialog manager handles.
 #define DLGC_WANTARROWS 0x0001

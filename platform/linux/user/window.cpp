@@ -1584,6 +1584,8 @@ BOOL WINAPI TranslateMessage(const MSG *lpMsg)
         ch = key;
     else if (key >= 'A' && key <= 'Z')
         ch = (GetKeyState(VK_SHIFT) & 0x8000) ? key : key - 'A' + 'a';
+    else if (key == VK_OEM_PERIOD)
+        ch = '.';
     if (ch)
         PostMessageW(lpMsg->hwnd, lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, lpMsg->lParam);
     return TRUE;
