@@ -464,13 +464,16 @@ void CXmlDomHelper::ForgetChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)
             return;
         }
     }
-    // Another reference to an indexed child, or a child never indexed.
+    // Another reference to an indexed child, or a child never indexed. Not
+    // every DOM gives a node one identity (the stand-in wraps each access
+    // anew), so a child it cannot tell has the index read again.
     for (RootIndex::Child &child : m_index->children) {
         if (!child.removed && SameObject(child.element.get(), pChild)) {
             child.removed = true;
             return;
         }
     }
+    DropIndex();
 }
 
 HRESULT CXmlDomHelper::RemoveChild(IXMLDOMElement *pParent, IXMLDOMNode *pChild)

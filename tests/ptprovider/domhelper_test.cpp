@@ -175,10 +175,13 @@ TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
         com_ptr<IXMLDOMElement> parameter;
         ASSERT_EQ(dom.FindParameterInit(nullptr, kKeywordsNamespace, a.c_str(), parameter.put()), S_OK);
 
-        // Deleting the first leaves the second; renaming it leaves none.
+        // The first renamed, then deleted, leaves the second; renaming that leaves none.
         com_ptr<IXMLDOMElement> first;
         ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, a.c_str(), first.put()), S_OK);
+        ASSERT_EQ(dom.SetAttribute(first.get(), kName, TEXT(""), pb.c_str()), S_OK);
+        EXPECT_EQ(found(kKeywordsNamespace, b.c_str()), u"first");
         ASSERT_EQ(dom.DeleteNode(nullptr, first.get()), S_OK);
+        EXPECT_EQ(found(kKeywordsNamespace, b.c_str()), u"none");
         EXPECT_EQ(found(kKeywordsNamespace, a.c_str()), u"second");
         com_ptr<IXMLDOMElement> second;
         ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, a.c_str(), second.put()), S_OK);
