@@ -142,8 +142,8 @@ void DriverOptionItems::Add(Item item) { specs_.push_back(std::move(item)); }
 void DriverOptionItems::Store(DEVMODEW &devmode, bool paperToo) const
 {
     auto *self = const_cast<DriverOptionItems *>(this);
-    if (const OPTITEM *paper = paperToo ? self->Find("PaperSize") : nullptr; paper != nullptr && paper->Sel >= 0 &&
-                                                        static_cast<size_t>(paper->Sel) < papers_.size()) {
+    if (const OPTITEM *paper = paperToo ? self->Find("PaperSize") : nullptr;
+        paper != nullptr && paper->Sel >= 0 && static_cast<size_t>(paper->Sel) < papers_.size()) {
         size_t i = static_cast<size_t>(paper->Sel);
         ZeroMemory(devmode.dmFormName, sizeof(devmode.dmFormName));
         devmode.dmFields &= ~static_cast<DWORD>(DM_FORMNAME);
@@ -169,7 +169,6 @@ void DriverOptionItems::Store(DEVMODEW &devmode, bool paperToo) const
         devmode.dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
     }
 }
-
 
 void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const std::vector<WORD> &numbers,
                               const DEVMODEW &devmode, bool qualityResolutions)
@@ -204,10 +203,8 @@ void DriverOptionItems::Build(const std::vector<std::u16string> &papers, const s
          devmode.dmOrientation == DMORIENT_LANDSCAPE ? 1 : 0,
          DMPUB_ORIENTATION});
     Add({"", u"Copy Count", {}, 1, DMPUB_COPIES_COLLATE});
-    Add({"Resolution",
-         u"Print Quality",
-         qualityResolutions ? ResolutionTexts(kQualityResolutions) : ResolutionTexts(kStandardResolutions),
-         resolution,
+    Add({"Resolution", u"Print Quality",
+         qualityResolutions ? ResolutionTexts(kQualityResolutions) : ResolutionTexts(kStandardResolutions), resolution,
          DMPUB_PRINTQUALITY});
     Add({"InputBin", u"Paper Source", {u"Automatically Select", u"Tape Cassette"}, 0, DMPUB_DEFSOURCE});
     Add({"OEMPrintSpeed", u"Print Speed", {u"1", u"2", u"3", u"4"}, 1, DMPUB_NONE});
@@ -322,9 +319,8 @@ bool PropertySheet::PrepareJobDevmode(std::string &error)
         }
     }
     paperNumbers_.assign(papers_.size(), 0);
-    if (!papers_.empty() &&
-        DeviceCapabilitiesW(pi2->pPrinterName, pi2->pPortName, DC_PAPERS, nullptr, nullptr) ==
-            static_cast<int>(papers_.size()))
+    if (!papers_.empty() && DeviceCapabilitiesW(pi2->pPrinterName, pi2->pPortName, DC_PAPERS, nullptr, nullptr) ==
+                                static_cast<int>(papers_.size()))
         DeviceCapabilitiesW(pi2->pPrinterName, pi2->pPortName, DC_PAPERS,
                             reinterpret_cast<LPWSTR>(paperNumbers_.data()), nullptr);
     bool qualityResolutions = pi2->pDriverName != nullptr && std::u16string(pi2->pDriverName) == u"FalconBT";

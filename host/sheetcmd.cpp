@@ -13,6 +13,7 @@
 #include "platform/linux/user/automation.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstddef>
@@ -66,9 +67,77 @@ UINT ListCode(const std::string &how)
     return static_cast<UINT>(NM_CLICK);
 }
 
+// One key by name: "Shift+" and "Alt+" before Tab, Space, Enter, Escape,
+// Up, Down, Left, Right, Home, End, Apps, F10, a letter, a digit or ".".
+bool ParseKey(std::string name, UINT &key, UINT &shifts)
+{
+    static const struct {
+        const char *name;
+        UINT key;
+    } kKeys[] = {{"Tab", VK_TAB},   {"Space", VK_SPACE}, {"Enter", VK_RETURN}, {"Escape", VK_ESCAPE},
+                 {"Up", VK_UP},     {"Down", VK_DOWN},   {"Left", VK_LEFT},    {"Right", VK_RIGHT},
+                 {"Home", VK_HOME}, {"End", VK_END},     {"Apps", VK_APPS},    {"F10", VK_F10}};
+    shifts = 0;
+    for (bool more = true; more;) {
+        more = false;
+        for (auto [prefix, flag] : {std::pair<const char *, UINT>{"Shift+", ui::kKeyShift}, {"Alt+", ui::kKeyAlt}}) {
+            if (name.size() > std::strlen(prefix) && name.compare(0, std::strlen(prefix), prefix) == 0) {
+                shifts |= flag;
+                name.erase(0, std::strlen(prefix));
+                more = true;
+            }
+        }
+    }
+    for (const auto &known : kKeys) {
+        if (name == known.name) {
+            key = known.key;
+            return true;
+        }
+    }
+    if (name == ".") {
+        key = VK_OEM_PERIOD;
+        return true;
+    }
+    if (name.size() != 1 || !std::isalnum(static_cast<unsigned char>(name[0])))
+        return false;
+    key = static_cast<UINT>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (std::isupper(static_cast<unsigned char>(name[0])))
+        shifts |= ui::kKeyShift;
+    return true;
+}
+
+// "key:ID=Down,Apps" focuses control ID and presses the keys; "key:Tab,Space"
+// presses them where the focus is.
+bool KeyAction(HWND window, const Action &action, std::string &error)
+{
+    long id = 0;
+    bool focused = action.value.empty();
+    if (!focused && !ParseInt(action.target, id)) {
+        error = "'key' needs ID=KEY,KEY... or KEY,KEY...";
+        return false;
+    }
+    std::stringstream stream(focused ? action.target : action.value);
+    for (std::string name; std::getline(stream, name, ',');) {
+        UINT key = 0;
+        UINT shifts = 0;
+        if (!ParseKey(name, key, shifts)) {
+            error = "unknown key '" + name + "'";
+            return false;
+        }
+        if (!ui::PressKey(window, static_cast<int>(id), key, shifts)) {
+            error = "control " + action.target + " cannot take keys (missing, hidden or disabled)";
+            return false;
+        }
+        id = 0;  // the next keys go where the focus is then
+    }
+    return true;
+}
+
 // What a user does to one control of a page or dialog.
 bool ControlAction(HWND window, const Action &action, std::string &error)
 {
+    if (action.verb == "key")
+        return KeyAction(window, action, error);
     long id = 0;
     if (!ParseInt(action.target, id)) {
         error = "'" + action.verb + "' needs a control id";
@@ -436,8 +505,8 @@ std::string AnswerName(int answer)
     static const struct {
         int id;
         const char *name;
-    } kButtons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDABORT, "Abort"}, {IDRETRY, "Retry"},
-                    {IDIGNORE, "Ignore"}, {IDYES, "Yes"}, {IDNO, "No"}};
+    } kButtons[] = {{IDOK, "OK"},         {IDCANCEL, "Cancel"}, {IDABORT, "Abort"}, {IDRETRY, "Retry"},
+                    {IDIGNORE, "Ignore"}, {IDYES, "Yes"},       {IDNO, "No"}};
     for (const auto &button : kButtons) {
         if (button.id == answer)
             return button.name;

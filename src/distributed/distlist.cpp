@@ -182,6 +182,7 @@ void StoreRows(HWND hDlg, bool checkedOnly)
 
 // The list view has toggled a box that was clicked on by itself before it
 // reports the click; only a click elsewhere on the row inverts the check here.
+// Either way the toggle comes back as LVN_ITEMCHANGED, which enables Apply.
 void OnClick(HWND hDlg, const NMITEMACTIVATE &one)
 {
     OutputDebugStringW(TEXT("one click"));
@@ -191,19 +192,25 @@ void OnClick(HWND hDlg, const NMITEMACTIVATE &one)
     LVHITTESTINFO hit = {};
     hit.pt = one.ptAction;
     SendMessageW(List(hDlg), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    bool onBox = hit.iItem == one.iItem && (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+    if (hit.iItem != one.iItem || (hit.flags & LVHT_ONITEMSTATEICON) == 0)
+        SetRowChecked(List(hDlg), one.iItem, !IsRowChecked(List(hDlg), one.iItem));
+}
 
-    UINT now = RowCheckImage(List(hDlg), one.iItem);
-    UINT old = onBox ? (now == CHECK_ON ? CHECK_OFF : CHECK_ON) : now;
-    if (!onBox) {
-        SetRowChecked(List(hDlg), one.iItem, now != CHECK_ON);
-        now = RowCheckImage(List(hDlg), one.iItem);
-    }
+// A row's box changed, by a click, by Space or by OnClick. The rows checked
+// while the list is filled, before the dialog shows, are no change of the
+// user's, nor is a box a new row gets (from no state image to unchecked).
+void OnItemChanged(HWND hDlg, const NMLISTVIEW &change)
+{
+    UINT old = (change.uOldState & LVIS_STATEIMAGEMASK) >> 12;
+    UINT now = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
+    if ((change.uChanged & LVIF_STATE) == 0 || old == now || old == 0 || !IsWindowVisible(hDlg))
+        return;
     WARNING(TEXT("UI:  old %x and  new %x"), INDEXTOSTATEIMAGEMASK(old), INDEXTOSTATEIMAGEMASK(now));
     EnableApply(hDlg, true);
 }
 
-// Right-click or double-click: the ribbon width dialog for the row.
+// Right-click, double-click, the context-menu key or Shift+F10: the ribbon
+// width dialog for the row.
 void EditRow(HWND hDlg, int row)
 {
     if (row < 0 || row >= RowCount(List(hDlg)))
@@ -233,6 +240,9 @@ void OnListNotify(HWND hDlg, const NMHDR &header)
     case NM_RCLICK:
     case NM_DBLCLK:
         EditRow(hDlg, one.iItem);
+        break;
+    case LVN_ITEMCHANGED:
+        OnItemChanged(hDlg, reinterpret_cast<const NMLISTVIEW &>(header));
         break;
     default:
         break;
@@ -403,6 +413,14 @@ INT_PTR CALLBACK DistributedPrintingProc(HWND hDlg, UINT uMessage, WPARAM wParam
         if (HIWORD(wParam) == BN_CLICKED)
             OnCommand(hDlg, LOWORD(wParam));
         return FALSE;
+    case WM_CONTEXTMENU:
+        // From the keyboard (the point -1, -1) the row is the focused one. A
+        // right-click has had its NM_RCLICK before the list view passes the
+        // message on, and is not taken twice.
+        if (reinterpret_cast<HWND>(wParam) != List(hDlg) || LOWORD(lParam) != 0xFFFF || HIWORD(lParam) != 0xFFFF)
+            return FALSE;
+        EditRow(hDlg, FocusedRow(List(hDlg)));
+        return TRUE;
     default:
         return FALSE;
     }

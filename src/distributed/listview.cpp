@@ -59,3 +59,11 @@ void SetRowChecked(HWND hList, int row, bool checked)
 }
 
 int RowCount(HWND hList) { return static_cast<int>(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0)); }
+
+int FocusedRow(HWND hList)
+{
+    auto row = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (row < 0)
+        row = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return row;
+}

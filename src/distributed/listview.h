@@ -34,3 +34,5 @@ UINT RowCheckImage(HWND hList, int row);
 bool IsRowChecked(HWND hList, int row);
 void SetRowChecked(HWND hList, int row, bool checked);
 int RowCount(HWND hList);
+// The row with the focus, else the first selected one, else -1.
+int FocusedRow(HWND hList);

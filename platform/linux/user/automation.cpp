@@ -48,6 +48,22 @@ bool Act(HWND dialog, int id, Kind kind, Action action, ActionArgs args)
     return SendMessageW(control, kActionMessage, WPARAM(action), LPARAM(&args)) != 0;
 }
 
+// What a message loop with IsDialogMessageW does with what is waiting.
+void Pump(HWND root)
+{
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(int(m.wParam));  // for the loop outside
+            return;
+        }
+        if (!IsWindow(root) || !IsDialogMessageW(root, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    }
+}
+
 std::u16string ItemText(HWND combo, int index)
 {
     LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(index), 0);
@@ -314,6 +330,51 @@ bool ClickListItem(HWND dialog, int id, int item, int subItem, UINT code)
 bool ToggleListCheck(HWND dialog, int id, int item)
 {
     return Act(dialog, id, Kind::ListView, Action::ToggleCheck, ActionArgs{item, 0, 0, nullptr});
+}
+
+bool PressKey(HWND dialog, int id, UINT key, UINT shifts)
+{
+    HWND target = id ? FindControl(dialog, id) : GetFocus();
+    if (id && (!target || !Reachable(dialog, target)))
+        return false;
+    if (!target || (target != dialog && !IsChild(dialog, target) && !IsChild(target, dialog)))
+        target = dialog;
+    if (!IsWindow(target) || GetWindowThreadProcessId(target, nullptr) != GetCurrentThreadId())
+        return false;
+    if (id)
+        SetFocus(target);
+    // The outermost dialog takes the keys (a property page's sheet when it
+    // is one, else the page).
+    HWND root = target;
+    for (HWND w = target; w; w = (StyleOf(w) & WS_CHILD) ? GetParent(w) : nullptr)
+        if (KindOf(w) == Kind::Dialog)
+            root = w;
+    bool alt = shifts & kKeyAlt, sys = alt || key == VK_F10;
+    LPARAM down = alt ? (1 | (1 << 29)) : 1, up = down | LPARAM(0xC0000000u);
+    auto send = [&](UINT msg, UINT vk, LPARAM lp) {
+        HWND focus = GetFocus();
+        PostMessageW(focus ? focus : root, msg, vk, lp);
+        Pump(root);
+    };
+    if (shifts & kKeyShift) {
+        SetKeyDown(VK_SHIFT, true);
+        send(WM_KEYDOWN, VK_SHIFT, 1);
+    }
+    if (alt) {
+        SetKeyDown(VK_MENU, true);
+        send(WM_SYSKEYDOWN, VK_MENU, down);
+    }
+    send(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, key, down);
+    send(sys ? WM_SYSKEYUP : WM_KEYUP, key, up);
+    if (alt) {
+        SetKeyDown(VK_MENU, false);
+        send(WM_SYSKEYUP, VK_MENU, up);
+    }
+    if (shifts & kKeyShift) {
+        SetKeyDown(VK_SHIFT, false);
+        send(WM_KEYUP, VK_SHIFT, LPARAM(0xC0000001u));
+    }
+    return true;
 }
 
 std::u16string Text(HWND window)

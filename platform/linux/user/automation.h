@@ -74,6 +74,17 @@ STANDIN_API bool ClickListItem(HWND dialog, int id, int item, int subItem, UINT 
 // platform. Only with LVS_EX_CHECKBOXES.
 STANDIN_API bool ToggleListCheck(HWND dialog, int id, int item);
 
+// A key pressed and let go at the keyboard: control `id` takes the focus
+// first (0: the key goes to the control that has it, or to `dialog`). The
+// key's messages are posted to the focus as the platform posts them
+// (WM_KEYDOWN, WM_KEYUP; WM_SYSKEYDOWN, WM_SYSKEYUP with Alt or for F10;
+// Shift and Alt pressed around the key and held for GetKeyState), and each
+// is taken through IsDialogMessageW of the top-level window, then
+// TranslateMessage (WM_CHAR, WM_SYSCHAR) and DispatchMessageW, on the
+// calling thread, which must be the window's.
+constexpr UINT kKeyShift = 1, kKeyAlt = 2;
+STANDIN_API bool PressKey(HWND dialog, int id, UINT key, UINT shifts);
+
 // Reading.
 STANDIN_API std::u16string Text(HWND window);
 STANDIN_API int TemplateId(HWND dialog);  // the dialog resource id it was made from, -1 otherwise

@@ -428,6 +428,39 @@ void ToggleState(HWND hwnd, ListViewState *s, int item)
     SetItemState(hwnd, s, item, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
 }
 
+// The row alone selected, and focused.
+void SelectRow(HWND hwnd, ListViewState *s, int item)
+{
+    for (size_t j = 0; j < s->rows.size(); ++j)
+        if (int(j) != item && (s->rows[j].state & LVIS_SELECTED))
+            SetItemState(hwnd, s, int(j), 0, LVIS_SELECTED);
+    SetItemState(hwnd, s, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// The arrows, Home and End select and focus a row (the first when none has
+// the focus yet); Space toggles the focused row's check box, as a click on
+// the box does.
+void ListKey(HWND hwnd, ListViewState *s, WPARAM key)
+{
+    int n = int(s->rows.size()), focused = -1;
+    for (int j = 0; j < n && focused < 0; ++j)
+        if (s->rows[size_t(j)].state & LVIS_FOCUSED)
+            focused = j;
+    if (key == VK_SPACE) {
+        if ((s->ex & LVS_EX_CHECKBOXES) && focused >= 0 && (s->rows[size_t(focused)].state & LVIS_STATEIMAGEMASK))
+            ToggleState(hwnd, s, focused);
+        return;
+    }
+    int to = key == VK_UP     ? focused - 1
+             : key == VK_DOWN ? focused + 1
+             : key == VK_HOME ? 0
+             : key == VK_END  ? n - 1
+                              : -2;
+    if (to == -2 || n == 0)
+        return;
+    SelectRow(hwnd, s, focused < 0 ? 0 : std::clamp(to, 0, n - 1));
+}
+
 void SendActivate(HWND hwnd, UINT code, int item, int subItem, POINT at)
 {
     NMITEMACTIVATE nm{};
@@ -455,10 +488,7 @@ LRESULT ClickItem(HWND hwnd, ListViewState *s, int item, int subItem, UINT code)
         (s->rows[size_t(item)].state & LVIS_STATEIMAGEMASK)) {
         ToggleState(hwnd, s, item);
     } else if (item >= 0) {
-        for (size_t j = 0; j < s->rows.size(); ++j)
-            if (int(j) != item && (s->rows[j].state & LVIS_SELECTED))
-                SetItemState(hwnd, s, int(j), 0, LVIS_SELECTED);
-        SetItemState(hwnd, s, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SelectRow(hwnd, s, item);
     } else {
         for (size_t j = 0; j < s->rows.size(); ++j)
             if (s->rows[j].state & LVIS_SELECTED)
@@ -851,6 +881,11 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case LVM_ENSUREVISIBLE:
         return valid(wParam);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+        ListKey(hwnd, s, wParam);
+        return 0;
     case WM_SETFOCUS: {
         NMHDR nm{};
         NotifyHeader(hwnd, &nm, NM_SETFOCUS);
@@ -978,6 +1013,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case TBM_GETBUDDY:
         return reinterpret_cast<LRESULT>(s->buddies[wParam ? 0 : 1]);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
     case WM_KEYDOWN: {
         // The arrow keys move by the line size, Page Up and Page Down by the
         // page size, Home and End to the ends.

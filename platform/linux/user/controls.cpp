@@ -196,6 +196,7 @@ struct ComboState : Control {
     int selected = -1;
     int droppedHeight = 0;
     bool dropped = false;
+    std::u16string typed;  // what the user typed since the focus came, to find an entry by
 };
 
 bool IsList(DWORD style) { return (style & 3) == CBS_DROPDOWNLIST; }
@@ -279,6 +280,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         int most = (type == BS_3STATE || type == BS_AUTO3STATE) ? BST_INDETERMINATE : BST_CHECKED;
         int check = std::min(int(wParam & 3), most);
+        // A radio button is a tab stop while it is checked: Tab reaches a
+        // group at its checked button.
+        if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+            ChangeStyle(hwnd, check ? WS_TABSTOP : 0, check ? 0 : WS_TABSTOP);
         if (check != s->check) {
             s->check = check;
             InvalidateRect(hwnd, nullptr, TRUE);
@@ -310,13 +315,30 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return FALSE;
         SetFocus(hwnd);
         return ClickButton(hwnd, s);
+    case WM_GETDLGCODE:
+        if (type == BS_GROUPBOX)
+            return DLGC_STATIC;
+        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+            return DLGC_BUTTON | (type == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        return DLGC_BUTTON | (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON ? DLGC_RADIOBUTTON : 0);
+    // Space pushes the button in and clicks it when let go.
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE && type != BS_GROUPBOX)
+            s->state |= BST_PUSHED;
+        return 0;
+    case WM_KEYUP:
+        if (wParam != VK_SPACE || !(s->state & BST_PUSHED))
+            break;
+        s->state &= ~UINT(BST_PUSHED);
+        ClickButton(hwnd, s);
+        return 0;
     case WM_SETFOCUS:
         s->state |= BST_FOCUS;
         if (style & BS_NOTIFY)
             NotifyCommand(hwnd, BN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
-        s->state &= ~UINT(BST_FOCUS);
+        s->state &= ~UINT(BST_FOCUS | BST_PUSHED);
         if (style & BS_NOTIFY)
             NotifyCommand(hwnd, BN_KILLFOCUS);
         return 0;
@@ -371,6 +393,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return StaticProc(hwnd, STM_SETIMAGE, IMAGE_ICON, LPARAM(wParam));
     case STM_GETICON:
         return StaticProc(hwnd, STM_GETIMAGE, IMAGE_ICON, 0);
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
     case WM_PAINT:
         PaintControl(hwnd, WM_CTLCOLORSTATIC);
         return 0;
@@ -408,6 +432,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
         TypeChar(hwnd, s, WCHAR(wParam));
         return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | ((style & ES_MULTILINE) ? DLGC_WANTALLKEYS : 0);
     case WM_KEYDOWN: {
         size_t length = TextOf(hwnd).size();
         switch (wParam) {
@@ -638,8 +664,41 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_SETFOCUS:
+        s->typed.clear();
         NotifyCommand(hwnd, CBN_SETFOCUS);
         return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_WANTARROWS;
+    // A closed drop-down list: the arrows, Home and End move the selection,
+    // and what is typed selects the first entry that begins with it (a key
+    // that matches nothing so far starts the search again), each change
+    // with CBN_SELCHANGE.
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+        if (!IsList(style) || count == 0)
+            return 0;
+        int to = s->selected;
+        if (msg == WM_CHAR) {
+            if (wParam < 0x20)
+                return 0;
+            std::u16string typed = s->typed + char16_t(wParam);
+            to = FindItem(*s, WPARAM(-1), typed.c_str(), false);
+            if (to == CB_ERR)
+                to = FindItem(*s, WPARAM(-1), (typed = std::u16string(1, char16_t(wParam))).c_str(), false);
+            s->typed = to == CB_ERR ? u"" : typed;
+        } else if (wParam == VK_UP || wParam == VK_LEFT) {
+            to = std::max(s->selected - 1, 0);
+        } else if (wParam == VK_DOWN || wParam == VK_RIGHT) {
+            to = std::min(s->selected + 1, count - 1);
+        } else if (wParam == VK_HOME || wParam == VK_END) {
+            to = wParam == VK_HOME ? 0 : count - 1;
+        }
+        if (to != CB_ERR && to != s->selected) {
+            SelectItem(hwnd, s, to);
+            NotifyCommand(hwnd, CBN_SELCHANGE);
+        }
+        return 0;
+    }
     case WM_KILLFOCUS:
         NotifyCommand(hwnd, CBN_KILLFOCUS);
         return 0;

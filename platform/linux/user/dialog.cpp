@@ -479,7 +479,7 @@ INT_PTR Modal(HINSTANCE instance, const BYTE *data, size_t size, HWND parent, DL
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    HWND disabled = nullptr;
+    HWND disabled = nullptr, focus = GetFocus();
     HWND dialog = BuildDialog(instance, data, size, parent, proc, param, templateId, true, &disabled);
     INT_PTR result = -1;
     if (dialog)
@@ -488,6 +488,9 @@ INT_PTR Modal(HINSTANCE instance, const BYTE *data, size_t size, HWND parent, DL
         EnableWindow(disabled, TRUE);
     if (dialog && IsWindow(dialog))
         DestroyWindow(dialog);
+    // The owner, active again, gives the focus back to the control that had it.
+    if (focus && IsWindow(focus) && !GetFocus())
+        SetFocus(focus);
     return result;
 }
 
@@ -556,6 +559,71 @@ int ShowMessageBox(HWND hwnd, std::u16string text, std::u16string caption, UINT 
     if (disabled)
         EnableWindow(owner, TRUE);
     return answer;
+}
+
+// The dialog's controls in tab order: its children, and the children of
+// those that are control parents (a property page) and shown and enabled.
+void TabOrder(HWND parent, std::vector<HWND> *out)
+{
+    for (HWND c : ChildrenOf(parent)) {
+        DWORD style = StyleOf(c);
+        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+            if ((style & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE)
+                TabOrder(c, out);
+        } else {
+            out->push_back(c);
+        }
+    }
+}
+
+UINT DlgCode(HWND control, MSG *msg)
+{
+    return UINT(SendMessageW(control, WM_GETDLGCODE, msg ? msg->wParam : 0, LPARAM(msg)));
+}
+
+// The mnemonic of a text: the character after a single '&', 0 for none.
+WCHAR Mnemonic(const std::u16string &text)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&')
+            continue;
+        if (text[i + 1] != u'&')
+            return text[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+WCHAR Upper(WCHAR c) { return c >= u'a' && c <= u'z' ? WCHAR(c - u'a' + u'A') : c; }
+
+// Alt+letter, or a letter where the focus takes no characters: the next
+// shown and enabled button or static after the focus whose text marks that
+// letter. A button is clicked (a check box or radio button takes the focus
+// first, as a click gives it); a static or group box sends the focus on to
+// the control after it in tab order.
+bool Accelerate(HWND hDlg, WCHAR key)
+{
+    std::vector<HWND> all;
+    TabOrder(hDlg, &all);
+    auto at = std::find(all.begin(), all.end(), GetFocus());
+    size_t n = all.size(), from = at == all.end() ? n - 1 : size_t(at - all.begin());
+    for (size_t k = 1; k <= n; ++k) {
+        HWND c = all[(from + k) % n];
+        DWORD style = StyleOf(c);
+        UINT code = DlgCode(c, nullptr);
+        if ((style & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE || !(code & (DLGC_BUTTON | DLGC_STATIC)) ||
+            ((code & DLGC_STATIC) && (style & SS_NOPREFIX)) || Upper(Mnemonic(TextOf(c))) != Upper(key))
+            continue;
+        if ((code & DLGC_STATIC) || (style & BS_TYPEMASK) == BS_GROUPBOX) {
+            SendMessageW(hDlg, WM_NEXTDLGCTL, WPARAM(GetNextDlgTabItem(hDlg, c, FALSE)), TRUE);
+        } else {
+            if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+                SendMessageW(hDlg, WM_NEXTDLGCTL, WPARAM(c), TRUE);
+            SendMessageW(c, BM_CLICK, 0, 0);
+        }
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -681,44 +749,65 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
         if (DialogData *d = DialogOf(hDlg))
             d->defId = int(wParam);
         return TRUE;
-    case WM_NEXTDLGCTL:
-        if (LOWORD(lParam)) {
-            SetFocus(reinterpret_cast<HWND>(wParam));
-        } else {
-            std::vector<HWND> stops;
-            for (HWND c : ChildrenOf(hDlg))
-                if ((StyleOf(c) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
-                    stops.push_back(c);
-            if (!stops.empty()) {
-                auto at = std::find(stops.begin(), stops.end(), GetFocus());
-                size_t i = at == stops.end() ? 0 : size_t(at - stops.begin());
-                i = wParam ? (i + stops.size() - 1) % stops.size() : (at == stops.end() ? 0 : (i + 1) % stops.size());
-                SetFocus(stops[i]);
-            }
+    case WM_NEXTDLGCTL: {
+        HWND to = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hDlg, GetFocus(), wParam != 0);
+        if (to) {
+            SetFocus(to);
+            // An edit reached from the keyboard has its text selected.
+            if (SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                SendMessageW(to, EM_SETSEL, 0, -1);
         }
         return 0;
+    }
     default:
         return DefWindowProcW(hDlg, Msg, wParam, lParam);
     }
 }
 
-// Esc and Enter as the dialog manager takes them; every other message for the
-// dialog or its controls is dispatched.
+// The keys the dialog manager takes from its controls unless they ask for
+// them (WM_GETDLGCODE): Tab, the arrows within a group, Enter, Esc and
+// mnemonics. Everything else for the dialog or its controls is translated
+// and dispatched.
 BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
 {
     if (!lpMsg || !hDlg || (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd)))
         return FALSE;
-    if (lpMsg->message == WM_KEYDOWN && lpMsg->wParam == VK_ESCAPE) {
+    HWND focus = GetFocus();
+    UINT code = DlgCode(lpMsg->hwnd, lpMsg);
+    WPARAM key = lpMsg->wParam;
+    if (code & DLGC_WANTMESSAGE) {
+        // the control takes every key
+    } else if (lpMsg->message == WM_KEYDOWN && key == VK_TAB && !(code & DLGC_WANTTAB)) {
+        SendMessageW(hDlg, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, FALSE);
+        return TRUE;
+    } else if (lpMsg->message == WM_KEYDOWN && key >= VK_LEFT && key <= VK_DOWN && !(code & DLGC_WANTARROWS)) {
+        HWND next = GetNextDlgGroupItem(hDlg, focus, key == VK_LEFT || key == VK_UP);
+        if (next && next != focus) {
+            SendMessageW(hDlg, WM_NEXTDLGCTL, WPARAM(next), TRUE);
+            // An automatic radio button is checked as the arrows reach it.
+            if ((DlgCode(next, nullptr) & DLGC_RADIOBUTTON) && (StyleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+                SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+                SendMessageW(next, BM_CLICK, 0, 0);
+        }
+        return TRUE;
+    } else if (lpMsg->message == WM_KEYDOWN && key == VK_ESCAPE) {
         SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(hDlg, IDCANCEL)));
         return TRUE;
-    }
-    if (lpMsg->message == WM_KEYDOWN && lpMsg->wParam == VK_RETURN) {
+    } else if (lpMsg->message == WM_KEYDOWN && key == VK_RETURN) {
+        // A push button with the focus is the default one for the moment.
+        if (focus && (DlgCode(focus, nullptr) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+            SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), LPARAM(focus));
+            return TRUE;
+        }
         LRESULT def = SendMessageW(hDlg, DM_GETDEFID, 0, 0);
         int id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
         HWND button = GetDlgItem(hDlg, id);
         if (!button || IsWindowEnabled(button))
             SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(button));
         return TRUE;
+    } else if ((lpMsg->message == WM_CHAR && !(code & DLGC_WANTCHARS)) || lpMsg->message == WM_SYSCHAR) {
+        if (Accelerate(hDlg, WCHAR(key)))
+            return TRUE;
     }
     TranslateMessage(lpMsg);
     DispatchMessageW(lpMsg);
@@ -889,6 +978,27 @@ HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
         HWND c = group[bPrevious ? (i + n - k) % n : (i + k) % n];
         DWORD style = StyleOf(c);
         if ((style & WS_VISIBLE) && !(style & WS_DISABLED))
+            return c;
+    }
+    return hCtl;
+}
+
+// The next (or previous) shown and enabled tab stop after hCtl in tab
+// order, round the end; from the start (or the end) without hCtl.
+HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
+{
+    if (!IsWindow(hDlg)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    std::vector<HWND> all;
+    TabOrder(hDlg, &all);
+    size_t n = all.size();
+    auto at = std::find(all.begin(), all.end(), hCtl);
+    size_t i = at != all.end() ? size_t(at - all.begin()) : (bPrevious ? 0 : n - 1);
+    for (size_t k = 1; k <= n; ++k) {
+        HWND c = all[bPrevious ? (i + n - k) % n : (i + k) % n];
+        if ((StyleOf(c) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
             return c;
     }
     return hCtl;

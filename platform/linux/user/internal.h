@@ -154,6 +154,11 @@ void StoreText(HWND hwnd, const std::u16string &text);  // what DefWindowProcW's
 std::vector<HWND> ChildrenOf(HWND hwnd);
 DialogData *DialogOf(HWND hwnd);  // the dialog data of a dialog, on its own thread
 
+// The keys held down (VK_SHIFT, VK_MENU, ...) on the calling thread, as
+// GetKeyState reports them; the automation presses and releases them.
+bool KeyDown(int key);
+void SetKeyDown(int key, bool down);
+
 // Notifications of a control to its parent.
 LRESULT NotifyCommand(HWND control, WORD code);
 LRESULT NotifyHeader(HWND control, NMHDR *header, UINT code);

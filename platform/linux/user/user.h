@@ -267,6 +267,25 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 #define VK_DELETE 0x2E
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_APPS 0x5D
+#define VK_F10 0x79
+#define VK_OEM_PERIOD 0xBE
+
+// WM_GETDLGCODE: what a control takes of the keys the dialog manager handles.
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
 
 typedef struct tagMSG {
     HWND hwnd;
@@ -1385,6 +1404,8 @@ STANDIN_API BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 STANDIN_API BOOL WINAPI IsWindowVisible(HWND hWnd);
 STANDIN_API HWND WINAPI SetFocus(HWND hWnd);
 STANDIN_API HWND WINAPI GetFocus(void);
+// The shift keys' state as of the key message being handled (high bit: down).
+STANDIN_API SHORT WINAPI GetKeyState(int nVirtKey);
 
 // Geometry. Top-level windows are placed on the headless screen; a child's
 // position is in its parent's client area.
@@ -1445,6 +1466,7 @@ STANDIN_API BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 STANDIN_API BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
 STANDIN_API UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 STANDIN_API HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+STANDIN_API HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 
 // Message boxes are recorded and answered by the automation interface.
 STANDIN_API int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);

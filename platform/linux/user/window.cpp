@@ -442,6 +442,17 @@ WindowPtr Find(HWND hwnd)
     return FindLocked(hwnd);
 }
 
+namespace {
+thread_local bool tKeys[256];  // the keys down for this thread's input
+}  // namespace
+
+bool KeyDown(int key) { return key >= 0 && key < 256 && tKeys[key]; }
+void SetKeyDown(int key, bool down)
+{
+    if (key >= 0 && key < 256)
+        tKeys[key] = down;
+}
+
 std::shared_ptr<Queue> MyQueue()
 {
     DWORD me = Me();
@@ -1005,6 +1016,21 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_NOTIFYFORMAT:
         return NFR_UNICODE;
+    // The context-menu key once released, and Shift+F10, ask for a context
+    // menu at no point (-1, -1); a child passes the request to its parent.
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (wParam == VK_APPS)
+            SendMessageW(hWnd, WM_CONTEXTMENU, WPARAM(hWnd), LPARAM(-1));
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000))
+            SendMessageW(hWnd, WM_CONTEXTMENU, WPARAM(hWnd), LPARAM(-1));
+        return 0;
+    case WM_CONTEXTMENU:
+        if (StyleOf(hWnd) & WS_CHILD)
+            SendMessageW(GetParent(hWnd), WM_CONTEXTMENU, wParam, lParam);
+        return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE)
             SendMessageW(hWnd, WM_CLOSE, 0, 0);
@@ -1551,17 +1577,21 @@ BOOL WINAPI TranslateMessage(const MSG *lpMsg)
 {
     if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN))
         return FALSE;
-    // The characters of the keys the stand-in knows, without shift state.
+    // The characters of the keys the stand-in knows; Shift gives capitals.
     WPARAM key = lpMsg->wParam, ch = 0;
     if ((key >= '0' && key <= '9') || key == VK_SPACE || key == VK_BACK || key == VK_RETURN || key == VK_ESCAPE ||
         key == VK_TAB)
         ch = key;
     else if (key >= 'A' && key <= 'Z')
-        ch = key - 'A' + 'a';
+        ch = (GetKeyState(VK_SHIFT) & 0x8000) ? key : key - 'A' + 'a';
+    else if (key == VK_OEM_PERIOD)
+        ch = '.';
     if (ch)
         PostMessageW(lpMsg->hwnd, lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, lpMsg->lParam);
     return TRUE;
 }
+
+SHORT WINAPI GetKeyState(int nVirtKey) { return standin::user::KeyDown(nVirtKey) ? SHORT(0x8000) : 0; }
 
 LRESULT WINAPI DispatchMessageW(const MSG *lpMsg)
 {
