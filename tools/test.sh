@@ -3,7 +3,8 @@
 # Linux build (plain, under AddressSanitizer/UBSan and under
 # ThreadSanitizer), runs the fuzz targets for a bounded time (tools/fuzz.sh),
 # cross-builds both Windows DLLs, checks them, and runs the Windows smoke
-# test and the layout check of the pages and dialogs under Wine.
+# test and the layout and keyboard checks of the pages and dialogs under
+# Wine.
 # Test suites run two at a time: each test process has its own drive folder.
 # Stops at the first failing stage and says which one it was.
 set -euo pipefail
@@ -51,6 +52,7 @@ stage "wine smoke x64" bash tools/wine-smoke.sh build/windows-x64
 # DLLs carry the same compiled resources and procedures: it runs once, on
 # the 32-bit DLL where the machine runs 32-bit programs.
 stage "wine layout x86" bash tools/wine-smoke.sh --layout build/windows-x86
+stage "wine keyboard" bash tools/wine-smoke.sh --keyboard build/windows-x86
 
 echo
 echo "test.sh: all stages passed"

@@ -2,8 +2,9 @@
 # Runs the Windows smoke test (tests/windows) of each given Windows build
 # folder under Wine, against that folder's orvoui.dll; with --layout, the
 # layout check of the pages and dialogs instead (orvoui-layout.exe), once at
-# each of 96, 120 and 144 DPI.
-# Usage: tools/wine-smoke.sh [--layout] [BUILD_DIR...]   (default: build/windows-x86 build/windows-x64)
+# each of 96, 120 and 144 DPI; with --keyboard, the keyboard check
+# (orvoui-keyboard.exe).
+# Usage: tools/wine-smoke.sh [--layout|--keyboard] [BUILD_DIR...]   (default: build/windows-x86 build/windows-x64)
 # The Wine prefix is build/wineprefix unless WINEPREFIX is set; it is created
 # on first use and set to Wine's null display driver (tools/wine-prefix.sh):
 # windows exist and work without an X server, and nothing is drawn or left
@@ -22,6 +23,9 @@ if [[ ${1:-} == --layout ]]; then
   program=orvoui-layout
   dpis=(96 120 144)
   shift
+elif [[ ${1:-} == --keyboard ]]; then
+  program=orvoui-keyboard
+  shift
 fi
 dirs=("$@")
 ((${#dirs[@]})) || dirs=(build/windows-x86 build/windows-x64)
@@ -31,10 +35,11 @@ wine_prefix null
 failed=0
 for dir in "${dirs[@]}"; do
   if ! $runs32 && [[ $dir == *windows-x86 ]]; then
-    # The layout check tests the resources both DLLs share; the smoke test
+    # The layout and keyboard checks test the resources and procedures both
+    # DLLs share; the smoke test
     # the calling convention of each.
-    if [[ $program == orvoui-layout ]]; then
-      echo "wine-smoke: $dir cannot run here; the layout check runs on ${dir%x86}x64, which carries the same resources"
+    if [[ $program != orvoui-smoke ]]; then
+      echo "wine-smoke: $dir cannot run here; the check runs on ${dir%x86}x64, which carries the same resources"
       dir=${dir%x86}x64
     else
       echo "wine-smoke: $dir: SKIPPED: this machine cannot run 32-bit programs; the 32-bit DLL was cross-built and checked"

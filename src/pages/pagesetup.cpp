@@ -81,6 +81,8 @@ void ShowDirection(HWND hDlg, LONG rotate)
 }
 
 // Every model but the four keeps Mirror alone, moved to where Auto Cut is.
+// It keeps its place in the z-order, which is the Tab order: the boxes
+// before it are hidden, so it still comes after the paper and direction.
 void LayOutOptions(HWND hDlg, PCWSTR pDriverName)
 {
     for (PCWSTR model : kAllOptionModels) {
@@ -94,7 +96,7 @@ void LayOutOptions(HWND hDlg, PCWSTR pDriverName)
         ShowWindow(GetDlgItem(hDlg, id), SW_HIDE);
     HWND mirror = GetDlgItem(hDlg, IDC_MIRROR);
     if (!SetWindowPos(mirror, nullptr, autoCut.left - page.left, autoCut.top - page.top, 0, 0,
-                      SWP_NOSIZE | SWP_SHOWWINDOW))
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW))
         WARNING(TEXT("UI:  move window fail and error code is %d"), GetLastError());
     ShowWindow(mirror, SW_SHOW);
 }

@@ -374,12 +374,13 @@ bool CheckLength(HWND hDlg, const STOCKPARAM *param, LONG &length)
         return true;
     gCurrentLength = length / 1000.0 / perUnit;
     RewriteEdit(hDlg, IDC_STOCK_LENGTH, gCurrentLength, length);
-    char prefix[260] = {};
-    LoadStringA(ghInstance, IDS_PRINTABLE_HEIGHT, prefix, ARRAYSIZE(prefix));
-    char message[400];
-    std::snprintf(message, sizeof(message), "%s%.2f~%.2f %s", prefix, std::floor(param->MinLength * 100 + 1e-6) / 100,
-                  std::ceil(param->MaxLength * 100 - 1e-6) / 100, Inches(param) ? "in" : "mm");
-    MessageBoxA(hDlg, message, "", MB_OK);
+    WCHAR prefix[260] = {};
+    LoadStringW(ghInstance, IDS_PRINTABLE_HEIGHT, prefix, ARRAYSIZE(prefix));
+    WCHAR message[400];
+    _snwprintf_s(message, ARRAYSIZE(message), _TRUNCATE, TEXT("%s%.2f~%.2f %s"), prefix,
+                 std::floor(param->MinLength * 100 + 1e-6) / 100, std::ceil(param->MaxLength * 100 - 1e-6) / 100,
+                 Inches(param) ? TEXT("in") : TEXT("mm"));
+    MessageBoxW(hDlg, message, TEXT(""), MB_OK);
     return false;
 }
 
