@@ -461,13 +461,13 @@ void ListKey(HWND hwnd, ListViewState *s, WPARAM key)
     SelectRow(hwnd, s, focused < 0 ? 0 : std::clamp(to, 0, n - 1));
 }
 
-void SendActivate(HWND hwnd, UINT code, int item, int subItem, POINT at)
+LRESULT SendActivate(HWND hwnd, UINT code, int item, int subItem, POINT at)
 {
     NMITEMACTIVATE nm{};
     nm.iItem = item;
     nm.iSubItem = item >= 0 ? subItem : 0;
     nm.ptAction = at;
-    NotifyHeader(hwnd, &nm.hdr, code);
+    return NotifyHeader(hwnd, &nm.hdr, code);
 }
 
 // A user's click on a cell (or below the rows), at CellPoint. A left click
@@ -496,7 +496,13 @@ LRESULT ClickItem(HWND hwnd, ListViewState *s, int item, int subItem, UINT code)
     }
     if (item >= int(s->rows.size()))
         item = -1;  // the parent deleted it meanwhile
-    SendActivate(hwnd, code == NM_RCLICK ? NM_RCLICK : NM_CLICK, item, subItem, at);
+    // A right click the parent lets through (0) asks for a context menu at
+    // the point, on the screen.
+    if (!SendActivate(hwnd, code == NM_RCLICK ? NM_RCLICK : NM_CLICK, item, subItem, at) && code == NM_RCLICK &&
+        IsWindow(hwnd)) {
+        ClientToScreen(hwnd, &at);
+        SendMessageW(hwnd, WM_CONTEXTMENU, WPARAM(hwnd), MAKELPARAM(at.x, at.y));
+    }
     if (code == NM_DBLCLK) {
         SendActivate(hwnd, NM_DBLCLK, item, subItem, at);
         if (item >= 0)

@@ -773,15 +773,16 @@ BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
     if (!lpMsg || !hDlg || (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd)))
         return FALSE;
     HWND focus = GetFocus();
-    UINT code = DlgCode(lpMsg->hwnd, lpMsg);
-    WPARAM key = lpMsg->wParam;
+    bool key = lpMsg->message == WM_KEYDOWN || lpMsg->message == WM_CHAR || lpMsg->message == WM_SYSCHAR;
+    UINT code = key ? DlgCode(lpMsg->hwnd, lpMsg) : DLGC_WANTMESSAGE;
+    WPARAM vk = lpMsg->wParam;
     if (code & DLGC_WANTMESSAGE) {
-        // the control takes every key
-    } else if (lpMsg->message == WM_KEYDOWN && key == VK_TAB && !(code & DLGC_WANTTAB)) {
+        // not a key, or one the control takes whatever it is
+    } else if (lpMsg->message == WM_KEYDOWN && vk == VK_TAB && !(code & DLGC_WANTTAB)) {
         SendMessageW(hDlg, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, FALSE);
         return TRUE;
-    } else if (lpMsg->message == WM_KEYDOWN && key >= VK_LEFT && key <= VK_DOWN && !(code & DLGC_WANTARROWS)) {
-        HWND next = GetNextDlgGroupItem(hDlg, focus, key == VK_LEFT || key == VK_UP);
+    } else if (lpMsg->message == WM_KEYDOWN && vk >= VK_LEFT && vk <= VK_DOWN && !(code & DLGC_WANTARROWS)) {
+        HWND next = GetNextDlgGroupItem(hDlg, focus, vk == VK_LEFT || vk == VK_UP);
         if (next && next != focus) {
             SendMessageW(hDlg, WM_NEXTDLGCTL, WPARAM(next), TRUE);
             // An automatic radio button is checked as the arrows reach it.
@@ -790,10 +791,10 @@ BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
                 SendMessageW(next, BM_CLICK, 0, 0);
         }
         return TRUE;
-    } else if (lpMsg->message == WM_KEYDOWN && key == VK_ESCAPE) {
+    } else if (lpMsg->message == WM_KEYDOWN && vk == VK_ESCAPE) {
         SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(hDlg, IDCANCEL)));
         return TRUE;
-    } else if (lpMsg->message == WM_KEYDOWN && key == VK_RETURN) {
+    } else if (lpMsg->message == WM_KEYDOWN && vk == VK_RETURN) {
         // A push button with the focus is the default one for the moment.
         if (focus && (DlgCode(focus, nullptr) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
             SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), LPARAM(focus));
@@ -806,7 +807,7 @@ BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
             SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(button));
         return TRUE;
     } else if ((lpMsg->message == WM_CHAR && !(code & DLGC_WANTCHARS)) || lpMsg->message == WM_SYSCHAR) {
-        if (Accelerate(hDlg, WCHAR(key)))
+        if (Accelerate(hDlg, WCHAR(vk)))
             return TRUE;
     }
     TranslateMessage(lpMsg);
