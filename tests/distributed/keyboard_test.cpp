@@ -80,8 +80,9 @@ TEST_F(SheetTest, TabArrowsAndMnemonicsMoveThroughAPage)
     for (const Step &step : steps) {
         Press(page, {step.key});
         SCOPED_TRACE(step.key.key);
-        if (step.focus != 0)
+        if (step.focus != 0) {
             EXPECT_EQ(GetFocus(), GetDlgItem(page, step.focus));
+        }
         EXPECT_EQ(IsDlgButtonChecked(page, step.checked), BST_CHECKED);
     }
     EXPECT_EQ(standin::spooler::Jobs().size(), 2u);
