@@ -452,22 +452,16 @@ TEST_F(BidiCmdTest, TheCallersApartmentIsKept)
 // The bidi classes as a log of what is done to them: which access the
 // binding asks for and the order things are let go.
 std::vector<std::string> gBidiLog;
+ULONG Released(ULONG left, const char *name)
+{
+    if (left == 0)
+        gBidiLog.push_back(std::string("release ") + name);
+    return left;
+}
 
-template <typename I>
-struct Logged : TestObject<I> {
-    Logged(const IID &iid, const char *name) : TestObject<I>(iid), name(name) {}
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG left = TestObject<I>::Release();
-        if (left == 0)
-            gBidiLog.push_back(std::string("release ") + name);
-        return left;
-    }
-    const char *name;
-};
-
-struct LoggedSpl : Logged<IBidiSpl> {
-    LoggedSpl() : Logged(IID_IBidiSpl, "spooler object") {}
+struct LoggedSpl : TestObject<IBidiSpl> {
+    LoggedSpl() : TestObject(IID_IBidiSpl) {}
+    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "spooler object"); }
     STDMETHODIMP BindDevice(LPCWSTR, DWORD access) override
     {
         gBidiLog.push_back("bind, access " + std::to_string(access));
@@ -482,8 +476,9 @@ struct LoggedSpl : Logged<IBidiSpl> {
     STDMETHODIMP MultiSendRecv(LPCWSTR, IBidiRequestContainer *) override { return E_NOTIMPL; }
 } gSpl;
 
-struct LoggedRequest : Logged<IBidiRequest> {
-    LoggedRequest() : Logged(IID_IBidiRequest, "request") {}
+struct LoggedRequest : TestObject<IBidiRequest> {
+    LoggedRequest() : TestObject(IID_IBidiRequest) {}
+    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "request"); }
     STDMETHODIMP SetSchema(LPCWSTR) override { return S_OK; }
     STDMETHODIMP SetInputData(DWORD, const BYTE *, UINT) override { return S_OK; }
     STDMETHODIMP GetResult(HRESULT *) override { return S_OK; }
