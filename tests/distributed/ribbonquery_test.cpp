@@ -23,11 +23,6 @@ namespace ui = standin::ui;
 const std::u16string kNoAnswer = u"\u2014\u2014";
 const std::vector<BYTE> kRibbonCommand = {0x1F, 0x11, 0x3F};
 
-struct Cell {
-    std::u16string text;
-    int image;
-};
-
 // The progress bar's range as the dialog sets it, and its position after
 // every step.
 struct BarWatch {
@@ -146,17 +141,23 @@ protected:
         ASSERT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     }
 
-    Cell GetCell(int row, int column)
+    // The row's printer, width and ribbon type, each with its image if it has one.
+    std::u16string Cells(int row)
     {
-        WCHAR text[64] = {};
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = row;
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = 64;
-        EXPECT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        return {text, item.iImage};
+        std::u16string cells;
+        for (int column : {1, 3, 4}) {
+            WCHAR text[64] = {};
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = row;
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            EXPECT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            std::string image = item.iImage >= 0 ? " (img " + std::to_string(item.iImage) + ")" : "";
+            cells += (column == 1 ? u"" : u" | ") + std::u16string(text) + std::u16string(image.begin(), image.end());
+        }
+        return cells;
     }
 
     // Runs the progress dialog to its end.
@@ -224,19 +225,11 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(tried);
 
-    struct Expected {
-        std::u16string width;
-        int image;
-        std::u16string type;
-    } expected[] = {{u"24 mm", -1, u"BNZ"}, {u"36 mm", -1, u"BZ"},     {u"12 mm", -1, u"BZ"}, {kNoAnswer, 0, kNoAnswer},
-                    {u"20 mm", -1, u"BZ"},  {kNoAnswer, 0, kNoAnswer}, {u"9 mm", -1, u"BNZ"}};
-    for (int row = 0; row < 7; ++row) {
-        Cell width = GetCell(row, 3), type = GetCell(row, 4);
-        EXPECT_EQ(width.text, expected[row].width) << "row " << row;
-        EXPECT_EQ(width.image, expected[row].image) << "row " << row;
-        EXPECT_EQ(type.text, expected[row].type) << "row " << row;
-        EXPECT_EQ(GetCell(row, 1).text, printers[row]) << "the name stays";
-    }
+    const std::u16string none = u" | " + kNoAnswer + u" (img 0) | " + kNoAnswer;
+    const std::u16string expected[] = {u"24 mm | BNZ", u"36 mm | BZ", u"12 mm | BZ", none,
+                                       u"20 mm | BZ",  none,          u"9 mm | BNZ"};
+    for (int row = 0; row < 7; ++row)
+        EXPECT_EQ(Cells(row), printers[row] + (expected[row] == none ? none : u" | " + expected[row])) << row;
     std::map<std::u16string, int> asked = Asked();
     EXPECT_EQ(asked, (std::map<std::u16string, int>{{u"FalconBT", 1},
                                                     {u"FalconBT (2)", 1},
@@ -253,62 +246,47 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
     EXPECT_EQ(gList.fromOtherThreads, 0);
 }
 
-TEST_F(RibbonQueryTest, RepliesThatAreNotARibbonBlockAreAskedForTwiceThenShowNoAnswer)
+// Each row's reply decides its cells: the type byte 1 is "BNZ", any other
+// "BZ", the width byte in mm. A reply that is not a ribbon block (a byte
+// short or long, another header, empty, failed) is asked for twice, then
+// shows the warning. A first attempt that fails before the port (the first
+// row's) is tried again.
+TEST_F(RibbonQueryTest, TheRepliesDecideTheCells)
 {
-    std::vector<BYTE> wrongHeader = sp::RibbonStatus(1, 24);
-    wrongHeader[1] = 0x41;
     std::vector<BYTE> block = sp::RibbonStatus(1, 24);
-    std::vector<BYTE> shortBlock(block.begin(), block.end() - 1), longBlock = block;
+    std::vector<BYTE> wrongHeader = block, shortBlock(block.begin(), block.end() - 1), longBlock = block;
+    wrongHeader[1] = 0x41;
     longBlock.push_back(0);
     sp::BidiReply failing = sp::AnswerWith(block);
     failing.error = E_FAIL;
-    std::vector<sp::BidiReply> replies = {sp::AnswerWith(shortBlock), sp::AnswerWith(longBlock),
-                                          sp::AnswerWith(wrongHeader), sp::AnswerWith({}), failing};
-    for (size_t i = 0; i < replies.size(); ++i) {
+    const std::u16string none = kNoAnswer + u" (img 0) | " + kNoAnswer;
+    struct Case {
+        sp::BidiReply reply;
+        int asked;
+        std::u16string cells;
+    } cases[] = {{sp::AnswerWith(sp::RibbonStatus(1, 12)), 1, u"12 mm | BNZ"},
+                 {sp::AnswerWith(sp::RibbonStatus(0, 24)), 1, u"24 mm | BZ"},
+                 {sp::AnswerWith(sp::RibbonStatus(2, 18)), 1, u"18 mm | BZ"},
+                 {sp::AnswerWith(sp::RibbonStatus(0xFF, 255)), 1, u"255 mm | BZ"},
+                 {sp::AnswerWith(sp::RibbonStatus(1, 0)), 1, u"0 mm | BNZ"},
+                 {sp::AnswerWith(shortBlock), 2, none},
+                 {sp::AnswerWith(longBlock), 2, none},
+                 {sp::AnswerWith(wrongHeader), 2, none},
+                 {sp::AnswerWith({}), 2, none},
+                 {failing, 2, none}};
+    std::map<std::u16string, int> asked;
+    for (size_t i = 0; i < std::size(cases); ++i) {
         std::u16string name = u"Falcon " + std::u16string(1, char16_t(u'A' + i));
         AddPrinter(name, u"FalconBT");
-        ASSERT_TRUE(sp::SetBidiReply(name, replies[i]));
+        ASSERT_TRUE(sp::SetBidiReply(name, cases[i].reply));
         AddRow(name, u"old", -1, u"old");
+        asked[name] = cases[i].asked;
     }
-    EXPECT_EQ(Run(), 0);
-    std::map<std::u16string, int> asked = Asked();
-    for (size_t i = 0; i < replies.size(); ++i) {
-        std::u16string name = GetCell(int(i), 1).text;
-        EXPECT_EQ(asked[name], 2) << "reply " << i;
-        Cell width = GetCell(int(i), 3);
-        EXPECT_EQ(width.text, kNoAnswer) << "reply " << i;
-        EXPECT_EQ(width.image, 0) << "the warning image, reply " << i;
-        EXPECT_EQ(GetCell(int(i), 4).text, kNoAnswer) << "reply " << i;
-    }
-}
-
-TEST_F(RibbonQueryTest, TheTypeAndWidthBytesDecideTheCells)
-{
-    struct Case {
-        BYTE type, width;
-        const char16_t *widthText, *typeText;
-    } cases[] = {{1, 24, u"24 mm", u"BNZ"},
-                 {0, 24, u"24 mm", u"BZ"},
-                 {2, 18, u"18 mm", u"BZ"},
-                 {0xFF, 255, u"255 mm", u"BZ"},
-                 {1, 0, u"0 mm", u"BNZ"}};
-    for (const Case &c : cases) {
-        ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(c.type, c.width))));
-        if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0)
-            AddRow(u"FalconBT");
-        EXPECT_EQ(Run(), 0);
-        Cell width = GetCell(0, 3);
-        EXPECT_EQ(width.text, c.widthText);
-        EXPECT_EQ(width.image, -1) << "no warning with an answer";
-        EXPECT_EQ(GetCell(0, 4).text, c.typeText);
-    }
-    // A first attempt that fails and a second that answers: the answer shows.
-    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 12))));
-    sp::ClearBidiExchanges();
     standin::FailNext("SendRecv", 1, 21);  // ERROR_NOT_READY
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(GetCell(0, 3).text, u"12 mm");
-    EXPECT_EQ(sp::BidiExchanges().size(), 1u) << "the failed call reached no port";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(Cells(int(i)), u"Falcon " + std::u16string(1, char16_t(u'A' + i)) + u" | " + cases[i].cells);
+    EXPECT_EQ(Asked(), asked);
 }
 
 // Ports slower than the bidi timeout ahead of one that answers: within the
@@ -344,20 +322,18 @@ TEST_F(RibbonQueryTest, SlowPortsHoldNoRowBackAndAnEarlyEndStopsTheWorker)
             Sleep(10);
         }
         ASSERT_EQ(standin::RunningThreads(), 0) << "the worker ended";
-        std::vector<std::u16string> widths;
-        for (int row = 0; row < 4; ++row)
-            widths.push_back(GetCell(row, 3).text);
+        for (int row = 0; row < 3; ++row)
+            EXPECT_EQ(Cells(row),
+                      slow[row] + (bounded ? u" | " + kNoAnswer + u" (img 0) | " + kNoAnswer : u" | old | old"))
+                << "the answer came after the dialog went";
+        EXPECT_EQ(Cells(3), bounded ? u"FalconBT (12 mm) | 12 mm | BZ" : u"FalconBT (12 mm) | old | old");
         if (bounded) {
             EXPECT_EQ(result, 0);
-            EXPECT_EQ(widths, (std::vector<std::u16string>{kNoAnswer, kNoAnswer, kNoAnswer, u"12 mm"}));
-            EXPECT_EQ(GetCell(2, 3).image, 0);
-            EXPECT_EQ(GetCell(3, 4).text, u"BZ");
             EXPECT_EQ(Asked(), (std::map<std::u16string, int>{
                                    {slow[0], 2}, {slow[1], 2}, {slow[2], 2}, {u"FalconBT (12 mm)", 1}}));
         } else {
             EXPECT_EQ(result, -1);
             EXPECT_EQ(ui::Stalls(), std::vector<int>{IDD_RIBBON_QUERY});
-            EXPECT_EQ(widths, std::vector<std::u16string>(4, u"old")) << "the answer came after the dialog went";
             EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{slow[0], 2}})) << "no printer after the first";
         }
     }
@@ -373,10 +349,9 @@ TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
     // then the third's size query come first.
     standin::FailNext("GetPrinterW", 1, ERROR_NOT_ENOUGH_MEMORY, 3);
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(GetCell(0, 3).text, u"old");
-    EXPECT_EQ(GetCell(1, 3).text, u"24 mm");
-    EXPECT_EQ(GetCell(2, 3).text, u"old");
-    EXPECT_EQ(GetCell(2, 4).text, u"old");
+    EXPECT_EQ(Cells(0), u"No Such Printer | old | old");
+    EXPECT_EQ(Cells(1), u"FalconBT | 24 mm | BNZ");
+    EXPECT_EQ(Cells(2), u"FalconBT (2) | old | old");
     EXPECT_EQ(gBar.steps.size(), 3u);
     EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{u"FalconBT", 1}}));
 }
