@@ -23,13 +23,6 @@ std::vector<BYTE> BitsOf(HBITMAP bitmap)
     return std::vector<BYTE>(bits, bits + size_t(bm.bmHeight) * size_t(bm.bmWidthBytes));
 }
 
-BITMAP DescriptionOf(HBITMAP bitmap)
-{
-    BITMAP bm = {};
-    GetObjectW(bitmap, sizeof(bm), &bm);
-    return bm;
-}
-
 // The sample photograph as the module holds it.
 std::vector<BYTE> SampleBits()
 {
@@ -186,7 +179,8 @@ TEST_F(GraphicsPictureTest, PreviewIsTheSampleAdjustedThenGrey)
         HBITMAP preview = GetEffectBitmap(added / 4, 10);
         ASSERT_NE(preview, nullptr);
         EXPECT_EQ(ui::BitmapResourceId(preview), IDB_EFFECT_SAMPLE);
-        BITMAP bm = DescriptionOf(preview);
+        BITMAP bm = {};
+        GetObjectW(preview, sizeof(bm), &bm);
         EXPECT_TRUE(bm.bmWidth == 100 && bm.bmHeight == 101 && bm.bmBitsPixel == 24);
         std::vector<BYTE> bits = BitsOf(preview);
         DeleteObject(preview);
