@@ -322,32 +322,28 @@ TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
     }
 }
 
+// A click (0), an accelerator (1) and 0x300 are taken, other codes left
+// alone. From an accelerator Reset does not reset, yet the page counts as
+// changed, as it does for any control.
 TEST_F(GraphicsPageTest, CommandCodesItAnswers)
 {
     StoreGraphics(u"Heron", 0, 4, 4, 0, 10);
     HWND page = OpenGraphics(u"Heron");
-
-    // A notification other than a click, an accelerator or 0x300 is left alone.
-    Command(page, IDC_EFFECT_RESET, 5);
-    Command(page, IDC_DITHER_ORDERED, 0x301);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
-    EXPECT_EQ(gpCurrentSettings->Gray, 0);
-    EXPECT_EQ(sheet->changedCount, 0);
-    EXPECT_EQ(gPendingPages & PENDING_GRAPHICS, 0);
-
-    // From an accelerator Reset does not reset, yet the page counts as changed.
-    Command(page, IDC_EFFECT_RESET, 1);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
-    EXPECT_EQ(sheet->changedCount, 1);
-    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
-    Command(page, IDC_EFFECT_RESET, 0x300);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
-    // A mode takes all three codes.
-    Command(page, IDC_DITHER_DIFFUSION, 1);
-    EXPECT_EQ(gpCurrentSettings->Gray, 2);
-    // Any other control marks the page changed too.
-    Command(page, IDC_BRIGHTNESS_TRACKBAR, 0);
-    EXPECT_EQ(sheet->changedCount, 4);
+    struct Case {
+        int control;
+        WORD code;
+        LONG blackLevel, gray;
+        int changed;
+    } cases[] = {{IDC_EFFECT_RESET, 5, 4, 0, 0},     {IDC_DITHER_ORDERED, 0x301, 4, 0, 0},
+                 {IDC_EFFECT_RESET, 1, 4, 0, 1},     {IDC_EFFECT_RESET, 0x300, 2, 0, 2},
+                 {IDC_DITHER_DIFFUSION, 1, 2, 2, 3}, {IDC_BRIGHTNESS_TRACKBAR, 0, 2, 2, 4}};
+    for (const Case &c : cases) {
+        Command(page, c.control, c.code);
+        EXPECT_EQ(gpCurrentSettings->BlackLevel, c.blackLevel) << c.control << ", code " << c.code;
+        EXPECT_EQ(gpCurrentSettings->Gray, c.gray) << c.control << ", code " << c.code;
+        EXPECT_EQ(sheet->changedCount, c.changed) << c.control << ", code " << c.code;
+        EXPECT_EQ((gPendingPages & PENDING_GRAPHICS) != 0, c.changed > 0);
+    }
 }
 
 TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
