@@ -255,20 +255,22 @@ TEST_F(PageSetupTest, TakesOnlyItsCommandCodes)
 
 // New marks the sheet changed once, Edit twice, whether the dialog saved or
 // not, and the page pending; a saved form is then the one added and selected,
-// a cancelled dialog leaves the list.
+// a cancelled dialog leaves the list. A new form of the longest name a
+// DEVMODE carries (a longer one cannot be typed) is Apply's paper whole.
 TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
 {
     HWND page = OpenPage(u"KestrelBT");
     LRESULT count = Count(page);
-    for (auto [button, times] : {std::pair<int, int>{IDC_PAPER_NEW, 1}, {IDC_PAPER_EDIT, 2}})
+    const std::u16string longest(CCHFORMNAME - 1, u'n');
+    for (auto [button, times] : {std::pair<int, int>{IDC_PAPER_EDIT, 2}, {IDC_PAPER_NEW, 1}})
         for (int close : {IDCANCEL, IDC_STOCK_OK}) {
             ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"12 x 80mm"));
             int changed = sheet->changedCount;
-            ui::OnDialog(IDD_PAPER_STOCK, [close, button = button](HWND dialog) {
+            ui::OnDialog(IDD_PAPER_STOCK, [&, close, button = button](HWND dialog) {
                 // The dialog is for the model: KestrelBT's four widths.
                 EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETCOUNT, 0, 0), 4);
                 if (button == IDC_PAPER_NEW)
-                    ui::Type(dialog, IDC_STOCK_NAME, u"Made here");
+                    EXPECT_TRUE(ui::Type(dialog, IDC_STOCK_NAME, longest + u"xyz"));
                 ui::Click(dialog, close);
             });
             ASSERT_TRUE(ui::Click(page, button));
@@ -278,9 +280,14 @@ TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
             count = Count(page);
             EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
             gPendingPages = 0;
-            EXPECT_EQ(Selected(page), made ? u"Made here" : u"12 x 80mm");
-            EXPECT_EQ(std::u16string(gszCurrentPaper), made ? u"Made here" : u"12 x 80mm");
+            EXPECT_EQ(Selected(page), made ? longest : u"12 x 80mm");
+            EXPECT_EQ(std::u16string(gszCurrentPaper), made ? longest : u"12 x 80mm");
         }
+    EXPECT_TRUE(HasForm(longest));
+    ASSERT_TRUE(sheet->Apply());
+    std::vector<BYTE> devmode = sp::DefaultDevMode(u"KestrelBT");
+    EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), longest);
+    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), longest);
 }
 
 TEST_F(PageSetupTest, OptionPictureOfEveryCombination)
@@ -376,25 +383,6 @@ TEST_F(PageSetupTest, ARecordThePrinterDoesNotTakeIsSaidAndApplyCanBeTriedAgain)
     ASSERT_TRUE(sheet->Apply());
     EXPECT_EQ(Stored(u"KestrelBT").Mirror, 1);
     EXPECT_EQ(ui::MessageBoxes().size(), 1u);
-}
-
-// New with the longest name a DEVMODE carries: the form is selected and
-// becomes the printer's default paper as typed; a longer name cannot be typed.
-TEST_F(PageSetupTest, ANewFormOfTheLongestNameIsSelectedAndStoredWhole)
-{
-    HWND page = OpenPage(u"KestrelBT");
-    std::u16string longest(CCHFORMNAME - 1, u'n');
-    ui::OnDialog(IDD_PAPER_STOCK, [&](HWND dialog) {
-        EXPECT_TRUE(ui::Type(dialog, IDC_STOCK_NAME, longest + u"xyz"));
-        ui::Click(dialog, IDC_STOCK_OK);
-    });
-    ASSERT_TRUE(ui::Click(page, IDC_PAPER_NEW));
-    EXPECT_TRUE(HasForm(longest));
-    EXPECT_EQ(Selected(page), longest);
-    ASSERT_TRUE(sheet->Apply());
-    std::vector<BYTE> devmode = sp::DefaultDevMode(u"KestrelBT");
-    EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), longest);
-    EXPECT_EQ(DefaultPaperName(u"KestrelBT"), longest);
 }
 
 }  // namespace
