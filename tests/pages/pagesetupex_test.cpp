@@ -80,24 +80,22 @@ TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
     EXPECT_EQ(gpCurrentSettings->iQuality, 1);
 }
 
+// The setting button is there only with the switch on, as stored or as clicked.
 TEST_F(ExtendedPageTest, SettingValueFollowsTheSwitch)
 {
-    HWND page = OpenPage();
-    EXPECT_FALSE(Checked(page, IDC_DISTRIBUTED));
-    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
-    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
-    EXPECT_EQ(gpCurrentSettings->Distributed, 1);
-    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
-    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
-    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
-    sheet.reset();
-
-    REGSTRUCT stored = Defaults();
-    stored.Distributed = 1;
-    StoreSettings(stored);
-    page = OpenPage();
-    EXPECT_TRUE(Checked(page, IDC_DISTRIBUTED));
-    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
+    for (LONG distributed : {0, 1}) {
+        REGSTRUCT stored = Defaults();
+        stored.Distributed = distributed;
+        StoreSettings(stored);
+        HWND page = OpenPage();
+        for (LONG shown : {distributed, 1 - distributed, distributed}) {
+            EXPECT_EQ(Checked(page, IDC_DISTRIBUTED), shown == 1);
+            EXPECT_EQ(Enabled(page, IDC_SETTING_VALUE), shown == 1);
+            EXPECT_EQ(gpCurrentSettings->Distributed, shown);
+            ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
+        }
+        sheet.reset();
+    }
 }
 
 // After the distributed printing dialog the printer's default paper is
