@@ -31,22 +31,6 @@ TEST_F(SheetTest, SelfTestPrintsThreeBytesAsItsOwnJob)
     EXPECT_EQ(standin::spooler::Jobs().size(), 1u);
 }
 
-TEST_F(SheetTest, SelfTestGroupShowsForTheModelsThatHaveIt)
-{
-    struct Case {
-        std::u16string printer;
-        bool visible;
-    } cases[] = {{u"KestrelBT", true}, {u"MerlinBT", true}, {u"FalconBT", true},     {u"Condor Printer", true},
-                 {u"Heron", false},    {u"Wren", false},    {u"HeronBT PRO", false}, {u"Osprey", false}};
-    for (const Case &c : cases) {
-        PropertySheet &s = Open(c.printer);
-        ASSERT_TRUE(s.ActivateTemplate(112));
-        for (int id : {IDC_SELF_TEST_GROUP, IDC_SELF_TEST_LABEL, IDC_SELF_TEST_PRINT})
-            EXPECT_EQ(IsWindowVisible(GetDlgItem(s.ActiveWindow(), id)) != FALSE, c.visible) << Utf8(c.printer);
-        sheet.reset();
-    }
-}
-
 TEST_F(SheetTest, OtherPageHoldsThePendingBitUntilApply)
 {
     PropertySheet &s = Open(u"MerlinBT");  // stored in inches

@@ -11,16 +11,19 @@ namespace {
 
 using standin::ui::TemplateId;
 
+// The pages of each model, and on the Other page the self-test group of
+// the models that have it.
 TEST_F(SheetTest, DocumentPagesFollowTheModel)
 {
     struct Case {
         std::u16string printer;
         std::vector<int> templates;
+        bool selfTest;
     } cases[] = {
-        {u"FalconBT", {113, 111, 112}},
-        {u"Condor Printer", {110, 112}},
-        {u"KestrelBT", {110, 111, 112}},
-        {u"Wren", {110, 111, 112}},
+        {u"FalconBT", {113, 111, 112}, true},     {u"Condor Printer", {110, 112}, true},
+        {u"KestrelBT", {110, 111, 112}, true},    {u"MerlinBT", {110, 111, 112}, true},
+        {u"Wren", {110, 111, 112}, false},        {u"Heron", {110, 111, 112}, false},
+        {u"HeronBT PRO", {110, 111, 112}, false}, {u"Osprey", {110, 111, 112}, false},
     };
     for (const Case &c : cases) {
         PropertySheet &s = Open(c.printer);
@@ -35,6 +38,8 @@ TEST_F(SheetTest, DocumentPagesFollowTheModel)
         }
         EXPECT_EQ(s.infoTitle, u"OEM UI Page");
         EXPECT_EQ(std::u16string(gszDriverName), c.printer);
+        for (int id : {IDC_SELF_TEST_GROUP, IDC_SELF_TEST_LABEL, IDC_SELF_TEST_PRINT})
+            EXPECT_EQ(Visible(s.ActiveWindow(), id), c.selfTest) << Utf8(c.printer);
         sheet.reset();
     }
 }
