@@ -94,43 +94,9 @@ protected:
         sp::DataValue value;
         return sp::GetData(u"Sheet", u"DISTRIBUTEDLIST", value) ? value.bytes : std::vector<BYTE>();
     }
-    // The stored entries; the header must be Tag 1, Count, Entries 0 and the
-    // size must match.
-    static std::vector<Entry> StoredEntries()
-    {
-        std::vector<BYTE> bytes = Stored();
-        std::vector<Entry> entries;
-        if (bytes.size() < 12) {
-            ADD_FAILURE() << "no record stored";
-            return entries;
-        }
-        DWORD header[3];
-        std::memcpy(header, bytes.data(), 12);
-        EXPECT_EQ(header[0], 1u);
-        EXPECT_EQ(header[2], 0u) << "no memory address in the record";
-        EXPECT_EQ(bytes.size(), 12 + size_t(header[1]) * 1044);
-        for (size_t i = 0; i < header[1] && 12 + (i + 1) * 1044 <= bytes.size(); ++i) {
-            const BYTE *e = bytes.data() + 12 + i * 1044;
-            Entry entry = {0, std::u16string(260, u'\0'), std::u16string(260, u'\0')};
-            std::memcpy(&entry.checked, e, 4);
-            std::memcpy(&entry.name[0], e + 4, 520);
-            std::memcpy(&entry.comment[0], e + 524, 520);
-            entry.name.resize(entry.name.find(u'\0'));
-            entry.comment.resize(entry.comment.find(u'\0'));
-            entries.push_back(entry);
-        }
-        return entries;
-    }
-    static void ExpectEntries(const std::vector<Entry> &want)
-    {
-        std::vector<Entry> got = StoredEntries();
-        ASSERT_EQ(got.size(), want.size());
-        for (size_t i = 0; i < want.size(); ++i) {
-            EXPECT_EQ(got[i].checked, want[i].checked) << i;
-            EXPECT_TRUE(got[i].name == want[i].name) << i;
-            EXPECT_TRUE(got[i].comment == want[i].comment) << i;
-        }
-    }
+    // The stored value is exactly these entries: the header with their
+    // count, each field ended and the rest of it zero.
+    static void ExpectEntries(const std::vector<Entry> &want) { EXPECT_EQ(Stored(), Record(want, LONG(want.size()))); }
 };
 
 TEST_F(DistListTest, ListsExactlyTheFalconPrintersWithTheirCells)
