@@ -60,7 +60,11 @@ TEST_F(ExtendedPageTest, HalfCutAndEveryModelKeepTheTemplatesLayout)
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
 }
 
-TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
+// The print quality goes to the driver's resolution item, and a resolution
+// picked on the driver's page comes back into the list. A paper and a
+// quality applied are what the next sheet shows, with the driver's items
+// started from the DEVMODE as the core does.
+TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItemAndComesBack)
 {
     REGSTRUCT stored = Defaults();
     stored.iQuality = 2;
@@ -69,15 +73,24 @@ TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0), 4);
 
-    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
-    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
-    EXPECT_EQ(sheet->DriverItems().Find("Resolution")->Sel, 3);
-
-    // A resolution picked on the driver's page comes back into the list.
     ASSERT_TRUE(sheet->SetDriverSelection("Resolution", 1));
     ASSERT_TRUE(sheet->ActivateTemplate(IDD_PAGE_SETUP_EX));
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(gpCurrentSettings->iQuality, 1);
+
+    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
+    EXPECT_EQ(sheet->DriverItems().Find("Resolution")->Sel, 3);
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    ASSERT_TRUE(sheet->Apply());
+    sheet.reset();
+
+    PropertySheet &next = Open(u"FalconBT");
+    ASSERT_TRUE(next.ActivateTemplate(IDD_PAGE_SETUP_EX));
+    page = next.ActiveWindow();
+    EXPECT_EQ(Selected(page), u"24 x 60mm");
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
 }
 
 // The setting button is there only with the switch on, as stored or as clicked.
@@ -130,26 +143,6 @@ TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog
         EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
         sheet.reset();
     }
-}
-
-// A paper and a print quality applied in one sheet are what the next sheet
-// shows, with the driver's items started from the DEVMODE as the core does.
-TEST_F(ExtendedPageTest, PaperAndQualityAppliedComeBackInTheNextSheet)
-{
-    PropertySheet &first = Open(u"FalconBT");
-    ASSERT_TRUE(first.ActivateTemplate(IDD_PAGE_SETUP_EX));
-    HWND page = first.ActiveWindow();
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
-    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
-    ASSERT_TRUE(first.Apply());
-    sheet.reset();
-
-    PropertySheet &next = Open(u"FalconBT");
-    ASSERT_TRUE(next.ActivateTemplate(IDD_PAGE_SETUP_EX));
-    page = next.ActiveWindow();
-    EXPECT_EQ(Selected(page), u"24 x 60mm");
-    EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 3);
-    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
 }
 
 }  // namespace
