@@ -23,13 +23,6 @@ std::vector<BYTE> BitsOf(HBITMAP bitmap)
     return std::vector<BYTE>(bits, bits + size_t(bm.bmHeight) * size_t(bm.bmWidthBytes));
 }
 
-BITMAP DescriptionOf(HBITMAP bitmap)
-{
-    BITMAP bm = {};
-    GetObjectW(bitmap, sizeof(bm), &bm);
-    return bm;
-}
-
 // The sample photograph as the module holds it.
 std::vector<BYTE> SampleBits()
 {
@@ -67,6 +60,8 @@ protected:
 
 TEST_F(GraphicsPictureTest, EachModeHasItsOwnLevelSteps)
 {
+    EXPECT_EQ(DitherPicture(3, 2, 6), 0) << "no picture for a mode outside the choices";
+    EXPECT_EQ(DitherPicture(-1, 2, 6), 0);
     // Levels 0 to 7: the trackbar's 1..6 and one past each end.
     const int none[] = {184, 184, 185, 185, 185, 186, 186, 186};
     const int ordered[] = {178, 178, 178, 179, 179, 180, 180, 180};
@@ -77,15 +72,6 @@ TEST_F(GraphicsPictureTest, EachModeHasItsOwnLevelSteps)
         EXPECT_EQ(DitherPicture(1, -9, level), ordered[level]) << "Ordered, level " << level;
         EXPECT_EQ(DitherPicture(2, -9, level), diffusion[level]) << "Error Diffusion, level " << level;
     }
-}
-
-TEST_F(GraphicsPictureTest, UnknownModeOrMissingPictureGivesNone)
-{
-    EXPECT_EQ(DitherPicture(3, 2, 6), 0);
-    EXPECT_EQ(DitherPicture(-1, 2, 6), 0);
-    REGSTRUCT record = {};
-    standin::FailNext("LoadImageW");
-    EXPECT_EQ(GetDitherBitmap(record), nullptr);
 }
 
 // ---- The pixel operation ---------------------------------------------------------
@@ -181,51 +167,30 @@ TEST_F(GraphicsPictureTest, PreviewIsTheSampleAdjustedThenGrey)
 {
     const std::vector<BYTE> sample = SampleBits();
     ASSERT_EQ(sample.size(), 101u * 300u) << "100 x 101 pixels, 24 bits, rows of 300 bytes";
-
-    // Brightness 0 and contrast 10 leave the colours; only the grey is new.
-    HBITMAP plain = GetEffectBitmap(0, 10);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(ui::BitmapResourceId(plain), IDB_EFFECT_SAMPLE);
-    BITMAP bm = DescriptionOf(plain);
-    EXPECT_EQ(bm.bmWidth, 100);
-    EXPECT_EQ(bm.bmHeight, 101);
-    EXPECT_EQ(bm.bmBitsPixel, 24);
-    std::vector<BYTE> bits = BitsOf(plain);
-    ASSERT_EQ(bits.size(), sample.size());
     bool coloured = false;
-    for (size_t i = 0; i < bits.size(); i += 3) {
+    for (size_t i = 0; i < sample.size(); i += 3)
         coloured |= sample[i] != sample[i + 1] || sample[i + 1] != sample[i + 2];
-        BYTE grey = Grey(sample[i], sample[i + 1], sample[i + 2]);
-        ASSERT_EQ(bits[i], grey) << "byte " << i;
-        ASSERT_EQ(bits[i + 1], grey) << "byte " << i;
-        ASSERT_EQ(bits[i + 2], grey) << "byte " << i;
-    }
     EXPECT_TRUE(coloured) << "the sample is a colour picture";
-    DeleteObject(plain);
 
-    // Brightness 5: 20 more in every channel, clamped, before the grey.
-    HBITMAP bright = GetEffectBitmap(5, 10);
-    ASSERT_NE(bright, nullptr);
-    bits = BitsOf(bright);
-    for (size_t i = 0; i < bits.size(); i += 3) {
-        auto up = [&](size_t k) { return std::min(sample[k] + 20, 255); };
-        ASSERT_EQ(bits[i], Grey(up(i), up(i + 1), up(i + 2))) << "byte " << i;
+    // Brightness 0 (contrast 10) leaves the colours, brightness 5 adds 20 to
+    // every channel, clamped, before the grey; each call starts again from
+    // the resource.
+    for (int added : {0, 20, 0}) {
+        HBITMAP preview = GetEffectBitmap(added / 4, 10);
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(ui::BitmapResourceId(preview), IDB_EFFECT_SAMPLE);
+        BITMAP bm = {};
+        GetObjectW(preview, sizeof(bm), &bm);
+        EXPECT_TRUE(bm.bmWidth == 100 && bm.bmHeight == 101 && bm.bmBitsPixel == 24);
+        std::vector<BYTE> bits = BitsOf(preview);
+        DeleteObject(preview);
+        ASSERT_EQ(bits.size(), sample.size());
+        auto up = [&](size_t k) { return std::min(sample[k] + added, 255); };
+        for (size_t i = 0; i < bits.size(); ++i) {
+            size_t pixel = i - i % 3;
+            ASSERT_EQ(bits[i], Grey(up(pixel), up(pixel + 1), up(pixel + 2))) << "byte " << i << ", +" << added;
+        }
     }
-    DeleteObject(bright);
-
-    // Each call starts again from the resource.
-    HBITMAP again = GetEffectBitmap(0, 10);
-    EXPECT_EQ(BitsOf(again)[0], Grey(sample[0], sample[1], sample[2]));
-    DeleteObject(again);
-}
-
-TEST_F(GraphicsPictureTest, PreviewThatCannotBeMadeIsNone)
-{
-    standin::FailNext("LoadImageW");
-    EXPECT_EQ(GetEffectBitmap(0, 10), nullptr);
-    // No room for the adjusted copy: the loaded bitmap goes again.
-    standin::FailNext("HeapAlloc");
-    EXPECT_EQ(GetEffectBitmap(0, 10), nullptr);
 }
 
 // ---- The page ----------------------------------------------------------------------
@@ -269,10 +234,6 @@ TEST_F(GraphicsPageTest, ShowsTheStoredRecord)
     HWND page = OpenGraphics(u"KestrelBT");
     ASSERT_NE(page, nullptr);
 
-    EXPECT_TRUE(Checked(page, IDC_DITHER_ORDERED));
-    EXPECT_FALSE(Checked(page, IDC_DITHER_NONE));
-    EXPECT_FALSE(Checked(page, IDC_DITHER_DIFFUSION));
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_ORDERED_HIGH) << "Ordered at level 5";
     EXPECT_EQ(PictureId(page, IDC_SAMPLE_PICTURE), IDB_SAMPLE_ORIGINAL);
 
     const struct {
@@ -297,92 +258,92 @@ TEST_F(GraphicsPageTest, ShowsTheStoredRecord)
     EXPECT_EQ(sheet->changedCount, 0);
 }
 
+// The rendering mode and the effect trackbar, one row a step: None keeps
+// its level in BlackLevel, Ordered and Error Diffusion share GrayLevel; the
+// trackbar shows the level of the mode shown, Reset puts 2 into None's and
+// 6 into the other's. A mode outside the choices checks no button and a move
+// then belongs to no mode's level. Every step marks the page changed once.
 TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
 {
-    StoreGraphics(u"Wren", 1, 3, 5, 0, 10);
-    HWND page = OpenGraphics(u"Wren");
-
-    // Ordered and Error Diffusion share GrayLevel: the trackbar stays.
-    ASSERT_TRUE(ui::Click(page, IDC_DITHER_DIFFUSION));
-    EXPECT_EQ(gpCurrentSettings->Gray, 2);
-    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_DIFFUSION_HIGH);
-    EXPECT_EQ(sheet->changedCount, 1);
-    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
-
-    // None brings back its own level.
-    ASSERT_TRUE(ui::Click(page, IDC_DITHER_NONE));
-    EXPECT_EQ(gpCurrentSettings->Gray, 0);
-    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 3);
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_MIDDLE);
-
-    // A move while None is shown is None's; Ordered still finds 5.
-    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 1));
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 1);
-    EXPECT_EQ(gpCurrentSettings->GrayLevel, 5);
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_LOW);
-    ASSERT_TRUE(ui::Click(page, IDC_DITHER_ORDERED));
-    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
-    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 2));
-    EXPECT_EQ(gpCurrentSettings->GrayLevel, 2);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 1);
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_ORDERED_LOW);
-    EXPECT_EQ(sheet->changedCount, 5);
-}
-
-TEST_F(GraphicsPageTest, ResetGivesEachModeItsLevelAndLeavesTheRest)
-{
-    StoreGraphics(u"Robin", 0, 5, 1, 3, 7);
-    HWND page = OpenGraphics(u"Robin");
-    ASSERT_TRUE(ui::Click(page, IDC_EFFECT_RESET));
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
-    EXPECT_EQ(gpCurrentSettings->GrayLevel, 6);
-    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 2);
-    EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), IDB_DITHER_NONE_MIDDLE);
-    EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 3);
-    EXPECT_EQ(Position(page, IDC_CONTRAST_TRACKBAR), 7);
-    EXPECT_EQ(gpCurrentSettings->Brightness, 3);
-    EXPECT_EQ(gpCurrentSettings->Contrast, 7);
-    EXPECT_EQ(sheet->changedCount, 1);
-    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
-
-    for (int mode : {IDC_DITHER_ORDERED, IDC_DITHER_DIFFUSION}) {
-        ASSERT_TRUE(ui::Click(page, mode));
-        ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 3));
-        ASSERT_TRUE(ui::Click(page, IDC_EFFECT_RESET));
-        EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 6) << mode;
-        EXPECT_EQ(PictureId(page, IDC_RENDERING_PICTURE), mode == IDC_DITHER_ORDERED ? 180 : 192);
+    struct Step {
+        int control;  // 0: as the page opens
+        LONG slide;
+        LONG gray, blackLevel, grayLevel, position;
+        int picture;  // -1: none, 0: not checked
+    };
+    struct Story {
+        const char16_t *printer;
+        std::vector<Step> steps;  // the first: the stored record as it opens
+    } stories[] = {
+        {u"Wren",
+         {{0, 0, 1, 3, 5, 5, IDB_DITHER_ORDERED_HIGH},
+          {IDC_DITHER_DIFFUSION, 0, 2, 3, 5, 5, IDB_DITHER_DIFFUSION_HIGH},
+          {IDC_DITHER_NONE, 0, 0, 3, 5, 3, IDB_DITHER_NONE_MIDDLE},
+          {IDC_EFFECT_TRACKBAR, 1, 0, 1, 5, 1, IDB_DITHER_NONE_LOW},
+          {IDC_DITHER_ORDERED, 0, 1, 1, 5, 5, IDB_DITHER_ORDERED_HIGH},
+          {IDC_EFFECT_TRACKBAR, 2, 1, 1, 2, 2, IDB_DITHER_ORDERED_LOW}}},
+        {u"Robin",
+         {{0, 0, 0, 5, 1, 5, IDB_DITHER_NONE_HIGH},
+          {IDC_EFFECT_RESET, 0, 0, 2, 6, 2, IDB_DITHER_NONE_MIDDLE},
+          {IDC_DITHER_ORDERED, 0, 1, 2, 6, 6, IDB_DITHER_ORDERED_HIGH},
+          {IDC_EFFECT_TRACKBAR, 3, 1, 2, 3, 3, IDB_DITHER_ORDERED_MIDDLE},
+          {IDC_EFFECT_RESET, 0, 1, 2, 6, 6, IDB_DITHER_ORDERED_HIGH},
+          {IDC_DITHER_DIFFUSION, 0, 2, 2, 6, 6, IDB_DITHER_DIFFUSION_HIGH},
+          {IDC_EFFECT_TRACKBAR, 3, 2, 2, 3, 3, IDB_DITHER_DIFFUSION_MIDDLE},
+          {IDC_EFFECT_RESET, 0, 2, 2, 6, 6, IDB_DITHER_DIFFUSION_HIGH}}},
+        {u"KestrelBT", {{0, 0, 3, 2, 5, 5, -1}, {IDC_EFFECT_TRACKBAR, 1, 3, 2, 5, 1, 0}}},
+    };
+    for (const Story &story : stories) {
+        const Step &stored = story.steps[0];
+        StoreGraphics(story.printer, stored.gray, stored.blackLevel, stored.grayLevel, 3, 7);
+        HWND page = OpenGraphics(story.printer);
+        for (size_t i = 0; i < story.steps.size(); ++i) {
+            const Step &step = story.steps[i];
+            SCOPED_TRACE(Utf8(story.printer) + ", step " + std::to_string(i));
+            bool acted = step.control == IDC_EFFECT_TRACKBAR ? ui::Slide(page, step.control, step.slide)
+                                                             : step.control == 0 || ui::Click(page, step.control);
+            ASSERT_TRUE(acted);
+            EXPECT_EQ(Checked(page, IDC_DITHER_NONE), step.gray == 0);
+            EXPECT_EQ(Checked(page, IDC_DITHER_ORDERED), step.gray == 1);
+            EXPECT_EQ(Checked(page, IDC_DITHER_DIFFUSION), step.gray == 2);
+            EXPECT_EQ(gpCurrentSettings->Gray, step.gray);
+            EXPECT_EQ(gpCurrentSettings->BlackLevel, step.blackLevel);
+            EXPECT_EQ(gpCurrentSettings->GrayLevel, step.grayLevel);
+            EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), step.position);
+            EXPECT_TRUE(step.picture == 0 || PictureId(page, IDC_RENDERING_PICTURE) == step.picture);
+        }
+        // Brightness and contrast are left as stored.
         EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 3);
         EXPECT_EQ(Position(page, IDC_CONTRAST_TRACKBAR), 7);
+        EXPECT_TRUE(gpCurrentSettings->Brightness == 3 && gpCurrentSettings->Contrast == 7);
+        EXPECT_EQ(sheet->changedCount, int(story.steps.size() - 1));
+        EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+        sheet.reset();
     }
 }
 
+// A click (0), an accelerator (1) and 0x300 are taken, other codes left
+// alone. From an accelerator Reset does not reset, yet the page counts as
+// changed, as it does for any control.
 TEST_F(GraphicsPageTest, CommandCodesItAnswers)
 {
     StoreGraphics(u"Heron", 0, 4, 4, 0, 10);
     HWND page = OpenGraphics(u"Heron");
-
-    // A notification other than a click, an accelerator or 0x300 is left alone.
-    Command(page, IDC_EFFECT_RESET, 5);
-    Command(page, IDC_DITHER_ORDERED, 0x301);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
-    EXPECT_EQ(gpCurrentSettings->Gray, 0);
-    EXPECT_EQ(sheet->changedCount, 0);
-    EXPECT_EQ(gPendingPages & PENDING_GRAPHICS, 0);
-
-    // From an accelerator Reset does not reset, yet the page counts as changed.
-    Command(page, IDC_EFFECT_RESET, 1);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 4);
-    EXPECT_EQ(sheet->changedCount, 1);
-    EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
-    Command(page, IDC_EFFECT_RESET, 0x300);
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
-    // A mode takes all three codes.
-    Command(page, IDC_DITHER_DIFFUSION, 1);
-    EXPECT_EQ(gpCurrentSettings->Gray, 2);
-    // Any other control marks the page changed too.
-    Command(page, IDC_BRIGHTNESS_TRACKBAR, 0);
-    EXPECT_EQ(sheet->changedCount, 4);
+    struct Case {
+        int control;
+        WORD code;
+        LONG blackLevel, gray;
+        int changed;
+    } cases[] = {{IDC_EFFECT_RESET, 5, 4, 0, 0},     {IDC_DITHER_ORDERED, 0x301, 4, 0, 0},
+                 {IDC_EFFECT_RESET, 1, 4, 0, 1},     {IDC_EFFECT_RESET, 0x300, 2, 0, 2},
+                 {IDC_DITHER_DIFFUSION, 1, 2, 2, 3}, {IDC_BRIGHTNESS_TRACKBAR, 0, 2, 2, 4}};
+    for (const Case &c : cases) {
+        Command(page, c.control, c.code);
+        EXPECT_EQ(gpCurrentSettings->BlackLevel, c.blackLevel) << c.control << ", code " << c.code;
+        EXPECT_EQ(gpCurrentSettings->Gray, c.gray) << c.control << ", code " << c.code;
+        EXPECT_EQ(sheet->changedCount, c.changed) << c.control << ", code " << c.code;
+        EXPECT_EQ((gPendingPages & PENDING_GRAPHICS) != 0, c.changed > 0);
+    }
 }
 
 TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
@@ -430,20 +391,6 @@ TEST_F(GraphicsPageTest, TrackbarsCountOnlyWhenLetGo)
     EXPECT_EQ(gpCurrentSettings->Brightness, -5);
     EXPECT_EQ(gpCurrentSettings->Contrast, 15);
     EXPECT_EQ(sheet->changedCount, 5);
-}
-
-TEST_F(GraphicsPageTest, DitheringOutsideItsChoicesShowsNoMode)
-{
-    StoreGraphics(u"KestrelBT", 3, 2, 5, 0, 10);
-    HWND page = OpenGraphics(u"KestrelBT");
-    for (int id : {IDC_DITHER_NONE, IDC_DITHER_ORDERED, IDC_DITHER_DIFFUSION})
-        EXPECT_FALSE(Checked(page, id)) << id;
-    EXPECT_EQ(Picture(page, IDC_RENDERING_PICTURE), nullptr);
-    EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), 5);
-    // A trackbar let go then belongs to no mode's level.
-    ASSERT_TRUE(ui::Slide(page, IDC_EFFECT_TRACKBAR, 1));
-    EXPECT_EQ(gpCurrentSettings->BlackLevel, 2);
-    EXPECT_EQ(gpCurrentSettings->GrayLevel, 5);
 }
 
 }  // namespace

@@ -60,7 +60,11 @@ TEST_F(ExtendedPageTest, HalfCutAndEveryModelKeepTheTemplatesLayout)
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
 }
 
-TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
+// The print quality goes to the driver's resolution item, and a resolution
+// picked on the driver's page comes back into the list. A paper and a
+// quality applied are what the next sheet shows, with the driver's items
+// started from the DEVMODE as the core does.
+TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItemAndComesBack)
 {
     REGSTRUCT stored = Defaults();
     stored.iQuality = 2;
@@ -69,72 +73,16 @@ TEST_F(ExtendedPageTest, QualityGoesToTheDriversResolutionItem)
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0), 4);
 
-    ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
-    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
-    EXPECT_EQ(sheet->DriverItems().Find("Resolution")->Sel, 3);
-    EXPECT_NE(Debug().find("UI:  pMyStuff->iQuality is 3"), std::string::npos);
-
-    // A resolution picked on the driver's page comes back into the list.
     ASSERT_TRUE(sheet->SetDriverSelection("Resolution", 1));
     ASSERT_TRUE(sheet->ActivateTemplate(IDD_PAGE_SETUP_EX));
     EXPECT_EQ(SendDlgItemMessageW(page, IDC_QUALITY_LIST, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(gpCurrentSettings->iQuality, 1);
-}
 
-TEST_F(ExtendedPageTest, SettingValueFollowsTheSwitch)
-{
-    HWND page = OpenPage();
-    EXPECT_FALSE(Checked(page, IDC_DISTRIBUTED));
-    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
-    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
-    EXPECT_EQ(gpCurrentSettings->Distributed, 1);
-    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
-    ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
-    EXPECT_FALSE(Enabled(page, IDC_SETTING_VALUE));
-    sheet.reset();
-
-    REGSTRUCT stored = Defaults();
-    stored.Distributed = 1;
-    StoreSettings(stored);
-    page = OpenPage();
-    EXPECT_TRUE(Checked(page, IDC_DISTRIBUTED));
-    EXPECT_TRUE(Enabled(page, IDC_SETTING_VALUE));
-}
-
-TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog)
-{
-    REGSTRUCT stored = Defaults();
-    stored.Distributed = 1;
-    StoreSettings(stored);
-    HWND page = OpenPage();
-    std::u16string initial = Selected(page);
-    ASSERT_FALSE(initial.empty());
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
-
-    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
-    gPendingPages = 0;
-    ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
-    EXPECT_EQ(Selected(page), initial);
-    EXPECT_EQ(std::u16string(gszCurrentPaper), initial) << "the paper shown is the one Apply stores";
-    EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
-    // The printer's own paper is not the user's to change or delete.
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_EDIT)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PAPER_DELETE)));
-    ASSERT_TRUE(sheet->Apply());
-    std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
-    EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
-}
-
-// A paper and a print quality applied in one sheet are what the next sheet
-// shows, with the driver's items started from the DEVMODE as the core does.
-TEST_F(ExtendedPageTest, PaperAndQualityAppliedComeBackInTheNextSheet)
-{
-    PropertySheet &first = Open(u"FalconBT");
-    ASSERT_TRUE(first.ActivateTemplate(IDD_PAGE_SETUP_EX));
-    HWND page = first.ActiveWindow();
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
     ASSERT_TRUE(ui::ChooseText(page, IDC_QUALITY_LIST, u"High Speed"));
-    ASSERT_TRUE(first.Apply());
+    EXPECT_EQ(gpCurrentSettings->iQuality, 3);
+    EXPECT_EQ(sheet->DriverItems().Find("Resolution")->Sel, 3);
+    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+    ASSERT_TRUE(sheet->Apply());
     sheet.reset();
 
     PropertySheet &next = Open(u"FalconBT");
@@ -145,22 +93,56 @@ TEST_F(ExtendedPageTest, PaperAndQualityAppliedComeBackInTheNextSheet)
     EXPECT_EQ(gpCurrentSettings->iQuality, 3);
 }
 
-TEST_F(ExtendedPageTest, UnnamedDefaultPaperFallsBackToEighteenByHundred)
+// The setting button is there only with the switch on, as stored or as clicked.
+TEST_F(ExtendedPageTest, SettingValueFollowsTheSwitch)
 {
-    std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
-    ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
-    reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = 9999;
-    ASSERT_TRUE(sp::SetDefaultDevMode(u"FalconBT", devmode));
-    REGSTRUCT stored = Defaults();
-    stored.Distributed = 1;
-    StoreSettings(stored);
-    HWND page = OpenPage();
-    EXPECT_EQ(Selected(page), u"18 x 100mm");
-    // The same after the distributed printing dialog.
-    ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
-    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
-    ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
-    EXPECT_EQ(Selected(page), u"18 x 100mm");
+    for (LONG distributed : {0, 1}) {
+        REGSTRUCT stored = Defaults();
+        stored.Distributed = distributed;
+        StoreSettings(stored);
+        HWND page = OpenPage();
+        for (LONG shown : {distributed, 1 - distributed, distributed}) {
+            EXPECT_EQ(Checked(page, IDC_DISTRIBUTED), shown == 1);
+            EXPECT_EQ(Enabled(page, IDC_SETTING_VALUE), shown == 1);
+            EXPECT_EQ(gpCurrentSettings->Distributed, shown);
+            ASSERT_TRUE(ui::Click(page, IDC_DISTRIBUTED));
+        }
+        sheet.reset();
+    }
+}
+
+// After the distributed printing dialog the printer's default paper is
+// selected again, a paper number the driver does not name falling back to
+// "18 x 100mm"; it is the paper Apply stores, and not the user's to change
+// or delete.
+TEST_F(ExtendedPageTest, TheDefaultPaperIsSelectedAgainAfterTheDistributedDialog)
+{
+    for (bool named : {true, false}) {
+        SCOPED_TRACE(named ? "the default paper named" : "the default paper unnamed");
+        if (!named)
+            SetDefaultPaperNumber(u"FalconBT", 9999);
+        const std::u16string initial = named ? DefaultPaperName(u"FalconBT") : u"18 x 100mm";
+        ASSERT_FALSE(initial.empty());
+        REGSTRUCT stored = Defaults();
+        stored.Distributed = 1;
+        StoreSettings(stored);
+        HWND page = OpenPage();
+        EXPECT_EQ(Selected(page), initial);
+        ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"24 x 60mm"));
+
+        ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) { ui::Click(dialog, IDCANCEL); });
+        gPendingPages = 0;
+        ASSERT_TRUE(ui::Click(page, IDC_SETTING_VALUE));
+        EXPECT_EQ(Selected(page), initial);
+        EXPECT_EQ(std::u16string(gszCurrentPaper), initial);
+        EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+        EXPECT_FALSE(Enabled(page, IDC_PAPER_EDIT));
+        EXPECT_FALSE(Enabled(page, IDC_PAPER_DELETE));
+        ASSERT_TRUE(sheet->Apply());
+        std::vector<BYTE> devmode = sp::DefaultDevMode(u"FalconBT");
+        EXPECT_EQ(std::u16string(reinterpret_cast<const DEVMODEW *>(devmode.data())->dmFormName), initial);
+        sheet.reset();
+    }
 }
 
 }  // namespace

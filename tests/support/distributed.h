@@ -57,13 +57,6 @@ protected:
             std::memcpy(&dm, bytes.data(), sizeof(dm));
         return dm;
     }
-    static void SetDefaultPaperNumber(const std::u16string &printer, SHORT paper)
-    {
-        std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
-        ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
-        reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = paper;
-        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(printer, devmode));
-    }
 
     // How many debugger lines are exactly this.
     static size_t Lines(const std::string &line)

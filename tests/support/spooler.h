@@ -55,6 +55,27 @@ protected:
         return 0;
     }
 
+    // The printer's default DEVMODE names this paper number.
+    static void SetDefaultPaperNumber(const std::u16string &printer, SHORT paper)
+    {
+        std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
+        ASSERT_GE(devmode.size(), sizeof(DEVMODEW));
+        reinterpret_cast<DEVMODEW *>(devmode.data())->dmPaperSize = paper;
+        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(printer, devmode));
+    }
+    // The form the printer's default DEVMODE names by number, empty without one.
+    static std::u16string DefaultPaperName(const std::u16string &printer)
+    {
+        std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(printer);
+        if (devmode.size() < sizeof(DEVMODEW))
+            return u"";
+        SHORT paper = reinterpret_cast<const DEVMODEW *>(devmode.data())->dmPaperSize;
+        for (const auto &f : standin::spooler::Forms())
+            if (f.paper == static_cast<WORD>(paper))
+                return f.name;
+        return u"";
+    }
+
     static void StoreRecord(const std::u16string &printer, const void *bytes, size_t size, DWORD type = REG_BINARY)
     {
         const BYTE *p = static_cast<const BYTE *>(bytes);
