@@ -103,18 +103,27 @@ TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplie
 
     // Cancelled at either question: nothing goes, but the sheet counts as
     // changed. The second names one printer that uses it, and how many more.
+    // A deletion the spooler refuses keeps the form and its entry, selected.
     struct Round {
         std::vector<int> answers;
-        bool deleted;
-    } rounds[] = {{{IDCANCEL}, false}, {{IDOK, IDNO}, false}, {{IDOK, IDYES}, true}};
+        bool deleted, refused;
+    } rounds[] = {{{IDCANCEL}, false, false},
+                  {{IDOK, IDNO}, false, false},
+                  {{IDOK, IDYES}, false, true},
+                  {{IDOK, IDYES}, true, false}};
     for (const Round &round : rounds) {
         size_t shown = ui::MessageBoxes().size();
         for (int answer : round.answers)
             ui::AnswerMessageBox(answer);
+        if (round.refused)
+            standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
         ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
         ASSERT_EQ(ui::MessageBoxes().size(), shown + round.answers.size());
         EXPECT_EQ(HasForm(u"18 x 50mm"), !round.deleted);
         EXPECT_EQ(Count(page), round.deleted ? count - 1 : count);
+        if (!round.deleted) {
+            EXPECT_EQ(SelectedIndex(page), index);
+        }
         EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
     }
     const auto &boxes = ui::MessageBoxes();
@@ -269,8 +278,9 @@ TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
             ui::OnDialog(IDD_PAPER_STOCK, [&, close, button = button](HWND dialog) {
                 // The dialog is for the model: KestrelBT's four widths.
                 EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETCOUNT, 0, 0), 4);
-                if (button == IDC_PAPER_NEW)
+                if (button == IDC_PAPER_NEW) {
                     EXPECT_TRUE(ui::Type(dialog, IDC_STOCK_NAME, longest + u"xyz"));
+                }
                 ui::Click(dialog, close);
             });
             ASSERT_TRUE(ui::Click(page, button));
