@@ -23,6 +23,17 @@ TEST_F(HostCommands, PrintersOfTheSample)
     EXPECT_TRUE(Has(run.out, "  port      FILE:"));
 }
 
+// The module as the driver meets it: loaded with dlopen, entered only
+// through its two exports.
+TEST_F(HostCommands, InfoPrintsWhatTheObjectsAnswer)
+{
+    std::string out = RunHost("info").out;
+    for (const char *line :
+         {"signature  0x4D534654", "version    0x00000003", "supported versions: S_OK (0x00000000): 1",
+          "DllCanUnloadNow after release: S_OK", "IPrintOemUI2                   not served"})
+        EXPECT_TRUE(Has(out, line));
+}
+
 TEST_F(HostCommands, DevModeSequenceOnAPrintersRecord)
 {
     HostRun run = RunHost("devmode --printer Wren");

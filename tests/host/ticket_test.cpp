@@ -7,6 +7,7 @@
 #include "host/tickets.h"
 #include "host/text.h"
 #include "platform/linux/spooler/server.h"
+#include "src/ptprovider/vocabulary.h"
 
 #include "tests/host/expect.h"
 #include "tests/support/hostrun.h"
@@ -24,6 +25,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +33,11 @@
 namespace {
 
 using namespace host;
+
+// The host is linked into one program with the plug-in's library (these
+// tests, the benchmark), so its types live in their own namespace: a second
+// global type of the same name would break the one definition rule.
+static_assert(!std::is_same_v<host::TicketFeature, ::TicketFeature>);
 
 // ---- reading the generated XML independently of the DOM under test ----
 
@@ -84,12 +91,6 @@ xmlNode *FeatureNamed(xmlNode *root, const std::string &name)
             return feature;
     }
     return nullptr;
-}
-
-std::string NamespaceOf(xmlNode *scope, const std::string &prefix)
-{
-    xmlNs *ns = xmlSearchNs(scope->doc, scope, reinterpret_cast<const xmlChar *>(prefix.c_str()));
-    return ns != nullptr ? reinterpret_cast<const char *>(ns->href) : "";
 }
 
 std::string Text(xmlNode *node)
@@ -354,21 +355,14 @@ TEST_F(TicketCommands, BaseTicketFromAFile)
     EXPECT_EQ(SelectedOption(Document(run), "psk:PageMediaSize"), "ns0000:Customer_label");
 }
 
+// What the provider adds is pinned by the golden dumps; here, that the
+// command hands the core's document through it.
 TEST_F(TicketCommands, CapabilitiesGetThePluginsParameters)
 {
     HostRun run = RunHost("caps --printer FalconBT --out " + Path("caps.xml"));
     ASSERT_TRUE(Ended(run, 0, "CompletePrintCapabilities S_OK (0x00000000)"));
     XmlDoc doc(ReadFile(Path("caps.xml")));
     ASSERT_NE(doc.Root(), nullptr);
-    std::vector<std::string> added;
-    for (xmlNode *def : Children(doc.Root(), "ParameterDef")) {
-        std::string name = Attr(def, "name");
-        std::string prefix = name.substr(0, name.find(':'));
-        if (NamespaceOf(def, prefix) == kPrivateUri)
-            added.push_back(name.substr(name.find(':') + 1));
-    }
-    EXPECT_EQ(added, (std::vector<std::string>{"PageGapHeight", "PageGapOffset", "PageHorizontalOffset",
-                                               "PageVerticalOffset", "PageAfterPrint"}));
     EXPECT_EQ(Children(doc.Root(), "ParameterDef").size(), 6u) << "the five and the core's copies";
     EXPECT_NE(FeatureNamed(doc.Root(), "psk:PageResolution"), nullptr);
 }

@@ -39,8 +39,6 @@ TEST_F(CapabilitiesTest, ASecondCompletionDeclaresNothingTwice)
     ASSERT_NE(caps, nullptr);
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
     std::string xml = DocumentXml(caps);
-    EXPECT_EQ(Count(xml, "<psf:ParameterDef "), 5u);
-    EXPECT_EQ(Count(xml, "<psf:Property "), 35u);
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
     EXPECT_EQ(DocumentXml(caps), xml);
     caps->Release();
@@ -50,7 +48,8 @@ TEST_F(CapabilitiesTest, ASecondCompletionDeclaresNothingTwice)
 TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
 {
     Bind(u"KestrelBT");
-    // The schema and keywords namespaces under other prefixes, then unbound.
+    // The schema and keywords namespaces under other prefixes (unbound, the
+    // golden dumps' rebound case).
     IXMLDOMDocument2 *caps = LoadDocument(
         u"<psf:PrintCapabilities version=\"1\""
         u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\""
@@ -62,23 +61,6 @@ TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
     EXPECT_EQ(Count(xml, ">k:Optional</psf:Value>"), 5u);
     EXPECT_FALSE(Contains(xml, "xsd:")) << "no prefix the document does not bind";
     EXPECT_FALSE(Contains(xml, "psk:"));
-    caps->Release();
-
-    caps = LoadDocument(u"<psf:PrintCapabilities version=\"1\""
-                        u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\"/>");
-    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
-    xml = DocumentXml(caps);
-    EXPECT_FALSE(Contains(xml, "xsd:integer")) << xml;
-    EXPECT_FALSE(Contains(xml, "psk:Optional"));
-    // Every QName value's prefix is declared on the root.
-    for (const char *uri : {"http://www.w3.org/2001/XMLSchema\"",
-                            "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""}) {
-        size_t at = xml.find(uri);
-        ASSERT_NE(at, std::string::npos) << uri << " is declared";
-        size_t colon = xml.rfind("xmlns:", at);
-        std::string prefix = xml.substr(colon + 6, xml.find('=', colon) - colon - 6);
-        EXPECT_EQ(Count(xml, ">" + prefix + ":"), 5u) << prefix << " in " << xml;
-    }
     caps->Release();
 }
 
