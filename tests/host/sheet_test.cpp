@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 

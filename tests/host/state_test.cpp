@@ -252,10 +252,6 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
     }
 }
 
-}  // namespace
-
-namespace {
-
 // One process that runs commands one after another (a benchmark loop, a
 // test) takes the state file's lock anew each time instead of waiting on
 // its own earlier hold.
