@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <unistd.h>
 
@@ -184,7 +185,7 @@ TEST_F(CoreHelper, ServesItsThreeInterfacesAndMakesXmlObjects)
     EXPECT_EQ(CorePrintHelper::LiveCount(), live - 1);
 }
 
-TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverything)
+TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverythingOrFailsCleanly)
 {
     standin::spooler::LoadSample();
     long comBefore = standin::ComInitCount();
@@ -215,23 +216,15 @@ TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverything)
         EXPECT_EQ(standin::ComInitCount(), comBefore);
     }
     EXPECT_EQ(standin::ComInitCount(), comBefore);
-}
 
-TEST_F(TicketSessionTest, FailsCleanlyOnAMissingPrinterOrModule)
-{
-    standin::spooler::LoadSample();
-    long comBefore = standin::ComInitCount();
-    {
+    // A missing printer or module fails cleanly.
+    for (auto [module, printer, message] : {std::tuple<const char *, const char16_t *, const char *>{
+                                                ORVOUI_TEST_MODULE, u"Nobody", "cannot open printer 'Nobody'"},
+                                            {"/nonexistent/liborvoui.so", u"KestrelBT", "cannot load"}}) {
         TicketSession session;
         std::string error;
-        EXPECT_FALSE(session.Open(ORVOUI_TEST_MODULE, u"Nobody", error));
-        EXPECT_TRUE(Has(error, "cannot open printer 'Nobody'"));
-    }
-    {
-        TicketSession session;
-        std::string error;
-        EXPECT_FALSE(session.Open("/nonexistent/liborvoui.so", u"KestrelBT", error));
-        EXPECT_TRUE(Has(error, "cannot load"));
+        EXPECT_FALSE(session.Open(module, printer, error));
+        EXPECT_TRUE(Has(error, message));
     }
     EXPECT_EQ(standin::ComInitCount(), comBefore);
 }
