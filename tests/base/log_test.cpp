@@ -46,16 +46,15 @@ TEST_F(LogTest, WideLinesAreCutTo259Units)
     EXPECT_EQ(std::string(standin::DebugCaptureLine(0)).size(), 259u);
 }
 
-TEST_F(LogTest, NarrowLinesGrowUntilTheyFit)
+TEST_F(LogTest, NarrowLinesGrowUntilTheyFitAndFormatAsOnWindows)
 {
     std::string big(5000, 'n');
     big[4999] = 'Z';
     ASSERT_TRUE(LogMsgA("%s", big.c_str()));
     EXPECT_EQ(Debug(), big);
-}
 
-TEST_F(LogTest, FormatsWithTheWindowsMeaningOfPercentS)
-{
+    // %s and %S have their Windows meaning.
+    ClearDebug();
     ASSERT_TRUE(LogMsgW(TEXT("UI:  %s|%S|%d|%#x\r\n"), TEXT("wide"), "narrow", -7, 0x4D534654u));
     EXPECT_EQ(Debug(), "UI:  wide|narrow|-7|0x4d534654\r\n");
     ClearDebug();

@@ -5,7 +5,7 @@ namespace {
 
 using TextTest = PluginTest;
 
-TEST_F(TextTest, SameTextIsExactAndCaseSensitive)
+TEST_F(TextTest, SameTextIsExactCaseSensitiveAndStopsAtTheSlot)
 {
     EXPECT_TRUE(SameText(TEXT("FalconBT"), TEXT("FalconBT")));
     EXPECT_TRUE(SameText(TEXT(""), TEXT("")));
@@ -17,11 +17,8 @@ TEST_F(TextTest, SameTextIsExactAndCaseSensitive)
     EXPECT_FALSE(SameText(TEXT("co-op"), TEXT("coop")));            // a hyphen linguistic sorts ignore
     EXPECT_FALSE(SameText(nullptr, TEXT("")));
     EXPECT_FALSE(SameText(TEXT(""), nullptr));
-}
 
-TEST_F(TextTest, SameTextWithinSlotsStopsAtTheSlot)
-{
-    // Two 4-unit slots filled to the end, no terminator, then different bytes.
+    // Within slots it stops at the slot: two 4-unit slots filled to the end, no terminator, then different bytes.
     const WCHAR a[] = {'A', 'B', 'C', 'D', 'x'};
     const WCHAR b[] = {'A', 'B', 'C', 'D', 'y'};
     EXPECT_TRUE(SameText(a, b, 4));

@@ -21,6 +21,14 @@ inline testing::AssertionResult Lacks(const std::string &text, const std::string
     return testing::AssertionFailure() << "\"" << part << "\" in:\n" << text;
 }
 
+inline size_t Count(const std::string &text, const std::string &part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 // The command ended with the status and printed the text.
 inline testing::AssertionResult Ended(const HostRun &run, int status, const std::string &part)
 {

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -94,19 +92,6 @@ TEST_F(SheetCommand, PagesInTheCustomersLanguage)
 
     HostRun unknown = RunHost("--lang xx-YY sheet --printer KestrelBT");
     EXPECT_TRUE(Ended(unknown, 2, "no UI language 'xx-YY'"));
-}
-
-TEST_F(SheetCommand, BadActionsFailClearly)
-{
-    HostRun hidden = RunHost("sheet --printer Heron --do page:112 --do click:1070");
-    EXPECT_TRUE(Ended(hidden, 1, "control 1070 cannot take 'click'"));
-
-    HostRun unknown = RunHost("sheet --printer KestrelBT --do page:999 --do wiggle:3");
-    EXPECT_TRUE(Ended(unknown, 1, "no page '999'"));
-    EXPECT_TRUE(Has(unknown.out, "unknown or incomplete action 'wiggle'"));
-
-    HostRun noPrinter = RunHost("sheet --printer Nobody");
-    EXPECT_EQ(noPrinter.status, 2) << noPrinter.out;
 }
 
 TEST_F(SheetCommand, FormChangesAndTheDefaultPaperAreShown)

@@ -28,14 +28,6 @@ struct stat StatOf(const std::string &path)
 
 void WriteText(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
 
-size_t Count(const std::string &text, const std::string &part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 class HostState : public HostFolderTest {
 protected:
     // A saved state of the sample, as a first command leaves it.
@@ -251,10 +243,6 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
         }
     }
 }
-
-}  // namespace
-
-namespace {
 
 // One process that runs commands one after another (a benchmark loop, a
 // test) takes the state file's lock anew each time instead of waiting on

@@ -7,6 +7,7 @@
 #include "host/tickets.h"
 #include "host/text.h"
 #include "platform/linux/spooler/server.h"
+#include "src/ptprovider/vocabulary.h"
 
 #include "tests/host/expect.h"
 #include "tests/support/hostrun.h"
@@ -16,21 +17,22 @@
 #include <libxml/tree.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <tuple>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
 
 using namespace host;
+
+// The host is linked into one program with the plug-in's library (these
+// tests, the benchmark), so its types live in their own namespace: a second
+// global type of the same name would break the one definition rule.
+static_assert(!std::is_same_v<host::TicketFeature, ::TicketFeature>);
 
 // ---- reading the generated XML independently of the DOM under test ----
 
@@ -84,12 +86,6 @@ xmlNode *FeatureNamed(xmlNode *root, const std::string &name)
             return feature;
     }
     return nullptr;
-}
-
-std::string NamespaceOf(xmlNode *scope, const std::string &prefix)
-{
-    xmlNs *ns = xmlSearchNs(scope->doc, scope, reinterpret_cast<const xmlChar *>(prefix.c_str()));
-    return ns != nullptr ? reinterpret_cast<const char *>(ns->href) : "";
 }
 
 std::string Text(xmlNode *node)
@@ -189,7 +185,7 @@ TEST_F(CoreHelper, ServesItsThreeInterfacesAndMakesXmlObjects)
     EXPECT_EQ(CorePrintHelper::LiveCount(), live - 1);
 }
 
-TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverything)
+TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverythingOrFailsCleanly)
 {
     standin::spooler::LoadSample();
     long comBefore = standin::ComInitCount();
@@ -220,25 +216,28 @@ TEST_F(TicketSessionTest, BindsTheProviderAndReleasesEverything)
         EXPECT_EQ(standin::ComInitCount(), comBefore);
     }
     EXPECT_EQ(standin::ComInitCount(), comBefore);
-}
 
-TEST_F(TicketSessionTest, FailsCleanlyOnAMissingPrinterOrModule)
-{
-    standin::spooler::LoadSample();
-    long comBefore = standin::ComInitCount();
-    {
+    // A missing printer or module fails cleanly.
+    for (auto [module, printer, message] : {std::tuple<const char *, const char16_t *, const char *>{
+                                                ORVOUI_TEST_MODULE, u"Nobody", "cannot open printer 'Nobody'"},
+                                            {"/nonexistent/liborvoui.so", u"KestrelBT", "cannot load"}}) {
         TicketSession session;
         std::string error;
-        EXPECT_FALSE(session.Open(ORVOUI_TEST_MODULE, u"Nobody", error));
-        EXPECT_TRUE(Has(error, "cannot open printer 'Nobody'"));
-    }
-    {
-        TicketSession session;
-        std::string error;
-        EXPECT_FALSE(session.Open("/nonexistent/liborvoui.so", u"KestrelBT", error));
-        EXPECT_TRUE(Has(error, "cannot load"));
+        EXPECT_FALSE(session.Open(module, printer, error));
+        EXPECT_TRUE(Has(error, message));
     }
     EXPECT_EQ(standin::ComInitCount(), comBefore);
+}
+
+// The text in UTF-16, little or big endian, with a byte order mark.
+std::string Utf16Bytes(const std::string &utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : Utf16(utf8)) {
+        char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
 }
 
 // ---- the commands ----
@@ -295,8 +294,13 @@ TEST_F(TicketCommands, TicketToDevModeReproducesTheSettings)
     EXPECT_TRUE(Has(back.out, "settings  Speed 2, Mirror 1, Unit 1 (the rest at the defaults)"));
 
     // On another printer it carries Merlin's job settings over, not its unit,
-    // and the change is saved with the state.
-    HostRun other = RunHost("--state " + state + " ticket --printer Wren --in " + Path("merlin.xml"));
+    // and the change is saved with the state; the ticket as a Windows tool
+    // writes it, in UTF-16.
+    {
+        std::ofstream file(Path("merlin16.xml"), std::ios::binary);
+        file << Utf16Bytes(merlin, false);
+    }
+    HostRun other = RunHost("--state " + state + " ticket --printer Wren --in " + Path("merlin16.xml"));
     ASSERT_TRUE(Ended(other, 0, "settings  Speed 2, Mirror 1 (the rest at the defaults)"));
     HostRun printers = RunHost("--state " + state + " printers");
     EXPECT_TRUE(Has(printers.out, "Wren\n  driver    Wren\n"));
@@ -338,61 +342,19 @@ TEST_F(TicketCommands, BaseTicketFromAFile)
     EXPECT_EQ(SelectedOption(Document(run), "psk:PageMediaSize"), "ns0000:Customer_label");
 }
 
+// What the provider adds is pinned by the golden dumps; here, that the
+// command hands the core's document through it.
 TEST_F(TicketCommands, CapabilitiesGetThePluginsParameters)
 {
     HostRun run = RunHost("caps --printer FalconBT --out " + Path("caps.xml"));
     ASSERT_TRUE(Ended(run, 0, "CompletePrintCapabilities S_OK (0x00000000)"));
     XmlDoc doc(ReadFile(Path("caps.xml")));
     ASSERT_NE(doc.Root(), nullptr);
-    std::vector<std::string> added;
-    for (xmlNode *def : Children(doc.Root(), "ParameterDef")) {
-        std::string name = Attr(def, "name");
-        std::string prefix = name.substr(0, name.find(':'));
-        if (NamespaceOf(def, prefix) == kPrivateUri)
-            added.push_back(name.substr(name.find(':') + 1));
-    }
-    EXPECT_EQ(added, (std::vector<std::string>{"PageGapHeight", "PageGapOffset", "PageHorizontalOffset",
-                                               "PageVerticalOffset", "PageAfterPrint"}));
     EXPECT_EQ(Children(doc.Root(), "ParameterDef").size(), 6u) << "the five and the core's copies";
     EXPECT_NE(FeatureNamed(doc.Root(), "psk:PageResolution"), nullptr);
 }
 
-TEST_F(TicketCommands, BadRequestsFailClearly)
-{
-    HostRun missing = RunHost("ticket --printer Nobody");
-    EXPECT_NE(missing.status, 0);
-    EXPECT_TRUE(Has(missing.out, "no printer named 'Nobody'"));
-    EXPECT_NE(RunHost("caps").status, 0);
-
-    HostRun unreadable = RunHost("ticket --printer Wren --in " + Path("none.xml"));
-    EXPECT_NE(unreadable.status, 0);
-    EXPECT_TRUE(Has(unreadable.out, "cannot read " + Path("none.xml")));
-
-    {
-        std::ofstream bad(Path("bad.xml"));
-        bad << "<psf:PrintTicket xmlns:psf=\"urn:x\"><psf:Feature></psf:PrintTicket>";
-    }
-    for (const char *option : {"--in", "--base"}) {
-        HostRun malformed = RunHost(std::string("ticket --printer Wren ") + option + " " + Path("bad.xml"));
-        EXPECT_NE(malformed.status, 0) << option;
-        EXPECT_TRUE(Has(malformed.out, Path("bad.xml") + ": not well-formed at line 1, column "));
-    }
-    HostRun both = RunHost("ticket --printer Wren --in " + Path("bad.xml") + " --base " + Path("bad.xml"));
-    EXPECT_EQ(both.status, 2);
-}
-
 // ---- ticket files as XML reads them ----
-
-// The text in UTF-16, little or big endian, with a byte order mark.
-std::string Utf16Bytes(const std::string &utf8, bool bigEndian)
-{
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : Utf16(utf8)) {
-        char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        out += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return out;
-}
 
 TEST_F(TicketFile, EncodingsAreReadAsXmlReadsThem)
 {
@@ -469,19 +431,6 @@ TEST_F(TicketFile, RefusalsSayWhatTheyWere)
     std::string xml, error;
     EXPECT_FALSE(DecodeTicket(std::string(kMaxTicketBytes + 1, ' '), "t.xml", xml, error));
     EXPECT_TRUE(Has(error, "t.xml: too large: 16777217 bytes"));
-}
-
-TEST_F(TicketCommands, TicketFilesAWindowsToolWrote)
-{
-    HostRun out = RunHost("ticket --printer MerlinBT --out " + Path("merlin.xml"));
-    ASSERT_EQ(out.status, 0) << out.out;
-    std::string merlin = ReadFile(Path("merlin.xml"));
-    {
-        std::ofstream file(Path("merlin16.xml"), std::ios::binary);
-        file << Utf16Bytes(merlin, false);
-    }
-    HostRun wide = RunHost("--state " + Path("s.json") + " ticket --printer Wren --in " + Path("merlin16.xml"));
-    ASSERT_TRUE(Ended(wide, 0, "settings  Speed 2, Mirror 1 (the rest at the defaults)"));
 }
 
 TEST_F(TicketCommands, RefusedTicketsSayWhyAndChangeNothing)

@@ -3,6 +3,8 @@
 #include "tests/host/expect.h"
 #include "tests/support/tickets.h"
 
+#include <tuple>
+
 namespace {
 
 class DomHelperTest : public TicketTest {
@@ -28,35 +30,39 @@ protected:
 TEST_F(DomHelperTest, GeneratedPrefixesAreDeclaredOnTheRoot)
 {
     Start(u"<psf:PrintTicket" PT_NAMESPACES u"><psf:Feature name=\"psk:X\"/></psf:PrintTicket>");
-    com_ptr<IXMLDOMElement> feature;
-    ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("X"), feature.put()), S_OK);
+    {
+        com_ptr<IXMLDOMElement> feature;
+        ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("X"), feature.put()), S_OK);
 
-    unique_bstr first, second, again;
-    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("a"), first.put()), S_OK);
-    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:second"), TEXT("b"), second.put()), S_OK);
-    ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("c"), again.put()), S_OK);
-    EXPECT_EQ(std::u16string(first.get()), u"ns0000:a");
-    EXPECT_EQ(std::u16string(second.get()), u"ns0001:b");
-    EXPECT_EQ(std::u16string(again.get()), u"ns0000:c") << "a declared prefix is found again";
-    std::string xml = DocumentXml(document);
-    EXPECT_TRUE(Has(xml, "xmlns:ns0000=\"urn:first\""));
-    EXPECT_LT(xml.find("xmlns:ns0001=\"urn:second\""), xml.find("<psf:Feature")) << "on the root element";
-}
+        unique_bstr first, second, again;
+        ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("a"), first.put()), S_OK);
+        ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:second"), TEXT("b"), second.put()), S_OK);
+        ASSERT_EQ(dom.CreateQName(feature.get(), TEXT("urn:first"), TEXT("c"), again.put()), S_OK);
+        EXPECT_EQ(std::u16string(first.get()), u"ns0000:a");
+        EXPECT_EQ(std::u16string(second.get()), u"ns0001:b");
+        EXPECT_EQ(std::u16string(again.get()), u"ns0000:c") << "a declared prefix is found again";
+        std::string xml = DocumentXml(document);
+        EXPECT_TRUE(Has(xml, "xmlns:ns0000=\"urn:first\""));
+        EXPECT_LT(xml.find("xmlns:ns0001=\"urn:second\""), xml.find("<psf:Feature")) << "on the root element";
+    }
+    dom.Clear();
+    document->Release();
 
-TEST_F(DomHelperTest, TakenPrefixesAreSkipped)
-{
-    Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:ns0000=\"urn:taken\"/>");
-    unique_bstr name;
-    ASSERT_EQ(dom.CreateQName(dom.Root(), TEXT("urn:new"), TEXT("a"), name.put()), S_OK);
-    EXPECT_EQ(std::u16string(name.get()), u"ns0001:a");
-}
-
-TEST_F(DomHelperTest, DefaultNamespaceGivesABareName)
-{
-    Start(u"<PrintTicket xmlns=\"urn:default\"/>");
-    unique_bstr name;
-    ASSERT_EQ(dom.CreateQName(dom.Root(), TEXT("urn:default"), TEXT("Feature"), name.put()), S_OK);
-    EXPECT_EQ(std::u16string(name.get()), u"Feature");
+    // A prefix the document has taken is skipped; its default namespace gives a bare name.
+    for (auto [root, uri, expected] :
+         {std::tuple<const char16_t *, PCWSTR, const char16_t *>{
+              u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:ns0000=\"urn:taken\"/>", TEXT("urn:new"), u"ns0001:a"},
+          {u"<PrintTicket xmlns=\"urn:default\"/>", TEXT("urn:default"), u"a"}}) {
+        document = LoadDocument(root);
+        CXmlDomHelper fresh;
+        ASSERT_EQ(fresh.Initialize(document, &core), S_OK);
+        unique_bstr name;
+        ASSERT_EQ(fresh.CreateQName(fresh.Root(), uri, TEXT("a"), name.put()), S_OK);
+        EXPECT_EQ(std::u16string(name.get()), expected);
+        fresh.Clear();
+        document->Release();
+    }
+    document = nullptr;
 }
 
 TEST_F(DomHelperTest, OverlongNamesAreRefusedWhole)
@@ -93,24 +99,9 @@ TEST_F(DomHelperTest, NameAttributes)
     EXPECT_EQ(dom.FindFeature(nullptr, nullptr, TEXT("X"), none.put()), E_INVALIDARG);
 }
 
-TEST_F(DomHelperTest, ValuesAndParameters)
-{
-    Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
-    ASSERT_EQ(
-        dom.CreateParameterInitNode(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), VALUE_INTEGER, TEXT("3000")),
-        S_OK);
-    EXPECT_NE(DocumentXml(document).find("<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value "
-                                         "xsi:type=\"xsd:integer\">3000</psf:Value></psf:ParameterInit>"),
-              std::string::npos)
-        << DocumentXml(document);
-    EXPECT_EQ(dom.CreateValueNode(dom.Root(), TEXT("x"), 3, nullptr), static_cast<HRESULT>(0xFFFFFFFF));
-    EXPECT_EQ(dom.CreateValueNode(nullptr, TEXT("x"), 0, nullptr), E_INVALIDARG);
-    EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
-}
-
-// A step that fails leaves nothing of what it began in the ticket: a
-// ParameterInit without its value, or a Value without its text, would be
-// read back as 0.
+// A made ParameterInit is whole, and a step that fails leaves nothing of
+// what it began in the ticket: a ParameterInit without its value, or a Value
+// without its text, would be read back as 0.
 TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
 {
     Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
@@ -126,7 +117,8 @@ TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
                 EXPECT_TRUE(injected) << api;
                 EXPECT_TRUE(Lacks(xml, "ParameterInit")) << api << " " << skip << ": ";
             } else {
-                EXPECT_TRUE(Has(xml, ">3000</psf:Value></psf:ParameterInit>"));
+                EXPECT_TRUE(Has(xml, "<psf:ParameterInit name=\"ns0000:PageGapHeight\"><psf:Value "
+                                     "xsi:type=\"xsd:integer\">3000</psf:Value></psf:ParameterInit>"));
                 com_ptr<IXMLDOMElement> made;
                 ASSERT_EQ(dom.FindParameterInit(nullptr, kPrivateNamespace, TEXT("PageGapHeight"), made.put()), S_OK);
                 ASSERT_EQ(dom.DeleteNode(nullptr, made.get()), S_OK);
@@ -138,6 +130,8 @@ TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
     EXPECT_EQ(DocumentXml(document).find("psf:Value"), std::string::npos) << "no empty Value";
     EXPECT_EQ(dom.CreateValueNode(dom.Root(), TEXT("x"), 3, nullptr), static_cast<HRESULT>(0xFFFFFFFF));
     EXPECT_EQ(DocumentXml(document).find("psf:Value"), std::string::npos) << "no Value of an unknown type";
+    EXPECT_EQ(dom.CreateValueNode(nullptr, TEXT("x"), 0, nullptr), E_INVALIDARG);
+    EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
 }
 
 // Finds among the root's children: the first match in document order, the

@@ -34,7 +34,7 @@ protected:
 
 HANDLE FakePrinter() { return reinterpret_cast<HANDLE>(0x1234); }
 
-TEST_F(ProviderTest, SupportsExactlyVersionOne)
+TEST_F(ProviderTest, VersionOneNamespaceIntentsAndValidation)
 {
     INT *versions = nullptr;
     INT count = -1;
@@ -45,6 +45,23 @@ TEST_F(ProviderTest, SupportsExactlyVersionOne)
 
     EXPECT_EQ(provider->GetSupportedVersions(nullptr, nullptr, &count), E_INVALIDARG);
     EXPECT_EQ(provider->GetSupportedVersions(nullptr, &versions, nullptr), E_INVALIDARG);
+
+    // The default namespace replaces the caller's string without freeing it.
+    EXPECT_EQ(provider->QueryDeviceDefaultNamespace(nullptr), E_POINTER);
+    BSTR mine = SysAllocString(TEXT("caller's"));
+    BSTR slot = mine;
+    ASSERT_EQ(provider->QueryDeviceDefaultNamespace(&slot), S_OK);
+    EXPECT_EQ(std::u16string(slot), std::u16string(kPrivateNamespace));
+    EXPECT_EQ(std::u16string(mine), u"caller's");
+    SysFreeString(slot);
+    SysFreeString(mine);
+
+    // Intents expand to nothing and every ticket is valid.
+    auto *ticket = reinterpret_cast<IXMLDOMDocument2 *>(0x10);
+    EXPECT_EQ(provider->ExpandIntentOptions(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->ExpandIntentOptions(ticket), S_OK);
+    EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->ValidatePrintTicket(ticket), S_NO_CONFLICT);
 }
 
 // Version 1 binds the printer; another is refused, the namespace list the
@@ -104,28 +121,6 @@ TEST_F(ProviderTest, PublishHelperKeepsTheFirstAndAcceptsForeignObjects)
     EXPECT_EQ(provider->Release(), 0u);
     provider = nullptr;
     EXPECT_EQ(first.refs, 1) << "the helper's reference goes with the provider";
-}
-
-TEST_F(ProviderTest, DefaultNamespaceReplacesWithoutFreeing)
-{
-    EXPECT_EQ(provider->QueryDeviceDefaultNamespace(nullptr), E_POINTER);
-
-    BSTR mine = SysAllocString(TEXT("caller's"));
-    BSTR slot = mine;
-    ASSERT_EQ(provider->QueryDeviceDefaultNamespace(&slot), S_OK);
-    EXPECT_EQ(std::u16string(slot), std::u16string(kPrivateNamespace));
-    EXPECT_EQ(std::u16string(mine), u"caller's") << "the caller's string is left alone";
-    SysFreeString(slot);
-    SysFreeString(mine);
-}
-
-TEST_F(ProviderTest, IntentAndValidation)
-{
-    auto *ticket = reinterpret_cast<IXMLDOMDocument2 *>(0x10);
-    EXPECT_EQ(provider->ExpandIntentOptions(nullptr), E_INVALIDARG);
-    EXPECT_EQ(provider->ExpandIntentOptions(ticket), S_OK);
-    EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
-    EXPECT_EQ(provider->ValidatePrintTicket(ticket), S_NO_CONFLICT);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // into a ticket and come back unchanged.
 #include "src/ptprovider/conversions.h"
 #include "src/ptprovider/vocabulary.h"
+#include "tests/host/expect.h"
 #include "tests/support/tickets.h"
 
 #include <sys/stat.h>
@@ -17,16 +18,6 @@ const std::u16string kCapabilities =
     u"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>"
     u"</psf:PrintCapabilities>";
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
-size_t Count(const std::string &text, const std::string &part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 using CapabilitiesTest = TicketTest;
 
 // What a completion declares, and where, the golden dumps pin byte for byte
@@ -39,8 +30,6 @@ TEST_F(CapabilitiesTest, ASecondCompletionDeclaresNothingTwice)
     ASSERT_NE(caps, nullptr);
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
     std::string xml = DocumentXml(caps);
-    EXPECT_EQ(Count(xml, "<psf:ParameterDef "), 5u);
-    EXPECT_EQ(Count(xml, "<psf:Property "), 35u);
     ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
     EXPECT_EQ(DocumentXml(caps), xml);
     caps->Release();
@@ -50,7 +39,8 @@ TEST_F(CapabilitiesTest, ASecondCompletionDeclaresNothingTwice)
 TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
 {
     Bind(u"KestrelBT");
-    // The schema and keywords namespaces under other prefixes, then unbound.
+    // The schema and keywords namespaces under other prefixes (unbound, the
+    // golden dumps' rebound case).
     IXMLDOMDocument2 *caps = LoadDocument(
         u"<psf:PrintCapabilities version=\"1\""
         u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\""
@@ -60,25 +50,8 @@ TEST_F(CapabilitiesTest, QNameValuesUseTheDocumentsPrefixes)
     std::string xml = DocumentXml(caps);
     EXPECT_EQ(Count(xml, ">s:integer</psf:Value>"), 5u) << xml;
     EXPECT_EQ(Count(xml, ">k:Optional</psf:Value>"), 5u);
-    EXPECT_FALSE(Contains(xml, "xsd:")) << "no prefix the document does not bind";
-    EXPECT_FALSE(Contains(xml, "psk:"));
-    caps->Release();
-
-    caps = LoadDocument(u"<psf:PrintCapabilities version=\"1\""
-                        u" xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\"/>");
-    ASSERT_EQ(provider->CompletePrintCapabilities(nullptr, caps), S_OK);
-    xml = DocumentXml(caps);
-    EXPECT_FALSE(Contains(xml, "xsd:integer")) << xml;
-    EXPECT_FALSE(Contains(xml, "psk:Optional"));
-    // Every QName value's prefix is declared on the root.
-    for (const char *uri : {"http://www.w3.org/2001/XMLSchema\"",
-                            "http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\""}) {
-        size_t at = xml.find(uri);
-        ASSERT_NE(at, std::string::npos) << uri << " is declared";
-        size_t colon = xml.rfind("xmlns:", at);
-        std::string prefix = xml.substr(colon + 6, xml.find('=', colon) - colon - 6);
-        EXPECT_EQ(Count(xml, ">" + prefix + ":"), 5u) << prefix << " in " << xml;
-    }
+    EXPECT_TRUE(Lacks(xml, "xsd:")) << "no prefix the document does not bind";
+    EXPECT_TRUE(Lacks(xml, "psk:"));
     caps->Release();
 }
 
