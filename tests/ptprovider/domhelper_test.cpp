@@ -145,11 +145,11 @@ TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
          {std::pair<std::u16string, std::u16string>{u"PageResolution", u"DocumentOEMMirror"}, {u"A", u"B"}}) {
         SCOPED_TRACE(Utf8Of(a.c_str()));
         auto pa = u"psk:" + a, pb = u"psk:" + b;
-        // Bound on the feature itself, the first still resolves once deleted.
+        // Bound on the features themselves, the first two still resolve once deleted.
         std::u16string own = u" xmlns:psk=\"" + std::u16string(kKeywordsNamespace) + u"\"";
         Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:o=\"urn:other\"><psf:Feature name=\"o:" + a +
               u"\" n=\"other\"/><psf:ParameterInit name=\"" + pa + u"\" n=\"parameter\"/><psf:Feature" + own +
-              u" name=\"" + pa + u"\" n=\"first\"/><psf:Feature name=\"" + pa +
+              u" name=\"" + pa + u"\" n=\"first\"/><psf:Feature" + own + u" name=\"" + pa +
               u"\" n=\"second\"/><psf:Feature xmlns:o=\"urn:inner\" name=\"o:" + a +
               u"\" n=\"inner\"/></psf:PrintTicket>");
         auto found = [this](PCWSTR ns, PCWSTR local) {
@@ -189,6 +189,8 @@ TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
         ASSERT_EQ(dom.SetAttribute(added.get(), kName, TEXT(""), pb.c_str()), S_OK);
         ASSERT_EQ(dom.SetAttribute(added.get(), TEXT("n"), TEXT(""), TEXT("added")), S_OK);
         EXPECT_EQ(found(kKeywordsNamespace, b.c_str()), u"second");
+        // Deleted through the reference the finds hand out now.
+        ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, b.c_str(), second.put()), S_OK);
         ASSERT_EQ(dom.DeleteNode(nullptr, second.get()), S_OK);
         EXPECT_EQ(found(kKeywordsNamespace, b.c_str()), u"added");
         EXPECT_EQ(found(TEXT("urn:other"), a.c_str()), u"other");
