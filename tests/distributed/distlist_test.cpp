@@ -54,18 +54,8 @@ protected:
         std::vector<Row> rows(static_cast<size_t>(ListView_GetItemCount(List(dialog))));
         for (int r = 0; r < int(rows.size()); ++r) {
             rows[r].checked = Checked(dialog, r);
-            for (int c = 0; c < 7; ++c) {
-                WCHAR text[300] = {};
-                LVITEMW item = {};
-                item.mask = LVIF_TEXT | LVIF_IMAGE;
-                item.iItem = r;
-                item.iSubItem = c;
-                item.pszText = text;
-                item.cchTextMax = 300;
-                ListView_GetItem(List(dialog), &item);
-                rows[r].cells[c] = text;
-                rows[r].images[c] = item.iImage;
-            }
+            for (int c = 0; c < 7; ++c)
+                rows[r].cells[c] = ListCell(List(dialog), r, c, &rows[r].images[c]);
         }
         return rows;
     }

@@ -8,6 +8,7 @@
 #include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/distributed/distributed.h"
+#include "tests/support/distributed.h"
 #include "tests/support/fakes.h"
 #include "tests/support/spooler.h"
 
@@ -147,16 +148,10 @@ protected:
     {
         std::u16string cells;
         for (int column : {1, 3, 4}) {
-            WCHAR text[64] = {};
-            LVITEMW item = {};
-            item.mask = LVIF_TEXT | LVIF_IMAGE;
-            item.iItem = row;
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = 64;
-            EXPECT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-            std::string image = item.iImage >= 0 ? " (img " + std::to_string(item.iImage) + ")" : "";
-            cells += (column == 1 ? u"" : u" | ") + std::u16string(text) + std::u16string(image.begin(), image.end());
+            int image = -1;
+            std::u16string text = ListCell(list, row, column, &image);
+            std::string shown = image >= 0 ? " (img " + std::to_string(image) + ")" : "";
+            cells += (column == 1 ? u"" : u" | ") + text + std::u16string(shown.begin(), shown.end());
         }
         return cells;
     }

@@ -14,6 +14,22 @@
 #include <string>
 #include <vector>
 
+// A list view cell's text, and its image through image.
+inline std::u16string ListCell(HWND list, int row, int column, int *image = nullptr)
+{
+    WCHAR text[300] = {};
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 300;
+    EXPECT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (image != nullptr)
+        *image = item.iImage;
+    return text;
+}
+
 class DistributedTest : public SpoolerTest {
 protected:
     void SetUp() override
