@@ -3,6 +3,7 @@
 #include "host/text.h"
 #include "resources/resource.h"
 #include "src/pages/bridge.h"
+#include "src/pages/pagecommon.h"
 #include "tests/support/sheet.h"
 
 #include <cstring>
@@ -160,6 +161,15 @@ TEST_F(BridgeTest, UnknownPendingValuesChangeNothing)
         EXPECT_EQ(gpCurrentSettings->Rotate, 0);
         ASSERT_TRUE(sheet->ActivateTemplate(111));
     }
+    // Without a page context, or a driver that hands no private record,
+    // there is nothing to move.
+    SyncDrvOptItemsToPage(setup, nullptr);
+    PAGECONTEXT context = *PageContextOf(setup);
+    OEMCUIPPARAM param = *context.pOEMUIParam;
+    param.pOEMDM = nullptr;
+    context.pOEMUIParam = &param;
+    SyncDrvOptItemsToPage(setup, &context);
+    EXPECT_EQ(SelectedPaper(), 0);
 }
 
 }  // namespace

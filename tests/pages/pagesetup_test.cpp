@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "src/base/unique.h"
 #include "src/pages/pagesetup.h"
+#include "src/settings/printer.h"
 #include "src/settings/settings.h"
 #include "tests/support/sheet.h"
 
@@ -79,7 +80,10 @@ TEST_F(PageSetupTest, PrinterFormsCannotBeDeleted)
     builtin.size = {12000, 30000};
     builtin.imageableArea = {0, 0, 12000, 30000};
     ASSERT_TRUE(sp::AddForm(builtin));
+    ASSERT_TRUE(ChangeDefaultPaper(TEXT("KestrelBT"), TEXT("Builtin 12")));
     HWND page = OpenPage(u"KestrelBT");
+    EXPECT_FALSE(Enabled(page, IDC_PAPER_DELETE)) << "a printer form as the paper the page opens with";
+    EXPECT_FALSE(Enabled(page, IDC_PAPER_EDIT));
     for (auto [paper, user] :
          {std::pair<const char16_t *, bool>{u"Builtin 12", false}, {u"12 x 40mm", true}, {u"50 x 70mm", false}}) {
         ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, paper));

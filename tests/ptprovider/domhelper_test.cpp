@@ -134,6 +134,22 @@ TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
     EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
 }
 
+// A prefix too long for the namespace manager's quick answer is resolved
+// the long way; the element found is the caller's reference either way.
+TEST_F(DomHelperTest, AFeatureFoundThroughALongPrefixIsTheCallers)
+{
+    const std::u16string prefix(300, u'p');
+    Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:" + prefix + u"=\"" + std::u16string(kKeywordsNamespace) +
+          u"\"><psf:Feature name=\"" + prefix + u":PageResolution\"/></psf:PrintTicket>");
+    for (int twice = 0; twice < 2; ++twice) {
+        com_ptr<IXMLDOMElement> found;
+        ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("PageResolution"), found.put()), S_OK);
+        unique_bstr name;
+        EXPECT_EQ(found->get_nodeName(name.put()), S_OK);
+        EXPECT_EQ(std::u16string(name.get()), u"psf:Feature");
+    }
+}
+
 // Finds among the root's children: the first match in document order, the
 // prefix resolved where the element stands, and the answers follow what
 // the helper deletes, renames and adds.
