@@ -23,8 +23,8 @@ Kinds of change:
   logic     && <-> ||
 
 Comments, string literals, preprocessor lines, static_asserts and log-text
-lines (WARNING/VERBOSE/INFO/ERR/LogMsg/LogAtW/OutputDebugString calls) are
-never mutated.
+lines (WARNING/VERBOSE/INFO/ERR/LogMsg/LogAtW/OutputDebugString calls, and
+the Dump... helpers that only write the debug log) are never mutated.
 
   python3 tools/mutate.py --files 'src/pages/*.cpp' 'src/paper/*.cpp' --count 24 --seed 1 --out run.json
   python3 tools/mutate.py --files 'src/pages/*.cpp' --count 10 --list      # the sample only
@@ -51,7 +51,7 @@ import sys
 import time
 
 KINDS = ("boundary", "constant", "id", "swap", "drop", "bool", "logic")
-LOG_CALL = re.compile(r"\b(WARNING|VERBOSE|INFO|ERR|LogMsg|LogAtW|OutputDebugString[AW]?)\s*\(")
+LOG_CALL = re.compile(r"\b(WARNING|VERBOSE|INFO|ERR|LogMsg|LogAtW|OutputDebugString[AW]?|Dump[A-Z]\w*)\s*\(")
 STATIC_ASSERT = re.compile(r"\bstatic_assert\s*\(")
 KEYWORDS = {"return", "if", "else", "for", "while", "do", "switch", "case", "default", "break", "continue",
             "goto", "delete", "throw", "sizeof", "new", "using", "typedef", "namespace", "template"}
