@@ -257,15 +257,6 @@ TEST_F(StateTest, BadStatesAreRefusedAndChangeNothing)
         EXPECT_FALSE(error.empty()) << what;
         EXPECT_EQ(sp::ToJson(), before) << what;
     }
-
-    fs::path file = dir_ / "broken.json";
-    WriteFile(file, "[1, 2");
-    std::string error;
-    EXPECT_FALSE(sp::LoadJson(file.string(), &error));
-    EXPECT_NE(error.find("not JSON"), std::string::npos) << error;
-    EXPECT_FALSE(sp::LoadJson((dir_ / "absent.json").string(), &error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-    EXPECT_EQ(sp::ToJson(), before);
 }
 
 TEST_F(StateTest, NamesWithControlCharactersAreRefusedAndShownEscaped)
@@ -276,10 +267,6 @@ TEST_F(StateTest, NamesWithControlCharactersAreRefusedAndShownEscaped)
         std::function<void(nlohmann::json &)> edit;
         const char *message;
     } cases[] = {
-        {"printer", [](auto &j) { j["printers"][0]["name"] = std::string("Bell\x07", 5); },
-         "printer name \"Bell\\u0007\" has a control character"},
-        {"printer, U+0000", [](auto &j) { j["printers"][0]["name"] = std::string("Nul\0End", 7); },
-         "printer name \"Nul\\u0000End\" has a control character"},
         {"form", [](auto &j) { j["forms"][0]["name"] = "Tab\there"; }, "form name \"Tab\\u0009here\""},
         {"driver", [](auto &j) { j["drivers"][0]["name"] = "Esc\x1b[2J"; }, "driver name \"Esc\\u001B[2J\""},
         {"data value", [](auto &j) { j["printers"][1]["data"][0]["name"] = "Line\nBreak"; },
