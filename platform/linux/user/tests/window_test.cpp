@@ -155,28 +155,6 @@ TEST_F(WindowTest, ShownWindowsArePaintedOnceWithAnErase)
     DestroyWindow(top);
 }
 
-TEST_F(WindowTest, SendMessageFromAnotherThreadRunsOnTheOwnersThread)
-{
-    HWND top = Top();
-    DWORD me = GetCurrentThreadId();
-    std::atomic<LRESULT> answer{0};
-    std::atomic<bool> sent{false};
-    std::thread worker([&] {
-        answer = SendMessageW(top, WM_APP, 0, 0);
-        sent = true;
-    });
-    // The worker waits until this thread looks at its queue.
-    for (int i = 0; i < 50 && !sent; ++i) {
-        MSG m;
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
-        Sleep(2);
-    }
-    worker.join();
-    EXPECT_TRUE(sent);
-    EXPECT_EQ(DWORD(answer), me);
-    DestroyWindow(top);
-}
-
 TEST_F(WindowTest, AMessageWaitingForAWindowThatIsDestroyedGivesZero)
 {
     HWND top = Top();
