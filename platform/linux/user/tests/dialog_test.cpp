@@ -97,25 +97,15 @@ TEST_F(DialogTest, ControlsArePlacedInDialogUnits)
 TEST_F(DialogTest, NotificationResultsGoThroughDwlpMsgResult)
 {
     HWND sheet = Sheet();
-    PROPSHEETPAGEW psp{};
-    psp.dwSize = sizeof psp;
-    psp.lParam = 1234;
-    LPARAM given = 0;
     Rec().handler = [&](HWND h, UINT msg, WPARAM, LPARAM lParam) -> INT_PTR {
-        if (msg == WM_INITDIALOG) {
-            given = reinterpret_cast<PROPSHEETPAGEW *>(lParam)->lParam;
-            SetWindowLongPtrW(h, DWLP_USER, given);
-        }
         if (msg == WM_NOTIFY && reinterpret_cast<NMHDR *>(lParam)->code == PSN_APPLY) {
             SetWindowLongPtrW(h, DWLP_MSGRESULT, PSNRET_INVALID);
             return TRUE;
         }
         return FALSE;
     };
-    HWND page = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_OTHER), sheet, RecordingProc, LPARAM(&psp));
+    HWND page = CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_OTHER), sheet, RecordingProc, 0);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(given, 1234);
-    EXPECT_EQ(GetWindowLongPtrW(page, DWLP_USER), 1234);
     PSHNOTIFY apply{};
     apply.hdr = NMHDR{sheet, 0, PSN_APPLY};
     EXPECT_EQ(SendMessageW(page, WM_NOTIFY, 0, LPARAM(&apply)), PSNRET_INVALID);
