@@ -125,10 +125,6 @@ TEST_F(BidiTest, ClassesServeTheirInterfacesInThePlatformsSlotOrder)
     void *other = &other;
     EXPECT_EQ(spl->QueryInterface(IID_IBidiRequest, &other), E_NOINTERFACE);
     EXPECT_EQ(other, nullptr);
-    EXPECT_EQ(request->QueryInterface(IID_IBidiSpl, &other), E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, &other), E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiRequestContainer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &other),
-              REGDB_E_CLASSNOTREG);
 
     // IBidiRequest: SetSchema 3, SetInputData 4, GetResult 5, GetOutputData 6, GetEnumCount 7.
     EXPECT_EQ(CallSlot(request, 3, static_cast<LPCWSTR>(kSchema)), S_OK);

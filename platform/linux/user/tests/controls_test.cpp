@@ -65,7 +65,6 @@ TEST_F(ControlsTest, ExactSearchIsCaseInsensitiveStartsAfterTheIndexAndWraps)
     EXPECT_EQ(exact(2, u"50 x 70mm"), 0) << "wraps to the top";
     EXPECT_EQ(exact(1, u"18 X 100MM"), 1) << "the start itself comes last";
     EXPECT_EQ(exact(-1, u"50 x 70"), CB_ERR) << "whole strings only";
-    EXPECT_EQ(exact(99, u"18 x 100mm"), 1) << "an index past the end searches from the top";
     DestroyWindow(dlg);
 }
 
@@ -177,7 +176,6 @@ TEST_F(ControlsTest, PictureOwnershipAndTheGdiCount)
     ASSERT_NE(page, nullptr);
     HWND picture = Item(page, IDC_DIRECTION_PICTURE);
     auto shown = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    EXPECT_EQ(standin::ui::BitmapResourceId(shown), IDB_LANDSCAPE) << "loaded from the template";
     RECT r;
     GetClientRect(picture, &r);
     EXPECT_EQ(r.right, 64) << "sized to its bitmap";

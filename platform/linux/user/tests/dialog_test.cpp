@@ -144,19 +144,6 @@ TEST_F(DialogTest, AScriptPlaysTheUserOfAModalDialogWhileItsOwnerIsDisabled)
     EXPECT_TRUE(IsWindowEnabled(sheet)) << "enabled again";
     EXPECT_EQ(standin::ui::WindowCount(), windows) << "the dialog is destroyed";
     EXPECT_TRUE(standin::ui::Stalls().empty());
-
-    // Without a script the guard sends IDCANCEL after the stall period.
-    standin::ui::SetStallTimeout(20);
-    Rec().handler = [&](HWND h, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
-        if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)
-            EndDialog(h, 0);
-        return FALSE;
-    };
-    ClearEvents();
-    EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(IDD_PAPER_STOCK), page, RecordingProc, 0), 0);
-    ASSERT_FALSE(Events(WM_COMMAND).empty());
-    EXPECT_EQ(Events(WM_COMMAND).back().id, IDCANCEL);
-    EXPECT_TRUE(standin::ui::Stalls().empty()) << "it ended on IDCANCEL";
     DestroyWindow(sheet);
 }
 
@@ -233,8 +220,6 @@ TEST_F(DialogTest, EndDialogHidesAModelessDialogAndCloseMeansCancel)
     EXPECT_TRUE(EndDialog(dlg, 3));
     EXPECT_FALSE(IsWindowVisible(dlg));
     EXPECT_TRUE(IsWindow(dlg)) << "a modeless dialog is only hidden";
-    HWND plain = CreateWindowExW(0, WC_BUTTONW, u"", WS_CHILD, 0, 0, 1, 1, dlg, nullptr, nullptr, nullptr);
-    EXPECT_FAILS_WITH(EndDialog(plain, 1), ERROR_INVALID_WINDOW_HANDLE);
     DestroyWindow(dlg);
 }
 

@@ -72,8 +72,6 @@ TEST_F(WindowTest, DestroyGoesDownWithWmDestroyAndBackUpWithWmNcDestroy)
     EXPECT_EQ(GetWindow(owned, GW_OWNER), top);
     EXPECT_EQ(GetParent(owned), top);
     EXPECT_EQ(GetParent(child), top);
-    EXPECT_EQ(GetParent(top), nullptr);
-    EXPECT_TRUE(IsChild(top, grandchild));
 
     ASSERT_TRUE(DestroyWindow(top));
     std::vector<std::pair<HWND, UINT>> expected = {
@@ -149,9 +147,6 @@ TEST_F(WindowTest, ShownWindowsArePaintedOnceWithAnErase)
         if (s.first == top)
             painted.push_back(s.second);
     EXPECT_EQ(painted, (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
-    InvalidateRect(top, nullptr, FALSE);
-    EXPECT_TRUE(UpdateWindow(top));
-    EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << "validated by UpdateWindow";
     DestroyWindow(top);
 }
 
