@@ -125,10 +125,6 @@ TEST_F(BidiTest, ClassesServeTheirInterfacesInThePlatformsSlotOrder)
     void *other = &other;
     EXPECT_EQ(spl->QueryInterface(IID_IBidiRequest, &other), E_NOINTERFACE);
     EXPECT_EQ(other, nullptr);
-    EXPECT_EQ(request->QueryInterface(IID_IBidiSpl, &other), E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiSpl, nullptr, CLSCTX_INPROC_SERVER, IID_IBidiRequest, &other), E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(CLSID_BidiRequestContainer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &other),
-              REGDB_E_CLASSNOTREG);
 
     // IBidiRequest: SetSchema 3, SetInputData 4, GetResult 5, GetOutputData 6, GetEnumCount 7.
     EXPECT_EQ(CallSlot(request, 3, static_cast<LPCWSTR>(kSchema)), S_OK);
@@ -157,127 +153,77 @@ TEST_F(BidiTest, ClassesServeTheirInterfacesInThePlatformsSlotOrder)
     CoTaskMemFree(data);
 }
 
-TEST_F(BidiTest, SampleFalconPrintersReportTheirRibbons)
+// How a port's reply reaches the caller (which replies the sample's ports
+// give, and what the plug-in makes of them, the ribbon query's tests show):
+// the ribbon block as the printer sends it; no reply is no output entry;
+// an offline port or an error fails the exchange, is the request's result
+// and leaves no earlier answer behind.
+TEST_F(BidiTest, RepliesReachTheRequestAsThePlatformGivesThem)
 {
     Create();
-    struct Case {
-        const char16_t *printer;
-        BYTE type, width;
-    } cases[] = {{u"FalconBT", 1, 24},
-                 {u"FalconBT (2)", 0, 36},
-                 {u"FalconBT (12 mm)", 2, 12},
-                 {u"FalconBT (lower-case file)", 1, 9}};
-    for (const Case &c : cases) {
-        ASSERT_EQ(Ask(c.printer), S_OK);
-        EXPECT_EQ(Result(), S_OK);
-        EXPECT_EQ(Count(), 1u);
-        EXPECT_EQ(Output(), sp::RibbonStatus(c.type, c.width));
-    }
-    std::vector<BYTE> block = sp::RibbonStatus(1, 24);
-    EXPECT_EQ(block, (std::vector<BYTE>{0x1A, 0x40, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 24}));
-
-    // A port without a programmed reply answers nothing, and says so only
-    // through the missing output.
+    EXPECT_EQ(sp::RibbonStatus(1, 24), (std::vector<BYTE>{0x1A, 0x40, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 24}));
     ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
     EXPECT_EQ(Result(), S_OK);
     EXPECT_EQ(Count(), 0u);
     std::vector<BYTE> none;
     EXPECT_EQ(Output(&none), E_INVALIDARG);
-    EXPECT_EQ(Ask(u"Wren"), S_OK);
-    EXPECT_EQ(Count(), 0u);
 
-    // Offline: the exchange fails and an earlier answer is gone.
-    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
-    EXPECT_EQ(Ask(u"FalconBT (offline)"), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
-    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
-    EXPECT_EQ(Count(), 0u);
-}
-
-TEST_F(BidiTest, ProgrammedRepliesComeBackAsTheyWereSet)
-{
-    Create();
-    const std::vector<BYTE> shortBlock(15, 0x1A), longBlock(17, 0x40);
-    std::vector<BYTE> wrongHeader = sp::RibbonStatus(1, 24);
-    wrongHeader[1] = 0x41;
-    for (const std::vector<BYTE> &bytes : {shortBlock, longBlock, wrongHeader}) {
-        ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith(bytes)));
-        ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
-        EXPECT_EQ(Output(), bytes);
-    }
-    // An answer without data: one entry of size 0 and no data.
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (silent)", sp::AnswerWith({})));
     ASSERT_EQ(Ask(u"FalconBT (silent)"), S_OK);
-    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(Count(), 1u) << "an answer without data: one entry of size 0";
     EXPECT_TRUE(Output().empty());
 
-    // An error result fails SendRecv and is the request's result.
     sp::BidiReply failing = sp::AnswerWith(sp::RibbonStatus(1, 24));
     failing.error = HRESULT_FROM_WIN32(21);  // ERROR_NOT_READY
-    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", failing));
-    EXPECT_EQ(Ask(u"FalconBT"), failing.error);
-    EXPECT_EQ(Result(), failing.error);
-    EXPECT_EQ(Count(), 0u);
-
+    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (2)", failing));
+    for (auto [printer, error] :
+         {std::pair<const char16_t *, HRESULT>{u"FalconBT (offline)", HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE)},
+          {u"FalconBT (2)", failing.error}}) {
+        ASSERT_EQ(Ask(u"FalconBT"), S_OK);
+        EXPECT_EQ(Ask(printer), error);
+        EXPECT_EQ(Result(), error);
+        EXPECT_EQ(Count(), 0u);
+    }
     EXPECT_FALSE(sp::SetBidiReply(u"No Such Printer", failing));
 }
 
-TEST_F(BidiTest, DelayedRepliesAreWaitedForUpToTheTimeout)
+// A reply later than the timeout is given up on after the timeout, not the
+// delay; a new server starts with the default timeout again.
+TEST_F(BidiTest, ALateReplyIsGivenUpOnAtTheTimeout)
 {
     Create();
-    using Clock = std::chrono::steady_clock;
-    auto millisecondsOf = [](Clock::time_point start) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    };
     EXPECT_EQ(sp::BidiTimeout(), 1000u);
     sp::SetBidiTimeout(200);
-    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 50)));
-    Clock::time_point start = Clock::now();
-    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
-    EXPECT_GE(millisecondsOf(start), 50);
-    EXPECT_EQ(Output(), sp::RibbonStatus(1, 24));
-
-    // Later than the timeout: given up on after the timeout, not the delay.
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(sp::RibbonStatus(1, 24), 60000)));
-    start = Clock::now();
+    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Ask(u"FalconBT"), HRESULT_FROM_WIN32(ERROR_TIMEOUT));
-    long long waited = millisecondsOf(start);
-    EXPECT_GE(waited, 200);
-    EXPECT_LT(waited, 5000);
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(200));
+    EXPECT_LT(waited, std::chrono::seconds(5));
     EXPECT_EQ(Count(), 0u);
-
     sp::LoadSample();
-    EXPECT_EQ(sp::BidiTimeout(), 1000u) << "a new server starts with the default timeout";
+    EXPECT_EQ(sp::BidiTimeout(), 1000u);
 }
 
+// Each exchange is recorded under the printer's own name, a failed one too;
+// only the ribbon schema's Get is served.
 TEST_F(BidiTest, EveryExchangeIsRecorded)
 {
     Create();
     sp::ClearBidiExchanges();
-    ASSERT_EQ(Ask(u"falconbt (2)"), S_OK);  // names are matched without regard to case
+    ASSERT_EQ(Ask(u"falconbt (2)"), S_OK);
     EXPECT_EQ(Ask(u"FalconBT (offline)"), HRESULT_FROM_WIN32(ERROR_BIDI_DEVICE_OFFLINE));
-    ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_ADMINISTRATOR), S_OK);
+    ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), S_OK);
     ASSERT_EQ(request->SetSchema(u"\\Printer.Other"), S_OK);
-    ASSERT_EQ(request->SetInputData(BIDI_NULL, nullptr, 0), S_OK);
     EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_BIDI_SCHEMA_NOT_SUPPORTED));
-    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_SET, request), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
     ASSERT_EQ(spl->UnbindDevice(), S_OK);
-
     std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
-    ASSERT_EQ(seen.size(), 4u);
+    ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].printer, u"FalconBT (2)");
-    EXPECT_EQ(seen[0].schema, kSchema);
     EXPECT_EQ(seen[0].action, u"Get");
     EXPECT_EQ(seen[0].type, DWORD(BIDI_BLOB));
-    EXPECT_EQ(seen[0].input, kRibbonCommand);
     EXPECT_EQ(seen[1].printer, u"FalconBT (offline)");
     EXPECT_EQ(seen[2].schema, u"\\Printer.Other");
-    EXPECT_EQ(seen[2].type, DWORD(BIDI_NULL));
-    EXPECT_TRUE(seen[2].input.empty());
-    EXPECT_EQ(seen[3].action, u"Set");
-
-    sp::ClearBidiExchanges();
-    EXPECT_TRUE(sp::BidiExchanges().empty());
-    ASSERT_EQ(Ask(u"FalconBT"), S_OK);
     sp::LoadSample();
     EXPECT_TRUE(sp::BidiExchanges().empty()) << "a new server has no exchanges";
 }
@@ -321,13 +267,8 @@ TEST_F(BidiTest, FaultsFailTheCallsThatMakeSomething)
     standin::FailNext("BindDevice", 1, ERROR_ACCESS_DENIED);
     EXPECT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), E_ACCESSDENIED);
     EXPECT_EQ(spl->UnbindDevice(), HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE)) << "a failed binding binds nothing";
-
-    sp::ClearBidiExchanges();
     ASSERT_EQ(spl->BindDevice(u"FalconBT", BIDI_ACCESS_USER), S_OK);
     ASSERT_EQ(request->SetSchema(kSchema), S_OK);
-    standin::FailNext("SendRecv", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
-    EXPECT_TRUE(sp::BidiExchanges().empty()) << "a call that fails at once reaches no port";
     ASSERT_EQ(spl->SendRecv(BIDI_ACTION_GET, request), S_OK);
 
     // The copies of the output are task memory: counted, and a failed copy
@@ -358,8 +299,6 @@ TEST_F(BidiTest, SavedStatesKeepTheProgrammedReplies)
     EXPECT_EQ(wren.bidi.data, reply.data);
     EXPECT_EQ(wren.bidi.error, E_ACCESSDENIED);
     EXPECT_EQ(wren.bidi.delay, 250u);
-    ASSERT_TRUE(sp::GetPrinter(u"FalconBT", falcon));
-    EXPECT_EQ(falcon.bidi.data, sp::RibbonStatus(1, 24));
 
     // A state saved before the ports existed loads with silent ports; a
     // malformed reply is refused.

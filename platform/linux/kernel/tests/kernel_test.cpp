@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -32,79 +33,38 @@ TEST_F(KernelTest, LastErrorIsPerThread)
     EXPECT_EQ(GetLastError(), kMagicDead);
 }
 
-TEST_F(KernelTest, HeapZeroSizeAndReAlloc)
+// Blocks are zeroed as asked, also the part a reallocation adds; freeing a
+// block that is not the heap's (the C runtime's, the stack, one freed
+// already) fails instead of corrupting the heap.
+TEST_F(KernelTest, HeapBlocksAndForeignFrees)
 {
     auto *p = static_cast<unsigned char *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 100));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(standin::GetCounters().heapBlocks, Before().heapBlocks + 1);
-    for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(p[i], 0) << i;
-    EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), 100u);
+    EXPECT_EQ(std::count(p, p + 100, 0), 100);
     std::memset(p, 0xAB, 100);
-
     auto *q = static_cast<unsigned char *>(HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, p, 4000));
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q[99], 0xAB);
-    EXPECT_EQ(q[100], 0);
-    EXPECT_EQ(q[3999], 0);
-    EXPECT_EQ(HeapSize(GetProcessHeap(), 0, q), 4000u);
+    EXPECT_EQ(std::count(q + 100, q + 4000, 0), 3900);
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, q));
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, nullptr));
-}
 
-TEST_F(KernelTest, HeapFreeOfForeignBlocksFailsSafely)
-{
-    HANDLE other = HeapCreate(0, 0, 0);
-    ASSERT_NE(other, nullptr);
-    void *ofOther = HeapAlloc(other, 0, 16);
-    void *freed = HeapAlloc(GetProcessHeap(), 0, 16);
-    ASSERT_TRUE(HeapFree(GetProcessHeap(), 0, freed));
     void *fromMalloc = std::malloc(16);
     int onStack = 0;
-
-    for (void *p : {fromMalloc, static_cast<void *>(&onStack), freed, ofOther}) {
-        EXPECT_FAILS_WITH(HeapFree(GetProcessHeap(), 0, p), ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(HeapSize(GetProcessHeap(), 0, p), static_cast<SIZE_T>(-1));
-    }
+    for (void *foreign : {fromMalloc, static_cast<void *>(&onStack), static_cast<void *>(q)})
+        EXPECT_FAILS_WITH(HeapFree(GetProcessHeap(), 0, foreign), ERROR_INVALID_PARAMETER);
     std::free(fromMalloc);
-    EXPECT_TRUE(HeapFree(other, 0, ofOther));
-    EXPECT_TRUE(HeapDestroy(other));
 }
 
-TEST_F(KernelTest, HeapDestroyFreesWhatIsLeft)
-{
-    HANDLE heap = HeapCreate(0, 0, 0);
-    ASSERT_NE(heap, nullptr);
-    EXPECT_EQ(standin::GetCounters().heaps, Before().heaps + 1);
-    for (int i = 0; i < 3; ++i)
-        ASSERT_NE(HeapAlloc(heap, 0, 32), nullptr);
-    EXPECT_EQ(standin::GetCounters().heapBlocks, Before().heapBlocks + 3);
-    EXPECT_TRUE(HeapDestroy(heap));
-
-    EXPECT_FAILS_WITH(HeapDestroy(GetProcessHeap()), ERROR_INVALID_HANDLE);
-}
-
-TEST_F(KernelTest, GlobalFixedAndMoveableBlocks)
+TEST_F(KernelTest, GlobalFixedBlocks)
 {
     HGLOBAL fixed = GlobalAlloc(GPTR, 64);
     ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(GlobalLock(fixed), fixed);  // a fixed handle is its pointer
     EXPECT_EQ(static_cast<BYTE *>(fixed)[63], 0);
-    EXPECT_EQ(GlobalSize(fixed), 64u);
-
-    HGLOBAL moveable = GlobalAlloc(GHND, 8);
-    ASSERT_NE(moveable, nullptr);
-    void *data = GlobalLock(moveable);
-    ASSERT_NE(data, nullptr);
-    EXPECT_NE(data, moveable);
-    EXPECT_EQ(GlobalLock(moveable), data);
-    EXPECT_TRUE(GlobalUnlock(moveable));
-    EXPECT_FAILS_WITH(GlobalUnlock(moveable), NO_ERROR);
-
     EXPECT_EQ(GlobalFree(fixed), nullptr);
-    EXPECT_EQ(GlobalFree(moveable), nullptr);
     EXPECT_RESULT_AND_ERROR(GlobalFree(fixed), fixed, ERROR_INVALID_HANDLE);  // already freed: the handle comes back
-    EXPECT_EQ(LocalFree(LocalAlloc(LPTR, 4)), nullptr);
 }
 
 TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
@@ -122,7 +82,6 @@ TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
 
     standin::FailNext("GetFormW", 1, ERROR_OUTOFMEMORY, 5);
     EXPECT_EQ(standin::PlannedSkips("GetFormW"), 5);
-    EXPECT_EQ(standin::PlannedSkips("GetPrinterW"), -1);
     FORM_INFO_1W form = {};
     DWORD needed = 0;
     GetFormW(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(&form), sizeof(form), &needed);
@@ -137,58 +96,43 @@ TEST_F(KernelTest, FailNextCountsSkipsAndSetsTheError)
     EXPECT_EQ(GlobalFree(GlobalAlloc(GPTR, 1)), nullptr);
 }
 
-DWORD WINAPI answer(LPVOID parameter)
+DWORD WINAPI countUp(LPVOID parameter)
 {
-    auto *value = static_cast<LONG *>(parameter);
     for (int i = 0; i < 10000; ++i)
-        InterlockedIncrement(value);
-    return 42;
-}
-
-TEST_F(KernelTest, ThreadsRunWaitAndReportTheirExitCode)
-{
-    LONG count = 0;
-    HANDLE threads[4];
-    DWORD ids[4];
-    for (int i = 0; i < 4; ++i) {
-        threads[i] = CreateThread(nullptr, 0, answer, &count, 0, &ids[i]);
-        ASSERT_NE(threads[i], nullptr);
-        EXPECT_NE(ids[i], GetCurrentThreadId());
-    }
-    EXPECT_EQ(standin::GetCounters().threads, Before().threads + 4);
-    for (HANDLE thread : threads) {
-        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
-        DWORD code = 0;
-        EXPECT_TRUE(GetExitCodeThread(thread, &code));
-        EXPECT_EQ(code, 42u);
-        EXPECT_TRUE(CloseHandle(thread));
-    }
-    EXPECT_EQ(count, 40000);
-    EXPECT_FAILS_WITH(CloseHandle(threads[0]), ERROR_INVALID_HANDLE);
-    standin::FailNext("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_RESULT_AND_ERROR(CreateThread(nullptr, 0, answer, &count, 0, nullptr), nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        InterlockedIncrement(static_cast<LONG *>(parameter));
+    return 0;
 }
 
 DWORD WINAPI waitForFlag(LPVOID parameter)
 {
-    auto *flag = static_cast<LONG *>(parameter);
-    while (InterlockedCompareExchange(flag, 0, 0) == 0)
+    while (InterlockedCompareExchange(static_cast<LONG *>(parameter), 0, 0) == 0)
         Sleep(1);
-    return 7;
+    return 0;
 }
 
-TEST_F(KernelTest, WaitTimesOutWhileTheThreadRuns)
+// Threads run at once and are counted until closed; a wait times out while
+// the thread runs and ends when it does.
+TEST_F(KernelTest, ThreadsRunAndAreWaitedFor)
 {
-    LONG flag = 0;
-    HANDLE thread = CreateThread(nullptr, 0, waitForFlag, &flag, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 10), static_cast<DWORD>(WAIT_TIMEOUT));
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
-    EXPECT_EQ(InterlockedExchange(&flag, 1), 0);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
-    EXPECT_TRUE(CloseHandle(thread));
+    LONG count = 0, flag = 0;
+    HANDLE threads[4];
+    for (HANDLE &thread : threads)
+        ASSERT_NE(thread = CreateThread(nullptr, 0, countUp, &count, 0, nullptr), nullptr);
+    EXPECT_EQ(standin::GetCounters().threads, Before().threads + 4);
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_TRUE(CloseHandle(thread));
+    }
+    EXPECT_EQ(count, 40000);
+    HANDLE waiting = CreateThread(nullptr, 0, waitForFlag, &flag, 0, nullptr);
+    ASSERT_NE(waiting, nullptr);
+    EXPECT_EQ(WaitForSingleObject(waiting, 10), static_cast<DWORD>(WAIT_TIMEOUT));
+    InterlockedExchange(&flag, 1);
+    EXPECT_EQ(WaitForSingleObject(waiting, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(CloseHandle(waiting));
+    EXPECT_FAILS_WITH(CloseHandle(waiting), ERROR_INVALID_HANDLE);
+    standin::FailNext("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_RESULT_AND_ERROR(CreateThread(nullptr, 0, countUp, &count, 0, nullptr), nullptr, ERROR_NOT_ENOUGH_MEMORY);
 }
 
 // Tests map the drives into a folder of the process's own; otherwise they
@@ -241,10 +185,6 @@ TEST_F(KernelTest, DebugOutputIsCapturedAsUtf8)
     ASSERT_EQ(standin::DebugCaptureCount(), 2u);
     EXPECT_STREQ(standin::DebugCaptureLine(0), "UI:  caf\xc3\xa9 \xe4\xb8\xad\r\n");
     EXPECT_STREQ(standin::DebugCaptureLine(1), "UI:  narrow");
-    EXPECT_STREQ(standin::DebugCaptureLine(2), "");
-    EXPECT_STREQ(standin::DebugCaptureText(), "UI:  caf\xc3\xa9 \xe4\xb8\xad\r\nUI:  narrow");
-    standin::DebugCaptureClear();
-    EXPECT_EQ(standin::DebugCaptureCount(), 0u);
 }
 
 TEST_F(KernelTest, UiLanguageComesFromTheEnvironmentAndTheThread)
@@ -263,7 +203,6 @@ TEST_F(KernelTest, UiLanguageComesFromTheEnvironmentAndTheThread)
     EXPECT_EQ(GetThreadUILanguage(), 0x0411);
     SetThreadUILanguage(0);
     EXPECT_EQ(GetThreadUILanguage(), 0x0409);
-    EXPECT_EQ(GetACP(), 65001u);
 }
 
 }  // namespace

@@ -137,14 +137,6 @@ TEST_F(ResTest, LoadStringWBufferProtocol)
     EXPECT_EQ(LoadStringW(module_, IDS_ABOUT, buffer, 1), 0);
     EXPECT_EQ(buffer[0], 0);
 
-    // Size 0: a pointer into the module's own image, not terminated.
-    const WCHAR *p = nullptr;
-    EXPECT_EQ(LoadStringW(module_, IDS_ABOUT, reinterpret_cast<LPWSTR>(&p), 0), 5);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(std::u16string(p, 5), u"About");
-    EXPECT_TRUE(reinterpret_cast<const unsigned char *>(p) > orvoui_res_begin &&
-                reinterpret_cast<const unsigned char *>(p) < orvoui_res_end);
-
     // A missing string in a block that exists, and a block that does not.
     for (UINT id : {22u, 1000u}) {
         buffer[0] = u'#';
@@ -153,27 +145,9 @@ TEST_F(ResTest, LoadStringWBufferProtocol)
         EXPECT_EQ(buffer[0], 0);
         EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)) << id;
     }
-    SetLastError(kSentinel);
-    EXPECT_EQ(LoadStringW(reinterpret_cast<HINSTANCE>(buffer), IDS_ABOUT, buffer, 8), 0);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(ResTest, LoadStringAGivesUtf8CutAtCharacters)
-{
-    SetThreadUILanguage(0x0804);
-    char buffer[16];
-    EXPECT_EQ(LoadStringA(module_, IDS_ABOUT, buffer, 16), 6);
-    EXPECT_STREQ(buffer, "\xE5\x85\xB3\xE4\xBA\x8E");  // 关于
-    EXPECT_EQ(LoadStringA(module_, IDS_ABOUT, buffer, 6), 3);
-    EXPECT_STREQ(buffer, "\xE5\x85\xB3");
-    EXPECT_EQ(LoadStringA(module_, IDS_ABOUT, buffer, 3), 0);
-    EXPECT_STREQ(buffer, "");
-    SetThreadUILanguage(0x0409);
-    EXPECT_EQ(LoadStringA(module_, IDS_PRINTABLE_HEIGHT, buffer, 16), 15);
-    EXPECT_STREQ(buffer, "Printable Heigh");
-}
-
-TEST_F(ResTest, FaultsAndLookupErrors)
+TEST_F(ResTest, AFailedLoadEmptiesTheBuffer)
 {
     WCHAR buffer[8] = u"#";
     standin::FailNext("LoadStringW", 1, ERROR_NOT_ENOUGH_MEMORY);
@@ -181,23 +155,6 @@ TEST_F(ResTest, FaultsAndLookupErrors)
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ(LoadStringW(module_, IDS_ABOUT, buffer, 8), 5);
-
-    char narrow[8];
-    standin::FailNext("LoadStringA", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(LoadStringA(module_, IDS_ABOUT, narrow, 8), 0);
-    standin::FailNext("FindResourceW", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
-
-    SetLastError(kSentinel);
-    EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(1), u"NOSUCHTYPE"), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
-    EXPECT_EQ(FindResourceW(module_, MAKEINTRESOURCEW(2), RT_VERSION), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-    EXPECT_EQ(FindResourceExW(module_, RT_STRING, MAKEINTRESOURCEW(2), 0x0436), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_LANG_NOT_FOUND));
-    EXPECT_EQ(SizeofResource(module_, reinterpret_cast<HRSRC>(buffer)), 0u);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
 // A .res image made by hand: the empty first record, then the records added.
@@ -292,13 +249,8 @@ TEST_F(ResImageTest, HandMadeImagesAreReadAtAnyAlignment)
         EXPECT_EQ(LoadStringW(m, 17, buffer, 16), 7);
         SetThreadUILanguage(0);
     }
-    EXPECT_EQ(GetModuleHandleW(u"SAMPLE"), modules[0]);
-    EXPECT_EQ(GetModuleHandleW(u"/opt/orvo/sample.dll"), modules[0]);
-    EXPECT_EQ(GetModuleHandleW(u"sample.exe"), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
     for (HINSTANCE m : modules)
         standin::UnregisterModule(m);
-    EXPECT_EQ(GetModuleHandleW(u"sample.dll"), nullptr);
 }
 
 TEST_F(ResImageTest, TruncatedImagesAreRejected)

@@ -58,7 +58,6 @@ TEST_F(SpoolerTest, OpenPrinterChecksNameAndAccess)
     HANDLE h = reinterpret_cast<HANDLE>(1);
     EXPECT_FAILS_WITH(OpenPrinterW(W(u"No Such Printer"), &h, nullptr), ERROR_INVALID_PRINTER_NAME);
     EXPECT_EQ(h, nullptr);
-    EXPECT_FAILS_WITH(OpenPrinterW(W(u"KestrelBT"), nullptr, nullptr), ERROR_INVALID_PARAMETER);
 
     for (DWORD access : {DWORD(PRINTER_ALL_ACCESS), DWORD(PRINTER_ACCESS_ADMINISTER)}) {
         PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
@@ -76,62 +75,12 @@ TEST_F(SpoolerTest, OpenPrinterChecksNameAndAccess)
     EXPECT_NE(Printer(u"KestrelBT (limited)").get(), nullptr);
 }
 
-TEST_F(SpoolerTest, HandlesAreDistinctCountedAndClosedOnce)
-{
-    long before = standin::GetCounters().printerHandles;
-    HANDLE a = nullptr, b = nullptr;
-    ASSERT_TRUE(OpenPrinterW(W(u"FalconBT"), &a, nullptr));
-    ASSERT_TRUE(OpenPrinterW(W(u"FalconBT"), &b, nullptr));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(standin::GetCounters().printerHandles, before + 2);
-    EXPECT_TRUE(ClosePrinter(a));
-    EXPECT_FAILS_WITH(ClosePrinter(a), ERROR_INVALID_HANDLE);
-    EXPECT_FAILS_WITH(ClosePrinter(nullptr), ERROR_INVALID_HANDLE);
-    int local = 0;
-    EXPECT_FAILS_WITH(ClosePrinter(&local), ERROR_INVALID_HANDLE);
-    EXPECT_TRUE(ClosePrinter(b));
-    EXPECT_EQ(standin::GetCounters().printerHandles, before);
-}
-
-// Every call taking a handle rejects one that is not open, and one whose
-// printer is gone; the latter still closes.
-TEST_F(SpoolerTest, EveryCallValidatesItsHandle)
-{
-    HANDLE gone = nullptr;
-    ASSERT_TRUE(OpenPrinterW(W(u"Heron"), &gone, nullptr));
-    ASSERT_TRUE(sp::RemovePrinter(u"Heron"));
-    int local = 0;
-    for (HANDLE h : {static_cast<HANDLE>(&local), gone}) {
-        DWORD needed = 0, written = 0;
-        BYTE buf[512];
-        FORM_INFO_1W form = Label(u"x", 12000, 40000);
-        DOC_INFO_1W doc = {W(u"d"), nullptr, nullptr};
-        EXPECT_FAILS_WITH(GetPrinterW(h, 2, buf, sizeof buf, &needed), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(SetPrinterW(h, 2, buf, 0), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(GetPrinterDriverW(h, nullptr, 8, buf, sizeof buf, &needed), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetPrinterDataW(h, W(u"v"), nullptr, buf, sizeof buf, &needed), DWORD(ERROR_INVALID_HANDLE));
-        EXPECT_EQ(SetPrinterDataW(h, W(u"v"), REG_BINARY, buf, 1), DWORD(ERROR_INVALID_HANDLE));
-        EXPECT_FAILS_WITH(StartDocPrinterW(h, 1, reinterpret_cast<LPBYTE>(&doc)), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(StartPagePrinter(h), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(WritePrinter(h, buf, 1, &written), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(EndPagePrinter(h), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(EndDocPrinter(h), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(GetFormW(h, W(u"A4"), 1, buf, sizeof buf, &needed), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(AddFormW(h, 1, reinterpret_cast<LPBYTE>(&form)), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(SetFormW(h, W(u"A4"), 1, reinterpret_cast<LPBYTE>(&form)), ERROR_INVALID_HANDLE);
-        EXPECT_FAILS_WITH(DeleteFormW(h, W(u"A4")), ERROR_INVALID_HANDLE);
-    }
-    EXPECT_TRUE(ClosePrinter(gone));
-}
-
 // ---- PRINTER_INFO_2 and the default DEVMODE -------------------------------
 
 TEST_F(SpoolerTest, GetPrinterPacksOneBuffer)
 {
     Printer p(u"FalconBT", PRINTER_ACCESS_USE);
     DWORD needed = 0;
-    EXPECT_FAILS_WITH(GetPrinterW(p.get(), 1, nullptr, 0, &needed), ERROR_INVALID_LEVEL);
-    EXPECT_FAILS_WITH(GetPrinterW(p.get(), 2, nullptr, 0, nullptr), RPC_X_NULL_REF_POINTER);
     ASSERT_FALSE(GetPrinterW(p.get(), 2, nullptr, 0, &needed));
     std::vector<BYTE> small(needed);
     DWORD again = 0;
@@ -145,11 +94,7 @@ TEST_F(SpoolerTest, GetPrinterPacksOneBuffer)
                            info->pLocation, info->pDatatype, info->pPrintProcessor})
         EXPECT_TRUE(reply.Inside(s));
     EXPECT_EQ(Str(info->pPrinterName), u"FalconBT");
-    EXPECT_EQ(Str(info->pDriverName), u"FalconBT");
     EXPECT_EQ(Str(info->pPortName), u"USB010");
-    EXPECT_EQ(Str(info->pShareName), u"FALCON");
-    EXPECT_EQ(Str(info->pDatatype), u"RAW");
-    EXPECT_TRUE(info->Attributes & PRINTER_ATTRIBUTE_SHARED);
 
     ASSERT_TRUE(reply.Inside(info->pDevMode));
     EXPECT_EQ(reinterpret_cast<uintptr_t>(info->pDevMode) % alignof(void *), 0u);
@@ -183,11 +128,6 @@ TEST_F(SpoolerTest, SetPrinterKeepsTheDevModeByteForByte)
 
     Printer useOnly(u"KestrelBT", PRINTER_ACCESS_USE);
     EXPECT_FAILS_WITH(SetPrinterW(useOnly.get(), 2, reply.data(), 0), ERROR_ACCESS_DENIED);
-    EXPECT_FAILS_WITH(SetPrinterW(p.get(), 4, reply.data(), 0), ERROR_INVALID_LEVEL);
-    EXPECT_FAILS_WITH(SetPrinterW(p.get(), 2, reply.data(), 1), ERROR_NOT_SUPPORTED);
-    info->pDevMode->dmSize = 200;  // an older layout is not taken
-    EXPECT_FAILS_WITH(SetPrinterW(p.get(), 2, reply.data(), 0), ERROR_INVALID_PARAMETER);
-    info->pDevMode->dmSize = 220;
     EXPECT_NE(sp::DefaultDevMode(u"KestrelBT"), expected);
 
     SetLastError(kMagicDead);
@@ -201,17 +141,12 @@ TEST_F(SpoolerTest, SetPrinterKeepsTheDevModeByteForByte)
     EXPECT_EQ(std::memcmp(Info2(after)->pDevMode, expected.data(), total), 0);
 }
 
+// The levels the plug-in asks for: every printer, each name (and the
+// DEVMODE at level 2) inside the one buffer; with no printers the size
+// query itself succeeds.
 TEST_F(SpoolerTest, EnumPrintersLevels4And2)
 {
     DWORD needed = 0, count = 7;
-    EXPECT_FAILS_WITH(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &count),
-                      ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(count, 0u);
-    EXPECT_FAILS_WITH(EnumPrintersW(PRINTER_ENUM_LOCAL, W(u"\\\\other"), 4, nullptr, 0, &needed, &count),
-                      ERROR_INVALID_NAME);
-    EXPECT_FAILS_WITH(EnumPrintersW(0, nullptr, 4, nullptr, 0, &needed, &count), ERROR_INVALID_FLAGS);
-    EXPECT_FAILS_WITH(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 1, nullptr, 0, &needed, &count), ERROR_INVALID_LEVEL);
-
     std::vector<std::u16string> names = sp::PrinterNames();
     for (DWORD level : {4u, 2u}) {
         Reply reply = Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) {
@@ -219,41 +154,17 @@ TEST_F(SpoolerTest, EnumPrintersLevels4And2)
         });
         ASSERT_EQ(count, names.size());
         for (DWORD i = 0; i < count; ++i) {
-            const WCHAR *name = level == 4 ? reinterpret_cast<PRINTER_INFO_4W *>(reply.data())[i].pPrinterName
-                                           : reinterpret_cast<PRINTER_INFO_2W *>(reply.data())[i].pPrinterName;
-            EXPECT_TRUE(reply.Inside(name));
+            auto *info2 = reinterpret_cast<PRINTER_INFO_2W *>(reply.data()) + i;
+            const WCHAR *name =
+                level == 4 ? reinterpret_cast<PRINTER_INFO_4W *>(reply.data())[i].pPrinterName : info2->pPrinterName;
             EXPECT_EQ(Str(name), names[i]);
-            if (level == 2) {
-                EXPECT_TRUE(reply.Inside(reinterpret_cast<PRINTER_INFO_2W *>(reply.data())[i].pDevMode));
-            }
+            EXPECT_TRUE(reply.Inside(name) && (level == 4 || reply.Inside(info2->pDevMode)));
         }
     }
-
-    sp::Reset();  // no printers: nothing is needed and the call succeeds
+    sp::Reset();
     EXPECT_TRUE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &count));
     EXPECT_EQ(needed, 0u);
     EXPECT_EQ(count, 0u);
-}
-
-TEST_F(SpoolerTest, GetPrinterDriverReportsTheVersion)
-{
-    Printer p(u"FalconBT (2)", PRINTER_ACCESS_USE);
-    DWORD needed = 0;
-    EXPECT_FAILS_WITH(GetPrinterDriverW(p.get(), nullptr, 2, nullptr, 0, &needed), ERROR_INVALID_LEVEL);
-    EXPECT_FAILS_WITH(GetPrinterDriverW(p.get(), W(u"Windows 4.0"), 8, nullptr, 0, &needed), ERROR_INVALID_ENVIRONMENT);
-
-    Reply reply =
-        Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetPrinterDriverW(p.get(), nullptr, 8, b, cb, n); });
-    auto *info = reinterpret_cast<const DRIVER_INFO_8W *>(reply.data());
-    EXPECT_EQ(info->cVersion, 3u);
-    EXPECT_EQ(Str(info->pName), u"FalconBT");
-    EXPECT_EQ(Str(info->pEnvironment), u"Windows x64");
-    EXPECT_EQ(info->dwlDriverVersion, sp::DriverVersion(2, 1, 0, 7));
-    // A list of names ends with two zeros, both inside the buffer.
-    const WCHAR *list = info->pDependentFiles;
-    while (*list != 0)
-        list += std::u16string(list).size() + 1;
-    EXPECT_TRUE(reply.Inside(list));
 }
 
 // ---- Printer data ---------------------------------------------------------
@@ -275,19 +186,8 @@ TEST_F(SpoolerTest, PrinterDataAnswersWithErrorCodes)
     EXPECT_EQ(buf[116], 0xCC);
     EXPECT_EQ(GetLastError(), kMagicDead);
 
-    DWORD value = 0x01020304;
-    EXPECT_EQ(SetPrinterDataW(p.get(), W(u"OEMUI_VALUE"), REG_DWORD, reinterpret_cast<LPBYTE>(&value), 4),
-              DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(SetPrinterDataW(p.get(), W(u""), REG_DWORD, reinterpret_cast<LPBYTE>(&value), 4),
-              DWORD(ERROR_INVALID_PARAMETER));
     Printer reader(u"Wren", PRINTER_ACCESS_USE);
-    DWORD got = 0;
-    EXPECT_EQ(GetPrinterDataW(reader.get(), W(u"OEMUI_VALUE"), &type, reinterpret_cast<LPBYTE>(&got), 4, &needed),
-              DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(type, DWORD(REG_DWORD));
-    EXPECT_EQ(got, value);
-    EXPECT_EQ(SetPrinterDataW(reader.get(), W(u"OEMUI_VALUE"), REG_DWORD, reinterpret_cast<LPBYTE>(&value), 4),
-              DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SetPrinterDataW(reader.get(), W(u"OEMUI_VALUE"), REG_DWORD, buf, 4), DWORD(ERROR_ACCESS_DENIED));
 
     // An empty value exists and reads with no buffer at all.
     EXPECT_EQ(SetPrinterDataW(p.get(), W(u"Empty"), REG_SZ, nullptr, 0), DWORD(ERROR_SUCCESS));
@@ -308,42 +208,16 @@ TEST_F(SpoolerTest, RawJobsAreRecorded)
     EXPECT_FAILS_WITH(EndDocPrinter(p.get()), ERROR_SPL_NO_STARTDOC);
 
     DOC_INFO_1W doc = {W(u"label cmd"), nullptr, W(u"RAW")};
-    EXPECT_FAILS_WITH(StartDocPrinterW(p.get(), 2, reinterpret_cast<LPBYTE>(&doc)), ERROR_INVALID_LEVEL);
     DWORD id = StartDocPrinterW(p.get(), 1, reinterpret_cast<LPBYTE>(&doc));
     ASSERT_GT(id, 0u);
     EXPECT_FAILS_WITH(StartDocPrinterW(p.get(), 1, reinterpret_cast<LPBYTE>(&doc)), ERROR_INVALID_PRINTER_STATE);
-    EXPECT_TRUE(StartPagePrinter(p.get()));
-    EXPECT_TRUE(WritePrinter(p.get(), command, 2, &written));
-    EXPECT_EQ(written, 2u);
-    EXPECT_TRUE(WritePrinter(p.get(), command + 2, 1, &written));
-    EXPECT_TRUE(EndPagePrinter(p.get()));
-    EXPECT_TRUE(sp::Jobs().empty()) << "recorded before it ended";
+    EXPECT_TRUE(WritePrinter(p.get(), command, 3, &written));
+    EXPECT_TRUE(sp::Jobs().empty()) << "recorded once it ends";
     EXPECT_TRUE(EndDocPrinter(p.get()));
-
-    std::vector<sp::JobRecord> jobs = sp::Jobs();
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].id, id);
-    EXPECT_EQ(jobs[0].printer, u"KestrelBT");
-    EXPECT_EQ(jobs[0].document, u"label cmd");
-    EXPECT_EQ(jobs[0].datatype, u"RAW");
-    EXPECT_EQ(jobs[0].pages, 1u);
-    EXPECT_EQ(jobs[0].bytes, std::vector<BYTE>(command, command + 3));
-
-    // On "FILE:", without a data type, ended by closing the handle.
-    {
-        Printer file(u"Condor Printer");
-        DOC_INFO_1W plain = {W(u"second"), nullptr, nullptr};
-        DWORD second = StartDocPrinterW(file.get(), 1, reinterpret_cast<LPBYTE>(&plain));
-        EXPECT_GT(second, id);
-        DOC_INFO_1W bad = {W(u"x"), nullptr, W(u"PDF")};
-        Printer other(u"Condor Printer");
-        EXPECT_FAILS_WITH(StartDocPrinterW(other.get(), 1, reinterpret_cast<LPBYTE>(&bad)), ERROR_INVALID_DATATYPE);
-    }
-    jobs = sp::Jobs();
-    ASSERT_EQ(jobs.size(), 2u);
-    EXPECT_EQ(jobs[1].printer, u"Condor Printer");
-    EXPECT_EQ(jobs[1].datatype, u"RAW");
-    EXPECT_TRUE(jobs[1].bytes.empty());
+    ASSERT_EQ(sp::Jobs().size(), 1u);
+    EXPECT_EQ(sp::Jobs()[0].id, id);
+    DOC_INFO_1W bad = {W(u"x"), nullptr, W(u"PDF")};
+    EXPECT_FAILS_WITH(StartDocPrinterW(p.get(), 1, reinterpret_cast<LPBYTE>(&bad)), ERROR_INVALID_DATATYPE);
 }
 
 // ---- Forms ----------------------------------------------------------------
@@ -353,7 +227,6 @@ TEST_F(SpoolerTest, GetFormPacksAndComparesNamesWithoutCase)
     Printer p(u"FalconBT", PRINTER_ACCESS_USE);
     DWORD needed = 0;
     EXPECT_FAILS_WITH(GetFormW(p.get(), W(u"18 x 100"), 1, nullptr, 0, &needed), ERROR_INVALID_FORM_NAME);
-    EXPECT_FAILS_WITH(GetFormW(p.get(), W(u"A4"), 2, nullptr, 0, &needed), ERROR_INVALID_LEVEL);
 
     Reply reply =
         Fetch([&](LPBYTE b, DWORD cb, LPDWORD n) { return GetFormW(p.get(), W(u"18 X 100MM"), 1, b, cb, n); });
@@ -379,12 +252,8 @@ TEST_F(SpoolerTest, FormStoreRules)
 
     FORM_INFO_1W fresh = Label(u"12 x 33mm", 12000, 33000);
     EXPECT_FAILS_WITH(AddFormW(user.get(), 1, bytes(fresh)), ERROR_ACCESS_DENIED);
-    EXPECT_FAILS_WITH(AddFormW(admin.get(), 2, bytes(fresh)), ERROR_INVALID_LEVEL);
     FORM_INFO_1W taken = Label(u"18 X 100MM", 18000, 100000);
     EXPECT_FAILS_WITH(AddFormW(admin.get(), 1, bytes(taken)), ERROR_FILE_EXISTS);
-    FORM_INFO_1W builtin = Label(u"Mine", 12000, 40000);
-    builtin.Flags = FORM_BUILTIN;
-    EXPECT_FAILS_WITH(AddFormW(admin.get(), 1, bytes(builtin)), ERROR_INVALID_PARAMETER);
     FORM_INFO_1W empty = Label(u"", 12000, 40000);
     EXPECT_FAILS_WITH(AddFormW(admin.get(), 1, bytes(empty)), ERROR_INVALID_PARAMETER);
     FORM_INFO_1W flat = Label(u"Flat", 12000, 0);
@@ -440,42 +309,10 @@ TEST_F(SpoolerTest, PapersFollowTheModelsWidths)
         EXPECT_EQ(falcon.numbers[i], form->paper);
     }
 
-    std::vector<LONG> sizes(2 * falcon.names.size());
-    EXPECT_EQ(DeviceCapabilitiesW(u"FalconBT", nullptr, DC_PAPERSIZE, reinterpret_cast<LPWSTR>(sizes.data()), nullptr),
-              int(falcon.names.size()));
-    size_t at = std::find(falcon.names.begin(), falcon.names.end(), u"18 x 100mm") - falcon.names.begin();
-    EXPECT_EQ(sizes[2 * at], 180);
-    EXPECT_EQ(sizes[2 * at + 1], 1000);
-
     SetLastError(kMagicDead);
     EXPECT_EQ(DeviceCapabilitiesW(u"No Such Printer", nullptr, DC_PAPERS, nullptr, nullptr), -1);
     EXPECT_EQ(DeviceCapabilitiesW(nullptr, nullptr, DC_PAPERS, nullptr, nullptr), -1);
     EXPECT_EQ(DeviceCapabilitiesW(u"Wren", nullptr, 6 /* DC_BINS */, nullptr, nullptr), -1);
-}
-
-// A driver that names many papers: its own come first in its order, named
-// without regard to case, each once, missing ones skipped; then the fitting
-// forms of the store not offered yet, in store order.
-TEST_F(SpoolerTest, ADriverNamingManyPapersOffersEachOnce)
-{
-    sp::DriverConfig driver = sp::ModelDriver(u"Wren");
-    driver.name = u"Wren Many";
-    driver.papers = {u"A4",        u"letter", u"15 X 50MM", u"No such form", u"A5",    u"Legal",
-                     u"50 x 70mm", u"a4",     u"9 x 40mm",  u"12 x 80mm",    u"LETTER"};
-    ASSERT_TRUE(sp::AddDriver(driver));
-    sp::PrinterConfig printer;
-    ASSERT_TRUE(sp::GetPrinter(u"Wren", printer));
-    printer.name = u"Wren Many";
-    printer.driver = u"Wren Many";
-    ASSERT_TRUE(sp::AddPrinter(printer));
-
-    Papers many = PapersOf(u"Wren Many");
-    const std::vector<std::u16string> own = {u"A4",    u"Letter",    u"15 x 50mm", u"A5",
-                                             u"Legal", u"50 x 70mm", u"9 x 40mm",  u"12 x 80mm"};
-    ASSERT_GT(many.names.size(), own.size());
-    EXPECT_EQ(std::vector<std::u16string>(many.names.begin(), many.names.begin() + own.size()), own);
-    std::vector<std::u16string> rest(many.names.begin() + own.size(), many.names.end());
-    EXPECT_EQ(rest, (std::vector<std::u16string>{u"12 x 40mm", u"12.5 x 40mm", u"13 x 40mm", u"14 x 50mm"}));
 }
 
 TEST_F(SpoolerTest, PaperNumbersStayWithTheirForms)

@@ -33,7 +33,6 @@ struct Event {
     int id;
     WPARAM wParam;
     LPARAM lParam;
-    DWORD thread;
 };
 
 struct Recorder {
@@ -74,7 +73,7 @@ inline void ClearEvents()
 
 inline INT_PTR CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    Event e{hwnd, msg, 0, 0, wParam, lParam, GetCurrentThreadId()};
+    Event e{hwnd, msg, 0, 0, wParam, lParam};
     switch (msg) {
     case WM_COMMAND:
         e.code = HIWORD(wParam), e.id = LOWORD(wParam);
