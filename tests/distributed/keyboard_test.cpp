@@ -21,18 +21,18 @@ TEST_F(DistributedTest, RowsAreCheckedAndGivenARibbonWidthFromTheKeyboard)
 {
     AddPrinterWith(u"Sheet", u"FalconBT", u"24 x 60mm");
     AddPrinterWith(u"Other", u"FalconBT", u"24 x 60mm");
-    std::vector<BYTE> stored(12 + 1044);  // Tag 1, Count 1: "Sheet", checked
-    stored[0] = stored[4] = stored[12] = 1;
-    std::memcpy(&stored[16], u"Sheet", 10);
-    ASSERT_TRUE(standin::spooler::SetData(u"Sheet", u"DISTRIBUTEDLIST", REG_BINARY, stored));
+    Store(Record({{1, u"Sheet", u""}}, 1));
     // The context-menu key: "12." picks 12.5 x 40mm, Enter is OK; Shift+F10: Esc.
-    ui::OnDialog(IDD_RIBBON_WIDTH, [](HWND ribbon) {
+    int ribbons = 0;
+    ui::OnDialog(IDD_RIBBON_WIDTH, [&](HWND ribbon) {
+        ++ribbons;
         Press(ribbon, {{'1', 0}, {'2', 0}, {VK_OEM_PERIOD, 0}, {VK_RETURN, 0}});
     });
-    ui::OnDialog(IDD_RIBBON_WIDTH, [](HWND ribbon) { Press(ribbon, {{VK_ESCAPE, 0}}); });
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = const_cast<LPWSTR>(u"Sheet");
-    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) {
+    ui::OnDialog(IDD_RIBBON_WIDTH, [&](HWND ribbon) {
+        ++ribbons;
+        Press(ribbon, {{VK_ESCAPE, 0}});
+    });
+    RunList(u"Sheet", [](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_DISTRIBUTED_LIST), apply = GetDlgItem(dialog, IDC_DISTRIBUTED_APPLY);
         EXPECT_FALSE(IsWindowEnabled(apply)) << "the stored check is no change of the user's";
         EXPECT_EQ(GetFocus(), list);
@@ -49,12 +49,9 @@ TEST_F(DistributedTest, RowsAreCheckedAndGivenARibbonWidthFromTheKeyboard)
         EXPECT_TRUE(IsWindowEnabled(apply));
         Press(dialog, {{VK_ESCAPE, 0}});
     });
-    DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, DistributedPrintingProc,
-                    reinterpret_cast<LPARAM>(&info));
-    for (const char *line :
-         {"UI:  returnData is 1", "UI:  returnData is 0", "UI:  old 1000 and  new 2000", "UI:  old 2000 and  new 1000"})
-        EXPECT_EQ(Lines(line), 1u) << line;
-    EXPECT_EQ(DefaultDevMode(u"Other").dmPaperSize, SHORT(PaperOf(u"12.5 x 40mm")));
+    EXPECT_EQ(ribbons, 2);
+    EXPECT_EQ(Stored(), Record({{1, u"Sheet", u""}, {1, u"Other", u""}}, 2)) << "Apply stored both checks, Esc no more";
+    EXPECT_EQ(DefaultPaperName(u"Other"), u"12.5 x 40mm");
 }
 
 TEST_F(SheetTest, TabArrowsAndMnemonicsMoveThroughAPage)

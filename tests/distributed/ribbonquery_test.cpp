@@ -4,18 +4,11 @@
 // on its own.
 #include "host/propsheet.h"
 #include "host/text.h"
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
-#include "resources/resource.h"
 #include "src/distributed/distributed.h"
 #include "tests/support/distributed.h"
 #include "tests/support/fakes.h"
-#include "tests/support/spooler.h"
 
-#include <chrono>
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -73,14 +66,11 @@ LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-class RibbonQueryTest : public SpoolerTest {
+class RibbonQueryTest : public DistributedTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        ui::ResetAutomation();
-        SpoolerTest::SetUp();
+        DistributedTest::SetUp();
         sp::LoadSample();
         gList = ListWatch();
         gBar = BarWatch();
@@ -110,9 +100,7 @@ protected:
         if (owner != nullptr)
             DestroyWindow(owner);
         EXPECT_TRUE(ui::Stalls().empty()) << "a modal loop or a message waited too long";
-        ui::ResetAutomation();
-        SpoolerTest::TearDown();
-        SetThreadUILanguage(0);
+        DistributedTest::TearDown();
     }
 
     // A row as the distributed printing dialog makes it: no answer yet.
@@ -369,6 +357,8 @@ protected:
     }
 };
 
+// The reply in the process heap, any length as it is; COM left as it was
+// found, a caller's single-threaded apartment included.
 TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
 {
     BYTE *reply = nullptr;
@@ -377,14 +367,15 @@ TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
     EXPECT_EQ(HeapSize(GetProcessHeap(), 0, reply), 16u);
     EXPECT_EQ(std::vector<BYTE>(reply, reply + 16), sp::RibbonStatus(1, 24));
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, reply));
-    EXPECT_EQ(standin::ComInitCount(), 0) << "COM is left as it was found";
-    std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].input, kRibbonCommand);
+    EXPECT_EQ(standin::ComInitCount(), 0);
+    ASSERT_EQ(sp::BidiExchanges().size(), 1u);
+    EXPECT_EQ(sp::BidiExchanges()[0].input, kRibbonCommand);
 
-    // Any length comes back as it is; judging it is the caller's part.
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(std::vector<BYTE>(40, 7))));
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     ASSERT_EQ(Send(u"FalconBT", &reply), 40u);
+    EXPECT_EQ(standin::ComInitCount(), 1);
+    CoUninitialize();
     EXPECT_EQ(reply[39], 7);
     HeapFree(GetProcessHeap(), 0, reply);
 }
@@ -404,30 +395,25 @@ TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
     EXPECT_EQ(Send(u"FalconBT", nullptr), 0u);
 }
 
-// A caller already in a single-threaded apartment keeps it.
-TEST_F(BidiCmdTest, TheCallersApartmentIsKept)
-{
-    BYTE *reply = nullptr;
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-    EXPECT_EQ(Send(u"FalconBT", &reply), 16u);
-    EXPECT_EQ(standin::ComInitCount(), 1);
-    CoUninitialize();
-    HeapFree(GetProcessHeap(), 0, reply);
-}
-
 // The bidi classes as a log of what is done to them: which access the
 // binding asks for and the order things are let go.
 std::vector<std::string> gBidiLog;
-ULONG Released(ULONG left, const char *name)
-{
-    if (left == 0)
-        gBidiLog.push_back(std::string("release ") + name);
-    return left;
-}
 
-struct LoggedSpl : TestObject<IBidiSpl> {
-    LoggedSpl() : TestObject(IID_IBidiSpl) {}
-    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "spooler object"); }
+template <typename I>
+struct Logged : TestObject<I> {
+    Logged(const IID &iid, const char *name) : TestObject<I>(iid), name(name) {}
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        ULONG left = TestObject<I>::Release();
+        if (left == 0)
+            gBidiLog.push_back(std::string("release ") + name);
+        return left;
+    }
+    const char *name;
+};
+
+struct LoggedSpl : Logged<IBidiSpl> {
+    LoggedSpl() : Logged(IID_IBidiSpl, "spooler object") {}
     STDMETHODIMP BindDevice(LPCWSTR, DWORD access) override
     {
         gBidiLog.push_back("bind, access " + std::to_string(access));
@@ -442,9 +428,8 @@ struct LoggedSpl : TestObject<IBidiSpl> {
     STDMETHODIMP MultiSendRecv(LPCWSTR, IBidiRequestContainer *) override { return E_NOTIMPL; }
 } gSpl;
 
-struct LoggedRequest : TestObject<IBidiRequest> {
-    LoggedRequest() : TestObject(IID_IBidiRequest) {}
-    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "request"); }
+struct LoggedRequest : Logged<IBidiRequest> {
+    LoggedRequest() : Logged(IID_IBidiRequest, "request") {}
     STDMETHODIMP SetSchema(LPCWSTR) override { return S_OK; }
     STDMETHODIMP SetInputData(DWORD, const BYTE *, UINT) override { return S_OK; }
     STDMETHODIMP GetResult(HRESULT *) override { return S_OK; }
