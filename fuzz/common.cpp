@@ -8,7 +8,9 @@
 #include "host/ptcore.h"
 #include "src/core/intrface.h"
 #include "src/records/records.h"
+#include "tests/support/xml.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,29 +28,16 @@ Counts::Counts() : counters_(standin::GetCounters()), windows_(standin::ui::Wind
 
 void Counts::Check() const
 {
-    using C = standin::Counters;
-    const std::pair<long C::*, const char *> kinds[] = {
-        {&C::heapBlocks, "heap blocks"},     {&C::heaps, "heaps"},
-        {&C::globalBlocks, "global blocks"}, {&C::threads, "thread handles"},
-        {&C::taskBlocks, "task memory"},     {&C::bstrs, "system strings"},
-        {&C::comObjects, "COM objects"},     {&C::printerHandles, "printer handles"},
-        {&C::gdiObjects, "GDI objects"}};
-    const C now = standin::GetCounters();
-    for (const auto &[count, name] : kinds)
-        if (now.*count != counters_.*count)
-            Fail((std::string(name) + " leaked").c_str());
+    const standin::Counters now = standin::GetCounters();
+    Require(std::memcmp(&now, &counters_, sizeof(now)) == 0,
+            "a heap block, heap, global block, thread handle, task block, system string, COM object, printer handle "
+            "or GDI object leaked");
     Require(standin::ui::WindowCount() == windows_, "windows leaked");
     Require(gcComponents == components_, "plug-in objects still alive");
 }
 
 namespace {
-
-std::string &sampleJson()
-{
-    static std::string json;
-    return json;
-}
-
+std::string sampleJson;
 }  // namespace
 
 void Initialize()
@@ -67,10 +56,10 @@ void Initialize()
     SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     standin::spooler::LoadSample();
-    sampleJson() = standin::spooler::ToJson();
+    sampleJson = standin::spooler::ToJson();
 }
 
-const std::string &SampleJson() { return sampleJson(); }
+const std::string &SampleJson() { return sampleJson; }
 
 HANDLE OpenSamplePrinter(const std::u16string &name)
 {
@@ -124,11 +113,10 @@ void CheckStoredSettings(const std::u16string &printer)
     standin::spooler::DataValue value;
     if (!standin::spooler::GetData(printer, kSettingsValueName, value))
         return;
-    Require(value.type == REG_BINARY, "stored settings are not REG_BINARY");
-    Require(value.bytes.size() == REGSTRUCT_SIZE, "stored settings are not 116 bytes");
     LONG version = 0;
-    std::memcpy(&version, value.bytes.data(), sizeof(version));
-    Require(version == REGSTRUCT_VERSION, "stored settings are not of version 5");
+    std::memcpy(&version, value.bytes.data(), std::min(value.bytes.size(), sizeof(version)));
+    Require(value.type == REG_BINARY && value.bytes.size() == REGSTRUCT_SIZE && version == REGSTRUCT_VERSION,
+            "stored settings that are not a 116-byte REG_BINARY record of version 5");
 }
 
 std::u16string Widen(const uint8_t *data, size_t size)
@@ -149,21 +137,8 @@ BoundProvider::BoundProvider(const std::u16string &name)
     // The host's core helper: it makes the stand-in's MSXML objects. One for
     // the process, as the core driver keeps one.
     static host::CorePrintHelper *core = host::CorePrintHelper::Create();
-    IClassFactory *factory = nullptr;
-    Require(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)) == S_OK,
-            "no class factory for the provider");
-    Require(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_)) ==
-                S_OK,
-            "no provider");
-    factory->Release();
-    printer_ = OpenSamplePrinter(name);
-    OEMPTOPTS options = 0;
-    INT count = 0;
-    BSTR *namespaces = nullptr;
-    Require(provider_->BindPrinter(printer_, 1, &options, &count, &namespaces) == S_OK, "BindPrinter failed");
-    for (INT i = 0; i < count; ++i)
-        SysFreeString(namespaces[i]);
-    CoTaskMemFree(namespaces);
+    provider_ = BindProvider(name.c_str(), printer_);
+    Require(provider_ != nullptr, "no provider bound to the sample's printer");
     Require(provider_->PublishPrintTicketHelperInterface(core) == S_OK, "helper refused");
 }
 
@@ -171,23 +146,6 @@ BoundProvider::~BoundProvider()
 {
     provider_->Release();
     ClosePrinter(printer_);
-}
-
-IXMLDOMDocument2 *LoadTicket(const std::u16string &text)
-{
-    IXMLDOMDocument2 *document = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
-                                reinterpret_cast<void **>(&document))))
-        return nullptr;
-    BSTR bstr = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    document->loadXML(bstr, &ok);
-    SysFreeString(bstr);
-    if (ok != VARIANT_TRUE) {
-        document->Release();
-        return nullptr;
-    }
-    return document;
 }
 
 }  // namespace fuzz

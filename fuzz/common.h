@@ -14,7 +14,6 @@
 
 namespace fuzz {
 
-// Aborts with the message; the fuzzer records the input.
 [[noreturn]] void Fail(const char *what);
 inline void Require(bool ok, const char *what)
 {
@@ -37,11 +36,9 @@ private:
 };
 
 // Once per process (every target's LLVMFuzzerInitialize): the sample
-// server, debug output kept quiet and its capture small, COM started, the
-// plug-in's resources registered, dumps into a folder of the temporary
-// directory.
+// server, debug output quiet, COM started, the plug-in's resources, dumps
+// into a folder of the temporary directory.
 void Initialize();
-
 // The sample server as it was loaded.
 const std::string &SampleJson();
 
@@ -53,17 +50,14 @@ void CheckStoredSettings(const std::u16string &printer);
 
 // The bytes as UTF-8 text, widened (invalid sequences become U+FFFD).
 std::u16string Widen(const uint8_t *data, size_t size);
-
 // The printer of the sample server, opened for use; aborts when it is not there.
 HANDLE OpenSamplePrinter(const std::u16string &name);
-
 // A public DEVMODE followed by one private record, as the conversions get it.
 DEVMODEW ConvertedDevMode();
 
 // A LONG field of a record by its offset.
 LONG FieldAt(const void *record, size_t offset);
 void SetFieldAt(void *record, size_t offset, LONG value);
-
 // The fields a ticket reaches and the stored record shares: offsets in
 // OEMDEV and in REGSTRUCT.
 struct SharedField {
@@ -83,8 +77,5 @@ private:
     IPrintOemPrintTicketProvider *provider_ = nullptr;
     HANDLE printer_ = nullptr;
 };
-
-// A DOM document of the text; null when MSXML refuses it.
-IXMLDOMDocument2 *LoadTicket(const std::u16string &text);
 
 }  // namespace fuzz

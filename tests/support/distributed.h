@@ -3,8 +3,6 @@
 // in English, and the dialogs run modally with a script that plays the user.
 #pragma once
 
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/base/module.h"
 #include "src/distributed/distlist.h"
@@ -31,23 +29,14 @@ inline std::u16string ListCell(HWND list, int row, int column, int *image = null
     return text;
 }
 
-class DistributedTest : public SpoolerTest {
+class DistributedTest : public UiTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        standin::ui::ResetAutomation();
-        SpoolerTest::SetUp();
+        UiTest::SetUp();
         AddForm(u"18 x 100 mm", 18000, 100000);
         AddForm(u"12.5 x 40mm", 12500, 40000);
         AddForm(u"24 x 60mm", 24000, 60000);
-    }
-    void TearDown() override
-    {
-        standin::ui::ResetAutomation();
-        SpoolerTest::TearDown();
-        SetThreadUILanguage(0);
     }
 
     // A local printer; `paper` names the form of its default DEVMODE (empty:

@@ -431,24 +431,8 @@ TEST_F(FaultSweep, TicketConversions)
     CoreHelper core;
     Sweep({"ticket conversions",
            [&] {
-               IClassFactory *factory = nullptr;
-               IPrintOemPrintTicketProvider *provider = nullptr;
-               if (DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)) ==
-                   S_OK) {
-                   factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider,
-                                           reinterpret_cast<void **>(&provider));
-                   factory->Release();
-               }
                HANDLE printer = nullptr;
-               PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-               OEMPTOPTS options = 0;
-               INT count = 0;
-               BSTR *namespaces = nullptr;
-               if (provider != nullptr && OpenPrinterW(const_cast<LPWSTR>(u"FalconBT"), &printer, &defaults) &&
-                   provider->BindPrinter(printer, 1, &options, &count, &namespaces) == S_OK) {
-                   for (INT i = 0; i < count; ++i)
-                       SysFreeString(namespaces[i]);
-                   CoTaskMemFree(namespaces);
+               if (IPrintOemPrintTicketProvider *provider = BindProvider(u"FalconBT", printer)) {
                    provider->PublishPrintTicketHelperInterface(&core);
                    DEVMODEW devmode = {};
                    devmode.dmSize = sizeof(DEVMODEW);
@@ -467,11 +451,9 @@ TEST_F(FaultSweep, TicketConversions)
                                                              &record);
                        ticket->Release();
                    }
-               }
-               if (provider != nullptr)
                    provider->Release();
-               if (printer != nullptr)
                    ClosePrinter(printer);
+               }
            },
            {"FalconBT OrvoPrinterData"},
            "FalconBT OrvoPrinterData",

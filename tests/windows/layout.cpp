@@ -13,6 +13,7 @@
 namespace {
 
 using report::checkf;
+using report::format;
 using report::printable;
 
 int gDpi = 96;
@@ -48,17 +49,16 @@ bool inside(const RECT &outer, const RECT &inner)
 
 bool overlap(const RECT &a, const RECT &b)
 {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    RECT common;
+    return IntersectRect(&common, &a, &b) != FALSE;
 }
 
 std::string describe(HWND control, const RECT &r)
 {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "control %d \"", GetDlgCtrlID(control));
     // A picture's window text is its bitmap's ordinal, not words.
-    std::string out = buf + (kindOf(control) == Kind::Other ? "" : printable(winhost::WindowText(control)));
-    std::snprintf(buf, sizeof buf, "\" (%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
-    return out + buf;
+    std::string text = kindOf(control) == Kind::Other ? "" : printable(winhost::WindowText(control));
+    return format("control %d \"%s\" (%ld,%ld)-(%ld,%ld)", GetDlgCtrlID(control), text.c_str(), r.left, r.top, r.right,
+                  r.bottom);
 }
 
 // The size a text takes in a font: one line, or broken into lines at width;
@@ -105,11 +105,8 @@ std::string textProblem(HWND control, Kind kind)
         if (kind != Kind::Text)
             height = std::max<int>(height, need.cy);  // a frame's own height is not the text's
     }
-    if (need.cx <= room && need.cy <= height)
-        return "";
-    char buf[96];
-    std::snprintf(buf, sizeof buf, ": text needs %ldx%ld, has %dx%d", need.cx, need.cy, room, height);
-    return buf;
+    bool fits = need.cx <= room && need.cy <= height;
+    return fits ? "" : format(": text needs %ldx%ld, has %dx%d", need.cx, need.cy, room, height);
 }
 
 // Whether each header of a list view fits its column.
@@ -128,11 +125,9 @@ void headerProblems(HWND list, std::vector<std::string> &problems)
             continue;
         SIZE need = textSize(fontOf(header), text, DT_SINGLELINE | DT_NOPREFIX, 0);
         int room = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0)) - Scaled(kHeaderRoom);
-        if (need.cx > room) {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "\" needs %ld pixels, has %d", need.cx, room);
-            problems.push_back("column " + std::to_string(i) + " header \"" + printable(text) + buf);
-        }
+        if (need.cx > room)
+            problems.push_back(
+                format("column %d header \"%s\" needs %ld pixels, has %d", i, printable(text).c_str(), need.cx, room));
     }
 }
 
@@ -154,12 +149,9 @@ std::vector<std::string> problemsOf(const winhost::Shown &shown)
         problems.push_back("no control shown");
     for (HWND c : controls) {
         RECT r = winhost::RectIn(c, parent);
-        if (!inside(area, r)) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, " is outside the area (%ld,%ld)-(%ld,%ld)", area.left, area.top, area.right,
-                          area.bottom);
-            problems.push_back(describe(c, r) + buf);
-        }
+        if (!inside(area, r))
+            problems.push_back(describe(c, r) + format(" is outside the area (%ld,%ld)-(%ld,%ld)", area.left, area.top,
+                                                       area.right, area.bottom));
         std::string text = textProblem(c, kindOf(c));
         if (!text.empty())
             problems.push_back(describe(c, r) + text);

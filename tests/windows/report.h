@@ -17,6 +17,16 @@ namespace report {
 
 inline int passed, failed;
 
+__attribute__((format(printf, 1, 2))) inline std::string format(const char *fmt, ...)
+{
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
 // A check's line; a failure's has the observed values after the name.
 __attribute__((format(printf, 3, 4))) inline void checkf(bool ok, const char *what, const char *fmt, ...)
 {
