@@ -36,30 +36,8 @@ void Counts::Check() const
     Require(gcComponents == components_, "plug-in objects still alive");
 }
 
-namespace {
-std::string sampleJson;
-}  // namespace
-
-void Initialize()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    // The conversions' debug dumps go to drive C: of a folder of our own.
-    std::string root = "/tmp/orvoui-fuzz-drives";
-    if (const char *tmp = std::getenv("TMPDIR"))
-        root = std::string(tmp) + "/orvoui-fuzz-drives";
-    setenv("STANDIN_DRIVE_ROOT", root.c_str(), 0);
-    gDebugLevel = DBG_ERROR;
-    ghInstance = PluginResources();
-    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    standin::spooler::LoadSample();
-    sampleJson = standin::spooler::ToJson();
-}
-
-const std::string &SampleJson() { return sampleJson; }
+std::string gSampleJson;
+const std::string &SampleJson() { return gSampleJson; }
 
 HANDLE OpenSamplePrinter(const std::u16string &name)
 {
@@ -134,8 +112,8 @@ std::u16string Widen(const uint8_t *data, size_t size)
 
 BoundProvider::BoundProvider(const std::u16string &name)
 {
-    // The host's core helper: it makes the stand-in's MSXML objects. One for
-    // the process, as the core driver keeps one.
+    // The host's core helper makes the stand-in's MSXML objects; one for the
+    // process, as the core driver keeps one.
     static host::CorePrintHelper *core = host::CorePrintHelper::Create();
     provider_ = BindProvider(name.c_str(), printer_);
     Require(provider_ != nullptr, "no provider bound to the sample's printer");
@@ -150,8 +128,18 @@ BoundProvider::~BoundProvider()
 
 }  // namespace fuzz
 
+// Once per process: the sample server, debug output quiet, COM started, the
+// plug-in's resources; the conversions' dumps go to drive C: of a folder of
+// the temporary directory.
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    fuzz::Initialize();
+    const char *tmp = std::getenv("TMPDIR");
+    setenv("STANDIN_DRIVE_ROOT", (std::string(tmp != nullptr ? tmp : "/tmp") + "/orvoui-fuzz-drives").c_str(), 0);
+    gDebugLevel = DBG_ERROR;
+    ghInstance = PluginResources();
+    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    standin::spooler::LoadSample();
+    fuzz::gSampleJson = standin::spooler::ToJson();
     return 0;
 }

@@ -146,28 +146,22 @@ TEST_F(DistListTest, StoredEntriesSetRowsApplyKeepsEveryRowOkTheCheckedOnes)
     ExpectEntries({{1, u"Sheet", u""}, {1, u"Third", u"third"}});
 }
 
-TEST_F(DistListTest, CancelStoresNothingAndAnEmptyListStoresTheHeader)
+// A click below the rows changes nothing; with no row, Apply and OK store
+// the header alone over what was stored.
+TEST_F(DistListTest, AnEmptyListStoresTheHeader)
 {
     AddPrinterWith(u"Sheet", u"Wren", u"12.5 x 40mm");
-    const std::vector<BYTE> before = Record({{1, u"Sheet", u"kept"}}, 1);
-    Store(before);
-    RunList(u"Sheet", [](HWND dialog) {
-        ui::ClickListItem(dialog, IDC_DISTRIBUTED_LIST, -1, 0, NM_CLICK);
-        EXPECT_FALSE(ApplyEnabled(dialog)) << "a click below the rows changes nothing";
-        ui::Click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(Stored(), before);
-
-    const std::vector<BYTE> empty = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (int button : {IDC_DISTRIBUTED_APPLY, IDOK}) {
-        Store(before);
+        Store(Record({{1, u"Sheet", u"kept"}}, 1));
         RunList(u"Sheet", [button](HWND dialog) {
+            ui::ClickListItem(dialog, IDC_DISTRIBUTED_LIST, -1, 0, NM_CLICK);
+            EXPECT_FALSE(ApplyEnabled(dialog));
             EnableWindow(GetDlgItem(dialog, IDC_DISTRIBUTED_APPLY), TRUE);
             ui::Click(dialog, button);
             if (button != IDOK)
                 ui::Click(dialog, IDCANCEL);
         });
-        EXPECT_EQ(Stored(), empty) << button;
+        EXPECT_EQ(Stored(), Record({}, 0)) << button;
     }
 }
 
@@ -228,6 +222,7 @@ TEST_F(DistListTest, RightAndDoubleClickEditTheRowInTheRibbonWidthDialog)
         ui::Click(ribbon, IDOK);
     });
     ui::OnDialog(IDD_RIBBON_WIDTH, [](HWND ribbon) {
+        ui::ChooseText(ribbon, IDC_RIBBON_SET_WIDTH, u"12.5 x 40mm");
         ui::Type(ribbon, IDC_RIBBON_COMMENT, u"dropped");
         ui::Click(ribbon, IDCANCEL);
     });
@@ -249,7 +244,8 @@ TEST_F(DistListTest, RightAndDoubleClickEditTheRowInTheRibbonWidthDialog)
     EXPECT_EQ(Lines(edited).at(1), "[ ] Other | 13 mm | \u2014\u2014 | \u2014\u2014 | USB001 | new comment");
     EXPECT_EQ(Lines(cancelled).at(0), "[x] Sheet | 24 mm | \u2014\u2014 | \u2014\u2014 | USB001 | ");
     ExpectEntries({{0, u"Sheet", u""}, {0, u"Other", u"new comment"}});
-    EXPECT_TRUE(RowsOnOpening(u"Sheet").at(1).cells[2] == u"13 mm") << "the row's printer took the paper";
+    EXPECT_EQ(DefaultPaperName(u"Other"), u"12.5 x 40mm");
+    EXPECT_EQ(DefaultPaperName(u"Sheet"), u"24 x 60mm") << "Cancel sets no paper";
 }
 
 }  // namespace

@@ -18,50 +18,43 @@ namespace ui = standin::ui;
 const std::u16string kNoAnswer = u"\u2014\u2014";
 const std::vector<BYTE> kRibbonCommand = {0x1F, 0x11, 0x3F};
 
-// The progress bar's range as the dialog sets it, and its position after
-// every step.
-struct BarWatch {
-    WNDPROC original = nullptr;
+// What the progress bar and the list hear: the bar's range and its position
+// after every step; the cells set on the list, and how many of them from
+// another thread. The progress dialog counts the rows before it sets up its
+// bar: the bar is watched from then.
+struct Watch {
+    WNDPROC bar = nullptr, list = nullptr;
     int low = -1, high = -1;
     std::vector<int> steps;
-} gBar;
+    DWORD listThread = 0;
+    const RIBBONQUERY *query = nullptr;
+    int setItems = 0, fromOtherThreads = 0;
+} gWatch;
 
 LRESULT CALLBACK WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result = CallWindowProcW(gBar.original, hwnd, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(gWatch.bar, hwnd, message, wParam, lParam);
     if (message == PBM_SETRANGE) {
-        gBar.low = LOWORD(lParam);
-        gBar.high = HIWORD(lParam);
+        gWatch.low = LOWORD(lParam);
+        gWatch.high = HIWORD(lParam);
     } else if (message == PBM_STEPIT) {
-        gBar.steps.push_back(static_cast<int>(CallWindowProcW(gBar.original, hwnd, PBM_GETPOS, 0, 0)));
+        gWatch.steps.push_back(static_cast<int>(CallWindowProcW(gWatch.bar, hwnd, PBM_GETPOS, 0, 0)));
     }
     return result;
 }
 
-// Whatever the list view hears, and on which thread. The progress dialog
-// counts the rows before it sets up its bar: the bar is watched from then.
-struct ListWatch {
-    WNDPROC original = nullptr;
-    DWORD ownerThread = 0;
-    const RIBBONQUERY *query = nullptr;
-    int setItems = 0;
-    int fromOtherThreads = 0;
-} gList;
-
 LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == LVM_SETITEMW || message == LVM_SETITEMTEXTW) {
-        ++gList.setItems;
-        if (GetCurrentThreadId() != gList.ownerThread)
-            ++gList.fromOtherThreads;
+        ++gWatch.setItems;
+        gWatch.fromOtherThreads += GetCurrentThreadId() != gWatch.listThread;
     }
-    if (message == LVM_GETITEMCOUNT && gBar.original == nullptr && gList.query != nullptr &&
-        gList.query->Progress != nullptr) {
-        HWND bar = GetDlgItem(gList.query->Progress, IDC_RIBBON_PROGRESS);
-        gBar.original =
-            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBar)));
+    if (message == LVM_GETITEMCOUNT && gWatch.bar == nullptr && gWatch.query != nullptr &&
+        gWatch.query->Progress != nullptr) {
+        HWND bar = GetDlgItem(gWatch.query->Progress, IDC_RIBBON_PROGRESS);
+        gWatch.bar = WNDPROC(SetWindowLongPtrW(bar, GWLP_WNDPROC, LONG_PTR(WatchBar)));
     }
-    return CallWindowProcW(gList.original, hwnd, message, wParam, lParam);
+    return CallWindowProcW(gWatch.list, hwnd, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -72,8 +65,7 @@ protected:
     {
         DistributedTest::SetUp();
         sp::LoadSample();
-        gList = ListWatch();
-        gBar = BarWatch();
+        gWatch = Watch();
         // The distributed printing dialog's template holds the list; the
         // test fills it as that dialog does.
         owner = CreateDialogParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, OwnerProc, 0);
@@ -88,11 +80,9 @@ protected:
             col.cx = column == 0 ? 20 : column == 1 ? 160 : 100;
             ASSERT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)), column);
         }
-        gList.ownerThread = GetCurrentThreadId();
-        gList.original =
-            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
+        gWatch.listThread = GetCurrentThreadId();
+        gWatch.list = WNDPROC(SetWindowLongPtrW(list, GWLP_WNDPROC, LONG_PTR(WatchList)));
         sp::ClearBidiExchanges();
-        ClearDebug();
     }
 
     void TearDown() override
@@ -147,12 +137,14 @@ protected:
     // Runs the progress dialog to its end.
     INT_PTR Run()
     {
-        gBar = BarWatch();
+        gWatch.bar = nullptr;
+        gWatch.steps.clear();
+        gWatch.low = gWatch.high = -1;
         query = RIBBONQUERY{owner, IDC_DISTRIBUTED_LIST, nullptr};
-        gList.query = &query;
+        gWatch.query = &query;
         INT_PTR result = DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_QUERY), owner, GetRibbonDataProc,
                                          reinterpret_cast<LPARAM>(&query));
-        gList.query = nullptr;
+        gWatch.query = nullptr;
         return result;
     }
 
@@ -175,15 +167,6 @@ protected:
     RIBBONQUERY query = {};
 };
 
-TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnce)
-{
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(gBar.low, 0);
-    EXPECT_EQ(gBar.high, 0);
-    EXPECT_NE(query.Progress, nullptr) << "the dialog names itself in the query";
-    EXPECT_TRUE(sp::BidiExchanges().empty());
-}
-
 TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFilePort)
 {
     // The first answer takes a while: the user tries to close the dialog
@@ -204,7 +187,7 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
     // Skipped rows keep what they showed, an earlier answer included.
     SetCell(4, 3, u"20 mm", -1);
     SetCell(4, 4, u"BZ", -1);
-    gList.setItems = 0;
+    gWatch.setItems = 0;
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(tried);
@@ -222,12 +205,12 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
                                                     {u"FalconBT (lower-case file)", 1}}));
 
     // Range 0 .. 10 x rows, one step of 10 for every row, skipped or not.
-    EXPECT_EQ(gBar.low, 0);
-    EXPECT_EQ(gBar.high, 70);
-    EXPECT_EQ(gBar.steps, (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
+    EXPECT_EQ(gWatch.low, 0);
+    EXPECT_EQ(gWatch.high, 70);
+    EXPECT_EQ(gWatch.steps, (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
     // Two cells for each asked row, all set on the list's own thread.
-    EXPECT_EQ(gList.setItems, 10);
-    EXPECT_EQ(gList.fromOtherThreads, 0);
+    EXPECT_EQ(gWatch.setItems, 10);
+    EXPECT_EQ(gWatch.fromOtherThreads, 0);
 }
 
 // Each row's reply decides its cells: the type byte 1 is "BNZ", any other
@@ -324,8 +307,13 @@ TEST_F(RibbonQueryTest, SlowPortsHoldNoRowBackAndAnEarlyEndStopsTheWorker)
     ui::ResetAutomation();
 }
 
-TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
+TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnceRowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
 {
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(gWatch.high, 0);
+    EXPECT_NE(query.Progress, nullptr) << "the dialog names itself in the query";
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+
     AddRow(u"No Such Printer", u"old", -1, u"old");
     AddRow(u"FalconBT");
     AddRow(u"FalconBT (2)", u"old", -1, u"old");
@@ -336,7 +324,7 @@ TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
     EXPECT_EQ(Cells(0), u"No Such Printer | old | old");
     EXPECT_EQ(Cells(1), u"FalconBT | 24 mm | BNZ");
     EXPECT_EQ(Cells(2), u"FalconBT (2) | old | old");
-    EXPECT_EQ(gBar.steps.size(), 3u);
+    EXPECT_EQ(gWatch.steps.size(), 3u);
     EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{u"FalconBT", 1}}));
 }
 

@@ -128,19 +128,4 @@ TEST_F(RibbonWidthTest, OkHandsBackTheWidthAndCommentAndSetsThatPrintersPaper)
     EXPECT_EQ(DefaultPaperName(u"Falcon"), u"") << "the paper number the driver does not name stays";
 }
 
-TEST_F(RibbonWidthTest, CancelHandsBackTheBlockAsItCame)
-{
-    RIBBONPARAM param = Param(u"Falcon", u"before");
-    const RIBBONPARAM before = param;
-    EXPECT_EQ(Run(param,
-                  [](HWND dialog) {
-                      ui::ChooseText(dialog, IDC_RIBBON_SET_WIDTH, u"9 x 40mm");
-                      ui::Type(dialog, IDC_RIBBON_COMMENT, u"after");
-                      ui::Click(dialog, IDCANCEL);
-                  }),
-              0);
-    EXPECT_EQ(std::memcmp(&param, &before, sizeof(param)), 0);
-    EXPECT_EQ(DefaultPaperName(u"Falcon"), u"24 x 60mm");
-}
-
 }  // namespace
