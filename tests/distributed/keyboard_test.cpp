@@ -1,7 +1,6 @@
-// The keyboard alone: the distributed printing list from the keys a user
-// presses, and the dialog manager's keys on a page.
+// The distributed printing list from the keys a user presses alone (the
+// Wine keyboard check walks every page and dialog in every language).
 #include "tests/support/distributed.h"
-#include "tests/support/sheet.h"
 
 namespace {
 
@@ -52,37 +51,6 @@ TEST_F(DistributedTest, RowsAreCheckedAndGivenARibbonWidthFromTheKeyboard)
     EXPECT_EQ(ribbons, 2);
     EXPECT_EQ(Stored(), Record({{1, u"Sheet", u""}, {1, u"Other", u""}}, 2)) << "Apply stored both checks, Esc no more";
     EXPECT_EQ(DefaultPaperName(u"Other"), u"12.5 x 40mm");
-}
-
-TEST_F(SheetTest, TabArrowsAndMnemonicsMoveThroughAPage)
-{
-    PropertySheet &s = Open(u"KestrelBT");
-    ASSERT_TRUE(s.ActivateTemplate(IDD_OTHER));
-    HWND page = s.ActiveWindow();
-    SetDlgItemTextW(page, IDC_SELF_TEST_LABEL, u"Printer &detection page");
-    SetDlgItemTextW(page, IDC_SELF_TEST_PRINT, u"&Printing");
-    standin::spooler::ClearJobs();
-    struct Step {
-        Key key;
-        int focus, checked;                                // focus 0: not looked at
-    } steps[] = {{{VK_TAB, 0}, IDC_UNIT_MM, IDC_UNIT_MM},  // no focus yet: the first tab stop
-                 {{VK_DOWN, 0}, IDC_UNIT_INCH, IDC_UNIT_INCH},
-                 {{VK_UP, 0}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{VK_TAB, 0}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},
-                 {{VK_TAB, ui::kKeyShift}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{'D', ui::kKeyAlt}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},  // a text's key: the control after it
-                 {{VK_SPACE, 0}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},       // prints
-                 {{VK_TAB, ui::kKeyShift}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{'P', ui::kKeyAlt}, 0, IDC_UNIT_MM}};  // prints
-    for (const Step &step : steps) {
-        Press(page, {step.key});
-        SCOPED_TRACE(step.key.key);
-        if (step.focus != 0) {
-            EXPECT_EQ(GetFocus(), GetDlgItem(page, step.focus));
-        }
-        EXPECT_EQ(IsDlgButtonChecked(page, step.checked), BST_CHECKED);
-    }
-    EXPECT_EQ(standin::spooler::Jobs().size(), 2u);
 }
 
 }  // namespace
