@@ -76,7 +76,7 @@ protected:
                      LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES);
         for (int column = 0; column < 7; ++column) {
             LVCOLUMNW col = {};
-            col.mask = LVCF_FMT | LVCF_WIDTH;
+            col.mask = LVCF_WIDTH;
             col.cx = column == 0 ? 20 : column == 1 ? 160 : 100;
             ASSERT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)), column);
         }
@@ -97,19 +97,17 @@ protected:
     void AddRow(const std::u16string &printer, const std::u16string &width = kNoAnswer, int image = 0,
                 const std::u16string &type = kNoAnswer)
     {
-        int row = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        int row = ListView_GetItemCount(list);
         LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.mask = LVIF_IMAGE;
         item.iItem = row;
-        item.pszText = const_cast<LPWSTR>(u"");
         item.iImage = 1;
-        ASSERT_EQ(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)), row);
+        ASSERT_EQ(ListView_InsertItem(list, &item), row);
         SetCell(row, 1, printer, -1);
         SetCell(row, 3, width, image);
         SetCell(row, 4, type, -1);
         SetCell(row, 5, u"USB", -1);
     }
-
     void SetCell(int row, int column, const std::u16string &text, int image)
     {
         LVITEMW item = {};
@@ -118,7 +116,7 @@ protected:
         item.iSubItem = column;
         item.pszText = const_cast<LPWSTR>(text.c_str());
         item.iImage = image;
-        ASSERT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        ASSERT_TRUE(ListView_SetItem(list, &item));
     }
 
     // The row's printer, width and ribbon type, each with its image if it has one.
@@ -328,26 +326,16 @@ TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnceRowsThatCannotBeOpenedKeepTheirCell
     EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{u"FalconBT", 1}}));
 }
 
-// ---- BidiCmdtoPrinter ---------------------------------------------------------------
+// ---- BidiCmdtoPrinter on its own -------------------------------------------
 
-class BidiCmdTest : public SpoolerTest {
-protected:
-    void SetUp() override
-    {
-        SpoolerTest::SetUp();
-        sp::LoadSample();
-        sp::ClearBidiExchanges();
-    }
-
-    DWORD Send(const char16_t *printer, BYTE **reply)
-    {
-        return BidiCmdtoPrinter(printer, kRibbonCommand.data(), DWORD(kRibbonCommand.size()), reply);
-    }
-};
+DWORD Send(const char16_t *printer, BYTE **reply)
+{
+    return BidiCmdtoPrinter(printer, kRibbonCommand.data(), DWORD(kRibbonCommand.size()), reply);
+}
 
 // The reply in the process heap (any length and its use are the ribbon
 // query's to show); a caller's single-threaded apartment is kept.
-TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
+TEST_F(RibbonQueryTest, BidiARibbonReplyIsCopiedToTheProcessHeap)
 {
     BYTE *reply = nullptr;
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
@@ -361,7 +349,7 @@ TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
 
 // No answer, an empty one, a printer that cannot be bound or none named: no
 // reply, and the out pointer left alone; without one the call is refused.
-TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
+TEST_F(RibbonQueryTest, BidiWithoutAReplyTheOutPointerIsLeftAlone)
 {
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (2)", sp::AnswerWith({})));
     for (const char16_t *printer : {u"FalconBT (silent)", u"FalconBT (2)", u"No Such Printer", u""}) {
@@ -416,7 +404,7 @@ struct LoggedRequest : Logged<IBidiRequest> {
     STDMETHODIMP GetEnumCount(DWORD *) override { return E_NOTIMPL; }
 } gRequest;
 
-TEST_F(BidiCmdTest, TheBindingAsksForUserAccessAndIsUndoneBeforeTheObjectsGo)
+TEST_F(RibbonQueryTest, BidiTheBindingAsksForUserAccessAndIsUndoneBeforeTheObjectsGo)
 {
     standin::RegisterClass(CLSID_BidiSpl, [](REFIID riid, void **ppv) { return gSpl.QueryInterface(riid, ppv); });
     standin::RegisterClass(CLSID_BidiRequest,

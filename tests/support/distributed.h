@@ -49,8 +49,9 @@ protected:
         config.port = port;
         config.driver = driver;
         ASSERT_TRUE(standin::spooler::AddPrinter(config));
-        if (!paper.empty())
+        if (!paper.empty()) {
             ASSERT_TRUE(standin::spooler::SetDefaultDevMode(name, standin::spooler::MakeDefaultDevMode(name, paper)));
+        }
     }
 
     // Runs the distributed printing dialog for the sheet's printer; `script` acts in it and ends it.
