@@ -45,10 +45,12 @@ protected:
     static std::string Shown(RIBBONPARAM param)
     {
         std::string shown;
-        Run(param, [&](HWND dialog) {
-            shown = ui::Describe(dialog);
-            ui::Click(dialog, IDCANCEL);
-        });
+        EXPECT_EQ(Run(param,
+                      [&](HWND dialog) {
+                          shown = ui::Describe(dialog);
+                          ui::Click(dialog, IDCANCEL);
+                      }),
+                  0);
         return shown;
     }
     static bool Has(const std::string &shown, const std::string &part)
