@@ -21,8 +21,7 @@
 namespace {
 
 const std::u16string kPrinter = u"KestrelBT";
-// The registry types 0 (none), 1 (string), 3 (binary), 4 (number), 7 (string list), 11 (64-bit number) and one no
-// writer uses.
+// REG_NONE, _SZ, _BINARY, _DWORD, _MULTI_SZ (7), _QWORD (11) and one no writer uses.
 const DWORD kTypes[] = {REG_NONE, REG_SZ, REG_BINARY, REG_DWORD, 7, 11, 0x12345678};
 
 void PrinterSettings(DWORD type, const std::vector<BYTE> &bytes)

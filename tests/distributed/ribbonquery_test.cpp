@@ -1,7 +1,5 @@
-// The ribbon query over the sample's FalconBT printers: the progress dialog
-// run modally over a dialog with the distributed printing list's seven
-// columns, its worker asking the stand-in's bidi ports, and BidiCmdtoPrinter
-// on its own.
+// The ribbon query: the progress dialog over a list as the distributed
+// printing dialog fills it, its worker asking the bidi ports; BidiCmdtoPrinter.
 #include "host/propsheet.h"
 #include "host/text.h"
 #include "src/distributed/distributed.h"
