@@ -8,7 +8,9 @@
 #include "host/ptcore.h"
 #include "src/core/intrface.h"
 #include "src/records/records.h"
+#include "tests/support/xml.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,51 +28,16 @@ Counts::Counts() : counters_(standin::GetCounters()), windows_(standin::ui::Wind
 
 void Counts::Check() const
 {
-    using C = standin::Counters;
-    const std::pair<long C::*, const char *> kinds[] = {
-        {&C::heapBlocks, "heap blocks"},     {&C::heaps, "heaps"},
-        {&C::globalBlocks, "global blocks"}, {&C::threads, "thread handles"},
-        {&C::taskBlocks, "task memory"},     {&C::bstrs, "system strings"},
-        {&C::comObjects, "COM objects"},     {&C::printerHandles, "printer handles"},
-        {&C::gdiObjects, "GDI objects"}};
-    const C now = standin::GetCounters();
-    for (const auto &[count, name] : kinds)
-        if (now.*count != counters_.*count)
-            Fail((std::string(name) + " leaked").c_str());
+    const standin::Counters now = standin::GetCounters();
+    Require(std::memcmp(&now, &counters_, sizeof(now)) == 0,
+            "a heap block, heap, global block, thread handle, task block, system string, COM object, printer handle "
+            "or GDI object leaked");
     Require(standin::ui::WindowCount() == windows_, "windows leaked");
     Require(gcComponents == components_, "plug-in objects still alive");
 }
 
-namespace {
-
-std::string &sampleJson()
-{
-    static std::string json;
-    return json;
-}
-
-}  // namespace
-
-void Initialize()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    // The conversions' debug dumps go to drive C: of a folder of our own.
-    std::string root = "/tmp/orvoui-fuzz-drives";
-    if (const char *tmp = std::getenv("TMPDIR"))
-        root = std::string(tmp) + "/orvoui-fuzz-drives";
-    setenv("STANDIN_DRIVE_ROOT", root.c_str(), 0);
-    gDebugLevel = DBG_ERROR;
-    ghInstance = PluginResources();
-    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    standin::spooler::LoadSample();
-    sampleJson() = standin::spooler::ToJson();
-}
-
-const std::string &SampleJson() { return sampleJson(); }
+std::string gSampleJson;
+const std::string &SampleJson() { return gSampleJson; }
 
 HANDLE OpenSamplePrinter(const std::u16string &name)
 {
@@ -124,11 +91,10 @@ void CheckStoredSettings(const std::u16string &printer)
     standin::spooler::DataValue value;
     if (!standin::spooler::GetData(printer, kSettingsValueName, value))
         return;
-    Require(value.type == REG_BINARY, "stored settings are not REG_BINARY");
-    Require(value.bytes.size() == REGSTRUCT_SIZE, "stored settings are not 116 bytes");
     LONG version = 0;
-    std::memcpy(&version, value.bytes.data(), sizeof(version));
-    Require(version == REGSTRUCT_VERSION, "stored settings are not of version 5");
+    std::memcpy(&version, value.bytes.data(), std::min(value.bytes.size(), sizeof(version)));
+    Require(value.type == REG_BINARY && value.bytes.size() == REGSTRUCT_SIZE && version == REGSTRUCT_VERSION,
+            "stored settings that are not a 116-byte REG_BINARY record of version 5");
 }
 
 std::u16string Widen(const uint8_t *data, size_t size)
@@ -146,24 +112,11 @@ std::u16string Widen(const uint8_t *data, size_t size)
 
 BoundProvider::BoundProvider(const std::u16string &name)
 {
-    // The host's core helper: it makes the stand-in's MSXML objects. One for
-    // the process, as the core driver keeps one.
+    // The host's core helper makes the stand-in's MSXML objects; one for the
+    // process, as the core driver keeps one.
     static host::CorePrintHelper *core = host::CorePrintHelper::Create();
-    IClassFactory *factory = nullptr;
-    Require(DllGetClassObject(CLSID_OEMPTPROVIDER, IID_IClassFactory, reinterpret_cast<void **>(&factory)) == S_OK,
-            "no class factory for the provider");
-    Require(factory->CreateInstance(nullptr, IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_)) ==
-                S_OK,
-            "no provider");
-    factory->Release();
-    printer_ = OpenSamplePrinter(name);
-    OEMPTOPTS options = 0;
-    INT count = 0;
-    BSTR *namespaces = nullptr;
-    Require(provider_->BindPrinter(printer_, 1, &options, &count, &namespaces) == S_OK, "BindPrinter failed");
-    for (INT i = 0; i < count; ++i)
-        SysFreeString(namespaces[i]);
-    CoTaskMemFree(namespaces);
+    provider_ = BindProvider(name.c_str(), printer_);
+    Require(provider_ != nullptr, "no provider bound to the sample's printer");
     Require(provider_->PublishPrintTicketHelperInterface(core) == S_OK, "helper refused");
 }
 
@@ -173,27 +126,20 @@ BoundProvider::~BoundProvider()
     ClosePrinter(printer_);
 }
 
-IXMLDOMDocument2 *LoadTicket(const std::u16string &text)
-{
-    IXMLDOMDocument2 *document = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, msxml6::IID_Document2,
-                                reinterpret_cast<void **>(&document))))
-        return nullptr;
-    BSTR bstr = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    document->loadXML(bstr, &ok);
-    SysFreeString(bstr);
-    if (ok != VARIANT_TRUE) {
-        document->Release();
-        return nullptr;
-    }
-    return document;
-}
-
 }  // namespace fuzz
 
+// Once per process: the sample server, debug output quiet, COM started, the
+// plug-in's resources; the conversions' dumps go to drive C: of a folder of
+// the temporary directory.
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    fuzz::Initialize();
+    const char *tmp = std::getenv("TMPDIR");
+    setenv("STANDIN_DRIVE_ROOT", (std::string(tmp != nullptr ? tmp : "/tmp") + "/orvoui-fuzz-drives").c_str(), 0);
+    gDebugLevel = DBG_ERROR;
+    ghInstance = PluginResources();
+    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    standin::spooler::LoadSample();
+    fuzz::gSampleJson = standin::spooler::ToJson();
     return 0;
 }

@@ -14,7 +14,6 @@
 
 namespace fuzz {
 
-// Aborts with the message; the fuzzer records the input.
 [[noreturn]] void Fail(const char *what);
 inline void Require(bool ok, const char *what)
 {
@@ -22,9 +21,8 @@ inline void Require(bool ok, const char *what)
         Fail(what);
 }
 
-// The stand-in's counts (blocks, strings, handles, objects, windows, GDI
-// objects and the plug-in's live objects) when it was made; Check aborts
-// when any differs now.
+// The stand-in's counts and the plug-in's live objects when it was made;
+// Check aborts when any differs now.
 class Counts {
 public:
     Counts();
@@ -36,43 +34,31 @@ private:
     long components_;
 };
 
-// Once per process (every target's LLVMFuzzerInitialize): the sample
-// server, debug output kept quiet and its capture small, COM started, the
-// plug-in's resources registered, dumps into a folder of the temporary
-// directory.
-void Initialize();
-
-// The sample server as it was loaded.
+// The sample server as every target's LLVMFuzzerInitialize loaded it.
+extern std::string gSampleJson;
 const std::string &SampleJson();
 
 // The printer's "OrvoPrinterData" as stored; empty when there is none.
 std::vector<BYTE> StoredSettings(const std::u16string &printer);
-// Aborts unless the printer's stored settings, when it has any, are a
-// 116-byte REG_BINARY record of version 5.
+// Aborts unless the printer's stored settings, if any, are a stored record.
 void CheckStoredSettings(const std::u16string &printer);
 
 // The bytes as UTF-8 text, widened (invalid sequences become U+FFFD).
 std::u16string Widen(const uint8_t *data, size_t size);
-
-// The printer of the sample server, opened for use; aborts when it is not there.
 HANDLE OpenSamplePrinter(const std::u16string &name);
-
 // A public DEVMODE followed by one private record, as the conversions get it.
 DEVMODEW ConvertedDevMode();
 
 // A LONG field of a record by its offset.
 LONG FieldAt(const void *record, size_t offset);
 void SetFieldAt(void *record, size_t offset, LONG value);
-
-// The fields a ticket reaches and the stored record shares: offsets in
-// OEMDEV and in REGSTRUCT.
+// The fields a ticket reaches and the stored record shares, by their offsets.
 struct SharedField {
     size_t record, stored;
 };
 extern const SharedField kSharedFields[20];
 
-// A print ticket provider bound to a printer of the sample server, with a
-// core helper that makes the stand-in's MSXML objects.
+// A print ticket provider bound to a printer of the sample server.
 class BoundProvider {
 public:
     explicit BoundProvider(const std::u16string &printer);
@@ -83,8 +69,5 @@ private:
     IPrintOemPrintTicketProvider *provider_ = nullptr;
     HANDLE printer_ = nullptr;
 };
-
-// A DOM document of the text; null when MSXML refuses it.
-IXMLDOMDocument2 *LoadTicket(const std::u16string &text);
 
 }  // namespace fuzz

@@ -1,10 +1,9 @@
 // The driver's DevMode calls on any private record: the first byte is the
-// mode (unknown ones included, its value modulo 6) and the address the
-// records start at past an aligned one (its value / 6, modulo 4), the rest
-// the input record, as long as the driver says it is (Unidrv hands each plug-in a section of the size its
-// header gives). The output is always a valid record of this plug-in, its
-// option item selection at most 100 after a merge, and the input is only
-// read.
+// mode (modulo 6, unknown ones included) and the record's misalignment (/ 6,
+// modulo 4), the rest the input record, as long as its header says (Unidrv
+// hands each plug-in a section of that size). The output is always a valid
+// record, its option item selection at most 100 after a merge; the input is
+// only read.
 #include "fuzz/common.h"
 
 #include "src/settings/devmode.h"

@@ -5,6 +5,7 @@
 // feature whose option the base ticket had (the plug-in makes no features);
 // nothing is left behind.
 #include "fuzz/common.h"
+#include "tests/support/xml.h"
 #include "fuzz/ticketview.h"
 
 #include "platform/linux/spooler/server.h"
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     standin::DebugCaptureClear();
     fuzz::Counts counts;
     std::u16string text = fuzz::Widen(data, size);
-    IXMLDOMDocument2 *ticket = fuzz::LoadTicket(text);
+    IXMLDOMDocument2 *ticket = LoadDocument(text);
     if (ticket != nullptr) {
         std::vector<fuzz::TicketField> base = fuzz::ReadTicketFields(fuzz::Narrow(text));
         fuzz::Require(!base.empty(), "MSXML took a ticket that is no document");

@@ -4,6 +4,7 @@
 // accepted ticket is UTF-8 without NUL that MSXML loads and that reads
 // again to itself.
 #include "fuzz/common.h"
+#include "tests/support/xml.h"
 
 #include "host/ticketfile.h"
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzz::Require(!xml.empty() && xml.find('\0') == std::string::npos, "an accepted ticket with a NUL");
         fuzz::Require(ValidUtf8(xml), "an accepted ticket that is not UTF-8");
         IXMLDOMDocument2 *document =
-            fuzz::LoadTicket(fuzz::Widen(reinterpret_cast<const uint8_t *>(xml.data()), xml.size()));
+            LoadDocument(fuzz::Widen(reinterpret_cast<const uint8_t *>(xml.data()), xml.size()));
         fuzz::Require(document != nullptr, "an accepted ticket that MSXML refuses");
         document->Release();
         std::string again, againError;

@@ -5,16 +5,13 @@
 // the twenty ticket fields of the record; nothing the conversion took from
 // the stand-in is left behind.
 #include "fuzz/common.h"
+#include "tests/support/xml.h"
 #include "fuzz/ticketview.h"
 
 #include "platform/linux/spooler/server.h"
 #include "src/records/records.h"
 
 #include <cstring>
-
-namespace {
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -24,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<BYTE> stored = fuzz::StoredSettings(kPrinter);
     fuzz::Counts counts;
     std::u16string text = fuzz::Widen(data, size);
-    IXMLDOMDocument2 *ticket = fuzz::LoadTicket(text);
+    IXMLDOMDocument2 *ticket = LoadDocument(text);
     if (ticket != nullptr) {
         std::vector<fuzz::TicketField> asked = fuzz::ReadTicketFields(fuzz::Narrow(text));
         fuzz::Require(!asked.empty(), "MSXML took a ticket that is no document");

@@ -195,28 +195,18 @@ std::vector<TicketField> ReadTicketFields(const std::string &utf8)
     xmlNodePtr root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
     if (root == nullptr || doc->intSubset != nullptr)
         return {};
-    // The names, narrowed once for the process.
-    static const std::vector<std::string> *names = [] {
-        auto *list = new std::vector<std::string>;
-        for (const TicketParameter &parameter : kTicketParameters)
-            list->push_back(Narrow(parameter.name));
-        for (const TicketFeature &feature : kPrivateFeatures)
-            list->push_back(Narrow(feature.name));
-        list->push_back(Narrow(kResolutionFeature.name));
-        return list;
-    }();
     std::vector<TicketField> fields;
-    auto add = [&](size_t offset) { fields.push_back({(*names)[fields.size()].c_str(), offset}); };
-    for (const TicketParameter &parameter : kTicketParameters)
-        add(parameter.field);
-    for (const TicketFeature &feature : kPrivateFeatures)
-        add(feature.field);
-    add(kResolutionFeature.field);
-    for (size_t i = 0; i < 5; ++i)
-        ReadParameter(doc.get(), root, kTicketParameters[i], fields[i]);
-    for (size_t i = 0; i < 14; ++i)
-        ReadFeature(doc.get(), root, kPrivateFeatures[i], fields[5 + i]);
-    ReadFeature(doc.get(), root, kResolutionFeature, fields[19]);
+    for (const TicketParameter &parameter : kTicketParameters) {
+        fields.push_back({Narrow(parameter.name), parameter.field});
+        ReadParameter(doc.get(), root, parameter, fields.back());
+    }
+    auto feature = [&](const TicketFeature &f) {
+        fields.push_back({Narrow(f.name), f.field});
+        ReadFeature(doc.get(), root, f, fields.back());
+    };
+    for (const TicketFeature &f : kPrivateFeatures)
+        feature(f);
+    feature(kResolutionFeature);
     return fields;
 }
 

@@ -19,7 +19,7 @@ enum class Asks {
 };
 
 struct TicketField {
-    const char *name;
+    std::string name;
     size_t field;  // offset in OEMDEV
     Asks asks = Asks::Nothing;
     LONG value = 0;      // with Asks::Value: the option's position, the millimetres

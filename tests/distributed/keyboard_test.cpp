@@ -1,7 +1,6 @@
-// The keyboard alone: the distributed printing list from the keys a user
-// presses, and the dialog manager's keys on a page.
+// The distributed printing list from the keys a user presses alone (the
+// Wine keyboard check walks every page and dialog in every language).
 #include "tests/support/distributed.h"
-#include "tests/support/sheet.h"
 
 namespace {
 
@@ -21,18 +20,18 @@ TEST_F(DistributedTest, RowsAreCheckedAndGivenARibbonWidthFromTheKeyboard)
 {
     AddPrinterWith(u"Sheet", u"FalconBT", u"24 x 60mm");
     AddPrinterWith(u"Other", u"FalconBT", u"24 x 60mm");
-    std::vector<BYTE> stored(12 + 1044);  // Tag 1, Count 1: "Sheet", checked
-    stored[0] = stored[4] = stored[12] = 1;
-    std::memcpy(&stored[16], u"Sheet", 10);
-    ASSERT_TRUE(standin::spooler::SetData(u"Sheet", u"DISTRIBUTEDLIST", REG_BINARY, stored));
+    Store(Record({{1, u"Sheet", u""}}, 1));
     // The context-menu key: "12." picks 12.5 x 40mm, Enter is OK; Shift+F10: Esc.
-    ui::OnDialog(IDD_RIBBON_WIDTH, [](HWND ribbon) {
+    int ribbons = 0;
+    ui::OnDialog(IDD_RIBBON_WIDTH, [&](HWND ribbon) {
+        ++ribbons;
         Press(ribbon, {{'1', 0}, {'2', 0}, {VK_OEM_PERIOD, 0}, {VK_RETURN, 0}});
     });
-    ui::OnDialog(IDD_RIBBON_WIDTH, [](HWND ribbon) { Press(ribbon, {{VK_ESCAPE, 0}}); });
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = const_cast<LPWSTR>(u"Sheet");
-    ui::OnDialog(IDD_DISTRIBUTED_PRINTING, [](HWND dialog) {
+    ui::OnDialog(IDD_RIBBON_WIDTH, [&](HWND ribbon) {
+        ++ribbons;
+        Press(ribbon, {{VK_ESCAPE, 0}});
+    });
+    RunList(u"Sheet", [](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_DISTRIBUTED_LIST), apply = GetDlgItem(dialog, IDC_DISTRIBUTED_APPLY);
         EXPECT_FALSE(IsWindowEnabled(apply)) << "the stored check is no change of the user's";
         EXPECT_EQ(GetFocus(), list);
@@ -49,43 +48,9 @@ TEST_F(DistributedTest, RowsAreCheckedAndGivenARibbonWidthFromTheKeyboard)
         EXPECT_TRUE(IsWindowEnabled(apply));
         Press(dialog, {{VK_ESCAPE, 0}});
     });
-    DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, DistributedPrintingProc,
-                    reinterpret_cast<LPARAM>(&info));
-    for (const char *line :
-         {"UI:  returnData is 1", "UI:  returnData is 0", "UI:  old 1000 and  new 2000", "UI:  old 2000 and  new 1000"})
-        EXPECT_EQ(Lines(line), 1u) << line;
-    EXPECT_EQ(DefaultDevMode(u"Other").dmPaperSize, SHORT(PaperOf(u"12.5 x 40mm")));
-}
-
-TEST_F(SheetTest, TabArrowsAndMnemonicsMoveThroughAPage)
-{
-    PropertySheet &s = Open(u"KestrelBT");
-    ASSERT_TRUE(s.ActivateTemplate(IDD_OTHER));
-    HWND page = s.ActiveWindow();
-    SetDlgItemTextW(page, IDC_SELF_TEST_LABEL, u"Printer &detection page");
-    SetDlgItemTextW(page, IDC_SELF_TEST_PRINT, u"&Printing");
-    standin::spooler::ClearJobs();
-    struct Step {
-        Key key;
-        int focus, checked;                                // focus 0: not looked at
-    } steps[] = {{{VK_TAB, 0}, IDC_UNIT_MM, IDC_UNIT_MM},  // no focus yet: the first tab stop
-                 {{VK_DOWN, 0}, IDC_UNIT_INCH, IDC_UNIT_INCH},
-                 {{VK_UP, 0}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{VK_TAB, 0}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},
-                 {{VK_TAB, ui::kKeyShift}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{'D', ui::kKeyAlt}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},  // a text's key: the control after it
-                 {{VK_SPACE, 0}, IDC_SELF_TEST_PRINT, IDC_UNIT_MM},       // prints
-                 {{VK_TAB, ui::kKeyShift}, IDC_UNIT_MM, IDC_UNIT_MM},
-                 {{'P', ui::kKeyAlt}, 0, IDC_UNIT_MM}};  // prints
-    for (const Step &step : steps) {
-        Press(page, {step.key});
-        SCOPED_TRACE(step.key.key);
-        if (step.focus != 0) {
-            EXPECT_EQ(GetFocus(), GetDlgItem(page, step.focus));
-        }
-        EXPECT_EQ(IsDlgButtonChecked(page, step.checked), BST_CHECKED);
-    }
-    EXPECT_EQ(standin::spooler::Jobs().size(), 2u);
+    EXPECT_EQ(ribbons, 2);
+    EXPECT_EQ(Stored(), Record({{1, u"Sheet", u""}, {1, u"Other", u""}}, 2)) << "Apply stored both checks, Esc no more";
+    EXPECT_EQ(DefaultPaperName(u"Other"), u"12.5 x 40mm");
 }
 
 }  // namespace

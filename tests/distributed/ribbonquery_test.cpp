@@ -1,21 +1,12 @@
-// The ribbon query over the sample's FalconBT printers: the progress dialog
-// run modally over a dialog with the distributed printing list's seven
-// columns, its worker asking the stand-in's bidi ports, and BidiCmdtoPrinter
-// on its own.
+// The ribbon query: the progress dialog over a list as the distributed
+// printing dialog fills it, its worker asking the bidi ports; BidiCmdtoPrinter.
 #include "host/propsheet.h"
 #include "host/text.h"
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
-#include "resources/resource.h"
 #include "src/distributed/distributed.h"
 #include "tests/support/distributed.h"
 #include "tests/support/fakes.h"
-#include "tests/support/spooler.h"
 
-#include <chrono>
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -25,65 +16,54 @@ namespace ui = standin::ui;
 const std::u16string kNoAnswer = u"\u2014\u2014";
 const std::vector<BYTE> kRibbonCommand = {0x1F, 0x11, 0x3F};
 
-// The progress bar's range as the dialog sets it, and its position after
-// every step.
-struct BarWatch {
-    WNDPROC original = nullptr;
+// What the progress bar and the list hear: the bar's range and its position
+// after every step; the cells set on the list, and how many of them from
+// another thread. The progress dialog counts the rows before it sets up its
+// bar: the bar is watched from then.
+struct Watch {
+    WNDPROC bar = nullptr, list = nullptr;
     int low = -1, high = -1;
     std::vector<int> steps;
-} gBar;
+    DWORD listThread = 0;
+    const RIBBONQUERY *query = nullptr;
+    int setItems = 0, fromOtherThreads = 0;
+} gWatch;
 
 LRESULT CALLBACK WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result = CallWindowProcW(gBar.original, hwnd, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(gWatch.bar, hwnd, message, wParam, lParam);
     if (message == PBM_SETRANGE) {
-        gBar.low = LOWORD(lParam);
-        gBar.high = HIWORD(lParam);
+        gWatch.low = LOWORD(lParam);
+        gWatch.high = HIWORD(lParam);
     } else if (message == PBM_STEPIT) {
-        gBar.steps.push_back(static_cast<int>(CallWindowProcW(gBar.original, hwnd, PBM_GETPOS, 0, 0)));
+        gWatch.steps.push_back(static_cast<int>(CallWindowProcW(gWatch.bar, hwnd, PBM_GETPOS, 0, 0)));
     }
     return result;
 }
 
-// Whatever the list view hears, and on which thread. The progress dialog
-// counts the rows before it sets up its bar: the bar is watched from then.
-struct ListWatch {
-    WNDPROC original = nullptr;
-    DWORD ownerThread = 0;
-    const RIBBONQUERY *query = nullptr;
-    int setItems = 0;
-    int fromOtherThreads = 0;
-} gList;
-
 LRESULT CALLBACK WatchList(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == LVM_SETITEMW || message == LVM_SETITEMTEXTW) {
-        ++gList.setItems;
-        if (GetCurrentThreadId() != gList.ownerThread)
-            ++gList.fromOtherThreads;
+        ++gWatch.setItems;
+        gWatch.fromOtherThreads += GetCurrentThreadId() != gWatch.listThread;
     }
-    if (message == LVM_GETITEMCOUNT && gBar.original == nullptr && gList.query != nullptr &&
-        gList.query->Progress != nullptr) {
-        HWND bar = GetDlgItem(gList.query->Progress, IDC_RIBBON_PROGRESS);
-        gBar.original =
-            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchBar)));
+    if (message == LVM_GETITEMCOUNT && gWatch.bar == nullptr && gWatch.query != nullptr &&
+        gWatch.query->Progress != nullptr) {
+        HWND bar = GetDlgItem(gWatch.query->Progress, IDC_RIBBON_PROGRESS);
+        gWatch.bar = WNDPROC(SetWindowLongPtrW(bar, GWLP_WNDPROC, LONG_PTR(WatchBar)));
     }
-    return CallWindowProcW(gList.original, hwnd, message, wParam, lParam);
+    return CallWindowProcW(gWatch.list, hwnd, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-class RibbonQueryTest : public SpoolerTest {
+class RibbonQueryTest : public DistributedTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        ui::ResetAutomation();
-        SpoolerTest::SetUp();
+        DistributedTest::SetUp();
         sp::LoadSample();
-        gList = ListWatch();
-        gBar = BarWatch();
+        gWatch = Watch();
         // The distributed printing dialog's template holds the list; the
         // test fills it as that dialog does.
         owner = CreateDialogParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, OwnerProc, 0);
@@ -94,15 +74,13 @@ protected:
                      LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES);
         for (int column = 0; column < 7; ++column) {
             LVCOLUMNW col = {};
-            col.mask = LVCF_FMT | LVCF_WIDTH;
+            col.mask = LVCF_WIDTH;
             col.cx = column == 0 ? 20 : column == 1 ? 160 : 100;
             ASSERT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col)), column);
         }
-        gList.ownerThread = GetCurrentThreadId();
-        gList.original =
-            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
+        gWatch.listThread = GetCurrentThreadId();
+        gWatch.list = WNDPROC(SetWindowLongPtrW(list, GWLP_WNDPROC, LONG_PTR(WatchList)));
         sp::ClearBidiExchanges();
-        ClearDebug();
     }
 
     void TearDown() override
@@ -110,28 +88,24 @@ protected:
         if (owner != nullptr)
             DestroyWindow(owner);
         EXPECT_TRUE(ui::Stalls().empty()) << "a modal loop or a message waited too long";
-        ui::ResetAutomation();
-        SpoolerTest::TearDown();
-        SetThreadUILanguage(0);
+        DistributedTest::TearDown();
     }
 
     // A row as the distributed printing dialog makes it: no answer yet.
     void AddRow(const std::u16string &printer, const std::u16string &width = kNoAnswer, int image = 0,
                 const std::u16string &type = kNoAnswer)
     {
-        int row = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        int row = ListView_GetItemCount(list);
         LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.mask = LVIF_IMAGE;
         item.iItem = row;
-        item.pszText = const_cast<LPWSTR>(u"");
         item.iImage = 1;
-        ASSERT_EQ(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)), row);
+        ASSERT_EQ(ListView_InsertItem(list, &item), row);
         SetCell(row, 1, printer, -1);
         SetCell(row, 3, width, image);
         SetCell(row, 4, type, -1);
         SetCell(row, 5, u"USB", -1);
     }
-
     void SetCell(int row, int column, const std::u16string &text, int image)
     {
         LVITEMW item = {};
@@ -140,7 +114,7 @@ protected:
         item.iSubItem = column;
         item.pszText = const_cast<LPWSTR>(text.c_str());
         item.iImage = image;
-        ASSERT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        ASSERT_TRUE(ListView_SetItem(list, &item));
     }
 
     // The row's printer, width and ribbon type, each with its image if it has one.
@@ -159,12 +133,14 @@ protected:
     // Runs the progress dialog to its end.
     INT_PTR Run()
     {
-        gBar = BarWatch();
+        gWatch.bar = nullptr;
+        gWatch.steps.clear();
+        gWatch.low = gWatch.high = -1;
         query = RIBBONQUERY{owner, IDC_DISTRIBUTED_LIST, nullptr};
-        gList.query = &query;
+        gWatch.query = &query;
         INT_PTR result = DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_RIBBON_QUERY), owner, GetRibbonDataProc,
                                          reinterpret_cast<LPARAM>(&query));
-        gList.query = nullptr;
+        gWatch.query = nullptr;
         return result;
     }
 
@@ -187,15 +163,6 @@ protected:
     RIBBONQUERY query = {};
 };
 
-TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnce)
-{
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(gBar.low, 0);
-    EXPECT_EQ(gBar.high, 0);
-    EXPECT_NE(query.Progress, nullptr) << "the dialog names itself in the query";
-    EXPECT_TRUE(sp::BidiExchanges().empty());
-}
-
 TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFilePort)
 {
     // The first answer takes a while: the user tries to close the dialog
@@ -216,7 +183,7 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
     // Skipped rows keep what they showed, an earlier answer included.
     SetCell(4, 3, u"20 mm", -1);
     SetCell(4, 4, u"BZ", -1);
-    gList.setItems = 0;
+    gWatch.setItems = 0;
 
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(tried);
@@ -234,12 +201,12 @@ TEST_F(RibbonQueryTest, EverySampleFalconPrinterIsAskedUnlessOfflineOrOnTheFileP
                                                     {u"FalconBT (lower-case file)", 1}}));
 
     // Range 0 .. 10 x rows, one step of 10 for every row, skipped or not.
-    EXPECT_EQ(gBar.low, 0);
-    EXPECT_EQ(gBar.high, 70);
-    EXPECT_EQ(gBar.steps, (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
+    EXPECT_EQ(gWatch.low, 0);
+    EXPECT_EQ(gWatch.high, 70);
+    EXPECT_EQ(gWatch.steps, (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
     // Two cells for each asked row, all set on the list's own thread.
-    EXPECT_EQ(gList.setItems, 10);
-    EXPECT_EQ(gList.fromOtherThreads, 0);
+    EXPECT_EQ(gWatch.setItems, 10);
+    EXPECT_EQ(gWatch.fromOtherThreads, 0);
 }
 
 // Each row's reply decides its cells: the type byte 1 is "BNZ", any other
@@ -336,8 +303,13 @@ TEST_F(RibbonQueryTest, SlowPortsHoldNoRowBackAndAnEarlyEndStopsTheWorker)
     ui::ResetAutomation();
 }
 
-TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
+TEST_F(RibbonQueryTest, AnEmptyListEndsAtOnceRowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
 {
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(gWatch.high, 0);
+    EXPECT_NE(query.Progress, nullptr) << "the dialog names itself in the query";
+    EXPECT_TRUE(sp::BidiExchanges().empty());
+
     AddRow(u"No Such Printer", u"old", -1, u"old");
     AddRow(u"FalconBT");
     AddRow(u"FalconBT (2)", u"old", -1, u"old");
@@ -348,50 +320,34 @@ TEST_F(RibbonQueryTest, RowsThatCannotBeOpenedKeepTheirCellsAndStillStep)
     EXPECT_EQ(Cells(0), u"No Such Printer | old | old");
     EXPECT_EQ(Cells(1), u"FalconBT | 24 mm | BNZ");
     EXPECT_EQ(Cells(2), u"FalconBT (2) | old | old");
-    EXPECT_EQ(gBar.steps.size(), 3u);
+    EXPECT_EQ(gWatch.steps.size(), 3u);
     EXPECT_EQ(Asked(), (std::map<std::u16string, int>{{u"FalconBT", 1}}));
 }
 
-// ---- BidiCmdtoPrinter ---------------------------------------------------------------
+// ---- BidiCmdtoPrinter on its own -------------------------------------------
 
-class BidiCmdTest : public SpoolerTest {
-protected:
-    void SetUp() override
-    {
-        SpoolerTest::SetUp();
-        sp::LoadSample();
-        sp::ClearBidiExchanges();
-    }
+DWORD Send(const char16_t *printer, BYTE **reply)
+{
+    return BidiCmdtoPrinter(printer, kRibbonCommand.data(), DWORD(kRibbonCommand.size()), reply);
+}
 
-    DWORD Send(const char16_t *printer, BYTE **reply)
-    {
-        return BidiCmdtoPrinter(printer, kRibbonCommand.data(), DWORD(kRibbonCommand.size()), reply);
-    }
-};
-
-TEST_F(BidiCmdTest, ARibbonReplyIsCopiedToTheProcessHeap)
+// The reply in the process heap (any length and its use are the ribbon
+// query's to show); a caller's single-threaded apartment is kept.
+TEST_F(RibbonQueryTest, BidiARibbonReplyIsCopiedToTheProcessHeap)
 {
     BYTE *reply = nullptr;
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     ASSERT_EQ(Send(u"FalconBT", &reply), 16u);
-    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(standin::ComInitCount(), 1);
+    CoUninitialize();
     EXPECT_EQ(HeapSize(GetProcessHeap(), 0, reply), 16u);
     EXPECT_EQ(std::vector<BYTE>(reply, reply + 16), sp::RibbonStatus(1, 24));
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, reply));
-    EXPECT_EQ(standin::ComInitCount(), 0) << "COM is left as it was found";
-    std::vector<sp::BidiExchange> seen = sp::BidiExchanges();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].input, kRibbonCommand);
-
-    // Any length comes back as it is; judging it is the caller's part.
-    ASSERT_TRUE(sp::SetBidiReply(u"FalconBT", sp::AnswerWith(std::vector<BYTE>(40, 7))));
-    ASSERT_EQ(Send(u"FalconBT", &reply), 40u);
-    EXPECT_EQ(reply[39], 7);
-    HeapFree(GetProcessHeap(), 0, reply);
 }
 
 // No answer, an empty one, a printer that cannot be bound or none named: no
 // reply, and the out pointer left alone; without one the call is refused.
-TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
+TEST_F(RibbonQueryTest, BidiWithoutAReplyTheOutPointerIsLeftAlone)
 {
     ASSERT_TRUE(sp::SetBidiReply(u"FalconBT (2)", sp::AnswerWith({})));
     for (const char16_t *printer : {u"FalconBT (silent)", u"FalconBT (2)", u"No Such Printer", u""}) {
@@ -404,30 +360,25 @@ TEST_F(BidiCmdTest, WithoutAReplyTheOutPointerIsLeftAlone)
     EXPECT_EQ(Send(u"FalconBT", nullptr), 0u);
 }
 
-// A caller already in a single-threaded apartment keeps it.
-TEST_F(BidiCmdTest, TheCallersApartmentIsKept)
-{
-    BYTE *reply = nullptr;
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-    EXPECT_EQ(Send(u"FalconBT", &reply), 16u);
-    EXPECT_EQ(standin::ComInitCount(), 1);
-    CoUninitialize();
-    HeapFree(GetProcessHeap(), 0, reply);
-}
-
 // The bidi classes as a log of what is done to them: which access the
 // binding asks for and the order things are let go.
 std::vector<std::string> gBidiLog;
-ULONG Released(ULONG left, const char *name)
-{
-    if (left == 0)
-        gBidiLog.push_back(std::string("release ") + name);
-    return left;
-}
 
-struct LoggedSpl : TestObject<IBidiSpl> {
-    LoggedSpl() : TestObject(IID_IBidiSpl) {}
-    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "spooler object"); }
+template <typename I>
+struct Logged : TestObject<I> {
+    Logged(const IID &iid, const char *name) : TestObject<I>(iid), name(name) {}
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        ULONG left = TestObject<I>::Release();
+        if (left == 0)
+            gBidiLog.push_back(std::string("release ") + name);
+        return left;
+    }
+    const char *name;
+};
+
+struct LoggedSpl : Logged<IBidiSpl> {
+    LoggedSpl() : Logged(IID_IBidiSpl, "spooler object") {}
     STDMETHODIMP BindDevice(LPCWSTR, DWORD access) override
     {
         gBidiLog.push_back("bind, access " + std::to_string(access));
@@ -442,9 +393,8 @@ struct LoggedSpl : TestObject<IBidiSpl> {
     STDMETHODIMP MultiSendRecv(LPCWSTR, IBidiRequestContainer *) override { return E_NOTIMPL; }
 } gSpl;
 
-struct LoggedRequest : TestObject<IBidiRequest> {
-    LoggedRequest() : TestObject(IID_IBidiRequest) {}
-    STDMETHODIMP_(ULONG) Release() override { return Released(TestObject::Release(), "request"); }
+struct LoggedRequest : Logged<IBidiRequest> {
+    LoggedRequest() : Logged(IID_IBidiRequest, "request") {}
     STDMETHODIMP SetSchema(LPCWSTR) override { return S_OK; }
     STDMETHODIMP SetInputData(DWORD, const BYTE *, UINT) override { return S_OK; }
     STDMETHODIMP GetResult(HRESULT *) override { return S_OK; }
@@ -452,7 +402,7 @@ struct LoggedRequest : TestObject<IBidiRequest> {
     STDMETHODIMP GetEnumCount(DWORD *) override { return E_NOTIMPL; }
 } gRequest;
 
-TEST_F(BidiCmdTest, TheBindingAsksForUserAccessAndIsUndoneBeforeTheObjectsGo)
+TEST_F(RibbonQueryTest, BidiTheBindingAsksForUserAccessAndIsUndoneBeforeTheObjectsGo)
 {
     standin::RegisterClass(CLSID_BidiSpl, [](REFIID riid, void **ppv) { return gSpl.QueryInterface(riid, ppv); });
     standin::RegisterClass(CLSID_BidiRequest,

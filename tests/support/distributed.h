@@ -3,13 +3,12 @@
 // in English, and the dialogs run modally with a script that plays the user.
 #pragma once
 
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/base/module.h"
 #include "src/distributed/distlist.h"
 #include "tests/support/spooler.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,23 +29,14 @@ inline std::u16string ListCell(HWND list, int row, int column, int *image = null
     return text;
 }
 
-class DistributedTest : public SpoolerTest {
+class DistributedTest : public UiTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        standin::ui::ResetAutomation();
-        SpoolerTest::SetUp();
+        UiTest::SetUp();
         AddForm(u"18 x 100 mm", 18000, 100000);
         AddForm(u"12.5 x 40mm", 12500, 40000);
         AddForm(u"24 x 60mm", 24000, 60000);
-    }
-    void TearDown() override
-    {
-        standin::ui::ResetAutomation();
-        SpoolerTest::TearDown();
-        SetThreadUILanguage(0);
     }
 
     // A local printer; `paper` names the form of its default DEVMODE (empty:
@@ -59,27 +49,48 @@ protected:
         config.port = port;
         config.driver = driver;
         ASSERT_TRUE(standin::spooler::AddPrinter(config));
-        if (paper.empty())
-            return;
-        ASSERT_TRUE(standin::spooler::SetDefaultDevMode(name, standin::spooler::MakeDefaultDevMode(name, paper)));
+        if (!paper.empty()) {
+            ASSERT_TRUE(standin::spooler::SetDefaultDevMode(name, standin::spooler::MakeDefaultDevMode(name, paper)));
+        }
     }
 
-    // The public part of the printer's default DEVMODE.
-    static DEVMODEW DefaultDevMode(const std::u16string &printer)
+    // Runs the distributed printing dialog for the sheet's printer; `script` acts in it and ends it.
+    static INT_PTR RunList(const std::u16string &sheetPrinter, standin::ui::DialogScript script)
     {
-        DEVMODEW dm = {};
-        std::vector<BYTE> bytes = standin::spooler::DefaultDevMode(printer);
-        if (bytes.size() >= sizeof(dm))
-            std::memcpy(&dm, bytes.data(), sizeof(dm));
-        return dm;
+        std::u16string name = sheetPrinter;
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = &name[0];
+        standin::ui::OnDialog(IDD_DISTRIBUTED_PRINTING, std::move(script));
+        return DialogBoxParamW(ghInstance, MAKEINTRESOURCEW(IDD_DISTRIBUTED_PRINTING), nullptr, DistributedPrintingProc,
+                               reinterpret_cast<LPARAM>(&info));
     }
 
-    // How many debugger lines are exactly this.
-    static size_t Lines(const std::string &line)
+    struct Entry {
+        DWORD checked;
+        std::u16string name, comment;
+    };
+    // A stored list: the header with `count`, then the entries at offset 12,
+    // 1044 bytes each: Checked at 0, the name at 4, the comment at 524.
+    static std::vector<BYTE> Record(const std::vector<Entry> &entries, LONG count)
     {
-        size_t n = 0;
-        for (size_t i = 0; i < standin::DebugCaptureCount(); ++i)
-            n += line == standin::DebugCaptureLine(i) ? 1 : 0;
-        return n;
+        std::vector<BYTE> bytes(12 + entries.size() * 1044);
+        const DWORD header[3] = {1, DWORD(count), 0};
+        std::memcpy(bytes.data(), header, 12);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            BYTE *e = bytes.data() + 12 + i * 1044;
+            std::memcpy(e, &entries[i].checked, 4);
+            std::memcpy(e + 4, entries[i].name.data(), std::min<size_t>(entries[i].name.size(), 260) * 2);
+            std::memcpy(e + 524, entries[i].comment.data(), std::min<size_t>(entries[i].comment.size(), 260) * 2);
+        }
+        return bytes;
+    }
+    static void Store(const std::vector<BYTE> &bytes)
+    {
+        ASSERT_TRUE(standin::spooler::SetData(u"Sheet", u"DISTRIBUTEDLIST", REG_BINARY, bytes));
+    }
+    static std::vector<BYTE> Stored()
+    {
+        standin::spooler::DataValue value;
+        return standin::spooler::GetData(u"Sheet", u"DISTRIBUTEDLIST", value) ? value.bytes : std::vector<BYTE>();
     }
 };

@@ -5,8 +5,6 @@
 
 #include "host/propsheet.h"
 #include "host/text.h"
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/core/intrface.h"
 #include "src/base/module.h"
@@ -19,15 +17,11 @@ using host::PropertySheet;
 using host::SheetKind;
 using host::Utf8;
 
-class SheetTest : public SpoolerTest {
+class SheetTest : public UiTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        standin::ui::ResetAutomation();
-        windowsBefore_ = standin::ui::WindowCount();
-        SpoolerTest::SetUp();
+        UiTest::SetUp();
         standin::spooler::LoadSample();
         IClassFactory *factory = nullptr;
         ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
@@ -42,10 +36,7 @@ protected:
             EXPECT_EQ(ui->Release(), 0u);
         }
         ui = nullptr;
-        EXPECT_EQ(standin::ui::WindowCount(), windowsBefore_) << "windows left behind";
-        standin::ui::ResetAutomation();
-        SpoolerTest::TearDown();
-        SetThreadUILanguage(0);
+        UiTest::TearDown();
     }
 
     // Opens a sheet of a printer of the sample server.
@@ -100,7 +91,4 @@ protected:
 
     IPrintOemUI *ui = nullptr;
     std::unique_ptr<PropertySheet> sheet;
-
-private:
-    long windowsBefore_ = 0;
 };

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/linux/spooler/server.h"
+#include "platform/linux/user/automation.h"
+#include "resources/res_blob.h"
 #include "src/sheet/sheetstate.h"
 #include "src/records/records.h"
 #include "tests/support/fixture.h"
@@ -119,5 +121,24 @@ protected:
         HANDLE handle = nullptr;
         EXPECT_TRUE(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &handle, &defaults));
         return handle;
+    }
+};
+
+// A test of the plug-in's windows: its resources, in English, as the module;
+// the automation's scripts and records reset around it.
+class UiTest : public SpoolerTest {
+protected:
+    void SetUp() override
+    {
+        ghInstance = PluginResources();
+        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        standin::ui::ResetAutomation();
+        SpoolerTest::SetUp();
+    }
+    void TearDown() override
+    {
+        standin::ui::ResetAutomation();
+        SpoolerTest::TearDown();
+        SetThreadUILanguage(0);
     }
 };

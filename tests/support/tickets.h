@@ -7,6 +7,7 @@
 #include "src/ptprovider/ptconst.h"
 #include "tests/support/fakes.h"
 #include "tests/support/spooler.h"
+#include "tests/support/xml.h"
 
 #include <string>
 
@@ -28,9 +29,6 @@ public:
     u" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
 #define PT_PRIVATE u"http://schemas.microsoft.com/windows/printing/oemdriverpt/Condor-private"
 
-IXMLDOMDocument2 *LoadDocument(const std::u16string &xml);
-std::string DocumentXml(IXMLDOMDocument2 *document);
-std::string Utf8Of(const char16_t *text);
 // A feature of the ticket with one option.
 std::u16string FeatureXml(const std::u16string &name, const std::u16string &option);
 
@@ -44,7 +42,6 @@ protected:
 
     HRESULT ToDevMode(IXMLDOMDocument2 *ticket, OEMDEV *record);
     HRESULT ToTicket(IXMLDOMDocument2 *ticket, OEMDEV *record);
-    REGSTRUCT Stored(const std::u16string &printer);
 
     IPrintOemPrintTicketProvider *provider = nullptr;
     CoreHelper core;

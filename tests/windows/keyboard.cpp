@@ -4,21 +4,17 @@
 // unique and act, and 217's rows take Space and the context-menu key.
 // Usage: orvoui-keyboard [path\to\orvoui.dll]
 
-#include <cstdio>
 #include <map>
 #include <regex>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "platform/win32.h"
 #include "resources/resource.h"
 #include "tests/windows/report.h"
-#include "winhost/host.h"
 
 namespace {
 
-using Problems = std::vector<std::string>;
+using report::Problems;
 WNDPROC gOldProc;
 constexpr int kTolerance = 4;  // pixels of one row at 96 DPI, where the check runs
 int gClicked;                  // the last button whose click reached the window (and went no further)
@@ -58,10 +54,7 @@ wchar_t KeysOf(HWND c, wchar_t &shown)
 void CheckControls(const winhost::Shown &s, Problems &out)
 {
     HWND w = s.window, first = GetNextDlgTabItem(w, nullptr, FALSE);
-    std::vector<HWND> all, order;
-    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (Has(c, WS_VISIBLE))
-            all.push_back(c);
+    std::vector<HWND> all = report::visibleControls(w), order;
     std::set<HWND> reached;
     for (HWND c = first; c && order.size() < all.size() && (order.empty() || c != first);
          c = GetNextDlgTabItem(w, c, FALSE)) {
@@ -135,34 +128,16 @@ void CheckRows(HWND dialog, Problems &out)
 
 int main(int argc, char **argv)
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     winhost::Host host;
-    report::checkf(host.Load(argc > 1 ? winhost::Wide(argv[1]) : winhost::BesideProgram(L"orvoui.dll")),
-                   "the plug-in loads and a printer of each model is added", "%s", host.Error().c_str());
-    std::vector<std::pair<std::string, std::string>> results;  // per window: the languages with problems
-    std::vector<winhost::Language> languages(std::begin(winhost::kLanguages), std::end(winhost::kLanguages));
-    std::swap(languages[0], languages[1]);  // en-US, whose problems are printed, first
-    for (const winhost::Language &l : languages) {
-        size_t at = 0;
-        host.Run(l.id, [&](const winhost::Shown &s) {
-            if (at == results.size())
-                results.emplace_back(s.Name(), "");
-            auto &result = results[at++];
-            Problems problems;
-            gOldProc = WNDPROC(SetWindowLongPtrW(s.window, GWLP_WNDPROC, LONG_PTR(Watch)));
-            CheckControls(s, problems);
-            SetWindowLongPtrW(s.window, GWLP_WNDPROC, LONG_PTR(gOldProc));
-            if (s.id == IDD_DISTRIBUTED_PRINTING)
-                CheckRows(s.window, problems);
-            for (size_t i = 0; i < problems.size() && result.second.empty(); ++i)
-                std::printf("     %s %s: %s\n", result.first.c_str(), l.tag, problems[i].c_str());
-            result.second += problems.empty() ? "" : std::string(" ") + l.tag;
-        });
-    }
-    report::checkf(host.Error().empty(), "every page and dialog was shown", "%s", host.Error().c_str());
-    for (const auto &result : results)
-        report::checkf(result.second.empty(),
-                       (result.first + ": Tab and arrows reach all in reading order, keys unique and working").c_str(),
-                       "problems in%s", result.second.c_str());
+    report::everyWindow(host, report::start(argc, argv),
+                        ": Tab and arrows reach all in reading order, keys unique and working", [](const auto &s) {
+                            Problems problems;
+                            gOldProc = WNDPROC(SetWindowLongPtrW(s.window, GWLP_WNDPROC, LONG_PTR(Watch)));
+                            CheckControls(s, problems);
+                            SetWindowLongPtrW(s.window, GWLP_WNDPROC, LONG_PTR(gOldProc));
+                            if (s.id == IDD_DISTRIBUTED_PRINTING)
+                                CheckRows(s.window, problems);
+                            return problems;
+                        });
     return report::finish();
 }

@@ -1,30 +1,19 @@
-// Layout check of the real orvoui.dll with the real window system and real
-// fonts, at the DPI the system is set to: every page and dialog as the
-// harness brings them up (winhost/host.h), in every language. Each shows
-// controls; each visible control lies inside the area it is given and
-// overlaps no other (but a group box holding it, or an up-down control on its
-// buddy's edge); every text fits its control in the control's font; every
-// list header fits its column. The About page gets each language's copyright
-// line and the longest version number first.
-//
-// Usage: orvoui-layout [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
-// Prints one line per problem, one ok/FAIL line per window over all
-// languages and the closing "N passed, N failed" line.
-
-#include <algorithm>
-#include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
+// Layout check of the real orvoui.dll with the real window system and fonts,
+// at the system's DPI, on every page and dialog in every language: each shows
+// controls; each visible control lies inside its area and overlaps no other
+// (but a group box holding it, or an up-down control on its buddy's edge);
+// every text fits its control in the control's font and every list header
+// its column. The About page gets the copyright line and the longest version.
+// Usage: orvoui-layout [path\to\orvoui.dll]
 
 #include "platform/win32.h"
 #include "resources/resource.h"
 #include "tests/windows/report.h"
-#include "winhost/host.h"
 
 namespace {
 
 using report::checkf;
+using report::format;
 using report::printable;
 
 int gDpi = 96;
@@ -60,17 +49,16 @@ bool inside(const RECT &outer, const RECT &inner)
 
 bool overlap(const RECT &a, const RECT &b)
 {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    RECT common;
+    return IntersectRect(&common, &a, &b) != FALSE;
 }
 
 std::string describe(HWND control, const RECT &r)
 {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "control %d \"", GetDlgCtrlID(control));
     // A picture's window text is its bitmap's ordinal, not words.
-    std::string out = buf + (kindOf(control) == Kind::Other ? "" : printable(winhost::WindowText(control)));
-    std::snprintf(buf, sizeof buf, "\" (%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
-    return out + buf;
+    std::string text = kindOf(control) == Kind::Other ? "" : printable(winhost::WindowText(control));
+    return format("control %d \"%s\" (%ld,%ld)-(%ld,%ld)", GetDlgCtrlID(control), text.c_str(), r.left, r.top, r.right,
+                  r.bottom);
 }
 
 // The size a text takes in a font: one line, or broken into lines at width;
@@ -117,11 +105,8 @@ std::string textProblem(HWND control, Kind kind)
         if (kind != Kind::Text)
             height = std::max<int>(height, need.cy);  // a frame's own height is not the text's
     }
-    if (need.cx <= room && need.cy <= height)
-        return "";
-    char buf[96];
-    std::snprintf(buf, sizeof buf, ": text needs %ldx%ld, has %dx%d", need.cx, need.cy, room, height);
-    return buf;
+    bool fits = need.cx <= room && need.cy <= height;
+    return fits ? "" : format(": text needs %ldx%ld, has %dx%d", need.cx, need.cy, room, height);
 }
 
 // Whether each header of a list view fits its column.
@@ -140,11 +125,9 @@ void headerProblems(HWND list, std::vector<std::string> &problems)
             continue;
         SIZE need = textSize(fontOf(header), text, DT_SINGLELINE | DT_NOPREFIX, 0);
         int room = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0)) - Scaled(kHeaderRoom);
-        if (need.cx > room) {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "\" needs %ld pixels, has %d", need.cx, room);
-            problems.push_back("column " + std::to_string(i) + " header \"" + printable(text) + buf);
-        }
+        if (need.cx > room)
+            problems.push_back(
+                format("column %d header \"%s\" needs %ld pixels, has %d", i, printable(text).c_str(), need.cx, room));
     }
 }
 
@@ -161,20 +144,14 @@ std::vector<std::string> problemsOf(const winhost::Shown &shown)
     HWND parent = shown.window;
     const RECT &area = shown.area;
     std::vector<std::string> problems;
-    std::vector<HWND> controls;
-    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE)
-            controls.push_back(c);
+    std::vector<HWND> controls = report::visibleControls(parent);
     if (controls.empty())
         problems.push_back("no control shown");
     for (HWND c : controls) {
         RECT r = winhost::RectIn(c, parent);
-        if (!inside(area, r)) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, " is outside the area (%ld,%ld)-(%ld,%ld)", area.left, area.top, area.right,
-                          area.bottom);
-            problems.push_back(describe(c, r) + buf);
-        }
+        if (!inside(area, r))
+            problems.push_back(describe(c, r) + format(" is outside the area (%ld,%ld)-(%ld,%ld)", area.left, area.top,
+                                                       area.right, area.bottom));
         std::string text = textProblem(c, kindOf(c));
         if (!text.empty())
             problems.push_back(describe(c, r) + text);
@@ -225,9 +202,8 @@ void checkFonts()
 
 int main(int argc, char **argv)
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::wstring path = report::start(argc, argv);
     SetProcessDPIAware();
-    std::wstring path = argc > 1 ? winhost::Wide(argv[1]) : winhost::BesideProgram(L"orvoui.dll");
     HDC screen = GetDC(nullptr);
     gDpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -235,37 +211,19 @@ int main(int argc, char **argv)
     checkFonts();
 
     winhost::Host host;
-    checkf(host.Load(path), "the plug-in loads and a printer of each model is added", "%s", host.Error().c_str());
-    // Per window in the order shown: the languages it was shown in and those
-    // with problems.
-    std::vector<std::string> order;
-    std::map<std::string, std::pair<int, std::string>> results;
-    for (const winhost::Language &l : winhost::kLanguages) {
-        host.Run(l.id, [&](const winhost::Shown &shown) {
-            if (shown.id == IDD_ABOUT) {
-                // The resources follow the language the harness set.
-                WCHAR text[256] = L"";
-                HMODULE dll = GetModuleHandleW(L"orvoui.dll");
-                SetDlgItemTextW(shown.window, IDC_ABOUT_COPYRIGHT,
-                                LoadStringW(dll, IDS_COPYRIGHT, text, 200) ? text : L"");
-                LoadStringW(dll, IDS_VERSION_PREFIX, text, 200);
-                SetDlgItemTextW(shown.window, IDC_ABOUT_VERSION, (std::wstring(text) + L"65535.65535.65535").c_str());
-            }
-            std::string name = shown.Name();
-            if (!results.count(name))
-                order.push_back(name);
-            auto &result = results[name];
-            ++result.first;
-            std::vector<std::string> problems = problemsOf(shown);
-            for (const std::string &p : problems)
-                std::printf("     %s %s: %s\n", name.c_str(), l.tag, p.c_str());
-            if (!problems.empty())
-                result.second += std::string(" ") + l.tag;
-        });
-    }
-    checkf(host.Error().empty(), "every page and dialog was shown", "%s", host.Error().c_str());
-    // The ribbon query's progress (240, Simplified Chinese only) asks the
-    // printers over bidi, which Wine has not: its template alone.
+    std::string rule = " at " + std::to_string(gDpi) + " dpi: controls shown, inside, apart, texts and headers fitting";
+    report::everyWindow(host, path, rule, [](const winhost::Shown &shown) {
+        if (shown.id == IDD_ABOUT) {
+            WCHAR text[256] = L"";
+            HMODULE dll = GetModuleHandleW(L"orvoui.dll");
+            SetDlgItemTextW(shown.window, IDC_ABOUT_COPYRIGHT, LoadStringW(dll, IDS_COPYRIGHT, text, 200) ? text : L"");
+            LoadStringW(dll, IDS_VERSION_PREFIX, text, 200);
+            SetDlgItemTextW(shown.window, IDC_ABOUT_VERSION, (std::wstring(text) + L"65535.65535.65535").c_str());
+        }
+        return problemsOf(shown);
+    });
+    // The ribbon query's progress asks the printers over bidi, which Wine
+    // has not: its template alone.
     HWND query =
         CreateDialogParamW(GetModuleHandleW(L"orvoui.dll"), MAKEINTRESOURCEW(IDD_RIBBON_QUERY), nullptr, nullptr, 0);
     winhost::Shown bare = {"template", IDD_RIBBON_QUERY, false, query, query, {}};
@@ -276,11 +234,5 @@ int main(int argc, char **argv)
     checkf(problems.empty(), "template-240: controls shown, inside, apart, texts fitting", "%u problems",
            static_cast<unsigned>(problems.size()));
     DestroyWindow(query);
-    for (const std::string &name : order) {
-        const auto &result = results[name];
-        std::string what = name + " at " + std::to_string(gDpi) + " dpi in " + std::to_string(result.first) +
-                           " languages: controls shown, inside, apart, texts and headers fitting";
-        checkf(result.first == 17 && result.second.empty(), what.c_str(), "problems in%s", result.second.c_str());
-    }
     return report::finish();
 }

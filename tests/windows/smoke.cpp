@@ -1,21 +1,15 @@
-// Smoke test of the real orvoui.dll: loads it as the spooler does, gets its
-// class objects and calls every method slot through the raw interface
-// layout, runs its sheets through the harness (winhost/host.h) and checks
-// what each model's pages show, and loads every bitmap. It runs on Windows
-// or under Wine and reports as report.h says. The layout check
-// (layout.cpp) makes every page and dialog in every language.
-//
+// Smoke test of the real orvoui.dll under Windows or Wine: loads it as the
+// spooler does, calls every method slot of its objects through the raw
+// interface layout, runs its sheets through the harness (winhost/host.h) and
+// checks what each model's pages show, and loads every bitmap.
 // Usage: orvoui-smoke [path\to\orvoui.dll]   (default: orvoui.dll next to the exe)
 
 #include <cstdint>
-#include <cstdio>
 #include <initializer_list>
-#include <string>
 
 #include "platform/win32.h"
 #include "resources/resource.h"
 #include "tests/windows/report.h"
-#include "winhost/host.h"
 
 namespace {
 
@@ -177,6 +171,7 @@ void testProviderSlots(IPrintOemPrintTicketProvider *pt)
 }
 
 bool shown(HWND page, int id) { return (GetWindowLongW(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+bool enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
 
 // The sheets as the driver brings them up over printers of Wine's spooler:
 // what each model's pages show, and a click a user makes on each.
@@ -184,43 +179,33 @@ void testSheets(const std::wstring &path)
 {
     winhost::Host host;
     std::string seen;
-    bool loaded = host.Load(path);
-    int count =
-        loaded
-            ? host.Run(
-                  0x0409,
-                  [&](const winhost::Shown &s) {
-                      HWND w = s.window;
-                      std::string name = s.Name();
-                      bool setup = s.id == IDD_PAGE_SETUP || s.id == IDD_PAGE_SETUP_EX;
-                      if (setup) {
-                          // Chain and auto cut where the model has them; special tape locks them.
-                          bool all = name != "KestrelBT-110";
-                          bool ok = shown(w, IDC_MIRROR) && shown(w, IDC_CHAIN) == all && shown(w, IDC_AUTO_CUT) == all;
-                          if (all) {
-                              SendDlgItemMessageW(w, IDC_SPECIAL_TAPE, BM_CLICK, 0, 0);
-                              ok = ok && !IsWindowEnabled(GetDlgItem(w, IDC_CHAIN)) &&
-                                   !IsWindowEnabled(GetDlgItem(w, IDC_AUTO_CUT));
-                              SendDlgItemMessageW(w, IDC_SPECIAL_TAPE, BM_CLICK, 0, 0);
-                              ok = ok && IsWindowEnabled(GetDlgItem(w, IDC_CHAIN)) &&
-                                   IsWindowEnabled(GetDlgItem(w, IDC_AUTO_CUT));
-                          }
-                          checkf(ok, "Page Setup shows the model's option boxes; special tape locks chain and auto cut",
-                                 "%s", name.c_str());
-                      }
-                      if (s.id == IDD_PAGE_SETUP_EX)
-                          check(SendDlgItemMessageW(w, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0) == 4,
-                                "extended Page Setup: four print qualities");
-                      if (s.id == IDD_OTHER)
-                          checkf(shown(w, IDC_SELF_TEST_PRINT) == (name != "Heron-112"),
-                                 "Other page: the self-test print where the model has it", "%s", name.c_str());
-                      if (s.id == IDD_DISTRIBUTED_PRINTING)
-                          check(SendDlgItemMessageW(w, IDC_DISTRIBUTED_LIST, LVM_GETITEMCOUNT, 0, 0) == 1,
-                                "distributed printing lists the one printer of the extended model");
-                      seen += " " + name;
-                  })
-            : 0;
-    checkf(loaded && count == 13 && host.Error().empty(), "every page of the four sheets and the three dialogs shown",
+    int count = !host.Load(path) ? 0 : host.Run(0x0409, [&](const winhost::Shown &s) {
+        HWND w = s.window;
+        std::string name = s.Name();
+        seen += " " + name;
+        if (s.id == IDD_PAGE_SETUP || s.id == IDD_PAGE_SETUP_EX) {
+            // Chain and auto cut where the model has them; special tape locks them.
+            bool all = name != "KestrelBT-110";
+            bool ok = shown(w, IDC_MIRROR) && shown(w, IDC_CHAIN) == all && shown(w, IDC_AUTO_CUT) == all;
+            for (bool locked : {true, false})
+                if (all) {
+                    SendDlgItemMessageW(w, IDC_SPECIAL_TAPE, BM_CLICK, 0, 0);
+                    ok = ok && enabled(w, IDC_CHAIN) != locked && enabled(w, IDC_AUTO_CUT) != locked;
+                }
+            checkf(ok, "Page Setup shows the model's option boxes; special tape locks chain and auto cut", "%s",
+                   name.c_str());
+        }
+        if (s.id == IDD_PAGE_SETUP_EX)
+            check(SendDlgItemMessageW(w, IDC_QUALITY_LIST, CB_GETCOUNT, 0, 0) == 4,
+                  "extended Page Setup: four print qualities");
+        if (s.id == IDD_OTHER)
+            checkf(shown(w, IDC_SELF_TEST_PRINT) == (name != "Heron-112"),
+                   "Other page: the self-test print where the model has it", "%s", name.c_str());
+        if (s.id == IDD_DISTRIBUTED_PRINTING)
+            check(SendDlgItemMessageW(w, IDC_DISTRIBUTED_LIST, LVM_GETITEMCOUNT, 0, 0) == 1,
+                  "distributed printing lists the one printer of the extended model");
+    });
+    checkf(count == 13 && host.Error().empty(), "every page of the four sheets and the three dialogs shown",
            "%d shown:%s; %s", count, seen.c_str(), host.Error().c_str());
 }
 
@@ -245,8 +230,7 @@ void testBitmaps(HMODULE dll)
 
 int main(int argc, char **argv)
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::wstring path = argc > 1 ? winhost::Wide(argv[1]) : winhost::BesideProgram(L"orvoui.dll");
+    std::wstring path = report::start(argc, argv);
     std::printf("loading %s\n", report::printable(path).c_str());
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HMODULE dll = LoadLibraryW(path.c_str());
