@@ -85,6 +85,8 @@ TEST_F(DistListTest, ListsExactlyTheFalconPrintersWithTheirCells)
                       }),
               0);
     EXPECT_NE(described.find("dialog 217 \"Sheet - Distributed Printing Settings\""), std::string::npos) << described;
+    EXPECT_NE(described.find("images: bitmap " + std::to_string(IDB_WARNING) + ", bitmap " + std::to_string(IDB_BLANK)),
+              std::string::npos);
     // Driver names compared exactly; a printer that refuses full access is
     // left out, as is the sheet's own when it is another model.
     EXPECT_EQ(Lines(rows), (std::vector<std::string>{"[ ] Front | 24 mm | —— | —— | USB010 | ",
