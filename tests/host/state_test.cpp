@@ -86,38 +86,38 @@ TEST_F(HostState, OnlyARegularOrMissingFileIsRead)
     }
 }
 
+// A state that cannot be read is left as it was; its text is shown with
+// control characters escaped, never as raw bytes.
 TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
 {
-    WriteText(state_, "{ \"format\": \"orvo-print-server\", \x1b[31m\xff\xfe ");
-    HostRun run = RunHost("--state " + state_ + " printers");
-    EXPECT_EQ(run.status, 1) << run.out;
+    const std::string garbage = "{ \"format\": \"orvo-print-server\", \x1b[31m\xff\xfe ";
+    WriteText(state_, garbage);
+    HostRun run = RunHost("--state " + state_ + " install --printer MerlinBT");
+    EXPECT_TRUE(Ended(run, 1, "cannot load " + state_ + ": "));
     EXPECT_EQ(Count(run.out, state_), 1u) << "the path once\n" << run.out;
-    EXPECT_TRUE(Has(run.out, "cannot load " + state_ + ": "));
-    EXPECT_TRUE(Lacks(run.out, "\x1b"));
-    EXPECT_TRUE(Lacks(run.out, "\xff"));
+    EXPECT_TRUE(Lacks(run.out, "\x1b") && Lacks(run.out, "\xff"));
+    EXPECT_EQ(ReadFile(state_), garbage);
 
-    ASSERT_EQ(unlink(state_.c_str()), 0);
-    MakeState(state_);
-    std::string text = ReadFile(state_);
-    size_t name = text.find("\"name\": \"MerlinBT\"", text.find("\"printers\""));
-    ASSERT_NE(name, std::string::npos);
-    text.replace(name, 18, "\"name\": \"Merlin\\u0000\\u001b[2J\"");
-    WriteText(state_, text);
-    HostRun control = RunHost("--state " + state_ + " printers");
-    EXPECT_TRUE(Ended(control, 1, "printer name \"Merlin\\u0000\\u001B[2J\" has a control character"));
-    EXPECT_TRUE(Lacks(control.out, "\x1b"));
-
-    // Other text of a state is shown with its control characters escaped.
-    ASSERT_EQ(unlink(state_.c_str()), 0);
-    MakeState(state_);
-    text = ReadFile(state_);
-    size_t port = text.find("\"port\": \"USB003\"");
-    ASSERT_NE(port, std::string::npos);
-    text.replace(port, 16, "\"port\": \"USB\\u001b[2J\"");
-    WriteText(state_, text);
-    HostRun printers = RunHost("--state " + state_ + " printers");
-    EXPECT_TRUE(Ended(printers, 0, "  port      USB\\x1B[2J\n"));
-    EXPECT_TRUE(Lacks(printers.out, "\x1b"));
+    const struct {
+        std::string from, to;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"\"name\": \"MerlinBT\"", "\"name\": \"Merlin\\u0000\\u001b[2J\"", 1,
+         "printer name \"Merlin\\u0000\\u001B[2J\" has a control character"},
+        {"\"port\": \"USB003\"", "\"port\": \"USB\\u001b[2J\"", 0, "  port      USB\\x1B[2J\n"},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(unlink(state_.c_str()), 0);
+        MakeState(state_);
+        std::string text = ReadFile(state_);
+        size_t at = text.find(c.from, text.find("\"printers\""));
+        ASSERT_NE(at, std::string::npos);
+        WriteText(state_, text.replace(at, c.from.size(), c.to));
+        HostRun printers = RunHost("--state " + state_ + " printers");
+        EXPECT_TRUE(Ended(printers, c.status, c.message));
+        EXPECT_TRUE(Lacks(printers.out, "\x1b"));
+    }
 }
 
 // ---- when and how it is written ----
