@@ -51,6 +51,9 @@ HRESULT CallDevMode(DWORD mode, const OEMDEV *in, OEMDEV *out, OEMDMPARAM *param
     return hrOEMDevMode(mode, &p);
 }
 
+// The record byte for byte: the header ("TFSM" in memory order), then the
+// option item, the driver's three pending selections (left as the buffer
+// held them), then the twenty job settings from Speed to iQuality.
 TEST_F(DevModeTest, SizeAndDefaults)
 {
     OEMDMPARAM param = {};
@@ -59,22 +62,11 @@ TEST_F(DevModeTest, SizeAndDefaults)
 
     OEMDEV out = FilledRecord(kUntouched);
     ASSERT_EQ(CallDevMode(OEMDM_DEFAULT, nullptr, &out), S_OK);
-    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(out.dmOEMExtra.dwSignature, 0x4D534654u);
-    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
-    EXPECT_EQ(out.dwDriverData, 0u);
-    EXPECT_EQ(out.Speed, 4);
-    EXPECT_EQ(out.Density, 8);
-    EXPECT_EQ(out.Rotate, 1);
-    EXPECT_EQ(out.Gappara[0], 3);
-    EXPECT_EQ(out.BlackLevel, 2);
-    EXPECT_EQ(out.GrayLevel, 6);
-    EXPECT_EQ(out.iQuality, 0);
-    // The driver's pending selections stay as the buffer held them.
-    EXPECT_EQ(out.standardPaperSizeChoose, kUntouched);
-    EXPECT_EQ(out.standardOrientationChoose, kUntouched);
-    EXPECT_EQ(out.standardResolutionChoose, kUntouched);
-    // The record in memory order begins with the size and "TFSM".
+    const LONG k = kUntouched;
+    const LONG expected[] = {108, 0x4D534654, 3, 0, k, k, k, 4, 8, 0, 0, 1, 0, 3,
+                             0,   0,          0, 0, 0, 2, 6, 0, 0, 0, 0, 0, 0};
+    static_assert(sizeof(expected) == sizeof(OEMDEV));
+    EXPECT_EQ(std::memcmp(&out, expected, sizeof(out)), 0);
     EXPECT_EQ(std::memcmp(reinterpret_cast<BYTE *>(&out) + 4, "TFSM", 4), 0);
 }
 
@@ -129,32 +121,23 @@ TEST_F(DevModeTest, MergeTakesWhatTheInputHas)
     EXPECT_EQ(std::memcmp(outBytes + 3, &in, sizeof(in)), 0);
 }
 
-TEST_F(DevModeTest, ForeignRecordGivesTheDefaults)
+// Convert and merge alike: a foreign record gives the defaults (the
+// pending selections kept); an older, shorter one keeps the defaults in its
+// missing tail and comes out as a whole record of today's size.
+TEST_F(DevModeTest, ForeignOrShorterRecordsGiveTheDefaults)
 {
-    OEMDEV in = UserRecord();
-    in.dmOEMExtra.dwSignature = 0x12345678;
-    OEMDEV out = DefaultRecord();
-    out.standardOrientationChoose = 1;
+    OEMDEV foreign = UserRecord(), shorter = UserRecord();
+    foreign.dmOEMExtra.dwSignature = 0x12345678;
+    shorter.dmOEMExtra.dwSize = offsetof(OEMDEV, Density);
     for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
-        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
-        EXPECT_EQ(out.Rotate, 1);
-        EXPECT_EQ(out.Density, 8);
-        EXPECT_EQ(out.dwDriverData, 0u);
-        EXPECT_EQ(out.standardOrientationChoose, 1);
-    }
-}
-
-// An older, shorter record keeps the defaults in its missing tail and comes
-// out as a whole record of today's size.
-TEST_F(DevModeTest, AShorterRecordIsConvertedToAWholeOne)
-{
-    OEMDEV in = UserRecord();
-    in.dmOEMExtra.dwSize = offsetof(OEMDEV, Density);
-    for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
-        OEMDEV out = DefaultRecord();
-        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
-        EXPECT_EQ(out.dmOEMExtra.dwSize, sizeof(OEMDEV)) << mode;
-        EXPECT_EQ(out.Density, DefaultRecord().Density) << mode;
+        OEMDEV out = DefaultRecord(), expected = DefaultRecord();
+        out.standardOrientationChoose = expected.standardOrientationChoose = 1;
+        ASSERT_EQ(CallDevMode(mode, &foreign, &out), S_OK);
+        EXPECT_EQ(std::memcmp(&out, &expected, sizeof(out)), 0) << mode;
+        ASSERT_EQ(CallDevMode(mode, &shorter, &out), S_OK);
+        std::memcpy(&expected, &shorter, offsetof(OEMDEV, Density));
+        expected.dmOEMExtra.dwSize = sizeof(OEMDEV);
+        EXPECT_EQ(std::memcmp(&out, &expected, sizeof(out)), 0) << mode;
     }
 }
 
@@ -166,11 +149,7 @@ TEST_F(DevModeTest, MergeBoundsTheOptionItemSelection)
         DWORD converted;
     };
     const Case cases[] = {
-        {101, 0, 101},
-        {100, 100, 100},
-        {static_cast<DWORD>(-5), static_cast<DWORD>(-5), static_cast<DWORD>(-5)},
-        {0x80000000u, 0x80000000u, 0x80000000u},
-    };
+        {101, 0, 101}, {100, 100, 100}, {DWORD(-5), DWORD(-5), DWORD(-5)}, {0x80000000u, 0x80000000u, 0x80000000u}};
     for (const Case &c : cases) {
         OEMDEV in = UserRecord();
         in.dwDriverData = c.in;
