@@ -140,68 +140,42 @@ TEST_F(SettingsTest, PassingReadFailureKeepsTheUsersSettings)
     EXPECT_EQ(Bytes(context.Settings), Bytes(user));
 }
 
+// Five attempts in all: four refusals still store the record, five give
+// up, and a spooler that never takes it leaves the old one.
 TEST_F(SettingsTest, FailingStoreIsRetriedThenGivenUp)
 {
     ReadWriteSettings(&context, FALSE);
-    context.Settings.Chain = 1;
-
-    // Two refusals, then the spooler takes it.
-    standin::FailNext("SetPrinterDataW", 2, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
-
-    // Five attempts in all: four refusals still store it, five give up.
-    context.Settings.Chain = 0;
-    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS - 1, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
-    context.Settings.Chain = 1;
-    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
-    EXPECT_EQ(SETTINGS_WRITE_ATTEMPTS, 5);
-    context.Settings.Chain = 1;
-    ReadWriteSettings(&context, TRUE);
-
-    // A spooler that never takes it: the sheet goes on, the failure is traced.
-    context.Settings.Chain = 0;
-    standin::FailNext("SetPrinterDataW", -1, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    standin::ClearFaults();
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 1) << "the old record stays";
+    for (auto [refusals, stored] : {std::pair{2, true}, {4, true}, {5, false}, {-1, false}}) {
+        REGSTRUCT before = Stored(u"KestrelBT");
+        context.Settings.Chain = !before.Chain;
+        standin::FailNext("SetPrinterDataW", refusals, ERROR_ACCESS_DENIED);
+        ReadWriteSettings(&context, TRUE);
+        standin::ClearFaults();
+        EXPECT_EQ(Stored(u"KestrelBT").Chain, stored ? context.Settings.Chain : before.Chain) << refusals;
+    }
 }
 
+// Installing stores the defaults over the user's record; a spooler that
+// refuses the value leaves it, and the event succeeds all the same (a
+// printer without full access: the host's install command).
 TEST_F(SettingsTest, InstallStoresTheDefaults)
 {
     REGSTRUCT user = Defaults();
     user.Contrast = 15;
     user.Unit = 1;
-    StoreRecord(u"KestrelBT", &user, sizeof(user));
-
     IClassFactory *factory = nullptr;
     ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
     IPrintOemUI *ui = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
     factory->Release();
-
     WCHAR name[] = TEXT("KestrelBT");
-    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
-    ASSERT_EQ(stored.size(), 116u);
-    EXPECT_EQ(stored, Bytes(Defaults()));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Contrast, 10);
-
-    // A spooler that refuses the value: the event still succeeds.
-    StoreRecord(u"KestrelBT", &user, sizeof(user));
-    standin::FailNext("SetPrinterDataW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user));
-
-    // A printer that cannot be opened with full access: the event still succeeds.
-    AddPrinter(u"Limited", u"KestrelBT", true);
-    WCHAR limited[] = TEXT("Limited");
-    EXPECT_EQ(ui->PrinterEvent(limited, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    EXPECT_TRUE(StoredRecord(u"Limited").empty());
+    for (bool refused : {false, true}) {
+        StoreRecord(u"KestrelBT", &user, sizeof(user));
+        if (refused)
+            standin::FailNext("SetPrinterDataW", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(refused ? user : Defaults()));
+    }
     ui->Release();
 }
 
