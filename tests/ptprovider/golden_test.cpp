@@ -1,21 +1,17 @@
-// The three conversions' every output, pinned byte for byte: the converted
-// document, the debug files, the debugger output at the build's level and
-// at the verbose level, and the records. Each sample printer converts the
-// core's base documents; FalconBT also converts documents with another
-// vendor's features and with namespaces bound in unusual places. A dump is
-// kept as its length and FNV-1a hash in tests/ptprovider/golden.txt.
-//
-// ORVOUI_GOLDEN_DUMPS=folder writes every dump there whole (to diff two
-// builds); ORVOUI_GOLDEN_WRITE=file writes the table anew instead of
-// comparing with it.
+// The three conversions' every output (document, debug files, debugger
+// output at two levels, records) pinned as length and FNV-1a hash in
+// golden.txt, for each sample printer's base documents and for FalconBT's
+// with foreign features and unusual namespace bindings.
+// ORVOUI_GOLDEN_DUMPS=folder writes the dumps whole; ORVOUI_GOLDEN_WRITE=file
+// writes the table anew instead of comparing with it.
 #include "host/tickets.h"
+#include "tests/support/hostrun.h"
 #include "tests/support/tickets.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -113,14 +109,6 @@ std::string Hex(const void *bytes, size_t size)
     return out;
 }
 
-std::string FileText(const WCHAR *path)
-{
-    std::ifstream in(standin::MapWindowsPath(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class GoldenTest : public TicketTest {
 protected:
     void SetUp() override
@@ -163,7 +151,7 @@ protected:
             if (level == DBG_WARNING) {
                 dump += "== document\n" + DocumentXml(document) + "\n";
                 for (const WCHAR *file : files)
-                    dump += "== " + Utf8Of(file) + "\n" + FileText(file) + "\n";
+                    dump += "== " + Utf8Of(file) + "\n" + ReadFile(standin::MapWindowsPath(file)) + "\n";
             }
             lastXml_ = DocumentXml(document);
             document->Release();
@@ -244,10 +232,8 @@ TEST_F(GoldenTest, ConversionsGiveThePinnedBytes)
         std::ofstream(write, std::ios::binary) << table;
         return;
     }
-    std::ifstream in(ORVOUI_TEST_SOURCE "/tests/ptprovider/golden.txt", std::ios::binary);
-    std::stringstream pinned;
-    pinned << in.rdbuf();
-    EXPECT_EQ(table, pinned.str()) << "set ORVOUI_GOLDEN_DUMPS to a folder to see the dumps whole";
+    EXPECT_EQ(table, ReadFile(ORVOUI_TEST_SOURCE "/tests/ptprovider/golden.txt"))
+        << "set ORVOUI_GOLDEN_DUMPS to a folder to see the dumps whole";
 }
 
 }  // namespace
