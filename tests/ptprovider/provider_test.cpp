@@ -34,20 +34,17 @@ protected:
 
 HANDLE FakePrinter() { return reinterpret_cast<HANDLE>(0x1234); }
 
-TEST_F(ProviderTest, VersionOneNamespaceIntentsAndValidation)
+// The answers to good arguments are the Wine smoke's; here, the refusals,
+// and the default namespace replacing the caller's string without freeing it.
+TEST_F(ProviderTest, SmallCallsRefuseMissingArguments)
 {
     INT *versions = nullptr;
     INT count = -1;
-    ASSERT_EQ(provider->GetSupportedVersions(nullptr, &versions, &count), S_OK);
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(versions[0], 1);
-    CoTaskMemFree(versions);
-
     EXPECT_EQ(provider->GetSupportedVersions(nullptr, nullptr, &count), E_INVALIDARG);
     EXPECT_EQ(provider->GetSupportedVersions(nullptr, &versions, nullptr), E_INVALIDARG);
-
-    // The default namespace replaces the caller's string without freeing it.
     EXPECT_EQ(provider->QueryDeviceDefaultNamespace(nullptr), E_POINTER);
+    EXPECT_EQ(provider->ExpandIntentOptions(nullptr), E_INVALIDARG);
+    EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
     BSTR mine = SysAllocString(TEXT("caller's"));
     BSTR slot = mine;
     ASSERT_EQ(provider->QueryDeviceDefaultNamespace(&slot), S_OK);
@@ -55,13 +52,6 @@ TEST_F(ProviderTest, VersionOneNamespaceIntentsAndValidation)
     EXPECT_EQ(std::u16string(mine), u"caller's");
     SysFreeString(slot);
     SysFreeString(mine);
-
-    // Intents expand to nothing and every ticket is valid.
-    auto *ticket = reinterpret_cast<IXMLDOMDocument2 *>(0x10);
-    EXPECT_EQ(provider->ExpandIntentOptions(nullptr), E_INVALIDARG);
-    EXPECT_EQ(provider->ExpandIntentOptions(ticket), S_OK);
-    EXPECT_EQ(provider->ValidatePrintTicket(nullptr), E_INVALIDARG);
-    EXPECT_EQ(provider->ValidatePrintTicket(ticket), S_NO_CONFLICT);
 }
 
 // Version 1 binds the printer; another is refused, the namespace list the
@@ -107,7 +97,6 @@ TEST_F(ProviderTest, PublishHelperKeepsTheFirstAndAcceptsForeignObjects)
 {
     FakeUnknown foreign;
     gDebugLevel = DBG_INFO;
-    EXPECT_EQ(provider->PublishPrintTicketHelperInterface(nullptr), E_INVALIDARG);
     EXPECT_EQ(provider->PublishPrintTicketHelperInterface(&foreign), S_OK);
     EXPECT_EQ(Object()->CoreHelper(), nullptr);
 
