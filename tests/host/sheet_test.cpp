@@ -11,19 +11,6 @@ namespace {
 
 using SheetCommand = HostFolderTest;
 
-TEST_F(SheetCommand, EveryPrinterOfTheSampleOpensBothSheets)
-{
-    const char *printers[] = {"KestrelBT", "KestrelBT PRO", "MerlinBT", "Osprey",   "Heron",         "HeronBT PRO",
-                              "Plover",    "Wren",          "Robin",    "FalconBT", "Condor Printer"};
-    for (const char *printer : printers) {
-        HostRun document = RunHost(std::string("sheet --printer '") + printer + "' --document");
-        EXPECT_TRUE(Ended(document, 0, "INIT S_OK")) << printer;
-        EXPECT_TRUE(Has(document.out, "(template 112)") && Lacks(document.out, "(not shown)"));
-        HostRun device = RunHost(std::string("sheet --printer '") + printer + "' --device");
-        EXPECT_TRUE(Ended(device, 0, "About (template 108)")) << printer;
-    }
-}
-
 TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
 {
     HostRun run = RunHost("sheet --printer KestrelBT --document --do page:112 --do click:1003 --do apply");

@@ -98,26 +98,17 @@ TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
     EXPECT_TRUE(Lacks(run.out, "\x1b") && Lacks(run.out, "\xff"));
     EXPECT_EQ(ReadFile(state_), garbage);
 
-    const struct {
-        std::string from, to;
-        int status;
-        std::string message;
-    } cases[] = {
-        {"\"name\": \"MerlinBT\"", "\"name\": \"Merlin\\u0000\\u001b[2J\"", 1,
-         "printer name \"Merlin\\u0000\\u001B[2J\" has a control character"},
-        {"\"port\": \"USB003\"", "\"port\": \"USB\\u001b[2J\"", 0, "  port      USB\\x1B[2J\n"},
-    };
-    for (const auto &c : cases) {
-        ASSERT_EQ(unlink(state_.c_str()), 0);
-        MakeState(state_);
-        std::string text = ReadFile(state_);
-        size_t at = text.find(c.from, text.find("\"printers\""));
-        ASSERT_NE(at, std::string::npos);
-        WriteText(state_, text.replace(at, c.from.size(), c.to));
-        HostRun printers = RunHost("--state " + state_ + " printers");
-        EXPECT_TRUE(Ended(printers, c.status, c.message));
-        EXPECT_TRUE(Lacks(printers.out, "\x1b"));
-    }
+    // A printer's name with one is refused as the stand-in's state tests pin;
+    // other text is shown escaped.
+    ASSERT_EQ(unlink(state_.c_str()), 0);
+    MakeState(state_);
+    std::string text = ReadFile(state_);
+    size_t port = text.find("\"port\": \"USB003\"");
+    ASSERT_NE(port, std::string::npos);
+    WriteText(state_, text.replace(port, 16, "\"port\": \"USB\\u001b[2J\""));
+    HostRun printers = RunHost("--state " + state_ + " printers");
+    EXPECT_TRUE(Ended(printers, 0, "  port      USB\\x1B[2J\n"));
+    EXPECT_TRUE(Lacks(printers.out, "\x1b"));
 }
 
 // ---- when and how it is written ----
