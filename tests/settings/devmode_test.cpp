@@ -78,47 +78,23 @@ TEST_F(DevModeTest, MergeTakesWhatTheInputHas)
     ASSERT_EQ(CallDevMode(OEMDM_MERGE, &in, &out), S_OK);
     EXPECT_EQ(std::memcmp(&in, &out, sizeof(OEMDEV)), 0);
 
-    // An older, 64-byte record: its bytes, then the defaults.
-    OEMDEV shortIn = UserRecord();
-    shortIn.dmOEMExtra.dwSize = 64;
-    shortIn.Mirror = 1;  // beyond its 64 bytes: not taken
-    out = FilledRecord(kUntouched);
-    out.dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
-    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &shortIn, &out), S_OK);
-    EXPECT_EQ(std::memcmp(&out.dwDriverData, &shortIn.dwDriverData, 64 - 12), 0);
-    EXPECT_EQ(out.Mirror, 0);
-    EXPECT_EQ(out.iQuality, 0);
-    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
-
-    // A longer record of a later version is cut to ours.
-    struct {
-        OEMDEV record;
-        LONG more[4];
-    } longIn = {UserRecord(), {9, 9, 9, 9}};
-    longIn.record.dmOEMExtra.dwSize = sizeof(longIn);
-    longIn.record.dmOEMExtra.dwVersion = 4;
-    BYTE outBuffer[sizeof(OEMDEV) + 16];
-    std::memset(outBuffer, 0xEE, sizeof(outBuffer));
-    auto *outRecord = reinterpret_cast<OEMDEV *>(outBuffer);
-    outRecord->dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
-    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &longIn.record, outRecord), S_OK);
-    EXPECT_EQ(outRecord->dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(outRecord->dmOEMExtra.dwVersion, 3u);
-    EXPECT_EQ(outRecord->Mirror, 1);
-    EXPECT_EQ(outBuffer[sizeof(OEMDEV)], 0xEE) << "nothing written past the record";
-
-    // Records at odd addresses, as other plug-ins' parts before ours leave
-    // them: the same bytes come through.
-    alignas(8) BYTE inBytes[sizeof(OEMDEV) + 3], outBytes[sizeof(OEMDEV) + 3];
-    in = UserRecord();
+    // A longer record of a later version, at an odd address as other
+    // plug-ins' parts before ours leave it: cut to ours, nothing written past.
+    in.dmOEMExtra.dwSize = sizeof(OEMDEV) + 16;
+    in.dmOEMExtra.dwVersion = 4;
+    alignas(8) BYTE inBytes[1 + sizeof(OEMDEV) + 16], outBytes[3 + sizeof(OEMDEV) + 1];
+    std::memset(inBytes, 9, sizeof(inBytes));
     std::memcpy(inBytes + 1, &in, sizeof(in));
     OEMDEV defaults = DefaultRecord();
     std::memcpy(outBytes + 3, &defaults, sizeof(defaults));
+    outBytes[3 + sizeof(OEMDEV)] = 0xEE;
     ASSERT_EQ(CallDevMode(OEMDM_MERGE, reinterpret_cast<const OEMDEV *>(inBytes + 1),
                           reinterpret_cast<OEMDEV *>(outBytes + 3)),
               S_OK);
+    in.dmOEMExtra.dwSize = sizeof(OEMDEV);
+    in.dmOEMExtra.dwVersion = 3;
     EXPECT_EQ(std::memcmp(outBytes + 3, &in, sizeof(in)), 0);
+    EXPECT_EQ(outBytes[3 + sizeof(OEMDEV)], 0xEE);
 }
 
 // Convert and merge alike: a foreign record gives the defaults (the
