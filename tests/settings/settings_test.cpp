@@ -27,26 +27,20 @@ TEST_F(SettingsTest, InvalidStoredValuesAreReplacedByTheDefaults)
     user.Mirror = 1;
     REGSTRUCT oldVersion = user;
     oldVersion.Version = 4;
-    std::vector<BYTE> longer = Bytes(user);
+    std::vector<BYTE> longer = Bytes(user), shorter = Bytes(user), dword = {5, 0, 0, 0};
     longer.resize(120);
-    std::vector<BYTE> shorter = Bytes(user);
     shorter.resize(64);
-    DWORD dword = 5;
-
     struct Case {
         const char *what;
         std::vector<BYTE> bytes;
         DWORD type;
     };
-    const Case cases[] = {
-        {"nothing stored", {}, REG_NONE},
-        {"120 bytes", longer, REG_BINARY},
-        {"64 bytes", shorter, REG_BINARY},
-        {"a REG_DWORD", Bytes(user), REG_DWORD},
-        {"version 4", Bytes(oldVersion), REG_BINARY},
-        {"a bare DWORD", std::vector<BYTE>(reinterpret_cast<BYTE *>(&dword), reinterpret_cast<BYTE *>(&dword) + 4),
-         REG_DWORD},
-    };
+    const Case cases[] = {{"nothing stored", {}, REG_NONE},
+                          {"120 bytes", longer, REG_BINARY},
+                          {"64 bytes", shorter, REG_BINARY},
+                          {"a REG_DWORD", Bytes(user), REG_DWORD},
+                          {"version 4", Bytes(oldVersion), REG_BINARY},
+                          {"a bare DWORD", dword, REG_DWORD}};
     for (const Case &c : cases) {
         standin::spooler::RemoveData(u"KestrelBT", u"OrvoPrinterData");
         if (c.type != REG_NONE)
@@ -102,39 +96,31 @@ TEST_F(SettingsTest, WriteWaitsForTheLastPendingPage)
     EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
 }
 
-TEST_F(SettingsTest, PrinterWithoutFullAccessLeavesEverythingAlone)
-{
-    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", true));
-    ReadWriteSettings(&context, FALSE);
-    EXPECT_EQ(context.nReads, 0u);
-    EXPECT_EQ(context.Settings.Version, 0);
-    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
-    // A copy that was never read is never stored, even once the printer
-    // can be opened again.
-    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", false));
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
-}
-
-TEST_F(SettingsTest, PassingReadFailureKeepsTheUsersSettings)
+// A read that fails (no full access, or the spooler's error) leaves the
+// copy unread and the stored record as it is; a copy never read is never
+// stored, even once the printer can be opened again; the next page's read
+// takes the user's settings.
+TEST_F(SettingsTest, AFailedReadKeepsTheUsersSettings)
 {
     REGSTRUCT user = Defaults();
     user.Contrast = 14;
     user.Unit = 1;
     StoreRecord(u"KestrelBT", &user, sizeof(user));
-
-    for (DWORD error : {DWORD(ERROR_NOT_ENOUGH_MEMORY), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_ACCESS_DENIED)}) {
+    for (DWORD error :
+         {DWORD(0), DWORD(ERROR_NOT_ENOUGH_MEMORY), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_ACCESS_DENIED)}) {
         context.nReads = 0;
         context.Settings = REGSTRUCT{};
-        standin::FailNext("GetPrinterDataW", 1, error);
+        if (error == 0)
+            ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", true));
+        else
+            standin::FailNext("GetPrinterDataW", 1, error);
         ReadWriteSettings(&context, FALSE);
+        ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", false));
         EXPECT_EQ(context.nReads, 0u) << error;
-        EXPECT_EQ(Bytes(context.Settings), Bytes(REGSTRUCT{})) << error << ": the copy stays unread";
-        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": the stored value stays";
+        EXPECT_EQ(Bytes(context.Settings), Bytes(REGSTRUCT{})) << error;
         ReadWriteSettings(&context, TRUE);
-        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": nothing is written";
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error;
     }
-    // The next page's read takes the user's settings.
     ReadWriteSettings(&context, FALSE);
     EXPECT_EQ(context.nReads, 1u);
     EXPECT_EQ(Bytes(context.Settings), Bytes(user));
