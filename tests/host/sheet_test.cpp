@@ -11,13 +11,6 @@ namespace {
 
 using SheetCommand = HostFolderTest;
 
-TEST_F(SheetCommand, ChoosingInchesAndApplyingStoresTheUnit)
-{
-    HostRun run = RunHost("sheet --printer KestrelBT --document --do page:112 --do click:1003 --do apply");
-    ASSERT_TRUE(Ended(run, 0, "stored OrvoPrinterData: Rotate 0, Unit 1 (the rest at the defaults)"));
-    EXPECT_TRUE(Has(run.out, "PSM_CHANGED from page 112"));
-}
-
 // The self-test sends its raw job and Cancel then resets the page; the
 // printer sheet stores its item on OK as on Apply; only the document sheet
 // shows a job record.
@@ -102,6 +95,7 @@ TEST_F(SheetCommand, NewFormMirrorAndErrorDiffusionOnAKestrel)
                       "defaults)"));
     EXPECT_TRUE(Has(run.out, "printer's default paper: Shop 12 x 40 (paper"));
     EXPECT_TRUE(Has(run.out, "forms:\n  added Shop 12 x 40: 12 x 40 mm, margins 1 / 1 mm\n"));
+    EXPECT_TRUE(Has(run.out, "PSM_CHANGED from page 111"));
 }
 
 // Distributed printing from the extended model's page as a user sets it

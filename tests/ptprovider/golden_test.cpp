@@ -83,13 +83,6 @@ struct Case {
     std::string (*change)(const std::string &);  // null: the base documents as they are
 };
 
-std::string Foreign100(const std::string &xml) { return Foreign(xml, 100); }
-std::string LocalPrivate100(const std::string &xml) { return LocalPrivate(Foreign(xml, 100)); }
-std::string Rebound(const std::string &xml)
-{
-    return xml.find("<psf:PrintTicket") != std::string::npos ? kReboundTicket : kReboundCapabilities;
-}
-
 uint64_t Fnv1a(const std::string &text)
 {
     uint64_t hash = 14695981039346656037ull;
@@ -101,11 +94,8 @@ uint64_t Fnv1a(const std::string &text)
 std::string Hex(const void *bytes, size_t size)
 {
     std::string out;
-    for (size_t i = 0; i < size; ++i) {
-        char two[3];
-        std::snprintf(two, sizeof(two), "%02x", static_cast<const BYTE *>(bytes)[i]);
-        out += two;
-    }
+    for (const BYTE *b = static_cast<const BYTE *>(bytes); b != static_cast<const BYTE *>(bytes) + size; ++b)
+        out += {"0123456789abcdef"[*b >> 4], "0123456789abcdef"[*b & 15]};
     return out;
 }
 
@@ -208,10 +198,14 @@ TEST_F(GoldenTest, ConversionsGiveThePinnedBytes)
     standin::spooler::LoadSample();
     for (const std::u16string &name : standin::spooler::PrinterNames())
         cases.push_back({"sample " + Utf8Of(name.c_str()), name, nullptr});
-    cases.push_back({"foreign 100", u"FalconBT", Foreign100});
-    cases.push_back({"foreign 100, ours bound on each feature", u"FalconBT", LocalPrivate100});
+    cases.push_back({"foreign 100", u"FalconBT", [](const std::string &xml) { return Foreign(xml, 100); }});
+    cases.push_back({"foreign 100, ours bound on each feature", u"FalconBT",
+                     [](const std::string &xml) { return LocalPrivate(Foreign(xml, 100)); }});
     cases.push_back({"framework as default namespace", u"FalconBT", DefaultFramework});
-    cases.push_back({"prefixes rebound, schema namespaces unbound", u"FalconBT", Rebound});
+    cases.push_back({"prefixes rebound, schema namespaces unbound", u"FalconBT", [](const std::string &xml) {
+                         return xml.find("<psf:PrintTicket") != std::string::npos ? kReboundTicket
+                                                                                  : kReboundCapabilities;
+                     }});
 
     const char *dumpFolder = std::getenv("ORVOUI_GOLDEN_DUMPS");
     std::string table;
