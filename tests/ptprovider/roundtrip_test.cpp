@@ -219,8 +219,8 @@ TEST_F(CapabilitiesTest, ATicketAtTheSizeLimitConvertsInLinearWork)
     ticket->Release();
 }
 
-// The debug files are written whole under their fixed names, and a link
-// planted under such a name is replaced, never written through.
+// A link planted under a debug file's fixed name is replaced, never written
+// through (what the files hold: the golden dumps).
 TEST_F(CapabilitiesTest, DebugFilesReplacePlantedLinks)
 {
     Bind(u"KestrelBT");
@@ -238,10 +238,6 @@ TEST_F(CapabilitiesTest, DebugFilesReplacePlantedLinks)
     ASSERT_EQ(lstat(inPath.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode)) << "the link is gone";
     EXPECT_EQ(ReadFile(victim), "precious");
-    EXPECT_NE(ReadFile(inPath).find("PrintTicket"), std::string::npos);
-
-    ASSERT_EQ(ToTicket(ticket, &record), S_OK);
-    EXPECT_NE(ReadFile(standin::MapWindowsPath(kDevToPtOut)).find("PageGapHeight"), std::string::npos);
     unlink(victim.c_str());
     ticket->Release();
 
