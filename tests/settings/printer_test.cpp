@@ -110,16 +110,6 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
     EXPECT_EQ(standin::spooler::DefaultDevMode(u"Back office"), otherBefore);
 }
 
-TEST_F(PrinterTest, DeletePaperFormThroughTheCurrentPrinter)
-{
-    EXPECT_FALSE(DeletePaperForm(TEXT("18 x 100mm"))) << "no current printer yet";
-    lstrcpynW(gszCurrentPrinter, TEXT("Shop KestrelBT"), NAME_UNITS);
-    EXPECT_FALSE(DeletePaperForm(TEXT("no such form")));
-    size_t forms = standin::spooler::Forms().size();
-    EXPECT_TRUE(DeletePaperForm(TEXT("18 x 100mm")));
-    EXPECT_EQ(standin::spooler::Forms().size(), forms - 1);
-}
-
 // The names are the text comparison's to pin; here, that each model test
 // compares the whole driver name.
 TEST_F(PrinterTest, ModelTestsCompareTheWholeName)
