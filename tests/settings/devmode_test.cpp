@@ -2,6 +2,7 @@
 #include "src/settings/devmode.h"
 #include "tests/support/fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,9 +15,7 @@ constexpr LONG kUntouched = 0x5A5A5A5A;
 OEMDEV FilledRecord(LONG fill)
 {
     OEMDEV record;
-    LONG *fields = reinterpret_cast<LONG *>(&record);
-    for (size_t i = 0; i < sizeof(record) / sizeof(LONG); ++i)
-        fields[i] = fill;
+    std::fill_n(reinterpret_cast<LONG *>(&record), sizeof(record) / sizeof(LONG), fill);
     return record;
 }
 
@@ -27,16 +26,12 @@ OEMDEV DefaultRecord()
     return record;
 }
 
+// A user's record: settings, an option item and a pending paper of its own.
 OEMDEV UserRecord()
 {
     OEMDEV record = DefaultRecord();
-    record.Speed = 2;
-    record.Density = 12;
-    record.Rotate = 3;
-    record.Mirror = 1;
-    record.iQuality = 2;
-    record.dwDriverData = 7;
-    record.standardPaperSizeChoose = 4;
+    record.Speed = 2, record.Density = 12, record.Rotate = 3, record.Mirror = 1, record.iQuality = 2;
+    record.dwDriverData = 7, record.standardPaperSizeChoose = 4;
     return record;
 }
 

@@ -16,20 +16,10 @@ protected:
         SpoolerTest::SetUp();
         AddForm(u"18 x 100mm", 18000, 100000);
         AddForm(u"50 x 70mm", 50000, 70000);
-        AddPrinter(u"Shop KestrelBT", u"KestrelBT");
-        AddPrinter(u"Back office", u"KestrelBT");
-        standin::spooler::SetDefaultDevMode(u"Shop KestrelBT",
-                                            standin::spooler::MakeDefaultDevMode(u"Shop KestrelBT", u"50 x 70mm"));
-        standin::spooler::SetDefaultDevMode(u"Back office",
-                                            standin::spooler::MakeDefaultDevMode(u"Back office", u"50 x 70mm"));
-    }
-
-    static DEVMODEW PublicPart(const std::u16string &printer)
-    {
-        std::vector<BYTE> bytes = standin::spooler::DefaultDevMode(printer);
-        DEVMODEW devmode = {};
-        std::memcpy(&devmode, bytes.data(), std::min(bytes.size(), sizeof(devmode)));
-        return devmode;
+        for (const char16_t *name : {u"Shop KestrelBT", u"Back office"}) {
+            AddPrinter(name, u"KestrelBT");
+            standin::spooler::SetDefaultDevMode(name, standin::spooler::MakeDefaultDevMode(name, u"50 x 70mm"));
+        }
     }
 };
 
@@ -90,7 +80,9 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
     std::vector<BYTE> otherBefore = standin::spooler::DefaultDevMode(u"Back office");
 
     EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
-    DEVMODEW changed = PublicPart(u"Shop KestrelBT");
+    std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
+    ASSERT_EQ(after.size(), bytes.size());
+    const DEVMODEW &changed = *reinterpret_cast<const DEVMODEW *>(after.data());
     EXPECT_EQ(changed.dmFields, 0x0000000Fu | DM_FORMNAME);
     EXPECT_EQ(changed.dmPaperSize, static_cast<short>(PaperOf(u"18 x 100mm")));
     EXPECT_EQ(std::u16string(changed.dmFormName), u"18 x 100mm");
@@ -98,7 +90,6 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
     EXPECT_EQ(changed.dmPaperWidth, 0);
     EXPECT_EQ(changed.dmPaperLength, 0);
     // The private area went through untouched, and only this printer changed.
-    std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
     EXPECT_TRUE(std::equal(after.begin() + 220, after.end(), bytes.begin() + 220));
     EXPECT_EQ(standin::spooler::DefaultDevMode(u"Back office"), otherBefore);
 
