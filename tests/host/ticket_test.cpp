@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -51,15 +50,11 @@ bool WellFormed(const std::string &text)
 
 DEVMODEW LabelDevMode(const char16_t *form, short widthTenths, short lengthTenths)
 {
-    DEVMODEW devmode;
-    std::memset(&devmode, 0, sizeof(devmode));
+    DEVMODEW devmode = {};
     devmode.dmSize = sizeof(DEVMODEW);
     devmode.dmOrientation = DMORIENT_PORTRAIT;
-    devmode.dmPaperWidth = widthTenths;
-    devmode.dmPaperLength = lengthTenths;
-    devmode.dmCopies = 1;
-    for (size_t i = 0; form[i] != 0 && i + 1 < CCHFORMNAME; ++i)
-        devmode.dmFormName[i] = form[i];
+    devmode.dmPaperWidth = widthTenths, devmode.dmPaperLength = lengthTenths, devmode.dmCopies = 1;
+    lstrcpynW(devmode.dmFormName, form, CCHFORMNAME);
     return devmode;
 }
 

@@ -3,7 +3,6 @@
 #include "tests/host/expect.h"
 #include "tests/support/tickets.h"
 
-
 namespace {
 
 class DomHelperTest : public TicketTest {

@@ -1,5 +1,6 @@
 // Whole conversions: capabilities, the debug files, and settings that go
 // into a ticket and come back unchanged.
+#include "src/base/unique.h"
 #include "src/ptprovider/conversions.h"
 #include "src/ptprovider/vocabulary.h"
 #include "tests/host/expect.h"
@@ -137,23 +138,21 @@ TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
         provider->PublishPrintTicketHelperInterface(&core);
         DEVMODEW devmode = {};
         devmode.dmSize = sizeof(devmode);
+        const std::u16string xml =
+            u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
+            FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") + u"</psf:PrintTicket>";
         w.ok = true;
         for (int round = 0; round < 20 && w.ok; ++round) {
-            IXMLDOMDocument2 *ticket =
-                LoadDocument(u"<psf:PrintTicket version=\"1\"" PT_NAMESPACES u" xmlns:ns0000=\"" PT_PRIVATE u"\">" +
-                             FeatureXml(u"ns0000:DocumentOEMPrintDensity", u"ns0000:Option1") + u"</psf:PrintTicket>");
+            com_ptr<IXMLDOMDocument2> ticket(LoadDocument(xml));
             OEMDEV record, back;
             SetDefaultOEMDev(&record);
             SetDefaultOEMDev(&back);
-            w.ok =
-                ticket != nullptr &&
-                provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record, ticket) ==
-                    S_OK &&
-                record.Density == w.density &&
-                provider->ConvertPrintTicketToDevMode(ticket, sizeof(devmode), &devmode, sizeof(back), &back) == S_OK &&
-                back.Density == w.density;
-            if (ticket != nullptr)
-                ticket->Release();
+            w.ok = ticket &&
+                   provider->ConvertDevModeToPrintTicket(sizeof(devmode), &devmode, sizeof(record), &record,
+                                                         ticket.get()) == S_OK &&
+                   provider->ConvertPrintTicketToDevMode(ticket.get(), sizeof(devmode), &devmode, sizeof(back),
+                                                         &back) == S_OK &&
+                   record.Density == w.density && back.Density == w.density;
         }
         provider->Release();
         ClosePrinter(printer);
