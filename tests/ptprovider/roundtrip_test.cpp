@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <tuple>
 
 namespace {
 
@@ -52,12 +53,7 @@ TEST_F(CapabilitiesTest, EveryValueSurvivesARoundTrip)
     for (const TicketFeature &feature : kPrivateFeatures)
         all += FeatureXml(u"ns0000:" + std::u16string(feature.name), u"ns0000:Option1");
     all += u"</psf:PrintTicket>";
-    struct Field {
-        size_t offset;
-        LONG count;  // values 0..count-1
-        bool parameter;
-    };
-    std::vector<Field> fields;
+    std::vector<std::tuple<size_t, LONG, bool>> fields;  // offset, values 0..count-1, a parameter
     for (const TicketFeature &feature : kPrivateFeatures)
         fields.push_back({feature.field, feature.options->readCount, false});
     for (const TicketParameter &parameter : kTicketParameters)
@@ -66,32 +62,29 @@ TEST_F(CapabilitiesTest, EveryValueSurvivesARoundTrip)
         Bind(model);
         if (std::u16string(model) == u"FalconBT")
             fields.push_back({kResolutionFeature.field, 4, false});
-        for (const Field &field : fields) {
-            for (LONG value = 0; value < field.count; ++value) {
+        for (auto [offset, count, parameter] : fields) {
+            for (LONG value = 0; value < count; ++value) {
                 REGSTRUCT stored = Defaults();
                 OEMDEV wanted;
                 SetDefaultOEMDev(&wanted);
                 CopySettingsToTicketFields(stored, wanted);
                 // Parameters also go negative and large.
-                LONG v = field.parameter ? (value - 1) * 99 : value;
-                FieldOf(wanted, field.offset) = v;
+                LONG v = parameter ? (value - 1) * 99 : value;
+                FieldOf(wanted, offset) = v;
                 CopyTicketFieldsToSettings(wanted, stored);
                 StoreRecord(model, &stored, sizeof(stored));
 
-                IXMLDOMDocument2 *ticket = LoadDocument(all);
-                ASSERT_NE(ticket, nullptr);
+                com_ptr<IXMLDOMDocument2> ticket(LoadDocument(all));
+                ASSERT_TRUE(ticket);
                 OEMDEV record;
                 SetDefaultOEMDev(&record);
-                ASSERT_EQ(ToTicket(ticket, &record), S_OK);
+                ASSERT_EQ(ToTicket(ticket.get(), &record), S_OK);
                 standin::spooler::RemoveData(model, u"OrvoPrinterData");
-                OEMDEV back;
-                std::memset(&back, 0, sizeof(back));
+                OEMDEV back = {};
                 back.Rotate = -1;
-                ASSERT_EQ(ToDevMode(ticket, &back), S_OK);
-                EXPECT_EQ(FieldOf(back, field.offset), v)
-                    << Utf8Of(model) << " field at " << field.offset << " value " << v;
+                ASSERT_EQ(ToDevMode(ticket.get(), &back), S_OK);
+                EXPECT_EQ(FieldOf(back, offset), v) << Utf8Of(model) << " field at " << offset << " value " << v;
                 EXPECT_EQ(Stored(model).Version, 5);
-                ticket->Release();
             }
         }
         provider->Release();
