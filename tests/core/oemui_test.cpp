@@ -57,41 +57,42 @@ TEST_F(OemUiTest, GetInfoModes)
     EXPECT_RESULT_AND_ERROR(ui->GetInfo(OEMGI_GETSIGNATURE, value, 4, nullptr), E_FAIL, ERROR_INVALID_PARAMETER);
 }
 
-// The device profile's name takes 32 bytes: less is refused with the size
-// needed; nothing is written past the size given, nor for another mode.
 TEST_F(OemUiTest, QueryColorProfileNeeds32Bytes)
 {
-    const struct {
-        ULONG mode;
-        bool buffer;
-        ULONG size, needed;
-        HRESULT hr;
-        DWORD error;  // 0: not looked at
-    } cases[] = {{QCP_DEVICEPROFILE, true, 32, 32, S_OK, 0},
-                 {QCP_DEVICEPROFILE, true, 31, 32, E_FAIL, ERROR_INSUFFICIENT_BUFFER},
-                 {QCP_DEVICEPROFILE, false, 64, 32, E_FAIL, ERROR_INSUFFICIENT_BUFFER},
-                 {QCP_SOURCEPROFILE + 1, true, 64, 64, E_FAIL, 0}};
-    for (const auto &c : cases) {
-        BYTE buffer[64];
-        std::memset(buffer, 0xCC, sizeof(buffer));
-        ULONG size = c.size;
-        FLONG flags = 0;
-        SetLastError(kMagicDead);
-        EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, c.mode, c.buffer ? buffer : nullptr, &size,
-                                        &flags),
-                  c.hr);
-        EXPECT_EQ(size, c.needed);
-        EXPECT_TRUE(c.error == 0 || GetLastError() == c.error) << GetLastError();
-        EXPECT_EQ(buffer[c.hr == S_OK ? 32 : 0], 0xCC) << c.size;
-        if (c.hr == S_OK) {
-            EXPECT_EQ(flags, static_cast<FLONG>(QCP_PROFILEDISK));
-            EXPECT_EQ(std::memcmp(buffer, TEXT("OEMPROFILE.icm"), 15 * sizeof(WCHAR)), 0);
-        }
-    }
-    // No size to read: refused, not dereferenced.
+    BYTE buffer[64];
+    std::memset(buffer, 0xCC, sizeof(buffer));
+    ULONG size = 32;
     FLONG flags = 0;
+    ASSERT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, &size, &flags),
+              S_OK);
+    EXPECT_EQ(size, 32u);
+    EXPECT_EQ(flags, static_cast<FLONG>(QCP_PROFILEDISK));
+    EXPECT_EQ(std::memcmp(buffer, TEXT("OEMPROFILE.icm"), 15 * sizeof(WCHAR)), 0);
+    EXPECT_EQ(buffer[32], 0xCC) << "nothing written past the given size";
+
+    size = 31;
+    flags = 0;
+    SetLastError(kMagicDead);
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, &size, &flags),
+              E_FAIL);
+    EXPECT_EQ(size, 32u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+    size = 64;
     EXPECT_RESULT_AND_ERROR(
-        ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, &flags, nullptr, &flags), E_FAIL,
+        ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, nullptr, &size, &flags), E_FAIL,
+        ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(size, 32u);
+
+    // Another query mode: nothing written at all.
+    size = 64;
+    EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_SOURCEPROFILE + 1, buffer, &size, &flags),
+              E_FAIL);
+    EXPECT_EQ(size, 64u);
+
+    // No size to read: refused, not dereferenced.
+    EXPECT_RESULT_AND_ERROR(
+        ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, QCP_DEVICEPROFILE, buffer, nullptr, &flags), E_FAIL,
         ERROR_INVALID_PARAMETER);
 }
 
