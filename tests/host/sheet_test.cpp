@@ -11,9 +11,8 @@ namespace {
 
 using SheetCommand = HostFolderTest;
 
-// The self-test sends its raw job and Cancel then resets the page; the
-// printer sheet stores its item on OK as on Apply; only the document sheet
-// shows a job record.
+// The self-test's raw job, Cancel's reset, the printer sheet's item on OK as on Apply, and the
+// job record on the document sheet only.
 TEST_F(SheetCommand, SelfTestPrinterItemAndTheJobRecord)
 {
     HostRun test = RunHost("sheet --printer KestrelBT --do page:112 --do click:1070 --do show --do cancel");

@@ -226,9 +226,7 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
     }
 }
 
-// One process that runs commands one after another (a benchmark loop, a
-// test) takes the state file's lock anew each time instead of waiting on
-// its own earlier hold.
+// A process running commands one after another (a benchmark loop) takes the lock anew each time.
 TEST_F(HostState, ACommandAfterAnotherInOneProcessTakesTheLock)
 {
     std::string error;

@@ -25,9 +25,7 @@ protected:
     CXmlDomHelper dom;
 };
 
-// Made prefixes (declared on the root, skipping those the document has
-// taken) and name attributes are pinned through the conversions: the golden
-// dumps and the conversion tests' bindings.
+// Made prefixes and name attributes are pinned through the conversions (golden dumps, conversion tests).
 TEST_F(DomHelperTest, OverlongNamesAreRefusedWhole)
 {
     Start(u"<psf:PrintTicket" PT_NAMESPACES u"/>");
@@ -94,11 +92,8 @@ TEST_F(DomHelperTest, AFeatureFoundThroughALongPrefixIsTheCallers)
     }
 }
 
-// Finds among the root's children: the first match in document order, the
-// prefix resolved where the element stands, and the answers follow what
-// the helper deletes, renames and adds.
-// Once with names the root's index keeps (the vocabulary's) and once with
-// names it never asks for, which the finds walk.
+// Finds among the root's children (first match, prefix resolved where it stands) follow the helper's
+// deletes, renames and adds: with names the root's index keeps and with names the finds walk.
 TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
 {
     for (auto [a, b] :

@@ -1,7 +1,6 @@
-// The three conversions' every output (document, debug files, debugger
-// output at two levels, records) pinned as length and FNV-1a hash in
-// golden.txt, for each sample printer's base documents and for FalconBT's
-// with foreign features and unusual namespace bindings.
+// Every output of the three conversions (document, debug files, debugger output at two levels,
+// records) pinned as length and FNV-1a hash in golden.txt, for each sample printer's base documents
+// and for FalconBT's with foreign features and unusual namespace bindings.
 // ORVOUI_GOLDEN_DUMPS=folder writes the dumps whole; ORVOUI_GOLDEN_WRITE=file
 // writes the table anew instead of comparing with it.
 #include "host/tickets.h"

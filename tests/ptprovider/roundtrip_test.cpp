@@ -163,11 +163,8 @@ TEST_F(CapabilitiesTest, ConcurrentConversionsKeepTheirOwnValues)
         EXPECT_TRUE(w.ok) << Utf8Of(w.printer.c_str());
 }
 
-// A ticket as large as the DOM loads (libxml2 stops at 10,000,000 bytes
-// without its huge option), over 9,000 foreign features before ours: both
-// conversions find their way in work that grows with the ticket, not with
-// its square (the stand-in counts the links its child lists follow and the
-// namespace bindings it visits).
+// A ticket as large as the DOM loads (10,000,000 bytes), 9,000 foreign features before ours: both
+// conversions work in steps linear in the ticket (the stand-in counts child links and scopes visited).
 TEST_F(CapabilitiesTest, ATicketAtTheSizeLimitConvertsInLinearWork)
 {
     Bind(u"KestrelBT");

@@ -23,10 +23,8 @@ protected:
     }
 };
 
-// A name finds its paper number and the number its name, the whole name
-// and its case; a name that fills its 64-unit slot is read without writing
-// past it; two papers whose names share the slot's 64 units answer with
-// the one the driver lists first.
+// Names and numbers find each other (whole name, its case); a slot-filling name is read without writing
+// past its 64 units; of two papers sharing those 64 units, the one the driver lists first answers.
 TEST_F(PrinterTest, PaperNamesAndNumbers)
 {
     const std::u16string full(PAPER_NAME_UNITS, u'w'), twin(PAPER_NAME_UNITS, u't');

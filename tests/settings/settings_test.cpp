@@ -96,10 +96,8 @@ TEST_F(SettingsTest, WriteWaitsForTheLastPendingPage)
     EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
 }
 
-// A read that fails (no full access, or the spooler's error) leaves the
-// copy unread and the stored record as it is; a copy never read is never
-// stored, even once the printer can be opened again; the next page's read
-// takes the user's settings.
+// A failed read (no full access, the spooler's error) leaves the copy unread and the record stored; a
+// copy never read is never stored; the next page's read takes the user's settings.
 TEST_F(SettingsTest, AFailedReadKeepsTheUsersSettings)
 {
     REGSTRUCT user = Defaults();
