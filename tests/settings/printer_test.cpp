@@ -71,11 +71,14 @@ TEST_F(PrinterTest, ChangeDefaultPaperReplacesTheFieldMask)
 {
     std::vector<BYTE> bytes = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
     auto *devmode = reinterpret_cast<DEVMODEW *>(bytes.data());
-    devmode->dmFields |= DM_COPIES | 0x200;  // copies and default source
+    devmode->dmFields = (devmode->dmFields & ~DM_FORMNAME) | 0x200;  // the paper by number, a default source
     devmode->dmOrientation = DMORIENT_LANDSCAPE;
     devmode->dmPaperWidth = 500;
     ASSERT_TRUE(standin::spooler::SetDefaultDevMode(u"Shop KestrelBT", bytes));
     std::vector<BYTE> otherBefore = standin::spooler::DefaultDevMode(u"Back office");
+    WCHAR first[NAME_UNITS];
+    EXPECT_EQ(CountPrintersUsingPaper(TEXT("50 x 70mm"), TEXT("Back office"), first), 1u) << "named by number";
+    EXPECT_EQ(std::u16string(first), u"Shop KestrelBT");
 
     EXPECT_TRUE(ChangeDefaultPaper(TEXT("Shop KestrelBT"), TEXT("18 x 100mm")));
     std::vector<BYTE> after = standin::spooler::DefaultDevMode(u"Shop KestrelBT");
