@@ -75,46 +75,28 @@ TEST_F(HostState, OnlyARegularOrMissingFileIsRead)
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.path;
     }
     EXPECT_NE(access(Path("absent.json").c_str(), F_OK), 0);
-
-    if (geteuid() != 0) {
-        ASSERT_EQ(mkdir(Path("closed").c_str(), 0700), 0);
-        MakeState(Path("closed/state.json"));
-        ASSERT_EQ(chmod(Path("closed").c_str(), 0), 0);
-        HostRun closed = RunHost("--state " + Path("closed/state.json") + " printers");
-        chmod(Path("closed").c_str(), 0700);
-        EXPECT_TRUE(Ended(closed, 1, "Permission denied"));
-    }
 }
 
+// A state that cannot be read is left as it was; its text is shown with
+// control characters escaped, never as raw bytes.
 TEST_F(HostState, BrokenStatesSayWhyOnceAndPrintNoRawBytes)
 {
-    WriteText(state_, "{ \"format\": \"orvo-print-server\", \x1b[31m\xff\xfe ");
-    HostRun run = RunHost("--state " + state_ + " printers");
-    EXPECT_EQ(run.status, 1) << run.out;
+    const std::string garbage = "{ \"format\": \"orvo-print-server\", \x1b[31m\xff\xfe ";
+    WriteText(state_, garbage);
+    HostRun run = RunHost("--state " + state_ + " install --printer MerlinBT");
+    EXPECT_TRUE(Ended(run, 1, "cannot load " + state_ + ": "));
     EXPECT_EQ(Count(run.out, state_), 1u) << "the path once\n" << run.out;
-    EXPECT_TRUE(Has(run.out, "cannot load " + state_ + ": "));
-    EXPECT_TRUE(Lacks(run.out, "\x1b"));
-    EXPECT_TRUE(Lacks(run.out, "\xff"));
+    EXPECT_TRUE(Lacks(run.out, "\x1b") && Lacks(run.out, "\xff"));
+    EXPECT_EQ(ReadFile(state_), garbage);
 
+    // A printer's name with one is refused as the stand-in's state tests pin;
+    // other text is shown escaped.
     ASSERT_EQ(unlink(state_.c_str()), 0);
     MakeState(state_);
     std::string text = ReadFile(state_);
-    size_t name = text.find("\"name\": \"MerlinBT\"", text.find("\"printers\""));
-    ASSERT_NE(name, std::string::npos);
-    text.replace(name, 18, "\"name\": \"Merlin\\u0000\\u001b[2J\"");
-    WriteText(state_, text);
-    HostRun control = RunHost("--state " + state_ + " printers");
-    EXPECT_TRUE(Ended(control, 1, "printer name \"Merlin\\u0000\\u001B[2J\" has a control character"));
-    EXPECT_TRUE(Lacks(control.out, "\x1b"));
-
-    // Other text of a state is shown with its control characters escaped.
-    ASSERT_EQ(unlink(state_.c_str()), 0);
-    MakeState(state_);
-    text = ReadFile(state_);
     size_t port = text.find("\"port\": \"USB003\"");
     ASSERT_NE(port, std::string::npos);
-    text.replace(port, 16, "\"port\": \"USB\\u001b[2J\"");
-    WriteText(state_, text);
+    WriteText(state_, text.replace(port, 16, "\"port\": \"USB\\u001b[2J\""));
     HostRun printers = RunHost("--state " + state_ + " printers");
     EXPECT_TRUE(Ended(printers, 0, "  port      USB\\x1B[2J\n"));
     EXPECT_TRUE(Lacks(printers.out, "\x1b"));
@@ -244,9 +226,7 @@ TEST_F(HostState, CommandsAtOnceNeverLoseAChange)
     }
 }
 
-// One process that runs commands one after another (a benchmark loop, a
-// test) takes the state file's lock anew each time instead of waiting on
-// its own earlier hold.
+// A process running commands one after another (a benchmark loop) takes the lock anew each time.
 TEST_F(HostState, ACommandAfterAnotherInOneProcessTakesTheLock)
 {
     std::string error;

@@ -1,21 +1,16 @@
-// The three conversions' every output, pinned byte for byte: the converted
-// document, the debug files, the debugger output at the build's level and
-// at the verbose level, and the records. Each sample printer converts the
-// core's base documents; FalconBT also converts documents with another
-// vendor's features and with namespaces bound in unusual places. A dump is
-// kept as its length and FNV-1a hash in tests/ptprovider/golden.txt.
-//
-// ORVOUI_GOLDEN_DUMPS=folder writes every dump there whole (to diff two
-// builds); ORVOUI_GOLDEN_WRITE=file writes the table anew instead of
-// comparing with it.
+// Every output of the three conversions (document, debug files, debugger output at two levels,
+// records) pinned as length and FNV-1a hash in golden.txt, for each sample printer's base documents
+// and for FalconBT's with foreign features and unusual namespace bindings.
+// ORVOUI_GOLDEN_DUMPS=folder writes the dumps whole; ORVOUI_GOLDEN_WRITE=file
+// writes the table anew instead of comparing with it.
 #include "host/tickets.h"
+#include "tests/support/hostrun.h"
 #include "tests/support/tickets.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -87,13 +82,6 @@ struct Case {
     std::string (*change)(const std::string &);  // null: the base documents as they are
 };
 
-std::string Foreign100(const std::string &xml) { return Foreign(xml, 100); }
-std::string LocalPrivate100(const std::string &xml) { return LocalPrivate(Foreign(xml, 100)); }
-std::string Rebound(const std::string &xml)
-{
-    return xml.find("<psf:PrintTicket") != std::string::npos ? kReboundTicket : kReboundCapabilities;
-}
-
 uint64_t Fnv1a(const std::string &text)
 {
     uint64_t hash = 14695981039346656037ull;
@@ -105,20 +93,9 @@ uint64_t Fnv1a(const std::string &text)
 std::string Hex(const void *bytes, size_t size)
 {
     std::string out;
-    for (size_t i = 0; i < size; ++i) {
-        char two[3];
-        std::snprintf(two, sizeof(two), "%02x", static_cast<const BYTE *>(bytes)[i]);
-        out += two;
-    }
+    for (const BYTE *b = static_cast<const BYTE *>(bytes); b != static_cast<const BYTE *>(bytes) + size; ++b)
+        out += {"0123456789abcdef"[*b >> 4], "0123456789abcdef"[*b & 15]};
     return out;
-}
-
-std::string FileText(const WCHAR *path)
-{
-    std::ifstream in(standin::MapWindowsPath(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class GoldenTest : public TicketTest {
@@ -163,7 +140,7 @@ protected:
             if (level == DBG_WARNING) {
                 dump += "== document\n" + DocumentXml(document) + "\n";
                 for (const WCHAR *file : files)
-                    dump += "== " + Utf8Of(file) + "\n" + FileText(file) + "\n";
+                    dump += "== " + Utf8Of(file) + "\n" + ReadFile(standin::MapWindowsPath(file)) + "\n";
             }
             lastXml_ = DocumentXml(document);
             document->Release();
@@ -220,10 +197,14 @@ TEST_F(GoldenTest, ConversionsGiveThePinnedBytes)
     standin::spooler::LoadSample();
     for (const std::u16string &name : standin::spooler::PrinterNames())
         cases.push_back({"sample " + Utf8Of(name.c_str()), name, nullptr});
-    cases.push_back({"foreign 100", u"FalconBT", Foreign100});
-    cases.push_back({"foreign 100, ours bound on each feature", u"FalconBT", LocalPrivate100});
+    cases.push_back({"foreign 100", u"FalconBT", [](const std::string &xml) { return Foreign(xml, 100); }});
+    cases.push_back({"foreign 100, ours bound on each feature", u"FalconBT",
+                     [](const std::string &xml) { return LocalPrivate(Foreign(xml, 100)); }});
     cases.push_back({"framework as default namespace", u"FalconBT", DefaultFramework});
-    cases.push_back({"prefixes rebound, schema namespaces unbound", u"FalconBT", Rebound});
+    cases.push_back({"prefixes rebound, schema namespaces unbound", u"FalconBT", [](const std::string &xml) {
+                         return xml.find("<psf:PrintTicket") != std::string::npos ? kReboundTicket
+                                                                                  : kReboundCapabilities;
+                     }});
 
     const char *dumpFolder = std::getenv("ORVOUI_GOLDEN_DUMPS");
     std::string table;
@@ -244,10 +225,8 @@ TEST_F(GoldenTest, ConversionsGiveThePinnedBytes)
         std::ofstream(write, std::ios::binary) << table;
         return;
     }
-    std::ifstream in(ORVOUI_TEST_SOURCE "/tests/ptprovider/golden.txt", std::ios::binary);
-    std::stringstream pinned;
-    pinned << in.rdbuf();
-    EXPECT_EQ(table, pinned.str()) << "set ORVOUI_GOLDEN_DUMPS to a folder to see the dumps whole";
+    EXPECT_EQ(table, ReadFile(ORVOUI_TEST_SOURCE "/tests/ptprovider/golden.txt"))
+        << "set ORVOUI_GOLDEN_DUMPS to a folder to see the dumps whole";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "src/settings/devmode.h"
 #include "tests/support/fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,9 +15,7 @@ constexpr LONG kUntouched = 0x5A5A5A5A;
 OEMDEV FilledRecord(LONG fill)
 {
     OEMDEV record;
-    LONG *fields = reinterpret_cast<LONG *>(&record);
-    for (size_t i = 0; i < sizeof(record) / sizeof(LONG); ++i)
-        fields[i] = fill;
+    std::fill_n(reinterpret_cast<LONG *>(&record), sizeof(record) / sizeof(LONG), fill);
     return record;
 }
 
@@ -27,16 +26,12 @@ OEMDEV DefaultRecord()
     return record;
 }
 
+// A user's record: settings, an option item and a pending paper of its own.
 OEMDEV UserRecord()
 {
     OEMDEV record = DefaultRecord();
-    record.Speed = 2;
-    record.Density = 12;
-    record.Rotate = 3;
-    record.Mirror = 1;
-    record.iQuality = 2;
-    record.dwDriverData = 7;
-    record.standardPaperSizeChoose = 4;
+    record.Speed = 2, record.Density = 12, record.Rotate = 3, record.Mirror = 1, record.iQuality = 2;
+    record.dwDriverData = 7, record.standardPaperSizeChoose = 4;
     return record;
 }
 
@@ -51,6 +46,9 @@ HRESULT CallDevMode(DWORD mode, const OEMDEV *in, OEMDEV *out, OEMDMPARAM *param
     return hrOEMDevMode(mode, &p);
 }
 
+// The record byte for byte: the header ("TFSM" in memory order), then the
+// option item, the driver's three pending selections (left as the buffer
+// held them), then the twenty job settings from Speed to iQuality.
 TEST_F(DevModeTest, SizeAndDefaults)
 {
     OEMDMPARAM param = {};
@@ -59,22 +57,11 @@ TEST_F(DevModeTest, SizeAndDefaults)
 
     OEMDEV out = FilledRecord(kUntouched);
     ASSERT_EQ(CallDevMode(OEMDM_DEFAULT, nullptr, &out), S_OK);
-    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(out.dmOEMExtra.dwSignature, 0x4D534654u);
-    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
-    EXPECT_EQ(out.dwDriverData, 0u);
-    EXPECT_EQ(out.Speed, 4);
-    EXPECT_EQ(out.Density, 8);
-    EXPECT_EQ(out.Rotate, 1);
-    EXPECT_EQ(out.Gappara[0], 3);
-    EXPECT_EQ(out.BlackLevel, 2);
-    EXPECT_EQ(out.GrayLevel, 6);
-    EXPECT_EQ(out.iQuality, 0);
-    // The driver's pending selections stay as the buffer held them.
-    EXPECT_EQ(out.standardPaperSizeChoose, kUntouched);
-    EXPECT_EQ(out.standardOrientationChoose, kUntouched);
-    EXPECT_EQ(out.standardResolutionChoose, kUntouched);
-    // The record in memory order begins with the size and "TFSM".
+    const LONG k = kUntouched;
+    const LONG expected[] = {108, 0x4D534654, 3, 0, k, k, k, 4, 8, 0, 0, 1, 0, 3,
+                             0,   0,          0, 0, 0, 2, 6, 0, 0, 0, 0, 0, 0};
+    static_assert(sizeof(expected) == sizeof(OEMDEV));
+    EXPECT_EQ(std::memcmp(&out, expected, sizeof(out)), 0);
     EXPECT_EQ(std::memcmp(reinterpret_cast<BYTE *>(&out) + 4, "TFSM", 4), 0);
 }
 
@@ -86,75 +73,42 @@ TEST_F(DevModeTest, MergeTakesWhatTheInputHas)
     ASSERT_EQ(CallDevMode(OEMDM_MERGE, &in, &out), S_OK);
     EXPECT_EQ(std::memcmp(&in, &out, sizeof(OEMDEV)), 0);
 
-    // An older, 64-byte record: its bytes, then the defaults.
-    OEMDEV shortIn = UserRecord();
-    shortIn.dmOEMExtra.dwSize = 64;
-    shortIn.Mirror = 1;  // beyond its 64 bytes: not taken
-    out = FilledRecord(kUntouched);
-    out.dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
-    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &shortIn, &out), S_OK);
-    EXPECT_EQ(std::memcmp(&out.dwDriverData, &shortIn.dwDriverData, 64 - 12), 0);
-    EXPECT_EQ(out.Mirror, 0);
-    EXPECT_EQ(out.iQuality, 0);
-    EXPECT_EQ(out.dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(out.dmOEMExtra.dwVersion, 3u);
-
-    // A longer record of a later version is cut to ours.
-    struct {
-        OEMDEV record;
-        LONG more[4];
-    } longIn = {UserRecord(), {9, 9, 9, 9}};
-    longIn.record.dmOEMExtra.dwSize = sizeof(longIn);
-    longIn.record.dmOEMExtra.dwVersion = 4;
-    BYTE outBuffer[sizeof(OEMDEV) + 16];
-    std::memset(outBuffer, 0xEE, sizeof(outBuffer));
-    auto *outRecord = reinterpret_cast<OEMDEV *>(outBuffer);
-    outRecord->dmOEMExtra.dwSignature = OEMDEV_SIGNATURE;
-    ASSERT_EQ(CallDevMode(OEMDM_MERGE, &longIn.record, outRecord), S_OK);
-    EXPECT_EQ(outRecord->dmOEMExtra.dwSize, 108u);
-    EXPECT_EQ(outRecord->dmOEMExtra.dwVersion, 3u);
-    EXPECT_EQ(outRecord->Mirror, 1);
-    EXPECT_EQ(outBuffer[sizeof(OEMDEV)], 0xEE) << "nothing written past the record";
-
-    // Records at odd addresses, as other plug-ins' parts before ours leave
-    // them: the same bytes come through.
-    alignas(8) BYTE inBytes[sizeof(OEMDEV) + 3], outBytes[sizeof(OEMDEV) + 3];
-    in = UserRecord();
+    // A longer record of a later version, at an odd address as other
+    // plug-ins' parts before ours leave it: cut to ours, nothing written past.
+    in.dmOEMExtra.dwSize = sizeof(OEMDEV) + 16;
+    in.dmOEMExtra.dwVersion = 4;
+    alignas(8) BYTE inBytes[1 + sizeof(OEMDEV) + 16], outBytes[3 + sizeof(OEMDEV) + 1];
+    std::memset(inBytes, 9, sizeof(inBytes));
     std::memcpy(inBytes + 1, &in, sizeof(in));
     OEMDEV defaults = DefaultRecord();
     std::memcpy(outBytes + 3, &defaults, sizeof(defaults));
+    outBytes[3 + sizeof(OEMDEV)] = 0xEE;
     ASSERT_EQ(CallDevMode(OEMDM_MERGE, reinterpret_cast<const OEMDEV *>(inBytes + 1),
                           reinterpret_cast<OEMDEV *>(outBytes + 3)),
               S_OK);
+    in.dmOEMExtra.dwSize = sizeof(OEMDEV);
+    in.dmOEMExtra.dwVersion = 3;
     EXPECT_EQ(std::memcmp(outBytes + 3, &in, sizeof(in)), 0);
+    EXPECT_EQ(outBytes[3 + sizeof(OEMDEV)], 0xEE);
 }
 
-TEST_F(DevModeTest, ForeignRecordGivesTheDefaults)
+// Convert and merge alike: a foreign record gives the defaults (the
+// pending selections kept); an older, shorter one keeps the defaults in its
+// missing tail and comes out as a whole record of today's size.
+TEST_F(DevModeTest, ForeignOrShorterRecordsGiveTheDefaults)
 {
-    OEMDEV in = UserRecord();
-    in.dmOEMExtra.dwSignature = 0x12345678;
-    OEMDEV out = DefaultRecord();
-    out.standardOrientationChoose = 1;
+    OEMDEV foreign = UserRecord(), shorter = UserRecord();
+    foreign.dmOEMExtra.dwSignature = 0x12345678;
+    shorter.dmOEMExtra.dwSize = offsetof(OEMDEV, Density);
     for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
-        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
-        EXPECT_EQ(out.Rotate, 1);
-        EXPECT_EQ(out.Density, 8);
-        EXPECT_EQ(out.dwDriverData, 0u);
-        EXPECT_EQ(out.standardOrientationChoose, 1);
-    }
-}
-
-// An older, shorter record keeps the defaults in its missing tail and comes
-// out as a whole record of today's size.
-TEST_F(DevModeTest, AShorterRecordIsConvertedToAWholeOne)
-{
-    OEMDEV in = UserRecord();
-    in.dmOEMExtra.dwSize = offsetof(OEMDEV, Density);
-    for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
-        OEMDEV out = DefaultRecord();
-        ASSERT_EQ(CallDevMode(mode, &in, &out), S_OK);
-        EXPECT_EQ(out.dmOEMExtra.dwSize, sizeof(OEMDEV)) << mode;
-        EXPECT_EQ(out.Density, DefaultRecord().Density) << mode;
+        OEMDEV out = DefaultRecord(), expected = DefaultRecord();
+        out.standardOrientationChoose = expected.standardOrientationChoose = 1;
+        ASSERT_EQ(CallDevMode(mode, &foreign, &out), S_OK);
+        EXPECT_EQ(std::memcmp(&out, &expected, sizeof(out)), 0) << mode;
+        ASSERT_EQ(CallDevMode(mode, &shorter, &out), S_OK);
+        std::memcpy(&expected, &shorter, offsetof(OEMDEV, Density));
+        expected.dmOEMExtra.dwSize = sizeof(OEMDEV);
+        EXPECT_EQ(std::memcmp(&out, &expected, sizeof(out)), 0) << mode;
     }
 }
 
@@ -166,11 +120,7 @@ TEST_F(DevModeTest, MergeBoundsTheOptionItemSelection)
         DWORD converted;
     };
     const Case cases[] = {
-        {101, 0, 101},
-        {100, 100, 100},
-        {static_cast<DWORD>(-5), static_cast<DWORD>(-5), static_cast<DWORD>(-5)},
-        {0x80000000u, 0x80000000u, 0x80000000u},
-    };
+        {101, 0, 101}, {100, 100, 100}, {DWORD(-5), DWORD(-5), DWORD(-5)}, {0x80000000u, 0x80000000u, 0x80000000u}};
     for (const Case &c : cases) {
         OEMDEV in = UserRecord();
         in.dwDriverData = c.in;

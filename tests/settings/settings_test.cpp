@@ -27,26 +27,20 @@ TEST_F(SettingsTest, InvalidStoredValuesAreReplacedByTheDefaults)
     user.Mirror = 1;
     REGSTRUCT oldVersion = user;
     oldVersion.Version = 4;
-    std::vector<BYTE> longer = Bytes(user);
+    std::vector<BYTE> longer = Bytes(user), shorter = Bytes(user), dword = {5, 0, 0, 0};
     longer.resize(120);
-    std::vector<BYTE> shorter = Bytes(user);
     shorter.resize(64);
-    DWORD dword = 5;
-
     struct Case {
         const char *what;
         std::vector<BYTE> bytes;
         DWORD type;
     };
-    const Case cases[] = {
-        {"nothing stored", {}, REG_NONE},
-        {"120 bytes", longer, REG_BINARY},
-        {"64 bytes", shorter, REG_BINARY},
-        {"a REG_DWORD", Bytes(user), REG_DWORD},
-        {"version 4", Bytes(oldVersion), REG_BINARY},
-        {"a bare DWORD", std::vector<BYTE>(reinterpret_cast<BYTE *>(&dword), reinterpret_cast<BYTE *>(&dword) + 4),
-         REG_DWORD},
-    };
+    const Case cases[] = {{"nothing stored", {}, REG_NONE},
+                          {"120 bytes", longer, REG_BINARY},
+                          {"64 bytes", shorter, REG_BINARY},
+                          {"a REG_DWORD", Bytes(user), REG_DWORD},
+                          {"version 4", Bytes(oldVersion), REG_BINARY},
+                          {"a bare DWORD", dword, REG_DWORD}};
     for (const Case &c : cases) {
         standin::spooler::RemoveData(u"KestrelBT", u"OrvoPrinterData");
         if (c.type != REG_NONE)
@@ -102,106 +96,70 @@ TEST_F(SettingsTest, WriteWaitsForTheLastPendingPage)
     EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
 }
 
-TEST_F(SettingsTest, PrinterWithoutFullAccessLeavesEverythingAlone)
-{
-    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", true));
-    ReadWriteSettings(&context, FALSE);
-    EXPECT_EQ(context.nReads, 0u);
-    EXPECT_EQ(context.Settings.Version, 0);
-    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
-    // A copy that was never read is never stored, even once the printer
-    // can be opened again.
-    ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", false));
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_TRUE(StoredRecord(u"KestrelBT").empty());
-}
-
-TEST_F(SettingsTest, PassingReadFailureKeepsTheUsersSettings)
+// A failed read (no full access, the spooler's error) leaves the copy unread and the record stored; a
+// copy never read is never stored; the next page's read takes the user's settings.
+TEST_F(SettingsTest, AFailedReadKeepsTheUsersSettings)
 {
     REGSTRUCT user = Defaults();
     user.Contrast = 14;
     user.Unit = 1;
     StoreRecord(u"KestrelBT", &user, sizeof(user));
-
-    for (DWORD error : {DWORD(ERROR_NOT_ENOUGH_MEMORY), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_ACCESS_DENIED)}) {
+    for (DWORD error :
+         {DWORD(0), DWORD(ERROR_NOT_ENOUGH_MEMORY), DWORD(ERROR_INVALID_HANDLE), DWORD(ERROR_ACCESS_DENIED)}) {
         context.nReads = 0;
         context.Settings = REGSTRUCT{};
-        standin::FailNext("GetPrinterDataW", 1, error);
+        if (error == 0)
+            ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", true));
+        else
+            standin::FailNext("GetPrinterDataW", 1, error);
         ReadWriteSettings(&context, FALSE);
+        ASSERT_TRUE(standin::spooler::SetRefuseFullAccess(u"KestrelBT", false));
         EXPECT_EQ(context.nReads, 0u) << error;
-        EXPECT_EQ(Bytes(context.Settings), Bytes(REGSTRUCT{})) << error << ": the copy stays unread";
-        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": the stored value stays";
+        EXPECT_EQ(Bytes(context.Settings), Bytes(REGSTRUCT{})) << error;
         ReadWriteSettings(&context, TRUE);
-        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error << ": nothing is written";
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user)) << error;
     }
-    // The next page's read takes the user's settings.
     ReadWriteSettings(&context, FALSE);
     EXPECT_EQ(context.nReads, 1u);
     EXPECT_EQ(Bytes(context.Settings), Bytes(user));
 }
 
+// Five attempts in all: four refusals still store the record, five give
+// up, and a spooler that never takes it leaves the old one.
 TEST_F(SettingsTest, FailingStoreIsRetriedThenGivenUp)
 {
     ReadWriteSettings(&context, FALSE);
-    context.Settings.Chain = 1;
-
-    // Two refusals, then the spooler takes it.
-    standin::FailNext("SetPrinterDataW", 2, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(context.Settings));
-
-    // Five attempts in all: four refusals still store it, five give up.
-    context.Settings.Chain = 0;
-    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS - 1, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
-    context.Settings.Chain = 1;
-    standin::FailNext("SetPrinterDataW", SETTINGS_WRITE_ATTEMPTS, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 0);
-    EXPECT_EQ(SETTINGS_WRITE_ATTEMPTS, 5);
-    context.Settings.Chain = 1;
-    ReadWriteSettings(&context, TRUE);
-
-    // A spooler that never takes it: the sheet goes on, the failure is traced.
-    context.Settings.Chain = 0;
-    standin::FailNext("SetPrinterDataW", -1, ERROR_ACCESS_DENIED);
-    ReadWriteSettings(&context, TRUE);
-    standin::ClearFaults();
-    EXPECT_EQ(StoredRecord(u"KestrelBT")[60], 1) << "the old record stays";
+    for (auto [refusals, stored] : {std::pair{2, true}, {4, true}, {5, false}, {-1, false}}) {
+        REGSTRUCT before = Stored(u"KestrelBT");
+        context.Settings.Chain = !before.Chain;
+        standin::FailNext("SetPrinterDataW", refusals, ERROR_ACCESS_DENIED);
+        ReadWriteSettings(&context, TRUE);
+        standin::ClearFaults();
+        EXPECT_EQ(Stored(u"KestrelBT").Chain, stored ? context.Settings.Chain : before.Chain) << refusals;
+    }
 }
 
+// Installing stores the defaults over the user's record; a spooler that
+// refuses the value leaves it, and the event succeeds all the same (a
+// printer without full access: the host's install command).
 TEST_F(SettingsTest, InstallStoresTheDefaults)
 {
     REGSTRUCT user = Defaults();
     user.Contrast = 15;
     user.Unit = 1;
-    StoreRecord(u"KestrelBT", &user, sizeof(user));
-
     IClassFactory *factory = nullptr;
     ASSERT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(&factory)), S_OK);
     IPrintOemUI *ui = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPrintOemUI, reinterpret_cast<void **>(&ui)), S_OK);
     factory->Release();
-
     WCHAR name[] = TEXT("KestrelBT");
-    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    std::vector<BYTE> stored = StoredRecord(u"KestrelBT");
-    ASSERT_EQ(stored.size(), 116u);
-    EXPECT_EQ(stored, Bytes(Defaults()));
-    EXPECT_EQ(reinterpret_cast<const REGSTRUCT *>(stored.data())->Contrast, 10);
-
-    // A spooler that refuses the value: the event still succeeds.
-    StoreRecord(u"KestrelBT", &user, sizeof(user));
-    standin::FailNext("SetPrinterDataW", 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(user));
-
-    // A printer that cannot be opened with full access: the event still succeeds.
-    AddPrinter(u"Limited", u"KestrelBT", true);
-    WCHAR limited[] = TEXT("Limited");
-    EXPECT_EQ(ui->PrinterEvent(limited, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
-    EXPECT_TRUE(StoredRecord(u"Limited").empty());
+    for (bool refused : {false, true}) {
+        StoreRecord(u"KestrelBT", &user, sizeof(user));
+        if (refused)
+            standin::FailNext("SetPrinterDataW", 1, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ui->PrinterEvent(name, PRINTER_EVENT_INITIALIZE, 0, 0), S_OK);
+        EXPECT_EQ(StoredRecord(u"KestrelBT"), Bytes(refused ? user : Defaults()));
+    }
     ui->Release();
 }
 
