@@ -364,7 +364,8 @@ def sample(groups, count, seed):
 
 def replay(path):
     """The mutants of an earlier run, found again in the sources as they are
-    now: at their line, else at the one place their original lines are."""
+    now: at their line, else where their original lines are (the nearest
+    place when there are several)."""
     with open(path) as f:
         old = json.load(f)
     mutants = []
@@ -378,7 +379,9 @@ def replay(path):
             lines = []
         at = [i for i in range(len(lines)) if "\n".join(lines[i:i + m["span"]]) == r["original"]]
         if m["line"] - 1 not in at:
-            m["line"] = at[0] + 1 if len(at) == 1 else None
+            # Moved: to the place its lines are now, the nearest to where they
+            # were when they are in several.
+            m["line"] = min(at, key=lambda i: abs(i + 1 - r["line"])) + 1 if at else None
         mutants.append(m)
     return old, mutants
 
