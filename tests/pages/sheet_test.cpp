@@ -44,15 +44,23 @@ TEST_F(SheetTest, DocumentPagesFollowTheModel)
     }
 }
 
-TEST_F(SheetTest, DeviceSheetIsTheAboutPageTitledFromTheStrings)
+// The device sheet is the About page, titled from the strings, with three
+// words of the driver's version; it leaves the document sheet's driver name
+// alone.
+TEST_F(SheetTest, DeviceSheetIsTheAboutPageWithTheDriversVersion)
 {
-    PropertySheet &s = Open(u"MerlinBT", SheetKind::Device);
+    ASSERT_TRUE(standin::spooler::SetDriverVersion(u"FalconBT", (DWORDLONG(2) << 48) | (DWORDLONG(1) << 32) |
+                                                                    (DWORDLONG(9) << 16) | 7));
+    PropertySheet &s = Open(u"FalconBT", SheetKind::Device);
     ASSERT_EQ(Templates(), std::vector<int>{108});
-    const auto &about = s.Pages()[1];
-    EXPECT_TRUE(about.psp.dwFlags & PSP_USETITLE);
-    EXPECT_EQ(about.title, u"About");
+    EXPECT_TRUE(s.Pages()[1].psp.dwFlags & PSP_USETITLE);
+    EXPECT_EQ(s.Pages()[1].title, u"About");
     EXPECT_EQ(s.infoTitle, u"OEM UI Page");
-    // The device sheet does not touch the document sheet's driver name.
+    ASSERT_TRUE(s.Activate(1));
+    EXPECT_EQ(standin::ui::Text(GetDlgItem(s.ActiveWindow(), IDC_ABOUT_VERSION)), u"Ver:Build_2.1.9");
+    WCHAR copyright[256] = {};
+    LoadStringW(ghInstance, IDS_COPYRIGHT, copyright, 256);
+    EXPECT_EQ(standin::ui::Text(GetDlgItem(s.ActiveWindow(), IDC_ABOUT_COPYRIGHT)), std::u16string(copyright));
     EXPECT_EQ(gszDriverName[0], 0);
 }
 
@@ -227,13 +235,10 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
     }
 
     PropertySheet &s = Open(u"Heron", SheetKind::Device);
-    ASSERT_TRUE(s.SetOemItemSelection(64));
-    ASSERT_TRUE(s.Apply());
+    ASSERT_TRUE(s.SetOemItemSelection(64) && s.Apply());
     standin::spooler::DataValue value;
     ASSERT_TRUE(standin::spooler::GetData(u"Heron", u"OEMUI_VALUE", value));
-    EXPECT_EQ(value.type, static_cast<DWORD>(REG_DWORD));
-    ASSERT_EQ(value.bytes.size(), 4u);
-    EXPECT_EQ(value.bytes[0], 64);
+    EXPECT_TRUE(value.type == REG_DWORD && value.bytes == dword(64));
 }
 
 TEST_F(SheetTest, AStringTheModuleLacksIsNone)
@@ -256,23 +261,10 @@ TEST_F(SheetTest, InitOptItemsClearsEveryItem)
 
 // ---- The document callback -------------------------------------------------
 
-TEST_F(SheetTest, LeavingTheDriversPageLeavesItsSelectionsPending)
-{
-    PropertySheet &s = Open(u"KestrelBT");
-    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, -1);
-    ASSERT_TRUE(s.SetDriverSelection("PaperSize", 2));
-    ASSERT_TRUE(s.SetDriverSelection("Orientation", 1));
-    ASSERT_TRUE(s.SetDriverSelection("Resolution", 1));
-    ASSERT_TRUE(s.ActivateTemplate(112));
-    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, 2);
-    EXPECT_EQ(s.JobRecord().standardOrientationChoose, 1);
-    EXPECT_EQ(s.JobRecord().standardResolutionChoose, 1);
-}
-
-// Apply copies the settings into the job record, the default DEVMODE's
-// record and the stored record. A page's bit left by an earlier sheet would
-// keep it from storing anything: every sheet starts without one.
-TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoEveryRecord)
+// Apply copies the settings into the job record (the stored records are the
+// fault sweep's). A page's bit left by an earlier sheet would keep it from
+// storing anything: every sheet starts without one.
+TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoTheJobRecord)
 {
     gPendingPages = PENDING_GRAPHICS;
     PropertySheet &s = Open(u"KestrelBT");
@@ -282,11 +274,6 @@ TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoEveryRecord)
     gpCurrentSettings->Mirror = 1;
     ASSERT_TRUE(s.Apply());
     EXPECT_TRUE(s.JobRecord().Speed == 2 && s.JobRecord().Mirror == 1);
-    std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(u"KestrelBT");
-    ASSERT_GE(devmode.size(), sizeof(OEMDEV));
-    OEMDEV stored;
-    std::memcpy(&stored, devmode.data() + devmode.size() - sizeof(OEMDEV), sizeof(stored));
-    EXPECT_TRUE(stored.Speed == 2 && stored.Mirror == 1);
     EXPECT_TRUE(Stored(u"KestrelBT").Speed == 2 && Stored(u"KestrelBT").Mirror == 1);
 }
 
