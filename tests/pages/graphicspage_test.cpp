@@ -205,9 +205,13 @@ protected:
     static int PictureId(HWND page, int id) { return ui::BitmapResourceId(Picture(page, id)); }
     static LONG Position(HWND page, int id) { return LONG(SendDlgItemMessageW(page, id, TBM_GETPOS, 0, 0)); }
 
-    static void Command(HWND page, int id, WORD code)
+    // The rendering mode shown: the index of the checked button, -1 for none.
+    static LONG Mode(HWND page)
     {
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+        for (int id : {IDC_DITHER_NONE, IDC_DITHER_ORDERED, IDC_DITHER_DIFFUSION})
+            if (Checked(page, id))
+                return id - IDC_DITHER_NONE;
+        return -1;
     }
     // A key pressed and released on a trackbar, in two steps.
     static void KeyDown(HWND page, int id, WPARAM key) { SendDlgItemMessageW(page, id, WM_KEYDOWN, key, 0); }
@@ -274,21 +278,18 @@ TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
             bool acted = step.control == IDC_EFFECT_TRACKBAR ? ui::Slide(page, step.control, step.slide)
                                                              : step.control == 0 || ui::Click(page, step.control);
             ASSERT_TRUE(acted);
-            EXPECT_EQ(Checked(page, IDC_DITHER_NONE), step.gray == 0);
-            EXPECT_EQ(Checked(page, IDC_DITHER_ORDERED), step.gray == 1);
-            EXPECT_EQ(Checked(page, IDC_DITHER_DIFFUSION), step.gray == 2);
-            EXPECT_EQ(gpCurrentSettings->Gray, step.gray);
-            EXPECT_EQ(gpCurrentSettings->BlackLevel, step.blackLevel);
-            EXPECT_EQ(gpCurrentSettings->GrayLevel, step.grayLevel);
-            EXPECT_EQ(Position(page, IDC_EFFECT_TRACKBAR), step.position);
+            const REGSTRUCT &r = *gpCurrentSettings;
+            EXPECT_EQ(
+                std::make_tuple(Mode(page), r.Gray, r.BlackLevel, r.GrayLevel, Position(page, IDC_EFFECT_TRACKBAR)),
+                std::make_tuple(step.gray > 2 ? -1 : step.gray, step.gray, step.blackLevel, step.grayLevel,
+                                step.position));
             EXPECT_TRUE(step.picture == 0 || PictureId(page, IDC_RENDERING_PICTURE) == step.picture);
         }
         // Brightness and contrast are left as stored.
-        EXPECT_EQ(Position(page, IDC_BRIGHTNESS_TRACKBAR), 3);
-        EXPECT_EQ(Position(page, IDC_CONTRAST_TRACKBAR), 7);
-        EXPECT_TRUE(gpCurrentSettings->Brightness == 3 && gpCurrentSettings->Contrast == 7);
-        EXPECT_EQ(sheet->changedCount, int(story.steps.size() - 1));
-        EXPECT_TRUE(gPendingPages & PENDING_GRAPHICS);
+        EXPECT_EQ(std::make_tuple(Position(page, IDC_BRIGHTNESS_TRACKBAR), Position(page, IDC_CONTRAST_TRACKBAR),
+                                  gpCurrentSettings->Brightness, gpCurrentSettings->Contrast),
+                  std::make_tuple(3, 7, 3, 7));
+        EXPECT_TRUE(sheet->changedCount == int(story.steps.size() - 1) && (gPendingPages & PENDING_GRAPHICS));
         sheet.reset();
     }
 }
@@ -300,20 +301,18 @@ TEST_F(GraphicsPageTest, CommandCodesItAnswers)
 {
     StoreGraphics(u"Heron", 0, 4, 4, 0, 10);
     HWND page = OpenGraphics(u"Heron");
-    struct Case {
-        int control;
-        WORD code;
-        LONG blackLevel, gray;
-        int changed;
-    } cases[] = {{IDC_EFFECT_RESET, 5, 4, 0, 0},     {IDC_DITHER_ORDERED, 0x301, 4, 0, 0},
-                 {IDC_EFFECT_RESET, 1, 4, 0, 1},     {IDC_EFFECT_RESET, 0x300, 2, 0, 2},
-                 {IDC_DITHER_DIFFUSION, 1, 2, 2, 3}, {IDC_BRIGHTNESS_TRACKBAR, 0, 2, 2, 4}};
-    for (const Case &c : cases) {
-        Command(page, c.control, c.code);
-        EXPECT_EQ(gpCurrentSettings->BlackLevel, c.blackLevel) << c.control << ", code " << c.code;
-        EXPECT_EQ(gpCurrentSettings->Gray, c.gray) << c.control << ", code " << c.code;
-        EXPECT_EQ(sheet->changedCount, c.changed) << c.control << ", code " << c.code;
-        EXPECT_EQ((gPendingPages & PENDING_GRAPHICS) != 0, c.changed > 0);
+    for (auto [control, code, blackLevel, gray, changed] :
+         {std::tuple<int, WORD, LONG, LONG, int>{IDC_EFFECT_RESET, 5, 4, 0, 0},
+          {IDC_DITHER_ORDERED, 0x301, 4, 0, 0},
+          {IDC_EFFECT_RESET, 1, 4, 0, 1},
+          {IDC_EFFECT_RESET, 0x300, 2, 0, 2},
+          {IDC_DITHER_DIFFUSION, 1, 2, 2, 3},
+          {IDC_BRIGHTNESS_TRACKBAR, 0, 2, 2, 4}}) {
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(control, code), LPARAM(GetDlgItem(page, control)));
+        EXPECT_EQ(std::make_tuple(gpCurrentSettings->BlackLevel, gpCurrentSettings->Gray, sheet->changedCount,
+                                  (gPendingPages & PENDING_GRAPHICS) != 0),
+                  std::make_tuple(blackLevel, gray, changed, changed > 0))
+            << control << ", code " << code;
     }
 }
 

@@ -218,24 +218,6 @@ TEST(PaperStockValues, NumberTextAcceptsTwoDecimalsAtMost)
         EXPECT_EQ(IsNumberText(c.text), c.valid) << Utf8(c.text);
 }
 
-// The text's number when it is one, else the value kept; bounded either
-// way, and marked for a rewrite whenever the edit must show another text.
-TEST(PaperStockValues, ParseAndClampKeepsBoundsAndSaysWhenToRewrite)
-{
-    struct Case {
-        const char16_t *text;
-        double low, high, current, result;
-        bool marked;
-    } cases[] = {{u"5", 0, 10, 7, 5, false}, {u"10", 0, 10, 7, 10, false}, {u"10.01", 0, 10, 7, 10, true},
-                 {u"1", 2, 10, 7, 2, true},  {u"2", 2, 10, 7, 2, false},   {u"x", 0, 10, 7, 7, true},
-                 {u"x", 0, 5, 7, 5, true},   {u"", 0, 10, 7, 0, false},    {u"x", 8, 10, 7, 8, true}};
-    for (const Case &c : cases) {
-        double current = c.current;
-        EXPECT_EQ(ParseAndClamp(c.text, c.low, c.high, current), c.marked) << Utf8(c.text) << " " << c.low;
-        EXPECT_DOUBLE_EQ(current, c.result) << Utf8(c.text) << " " << c.low;
-    }
-}
-
 TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
 {
     struct Case {

@@ -61,21 +61,6 @@ struct Dib {
     const uint8_t *rows() const { return palette() + 4 * colours(); }
     std::vector<uint8_t> pixels() const { return std::vector<uint8_t>(rows(), rows() + stride() * size_t(height())); }
     std::vector<uint8_t> bytes() const { return std::vector<uint8_t>(data, data + size); }
-    // The grey level (0..255) of pixel (x, y), y counted from the top.
-    int Grey(int x, int y) const
-    {
-        const uint8_t *row = rows() + stride() * size_t(height() - 1 - y);
-        const uint8_t *c = bits() == 8 ? palette() + 4 * row[x] : row + 3 * x;
-        return (c[0] + c[1] + c[2]) / 3;
-    }
-    double MeanGrey() const
-    {
-        double sum = 0;
-        for (int y = 0; y < height(); ++y)
-            for (int x = 0; x < width(); ++x)
-                sum += Grey(x, y);
-        return sum / (width() * height());
-    }
 };
 
 class BitmapTest : public standin_testing::LeakCheckTest {
@@ -138,32 +123,6 @@ TEST_F(BitmapTest, EveryBitmapHasItsSizeAndFormat)
                 EXPECT_NE(px, Load(s.ids[j]).pixels()) << s.ids[j];
         }
     }
-}
-
-// The renderings are black and white dots; low is the darkest, high the
-// lightest. Dithering keeps the middle tones: the ordered and diffused
-// renderings at the middle level are about as light as the sample.
-TEST_F(BitmapTest, RenderingsAreDotsFromDarkToLight)
-{
-    const int levels[][3] = {{IDB_DITHER_NONE_LOW, IDB_DITHER_NONE_MIDDLE, IDB_DITHER_NONE_HIGH},
-                             {IDB_DITHER_ORDERED_LOW, IDB_DITHER_ORDERED_MIDDLE, IDB_DITHER_ORDERED_HIGH},
-                             {IDB_DITHER_DIFFUSION_LOW, IDB_DITHER_DIFFUSION_MIDDLE, IDB_DITHER_DIFFUSION_HIGH}};
-    for (auto &mode : levels) {
-        double previous = -1;
-        for (int id : mode) {
-            SCOPED_TRACE("bitmap " + std::to_string(id));
-            Dib dib = Load(id);
-            ASSERT_NE(dib.data, nullptr);
-            for (int y = 0; y < dib.height(); ++y)
-                for (int x = 0; x < dib.width(); ++x)
-                    ASSERT_TRUE(dib.Grey(x, y) == 0 || dib.Grey(x, y) == 255) << x << "," << y;
-            EXPECT_GT(dib.MeanGrey(), previous + 10);
-            previous = dib.MeanGrey();
-        }
-    }
-    double sample = Load(IDB_SAMPLE_ORIGINAL).MeanGrey();
-    EXPECT_NEAR(Load(IDB_DITHER_ORDERED_MIDDLE).MeanGrey(), sample, 12);
-    EXPECT_NEAR(Load(IDB_DITHER_DIFFUSION_MIDDLE).MeanGrey(), sample, 12);
 }
 
 // A fresh run of the generator writes the very bytes the build embedded:
