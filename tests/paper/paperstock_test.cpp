@@ -7,7 +7,7 @@
 #include "src/base/unique.h"
 #include "src/paper/paperstock.h"
 #include "src/paper/stockvalues.h"
-#include "tests/support/spooler.h"
+#include "tests/support/sheet.h"
 
 #include <cstring>
 #include <functional>
@@ -28,27 +28,20 @@ struct Form {
     LONG width, length, left, right, top = 0, bottom = 0;
 };
 
-class PaperStockTest : public SpoolerTest {
+class PaperStockTest : public SheetTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        ui::ResetAutomation();
-        SpoolerTest::SetUp();
-        standin::spooler::LoadSample();
+        SheetTest::SetUp();
         ResetPaperStockState();
     }
-
     void TearDown() override
     {
         context_.hPrinter = nullptr;
         printer_.reset();
         gpCurrentContext = nullptr;
-        ui::ResetAutomation();
-        SpoolerTest::TearDown();
+        SheetTest::TearDown();
         ResetPaperStockState();
-        SetThreadUILanguage(0);
     }
 
     // The sheet of this printer becomes the current page context; access 0:
@@ -270,13 +263,11 @@ TEST(PaperStockParam, LimitsFollowTheModelAndTheUnit)
             param.Unit = unit;
             FillStockLimits(&param, r.model, r.extended);
             // Inches are the same lengths, not rounded.
-            double perUnit = unit == 1 ? 25.4 : 1;
-            SCOPED_TRACE(Utf8(r.model) + (unit ? " in" : " mm") + (r.extended ? " extended" : ""));
-            EXPECT_EQ(param.WidthCount, r.count);
-            EXPECT_DOUBLE_EQ(param.MinLength, r.mm[0] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MaxLength, r.mm[1] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MinWidth, r.mm[2] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MaxWidth, r.mm[3] / perUnit);
+            double in = unit == 1 ? 25.4 : 1;
+            EXPECT_EQ(std::vector<double>(
+                          {double(param.WidthCount), param.MinLength, param.MaxLength, param.MinWidth, param.MaxWidth}),
+                      std::vector<double>({double(r.count), r.mm[0] / in, r.mm[1] / in, r.mm[2] / in, r.mm[3] / in}))
+                << Utf8(r.model) << (unit ? " in" : " mm") << (r.extended ? " extended" : "");
         }
     }
     FillStockLimits(nullptr, u"Wren", false);  // nothing to fill
