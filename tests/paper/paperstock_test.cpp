@@ -228,12 +228,6 @@ TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
     };
     for (const Case &c : cases)
         EXPECT_EQ(Thousandths(c.millimetres), c.expected) << c.millimetres;
-
-    FORM_INFO_1W form = {};
-    BuildFormSize(12, 1.57 * 25.4, 0.04 * 25.4, 0.5 * 25.4, &form);
-    const RECTL &area = form.ImageableArea;
-    EXPECT_EQ(std::vector<LONG>({form.Size.cx, form.Size.cy, area.left, area.top, area.right, area.bottom}),
-              std::vector<LONG>({12000, 39878, 1016, 0, 12000 - 12700, 39878}));
 }
 
 // ---- The parameter block ----------------------------------------------------------

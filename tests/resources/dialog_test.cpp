@@ -203,22 +203,6 @@ protected:
 };
 HINSTANCE DialogTest::module_ = nullptr;
 
-// Each template in its languages, and any user's language finds one.
-TEST_F(DialogTest, EveryTemplateIsInItsLanguages)
-{
-    for (const Dialog &d : kDialogs) {
-        WORD langs[32] = {};
-        size_t n = standin::ResourceLanguages(module_, RT_DIALOG, MAKEINTRESOURCEW(d.id), langs, 32);
-        std::vector<WORD> found(langs, langs + std::min<size_t>(n, 32)), expected = {kChineseSimplified};
-        if (d.everyLanguage)
-            expected.assign(std::begin(kLanguages), std::end(kLanguages));
-        std::sort(found.begin(), found.end());
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(found, expected) << "dialog " << d.id;
-        EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(d.id), RT_DIALOG), nullptr) << "dialog " << d.id;
-    }
-}
-
 // Each template in each of its languages: the shell font (a property sheet
 // lays out its pages in its own font unless they carry DS_SHELLFONT), the
 // styles of a page or a modal dialog, the rules of each kind of control
