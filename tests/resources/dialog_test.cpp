@@ -53,47 +53,38 @@ struct Template {
 };
 
 // Little-endian fields of a resource, read within its size.
-class Reader {
-public:
-    Reader(const uint8_t *data, size_t size) : data_(data), size_(size) {}
-    bool ok() const { return ok_; }
+struct Reader {
+    const uint8_t *data;
+    size_t size, pos = 0;
+    bool ok = true;
     uint32_t Read(size_t bytes)
     {
         uint32_t v = 0;
-        if (pos_ + bytes > size_)
-            return ok_ = false, 0;
-        for (size_t i = 0; i < bytes; ++i)
-            v |= uint32_t(data_[pos_ + i]) << (8 * i);
-        pos_ += bytes;
+        for (size_t i = 0; i < bytes && (ok = ok && pos < size); ++i)
+            v |= uint32_t(data[pos++]) << (8 * i);
         return v;
     }
     std::u16string Str()
     {
         std::u16string s;
-        for (uint16_t c; ok_ && (c = uint16_t(Read(2))) != 0;)
+        for (uint16_t c; ok && (c = uint16_t(Read(2))) != 0;)
             s += char16_t(c);
         return s;
     }
     // A sz_Or_Ord: the ordinal, or -1 with the string in *s.
     int SzOrOrd(std::u16string *s)
     {
-        if (pos_ + 2 <= size_ && data_[pos_] == 0xFF && data_[pos_ + 1] == 0xFF)
+        if (pos + 2 <= size && data[pos] == 0xFF && data[pos + 1] == 0xFF)
             return Read(2), int(Read(2));
         *s = Str();
         return -1;
     }
-    void Skip(size_t n) { pos_ + n > size_ ? void(ok_ = false) : void(pos_ += n); }
-    void Align4() { pos_ = std::min(size_, (pos_ + 3) & ~size_t(3)); }
-
-private:
-    const uint8_t *data_;
-    size_t size_, pos_ = 0;
-    bool ok_ = true;
+    void Skip(size_t n) { pos + n > size ? void(ok = false) : void(pos += n); }
 };
 
 std::optional<Template> Parse(const uint8_t *data, size_t size)
 {
-    Reader r(data, size);
+    Reader r{data, size};
     Template t;
     if (r.Read(2) != 1 || r.Read(2) != 0xFFFF)
         return std::nullopt;  // a DLGTEMPLATEEX
@@ -110,8 +101,8 @@ std::optional<Template> Parse(const uint8_t *data, size_t size)
         r.Skip(4);  // weight, italic, charset
         t.font = r.Str();
     }
-    for (int i = 0; i < count && r.ok(); ++i) {
-        r.Align4();
+    for (int i = 0; i < count && r.ok; ++i) {
+        r.pos = std::min(r.size, (r.pos + 3) & ~size_t(3));  // DWORD aligned
         Item it;
         r.Skip(8);  // helpID, exStyle
         it.style = r.Read(4);
@@ -124,7 +115,7 @@ std::optional<Template> Parse(const uint8_t *data, size_t size)
         r.Skip(r.Read(2));  // creation data
         t.items.push_back(it);
     }
-    if (!r.ok())
+    if (!r.ok)
         return std::nullopt;
     return t;
 }
