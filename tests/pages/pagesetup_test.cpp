@@ -88,37 +88,31 @@ TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplie
     // Cancelled at either question: nothing goes, but the sheet counts as
     // changed. The second names one printer that uses it, and how many more.
     // A deletion the spooler refuses keeps the form and its entry, selected.
-    struct Round {
-        std::vector<int> answers;
-        bool deleted, refused;
-    } rounds[] = {{{IDCANCEL}, false, false},
-                  {{IDOK, IDNO}, false, false},
-                  {{IDOK, IDYES}, false, true},
-                  {{IDOK, IDYES}, true, false}};
-    for (const Round &round : rounds) {
+    const std::tuple<std::vector<int>, bool, bool> rounds[] = {{{IDCANCEL}, false, false},
+                                                               {{IDOK, IDNO}, false, false},
+                                                               {{IDOK, IDYES}, false, true},
+                                                               {{IDOK, IDYES}, true, false}};
+    for (const auto &[answers, deleted, refused] : rounds) {
         size_t shown = ui::MessageBoxes().size();
-        for (int answer : round.answers)
+        for (int answer : answers)
             ui::AnswerMessageBox(answer);
-        if (round.refused)
+        if (refused)
             standin::FailNext("DeleteFormW", 1, ERROR_ACCESS_DENIED);
         ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-        ASSERT_EQ(ui::MessageBoxes().size(), shown + round.answers.size());
-        EXPECT_EQ(PaperOf(u"18 x 50mm") != 0, !round.deleted);
-        EXPECT_EQ(Count(page), round.deleted ? count - 1 : count);
-        EXPECT_EQ(SelectedIndex(page), round.deleted ? index - 1 : index);
-        EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
+        EXPECT_EQ(std::make_tuple(ui::MessageBoxes().size(), PaperOf(u"18 x 50mm") != 0, Count(page),
+                                  SelectedIndex(page), gPendingPages & PENDING_PAGESETUP),
+                  std::make_tuple(shown + answers.size(), !deleted, deleted ? count - 1 : count,
+                                  deleted ? index - 1 : index, PENDING_PAGESETUP));
     }
     const auto &boxes = ui::MessageBoxes();
-    EXPECT_EQ(boxes[0].text, u"Are you sure to delete this form?");
-    EXPECT_EQ(boxes[0].caption, u"18 x 50mm");
+    EXPECT_TRUE(boxes[0].text == u"Are you sure to delete this form?" && boxes[0].caption == u"18 x 50mm");
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(boxes[2].text, u"This form is the default paper of the printer “KestrelBT PRO” and of 1 more printers. "
                              u"Delete it anyway?");
     EXPECT_EQ(boxes[2].owner, page);
 
     // The entry before is selected and is the paper that Apply stores.
-    EXPECT_EQ(Selected(page), before);
-    EXPECT_EQ(std::u16string(gszCurrentPaper), before);
+    EXPECT_TRUE(Selected(page) == before && gszCurrentPaper == before);
     ASSERT_TRUE(sheet->Apply());
     EXPECT_EQ(DefaultPaperName(u"KestrelBT"), before);
 
@@ -128,8 +122,7 @@ TEST_F(PageSetupTest, DeleteAsksThenRemovesTheFormAndTheShownPaperIsTheOneApplie
     ui::AnswerMessageBox(IDOK);
     ui::AnswerMessageBox(IDYES);
     ASSERT_TRUE(ui::Click(page, IDC_PAPER_DELETE));
-    EXPECT_EQ(SelectedIndex(page), 0);
-    EXPECT_EQ(std::u16string(gszCurrentPaper), second);
+    EXPECT_TRUE(SelectedIndex(page) == 0 && gszCurrentPaper == second);
 }
 
 // A user's choices reach the settings, the pictures and the driver's items;
@@ -140,9 +133,9 @@ TEST_F(PageSetupTest, ChoicesReachTheSettingsThePicturesAndTheDriversItems)
     HWND page = OpenPage(u"Heron");
     for (auto [button, rotate] : {std::pair<int, LONG>{IDC_LANDSCAPE, 2}, {IDC_PORTRAIT, 0}}) {
         ASSERT_TRUE(ui::Click(page, button));
-        EXPECT_EQ(gpCurrentSettings->Rotate, rotate);
-        EXPECT_EQ(Picture(page, IDC_DIRECTION_PICTURE), rotate == 2 ? IDB_LANDSCAPE : IDB_PORTRAIT);
-        EXPECT_EQ(sheet->DriverItems().Find("Orientation")->Sel, rotate == 2 ? 1 : 0);
+        EXPECT_EQ(std::make_tuple(gpCurrentSettings->Rotate, Picture(page, IDC_DIRECTION_PICTURE),
+                                  sheet->DriverItems().Find("Orientation")->Sel),
+                  std::make_tuple(rotate, rotate == 2 ? IDB_LANDSCAPE : IDB_PORTRAIT, rotate == 2 ? 1L : 0L));
     }
     ASSERT_TRUE(ui::ChooseText(page, IDC_PAPER_LIST, u"18 x 50mm"));
     POPTITEM paper = sheet->DriverItems().Find("PaperSize");
@@ -153,11 +146,11 @@ TEST_F(PageSetupTest, ChoicesReachTheSettingsThePicturesAndTheDriversItems)
     EXPECT_TRUE(gpCurrentSettings->Chain == 1 && gpCurrentSettings->AutoCut == 1);
     EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_OPTION_AUTOCUT_CHAIN);
     ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
-    EXPECT_EQ(gpCurrentSettings->SpecialTape, 1);
-    EXPECT_TRUE(gpCurrentSettings->Chain == 0 && gpCurrentSettings->AutoCut == 0);
-    EXPECT_FALSE(Checked(page, IDC_CHAIN) || Checked(page, IDC_AUTO_CUT));
-    EXPECT_FALSE(Enabled(page, IDC_CHAIN) || Enabled(page, IDC_AUTO_CUT));
-    EXPECT_EQ(Picture(page, IDC_OPTION_PICTURE), IDB_SPECIAL_TAPE);
+    const REGSTRUCT &r = *gpCurrentSettings;
+    EXPECT_TRUE(r.SpecialTape == 1 && r.Chain == 0 && r.AutoCut == 0 &&
+                Picture(page, IDC_OPTION_PICTURE) == IDB_SPECIAL_TAPE);
+    EXPECT_FALSE(Checked(page, IDC_CHAIN) || Checked(page, IDC_AUTO_CUT) || Enabled(page, IDC_CHAIN) ||
+                 Enabled(page, IDC_AUTO_CUT));
     ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));
     EXPECT_TRUE(Enabled(page, IDC_CHAIN) && Enabled(page, IDC_AUTO_CUT));
     EXPECT_FALSE(Checked(page, IDC_CHAIN) || Checked(page, IDC_AUTO_CUT));
