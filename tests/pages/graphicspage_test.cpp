@@ -260,12 +260,11 @@ TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
         const Step &stored = story.steps[0];
         StoreGraphics(story.printer, stored.gray, stored.blackLevel, stored.grayLevel, 3, 7);
         HWND page = OpenGraphics(story.printer);
-        for (auto [id, low, high] : {std::tuple<int, LONG, LONG>{IDC_EFFECT_TRACKBAR, 1, 6},
-                                     {IDC_BRIGHTNESS_TRACKBAR, -5, 5},
-                                     {IDC_CONTRAST_TRACKBAR, 5, 15}}) {
-            EXPECT_EQ(SendDlgItemMessageW(page, id, TBM_GETRANGEMIN, 0, 0), low) << id;
-            EXPECT_EQ(SendDlgItemMessageW(page, id, TBM_GETRANGEMAX, 0, 0), high) << id;
-        }
+        std::vector<LRESULT> ranges;
+        for (int id : {IDC_EFFECT_TRACKBAR, IDC_BRIGHTNESS_TRACKBAR, IDC_CONTRAST_TRACKBAR})
+            ranges.insert(ranges.end(), {SendDlgItemMessageW(page, id, TBM_GETRANGEMIN, 0, 0),
+                                         SendDlgItemMessageW(page, id, TBM_GETRANGEMAX, 0, 0)});
+        EXPECT_EQ(ranges, (std::vector<LRESULT>{1, 6, -5, 5, 5, 15}));
         EXPECT_EQ(PictureId(page, IDC_SAMPLE_PICTURE), IDB_SAMPLE_ORIGINAL);
         HBITMAP expected = GetEffectBitmap(3, 7);
         EXPECT_EQ(BitsOf(Picture(page, IDC_EFFECT_PICTURE)), BitsOf(expected));
@@ -275,9 +274,8 @@ TEST_F(GraphicsPageTest, EffectTrackbarFollowsTheLevelOfTheModeShown)
         for (size_t i = 0; i < story.steps.size(); ++i) {
             const Step &step = story.steps[i];
             SCOPED_TRACE(Utf8(story.printer) + ", step " + std::to_string(i));
-            bool acted = step.control == IDC_EFFECT_TRACKBAR ? ui::Slide(page, step.control, step.slide)
-                                                             : step.control == 0 || ui::Click(page, step.control);
-            ASSERT_TRUE(acted);
+            ASSERT_TRUE(step.control == IDC_EFFECT_TRACKBAR ? ui::Slide(page, step.control, step.slide)
+                                                            : step.control == 0 || ui::Click(page, step.control));
             const REGSTRUCT &r = *gpCurrentSettings;
             EXPECT_EQ(
                 std::make_tuple(Mode(page), r.Gray, r.BlackLevel, r.GrayLevel, Position(page, IDC_EFFECT_TRACKBAR)),

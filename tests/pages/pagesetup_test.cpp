@@ -270,12 +270,12 @@ TEST_F(PageSetupTest, NewAndEditMarkTheSheetChanged)
             ASSERT_TRUE(ui::Click(page, button));
             EXPECT_EQ(sheet->changedCount - changed, times) << button << " " << close;
             bool made = button == IDC_PAPER_NEW && close == IDC_STOCK_OK;
-            EXPECT_EQ(Count(page), count + (made ? 1 : 0));
+            EXPECT_EQ(std::make_tuple(Count(page), gPendingPages & PENDING_PAGESETUP, Selected(page),
+                                      std::u16string(gszCurrentPaper)),
+                      std::make_tuple(count + (made ? 1 : 0), PENDING_PAGESETUP, made ? longest : u"12 x 80mm",
+                                      made ? longest : u"12 x 80mm"));
             count = Count(page);
-            EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
             gPendingPages = 0;
-            EXPECT_EQ(Selected(page), made ? longest : u"12 x 80mm");
-            EXPECT_EQ(std::u16string(gszCurrentPaper), made ? longest : u"12 x 80mm");
         }
     ASSERT_TRUE(sheet->Apply());
     std::vector<BYTE> devmode = sp::DefaultDevMode(u"KestrelBT");

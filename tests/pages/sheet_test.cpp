@@ -407,9 +407,7 @@ TEST_F(SheetTest, AClosedSheetLeavesNothingBehind)
         }
         s.Cancel();
         sheet.reset();
-        EXPECT_EQ(gpCurrentContext, nullptr);
-        EXPECT_EQ(gpCurrentSettings, nullptr);
-        EXPECT_EQ(gPendingPages, 0);
+        EXPECT_TRUE(gpCurrentContext == nullptr && gpCurrentSettings == nullptr && gPendingPages == 0);
     }
 }
 
@@ -449,8 +447,7 @@ TEST_F(SheetTest, SelfTestPrintsThreeBytesAsItsOwnJob)
     ASSERT_TRUE(standin::ui::Click(other, IDC_SELF_TEST_PRINT));
     auto jobs = standin::spooler::Jobs();
     ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].bytes, (std::vector<BYTE>{0x1F, 0x11, 0x27}));
-    EXPECT_EQ(jobs[0].pages, 0u);
+    EXPECT_TRUE(jobs[0].bytes == std::vector<BYTE>({0x1F, 0x11, 0x27}) && jobs[0].pages == 0);
     EXPECT_EQ(sheet->changedCount, 1);
     standin::spooler::ClearJobs();
     standin::FailNext("WritePrinter", 1, 21);  // ERROR_NOT_READY
@@ -468,16 +465,14 @@ TEST_F(SheetTest, UnitButtonsShowTheStoredUnitAndApplyStoresTheChoice)
         settings.Unit = unit;
         StoreRecord(u"KestrelBT", &settings, sizeof(settings));
         HWND page = OpenPage(u"KestrelBT", IDD_OTHER);
-        EXPECT_EQ(Checked(page, IDC_UNIT_MM), unit == 0) << unit;
-        EXPECT_EQ(Checked(page, IDC_UNIT_INCH), unit == 1) << unit;
+        EXPECT_TRUE(Checked(page, IDC_UNIT_MM) == (unit == 0) && Checked(page, IDC_UNIT_INCH) == (unit == 1)) << unit;
         EXPECT_TRUE(gPendingPages & PENDING_OTHER) << "pending from creation";
         if (unit == 1) {
             ASSERT_TRUE(standin::ui::Click(page, IDC_UNIT_MM));
             EXPECT_EQ(gpCurrentSettings->Unit, 0);
             EXPECT_EQ(Stored(u"KestrelBT").Unit, 1) << "nothing stored before Apply";
             ASSERT_TRUE(sheet->Apply());
-            EXPECT_EQ(gPendingPages & PENDING_OTHER, 0);
-            EXPECT_EQ(Stored(u"KestrelBT").Unit, 0);
+            EXPECT_TRUE((gPendingPages & PENDING_OTHER) == 0 && Stored(u"KestrelBT").Unit == 0);
         }
         sheet.reset();
     }

@@ -471,13 +471,12 @@ TEST_F(PaperStockTest, NewWithAnExistingNameAsksBeforeReplacingThatForm)
     });
     EXPECT_EQ(result, 1);
     ASSERT_EQ(ui::MessageBoxes().size(), 2u);
-    EXPECT_EQ(ui::MessageBoxes()[0].text, u"A form with this name already exists. Replace it?");
-    EXPECT_EQ(Utf8(ui::MessageBoxes()[0].caption), "13 X 40MM");
+    EXPECT_TRUE(ui::MessageBoxes()[0].text == u"A form with this name already exists. Replace it?" &&
+                ui::MessageBoxes()[0].caption == u"13 X 40MM");
     EXPECT_EQ(Utf8(param.FormName), "13 x 40mm");
     EXPECT_EQ(Utf8(gszCurrentPaper), "12.5 x 40mm") << "only an added form becomes the current paper";
     EXPECT_EQ(standin::spooler::Forms().size(), forms);
-    EXPECT_EQ(Stored(u"13 x 40mm").size.cy, 45000);
-    EXPECT_EQ(Stored(u"13 x 40mm").paper, old.paper);
+    EXPECT_TRUE(Stored(u"13 x 40mm").size.cy == 45000 && Stored(u"13 x 40mm").paper == old.paper);
 }
 
 }  // namespace
