@@ -380,12 +380,10 @@ TEST_F(ExtendedPageTest, SpecialTapeLocksTheOtherBoxesButKeepsTheirMarks)
     HWND page = OpenPage(1, 1, 1);
     for (int id : {IDC_CHAIN, IDC_MIRROR, IDC_AUTO_CUT, IDC_SPECIAL_TAPE, IDC_HALF_CUT})
         EXPECT_TRUE(Visible(page, id)) << id;
-    for (int id : {IDC_SPECIAL_TAPE, IDC_CHAIN, IDC_HALF_CUT})
-        EXPECT_TRUE(Checked(page, id)) << id;
     for (int id : {IDC_CHAIN, IDC_AUTO_CUT, IDC_HALF_CUT})
-        EXPECT_FALSE(Enabled(page, id)) << id;
+        EXPECT_TRUE(!Enabled(page, id) && Checked(page, id) == (id != IDC_AUTO_CUT)) << id;
+    EXPECT_TRUE(Checked(page, IDC_SPECIAL_TAPE) && Picture(page) == IDB_SPECIAL_TAPE);
     EXPECT_EQ(gpCurrentSettings->Chain, 1) << "the fields stay as stored";
-    EXPECT_EQ(Picture(page), IDB_SPECIAL_TAPE);
     ASSERT_TRUE(ui::Click(page, IDC_MIRROR));
     EXPECT_EQ(Picture(page), IDB_SPECIAL_TAPE_MIRROR);
 
@@ -396,8 +394,7 @@ TEST_F(ExtendedPageTest, SpecialTapeLocksTheOtherBoxesButKeepsTheirMarks)
     EXPECT_EQ(Picture(page), IDB_OPTION_CHAIN_HALFCUT_MIRROR);
     gPendingPages = 0;
     ASSERT_TRUE(ui::Click(page, IDC_HALF_CUT));
-    EXPECT_EQ(gpCurrentSettings->HalfCut, 0);
-    EXPECT_EQ(Picture(page), IDB_OPTION_CHAIN_MIRROR);
+    EXPECT_TRUE(gpCurrentSettings->HalfCut == 0 && Picture(page) == IDB_OPTION_CHAIN_MIRROR);
     EXPECT_EQ(gPendingPages & PENDING_PAGESETUP, PENDING_PAGESETUP);
 
     ASSERT_TRUE(ui::Click(page, IDC_SPECIAL_TAPE));

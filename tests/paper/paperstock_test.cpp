@@ -340,9 +340,12 @@ TEST_F(PaperStockTest, SessionsFromTheOpenedFormToTheStoredOne)
          "12 x 40mm: 18000 25400 12700 0"},
         {u"KestrelBT", u"12 x 40mm", STOCK_EDIT, 0, "length=12.5;left=0.01;OK", 1, "",
          "12 x 40mm: 12000 12500 10 1000"},
-        // The margins the dialog has no field for stay as they were.
+        // The margins the dialog has no field for stay as they were, where
+        // the new length still holds them.
         {u"Wren", u"top and bottom", STOCK_EDIT, 0, "length=30;OK", 1, "",
-         "top and bottom: 12000 30000 500 500 1000 2000"},
+         "top and bottom: 12000 30000 500 500 25000 2000"},
+        {u"Wren", u"top and bottom", STOCK_EDIT, 0, "length=20;OK", 1, "",
+         "top and bottom: 12000 20000 500 500 0 2000"},
         // Wider than the model's widths: no width selected, the form keeps
         // its own, each margin bounded by the widest tape.
         {u"KestrelBT", u"24 x 60mm", STOCK_EDIT, 0, "width?;length=70;right=20;right?18.00;right=12;left=11;OK", 1, "",
@@ -402,7 +405,7 @@ TEST_F(PaperStockTest, SessionsFromTheOpenedFormToTheStoredOne)
         for (const Form &form :
              {Form{u"12 mm margins", 12000, 40000, 1000, 1000}, Form{u"39.9 long", 12000, 39900, 1000, 1000},
               Form{u"24 x 25mm", 24000, 25000, 0, 0}, Form{u"Wren margins", 12500, 40000, 1500, 2000},
-              Form{u"top and bottom", 12000, 40000, 500, 500, 1000, 2000}})
+              Form{u"top and bottom", 12000, 40000, 500, 500, 25000, 2000}})
             AddForm(form);
         ResetPaperStockState();
         ui::ResetAutomation();
