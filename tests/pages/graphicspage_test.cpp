@@ -6,7 +6,6 @@
 #include "tests/support/sheet.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {

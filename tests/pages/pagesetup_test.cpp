@@ -2,13 +2,9 @@
 // template, over the sample print server.
 #include "host/text.h"
 #include "resources/resource.h"
-#include "src/base/unique.h"
 #include "src/pages/pagesetup.h"
-#include "src/settings/printer.h"
 #include "src/settings/settings.h"
 #include "tests/support/sheet.h"
-
-#include <cstring>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "src/pages/optitems.h"
 #include "src/pages/pagecommon.h"
 #include "src/pages/propsheets.h"
-#include "host/text.h"
 #include "tests/support/sheet.h"
 
 #include <cstring>
@@ -216,8 +215,8 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
             ASSERT_TRUE(standin::spooler::SetData(c.printer, u"OEMUI_VALUE", c.type, c.bytes));
         }
         PropertySheet &s = Open(c.printer, SheetKind::Device);
-        EXPECT_EQ(s.UiParam().cOEMOptItems, 1u) << "the printer sheet asks for one item";
-        ASSERT_NE(s.OemItems(), nullptr);
+        ASSERT_TRUE(s.UiParam().cOEMOptItems == 1 && s.OemItems() != nullptr) << "the printer sheet asks for one item";
+        EXPECT_EQ(s.OemItems()[0].cbSize, sizeof(OPTITEM)) << "the item is filled out";
         EXPECT_EQ(s.OemItems()[0].Sel, c.shown) << "type " << c.type << ", " << c.bytes.size() << " bytes";
         sheet.reset();
     }

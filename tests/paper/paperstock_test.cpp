@@ -1,8 +1,6 @@
 // The paper stock dialog, run modally on the stand-in's windows from its
 // template, with a user script, against the sample print server.
 #include "host/text.h"
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/base/unique.h"
 #include "src/paper/paperstock.h"
@@ -10,7 +8,6 @@
 #include "tests/support/sheet.h"
 
 #include <cstring>
-#include <functional>
 #include <map>
 #include <sstream>
 
@@ -218,6 +215,11 @@ TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
     };
     for (const Case &c : cases)
         EXPECT_EQ(Thousandths(c.millimetres), c.expected) << c.millimetres;
+    FORM_INFO_1W form = {};
+    BuildFormSize(12, 1.57 * 25.4, 0.04 * 25.4, 0.5 * 25.4, &form);
+    const RECTL &area = form.ImageableArea;
+    EXPECT_EQ(std::vector<LONG>({form.Size.cx, form.Size.cy, area.left, area.top, area.right, area.bottom}),
+              std::vector<LONG>({12000, 39878, 1016, 0, 12000 - 12700, 39878}));
 }
 
 // ---- The parameter block ----------------------------------------------------------
