@@ -1,8 +1,10 @@
-// The sheets the driver asks for, the plug-in's option items and the
-// document callback.
+// The sheets the driver asks for, the plug-in's option items and their
+// bridge to the pages, the document callback and the Other page.
+#include "resources/resource.h"
+#include "src/pages/bridge.h"
 #include "src/pages/optitems.h"
+#include "src/pages/pagecommon.h"
 #include "src/pages/propsheets.h"
-#include "host/text.h"
 #include "tests/support/sheet.h"
 
 #include <cstring>
@@ -15,44 +17,44 @@ using standin::ui::TemplateId;
 // the models that have it.
 TEST_F(SheetTest, DocumentPagesFollowTheModel)
 {
-    struct Case {
-        std::u16string printer;
-        std::vector<int> templates;
-        bool selfTest;
-    } cases[] = {
+    const std::tuple<std::u16string, std::vector<int>, bool> cases[] = {
         {u"FalconBT", {113, 111, 112}, true},     {u"Condor Printer", {110, 112}, true},
         {u"KestrelBT", {110, 111, 112}, true},    {u"MerlinBT", {110, 111, 112}, true},
         {u"Wren", {110, 111, 112}, false},        {u"Heron", {110, 111, 112}, false},
         {u"HeronBT PRO", {110, 111, 112}, false}, {u"Osprey", {110, 111, 112}, false},
     };
-    for (const Case &c : cases) {
-        PropertySheet &s = Open(c.printer);
+    for (const auto &[printer, templates, selfTest] : cases) {
+        PropertySheet &s = Open(printer);
         EXPECT_EQ(s.initResult, S_OK);
-        EXPECT_EQ(Templates(), c.templates) << Utf8(c.printer);
+        EXPECT_EQ(Templates(), templates) << Utf8(printer);
         // The sheet's result is the Other page's addition; every page shares one context.
         EXPECT_EQ(s.initSheetResult, s.Pages().size() - 1);
         for (size_t i = 1; i < s.Pages().size(); ++i) {
             ASSERT_TRUE(s.Activate(i));
-            EXPECT_EQ(TemplateId(s.Pages()[i].window), c.templates[i - 1]);
+            EXPECT_EQ(TemplateId(s.Pages()[i].window), templates[i - 1]);
             EXPECT_EQ(s.Pages()[i].psp.lParam, static_cast<LPARAM>(s.SheetInfo().UserData));
         }
         EXPECT_EQ(s.infoTitle, u"OEM UI Page");
-        EXPECT_EQ(std::u16string(gszDriverName), c.printer);
+        EXPECT_EQ(std::u16string(gszDriverName), printer);
         for (int id : {IDC_SELF_TEST_GROUP, IDC_SELF_TEST_LABEL, IDC_SELF_TEST_PRINT})
-            EXPECT_EQ(Visible(s.ActiveWindow(), id), c.selfTest) << Utf8(c.printer);
+            EXPECT_EQ(Visible(s.ActiveWindow(), id), selfTest) << Utf8(printer);
         sheet.reset();
     }
 }
 
-TEST_F(SheetTest, DeviceSheetIsTheAboutPageTitledFromTheStrings)
+// The device sheet is the About page, titled from the strings, with three
+// words of the driver's version; it leaves the document sheet's driver name
+// alone.
+TEST_F(SheetTest, DeviceSheetIsTheAboutPageWithTheDriversVersion)
 {
-    PropertySheet &s = Open(u"MerlinBT", SheetKind::Device);
+    ASSERT_TRUE(standin::spooler::SetDriverVersion(u"FalconBT", (DWORDLONG(2) << 48) | (DWORDLONG(1) << 32) |
+                                                                    (DWORDLONG(9) << 16) | 7));
+    PropertySheet &s = Open(u"FalconBT", SheetKind::Device);
     ASSERT_EQ(Templates(), std::vector<int>{108});
-    const auto &about = s.Pages()[1];
-    EXPECT_TRUE(about.psp.dwFlags & PSP_USETITLE);
-    EXPECT_EQ(about.title, u"About");
+    EXPECT_TRUE((s.Pages()[1].psp.dwFlags & PSP_USETITLE) && s.Pages()[1].title == u"About");
     EXPECT_EQ(s.infoTitle, u"OEM UI Page");
-    // The device sheet does not touch the document sheet's driver name.
+    ASSERT_TRUE(s.Activate(1));
+    EXPECT_EQ(standin::ui::Text(GetDlgItem(s.ActiveWindow(), IDC_ABOUT_VERSION)), u"Ver:Build_2.1.9");
     EXPECT_EQ(gszDriverName[0], 0);
 }
 
@@ -145,25 +147,19 @@ TEST_F(SheetCallTest, OnlyTheDeviceSheetFreesItsContext)
     EXPECT_EQ(standin::GetCounters().heapBlocks, withContext - 1);
 }
 
+// SET_RESULT hands the result on; the info header gets the title alone;
+// the icon and reasons the plug-in does not know answer 0.
 TEST_F(SheetCallTest, OtherReasons)
 {
     SETRESULT_INFO result = {sizeof(result), 0, nullptr, 0x1234};
     info.Reason = PROPSHEETUI_REASON_SET_RESULT;
     EXPECT_EQ(OEMDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&result), nullptr), S_OK);
     EXPECT_EQ(info.Result, 0x1234u);
-
-    PROPSHEETUI_INFO_HEADER header = {};
-    header.cbSize = sizeof(header);
-    header.Flags = 0x5;
-    header.pTitle = u"before";
-    header.hInst = ghInstance;
+    PROPSHEETUI_INFO_HEADER header = {sizeof(header), 0x5, u"before", nullptr, ghInstance, {}};
     info.Reason = PROPSHEETUI_REASON_GET_INFO_HEADER;
     EXPECT_EQ(hrOEMDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&header)), S_OK);
-    EXPECT_EQ(std::u16string(header.pTitle), u"OEM UI Page");
-    EXPECT_EQ(header.Flags, 0x5) << "only the title changes";
-    EXPECT_EQ(header.hInst, ghInstance);
+    EXPECT_TRUE(std::u16string(header.pTitle) == u"OEM UI Page" && header.Flags == 0x5 && header.hInst == ghInstance);
     EXPECT_EQ(info.Result, static_cast<ULONG_PTR>(TRUE));
-
     for (WORD reason : {WORD(PROPSHEETUI_REASON_GET_ICON), WORD(9)}) {
         info.Reason = reason;
         info.Result = 0x99;
@@ -200,8 +196,9 @@ TEST_F(SheetTest, DocumentModeHidesTheItemsThePagesReplace)
 }
 
 // Only a REG_DWORD of four bytes up to 100 is a selection: a value past it,
-// the text "7", a REG_DWORD of one byte or of eight, binary bytes or no
-// value at all show 0. A selection applied is stored as a REG_DWORD.
+// the text "7", a REG_DWORD of one byte or of eight or no value at all show
+// 0 (the stored-values fuzz target tries every other type and size). A
+// selection applied is stored as a REG_DWORD.
 TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
 {
     auto dword = [](DWORD v) { return std::vector<BYTE>{BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; };
@@ -210,69 +207,183 @@ TEST_F(SheetTest, PrinterItemKeepsItsValueWithinBounds)
         DWORD type;  // REG_NONE: nothing stored
         std::vector<BYTE> bytes;
         LONG shown;
-    } cases[] = {{u"Heron", REG_DWORD, dword(100), 100},  {u"Heron", REG_DWORD, dword(101), 0},
-                 {u"Heron", REG_DWORD, dword(~0u), 0},    {u"Plover", REG_NONE, {}, 0},
-                 {u"Heron", REG_DWORD, dword(37), 37},    {u"Heron", REG_SZ, {'7', 0, 0, 0}, 0},
-                 {u"Heron", REG_DWORD, {49}, 0},          {u"Heron", REG_DWORD, {5, 0, 0, 0, 0, 0, 0, 0}, 0},
-                 {u"Heron", REG_BINARY, {5, 0, 0, 0}, 0}, {u"Heron", REG_DWORD, {}, 0}};
+    } cases[] = {{u"Heron", REG_DWORD, dword(100), 100}, {u"Heron", REG_DWORD, dword(101), 0},
+                 {u"Plover", REG_NONE, {}, 0},           {u"Heron", REG_SZ, {'7', 0, 0, 0}, 0},
+                 {u"Heron", REG_DWORD, {49}, 0},         {u"Heron", REG_DWORD, {5, 0, 0, 0, 0, 0, 0, 0}, 0}};
     for (const Case &c : cases) {
         if (c.type != REG_NONE) {
             ASSERT_TRUE(standin::spooler::SetData(c.printer, u"OEMUI_VALUE", c.type, c.bytes));
         }
         PropertySheet &s = Open(c.printer, SheetKind::Device);
-        EXPECT_EQ(s.UiParam().cOEMOptItems, 1u) << "the printer sheet asks for one item";
-        ASSERT_NE(s.OemItems(), nullptr);
+        ASSERT_TRUE(s.UiParam().cOEMOptItems == 1 && s.OemItems() != nullptr) << "the printer sheet asks for one item";
+        EXPECT_EQ(s.OemItems()[0].cbSize, sizeof(OPTITEM)) << "the item is filled out";
         EXPECT_EQ(s.OemItems()[0].Sel, c.shown) << "type " << c.type << ", " << c.bytes.size() << " bytes";
         sheet.reset();
     }
 
     PropertySheet &s = Open(u"Heron", SheetKind::Device);
-    ASSERT_TRUE(s.SetOemItemSelection(64));
-    ASSERT_TRUE(s.Apply());
+    ASSERT_TRUE(s.SetOemItemSelection(64) && s.Apply());
     standin::spooler::DataValue value;
     ASSERT_TRUE(standin::spooler::GetData(u"Heron", u"OEMUI_VALUE", value));
-    EXPECT_EQ(value.type, static_cast<DWORD>(REG_DWORD));
-    ASSERT_EQ(value.bytes.size(), 4u);
-    EXPECT_EQ(value.bytes[0], 64);
+    EXPECT_TRUE(value.type == REG_DWORD && value.bytes == dword(64));
 }
 
-TEST_F(SheetTest, AStringTheModuleLacksIsNone)
+// A string the module lacks is none; InitOptItems clears every item of the
+// count and nothing past it.
+TEST_F(SheetTest, MissingStringsAndClearedItems)
 {
     HANDLE heap = HeapCreate(0, 0, 0);
     EXPECT_EQ(GetStringResource(heap, ghInstance, 27), nullptr);
     HeapDestroy(heap);
-}
-
-TEST_F(SheetTest, InitOptItemsClearsEveryItem)
-{
     OPTITEM items[3];
     std::memset(items, 0xA5, sizeof(items));
     InitOptItems(items, 2);
     for (const OPTITEM &item : {items[0], items[1]})
         EXPECT_TRUE(item.cbSize == sizeof(OPTITEM) && item.DMPubID == DMPUB_NONE && item.Flags == 0 &&
                     item.pOptType == nullptr);
-    EXPECT_EQ(items[2].Flags, 0xA5A5A5A5u) << "nothing past the count";
+    EXPECT_EQ(items[2].Flags, 0xA5A5A5A5u);
+}
+
+// ---- The option-item bridge: page to driver ---------------------------------
+
+// A value the page sets selects the driver's option and tells the driver,
+// marking the item changed; a paper no option carries keeps the selection
+// but still tells the driver; an item without options keeps its selection;
+// an item the driver does not have tells the driver nothing; a failing
+// driver leaves the selection made.
+TEST_F(SheetTest, PageValuesReachTheDriversItems)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    ASSERT_TRUE(s.ActivateTemplate(110));
+    PPAGECONTEXT context = gpCurrentContext;
+    ASSERT_NE(context, nullptr);
+    ASSERT_EQ(context->pOEMUIParam, &s.UiParam());
+    DriverOptionItems &items = s.DriverItems();
+    ASSERT_GE(s.Papers().size(), 3u);
+
+    POPTITEM paper = items.Find("PaperSize");
+    paper->Flags = 0;
+    SetOEMCommonDataIntoOptItem(context, "PaperSize", s.Papers()[2].c_str());
+    EXPECT_TRUE(paper->Sel == 2 && paper->Flags == OPTIF_CHANGED);
+    SetOEMCommonDataIntoOptItem(context, "PaperSize", u"No Such Paper");
+    EXPECT_EQ(paper->Sel, 2);
+    SetOEMCommonDataIntoOptItem(context, "Orientation", u"1");
+    EXPECT_EQ(items.Find("Orientation")->Sel, 1);
+    items.Find("Resolution")->pOptType->Count = 0;
+    SetOEMCommonDataIntoOptItem(context, "Resolution", u"1");
+    EXPECT_EQ(items.Find("Resolution")->Sel, 0);
+    SetOEMCommonDataIntoOptItem(context, "Duplex", u"1");
+    s.Helper().updateResult = E_FAIL;
+    SetOEMCommonDataIntoOptItem(context, "Orientation", u"0");
+    EXPECT_EQ(items.Find("Orientation")->Sel, 0);
+
+    std::vector<std::string> told;
+    for (const auto &update : s.Helper().updates)
+        told.push_back(update.keyword + " " + std::to_string(update.sel) + " " +
+                       std::to_string(update.previousSelection) + " " + std::to_string(update.mode));
+    const std::string mode = std::to_string(OEMCUIP_DOCPROP);
+    EXPECT_EQ(told,
+              (std::vector<std::string>{"PaperSize 2 0 " + mode, "PaperSize 2 0 " + mode, "Orientation 1 0 " + mode,
+                                        "Resolution 0 0 " + mode, "Orientation 0 0 " + mode}));
+}
+
+TEST_F(SheetTest, FindDrvOptItemMatchesKeywordsExactly)
+{
+    PropertySheet &s = Open(u"KestrelBT");
+    DriverOptionItems &items = s.DriverItems();
+    EXPECT_EQ(FindDrvOptItem(items.Items(), items.Count(), "PaperSize", 0), items.Find("PaperSize"));
+    EXPECT_EQ(FindDrvOptItem(items.Items(), items.Count(), "paperSize", 0), items.Find("paperSize"));
+    EXPECT_EQ(FindDrvOptItem(items.Items(), items.Count(), "Papersize", 0), nullptr);
+    // Without a keyword the public devmode id decides, items without user data included.
+    POPTITEM copies = FindDrvOptItem(items.Items(), items.Count(), nullptr, DMPUB_COPIES_COLLATE);
+    ASSERT_NE(copies, nullptr);
+    EXPECT_EQ(copies->UserData, 0u);
+    EXPECT_EQ(FindDrvOptItem(items.Items(), 0, "PaperSize", 0), nullptr);
+}
+
+// ---- The option-item bridge: driver to page ---------------------------------
+
+// The selections left pending on the driver's page move into Page Setup
+// when it is shown again, and are cleared: the paper by its name (the one
+// Apply stores), the orientation as Rotate 0 or 2 with its button and
+// picture (the old picture deleted); the standard page keeps the quality
+// without a list. An orientation the page shows already only clears; a
+// paper the list lacks, an index past the driver's options and a third
+// orientation change nothing.
+TEST_F(SheetTest, PendingDriverSelectionsMoveIntoThePage)
+{
+    Open(u"KestrelBT");
+    ASSERT_TRUE(sheet->ActivateTemplate(110));
+    HWND setup = sheet->ActiveWindow();
+    auto find = [&](size_t paper) {
+        return SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(sheet->Papers()[paper].c_str()));
+    };
+    LRESULT missing = find(1);
+    ASSERT_NE(missing, CB_ERR);
+    SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_DELETESTRING, static_cast<WPARAM>(missing), 0);
+    struct Case {
+        bool throughDriverPage;
+        LONG paper, orientation;  // -1: none pending
+        int shown;                // the button before
+        LONG rotate, shownPaper, rotateAfter;
+        int picture;  // 0: the one before
+    } cases[] = {
+        {true, 3, 1, IDC_PORTRAIT, 0, 3, 2, IDB_LANDSCAPE}, {true, 2, 0, IDC_LANDSCAPE, 2, 2, 0, IDB_PORTRAIT},
+        {false, -1, 0, IDC_PORTRAIT, 7, -1, 7, 0},          {false, 1, 2, IDC_PORTRAIT, 0, -1, 0, 0},
+        {false, 500, 2, IDC_PORTRAIT, 0, -1, 0, 0},         {false, -7, 2, IDC_LANDSCAPE, 0, -1, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("paper " + std::to_string(c.paper) + ", orientation " + std::to_string(c.orientation));
+        ASSERT_TRUE(sheet->ActivateTemplate(111));  // away from Page Setup
+        SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_SETCURSEL, 0, 0);
+        CheckRadioButton(setup, IDC_PORTRAIT, IDC_LANDSCAPE, c.shown);
+        gpCurrentSettings->Rotate = c.rotate;
+        gpCurrentSettings->iQuality = 0;
+        if (c.throughDriverPage) {
+            ASSERT_TRUE(sheet->SetDriverSelection("PaperSize", c.paper));
+            ASSERT_TRUE(sheet->SetDriverSelection("Orientation", c.orientation));
+            ASSERT_TRUE(sheet->SetDriverSelection("Resolution", 1));
+        } else {
+            OEMDEV record = sheet->JobRecord();
+            record.standardPaperSizeChoose = c.paper;
+            record.standardOrientationChoose = c.orientation;
+            sheet->SetJobRecord(record);
+        }
+        int before = Picture(setup, IDC_DIRECTION_PICTURE);
+        long gdi = standin::GetCounters().gdiObjects;
+        ASSERT_TRUE(sheet->ActivateTemplate(110));
+        EXPECT_EQ(SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0),
+                  c.shownPaper < 0 ? 0 : find(c.shownPaper));
+        EXPECT_TRUE(c.shownPaper < 0 || (gszDrvPaperName == sheet->Papers()[c.shownPaper] &&
+                                         gszCurrentPaper == sheet->Papers()[c.shownPaper]));
+        EXPECT_EQ(std::make_tuple(gpCurrentSettings->iQuality, gpCurrentSettings->Rotate, Checked(setup, IDC_LANDSCAPE),
+                                  Picture(setup, IDC_DIRECTION_PICTURE), standin::GetCounters().gdiObjects),
+                  std::make_tuple(c.throughDriverPage ? 1L : 0L, c.rotateAfter,
+                                  c.picture == 0 ? c.shown == IDC_LANDSCAPE : c.picture == IDB_LANDSCAPE,
+                                  c.picture == 0 ? before : c.picture, gdi));
+        const OEMDEV &job = sheet->JobRecord();
+        EXPECT_TRUE(job.standardPaperSizeChoose == -1 && job.standardOrientationChoose == -1 &&
+                    job.standardResolutionChoose == -1);
+    }
+
+    // Without a page context, or a driver that hands no private record,
+    // there is nothing to move.
+    SyncDrvOptItemsToPage(setup, nullptr);
+    PAGECONTEXT context = *PageContextOf(setup);
+    OEMCUIPPARAM param = *context.pOEMUIParam;
+    param.pOEMDM = nullptr;
+    context.pOEMUIParam = &param;
+    SyncDrvOptItemsToPage(setup, &context);
+    EXPECT_EQ(SendDlgItemMessageW(setup, IDC_PAPER_LIST, CB_GETCURSEL, 0, 0), 0);
 }
 
 // ---- The document callback -------------------------------------------------
 
-TEST_F(SheetTest, LeavingTheDriversPageLeavesItsSelectionsPending)
-{
-    PropertySheet &s = Open(u"KestrelBT");
-    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, -1);
-    ASSERT_TRUE(s.SetDriverSelection("PaperSize", 2));
-    ASSERT_TRUE(s.SetDriverSelection("Orientation", 1));
-    ASSERT_TRUE(s.SetDriverSelection("Resolution", 1));
-    ASSERT_TRUE(s.ActivateTemplate(112));
-    EXPECT_EQ(s.JobRecord().standardPaperSizeChoose, 2);
-    EXPECT_EQ(s.JobRecord().standardOrientationChoose, 1);
-    EXPECT_EQ(s.JobRecord().standardResolutionChoose, 1);
-}
-
-// Apply copies the settings into the job record, the default DEVMODE's
-// record and the stored record. A page's bit left by an earlier sheet would
-// keep it from storing anything: every sheet starts without one.
-TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoEveryRecord)
+// Apply copies the settings into the job record (the stored records are the
+// fault sweep's). A page's bit left by an earlier sheet would keep it from
+// storing anything: every sheet starts without one.
+TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoTheJobRecord)
 {
     gPendingPages = PENDING_GRAPHICS;
     PropertySheet &s = Open(u"KestrelBT");
@@ -282,11 +393,6 @@ TEST_F(SheetTest, ApplyNowCopiesTheSettingsIntoEveryRecord)
     gpCurrentSettings->Mirror = 1;
     ASSERT_TRUE(s.Apply());
     EXPECT_TRUE(s.JobRecord().Speed == 2 && s.JobRecord().Mirror == 1);
-    std::vector<BYTE> devmode = standin::spooler::DefaultDevMode(u"KestrelBT");
-    ASSERT_GE(devmode.size(), sizeof(OEMDEV));
-    OEMDEV stored;
-    std::memcpy(&stored, devmode.data() + devmode.size() - sizeof(OEMDEV), sizeof(stored));
-    EXPECT_TRUE(stored.Speed == 2 && stored.Mirror == 1);
     EXPECT_TRUE(Stored(u"KestrelBT").Speed == 2 && Stored(u"KestrelBT").Mirror == 1);
 }
 
@@ -300,9 +406,7 @@ TEST_F(SheetTest, AClosedSheetLeavesNothingBehind)
         }
         s.Cancel();
         sheet.reset();
-        EXPECT_EQ(gpCurrentContext, nullptr);
-        EXPECT_EQ(gpCurrentSettings, nullptr);
-        EXPECT_EQ(gPendingPages, 0);
+        EXPECT_TRUE(gpCurrentContext == nullptr && gpCurrentSettings == nullptr && gPendingPages == 0);
     }
 }
 
@@ -329,6 +433,48 @@ TEST_F(SheetTest, CallbackAnswersPerReason)
     EXPECT_EQ(record.Speed, 77);
     cb.Reason = CPSUICB_REASON_SEL_CHANGED;
     EXPECT_EQ(OEMDocUICallBack(&cb, &param), CPSUICB_ACTION_NONE);
+}
+
+// ---- The Other page --------------------------------------------------------
+
+// The self-test prints three bytes as a job of its own, and a failed write
+// still ends the job; the click marks the sheet changed.
+TEST_F(SheetTest, SelfTestPrintsThreeBytesAsItsOwnJob)
+{
+    HWND other = OpenPage(u"KestrelBT", IDD_OTHER);
+    standin::spooler::ClearJobs();
+    ASSERT_TRUE(standin::ui::Click(other, IDC_SELF_TEST_PRINT));
+    auto jobs = standin::spooler::Jobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_TRUE(jobs[0].bytes == std::vector<BYTE>({0x1F, 0x11, 0x27}) && jobs[0].pages == 0);
+    EXPECT_EQ(sheet->changedCount, 1);
+    standin::spooler::ClearJobs();
+    standin::FailNext("WritePrinter", 1, 21);  // ERROR_NOT_READY
+    ASSERT_TRUE(standin::ui::Click(other, IDC_SELF_TEST_PRINT));
+    EXPECT_EQ(standin::spooler::Jobs().size(), 1u);
+}
+
+// The unit's buttons for every stored value (one outside the choices checks
+// neither). The page is pending from its creation, holds its bit until Apply
+// and stores nothing before.
+TEST_F(SheetTest, UnitButtonsShowTheStoredUnitAndApplyStoresTheChoice)
+{
+    for (LONG unit : {0, 1, 3}) {
+        REGSTRUCT settings = Defaults();
+        settings.Unit = unit;
+        StoreRecord(u"KestrelBT", &settings, sizeof(settings));
+        HWND page = OpenPage(u"KestrelBT", IDD_OTHER);
+        EXPECT_TRUE(Checked(page, IDC_UNIT_MM) == (unit == 0) && Checked(page, IDC_UNIT_INCH) == (unit == 1)) << unit;
+        EXPECT_TRUE(gPendingPages & PENDING_OTHER) << "pending from creation";
+        if (unit == 1) {
+            ASSERT_TRUE(standin::ui::Click(page, IDC_UNIT_MM));
+            EXPECT_EQ(gpCurrentSettings->Unit, 0);
+            EXPECT_EQ(Stored(u"KestrelBT").Unit, 1) << "nothing stored before Apply";
+            ASSERT_TRUE(sheet->Apply());
+            EXPECT_TRUE((gPendingPages & PENDING_OTHER) == 0 && Stored(u"KestrelBT").Unit == 0);
+        }
+        sheet.reset();
+    }
 }
 
 }  // namespace

@@ -1,16 +1,15 @@
 // The paper stock dialog, run modally on the stand-in's windows from its
 // template, with a user script, against the sample print server.
 #include "host/text.h"
-#include "platform/linux/user/automation.h"
-#include "resources/res_blob.h"
 #include "resources/resource.h"
 #include "src/base/unique.h"
 #include "src/paper/paperstock.h"
 #include "src/paper/stockvalues.h"
-#include "tests/support/spooler.h"
+#include "tests/support/sheet.h"
 
 #include <cstring>
-#include <functional>
+#include <map>
+#include <sstream>
 
 namespace {
 
@@ -19,32 +18,37 @@ using host::Utf8;
 
 namespace ui = standin::ui;
 
-class PaperStockTest : public SpoolerTest {
+// A form as the spooler keeps it: size and margins in thousandths of a
+// millimetre.
+struct Form {
+    const char16_t *name;
+    LONG width, length, left, right, top = 0, bottom = 0;
+};
+
+class PaperStockTest : public SheetTest {
 protected:
     void SetUp() override
     {
-        ghInstance = PluginResources();
-        SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        ui::ResetAutomation();
-        SpoolerTest::SetUp();
-        standin::spooler::LoadSample();
+        SheetTest::SetUp();
         ResetPaperStockState();
     }
-
     void TearDown() override
     {
         context_.hPrinter = nullptr;
         printer_.reset();
         gpCurrentContext = nullptr;
-        ui::ResetAutomation();
-        SpoolerTest::TearDown();
+        SheetTest::TearDown();
         ResetPaperStockState();
-        SetThreadUILanguage(0);
     }
 
-    // The sheet of this printer becomes the current page context.
+    // The sheet of this printer becomes the current page context; access 0:
+    // no printer at all.
     void UsePrinter(const std::u16string &name, DWORD access = PRINTER_ALL_ACCESS)
     {
+        printer_.reset();
+        gpCurrentContext = nullptr;
+        if (access == 0)
+            return;
         PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
         HANDLE handle = nullptr;
         ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &handle, &defaults));
@@ -83,23 +87,19 @@ protected:
         return result;
     }
 
-    static std::string Text(HWND dialog, int id) { return Utf8(ui::Text(GetDlgItem(dialog, id))); }
-
-    static int Selection(HWND dialog) { return int(SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETCURSEL, 0, 0)); }
-
-    static std::vector<std::string> Widths(HWND dialog)
+    // A control's text; for the width list the selected entry, empty without one.
+    static std::string Text(HWND dialog, int id)
     {
-        std::vector<std::string> labels;
-        int count = int(SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            WCHAR text[64] = {};
-            SendDlgItemMessageW(dialog, IDC_STOCK_WIDTH, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            labels.push_back(Utf8(text));
-        }
-        return labels;
+        if (id != IDC_STOCK_WIDTH)
+            return Utf8(ui::Text(GetDlgItem(dialog, id)));
+        WCHAR text[64] = {};
+        LRESULT index = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
+        if (index != CB_ERR)
+            SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, WPARAM(index), LPARAM(text));
+        return Utf8(text);
     }
 
-    static standin::spooler::FormConfig Form(const std::u16string &name)
+    static standin::spooler::FormConfig Stored(const std::u16string &name)
     {
         for (const auto &form : standin::spooler::Forms())
             if (form.name == name)
@@ -108,27 +108,77 @@ protected:
         return {};
     }
 
-    // The stored form as a whole: width, length, left and right margins
-    // (thousandths of a millimetre), printable over its whole length.
-    static void ExpectForm(const std::u16string &name, LONG width, LONG length, LONG left, LONG right)
-    {
-        RECTL area = Form(name).imageableArea;
-        SIZEL size = Form(name).size;
-        EXPECT_EQ(std::vector<LONG>({size.cx, size.cy, area.left, area.top, area.right, area.bottom}),
-                  std::vector<LONG>({width, length, left, 0, width - right, length}))
-            << Utf8(name);
-    }
-
-    static void AddMarginForm(const std::u16string &name, LONG width, LONG length, LONG left, LONG right)
+    static void AddForm(const Form &f)
     {
         standin::spooler::FormConfig form;
-        form.name = name;
-        form.size = {width, length};
-        form.imageableArea = {left, 0, width - right, length};
+        form.name = f.name;
+        form.size = {f.width, f.length};
+        form.imageableArea = {f.left, f.top, f.width - f.right, f.length - f.bottom};
         ASSERT_TRUE(standin::spooler::AddForm(form));
     }
 
-    static std::vector<ui::MessageBoxCall> Boxes() { return ui::MessageBoxes(); }
+    // The spooler's form of the name the description starts with, described
+    // as "name: width length left right", then the top and bottom margins
+    // when there are any, in thousandths of a millimetre.
+    static std::string Describe(const std::string &described)
+    {
+        std::string name = described.substr(0, described.find(':'));
+        auto form = Stored(Utf16(name));
+        const RECTL &area = form.imageableArea;
+        std::string out = name + ": " + std::to_string(form.size.cx) + " " + std::to_string(form.size.cy) + " " +
+                          std::to_string(area.left) + " " + std::to_string(form.size.cx - area.right);
+        if (area.top != 0 || area.bottom != form.size.cy)
+            out += " " + std::to_string(area.top) + " " + std::to_string(form.size.cy - area.bottom);
+        return out + (form.flags == FORM_USER ? "" : " (not a user form)");
+    }
+
+    // The messages the user met, split by '|', each over the dialog or "unowned".
+    static std::string Told(HWND dialog)
+    {
+        std::string told;
+        for (const auto &box : ui::MessageBoxes()) {
+            const char *over = box.owner == dialog ? "" : box.owner == nullptr ? "unowned: " : "elsewhere: ";
+            told += (told.empty() ? "" : "|") + std::string(over) + Utf8(box.text);
+        }
+        return told;
+    }
+
+    static void Play(HWND d, const std::string &script)
+    {
+        static const std::map<std::string, int> kFields = {{"name", IDC_STOCK_NAME},     {"width", IDC_STOCK_WIDTH},
+                                                           {"length", IDC_STOCK_LENGTH}, {"left", IDC_STOCK_LEFT},
+                                                           {"right", IDC_STOCK_RIGHT},   {"unit", IDC_STOCK_LEFT_UNIT},
+                                                           {"type", IDC_STOCK_TYPE}};
+        static const std::map<int, int> kSpins = {{IDC_STOCK_LENGTH, IDC_STOCK_LENGTH_SPIN},
+                                                  {IDC_STOCK_LEFT, IDC_STOCK_LEFT_SPIN},
+                                                  {IDC_STOCK_RIGHT, IDC_STOCK_RIGHT_SPIN}};
+        std::istringstream steps(script);
+        for (std::string step; std::getline(steps, step, ';');) {
+            SCOPED_TRACE(step);
+            if (step == "OK" || step == "Cancel") {
+                EXPECT_TRUE(ui::Click(d, step == "OK" ? IDC_STOCK_OK : IDCANCEL));
+                continue;
+            }
+            size_t at = step.find_first_of("=<^?");
+            ASSERT_NE(at, std::string::npos);
+            int id = kFields.at(step.substr(0, at));
+            std::string text = step.substr(at + 1);
+            switch (step[at]) {
+            case '=':
+                EXPECT_TRUE(id == IDC_STOCK_WIDTH ? ui::ChooseText(d, id, Utf16(text)) : ui::Type(d, id, Utf16(text)));
+                break;
+            case '<':
+                for (char16_t c : Utf16(text))
+                    SendDlgItemMessageW(d, id, WM_CHAR, c, 1);
+                break;
+            case '^':
+                EXPECT_TRUE(ui::Spin(d, kSpins.at(id), std::stoi(text)));
+                break;
+            default:
+                EXPECT_EQ(Text(d, id), text);
+            }
+        }
+    }
 
     unique_printer printer_;
     PAGECONTEXT context_ = {};
@@ -148,49 +198,28 @@ TEST(PaperStockValues, NumberTextAcceptsTwoDecimalsAtMost)
         EXPECT_EQ(IsNumberText(c.text), c.valid) << Utf8(c.text);
 }
 
-// The text's number when it is one, else the value kept; bounded either
-// way, and marked for a rewrite whenever the edit must show another text.
-TEST(PaperStockValues, ParseAndClampKeepsBoundsAndSaysWhenToRewrite)
-{
-    struct Case {
-        const char16_t *text;
-        double low, high, current, result;
-        bool marked;
-    } cases[] = {{u"5", 0, 10, 7, 5, false}, {u"10", 0, 10, 7, 10, false}, {u"10.01", 0, 10, 7, 10, true},
-                 {u"1", 2, 10, 7, 2, true},  {u"2", 2, 10, 7, 2, false},   {u"x", 0, 10, 7, 7, true},
-                 {u"x", 0, 5, 7, 5, true},   {u"", 0, 10, 7, 0, false},    {u"x", 8, 10, 7, 8, true}};
-    for (const Case &c : cases) {
-        double current = c.current;
-        EXPECT_EQ(ParseAndClamp(c.text, c.low, c.high, current), c.marked) << Utf8(c.text) << " " << c.low;
-        EXPECT_DOUBLE_EQ(current, c.result) << Utf8(c.text) << " " << c.low;
-    }
-}
-
 TEST(PaperStockValues, ThousandthsRoundOnlyWhatIsWholeButForBinaryError)
 {
     struct Case {
         double millimetres;
         LONG expected;
     } cases[] = {
-        {1.00 * 25.4, 25400}, {0.50 * 25.4, 12700},   {12.5, 12500},        {0.04 * 25.4, 1016},
-        {1.57 * 25.4, 39878}, {39.37 * 25.4, 999998}, {0.47 * 25.4, 11938}, {1000, 1000000},
-        {0.0001, 0},          {1.0159, 1015},         {-1.0159, -1015},     {0, 0},
+        {1.00 * 25.4, 25400}, {0.50 * 25.4, 12700},
+        {12.5, 12500},        {0.04 * 25.4, 1016},
+        {1.57 * 25.4, 39878}, {39.37 * 25.4, 999998},
+        {0.47 * 25.4, 11938}, {1000, 1000000},
+        {0.0001, 0},          {1.0159, 1015},
+        {-1.0159, -1015},     {0, 0},
+        {0.0254, 25},  // 25.4 is not whole: truncated
+        {1e12, 0x7FFFFFFF},   {-1e12, LONG(-0x7FFFFFFF - 1)},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Thousandths(c.millimetres), c.expected) << c.millimetres;
-    // Truncation of a value that is not whole: 0.0254 x 1000 = 25.4.
-    EXPECT_EQ(Thousandths(0.0254), 25);
-    EXPECT_EQ(Thousandths(1e12), 0x7FFFFFFF);
-    EXPECT_EQ(Thousandths(-1e12), LONG(-0x7FFFFFFF - 1));
-
     FORM_INFO_1W form = {};
     BuildFormSize(12, 1.57 * 25.4, 0.04 * 25.4, 0.5 * 25.4, &form);
-    EXPECT_EQ(form.Size.cx, 12000);
-    EXPECT_EQ(form.Size.cy, 39878);
-    EXPECT_EQ(form.ImageableArea.left, 1016);
-    EXPECT_EQ(form.ImageableArea.top, 0);
-    EXPECT_EQ(form.ImageableArea.right, 12000 - 12700);
-    EXPECT_EQ(form.ImageableArea.bottom, 39878);
+    const RECTL &area = form.ImageableArea;
+    EXPECT_EQ(std::vector<LONG>({form.Size.cx, form.Size.cy, area.left, area.top, area.right, area.bottom}),
+              std::vector<LONG>({12000, 39878, 1016, 0, 12000 - 12700, 39878}));
 }
 
 // ---- The parameter block ----------------------------------------------------------
@@ -220,322 +249,193 @@ TEST(PaperStockParam, LimitsFollowTheModelAndTheUnit)
             param.Unit = unit;
             FillStockLimits(&param, r.model, r.extended);
             // Inches are the same lengths, not rounded.
-            double perUnit = unit == 1 ? 25.4 : 1;
-            SCOPED_TRACE(Utf8(r.model) + (unit ? " in" : " mm") + (r.extended ? " extended" : ""));
-            EXPECT_EQ(param.WidthCount, r.count);
-            EXPECT_DOUBLE_EQ(param.MinLength, r.mm[0] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MaxLength, r.mm[1] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MinWidth, r.mm[2] / perUnit);
-            EXPECT_DOUBLE_EQ(param.MaxWidth, r.mm[3] / perUnit);
+            double in = unit == 1 ? 25.4 : 1;
+            EXPECT_EQ(std::vector<double>(
+                          {double(param.WidthCount), param.MinLength, param.MaxLength, param.MinWidth, param.MaxWidth}),
+                      std::vector<double>({double(r.count), r.mm[0] / in, r.mm[1] / in, r.mm[2] / in, r.mm[3] / in}))
+                << Utf8(r.model) << (unit ? " in" : " mm") << (r.extended ? " extended" : "");
         }
     }
     FillStockLimits(nullptr, u"Wren", false);  // nothing to fill
 }
 
-// ---- Opening -------------------------------------------------------------------------
+// ---- The dialog --------------------------------------------------------------------
 
-TEST_F(PaperStockTest, EditShowsTheFormInMillimetres)
+// Edit keeps the form's name; the dialog offers one type; the edits are
+// bounded in length and the spins step both ways.
+TEST_F(PaperStockTest, EditLocksTheNameAndBoundsTheEdits)
 {
     UsePrinter(u"Wren");
-    AddMarginForm(u"Wren margins", 12500, 40000, 1500, 2000);
-    STOCKPARAM param = Param(u"Wren", u"Wren margins");
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Text(d, IDC_STOCK_NAME), "Wren margins");
+    STOCKPARAM param = Param(u"Wren", u"12 x 40mm");
+    Run(param, [&](HWND d) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_STOCK_NAME)));
         EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_TYPE, CB_GETCOUNT, 0, 0), 1);
-        EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_TYPE, CB_GETCURSEL, 0, 0), 0);
-        WCHAR type[64] = {};
-        SendDlgItemMessageW(d, IDC_STOCK_TYPE, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
-        EXPECT_EQ(Utf8(type), "Label");
-        EXPECT_EQ(Widths(d), (std::vector<std::string>{"12mm", "12.5mm", "13mm", "14mm", "15mm"}));
-        EXPECT_EQ(Selection(d), 1);
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "40.00");
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "1.50");
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "2.00");
-        for (int id : {IDC_STOCK_LENGTH_UNIT, IDC_STOCK_LEFT_UNIT, IDC_STOCK_RIGHT_UNIT})
-            EXPECT_EQ(Text(d, id), "mm");
         for (int id : {IDC_STOCK_LENGTH, IDC_STOCK_LEFT, IDC_STOCK_RIGHT})
             EXPECT_EQ(SendDlgItemMessageW(d, id, EM_GETLIMITTEXT, 0, 0), 8);
         EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_NAME, EM_GETLIMITTEXT, 0, 0), CCHFORMNAME - 1);
         for (int id : {IDC_STOCK_LENGTH_SPIN, IDC_STOCK_LEFT_SPIN, IDC_STOCK_RIGHT_SPIN})
             EXPECT_EQ(static_cast<DWORD>(SendDlgItemMessageW(d, id, UDM_GETRANGE, 0, 0)), MAKELONG(100, -100)) << id;
-        EXPECT_TRUE(ui::Click(d, IDCANCEL));
+        ui::Click(d, IDCANCEL);
     });
-    EXPECT_EQ(result, 0);
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Form(u"Wren margins").imageableArea.right, 10500) << "Cancel saves nothing";
 }
 
 TEST_F(PaperStockTest, WidthsTakeTheNearestEntryAndTheWiderOnAMidpoint)
 {
     UsePrinter(u"FalconBT");
-    struct Case {
-        const char16_t *model;
-        LONG width;
-        int index;
-    } cases[] = {
+    int n = 0;
+    const std::tuple<const char16_t *, LONG, int> cases[] = {
         {u"Wren", 12249, 0},  {u"Wren", 12250, 1},    {u"Wren", 14500, 4},     {u"Robin", 12999, 0},
         {u"Robin", 13000, 1}, {u"FalconBT", 4750, 1}, {u"FalconBT", 29999, 5}, {u"FalconBT", 30000, 6},
-        {u"Heron", 7499, 0},  {u"Heron", 21000, 4},   {u"Heron", 3500, 0},
-    };
-    int n = 0;
-    for (const Case &c : cases) {
+        {u"Heron", 7499, 0},  {u"Heron", 21000, 4},   {u"Heron", 3500, 0}};
+    for (auto [model, width, index] : cases) {
         std::u16string name = u"w" + Utf16(std::to_string(n++));
-        AddMarginForm(name, c.width, 30000, 0, 0);
-        STOCKPARAM param = Param(c.model, name);
-        Run(param, [&](HWND d) {
-            EXPECT_EQ(Selection(d), c.index) << Utf8(c.model) << " " << c.width;
+        AddForm({name.c_str(), width, 30000, 0, 0});
+        STOCKPARAM param = Param(model, name);
+        Run(param, [&, model = model, width = width, index = index](HWND d) {
+            EXPECT_EQ(SendDlgItemMessageW(d, IDC_STOCK_WIDTH, CB_GETCURSEL, 0, 0), index)
+                << Utf8(model) << " " << width;
             ui::Click(d, IDCANCEL);
         });
     }
 }
 
-TEST_F(PaperStockTest, InchesShowTheInchLabelsAndKeepWhatTheUserDidNotTouch)
+// A user's session in the dialog, from the block the page fills to the form
+// the spooler keeps, the name handed back, the current paper and what the
+// user was told. The script's steps, split by ';': "field=text" types the
+// text (the width list: chooses the entry), "field<text" sends its
+// characters at the caret, "field^n" spins n steps, "field?text" expects the
+// text shown (the width list: the selected entry), "OK" and "Cancel" click.
+struct Session {
+    const char16_t *printer;  // the model too
+    const char16_t *form;
+    DWORD mode, unit;
+    const char *script;
+    INT_PTR result;
+    const char *told;                   // the messages, split by '|'
+    const char *stored;                 // "name: width length left right [top bottom]"; null: no form looked at
+    const char *handedBack = nullptr;   // null: not looked at
+    const char *current = nullptr;      // the current paper after, "before" as it was; null: not looked at
+    DWORD access = PRINTER_ALL_ACCESS;  // 0: no printer
+    const char *failing = nullptr;      // a spooler call that fails once, out of memory
+};
+
+TEST_F(PaperStockTest, SessionsFromTheOpenedFormToTheStoredOne)
 {
-    UsePrinter(u"Wren");
-    AddMarginForm(u"12 mm margins", 12000, 40000, 1000, 1000);
-    STOCKPARAM param = Param(u"Wren", u"12 mm margins", STOCK_EDIT, 1);
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Widths(d), (std::vector<std::string>{"0.47\"", "0.49\"", "0.51\"", "0.55\"", "0.59\""}));
-        EXPECT_EQ(Selection(d), 0);
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "1.57");
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "0.04");
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "0.04");
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT_UNIT), "in");
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    EXPECT_EQ(result, 1);
-    // Nothing touched: the form stays as it was, not two decimals of an inch.
-    ExpectForm(u"12 mm margins", 12000, 40000, 1000, 1000);
-    EXPECT_EQ(Utf8(param.FormName), "12 mm margins");
-    // Another form that shows the same inches keeps its own length.
-    AddMarginForm(u"39.9 long", 12000, 39900, 1000, 1000);
-    param = Param(u"Wren", u"39.9 long", STOCK_EDIT, 1);
-    Run(param, [&](HWND d) {
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "1.57");
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    EXPECT_EQ(Form(u"39.9 long").size.cy, 39900);
-
-    // Only the fields the user changed are taken from their text; a width
-    // picked is the table's millimetres, not 0.49 x 25.4.
-    param = Param(u"Wren", u"12 mm margins", STOCK_EDIT, 1);
-    Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 1));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.1"));
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    ExpectForm(u"12 mm margins", 12500, 40000, 2540, 1000);
-}
-
-TEST_F(PaperStockTest, AMillimetreLimitHoldsInInches)
-{
-    UsePrinter(u"MerlinBT");
-    AddMarginForm(u"24 x 25mm", 24000, 25000, 0, 0);
-    STOCKPARAM param = Param(u"MerlinBT", u"24 x 25mm", STOCK_EDIT, 1);
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "0.98");
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Form(u"24 x 25mm").size.cy, 25000);
-
-    // Below it the limits are said rounded outward: 25 mm is 0.984 in.
-    param = Param(u"MerlinBT", u"24 x 25mm", STOCK_EDIT, 1);
-    Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"0.97"));
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "0.98");
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Utf8(Boxes()[0].text), "Printable Height: 0.98~39.38 in");
-    EXPECT_EQ(Form(u"24 x 25mm").size.cy, 25000);
-}
-
-TEST_F(PaperStockTest, WholeInchValuesAreStoredExactly)
-{
-    UsePrinter(u"KestrelBT");
-    STOCKPARAM param = Param(u"KestrelBT", u"12 x 40mm", STOCK_EDIT, 1);
-    ASSERT_EQ(Run(param,
-                  [&](HWND d) {
-                      EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 3));  // 0.70 in, 18 mm
-                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"1.00"));
-                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.50"));
-                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"0"));
-                      ui::Click(d, IDC_STOCK_OK);
-                  }),
-              1);
-    ExpectForm(u"12 x 40mm", 18000, 25400, 12700, 0);
-
-    param = Param(u"KestrelBT", u"12 x 40mm");
-    ASSERT_EQ(Run(param,
-                  [&](HWND d) {
-                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"12.5"));
-                      EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0.01"));
-                      ui::Click(d, IDC_STOCK_OK);
-                  }),
-              1);
-    ExpectForm(u"12 x 40mm", 18000, 12500, 10, 0);
-}
-
-TEST_F(PaperStockTest, AFormWiderThanTheModelsListSelectsNoWidthAndKeepsItsWidth)
-{
-    UsePrinter(u"KestrelBT");
-    STOCKPARAM param = Param(u"KestrelBT", u"24 x 60mm");
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Widths(d), (std::vector<std::string>{"6mm", "9mm", "12mm", "18mm"}));
-        EXPECT_EQ(Selection(d), -1);
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"70"));
-        // With no selection the margins are checked against the group's last entry, 24.
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"20"));
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "18.00") << "each margin stays within the model's widest tape";
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"12"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"11"));
-        EXPECT_TRUE(Boxes().empty());
-        ui::Click(d, IDC_STOCK_OK);
-    });
-    EXPECT_EQ(result, 1);
-    ExpectForm(u"24 x 60mm", 24000, 70000, 11000, 12000);
-}
-
-TEST_F(PaperStockTest, AFormThatCannotBeReadLeavesTheEditsEmpty)
-{
-    UsePrinter(u"MerlinBT");
-    STOCKPARAM param = Param(u"MerlinBT", u"no such form", STOCK_NEW);
-    Run(param, [&](HWND d) {
-        EXPECT_EQ(Text(d, IDC_STOCK_NAME), "New");
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_STOCK_NAME)));
-        EXPECT_EQ(Selection(d), 3);
-        for (int id : {IDC_STOCK_LENGTH, IDC_STOCK_LEFT, IDC_STOCK_RIGHT})
-            EXPECT_EQ(Text(d, id), "");
-        ui::Click(d, IDCANCEL);
-    });
-    standin::FailNext("GetFormW", 1, ERROR_NOT_ENOUGH_MEMORY, 1);  // the fetch, after the size query
-    param = Param(u"MerlinBT", u"24 x 60mm");
-    Run(param, [&](HWND d) {
-        EXPECT_EQ(Selection(d), 3);
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "");
-        ui::Click(d, IDCANCEL);
-    });
-}
-
-// ---- Typing and spinning ---------------------------------------------------------
-
-TEST_F(PaperStockTest, RefusedTypingRestoresTheLastValue)
-{
-    UsePrinter(u"MerlinBT");
-    STOCKPARAM param = Param(u"MerlinBT", u"24 x 60mm");
-    Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"12.345"));
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "12.34");
-        for (const char16_t *refused : {u"-", u"a", u"."}) {
-            EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, refused));
-            EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "12.34") << Utf8(refused);
+    const Session sessions[] = {
+        // Edit shows the form in millimetres; Cancel saves nothing.
+        {u"Wren", u"Wren margins", STOCK_EDIT, 0,
+         "name?Wren margins;type?Label;width?12.5mm;length?40.00;left?1.50;right?2.00;unit?mm;Cancel", 0, "",
+         "Wren margins: 12500 40000 1500 2000"},
+        // Inches: what the user did not touch stays as it was, not two
+        // decimals of an inch, even where another length shows the same
+        // text; a width picked is the table's millimetres.
+        {u"Wren", u"12 mm margins", STOCK_EDIT, 1, "width?0.47\";length?1.57;left?0.04;unit?in;OK", 1, "",
+         "12 mm margins: 12000 40000 1000 1000", "12 mm margins"},
+        {u"Wren", u"39.9 long", STOCK_EDIT, 1, "length?1.57;OK", 1, "", "39.9 long: 12000 39900 1000 1000"},
+        {u"Wren", u"12 mm margins", STOCK_EDIT, 1, "width=0.49\";left=0.1;OK", 1, "",
+         "12 mm margins: 12500 40000 2540 1000"},
+        // A millimetre limit holds in inches; below it the limits are said
+        // rounded outward: 25 mm is 0.984 in.
+        {u"MerlinBT", u"24 x 25mm", STOCK_EDIT, 1, "length?0.98;length=0.97;OK;length?0.98;OK", 1,
+         "Printable Height: 0.98~39.38 in", "24 x 25mm: 24000 25000 0 0"},
+        {u"KestrelBT", u"12 x 40mm", STOCK_EDIT, 1, "width=0.70\";length=1.00;left=0.50;right=0;OK", 1, "",
+         "12 x 40mm: 18000 25400 12700 0"},
+        {u"KestrelBT", u"12 x 40mm", STOCK_EDIT, 0, "length=12.5;left=0.01;OK", 1, "",
+         "12 x 40mm: 12000 12500 10 1000"},
+        // The margins the dialog has no field for stay as they were, where
+        // the new length still holds them.
+        {u"Wren", u"top and bottom", STOCK_EDIT, 0, "length=30;OK", 1, "",
+         "top and bottom: 12000 30000 500 500 25000 2000"},
+        {u"Wren", u"top and bottom", STOCK_EDIT, 0, "length=20;OK", 1, "",
+         "top and bottom: 12000 20000 500 500 0 2000"},
+        // Wider than the model's widths: no width selected, the form keeps
+        // its own, each margin bounded by the widest tape.
+        {u"KestrelBT", u"24 x 60mm", STOCK_EDIT, 0, "width?;length=70;right=20;right?18.00;right=12;left=11;OK", 1, "",
+         "24 x 60mm: 24000 70000 11000 12000"},
+        // A form that cannot be read leaves the edits empty, the width at
+        // its fallback entry.
+        {u"MerlinBT", u"no such form", STOCK_NEW, 0, "name?New;width?18mm;length?;left?;right?;Cancel", 0, "", nullptr},
+        // A refused text puts back the last value; a margin past the widest
+        // tape is bounded by it and then reaches the width. The rewrite
+        // keeps the caret where the user was typing: "-" is refused in front
+        // of the value, the "1" and "5" that follow go on from there.
+        {u"MerlinBT", u"24 x 60mm", STOCK_EDIT, 0,
+         "left=12.345;left?12.34;left=-;left?12.34;left=a;left?12.34;left=.;left?12.34;left=2.;left?2.;"
+         "right=30;right?0;left?0;length=abc;length?60.00;left=-1;left<5;left?015.00;Cancel",
+         0, "unowned: Invalid margin value: beyond the valid paper range.", "24 x 60mm: 24000 60000 0 0"},
+        // An empty length is taken while typing, corrected at OK with the
+        // limits said over the dialog, which stays.
+        {u"Wren", u"12.5 x 40mm", STOCK_EDIT, 0, "length=;length?;OK;length?10.00;Cancel", 0,
+         "Printable Height: 10.00~1000.00 mm", "12.5 x 40mm: 12500 40000 0 0"},
+        {u"MerlinBT", u"24 x 60mm", STOCK_EDIT, 0,
+         "length=10;length^1;length?10.01;length^-3;length?9.98;length=1000;length^1;length?1000.00;"
+         "left^2;left?0.02;right=0;right^-1;right?0.00;Cancel",
+         0, "", nullptr},
+        // Margins that reach the width are reset, said over nothing; a wider
+        // tape alone runs no check, the next margin does, and a spin up to
+        // the width is refused the same way.
+        {u"Wren", u"12 x 40mm", STOCK_EDIT, 0,
+         "left=6;right=5.99;right?5.99;right=6;right?0;left?0;width=15mm;left=7;right=7.5;right?7.5;left=0;"
+         "right=14.99;right^1;right?0;OK",
+         1,
+         "unowned: Invalid margin value: beyond the valid paper range.|unowned: Invalid margin value: beyond the valid "
+         "paper range.",
+         "12 x 40mm: 15000 40000 0 0"},
+        // New adds a user form and makes it the current paper; without a
+        // printer OK ends the dialog and saves nothing, the name not even
+        // taken.
+        {u"Robin", u"14 x 50mm", STOCK_NEW, 0, "width?14mm;name=Robin 14 x 30;length=30;right=1.25;OK", 1, "",
+         "Robin 14 x 30: 14000 30000 0 1250", "Robin 14 x 30", "Robin 14 x 30"},
+        {u"Wren", u"12 x 40mm", STOCK_NEW, 0, "width?14mm;name=never;OK", 1, "", nullptr, "12 x 40mm", "before", 0},
+        // A form the spooler takes neither way is said over the dialog,
+        // which stays for the user to try again; for a new name the
+        // addition is the save, whatever the change said.
+        {u"Wren", u"12 x 40mm", STOCK_NEW, 0, "name=Wren new;OK;OK", 1, "The form could not be saved. Error code: 8",
+         "Wren new: 12000 40000 1000 1000", "Wren new", "Wren new", PRINTER_ALL_ACCESS, "AddFormW"},
+        {u"Wren", u"12 x 40mm", STOCK_EDIT, 0, "length=50;OK;Cancel", 0, "The form could not be saved. Error code: 8",
+         "12 x 40mm: 12000 40000 1000 1000", nullptr, "before", PRINTER_ALL_ACCESS, "SetFormW"},
+        {u"Wren", u"12 x 40mm", STOCK_NEW, 0, "name=Wren other;OK", 1, "", "Wren other: 12000 40000 1000 1000", nullptr,
+         nullptr, PRINTER_ALL_ACCESS, "SetFormW"},
+        {u"KestrelBT", u"12 x 40mm", STOCK_NEW, 0, "name=Kestrel new;OK;Cancel", 0,
+         "The form could not be saved. Error code: 5", nullptr, nullptr, "before", PRINTER_ACCESS_USE},
+    };
+    for (const Session &s : sessions) {
+        SCOPED_TRACE(Utf8(s.printer) + ": " + s.script);
+        UsePrinter(s.printer, 0);
+        standin::spooler::Reset();
+        standin::spooler::LoadSample();
+        for (const Form &form :
+             {Form{u"12 mm margins", 12000, 40000, 1000, 1000}, Form{u"39.9 long", 12000, 39900, 1000, 1000},
+              Form{u"24 x 25mm", 24000, 25000, 0, 0}, Form{u"Wren margins", 12500, 40000, 1500, 2000},
+              Form{u"top and bottom", 12000, 40000, 500, 500, 25000, 2000}})
+            AddForm(form);
+        ResetPaperStockState();
+        ui::ResetAutomation();
+        UsePrinter(s.printer, s.access);
+        lstrcpynW(gszCurrentPaper, u"before", NAME_UNITS);
+        size_t forms = standin::spooler::Forms().size();
+        if (s.failing != nullptr)
+            standin::FailNext(s.failing, 1, ERROR_NOT_ENOUGH_MEMORY);
+        STOCKPARAM param = Param(s.printer, s.form, s.mode, s.unit);
+        HWND dialog = nullptr;
+        EXPECT_EQ(Run(param,
+                      [&](HWND d) {
+                          dialog = d;
+                          Play(d, s.script);
+                      }),
+                  s.result);
+        EXPECT_EQ(Told(dialog), s.told);
+        if (s.stored != nullptr) {
+            EXPECT_EQ(Describe(s.stored), s.stored);
+        } else if (s.mode == STOCK_NEW) {
+            EXPECT_EQ(standin::spooler::Forms().size(), forms);
         }
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"2."));
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "2.") << "a trailing point is accepted as typed";
-        EXPECT_TRUE(Boxes().empty());
-        // A margin past the widest tape is bounded by it, and then reaches the width.
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"30"));
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "0");
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "0");
-        EXPECT_EQ(Boxes().size(), 1u);
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"abc"));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "60.00");
-        // The rewrite keeps the caret where the user was typing: "-" is
-        // refused in front of the value, the "1" and "5" that follow go on
-        // from there instead of in front of it.
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"-1"));
-        SendDlgItemMessageW(d, IDC_STOCK_LEFT, WM_CHAR, u'5', 1);
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "015.00");
-        EXPECT_EQ(Boxes().size(), 1u);
-        ui::Click(d, IDCANCEL);
-    });
+        EXPECT_TRUE(s.handedBack == nullptr || Utf8(param.FormName) == s.handedBack) << Utf8(param.FormName);
+        EXPECT_TRUE(s.current == nullptr || Utf8(gszCurrentPaper) == s.current) << Utf8(gszCurrentPaper);
+    }
 }
 
-TEST_F(PaperStockTest, AnEmptyLengthIsCorrectedAtOkAndTheDialogStays)
-{
-    UsePrinter(u"Wren");
-    STOCKPARAM param = Param(u"Wren", u"12.5 x 40mm");
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u""));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "") << "accepted while typing";
-        EXPECT_TRUE(Boxes().empty());
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "10.00");
-        auto boxes = Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(Utf8(boxes[0].text), "Printable Height: 10.00~1000.00 mm");
-        EXPECT_EQ(boxes[0].caption, u"");
-        EXPECT_EQ(boxes[0].owner, d);
-        EXPECT_EQ(boxes[0].type, UINT(MB_OK));
-        EXPECT_TRUE(ui::Click(d, IDCANCEL));
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Form(u"12.5 x 40mm").size.cy, 40000);
-}
-
-TEST_F(PaperStockTest, SpinStepsAHundredthAndLogsEachStep)
-{
-    UsePrinter(u"MerlinBT");
-    STOCKPARAM param = Param(u"MerlinBT", u"24 x 60mm");
-    Run(param, [&](HWND d) {
-        ASSERT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"10"));
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_LENGTH_SPIN, 1));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "10.01");
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_LENGTH_SPIN, -3));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "9.98");
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"1000"));
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_LENGTH_SPIN, 1));
-        EXPECT_EQ(Text(d, IDC_STOCK_LENGTH), "1000.00") << "bounded by the longest length";
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_LEFT_SPIN, 2));
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "0.02");
-        ui::Click(d, IDCANCEL);
-    });
-    // A step below 0 is bounded too.
-    Run(param, [&](HWND d) {
-        ASSERT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"0"));
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_RIGHT_SPIN, -1));
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "0.00");
-        ui::Click(d, IDCANCEL);
-    });
-}
-
-TEST_F(PaperStockTest, MarginsThatReachTheWidthAreResetWithAMessage)
-{
-    UsePrinter(u"Wren");
-    STOCKPARAM param = Param(u"Wren", u"12 x 40mm");
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"6"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"5.99"));
-        EXPECT_TRUE(Boxes().empty()) << "below the width";
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"6"));
-        EXPECT_EQ(Text(d, IDC_STOCK_LEFT), "0");
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "0");
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Utf8(Boxes()[0].text), "Invalid margin value: beyond the valid paper range.");
-        EXPECT_EQ(Boxes()[0].owner, nullptr);
-        EXPECT_EQ(Boxes()[0].caption, u"");
-        // A wider tape alone runs no check; the next margin change does.
-        EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 4));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"7"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"7.5"));
-        EXPECT_EQ(Boxes().size(), 1u) << "14.5 on 15 mm";
-        // Spinning the right margin up to the tape's width is refused the same way.
-        ASSERT_TRUE(ui::Type(d, IDC_STOCK_LEFT, u"0"));
-        ASSERT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"14.99"));
-        EXPECT_TRUE(ui::Spin(d, IDC_STOCK_RIGHT_SPIN, 1));
-        EXPECT_EQ(Boxes().size(), 2u);
-        EXPECT_EQ(Text(d, IDC_STOCK_RIGHT), "0");
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    EXPECT_EQ(result, 1);
-    ExpectForm(u"12 x 40mm", 15000, 40000, 0, 0);
-}
-
+// A bound that two decimals cannot show ends its own rewrite.
 TEST_F(PaperStockTest, ABoundTwoDecimalsCannotShowEndsItsRewrite)
 {
     UsePrinter(u"MerlinBT");
@@ -551,147 +451,37 @@ TEST_F(PaperStockTest, ABoundTwoDecimalsCannotShowEndsItsRewrite)
     });
 }
 
-// ---- Saving -----------------------------------------------------------------------
-
-TEST_F(PaperStockTest, NewAddsTheFormAndMakesItTheCurrentPaper)
-{
-    UsePrinter(u"Robin");
-    lstrcpynW(gszCurrentPaper, u"12 x 40mm", NAME_UNITS);
-    STOCKPARAM param = Param(u"Robin", u"14 x 50mm", STOCK_NEW);
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Widths(d), (std::vector<std::string>{"12mm", "14mm", "15mm"}));
-        EXPECT_EQ(Selection(d), 1);
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_NAME, u"Robin 14 x 30"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"30"));
-        EXPECT_TRUE(ui::Type(d, IDC_STOCK_RIGHT, u"1.25"));
-        ui::Click(d, IDC_STOCK_OK);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(Utf8(param.FormName), "Robin 14 x 30");
-    EXPECT_EQ(Utf8(gszCurrentPaper), "Robin 14 x 30");
-    EXPECT_EQ(Form(u"Robin 14 x 30").flags, DWORD(FORM_USER));
-    ExpectForm(u"Robin 14 x 30", 14000, 30000, 0, 1250);
-    EXPECT_TRUE(Boxes().empty());
-}
-
+// New with the name of a form that exists, in any letter case, asks first:
+// No keeps the dialog with the name selected for another; Yes replaces the
+// form, which keeps its name and paper number, and hands the name back.
 TEST_F(PaperStockTest, NewWithAnExistingNameAsksBeforeReplacingThatForm)
 {
     UsePrinter(u"Wren");
     lstrcpynW(gszCurrentPaper, u"12.5 x 40mm", NAME_UNITS);
     size_t forms = standin::spooler::Forms().size();
-    auto old = Form(u"13 x 40mm");
+    auto old = Stored(u"13 x 40mm");
     STOCKPARAM param = Param(u"Wren", u"12.5 x 40mm", STOCK_NEW);
-    // Names compare as the spooler compares them: in any letter case.
     ui::AnswerMessageBox(IDNO);
     ui::AnswerMessageBox(IDYES);
     INT_PTR result = Run(param, [&](HWND d) {
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_NAME, u"13 X 40MM"));
-        EXPECT_TRUE(ui::Choose(d, IDC_STOCK_WIDTH, 2));
         EXPECT_TRUE(ui::Type(d, IDC_STOCK_LENGTH, u"45"));
         ui::Click(d, IDC_STOCK_OK);
-        // No: the dialog stays, the name selected for another, the form as it was.
-        EXPECT_EQ(Form(u"13 x 40mm").size.cy, old.size.cy);
+        EXPECT_EQ(Stored(u"13 x 40mm").size.cy, old.size.cy);
         DWORD from = 0, to = 0;
         SendDlgItemMessageW(d, IDC_STOCK_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                             reinterpret_cast<LPARAM>(&to));
-        EXPECT_EQ(from, 0u);
-        EXPECT_EQ(to, 9u);
+        EXPECT_TRUE(from == 0 && to == 9);
         ui::Click(d, IDC_STOCK_OK);
     });
     EXPECT_EQ(result, 1);
-    ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[0].text, u"A form with this name already exists. Replace it?");
-    EXPECT_EQ(Utf8(Boxes()[0].caption), "13 X 40MM");
-    // Yes: the form keeps its name, which goes back for the page to select.
+    ASSERT_EQ(ui::MessageBoxes().size(), 2u);
+    EXPECT_TRUE(ui::MessageBoxes()[0].text == u"A form with this name already exists. Replace it?" &&
+                ui::MessageBoxes()[0].caption == u"13 X 40MM");
     EXPECT_EQ(Utf8(param.FormName), "13 x 40mm");
     EXPECT_EQ(Utf8(gszCurrentPaper), "12.5 x 40mm") << "only an added form becomes the current paper";
     EXPECT_EQ(standin::spooler::Forms().size(), forms);
-    auto form = Form(u"13 x 40mm");
-    EXPECT_EQ(form.size.cy, 45000);
-    EXPECT_EQ(form.paper, old.paper);
-}
-
-TEST_F(PaperStockTest, WithoutAPrinterOkEndsAndSavesNothing)
-{
-    gpCurrentContext = nullptr;
-    size_t forms = standin::spooler::Forms().size();
-    STOCKPARAM param = Param(u"Wren", u"12 x 40mm", STOCK_NEW);
-    INT_PTR result = Run(param, [&](HWND d) {
-        EXPECT_EQ(Selection(d), 3) << "no form read without a printer";
-        ui::Type(d, IDC_STOCK_NAME, u"never");
-        ui::Click(d, IDC_STOCK_OK);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(standin::spooler::Forms().size(), forms);
-    EXPECT_EQ(Utf8(param.FormName), "12 x 40mm") << "the name is not even taken";
-}
-
-TEST_F(PaperStockTest, AFormTheSpoolerTakesNeitherWayKeepsTheDialogOpen)
-{
-    UsePrinter(u"Wren");
-    lstrcpynW(gszCurrentPaper, u"12 x 40mm", NAME_UNITS);
-    size_t forms = standin::spooler::Forms().size();
-    // A new name: the change finds no form, the addition fails.
-    STOCKPARAM param = Param(u"Wren", u"12 x 40mm", STOCK_NEW);
-    INT_PTR result = Run(param, [&](HWND d) {
-        ui::Type(d, IDC_STOCK_NAME, u"Wren new");
-        standin::FailNext("AddFormW", 1, ERROR_NOT_ENOUGH_MEMORY);
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Utf8(Boxes()[0].text), "The form could not be saved. Error code: 8");
-        EXPECT_EQ(Boxes()[0].owner, d);
-        EXPECT_EQ(standin::spooler::Forms().size(), forms);
-        EXPECT_EQ(Utf8(gszCurrentPaper), "12 x 40mm");
-        // The user tries again, and the spooler takes it.
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(standin::spooler::Forms().size(), forms + 1);
-    EXPECT_EQ(Utf8(gszCurrentPaper), "Wren new");
-
-    // An existing name: the change fails, and the addition finds the form
-    // there; the change's error is the reason.
-    ui::ResetAutomation();
-    param = Param(u"Wren", u"12 x 40mm");
-    result = Run(param, [&](HWND d) {
-        ui::Type(d, IDC_STOCK_LENGTH, u"50");
-        standin::FailNext("SetFormW", 1, ERROR_ACCESS_DENIED);
-        EXPECT_TRUE(ui::Click(d, IDC_STOCK_OK));
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Utf8(Boxes()[0].text), "The form could not be saved. Error code: 5");
-        EXPECT_TRUE(IsWindowVisible(d)) << "still open";
-        EXPECT_TRUE(ui::Click(d, IDCANCEL));
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Form(u"12 x 40mm").size.cy, 40000);
-
-    // One of the two taking effect is a save: a new name whose change is refused.
-    ui::ResetAutomation();
-    param = Param(u"Wren", u"12 x 40mm", STOCK_NEW);
-    result = Run(param, [&](HWND d) {
-        ui::Type(d, IDC_STOCK_NAME, u"Wren other");
-        standin::FailNext("SetFormW", 1, ERROR_ACCESS_DENIED);
-        ui::Click(d, IDC_STOCK_OK);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(PaperStockTest, APrinterOpenedOnlyToPrintCannotSaveAndSaysWhy)
-{
-    UsePrinter(u"KestrelBT", PRINTER_ACCESS_USE);
-    STOCKPARAM param = Param(u"KestrelBT", u"12 x 40mm", STOCK_NEW);
-    SetThreadUILanguage(0x0407);  // German
-    INT_PTR result = Run(param, [&](HWND d) {
-        ui::Type(d, IDC_STOCK_NAME, u"Kestrel new");
-        ui::Click(d, IDC_STOCK_OK);
-        ui::Click(d, IDCANCEL);
-    });
-    EXPECT_EQ(result, 0);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Utf8(Boxes()[0].text), "Das Papierformat konnte nicht gespeichert werden. Fehlercode: 5");
+    EXPECT_TRUE(Stored(u"13 x 40mm").size.cy == 45000 && Stored(u"13 x 40mm").paper == old.paper);
 }
 
 }  // namespace
