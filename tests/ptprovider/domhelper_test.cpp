@@ -9,6 +9,9 @@ class DomHelperTest : public TicketTest {
 protected:
     void Start(const std::u16string &xml)
     {
+        dom.Clear();
+        if (document != nullptr)
+            document->Release();
         document = LoadDocument(xml);
         ASSERT_NE(document, nullptr);
         ASSERT_EQ(dom.Initialize(document, &core), S_OK);
@@ -76,19 +79,22 @@ TEST_F(DomHelperTest, AFailedStepLeavesNoHalfMadeNode)
     EXPECT_EQ(dom.DeleteNode(nullptr, nullptr), E_INVALIDARG);
 }
 
-// A prefix too long for the namespace manager's quick answer is resolved
-// the long way; the element found is the caller's reference either way.
-TEST_F(DomHelperTest, AFeatureFoundThroughALongPrefixIsTheCallers)
+// A prefix or a namespace too long for the namespace manager's quick answer
+// is resolved the long way; the element found is the caller's reference.
+TEST_F(DomHelperTest, AFeatureFoundThroughALongPrefixOrNamespaceIsTheCallers)
 {
-    const std::u16string prefix(300, u'p');
-    Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:" + prefix + u"=\"" + std::u16string(kKeywordsNamespace) +
-          u"\"><psf:Feature name=\"" + prefix + u":PageResolution\"/></psf:PrintTicket>");
-    for (int twice = 0; twice < 2; ++twice) {
-        com_ptr<IXMLDOMElement> found;
-        ASSERT_EQ(dom.FindFeature(nullptr, kKeywordsNamespace, TEXT("PageResolution"), found.put()), S_OK);
-        unique_bstr name;
-        EXPECT_EQ(found->get_nodeName(name.put()), S_OK);
-        EXPECT_EQ(std::u16string(name.get()), u"psf:Feature");
+    const std::u16string longPrefix(300, u'p'), longUri = u"urn:" + std::u16string(300, u'u');
+    for (auto [prefix, uri] :
+         {std::pair{longPrefix, std::u16string(kKeywordsNamespace)}, std::pair{std::u16string(u"q"), longUri}}) {
+        Start(u"<psf:PrintTicket" PT_NAMESPACES u" xmlns:" + prefix + u"=\"" + uri + u"\"><psf:Feature name=\"" +
+              prefix + u":PageResolution\"/></psf:PrintTicket>");
+        for (int twice = 0; twice < 2; ++twice) {
+            com_ptr<IXMLDOMElement> found;
+            ASSERT_EQ(dom.FindFeature(nullptr, uri.c_str(), TEXT("PageResolution"), found.put()), S_OK);
+            unique_bstr name;
+            EXPECT_EQ(found->get_nodeName(name.put()), S_OK);
+            EXPECT_EQ(std::u16string(name.get()), u"psf:Feature");
+        }
     }
 }
 
@@ -149,9 +155,6 @@ TEST_F(DomHelperTest, RootFindsFollowTheHelpersChanges)
         ASSERT_EQ(dom.DeleteNode(nullptr, second.get()), S_OK);
         EXPECT_EQ(found(kKeywordsNamespace, b.c_str()), u"added");
         EXPECT_EQ(found(TEXT("urn:other"), a.c_str()), u"other");
-        dom.Clear();
-        document->Release();
-        document = nullptr;
     }
 }
 
