@@ -33,6 +33,8 @@ TEST_F(SheetTest, DocumentPagesFollowTheModel)
             ASSERT_TRUE(s.Activate(i));
             EXPECT_EQ(TemplateId(s.Pages()[i].window), templates[i - 1]);
             EXPECT_EQ(s.Pages()[i].psp.lParam, static_cast<LPARAM>(s.SheetInfo().UserData));
+            // What a page does not handle, its font among it, is the dialog manager's.
+            EXPECT_NE(SendMessageW(s.Pages()[i].window, WM_GETFONT, 0, 0), 0);
         }
         EXPECT_EQ(s.infoTitle, u"OEM UI Page");
         EXPECT_EQ(std::u16string(gszDriverName), printer);
@@ -55,6 +57,7 @@ TEST_F(SheetTest, DeviceSheetIsTheAboutPageWithTheDriversVersion)
     EXPECT_EQ(s.infoTitle, u"OEM UI Page");
     ASSERT_TRUE(s.Activate(1));
     EXPECT_EQ(standin::ui::Text(GetDlgItem(s.ActiveWindow(), IDC_ABOUT_VERSION)), u"Ver:Build_2.1.9");
+    EXPECT_NE(SendMessageW(s.ActiveWindow(), WM_GETFONT, 0, 0), 0);
     EXPECT_EQ(gszDriverName[0], 0);
 }
 
