@@ -150,7 +150,7 @@ TEST_F(SheetCallTest, OnlyTheDeviceSheetFreesItsContext)
     EXPECT_EQ(standin::GetCounters().heapBlocks, withContext - 1);
 }
 
-// SET_RESULT hands the result on; the info header gets the title alone;
+// SET_RESULT hands the result on (0 without one); the info header gets the title alone;
 // the icon and reasons the plug-in does not know answer 0.
 TEST_F(SheetCallTest, OtherReasons)
 {
@@ -163,7 +163,7 @@ TEST_F(SheetCallTest, OtherReasons)
     EXPECT_EQ(hrOEMDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&header)), S_OK);
     EXPECT_TRUE(std::u16string(header.pTitle) == u"OEM UI Page" && header.Flags == 0x5 && header.hInst == ghInstance);
     EXPECT_EQ(info.Result, static_cast<ULONG_PTR>(TRUE));
-    for (WORD reason : {WORD(PROPSHEETUI_REASON_GET_ICON), WORD(9)}) {
+    for (WORD reason : {WORD(PROPSHEETUI_REASON_SET_RESULT), WORD(PROPSHEETUI_REASON_GET_ICON), WORD(9)}) {
         info.Reason = reason;
         info.Result = 0x99;
         EXPECT_EQ(OEMDocumentPropertySheets(&info, 0, nullptr), S_OK);
